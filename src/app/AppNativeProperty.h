@@ -1,0 +1,73 @@
+#pragma once
+
+#include "Locked.h"
+
+#include <QString>
+#include <atomic>
+
+// Local state of this run shared between screens and workers, and a few
+// per-user settings cached here. Numbers are atomics and texts are copied
+// under a lock, so any thread may read them.
+class AppNativeProperty
+{
+public:
+    AppNativeProperty();
+
+    // The folder of the program's per-user data (downloads, properties),
+    // with a trailing "/".
+    static QString GetWritableDir();
+
+    // Login phase of the main window (see LoginPhase).
+    int GetLoginPhase() const { return m_loginPhase; }
+    void SetLoginPhase(int phase) { m_loginPhase = phase; }
+
+    bool GetReEntryFlag() const { return m_reEntry; }
+    void SetReEntryFlag(bool on) { m_reEntry = on; }
+    bool GetAltHeld() const { return m_altHeld; }
+    void SetAltHeld(bool held) { m_altHeld = held; }
+    int GetTestServerFlag() const { return m_testServer; }
+    void SetTestServerFlag(int flag) { m_testServer = flag; }
+    int GetCoursesPerHistoryPage() const { return m_coursesPerHistoryPage; }
+    void SetCoursesPerHistoryPage(int count) { m_coursesPerHistoryPage = count; }
+    int GetKeepAliveInterval() const { return m_keepAliveInterval; }
+    int GetMaxMarkCount() const { return m_maxMarks; }
+    int GetMinMarkInterval() const { return m_minMarkInterval; }
+
+    // The playback volume to restore at exit; -1 while none was saved, so
+    // an exit never mutes the speakers of a user who changed nothing.
+    int GetOutputVolume() const { return m_outputVolume; }
+    void SetOutputVolume(int volume) { m_outputVolume = volume; }
+
+    double GetScaleFactor() const { return m_scaleFactor; }
+    QString GetScaleFolder() const { return m_scaleFolder.Get(); }
+    void SetScale(double factor, const QString& folder);
+
+    QString GetDataFolder() const { return m_dataFolder.Get(); }
+    void SetDataFolder(const QString& folder) { m_dataFolder.Set(folder); }
+
+    QString GetRecordPath();
+    void SetRecordPath(const QString& path);
+    QString GetDefaultRecordPath() const { return m_defaultRecordPath.Get(); }
+    void SetDefaultRecordPath(const QString& path) { m_defaultRecordPath.Set(path); }
+
+    // The room role decides between the teacher and the student guide code.
+    int GetUserGuideCode(int role);
+    void SetUserGuideCode(int role, int code);
+
+private:
+    std::atomic<bool> m_reEntry { false };
+    std::atomic<bool> m_altHeld { false };
+    std::atomic<int> m_testServer { 0 };
+    std::atomic<int> m_coursesPerHistoryPage { 15 };
+    std::atomic<int> m_outputVolume { -1 };
+    std::atomic<int> m_loginPhase { 0 };
+    std::atomic<int> m_keepAliveInterval { 60000 };
+    std::atomic<int> m_maxMarks { 50 };
+    std::atomic<int> m_minMarkInterval { 3 };
+    std::atomic<int> m_userGuideCode { 0 };
+    std::atomic<double> m_scaleFactor { 1.0 };
+    Locked<QString> m_scaleFolder { QStringLiteral("x1") };
+    Locked<QString> m_recordPath;
+    Locked<QString> m_defaultRecordPath;
+    Locked<QString> m_dataFolder;
+};

@@ -1,0 +1,567 @@
+#include "Nexus.h"
+
+#include "DownloadElem.h"
+#include "MainWindow.h"
+#include "Profile.h"
+#include "TopArea.h"
+#include "entry/HisSchoolList.h"
+#include "entry/NewLoginWidget.h"
+#include "entry/SchoolEntryWidget.h"
+#include "entry/SchoolList.h"
+#include "room/LeftArea.h"
+#include "room/LoadingFailUI.h"
+#include "room/LoadingUI.h"
+#include "room/MenuBar.h"
+#include "room/MiddleArea.h"
+#include "room/RightArea.h"
+#include "room/RightMiddleArea.h"
+#include "room/TeacherInfo.h"
+#include "room/UserList.h"
+#include "rtc/AudioOutManager.h"
+#include "rtc/CAgoraObject.h"
+#include "rtc/MediaPlayer.h"
+#include "rtc/Player.h"
+#include "session/CourseWareInfo.h"
+#include "session/DataManager.h"
+#include "session/MediaInfo.h"
+#include "session/UserInfo.h"
+#include "ui/chatArea/ChatImageStruct.h"
+#include "ui/chatArea/ChatWidget.h"
+#include "whiteboard/PaletteWidget.h"
+#include "whiteboard/PresentationList.h"
+#include "whiteboard/QtAvPlayerList.h"
+#include "whiteboard/WhiteBoardWidget.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QMutex>
+#include <QPixmap>
+#include <QThread>
+
+namespace {
+
+std::atomic<Nexus*> s_hub { nullptr };
+std::atomic<bool> s_tornDown { false };
+QBasicMutex s_createMutex;
+
+bool OnGuiThread()
+{
+    QCoreApplication* app = QCoreApplication::instance();
+    return !app || QThread::currentThread() == app->thread();
+}
+
+} // namespace
+
+Nexus* Nexus::Instance()
+{
+    Nexus* hub = s_hub.load();
+    if (hub || s_tornDown.load())
+        return hub;
+    // The hub belongs to the GUI thread; a worker never makes one.
+    if (!OnGuiThread())
+        return nullptr;
+    QMutexLocker lock(&s_createMutex);
+    hub = s_hub.load();
+    if (!hub) {
+        hub = new Nexus();
+        s_hub.store(hub);
+    }
+    return hub;
+}
+
+bool Nexus::IsTornDown()
+{
+    return s_tornDown.load();
+}
+
+Nexus::Nexus()
+    : QObject(nullptr)
+{
+    connect(this, &Nexus::UpdateDataPrepPhase, this, &Nexus::OnDataPrepPhase);
+    connect(this, &Nexus::LocalRefresh, this, &Nexus::CleanUp);
+    connect(this, &Nexus::UpdateLoginProgress, this, &Nexus::OnUpdateLoginProgress);
+    connect(this, &Nexus::SchoolListGet, this, &Nexus::OnSchoolListGet);
+    connect(this, &Nexus::HistorySchoolListGet, this, &Nexus::OnHistorySchoolListGet);
+    connect(this, &Nexus::DownloadFinish, this, &Nexus::OnDownloadFinish);
+    connect(this, &Nexus::DownloadFailed, this, &Nexus::OnDownloadFailed);
+    connect(this, &Nexus::GetAllUserCameraStatus, this, &Nexus::OnGetAllUserCameraStatus);
+    connect(this, &Nexus::DownloadCfgFinished, this, &Nexus::OnDownloadCfgFinished);
+    connect(this, &Nexus::RendLoadingMsg, this, &Nexus::OnRendLoadingMsg);
+    connect(this, &Nexus::AddNewMarkItem, this, &Nexus::OnAddNewMarkItem);
+    connect(this, &Nexus::DeleteMarkItem, this, &Nexus::OnDeleteMarkItem);
+    connect(this, &Nexus::RendMarkList, this, &Nexus::OnRendMarkList);
+    connect(this, &Nexus::SelfLogin, this, &Nexus::OnSelfLogin);
+    connect(this, &Nexus::NewUserLogin, this, &Nexus::OnNewUserLogin);
+}
+
+Nexus::~Nexus()
+{
+    delete m_profile;
+    m_profile = nullptr;
+}
+
+void Nexus::Startup()
+{
+    Nexus* hub = Instance();
+    if (!hub || hub->m_profile)
+        return;
+    qDebug() << "Starting up";
+    qRegisterMetaType<uint8_t>("uint8_t");
+    qRegisterMetaType<uint16_t>("uint16_t");
+    qRegisterMetaType<uint32_t>("uint32_t");
+    qRegisterMetaType<int32_t>("int32_t");
+    qRegisterMetaType<int64_t>("int64_t");
+    qRegisterMetaType<const int16_t*>("const int16_t*");
+    qRegisterMetaType<QPixmap>("QPixmap");
+    qRegisterMetaType<QString>("QString");
+    qRegisterMetaType<Profile*>("Profile*");
+    qRegisterMetaType<DownloadElem>("DownloadElem");
+    // Queued signals with a reference argument copy the value through the
+    // meta type of the reference name.
+    qRegisterMetaType<DownloadElem>("DownloadElem&");
+    qRegisterMetaType<DownloadElem*>("DownloadElem*");
+    qRegisterMetaType<UserInfo*>("UserInfo*");
+    qRegisterMetaType<CourseWareInfo*>("CourseWareInfo*");
+    qRegisterMetaType<MediaInfo*>("MediaInfo*");
+    qRegisterMetaType<chatImageStruct>("chatImageStruct");
+    hub->m_profile = new Profile();
+}
+
+void Nexus::Teardown()
+{
+    Nexus* hub = s_hub.load();
+    // From here on no getter hands out anything and no slot acts, so no
+    // signal still queued for the hub reaches a worker being deleted.
+    s_tornDown.store(true);
+    if (!hub)
+        return;
+    Profile* profile = hub->m_profile;
+    const int volume = profile ? profile->GetOutputVolume() : -1;
+    if (volume >= 0 && hub->m_player) {
+        MediaPlayer* media = hub->m_player->GetMediaPlayer();
+        CAgoraObject* engine = media ? media->GetAgoraObject() : nullptr;
+        AudioOutManager* out = engine ? engine->GetAudioOutManager() : nullptr;
+        if (out)
+            out->SetVolume(volume);
+    }
+    delete hub;
+    s_hub.store(nullptr);
+}
+
+// Every getter goes through the live hub; after Teardown there is none.
+static Nexus* Live()
+{
+    return s_tornDown.load() ? nullptr : s_hub.load();
+}
+
+#define NEXUS_REGISTERED(Type, Getter, Setter, member)                                                                 \
+    Type* Nexus::Getter()                                                                                              \
+    {                                                                                                                  \
+        Nexus* hub = Live();                                                                                           \
+        return hub ? hub->member : nullptr;                                                                            \
+    }                                                                                                                  \
+    void Nexus::Setter(Type* value)                                                                                    \
+    {                                                                                                                  \
+        if (Nexus* hub = Live())                                                                                       \
+            hub->member = value;                                                                                       \
+    }
+
+NEXUS_REGISTERED(MainWindow, GetMainWindow, SetMainWindow, m_mainWindow)
+NEXUS_REGISTERED(MiddleArea, GetMiddleArea, SetMiddleArea, m_middleArea)
+NEXUS_REGISTERED(PresentationList, GetPresentationList, SetPresentationList, m_presentationList)
+NEXUS_REGISTERED(QtAvPlayerList, GetQtAvPlayerList, SetQtAvPlayerList, m_qtAvPlayerList)
+NEXUS_REGISTERED(SchoolEntryWidget, GetSchoolEntryWidget, SetSchoolEntryWidget, m_schoolEntryWidget)
+NEXUS_REGISTERED(SchoolList, GetSchoolList, SetSchoolList, m_schoolList)
+NEXUS_REGISTERED(HisSchoolList, GetHisSchoolList, SetHisSchoolList, m_hisSchoolList)
+NEXUS_REGISTERED(MenuBar, GetMenuBar, SetMenuBar, m_menuBar)
+NEXUS_REGISTERED(Player, GetPlayer, SetPlayer, m_player)
+NEXUS_REGISTERED(TopArea, GetTopArea, SetTopArea, m_topArea)
+NEXUS_REGISTERED(LeftArea, GetLeftArea, SetLeftArea, m_leftArea)
+NEXUS_REGISTERED(RightArea, GetRightArea, SetRightArea, m_rightArea)
+NEXUS_REGISTERED(RightMiddleArea, GetRightMiddleArea, SetRightMiddleArea, m_rightMiddleArea)
+NEXUS_REGISTERED(WhiteBoardWidget, GetWhiteBoardWidget, SetWhiteBoardWidget, m_whiteBoardWidget)
+NEXUS_REGISTERED(ChatWidget, GetChatWidget, SetChatWidget, m_chatWidget)
+NEXUS_REGISTERED(PaletteWidget, GetPaletteWidget, SetPaletteWidget, m_paletteWidget)
+NEXUS_REGISTERED(UserList, GetUserList, SetUserList, m_userList)
+#undef NEXUS_REGISTERED
+
+void Nexus::SetLoadingUI(LoadingUI* screen)
+{
+    if (Nexus* hub = Live())
+        hub->m_loadingUI = screen;
+}
+
+void Nexus::SetLoadingFailUI(LoadingFailUI* screen)
+{
+    if (Nexus* hub = Live())
+        hub->m_loadingFailUI = screen;
+}
+
+Profile* Nexus::GetProfile()
+{
+    Nexus* hub = Live();
+    return hub ? hub->m_profile : nullptr;
+}
+
+DataManager* Nexus::GetDataManager()
+{
+    Profile* profile = GetProfile();
+    return profile ? profile->GetDataManager() : nullptr;
+}
+
+DownldManager* Nexus::GetDownldManager()
+{
+    Profile* profile = GetProfile();
+    return profile ? profile->GetDownldManager() : nullptr;
+}
+
+DeamonThreadMgr* Nexus::GetDeamonThreadMgr()
+{
+    Profile* profile = GetProfile();
+    return profile ? profile->GetDeamonThreadMgr() : nullptr;
+}
+
+int Nexus::GetDataPrepPhase()
+{
+    Nexus* hub = Live();
+    return hub ? hub->m_dataPrepPhase.load() : 0;
+}
+
+int Nexus::GetHistoryCoursePage()
+{
+    Nexus* hub = Live();
+    return hub ? hub->m_historyCoursePage.load() : 0;
+}
+
+void Nexus::SetHistoryCoursePage(int page)
+{
+    if (Nexus* hub = Live())
+        hub->m_historyCoursePage = page;
+}
+
+int Nexus::GetHistoryCoursePageCount()
+{
+    Nexus* hub = Live();
+    return hub ? hub->m_historyCoursePageCount.load() : 0;
+}
+
+void Nexus::SetHistoryCoursePageCount(int count)
+{
+    if (Nexus* hub = Live())
+        hub->m_historyCoursePageCount = count;
+}
+
+bool Nexus::IsOutOfClassroom()
+{
+    Profile* profile = GetProfile();
+    if (!profile)
+        return false;
+    const int phase = profile->GetLoginPhase();
+    return phase == 2 || phase == 128 || phase == 256;
+}
+
+// ---- relays; all run in the GUI thread and do nothing once torn down ----
+
+void Nexus::OnDataPrepPhase(int value)
+{
+    if (IsTornDown() || m_dataPrepPhase == 3)
+        return;
+    if (value == 1)
+        OnRendLoadingMsg(QStringLiteral("提示:获取用户列表成功"));
+    else if (value == 2)
+        OnRendLoadingMsg(QStringLiteral("提示:获取课件列表成功"));
+    m_dataPrepPhase |= value;
+    if (m_dataPrepPhase != 3) {
+        UpdateLoadingValue(80);
+        return;
+    }
+    qDebug() << "Nexus::OnDataPrepPhase ok.";
+    OnCourseWareGet();
+    OnUserlistGet();
+    if (m_mainWindow)
+        m_mainWindow->OnLoginProgress(32);
+    DataManager* data = GetDataManager();
+    if (data) {
+        if (UserInfo* self = data->GetUserInfoByUid(QString::number(data->GetUserId())))
+            emit SelfLogin(self);
+    }
+    if (m_player)
+        m_player->InitPlayer();
+    if (data) {
+        emit data->Request4GetChatHistoryMsg();
+        emit data->Request4GetWhiteBdHistory();
+        emit data->UserMarkListRequest();
+    }
+    if (m_menuBar)
+        emit m_menuBar->UpdateVolumInfo();
+    if (data) {
+        emit data->DownloadAllAvatar();
+        emit data->DownloadAllCourseWare();
+    }
+}
+
+void Nexus::OnSelfLogin(UserInfo* user)
+{
+    if (IsTornDown() || !user)
+        return;
+    if (m_leftArea)
+        m_leftArea->UpdateModeByRole();
+    if (m_menuBar) {
+        m_menuBar->InitUI();
+        m_menuBar->SetupLayout(m_mainWindow);
+    }
+    if (m_userList)
+        emit m_userList->UserLogin(user);
+    if (m_middleArea)
+        emit m_middleArea->UserRoleGet(user->GetRole());
+    // The teacher's layout differs; redo it even at an unchanged size.
+    if (user->GetRole() == 4 && m_mainWindow) {
+        m_mainWindow->m_dwMainWinWidth = 0;
+        m_mainWindow->SetupLayout();
+    }
+}
+
+void Nexus::OnNewUserLogin(UserInfo* user)
+{
+    if (!IsTornDown() && m_userList)
+        emit m_userList->UserLogin(user);
+}
+
+void Nexus::OnAddNewMarkItem(const QString& uuid)
+{
+    if (IsTornDown())
+        return;
+    qDebug() << "into nexus userMakeMark , uuid:" << uuid;
+    if (m_chatWidget)
+        m_chatWidget->OnAddNewMarkItem(uuid);
+}
+
+void Nexus::OnDeleteMarkItem(const QString& uuid)
+{
+    if (IsTornDown())
+        return;
+    qDebug() << "into nexus userDelMark , uuid:" << uuid;
+    if (m_chatWidget)
+        m_chatWidget->OnDelMarkItem(uuid);
+}
+
+void Nexus::OnRendMarkList()
+{
+    if (!IsTornDown() && m_chatWidget)
+        m_chatWidget->OnRenderMarkList();
+}
+
+void Nexus::CleanUp()
+{
+    m_dataPrepPhase = 0;
+}
+
+void Nexus::OnUpdateLoginProgress(int phase)
+{
+    if (IsTornDown())
+        return;
+    qDebug() << "nexus thread:" << QThread::currentThreadId();
+    if (m_mainWindow)
+        emit m_mainWindow->UpdateLoginProgress(phase);
+}
+
+void Nexus::OnRendLoadingMsg(QString text)
+{
+    if (!IsTornDown() && m_loadingUI && !m_loadingUI->isHidden())
+        m_loadingUI->OnRendLoadingMsg(text);
+}
+
+void Nexus::UpdateLoadingValue(int value)
+{
+    if (!OnGuiThread()) {
+        // The session worker reports progress too; widgets are the GUI
+        // thread's business.
+        QMetaObject::invokeMethod(
+            this, [this, value] { UpdateLoadingValue(value); }, Qt::QueuedConnection);
+        return;
+    }
+    if (!IsTornDown() && m_loadingUI && !m_loadingUI->isHidden())
+        emit m_loadingUI->ValueChanged(value);
+}
+
+void Nexus::UpdateLoadingFailValue(QString text)
+{
+    if (!OnGuiThread()) {
+        QMetaObject::invokeMethod(
+            this, [this, text] { UpdateLoadingFailValue(text); }, Qt::QueuedConnection);
+        return;
+    }
+    if (IsTornDown())
+        return;
+    OnUpdateLoginProgress(64);
+    // The failure screen has just been shown by the phase switch; the reason
+    // goes to it whatever its state, or it would stay blank.
+    if (m_loadingFailUI)
+        emit m_loadingFailUI->ValueChanged(text);
+}
+
+void Nexus::OnUserlistGet()
+{
+    if (IsTornDown())
+        return;
+    qDebug() << "into Nexus::OnUserlistGet";
+    DataManager* data = GetDataManager();
+    if (!data || !m_userList)
+        return;
+    const QMap<int, UserInfo*> users = data->GetUserMap();
+    for (UserInfo* user : users)
+        m_userList->OnUserLogin(user);
+}
+
+void Nexus::OnSchoolsGet()
+{
+    if (!IsTornDown() && m_schoolEntryWidget)
+        emit m_schoolEntryWidget->UpdateSchoolItems();
+}
+
+void Nexus::OnDownloadCfgFinished()
+{
+    if (IsTornDown() || !m_mainWindow)
+        return;
+    if (NewLoginWidget* login = m_mainWindow->GetLoginWidget())
+        login->OnDownloadCfgFinished();
+}
+
+void Nexus::OnActionStatusChanged(int value)
+{
+    if (IsTornDown())
+        return;
+    qDebug() << "Nexus::OnActionStatusChanged value:" << value;
+    if (m_menuBar)
+        m_menuBar->UpdateUIByStates(value);
+    if (m_chatWidget)
+        m_chatWidget->UpdateUIByStates();
+}
+
+void Nexus::PermissionChanged(int value)
+{
+    if (IsTornDown() || value == 0)
+        return;
+    qDebug() << "Nexus::PermissionChanged value:" << value;
+    DataManager* data = GetDataManager();
+    if (!data)
+        return;
+    if (m_menuBar) {
+        emit m_menuBar->UpdateUIByPermission(value);
+        m_menuBar->SetupLayout(m_mainWindow);
+    }
+    if (!(value & 128) && m_paletteWidget && !m_paletteWidget->isHidden() && m_whiteBoardWidget)
+        m_whiteBoardWidget->StopLasterPointTimer();
+    if (!(value & 4)) {
+        if (m_player)
+            emit m_player->CamaraClosed(data->GetUserId());
+        emit data->LocalCameraStatusNofity(2);
+    }
+    if (!(value & 1) && data->IsMicrophoneOn())
+        emit data->LocalMicropStatusNofity(2);
+    if (m_chatWidget)
+        m_chatWidget->UpdateUIByPermission(value);
+}
+
+void Nexus::OnGetAllUserCameraStatus()
+{
+    if (IsTornDown())
+        return;
+    DataManager* data = GetDataManager();
+    if (!data || !m_player)
+        return;
+    bool anyCamera = false;
+    const QMap<int, UserInfo*> users = data->GetUserMap();
+    for (UserInfo* user : users) {
+        if (user->GetActionStatus() & 4) {
+            anyCamera = true;
+            emit m_player->CameraStatusChanged(user);
+        }
+    }
+    if (!anyCamera)
+        emit m_player->ShowTeacherInfo();
+}
+
+void Nexus::OnDownloadFinish(int type, QString key)
+{
+    if (IsTornDown())
+        return;
+    qDebug() << "into Nexus::OnDownloadFinish, type:" << type << ",key:" << key;
+    switch (type) {
+    case DownloadMemberAvatar:
+        if (m_userList)
+            m_userList->OnDownloadFinished(key);
+        break;
+    case DownloadCoursePage:
+        if (m_presentationList)
+            m_presentationList->OnDownloadFinished(key);
+        break;
+    case DownloadOwnAvatar:
+        if (m_schoolEntryWidget)
+            m_schoolEntryWidget->OnAvatarDownloadFinished(key);
+        break;
+    case DownloadCourseListImage:
+        if (m_schoolList)
+            m_schoolList->OnImageDownloadFinished(key);
+        break;
+    case DownloadHistoryListImage:
+        if (m_hisSchoolList)
+            m_hisSchoolList->OnImageDownloadFinished(key);
+        break;
+    case DownloadChatSmallImage:
+    case DownloadChatFullImage:
+        if (m_chatWidget)
+            m_chatWidget->OnDownloadImageSuccess(type, key);
+        break;
+    case DownloadServerProperties:
+        if (DataManager* data = GetDataManager())
+            data->OnDownloadServConfigSuccess();
+        break;
+    case DownloadTeacherAvatar:
+        if (m_player && m_player->GetTeacherInfo())
+            m_player->GetTeacherInfo()->OnDownloadFinished();
+        break;
+    default:
+        break;
+    }
+}
+
+void Nexus::OnDownloadFailed(int type, QString key)
+{
+    if (IsTornDown())
+        return;
+    qDebug() << "into Nexus::OnDownloadFailed, type:" << type << ",key:" << key;
+    if (type == DownloadCoursePage && m_presentationList)
+        m_presentationList->OnDownloadFailed(key);
+}
+
+void Nexus::OnSchoolListGet()
+{
+    if (IsTornDown())
+        return;
+    qDebug() << "into Nexus::OnSchoolListGet";
+}
+
+void Nexus::OnHistorySchoolListGet()
+{
+    if (IsTornDown())
+        return;
+    qDebug() << "into Nexus::OnHistorySchoolListGet";
+}
+
+void Nexus::OnCourseWareGet()
+{
+    if (IsTornDown())
+        return;
+    qDebug() << "\n--- enter Nexus::OnCourseWareGet, and list count:" << 0;
+    if (m_presentationList)
+        m_presentationList->RefreshLayout();
+    qDebug() << "--- exit Nexus::OnCourseWareGet\n";
+}
+
+void Nexus::OnMeidaListGet()
+{
+    if (IsTornDown())
+        return;
+    qDebug() << "into Nexus::OnMeidaListGet";
+}

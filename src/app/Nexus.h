@@ -1,0 +1,184 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <atomic>
+
+class ChatWidget;
+class DataManager;
+class DeamonThreadMgr;
+class DownldManager;
+class HisSchoolList;
+class LeftArea;
+class LoadingFailUI;
+class LoadingUI;
+class MainWindow;
+class MenuBar;
+class MiddleArea;
+class PaletteWidget;
+class Player;
+class PresentationList;
+class Profile;
+class QtAvPlayerList;
+class RightArea;
+class RightMiddleArea;
+class SchoolEntryWidget;
+class SchoolList;
+class TopArea;
+class UserInfo;
+class UserList;
+class WhiteBoardWidget;
+
+// The process-wide hub. No part keeps a pointer to another: each asks the hub
+// at every use. The hub owns the Profile, knows the screens the main window
+// registered, and relays results from the workers to the screens.
+//
+// The hub lives in the GUI thread. Worker threads only emit its signals
+// (queued into the GUI thread) and call its getters, which read pointers set
+// before the threads started. After Teardown every getter returns null and
+// nothing creates a new hub.
+class Nexus : public QObject
+{
+    Q_OBJECT
+
+public:
+    // The hub, created on first use in the GUI thread; null after Teardown.
+    static Nexus* Instance();
+    // Registers the meta types that cross threads and creates the Profile
+    // with its threads and workers. Called once by main.
+    static void Startup();
+    // Restores the playback volume when one was saved, then deletes the hub
+    // (and with it the Profile, which stops the worker threads).
+    static void Teardown();
+    // True from the start of Teardown on.
+    static bool IsTornDown();
+
+    // GUI thread object.
+    static Profile* GetProfile();
+    // Worker objects: each lives in its own thread; null without a Profile
+    // and once its thread has stopped.
+    static DataManager* GetDataManager();
+    static DownldManager* GetDownldManager();
+    static DeamonThreadMgr* GetDeamonThreadMgr();
+
+    // Data-preparation mask: bit 1 user list, bit 2 courseware list.
+    static int GetDataPrepPhase();
+    static int GetHistoryCoursePage();
+    static void SetHistoryCoursePage(int page);
+    static int GetHistoryCoursePageCount();
+    static void SetHistoryCoursePageCount(int count);
+    // True while the course list is shown (login phase 2, 128 or 256).
+    static bool IsOutOfClassroom();
+
+    // Screens registered by the main window; all GUI thread objects, null
+    // before registration.
+    static MainWindow* GetMainWindow();
+    static void SetMainWindow(MainWindow* window);
+    static MiddleArea* GetMiddleArea();
+    static void SetMiddleArea(MiddleArea* area);
+    static PresentationList* GetPresentationList();
+    static void SetPresentationList(PresentationList* list);
+    static QtAvPlayerList* GetQtAvPlayerList();
+    static void SetQtAvPlayerList(QtAvPlayerList* list);
+    static SchoolEntryWidget* GetSchoolEntryWidget();
+    static void SetSchoolEntryWidget(SchoolEntryWidget* widget);
+    static SchoolList* GetSchoolList();
+    static void SetSchoolList(SchoolList* list);
+    static HisSchoolList* GetHisSchoolList();
+    static void SetHisSchoolList(HisSchoolList* list);
+    static MenuBar* GetMenuBar();
+    static void SetMenuBar(MenuBar* bar);
+    static Player* GetPlayer();
+    static void SetPlayer(Player* player);
+    static TopArea* GetTopArea();
+    static void SetTopArea(TopArea* area);
+    static LeftArea* GetLeftArea();
+    static void SetLeftArea(LeftArea* area);
+    static RightArea* GetRightArea();
+    static void SetRightArea(RightArea* area);
+    static RightMiddleArea* GetRightMiddleArea();
+    static void SetRightMiddleArea(RightMiddleArea* area);
+    static WhiteBoardWidget* GetWhiteBoardWidget();
+    static void SetWhiteBoardWidget(WhiteBoardWidget* widget);
+    static ChatWidget* GetChatWidget();
+    static void SetChatWidget(ChatWidget* widget);
+    static PaletteWidget* GetPaletteWidget();
+    static void SetPaletteWidget(PaletteWidget* widget);
+    static void SetLoadingUI(LoadingUI* screen);
+    static void SetLoadingFailUI(LoadingFailUI* screen);
+    static UserList* GetUserList();
+    static void SetUserList(UserList* list);
+
+signals:
+    void UpdateDataPrepPhase(int value);
+    void LocalRefresh();
+    void SchoolListGet();
+    void HistorySchoolListGet();
+    void UpdateLoginProgress(int phase);
+    void GetAllUserCameraStatus();
+    void DownloadFinish(int type, QString key);
+    void DownloadFailed(int type, QString key);
+    void RendLoadingMsg(QString text);
+    void DownloadCfgFinished();
+    void AddNewMarkItem(QString uuid);
+    void DeleteMarkItem(QString uuid);
+    void RendMarkList();
+    void SelfLogin(UserInfo* user);
+    void NewUserLogin(UserInfo* user);
+
+public slots:
+    void OnDownloadCfgFinished();
+    void OnUpdateLoginProgress(int phase);
+    void CleanUp();
+    void OnRendLoadingMsg(QString text);
+    void UpdateLoadingValue(int value);
+    void UpdateLoadingFailValue(QString text);
+    void OnUserlistGet();
+    void OnSchoolListGet();
+    void OnHistorySchoolListGet();
+    void OnSchoolsGet();
+    void OnCourseWareGet();
+    void OnMeidaListGet();
+    void OnDataPrepPhase(int value);
+    void OnActionStatusChanged(int value);
+    void PermissionChanged(int value);
+    void OnGetAllUserCameraStatus();
+    void OnDownloadFinish(int type, QString key);
+    void OnDownloadFailed(int type, QString key);
+
+private:
+    Nexus();
+    ~Nexus() override;
+
+    void OnSelfLogin(UserInfo* user);
+    void OnAddNewMarkItem(const QString& uuid);
+    void OnDeleteMarkItem(const QString& uuid);
+    void OnRendMarkList();
+    void OnNewUserLogin(UserInfo* user);
+
+    // Read by the session worker too, hence atomic.
+    std::atomic<int> m_dataPrepPhase { 0 };
+    std::atomic<int> m_historyCoursePage { 0 };
+    std::atomic<int> m_historyCoursePageCount { 0 };
+
+    Profile* m_profile = nullptr;
+    MainWindow* m_mainWindow = nullptr;
+    MiddleArea* m_middleArea = nullptr;
+    PresentationList* m_presentationList = nullptr;
+    QtAvPlayerList* m_qtAvPlayerList = nullptr;
+    SchoolEntryWidget* m_schoolEntryWidget = nullptr;
+    SchoolList* m_schoolList = nullptr;
+    HisSchoolList* m_hisSchoolList = nullptr;
+    MenuBar* m_menuBar = nullptr;
+    Player* m_player = nullptr;
+    TopArea* m_topArea = nullptr;
+    LeftArea* m_leftArea = nullptr;
+    RightArea* m_rightArea = nullptr;
+    RightMiddleArea* m_rightMiddleArea = nullptr;
+    WhiteBoardWidget* m_whiteBoardWidget = nullptr;
+    ChatWidget* m_chatWidget = nullptr;
+    PaletteWidget* m_paletteWidget = nullptr;
+    LoadingUI* m_loadingUI = nullptr;
+    LoadingFailUI* m_loadingFailUI = nullptr;
+    UserList* m_userList = nullptr;
+};

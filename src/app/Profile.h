@@ -1,0 +1,55 @@
+#pragma once
+
+#include "AppNativeProperty.h"
+#include "ClassServerProperty.h"
+
+#include <QObject>
+#include <QString>
+
+class DataManager;
+class DeamonThreadMgr;
+class DownldManager;
+class QThread;
+
+// Owner of the three worker threads and their workers, and of the endpoint
+// and local-state blocks. Lives in the GUI thread; deleted with the hub.
+class Profile : public QObject, public ClassServerProperty, public AppNativeProperty
+{
+    Q_OBJECT
+
+public:
+    explicit Profile(QObject* parent = nullptr);
+    ~Profile() override;
+
+    // The configuration host: PLOVIX_CONFIG_HOST when set, else the build's
+    // production or test host.
+    static QString ConfigHost(bool testServer);
+
+    QString GetServerPropertiesAddress() const { return GetUrl(ServerProperties); }
+    QString GetUpdatePropertiesAddress() const { return GetUrl(UpdateProperties); }
+
+    // Starts "Profile Manager", "Download Manager" and "Daemon Manager" in
+    // that order; a running thread keeps running.
+    void StartThreads();
+    // Runs DataManager::OnEnterRoom in its thread.
+    void EnterRoom();
+
+    // Each worker lives in its own thread; null once that thread stopped.
+    DataManager* GetDataManager() const { return m_dataManager; }
+    DownldManager* GetDownldManager() const { return m_downldManager; }
+    DeamonThreadMgr* GetDeamonThreadMgr() const { return m_deamonThreadMgr; }
+
+    QThread* GetProfileThread() const { return m_profileThread; }
+    QThread* GetDownloadThread() const { return m_downloadThread; }
+    QThread* GetDaemonThread() const { return m_daemonThread; }
+
+private:
+    template <typename Worker> void StopWorker(QThread*& thread, Worker*& worker);
+
+    QThread* m_profileThread = nullptr;
+    QThread* m_downloadThread = nullptr;
+    QThread* m_daemonThread = nullptr;
+    DataManager* m_dataManager = nullptr;
+    DownldManager* m_downldManager = nullptr;
+    DeamonThreadMgr* m_deamonThreadMgr = nullptr;
+};

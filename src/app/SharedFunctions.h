@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QFont>
+#include <QString>
+
+// Small stateless helpers shared by several parts; any thread may call them
+// (ElideText only where fonts may be used, the GUI thread).
+
+// A new random identifier, 36 characters with hyphens, no braces.
+QString CreateUuidString();
+
+// "台式机" (desktop) or "笔记本" (laptop), from the power status.
+QString GetMachineKind();
+// The same decision from raw power-status values; a failed query is (0, 0).
+QString MachineKindFrom(int batteryFlag, int batteryPercent);
+
+// The Windows version name; empty on every other system.
+QString GetWindowsVersionName();
+
+// The text, elided on the right when it is as wide as maxWidth or wider.
+QString ElideText(const QFont& font, const QString& text, int maxWidth);

@@ -1,0 +1,55 @@
+// Entry of the Plovix client. The program takes no command-line options;
+// the arguments only go to the application object.
+#include "app/AppPaths.h"
+#include "app/ClientApp.h"
+#include "app/DisplayScale.h"
+
+#include <QApplication>
+#include <QDebug>
+#include <QScreen>
+
+// Measures the primary screen with a throw-away application object and
+// returns the scale text and whether the logical DPI is above 96.
+static QString MeasureScale(int argc, char* argv[], bool* highDpi)
+{
+    QApplication measure(argc, argv);
+    QScreen* primary = QGuiApplication::primaryScreen();
+    if (!primary) {
+        qWarning() << "[ERROR] no screen found, the display scale stays 1.0";
+        *highDpi = false;
+        return QStringLiteral("1.0");
+    }
+    qDebug() << "devicePixelRatio" << primary->devicePixelRatio()
+             << "physicalDotsPerInchX:" << primary->physicalDotsPerInchX()
+             << "logicalDotsPerInch:" << primary->logicalDotsPerInch()
+             << "physicalDotsPerInch:" << primary->physicalDotsPerInch();
+    const int dpi = int(primary->logicalDotsPerInch());
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    for (int i = 0; i < screens.size(); ++i) {
+        const QRect g = screens.at(i)->geometry();
+        qDebug() << qPrintable(QString::asprintf("screen %d, width %d, height %d", i, g.width(), g.height()));
+    }
+    *highDpi = dpi > 96;
+    return DisplayScale::StepDown(DisplayScale::ChooseText(dpi), primary->geometry().size());
+}
+
+int main(int argc, char* argv[])
+{
+    AppPaths::ApplyIdentity();
+    bool highDpi = false;
+    const QString scale = MeasureScale(argc, argv, &highDpi);
+    if (highDpi) {
+        QCoreApplication::setAttribute(Qt::AA_UseHighDpiPixmaps);
+        qputenv("QT_SCALE_FACTOR", scale.toUtf8());
+    }
+
+    QApplication app(argc, argv);
+    int code = 0;
+    {
+        ClientApp client;
+        client.Start(scale);
+        code = QApplication::exec();
+        client.Stop();
+    }
+    return code;
+}

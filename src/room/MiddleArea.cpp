@@ -1,0 +1,217 @@
+#include "MiddleArea.h"
+
+#include "app/MainWindow.h"
+#include "app/Nexus.h"
+#include "player/AudioMixPlayer.h"
+#include "player/AvPlayer.h"
+#include "room/LeftArea.h"
+#include "rtc/Player.h"
+#include "whiteboard/QtAvPlayerItem.h"
+
+#include <QDebug>
+#include <QPixmap>
+#include <QTimer>
+
+namespace {
+constexpr int kAudioBarHeight = 45;
+const char kBlankPage[] = ":/resource/courselist/blank.png";
+} // namespace
+
+MiddleArea::MiddleArea(QWidget* parent)
+    : QWidget(parent)
+    , m_courseArea(this)
+    , m_listArea(this)
+    , m_pageView(&m_courseArea)
+    , m_board(&m_pageView)
+    , m_palette(&m_courseArea)
+    , m_mediaList(&m_listArea)
+    , m_pageList(&m_listArea)
+    , m_notifyWindow(this)
+{
+    setObjectName(QStringLiteral("midderArea"));
+    m_courseArea.setObjectName(QStringLiteral("COURSE_BG_SHOW_AREA"));
+    m_listArea.setObjectName(QStringLiteral("m_vPresentationListArea"));
+    m_pageView.setObjectName(QStringLiteral("COURSE_SHOW_AREA"));
+    m_pageView.setScaledContents(true);
+    m_board.setObjectName(QStringLiteral("COURSE_PAINT_WIDGET"));
+    m_board.setAttribute(Qt::WA_TranslucentBackground);
+    m_board.SetCanvas(&m_pageView);
+    m_palette.SetAnchor(&m_courseArea);
+
+    connect(this, &MiddleArea::ShowMsgNotifyWidget, &m_notifyWindow, &MsgNotifyWindow::ShowDialog);
+    connect(&m_board, &WhiteBoardWidget::ShapeTypeChanged, &m_palette, &PaletteWidget::OnShapeBarChanged);
+    connect(this, &MiddleArea::CleanUp, this, &MiddleArea::OnCleanUp);
+    connect(this, &MiddleArea::UserRoleGet, this, &MiddleArea::OnUserRoleGet);
+    connect(this, &MiddleArea::DestroyAvPlayer, this, &MiddleArea::OnDestroyAvPlayer);
+    connect(this, &MiddleArea::SeekPos, this, &MiddleArea::OnSeekPos);
+    m_palette.hide();
+}
+
+MiddleArea::~MiddleArea() = default;
+
+void MiddleArea::SetupLayout(QWidget* window)
+{
+    if (window == nullptr) {
+        qDebug() << "[Error], in MiddleArea::SetupLayout, _widget is NULL";
+        return;
+    }
+    if (parentWidget() != window)
+        setParent(window);
+    const int w = window->width();
+    const int h = window->height();
+    Player* player = Nexus::GetPlayer();
+    LeftArea* left = Nexus::GetLeftArea();
+    const int top = (player != nullptr && player->GetCurStreamPlayerNum() > 2) ? (h - 40) / 4 : 0;
+    const int x0 = (left == nullptr || left->GetMode() == LeftArea::ModeNarrow) ? 80 : (w > 1366 ? 192 : 170);
+    const int listWidth = w < 1367 ? 132 : 198;
+    const int courseWidth = (w - x0 - listWidth) * 3 / 4;
+    setGeometry(x0, top + 40, listWidth + courseWidth, h - top - 80);
+
+    if (m_listState == ListCollapsed) {
+        m_listArea.setGeometry(0, 0, 0, 0);
+        m_pageList.hide();
+        m_listArea.hide();
+        m_courseArea.setGeometry(0, 0, listWidth + courseWidth, height());
+    } else {
+        m_listArea.setGeometry(0, 0, listWidth, height());
+        const int listTop = 10;
+        m_mediaList.SetupLayout(listTop, &m_listArea);
+        m_mediaList.setVisible(m_mediaList.count() > 0);
+        m_pageList.SetupLayout(listTop, &m_listArea);
+        m_listArea.show();
+        m_courseArea.setGeometry(listWidth, 0, courseWidth, height());
+    }
+    m_courseArea.show();
+    m_pageView.setGeometry(0, 0, qMax(0, m_courseArea.width() - 34), m_courseArea.height());
+    m_pageView.show();
+    m_board.setGeometry(0, 0, qMax(0, m_pageView.width() - 1), m_pageView.height());
+    m_board.show();
+    if (m_avPlayer != nullptr) {
+        if (m_avPlayer->GetMediaType() == MediaInfo::Video)
+            m_avPlayer->setGeometry(0, 0, m_courseArea.width(), m_courseArea.height());
+        else
+            m_avPlayer->setGeometry(0, m_courseArea.height() - kAudioBarHeight, m_courseArea.width(), kAudioBarHeight);
+        m_avPlayer->show();
+    }
+    m_palette.OnShowPalette();
+    show();
+}
+
+void MiddleArea::PresentationSizeAdapte(QString path)
+{
+    qDebug() << "into PresentationSizeAdapte, and path:" << path;
+    if (path.section(QLatin1Char('/'), -1) == QLatin1String("blank.png"))
+        path = QLatin1String(kBlankPage);
+    const QPixmap image(path);
+    if (image.isNull() || image.width() == 0 || image.height() == 0)
+        return;
+    const int pw = image.width();
+    const int ph = image.height();
+    const int areaWidth = m_courseArea.width();
+    const int areaHeight = m_courseArea.height();
+    const int fitWidthHeight = ph * (areaWidth - 35) / pw;
+    const int fitHeightWidth = pw * (areaHeight - 34) / ph;
+    QSize view;
+    if (fitWidthHeight > areaHeight)
+        view = QSize(fitHeightWidth, fitHeightWidth * ph / pw);
+    else
+        view = QSize(fitWidthHeight * pw / ph, fitWidthHeight);
+    m_pageView.setGeometry(
+        (areaWidth - view.width()) / 2, (areaHeight - view.height()) / 2, view.width(), view.height());
+    m_pageView.setPixmap(image);
+    m_pageView.show();
+    m_board.setGeometry(0, 0, qMax(0, view.width() - 1), view.height());
+    emit m_board.ScaleChanged(1.0);
+}
+
+void MiddleArea::PlayerAdapte(MediaInfo* item, bool bDirectPlay)
+{
+    if (item == nullptr) {
+        qDebug() << "into PlayerAdapte and item is nullptr";
+        return;
+    }
+    qDebug() << "into PlayerAdapte and item mediaId:" << item->m_mediaId << ",duration:" << item->m_duration;
+    QtAvPlayerItem* focused = m_mediaList.GetLastFocusBuddy();
+    if (focused != nullptr && focused->GetMediaId() == item->m_mediaId) {
+        qDebug() << "into MiddleArea::PlayerAdapte, focus mediaId is equal,and mediaId:" << item->m_mediaId;
+        return;
+    }
+    qDebug() << "into PlayerAdapte, and mediaId:" << item->m_mediaId;
+    OnDestroyAvPlayer();
+    const int type = item->m_mediaType == MediaInfo::Video ? MediaInfo::Video : MediaInfo::Audio;
+    m_avPlayer = new AvPlayer(&m_courseArea, type);
+    m_avPlayer->SetMediaId(item->m_mediaId);
+    m_avPlayer->setDuration(item->m_duration);
+    m_avPlayer->SetFile(item->m_urlPath);
+    if (type == MediaInfo::Video)
+        m_avPlayer->setGeometry(0, 0, m_courseArea.width(), m_courseArea.height());
+    else
+        m_avPlayer->setGeometry(0, m_courseArea.height() - kAudioBarHeight, m_courseArea.width(), kAudioBarHeight);
+    if (bDirectPlay)
+        QTimer::singleShot(500, m_avPlayer, &AvPlayer::OnPlay);
+    m_avPlayer->show();
+}
+
+void MiddleArea::AudioMixPlayerAdapte(QString path)
+{
+    qDebug() << "into AudioMixPlayerAdapte, path:" << path;
+    OnDestroyAudioMixPlayer();
+    m_audioMixPlayer = new AudioMixPlayer(path, &m_courseArea);
+    m_audioMixPlayer->setGeometry(0, m_courseArea.height() - kAudioBarHeight, m_courseArea.width(), kAudioBarHeight);
+    m_audioMixPlayer->show();
+}
+
+void MiddleArea::OnCleanUp()
+{
+    hide();
+    m_listState = ListCleared;
+    emit m_pageList.CleanUp();
+    emit m_mediaList.CleanUp();
+    emit m_notifyWindow.CleanUp();
+    m_board.ClearShapeType();
+    delete m_avPlayer;
+    m_avPlayer = nullptr;
+    m_mediaList.SetLastFocusBuddy(nullptr);
+}
+
+void MiddleArea::OnSeekPos(int seconds, bool isPlaying)
+{
+    qDebug() << "into  MiddleArea::OnSeekPos, and pos:" << seconds << ", isPlaying:" << isPlaying;
+    if (m_avPlayer == nullptr) {
+        qDebug() << "into  MiddleArea::OnSeekPos, avPlayer is null";
+        return;
+    }
+    if (isPlaying)
+        m_avPlayer->OnPlay();
+    else
+        m_avPlayer->OnPaused();
+    m_avPlayer->seek(static_cast<qint64>(seconds) * 1000, true);
+    if (QtAvPlayerItem* focused = m_mediaList.GetLastFocusBuddy())
+        focused->SetPlayStatus(isPlaying ? QtAvPlayerItem::StatusPlaying : QtAvPlayerItem::StatusPaused);
+}
+
+void MiddleArea::OnDestroyAvPlayer()
+{
+    if (m_avPlayer != nullptr) {
+        m_avPlayer->setParent(nullptr);
+        delete m_avPlayer;
+        m_avPlayer = nullptr;
+    }
+    m_mediaList.SetLastFocusBuddy(nullptr);
+}
+
+void MiddleArea::OnDestroyAudioMixPlayer()
+{
+    if (m_audioMixPlayer == nullptr)
+        return;
+    m_audioMixPlayer->setParent(nullptr);
+    m_audioMixPlayer->stop();
+    delete m_audioMixPlayer;
+    m_audioMixPlayer = nullptr;
+}
+
+void MiddleArea::OnUserRoleGet(int role)
+{
+    m_listState = role < 5 ? ListShown : ListCollapsed;
+    SetupLayout(Nexus::GetMainWindow());
+}

@@ -1,0 +1,76 @@
+#pragma once
+
+#include <QLabel>
+#include <QString>
+#include <QWidget>
+
+#include "room/MsgNotifyWindow.h"
+#include "session/MediaInfo.h"
+#include "whiteboard/PaletteWidget.h"
+#include "whiteboard/PresentationList.h"
+#include "whiteboard/QtAvPlayerList.h"
+#include "whiteboard/WhiteBoardWidget.h"
+
+class AudioMixPlayer;
+class AvPlayer;
+
+// The centre of the class room: course-page and media lists, the page view
+// with the whiteboard over it, the tool palette, the notice bar and the
+// media player. GUI thread; the session thread emits ShowMsgNotifyWidget,
+// DestroyAvPlayer and UserRoleGet on it, which arrive queued.
+class MiddleArea : public QWidget
+{
+    Q_OBJECT
+
+public:
+    enum ListState { ListCleared = 0, ListCollapsed = 1, ListShown = 2 };
+
+    explicit MiddleArea(QWidget* parent = nullptr);
+    ~MiddleArea() override;
+
+    PresentationList* GetPresentationList() { return &m_pageList; }
+    QtAvPlayerList* GetQtAvPlayerList() { return &m_mediaList; }
+    WhiteBoardWidget* GetWhiteBoardWidget() { return &m_board; }
+    PaletteWidget* GetPaletteWidget() { return &m_palette; }
+    MsgNotifyWindow* GetMsgNotifyWindow() { return &m_notifyWindow; }
+    // The page view under the whiteboard: its size converts board units to
+    // pixels. The pointer never changes, so any thread may take it.
+    QWidget* GetCanvas() { return &m_pageView; }
+    // The open media player window, or null.
+    AvPlayer* GetAvPlayer() const { return m_avPlayer; }
+    int GetListState() const { return m_listState; }
+
+    void SetupLayout(QWidget* window);
+
+signals:
+    void ShowMsgNotifyWidget(int type);
+    void CleanUp();
+    void SeekPos(int seconds, bool isPlaying);
+    void DestroyAvPlayer();
+    void UserRoleGet(int role);
+
+public slots:
+    void PresentationSizeAdapte(QString path = QString());
+    void PlayerAdapte(MediaInfo* item, bool bDirectPlay = false);
+    void AudioMixPlayerAdapte(QString path);
+    void OnCleanUp();
+    void OnSeekPos(int seconds, bool isPlaying);
+    void OnDestroyAvPlayer();
+    void OnDestroyAudioMixPlayer();
+    void OnUserRoleGet(int role);
+
+private:
+    // Declared parents first: members are destroyed in reverse order, so
+    // every child goes before the member that holds it.
+    QLabel m_courseArea;
+    QWidget m_listArea;
+    QLabel m_pageView;
+    WhiteBoardWidget m_board;
+    PaletteWidget m_palette;
+    QtAvPlayerList m_mediaList;
+    PresentationList m_pageList;
+    MsgNotifyWindow m_notifyWindow;
+    AvPlayer* m_avPlayer = nullptr; // child of the course area
+    AudioMixPlayer* m_audioMixPlayer = nullptr; // child of the course area
+    int m_listState = ListCleared;
+};

@@ -1,0 +1,14 @@
+#include "CAgoraObject.h"
+
+#include "rtc/AudioOutManager.h"
+
+CAgoraObject::CAgoraObject() = default;
+
+CAgoraObject::~CAgoraObject() = default;
+
+bool CAgoraObject::CreateAudioOutManager()
+{
+    if (!m_audioOut)
+        m_audioOut = std::make_unique<AudioOutManager>();
+    return m_audioOut != nullptr;
+}

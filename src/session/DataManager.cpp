@@ -1,0 +1,164 @@
+#include "DataManager.h"
+
+#include "UserInfo.h"
+#include "app/Nexus.h"
+
+#include <QDebug>
+#include <QThread>
+
+DataManager::DataManager(QThread* thread, Profile* profile)
+    : QObject(nullptr)
+    , m_profile(profile)
+{
+    Q_UNUSED(thread)
+    Nexus* hub = Nexus::Instance();
+    connect(this, &DataManager::OpenVideo, this, &DataManager::OnOpenVideo);
+    connect(this, &DataManager::DownloadAllCourseWare, this, &DataManager::OnDownloadAllCourseWare);
+    connect(this, &DataManager::DownloadAllAvatar, this, &DataManager::OnDownloadAllAvatar);
+    if (hub) {
+        connect(this, &DataManager::ActionStatusChanged, hub, &Nexus::OnActionStatusChanged);
+        connect(this, &DataManager::PermissionChanged, hub, &Nexus::PermissionChanged);
+    }
+    connect(this, &DataManager::LocalDelPage, this, &DataManager::OnLocalDelPage);
+    connect(this, &DataManager::LocalDelMedia, this, &DataManager::OnLocalDelMedia);
+    connect(this, &DataManager::LocalMediaSeek, this, &DataManager::OnLocalMediaSeek);
+    connect(this, &DataManager::LocalNewShape, this, &DataManager::OnLocalNewShape);
+    connect(this, &DataManager::SendUserLogoutMsg, this, &DataManager::OnSendUserLogoutMsg);
+    connect(this, &DataManager::GetUsrInfo, this, &DataManager::OnGetUsrInfo);
+    connect(this, &DataManager::EnterRoom, this, &DataManager::OnEnterRoom);
+    connect(this, &DataManager::ParallelShoolInfoRequest, this, &DataManager::OnParallelShoolInfoRequest);
+    connect(this, &DataManager::CleanUp, this, &DataManager::OnCleanUp);
+    connect(this, &DataManager::DestroyWebSocket, this, &DataManager::OnDestroyWebSocket);
+    connect(this, &DataManager::RoomEntry, this, &DataManager::OnRoomEntry);
+    connect(this, &DataManager::LocalRedoUndoAction, this, &DataManager::OnLocalRedoUndoAction);
+    connect(this, &DataManager::HistoryCourseDownloadById, this, &DataManager::OnHistoryCourseDownloadById);
+    connect(this, &DataManager::LocalShapeMove, this, &DataManager::OnLocalShapeMove);
+    connect(this, &DataManager::LocalMicropStatusNofity, this, &DataManager::OnLocalMicropStatusNofity);
+    connect(this, &DataManager::LocalCameraStatusNofity, this, &DataManager::OnLocalCameraStatusNofity);
+    connect(this, &DataManager::SchoolChanged, this, &DataManager::OnSchoolChanged);
+    connect(this, &DataManager::SocketDfCalRequest, this, &DataManager::OnSocketDfCalReq);
+    connect(this, &DataManager::CreateWebSocket, this, &DataManager::OnCreateWebSocket);
+    connect(this, &DataManager::DownloadSchoolListAvatar, this, &DataManager::OnDownloadSchoolListAvatar);
+    connect(this, &DataManager::LocalUsrPermChange, this, &DataManager::OnLocalUsrPermChange);
+}
+
+DataManager::~DataManager()
+{
+    qDebug() << "into DataManager::~DataManager";
+    QMutexLocker lock(&m_roomLock);
+    qDeleteAll(m_users);
+    m_users.clear();
+}
+
+void DataManager::SetPermission(int permission)
+{
+    m_dwPermission = permission;
+    emit PermissionChanged(permission);
+}
+
+void DataManager::SetActionStatus(int status)
+{
+    m_dwActionStatus = status;
+    emit ActionStatusChanged(status);
+}
+
+int DataManager::GetUserId() const
+{
+    QMutexLocker lock(&m_roomLock);
+    return m_userId;
+}
+
+void DataManager::SetUserId(int uid)
+{
+    QMutexLocker lock(&m_roomLock);
+    m_userId = uid;
+}
+
+bool DataManager::IsMicrophoneOn() const
+{
+    QMutexLocker lock(&m_roomLock);
+    return m_microphoneOn;
+}
+
+void DataManager::SetMicrophoneOn(bool on)
+{
+    QMutexLocker lock(&m_roomLock);
+    m_microphoneOn = on;
+}
+
+UserInfo* DataManager::GetUserInfoByUid(const QString& uid)
+{
+    bool ok = false;
+    const int id = uid.toInt(&ok);
+    QMutexLocker lock(&m_roomLock);
+    UserInfo* user = ok ? m_users.value(id, nullptr) : nullptr;
+    if (!user)
+        qDebug() << "GetUserInfoByUid not find and break, targetUserId:" << uid;
+    return user;
+}
+
+QMap<int, UserInfo*> DataManager::GetUserMap() const
+{
+    QMutexLocker lock(&m_roomLock);
+    return m_users;
+}
+
+void DataManager::DownloadServConfig()
+{ }
+void DataManager::OnDownloadServConfigSuccess()
+{ }
+void DataManager::ReadServConfigBackup()
+{ }
+bool DataManager::VersionCheck()
+{
+    return false;
+}
+
+void DataManager::OnOpenVideo()
+{ }
+void DataManager::OnDownloadAllCourseWare()
+{ }
+void DataManager::OnDownloadAllAvatar()
+{ }
+void DataManager::OnLocalDelPage(QString)
+{ }
+void DataManager::OnLocalDelMedia(QString, int)
+{ }
+void DataManager::OnLocalMediaSeek(QString, int, bool)
+{ }
+void DataManager::OnLocalNewShape(int)
+{ }
+void DataManager::OnSendUserLogoutMsg(int)
+{ }
+void DataManager::OnGetUsrInfo()
+{ }
+void DataManager::OnEnterRoom()
+{ }
+void DataManager::OnParallelShoolInfoRequest(QString)
+{ }
+void DataManager::OnCleanUp()
+{ }
+void DataManager::OnDestroyWebSocket()
+{ }
+void DataManager::OnRoomEntry(QString)
+{ }
+void DataManager::OnLocalRedoUndoAction(int)
+{ }
+void DataManager::OnHistoryCourseDownloadById(int)
+{ }
+void DataManager::OnLocalShapeMove(QString)
+{ }
+void DataManager::OnLocalMicropStatusNofity(int)
+{ }
+void DataManager::OnLocalCameraStatusNofity(int)
+{ }
+void DataManager::OnSchoolChanged(QString)
+{ }
+void DataManager::OnSocketDfCalReq()
+{ }
+void DataManager::OnCreateWebSocket(QString)
+{ }
+void DataManager::OnDownloadSchoolListAvatar()
+{ }
+void DataManager::OnLocalUsrPermChange(int, int, int, int)
+{ }

@@ -1,0 +1,59 @@
+// Shared main of the test executables: a temporary home (settings, data and
+// log folders) for every run, the offscreen platform, then the chosen class.
+// Without a class name every class runs, each in a process of its own, since
+// some tests end process-wide state (the hub) for good.
+#include "TestRegistry.h"
+#include "TestSupport.h"
+
+#include "app/AppPaths.h"
+
+#include <QApplication>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <cstdio>
+
+static int RunEachInItsOwnProcess(int argc, char* argv[])
+{
+    int failures = 0;
+    for (const auto& entry : TestRegistry::Classes()) {
+        QStringList args { entry.first };
+        for (int i = 1; i < argc; ++i)
+            args << QString::fromLocal8Bit(argv[i]);
+        QProcess child;
+        child.setProcessChannelMode(QProcess::ForwardedChannels);
+        child.start(QString::fromLocal8Bit(argv[0]), args);
+        child.waitForFinished(-1);
+        if (child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0)
+            ++failures;
+    }
+    return failures == 0 ? 0 : 1;
+}
+
+int main(int argc, char* argv[])
+{
+    const QString first = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
+    if (!TestRegistry::Classes().count(first)) {
+        QCoreApplication app(argc, argv);
+        return RunEachInItsOwnProcess(argc, argv);
+    }
+
+    QTemporaryDir home(QDir::tempPath() + QStringLiteral("/plovix-test-XXXXXX"));
+    if (!home.isValid()) {
+        std::fprintf(stderr, "cannot create a temporary home\n");
+        return 1;
+    }
+    TestSupport::UseHome(home.path());
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+
+    AppPaths::ApplyIdentity();
+    QApplication app(argc, argv);
+    TestSupport::InstallFonts();
+
+    std::unique_ptr<QObject> test = TestRegistry::Classes().at(first)();
+    QStringList args { QString::fromLocal8Bit(argv[0]) };
+    for (int i = 2; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    return QTest::qExec(test.get(), args) == 0 ? 0 : 1;
+}

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Installs, only when missing, every Debian package that the build, the tests
+# and the run of Plovix need. Safe to run again and again.
+set -euo pipefail
+
+packages=(
+  cmake g++ make pkg-config
+  qtbase5-dev qtbase5-dev-tools libqt5websockets5-dev libqt5svg5-dev
+  qtmultimedia5-dev libqt5multimedia5-plugins libqt5opengl5-dev libqt5sql5-sqlite
+  qttools5-dev qttools5-dev-tools
+  libmpv-dev
+  python3 python3-aiohttp openssl
+  xvfb xauth fonts-noto-cjk
+  clang libclang-rt-14-dev clang-format
+)
+
+missing=()
+for package in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$package")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+echo "setup: installing ${missing[*]}"
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then
+  sudo="sudo"
+fi
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
