@@ -1,9 +1,13 @@
 #include "DataManager.h"
 
 #include "UserInfo.h"
+#include "app/AppPaths.h"
 #include "app/Nexus.h"
 
 #include <QDebug>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QThread>
 
 DataManager::DataManager(QThread* thread, Profile* profile)
@@ -101,6 +105,45 @@ QMap<int, UserInfo*> DataManager::GetUserMap() const
 {
     QMutexLocker lock(&m_roomLock);
     return m_users;
+}
+
+static bool RemoveTree(const QString& path)
+{
+    bool ok = true;
+    const QFileInfoList entries
+        = QDir(path).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QFileInfo& entry : entries) {
+        if (entry.isDir() && !entry.isSymLink()) {
+            ok = RemoveTree(entry.filePath()) && ok;
+            continue;
+        }
+        // A link is removed itself; its target is never touched.
+        if (!entry.isSymLink())
+            QFile::setPermissions(entry.filePath(), entry.permissions() | QFileDevice::WriteOwner);
+        if (!QFile::remove(entry.filePath())) {
+            qDebug() << "remove file" << entry.filePath() << " faild!";
+            ok = false;
+        }
+    }
+    if (!QDir().rmdir(path)) {
+        qDebug() << "remove dir" << path << " faild!";
+        ok = false;
+    }
+    return ok;
+}
+
+bool DataManager::DelDir(const QString& path)
+{
+    if (!AppPaths::IsInside(AppPaths::DataFolder(), path)) {
+        qWarning() << "[ERROR] DelDir refused, not inside the data folder:" << path;
+        return false;
+    }
+    const QFileInfo info(path);
+    if (info.isSymLink())
+        return QFile::remove(info.filePath());
+    if (!info.exists())
+        return true;
+    return RemoveTree(QDir::cleanPath(path));
 }
 
 void DataManager::DownloadServConfig()

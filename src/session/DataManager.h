@@ -39,6 +39,12 @@ public:
     // A copy of the member map, keyed by user id, taken under the room lock.
     QMap<int, UserInfo*> GetUserMap() const;
 
+    // Removes a folder and everything in it; true when nothing failed, and
+    // true for a missing folder. Refuses (false) any folder that is not
+    // strictly inside the data folder, so an empty or relative path never
+    // removes the working folder. Symbolic links are removed, never followed.
+    static bool DelDir(const QString& path);
+
     // Server properties and update check; called directly in the GUI thread.
     void DownloadServConfig();
     void OnDownloadServConfigSuccess();
