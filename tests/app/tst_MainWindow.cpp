@@ -328,6 +328,15 @@ private slots:
         QCOMPARE(m_window->GetTitleBar()->width(), 1000);
     }
 
+    void LoadingScreenFollowsTheWindow()
+    {
+        MainWindowFixture::BackToCourseHome(m_window);
+        emit m_window->UpdateLoginProgress(8);
+        m_window->resize(1280, 720);
+        QCOMPARE(m_window->GetLoadingUI()->geometry(), QRect(0, 40, 1280, 680));
+        QCOMPARE(m_window->GetTitleBar()->width(), 1280);
+    }
+
     void PhaseFourHidesTheRoomOnly()
     {
         MainWindowFixture::EnterRoom(m_window);
