@@ -1,6 +1,7 @@
 #include "ClientApp.h"
 
 #include "AppFonts.h"
+#include "AppResources.h"
 #include "DebugLog.h"
 #include "DisplayScale.h"
 #include "DownldManager.h"
@@ -55,6 +56,7 @@ void ClientApp::Start(const QString& scaleText)
     SetScreenShotSend(&OnScreenShotSendCallBack);
 
     AppFonts::Install();
+    AppResources::Init();
     QApplication::setFont(QFont(QStringLiteral("Microsoft YaHei UI")));
     qDebug() << "main thread:" << QThread::currentThreadId();
 

@@ -1,5 +1,6 @@
 #include "MenuBar.h"
 
+#include "app/MainWindow.h"
 #include "app/Nexus.h"
 #include "room/LeftArea.h"
 #include "room/RightArea.h"
@@ -34,6 +35,9 @@ void MenuBar::InitUI()
     SetSpeakMode(SpeakHoldAlt);
     connect(this, &MenuBar::UpdateUIByPermission, this, &MenuBar::OnUpdateUIByPermission, Qt::UniqueConnection);
     connect(this, &MenuBar::ButtonWithCmdPress, this, &MenuBar::OnButtonWithCmdPress, Qt::UniqueConnection);
+    // Hold Alt to talk.
+    if (MainWindow* window = Nexus::GetMainWindow())
+        window->OnRegisterKeyHook();
 }
 
 void MenuBar::SetupLayout(QWidget* window)

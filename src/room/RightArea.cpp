@@ -65,4 +65,5 @@ void RightArea::OnCleanUp()
 {
     m_player.OnCleanUp();
     m_chatWidget.OnCleanUp();
+    hide();
 }

@@ -90,6 +90,49 @@ void DataManager::SetMicrophoneOn(bool on)
     m_microphoneOn = on;
 }
 
+int DataManager::GetRoomRole() const
+{
+    QMutexLocker lock(&m_roomLock);
+    return m_roomRole;
+}
+
+void DataManager::SetRoomRole(int role)
+{
+    QMutexLocker lock(&m_roomLock);
+    m_roomRole = role;
+}
+
+QString DataManager::GetSchoolId() const
+{
+    QMutexLocker lock(&m_roomLock);
+    return m_schoolId;
+}
+
+void DataManager::SetSchoolId(const QString& schoolId)
+{
+    QMutexLocker lock(&m_roomLock);
+    m_schoolId = schoolId;
+}
+
+bool DataManager::GetTeacherFeedbackFlag() const
+{
+    QMutexLocker lock(&m_roomLock);
+    return m_teacherFeedback;
+}
+
+void DataManager::SetTeacherFeedbackFlag(bool on)
+{
+    QMutexLocker lock(&m_roomLock);
+    m_teacherFeedback = on;
+}
+
+bool DataManager::CheckIfNeedUserFeedback()
+{
+    // The comment check against the web service comes with the feedback
+    // gate; until then no dialog is due.
+    return false;
+}
+
 UserInfo* DataManager::GetUserInfoByUid(const QString& uid)
 {
     bool ok = false;

@@ -33,6 +33,18 @@ public:
     // Whether the local microphone is on.
     bool IsMicrophoneOn() const;
     void SetMicrophoneOn(bool on);
+    // The local user's role in the room (UserRole number; 0 before a room).
+    int GetRoomRole() const;
+    void SetRoomRole(int role);
+    // The school chosen on the course home page.
+    QString GetSchoolId() const;
+    void SetSchoolId(const QString& schoolId);
+    // Whether the room asks its teacher for feedback at the end of class.
+    bool GetTeacherFeedbackFlag() const;
+    void SetTeacherFeedbackFlag(bool on);
+    // Whether the end-of-class feedback dialog is due; called in the GUI
+    // thread while the user leaves the room or closes the window.
+    bool CheckIfNeedUserFeedback();
 
     // The member with that decimal user id, or null.
     UserInfo* GetUserInfoByUid(const QString& uid);
@@ -140,5 +152,8 @@ private:
     mutable QMutex m_roomLock;
     int m_userId = 0;
     bool m_microphoneOn = false;
+    int m_roomRole = 0;
+    QString m_schoolId;
+    bool m_teacherFeedback = false;
     QMap<int, UserInfo*> m_users;
 };

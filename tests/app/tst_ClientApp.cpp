@@ -6,6 +6,7 @@
 #include "app/Nexus.h"
 #include "app/Profile.h"
 #include "app/UserSettings.h"
+#include "entry/NewLoginWidget.h"
 #include "rtc/DeamonThreadMgr.h"
 #include "session/DataManager.h"
 
@@ -54,7 +55,12 @@ private slots:
             MainWindow* window = client.GetMainWindow();
             QVERIFY(window);
             QCOMPARE(Nexus::GetMainWindow(), window);
+            // The login window comes first; the login shows the main window.
+            QVERIFY(window->GetLoginWidget()->isVisible());
+            QVERIFY(!window->isVisible());
+            emit window->UpdateLoginProgress(2);
             QVERIFY(window->isVisible());
+            QVERIFY(!window->GetLoginWidget()->isVisible());
             QVERIFY(window->width() >= 1000 && window->height() >= 640);
             QCOMPARE(window->minimumSize(), QSize(1000, 640));
             QVERIFY(window->windowFlags() & Qt::FramelessWindowHint);

@@ -37,6 +37,11 @@ private slots:
 
         m_window = new MainWindow();
         m_window->resize(1000, 640);
+        // Screens nobody registered are null.
+        QVERIFY(!Nexus::GetChatWidget());
+        QVERIFY(!Nexus::GetUserList());
+        QVERIFY(!Nexus::GetMenuBar());
+        QVERIFY(!Nexus::GetMainWindow());
         m_window->RegisterToNexus();
         m_loading = new LoadingUI();
         m_failed = new LoadingFailUI();
@@ -56,11 +61,11 @@ private slots:
     }
     void init() { emit Nexus::Instance()->LocalRefresh(); }
 
-    void UnregisteredScreensAreNull()
+    void RegisteredScreensAreTheMainWindows()
     {
-        QVERIFY(!Nexus::GetChatWidget());
-        QVERIFY(!Nexus::GetUserList());
-        QVERIFY(!Nexus::GetMenuBar());
+        QVERIFY(Nexus::GetChatWidget());
+        QVERIFY(Nexus::GetUserList());
+        QVERIFY(Nexus::GetMenuBar());
         QCOMPARE(Nexus::GetMainWindow(), m_window);
         QCOMPARE(Nexus::GetPlayer(), m_player);
     }

@@ -4,6 +4,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QMutex>
+#include <QPixmap>
+#include <QWidget>
 
 namespace TestSupport {
 
@@ -23,6 +26,77 @@ void UseHome(const QString& home)
 void InstallFonts()
 {
     AppFonts::Install();
+}
+
+QString ScreenshotFolder()
+{
+    const QString chosen = qEnvironmentVariable("PLOVIX_SCREENSHOT_DIR");
+    return chosen.isEmpty() ? QStringLiteral(PLOVIX_BINARY_DIR "/screenshots") : chosen;
+}
+
+QString SaveScreenshot(QWidget* widget, const QString& name)
+{
+    if (!widget)
+        return QString();
+    const QString folder = ScreenshotFolder();
+    if (!QDir().mkpath(folder))
+        return QString();
+    const QString path = folder + QLatin1Char('/') + name + QStringLiteral(".png");
+    return widget->grab().save(path, "PNG") ? path : QString();
+}
+
+namespace {
+QMutex s_captureLock;
+QStringList s_captured;
+QtMessageHandler s_chained = nullptr;
+} // namespace
+
+MessageCapture::MessageCapture()
+{
+    QMutexLocker lock(&s_captureLock);
+    s_captured.clear();
+    m_previous = qInstallMessageHandler(&MessageCapture::Handle);
+    s_chained = m_previous;
+}
+
+MessageCapture::~MessageCapture()
+{
+    qInstallMessageHandler(m_previous);
+    QMutexLocker lock(&s_captureLock);
+    s_chained = nullptr;
+}
+
+void MessageCapture::Handle(QtMsgType type, const QMessageLogContext& context, const QString& text)
+{
+    QtMessageHandler next = nullptr;
+    {
+        QMutexLocker lock(&s_captureLock);
+        s_captured << text;
+        next = s_chained;
+    }
+    if (next)
+        next(type, context, text);
+}
+
+QStringList MessageCapture::Lines() const
+{
+    QMutexLocker lock(&s_captureLock);
+    return s_captured;
+}
+
+int MessageCapture::Count(const QString& text) const
+{
+    QMutexLocker lock(&s_captureLock);
+    int count = 0;
+    for (const QString& line : qAsConst(s_captured))
+        count += line.contains(text) ? 1 : 0;
+    return count;
+}
+
+void MessageCapture::Clear()
+{
+    QMutexLocker lock(&s_captureLock);
+    s_captured.clear();
 }
 
 } // namespace TestSupport

@@ -1,6 +1,10 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
+#include <QtMessageHandler>
+
+class QWidget;
 
 namespace TestSupport {
 // Points HOME and the XDG folders at a temporary home, so no test touches
@@ -8,4 +12,30 @@ namespace TestSupport {
 void UseHome(const QString& home);
 // The same font substitutions as the client, so screenshots show Chinese.
 void InstallFonts();
+
+// The folder screenshots go to: PLOVIX_SCREENSHOT_DIR when set, else
+// "screenshots" in the build folder.
+QString ScreenshotFolder();
+// Writes a picture of widget (with its children) as <name>.png for a person
+// to look at; returns the file's path, empty when it could not be written.
+QString SaveScreenshot(QWidget* widget, const QString& name);
+
+// Collects the log lines written while it lives (they still reach the
+// previous handler).
+class MessageCapture
+{
+public:
+    MessageCapture();
+    ~MessageCapture();
+    MessageCapture(const MessageCapture&) = delete;
+    MessageCapture& operator=(const MessageCapture&) = delete;
+
+    QStringList Lines() const;
+    int Count(const QString& text) const;
+    void Clear();
+
+private:
+    static void Handle(QtMsgType type, const QMessageLogContext& context, const QString& text);
+    QtMessageHandler m_previous = nullptr;
+};
 } // namespace TestSupport
