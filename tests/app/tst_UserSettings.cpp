@@ -75,7 +75,8 @@ private slots:
         QDir().mkpath(QFileInfo(file).absolutePath());
         QFile f(file);
         QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(QByteArray("\x00\xff[[[=\n\x01garbage=\"unterminated\n", 36));
+        static const char garbage[] = "\x00\xff[[[=\n\x01garbage=\"unterminated\n";
+        f.write(garbage, sizeof garbage - 1);
         f.close();
         QCOMPARE(UserSettings::Text(UserSettings::DevEnv), QString("0"));
         UserSettings::SetValue(UserSettings::DevEnv, "1");
