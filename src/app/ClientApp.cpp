@@ -4,6 +4,7 @@
 #include "DebugLog.h"
 #include "DisplayScale.h"
 #include "DownldManager.h"
+#include "HttpClient.h"
 #include "MainWindow.h"
 #include "Nexus.h"
 #include "Profile.h"
@@ -53,6 +54,8 @@ void ClientApp::Start(const QString& scaleText)
         UserSettings::SetValue(UserSettings::EnableDebug, QStringLiteral("0"));
 
     SetScreenShotSend(&OnScreenShotSendCallBack);
+    // Test deployments may name one more CA; verification stays on.
+    HttpClient::TrustExtraCaFromEnvironment();
 
     AppFonts::Install();
     QApplication::setFont(QFont(QStringLiteral("Microsoft YaHei UI")));
