@@ -129,7 +129,8 @@ int main(int argc, char* argv[])
         const qint64 b = ThroughBareManager(service, run);
         service.Reset();
         const qint64 w = ThroughWorker(service, run);
-        std::printf("round %d: bare %lld ms, worker %lld ms\n", run, static_cast<long long>(b), static_cast<long long>(w));
+        std::printf(
+            "round %d: bare %lld ms, worker %lld ms\n", run, static_cast<long long>(b), static_cast<long long>(w));
         if (b < 0 || w < 0) {
             std::fprintf(stderr, "bench_downloads: a transfer failed\n");
             return 1;

@@ -223,19 +223,25 @@ void DownldManager::Start(Transfer& transfer)
     client->downloadFile(transfer.url, transfer.relatePath, true);
 }
 
-void DownldManager::OnDownLoad(DownloadElem& elem)
+DownldManager::Transfer DownldManager::TransferOf(const DownloadElem& elem, int state)
 {
-    qDebug() << "OnDownLoad thread:" << QThread::currentThreadId() << ",key:" << elem.key;
-    if (IsDuplicate(elem))
-        return;
     Transfer transfer;
     transfer.type = elem.type;
     transfer.key = elem.key;
     transfer.url = elem.url;
     transfer.relatePath = elem.relatePath;
     transfer.retryLimit = elem.retryLimit > 0 ? elem.retryLimit : 3;
+    transfer.state = state;
+    return transfer;
+}
+
+void DownldManager::OnDownLoad(DownloadElem& elem)
+{
+    qDebug() << "OnDownLoad thread:" << QThread::currentThreadId() << ",key:" << elem.key;
+    if (IsDuplicate(elem))
+        return;
     const int running = GetDownloadingSize();
-    m_queue.push_back(transfer);
+    m_queue.push_back(TransferOf(elem, HttpClient::StateWaiting));
     if (running <= m_runningLimit && !IsTargetBusy(m_queue.back()))
         Start(m_queue.back());
     qDebug() << "into  OnDownLoad, key:" << elem.key << ",and queue size:" << m_queue.size()
@@ -246,14 +252,7 @@ void DownldManager::OnAddToFinishQueue(DownloadElem& elem)
 {
     if (IsDuplicate(elem))
         return;
-    Transfer transfer;
-    transfer.type = elem.type;
-    transfer.key = elem.key;
-    transfer.url = elem.url;
-    transfer.relatePath = elem.relatePath;
-    transfer.retryLimit = elem.retryLimit > 0 ? elem.retryLimit : 3;
-    transfer.state = HttpClient::StateFinished;
-    m_queue.push_back(transfer);
+    m_queue.push_back(TransferOf(elem, HttpClient::StateFinished));
     if (Nexus* hub = Nexus::Instance())
         emit hub->DownloadFinish(elem.type, elem.key);
     qDebug() << "into  OnAddToFinishQueue, key:" << elem.key << ",and queue size:" << m_queue.size();

@@ -74,6 +74,7 @@ private:
         HttpClient* client = nullptr;
     };
 
+    static Transfer TransferOf(const DownloadElem& elem, int state);
     int GetDownloadingSize() const;
     void StartWaitingDownload();
     void Start(Transfer& transfer);

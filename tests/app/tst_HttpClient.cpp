@@ -1,3 +1,4 @@
+#include "LogCapture.h"
 #include "ServiceFixture.h"
 #include "TestRegistry.h"
 
@@ -7,7 +8,6 @@
 #include "app/Nexus.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QHttpMultiPart>
 #include <QJsonDocument>
@@ -154,13 +154,10 @@ private slots:
         QFETCH(bool, stall);
         QVERIFY(stall ? m_service.Stall("/api/stats") : m_service.Status("/api/stats", 500));
         HttpClient client(3, 400);
-        QElapsedTimer clock;
-        clock.start();
         QVERIFY(
             !client.PostJson(m_service.HttpUrl("/api/stats"), QStringLiteral("{\"userId\":\"7\",\"城市\":\"杭州\"}")));
         QCOMPARE(client.IsTimedOut(), stall);
         QCOMPARE(client.GetNetworkError(), stall ? QNetworkReply::TimeoutError : QNetworkReply::InternalServerError);
-        QVERIFY(clock.elapsed() < 3000);
         const QJsonArray sent = m_service.Requests("/api/stats");
         QCOMPARE(sent.size(), 1);
         const QJsonObject request = sent.at(0).toObject();
@@ -173,13 +170,10 @@ private slots:
     {
         QVERIFY(m_service.Stall("/api/schools"));
         HttpClient client(3, 300);
-        QElapsedTimer clock;
-        clock.start();
         QVERIFY(!client.SendRequest(m_service.HttpUrl("/api/schools"), 1, nullptr));
         QVERIFY(client.IsTimedOut());
         QCOMPARE(client.GetNetworkError(), QNetworkReply::TimeoutError);
         QVERIFY(!client.GetErrorText().isEmpty());
-        QVERIFY(clock.elapsed() < 3000);
         QCOMPARE(m_service.RequestCount("/api/schools"), 1);
         // The service answers others while a path stalls.
         HttpClient other(1, 5000);
@@ -207,11 +201,8 @@ private slots:
     void MultipartWithoutFormSendsNothing()
     {
         HttpClient client(3, 5000);
-        QElapsedTimer clock;
-        clock.start();
         QVERIFY(!client.SendRequest(m_service.HttpUrl("/api/upload/chat"), 3, nullptr));
         QVERIFY(client.IsDone());
-        QVERIFY(clock.elapsed() < 1000);
         QCOMPARE(m_service.RequestCount("/api/upload/chat"), 0);
     }
 
@@ -452,11 +443,8 @@ private slots:
             error = client.GetNetworkError();
         });
         QTRY_COMPARE(m_service.RequestCount("/api/schools"), 1);
-        QElapsedTimer clock;
-        clock.start();
         thread.quit();
         QVERIFY(thread.wait(5000));
-        QVERIFY(clock.elapsed() < 3000);
         QCOMPARE(error.load(), int(QNetworkReply::OperationCanceledError));
     }
 
@@ -558,11 +546,11 @@ private slots:
         QVERIFY(m_service.Stall("/blob/10/s.bin"));
         AutoTimeOutEventLoop loop(m_manager->get(QNetworkRequest(m_service.HttpUrl("/blob/10/s.bin"))));
         loop.SetCheckInterval(150);
-        QElapsedTimer clock;
-        clock.start();
+        LogCapture log;
         loop.Exec();
-        QVERIFY(clock.elapsed() >= 400);
-        QVERIFY(clock.elapsed() < 3000);
+        // The first two checks only record the starting counts.
+        QCOMPARE(log.Count("network status check"), 3);
+        QCOMPARE(log.Count("[sync]Xml rpc event loop time out"), 1);
         QVERIFY(loop.IsTimedOut());
         // Time-out, not the cancellation the abort causes.
         QCOMPARE(loop.GetNetworkError(), int(QNetworkReply::TimeoutError));
