@@ -50,6 +50,19 @@ public:
     QString GetDefaultRecordPath() const { return m_defaultRecordPath.Get(); }
     void SetDefaultRecordPath(const QString& path) { m_defaultRecordPath.Set(path); }
 
+    // What the public-address look-up found: the user's public address,
+    // city and network supplier. Written by the transfer worker, read by
+    // the session worker.
+    QString GetUserIp() const { return m_userIp.Get(); }
+    void SetUserIp(const QString& ip) { m_userIp.Set(ip); }
+    QString GetUserLocation() const { return m_userLocation.Get(); }
+    void SetUserLocation(const QString& city) { m_userLocation.Set(city); }
+    QString GetUserSupplier() const { return m_userSupplier.Get(); }
+    void SetUserSupplier(const QString& supplier) { m_userSupplier.Set(supplier); }
+    // The signalling server chosen by the server look-up; empty before it.
+    QString GetChosenServer() const { return m_chosenServer.Get(); }
+    void SetChosenServer(const QString& server) { m_chosenServer.Set(server); }
+
     // The room role decides between the teacher and the student guide code.
     int GetUserGuideCode(int role);
     void SetUserGuideCode(int role, int code);
@@ -70,4 +83,8 @@ private:
     Locked<QString> m_recordPath;
     Locked<QString> m_defaultRecordPath;
     Locked<QString> m_dataFolder;
+    Locked<QString> m_userIp;
+    Locked<QString> m_userLocation;
+    Locked<QString> m_userSupplier;
+    Locked<QString> m_chosenServer;
 };

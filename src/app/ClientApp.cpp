@@ -5,6 +5,7 @@
 #include "DebugLog.h"
 #include "DisplayScale.h"
 #include "DownldManager.h"
+#include "HttpClient.h"
 #include "MainWindow.h"
 #include "Nexus.h"
 #include "Profile.h"
@@ -54,6 +55,8 @@ void ClientApp::Start(const QString& scaleText)
         UserSettings::SetValue(UserSettings::EnableDebug, QStringLiteral("0"));
 
     SetScreenShotSend(&OnScreenShotSendCallBack);
+    // Test deployments may name one more CA; verification stays on.
+    HttpClient::TrustExtraCaFromEnvironment();
 
     AppFonts::Install();
     AppResources::Init();

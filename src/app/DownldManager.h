@@ -3,12 +3,24 @@
 #include "DownloadElem.h"
 
 #include <QObject>
+#include <QString>
+#include <atomic>
+#include <vector>
 
+class HttpClient;
 class Profile;
+class QNetworkAccessManager;
 class QThread;
 
 // Worker of the "Download Manager" thread: the queue of file transfers and
 // the uploads and reports that must not block the GUI thread.
+//
+// Everything arrives as one of its own signals, emitted from any thread;
+// the queue is touched only in the worker's thread. At most four transfers
+// run at once. Each transfer ends with exactly one Nexus::DownloadFinish or
+// Nexus::DownloadFailed, and a failed transfer gives its slot to the next
+// waiting one. Requests are de-duplicated by (type, key), chat pictures
+// excepted.
 class DownldManager : public QObject
 {
     Q_OBJECT
@@ -16,6 +28,15 @@ class DownldManager : public QObject
 public:
     DownldManager(QThread* thread, Profile* profile);
     ~DownldManager() override;
+
+    // The host of the public-address look-up: PLOVIX_IPINFO_HOST when set,
+    // else the build's.
+    static QString IpInfoHost();
+
+    // Per-attempt time-out of transfers, reports and look-ups (20000 ms),
+    // and the stall check of uploads (30000 ms). Any thread; tests shorten
+    // them.
+    void SetTimeOuts(int transferMs, int uploadCheckMs);
 
 signals:
     void download(DownloadElem& elem);
@@ -40,5 +61,37 @@ public slots:
     void OnGetUserISPInfo();
 
 private:
+    // One queued transfer. A client exists only while it runs; waiting,
+    // finished and failed entries keep only these few fields.
+    struct Transfer {
+        int type = 0;
+        QString key;
+        QString url;
+        QString relatePath;
+        int retryLimit = 3;
+        int state = 0; // HttpClient::State
+        int attempts = 0;
+        HttpClient* client = nullptr;
+    };
+
+    static Transfer TransferOf(const DownloadElem& elem, int state);
+    int GetDownloadingSize() const;
+    void StartWaitingDownload();
+    void Start(Transfer& transfer);
+    bool IsDuplicate(const DownloadElem& elem) const;
+    bool IsTargetBusy(const Transfer& candidate) const;
+    Transfer* Find(int type, const QString& key);
+    void OnClientDone(HttpClient* client, bool success);
+    void FinishTransfer(Transfer& transfer);
+    void DropClient(Transfer& transfer);
+    void StopAll();
+    QNetworkAccessManager* Manager();
+
     Profile* m_profile;
+    std::vector<Transfer> m_queue;
+    // Up to this many run, plus one: "more than 3 running" makes a request wait.
+    int m_runningLimit = 3;
+    QNetworkAccessManager* m_manager = nullptr;
+    std::atomic<int> m_transferTimeOut { 20000 };
+    std::atomic<int> m_uploadCheckInterval { 30000 };
 };

@@ -1,5 +1,6 @@
 #include "CAgoraObject.h"
 
+#include "rtc/AudioInManager.h"
 #include "rtc/AudioOutManager.h"
 
 CAgoraObject::CAgoraObject() = default;
@@ -11,4 +12,11 @@ bool CAgoraObject::CreateAudioOutManager()
     if (!m_audioOut)
         m_audioOut = std::make_unique<AudioOutManager>();
     return m_audioOut != nullptr;
+}
+
+bool CAgoraObject::CreateAudioInManager()
+{
+    if (!m_audioIn)
+        m_audioIn = std::make_unique<AudioInManager>();
+    return m_audioIn != nullptr;
 }

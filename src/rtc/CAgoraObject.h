@@ -2,10 +2,11 @@
 
 #include <memory>
 
+class AudioInManager;
 class AudioOutManager;
 
-// The one way to the RTC engine. For now it holds only the playback-device
-// manager; there is no engine behind it yet.
+// The one way to the RTC engine. For now it holds only the device managers;
+// there is no engine behind it yet. GUI thread only.
 class CAgoraObject
 {
 public:
@@ -18,7 +19,11 @@ public:
     bool CreateAudioOutManager();
     // The manager, or null before CreateAudioOutManager.
     AudioOutManager* GetAudioOutManager() const { return m_audioOut.get(); }
+    // The same for the recording-device manager.
+    bool CreateAudioInManager();
+    AudioInManager* GetAudioInManager() const { return m_audioIn.get(); }
 
 private:
     std::unique_ptr<AudioOutManager> m_audioOut;
+    std::unique_ptr<AudioInManager> m_audioIn;
 };

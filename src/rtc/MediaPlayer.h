@@ -14,6 +14,8 @@ public:
     explicit MediaPlayer(QObject* parent = nullptr);
 
     CAgoraObject* GetAgoraObject() const { return m_agoraObject; }
+    // Hands over the engine made by the engine start-up (not owned).
+    void SetAgoraObject(CAgoraObject* engine) { m_agoraObject = engine; }
     // Starts the engine and joins the room's channel; false without an
     // engine.
     bool InitPlayer();

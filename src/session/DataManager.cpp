@@ -78,6 +78,18 @@ void DataManager::SetUserId(int uid)
     m_userId = uid;
 }
 
+QString DataManager::GetRoomId() const
+{
+    QMutexLocker lock(&m_roomLock);
+    return m_roomId;
+}
+
+void DataManager::SetRoomId(const QString& roomId)
+{
+    QMutexLocker lock(&m_roomLock);
+    m_roomId = roomId;
+}
+
 bool DataManager::IsMicrophoneOn() const
 {
     QMutexLocker lock(&m_roomLock);

@@ -30,6 +30,9 @@ public:
     // The local user's id.
     int GetUserId() const;
     void SetUserId(int uid);
+    // The current room's id; empty outside a room.
+    QString GetRoomId() const;
+    void SetRoomId(const QString& roomId);
     // Whether the local microphone is on.
     bool IsMicrophoneOn() const;
     void SetMicrophoneOn(bool on);
@@ -151,6 +154,7 @@ private:
     // DataManager.cpp.
     mutable QMutex m_roomLock;
     int m_userId = 0;
+    QString m_roomId;
     bool m_microphoneOn = false;
     int m_roomRole = 0;
     QString m_schoolId;

@@ -46,6 +46,10 @@ int main(int argc, char* argv[])
     TestSupport::UseHome(home.path());
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // No test looks the public address up on the internet: a closed
+    // loopback port unless a test names its own service.
+    if (qEnvironmentVariableIsEmpty("PLOVIX_IPINFO_HOST"))
+        qputenv("PLOVIX_IPINFO_HOST", "http://127.0.0.1:9");
 
     AppPaths::ApplyIdentity();
     QApplication app(argc, argv);
