@@ -19,15 +19,15 @@ def routes(state):
     @table.post("/_control/rules")
     async def set_rule(request):
         try:
-            spec = json.loads(await request.text())
+            definition = json.loads(await request.text())
         except ValueError:
             return recording.json_error(400, "rule is not JSON")
-        if not isinstance(spec, dict) or not isinstance(spec.get("path"), str):
+        if not isinstance(definition, dict) or not isinstance(definition.get("path"), str):
             return recording.json_error(400, "rule needs a path")
-        if spec.get("action") in (None, "", "none"):
-            state.rules.pop(spec["path"], None)
+        if definition.get("action") in (None, "", "none"):
+            state.rules.pop(definition["path"], None)
         else:
-            state.rules[spec["path"]] = Rule(spec)
+            state.rules[definition["path"]] = Rule(definition)
         return web.json_response({"ok": True})
 
     @table.get("/_control/requests")

@@ -41,17 +41,17 @@ async def apply(rule, request, handler):
         return await handler(request)
     if action == "status":
         code = rule.number("status", 500)
-        return web.Response(status=code, text=str(rule.spec.get("text", "error %d" % code)))
+        return web.Response(status=code, text=str(rule.definition.get("text", "error %d" % code)))
     if action == "redirect":
         code = rule.number("status", 302)
-        return web.Response(status=code, headers={"Location": str(rule.spec.get("location", "/"))})
+        return web.Response(status=code, headers={"Location": str(rule.definition.get("location", "/"))})
     if action == "body":
-        data = str(rule.spec.get("content", "")).encode("utf-8")
-        content_type = str(rule.spec.get("content_type", "application/json"))
+        data = str(rule.definition.get("content", "")).encode("utf-8")
+        content_type = str(rule.definition.get("content_type", "application/json"))
         return web.Response(status=rule.number("status", 200), body=data, headers={"Content-Type": content_type})
     if action == "huge":
         size = rule.number("size", 64 << 20)
-        response = await _stream(request, 200, str(rule.spec.get("content_type", "application/json")), size)
+        response = await _stream(request, 200, str(rule.definition.get("content_type", "application/json")), size)
         chunk = b"x" * 65536
         sent = 0
         while sent < size:

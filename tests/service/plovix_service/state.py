@@ -10,10 +10,10 @@ class Rule:
     """How one path misbehaves. `remaining` counts the requests still affected
     (None: every request until the rule is removed)."""
 
-    def __init__(self, spec):
-        self.action = str(spec.get("action", ""))
-        self.spec = dict(spec)
-        count = spec.get("count")
+    def __init__(self, definition):
+        self.action = str(definition.get("action", ""))
+        self.definition = dict(definition)
+        count = definition.get("count")
         self.remaining = int(count) if count is not None else None
 
     def take(self):
@@ -26,7 +26,7 @@ class Rule:
         return True
 
     def number(self, key, default):
-        value = self.spec.get(key, default)
+        value = self.definition.get(key, default)
         try:
             return int(value)
         except (TypeError, ValueError):
