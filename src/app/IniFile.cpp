@@ -18,6 +18,9 @@ IniFile::IniFile(const QString& path)
         return;
     }
     QSettings settings(path, QSettings::IniFormat);
+    // The files are UTF-8 (the update message is Chinese text); the ini
+    // reader would take them for Latin-1.
+    settings.setIniCodec("UTF-8");
     if (settings.status() != QSettings::NoError)
         qWarning() << "[ERROR] IniFile, malformed file, reading what it can:" << path;
     const QStringList keys = settings.allKeys();

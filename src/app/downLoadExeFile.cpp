@@ -27,6 +27,11 @@
 namespace {
 
 const QRect kTitleGeometry(50, 35, 231, 27);
+// The failure text takes the title's place and the message's room below
+// it, left of the picture, in the message's font, so all of it is read.
+const QRect kFailureGeometry(50, 35, 380, 212);
+const char kTitleStyle[] = "color:#ffffff; font:28px \"Microsoft YaHei\";";
+const char kFailureStyle[] = "color:#ffffff; font:16px \"Microsoft YaHei\";";
 const char kPartSuffix[] = ".part";
 
 QString FailureText()
@@ -87,11 +92,8 @@ void downLoadExeFile::SetupForm()
     m_form.downloadFrame->setObjectName(QStringLiteral("downloadFrame"));
     m_form.downloadFrame->setGeometry(0, 0, 598, 365);
 
-    m_form.labelD = new QLabel(QStringLiteral("普罗维课堂更新啦！"), this);
+    m_form.labelD = new QLabel(this);
     m_form.labelD->setObjectName(QStringLiteral("labelD"));
-    m_form.labelD->setGeometry(kTitleGeometry);
-    m_form.labelD->setAlignment(Qt::AlignCenter);
-    m_form.labelD->setStyleSheet(QStringLiteral("color:#ffffff; font:28px \"Microsoft YaHei\";"));
 
     m_form.progressBar = new QProgressBar(this);
     m_form.progressBar->setObjectName(QStringLiteral("progressBar"));
@@ -131,6 +133,7 @@ void downLoadExeFile::SetupForm()
     m_form.labelDesc->setObjectName(QStringLiteral("labelDesc"));
     m_form.labelDesc->setGeometry(240, 330, 121, 16);
     m_form.labelDesc->setStyleSheet(QStringLiteral("color:#666666; font:14px \"Microsoft YaHei\";"));
+    ShowTitle();
 }
 
 void downLoadExeFile::SetUrl(const QString& url)
@@ -185,8 +188,7 @@ void downLoadExeFile::on_pushButtonOK_clicked()
     m_form.pushButtonOK->hide();
     m_form.labelDesc->setText(QStringLiteral("已更新0%..."));
     m_form.labelDesc->show();
-    m_form.labelD->setGeometry(kTitleGeometry);
-    m_form.labelD->setText(QStringLiteral("普罗维课堂更新啦！"));
+    ShowTitle();
 
     // An installer is only taken over a verified connection.
     if (m_fileName.isEmpty() || m_url.scheme() != QLatin1String("https")) {
@@ -215,6 +217,9 @@ void downLoadExeFile::on_pushButtonOK_clicked()
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
     // The announced length must be the length of the file itself.
     request.setRawHeader("Accept-Encoding", "identity");
+    // A stalled server ends in the failure text, not in a window that
+    // waits forever.
+    request.setTransferTimeout(m_transferTimeout);
     m_reply = m_manager->get(request);
     connect(m_reply, &QNetworkReply::finished, this, &downLoadExeFile::httpFinished);
     connect(m_reply, &QNetworkReply::readyRead, this, &downLoadExeFile::httpReadyRead);
@@ -319,16 +324,34 @@ void downLoadExeFile::Launch()
         m_quit();
 }
 
+void downLoadExeFile::ShowTitle()
+{
+    QLabel* title = m_form.labelD;
+    title->setStyleSheet(QLatin1String(kTitleStyle));
+    title->setWordWrap(false);
+    title->setAlignment(Qt::AlignCenter);
+    title->setText(QStringLiteral("普罗维课堂更新啦！"));
+    // Wide enough for the whole title in the fonts at hand.
+    title->setGeometry(kTitleGeometry);
+    title->resize(qMax(kTitleGeometry.width(), title->sizeHint().width()), kTitleGeometry.height());
+    m_form.labeldownload->show();
+}
+
 void downLoadExeFile::ShowFailure()
 {
     DropFile();
-    m_form.labelD->clear();
-    m_form.labelD->resize(kTitleGeometry.width(), kTitleGeometry.height() * 3 / 2);
-    m_form.labelD->setText(QStringLiteral("  %1 %2").arg(m_fileName, FailureText()));
+    QLabel* title = m_form.labelD;
+    title->clear();
+    title->setStyleSheet(QLatin1String(kFailureStyle));
+    title->setWordWrap(true);
+    title->setAlignment(Qt::AlignTop | Qt::AlignLeft);
+    title->setGeometry(kFailureGeometry);
+    title->setText(QStringLiteral("  %1 %2").arg(m_fileName, FailureText()));
+    m_form.labeldownload->hide();
     m_form.progressBar->hide();
     m_form.labelDesc->hide();
     m_form.pushButtonOK->show();
-    m_form.labelD->show();
+    title->show();
     show();
 }
 

@@ -36,14 +36,18 @@ public:
     bool isFileNameEmpty(const QString& url);
     // Fills the window with the update message and shows it.
     void ShowUpdateInfo();
-    // The failure text in the title, the upgrade button back, the progress
-    // gone; a partial file is removed. Shows the window.
+    // The failure text in place of the title and the message, the upgrade
+    // button back, the progress gone; a partial file is removed. Shows the
+    // window.
     void ShowFailure();
 
     QString GetFileName() const { return m_fileName; }
     // The installer's path while or after it downloads.
     QString GetFilePath() const { return m_filePath; }
     bool IsDownloading() const { return m_reply != nullptr; }
+    // How long the download may go without a byte before it fails
+    // (30000 ms).
+    void SetTransferTimeout(int ms) { m_transferTimeout = ms; }
     // What a successful hand-over does; quits the application by default.
     void SetQuitHandler(std::function<void()> quit) { m_quit = std::move(quit); }
 
@@ -72,6 +76,8 @@ private:
     };
 
     void SetupForm();
+    // The title in its place, the message below it.
+    void ShowTitle();
     // Closes and removes the partial file.
     void DropFile();
     void Launch();
@@ -89,6 +95,7 @@ private:
     QPoint m_curPos;
     Form m_form;
 
+    int m_transferTimeout = 30000;
     qint64 m_written = 0;
     bool m_writeFailed = false;
     std::function<void()> m_quit;
