@@ -199,7 +199,7 @@ void downLoadExeFile::on_pushButtonOK_clicked()
     QDir().mkpath(folder);
     DropFile();
     // Written beside the target and renamed only when complete.
-    m_file = new QFile(m_filePath + QLatin1String(kPartSuffix));
+    m_file = std::make_unique<QFile>(m_filePath + QLatin1String(kPartSuffix));
     if (!m_file->open(QIODevice::WriteOnly | QIODevice::Truncate)) {
         qWarning() << "[ERROR] downLoadExeFile, cannot create:" << m_file->fileName();
         ShowFailure();
@@ -293,8 +293,7 @@ void downLoadExeFile::httpFinished()
     }
     m_file->close();
     const QString part = m_file->fileName();
-    delete m_file;
-    m_file = nullptr;
+    m_file.reset();
     QFile::remove(m_filePath);
     if (!QFile::rename(part, m_filePath)) {
         qWarning() << "[ERROR] downLoadExeFile, cannot rename:" << part;
@@ -357,12 +356,9 @@ void downLoadExeFile::ShowFailure()
 
 void downLoadExeFile::DropFile()
 {
-    if (!m_file)
-        return;
-    m_file->close();
-    m_file->remove();
-    delete m_file;
-    m_file = nullptr;
+    if (m_file)
+        m_file->remove();
+    m_file.reset();
 }
 
 void downLoadExeFile::OnClose()

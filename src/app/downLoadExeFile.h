@@ -5,6 +5,7 @@
 #include <QString>
 #include <QUrl>
 #include <functional>
+#include <memory>
 
 class QFile;
 class QLabel;
@@ -87,7 +88,7 @@ private:
     QString m_fileName;
     QNetworkAccessManager* m_manager = nullptr;
     QNetworkReply* m_reply = nullptr;
-    QFile* m_file = nullptr; // the ".part" file being written
+    std::unique_ptr<QFile> m_file; // the ".part" file being written
     QString m_filePath;
     bool m_cancel = false;
     bool m_dragging = false;

@@ -1,5 +1,6 @@
 #include "LogCapture.h"
 #include "TestRegistry.h"
+#include "TestSupport.h"
 
 #include "app/AppPaths.h"
 #include "app/Nexus.h"
@@ -41,10 +42,7 @@ UserInfo* Member(int uid, const QString& name = QString())
 
 void Touch(const QString& path)
 {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("x");
+    QVERIFY(TestSupport::WriteFile(path, "x"));
 }
 
 // Where each released member was deleted.

@@ -1,6 +1,7 @@
 #include "LogCapture.h"
 #include "ServiceFixture.h"
 #include "TestRegistry.h"
+#include "TestSupport.h"
 
 #include "app/AppPaths.h"
 #include "app/DownldManager.h"
@@ -21,19 +22,7 @@ QString DataFile(const QString& name)
     return AppPaths::DataFolder() + name;
 }
 
-QByteArray ReadFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void WriteFile(const QString& path, const QByteArray& data)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(data);
-}
+using TestSupport::ReadFile;
 
 // The end of every properties transfer as the GUI thread sees it, after
 // the hub has handled it (queued behind the hub's own connection).
@@ -87,10 +76,7 @@ private slots:
     void initTestCase()
     {
         QVERIFY2(m_service.Start(), qPrintable(m_service.ErrorText()));
-        qputenv("PLOVIX_CONFIG_HOST", m_service.HttpBase().toUtf8());
-        Nexus::Instance();
-        Nexus::Startup();
-        m_profile = Nexus::GetProfile();
+        m_profile = TestSupport::StartHub(m_service.HttpBase());
         m_profile->StartThreads();
         m_profile->GetDownldManager()->SetTimeOuts(2000, 1000);
         m_data = m_profile->GetDataManager();
@@ -247,7 +233,8 @@ private slots:
     {
         GoodReading();
         const auto before = m_profile->Snapshot();
-        WriteFile(DataFile("vesk-servers.properties.backup"), "user.login=http://elsewhere/login\n");
+        QVERIFY(
+            TestSupport::WriteFile(DataFile("vesk-servers.properties.backup"), "user.login=http://elsewhere/login\n"));
         LogCapture log;
         m_data->ReadServConfigBackup();
         QCOMPARE(log.Count("read service config backup file, still is empty?"), 1);
@@ -282,8 +269,8 @@ private slots:
 
     void CopiesAndReplacesWholly()
     {
-        WriteFile(DataFile("a"), "new contents");
-        WriteFile(DataFile("b"), "old");
+        QVERIFY(TestSupport::WriteFile(DataFile("a"), "new contents"));
+        QVERIFY(TestSupport::WriteFile(DataFile("b"), "old"));
         QVERIFY(!DataManager::CopyFileTo(DataFile("a"), DataFile("b"), false));
         QCOMPARE(ReadFile(DataFile("b")), QByteArray("old"));
         QVERIFY(DataManager::CopyFileTo(DataFile("a"), DataFile("b"), true));
@@ -294,7 +281,7 @@ private slots:
 
     void OntoItselfIsDoneUntouched()
     {
-        WriteFile(DataFile("same"), "keep me");
+        QVERIFY(TestSupport::WriteFile(DataFile("same"), "keep me"));
         const QDateTime modified = QFileInfo(DataFile("same")).lastModified();
         QVERIFY(DataManager::CopyFileTo(DataFile("same"), DataFile("same"), true));
         QVERIFY(DataManager::CopyFileTo(DataFile("same"), AppPaths::DataFolder() + "./same", true));
@@ -304,14 +291,14 @@ private slots:
 
     void MissingSourceKeepsTheTarget()
     {
-        WriteFile(DataFile("target"), "precious");
+        QVERIFY(TestSupport::WriteFile(DataFile("target"), "precious"));
         QVERIFY(!DataManager::CopyFileTo(DataFile("missing"), DataFile("target"), true));
         QCOMPARE(ReadFile(DataFile("target")), QByteArray("precious"));
     }
 
     void BackslashesInTheTargetAreSlashes()
     {
-        WriteFile(DataFile("src"), "x");
+        QVERIFY(TestSupport::WriteFile(DataFile("src"), "x"));
         QDir().mkpath(DataFile("sub"));
         QString target = DataFile("sub/dst");
         target.replace('/', '\\');
@@ -323,8 +310,8 @@ private slots:
     {
         if (geteuid() == 0)
             QSKIP("permissions do not bind the superuser");
-        WriteFile(DataFile("src"), "new");
-        WriteFile(DataFile("ro/dst"), "old");
+        QVERIFY(TestSupport::WriteFile(DataFile("src"), "new"));
+        QVERIFY(TestSupport::WriteFile(DataFile("ro/dst"), "old"));
         QFile::setPermissions(DataFile("ro"), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
         QVERIFY(!DataManager::CopyFileTo(DataFile("src"), DataFile("ro/dst"), true));
         QFile::setPermissions(DataFile("ro"), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);

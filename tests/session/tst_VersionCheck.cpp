@@ -1,6 +1,7 @@
 #include "LogCapture.h"
 #include "ServiceFixture.h"
 #include "TestRegistry.h"
+#include "TestSupport.h"
 
 #include "app/AppPaths.h"
 #include "app/Nexus.h"
@@ -68,10 +69,7 @@ private slots:
     void initTestCase()
     {
         QVERIFY2(m_service.Start(), qPrintable(m_service.ErrorText()));
-        qputenv("PLOVIX_CONFIG_HOST", m_service.HttpBase().toUtf8());
-        Nexus::Instance();
-        Nexus::Startup();
-        m_profile = Nexus::GetProfile();
+        m_profile = TestSupport::StartHub(m_service.HttpBase());
         m_data = m_profile->GetDataManager();
         QCOMPARE(m_profile->GetUpdatePropertiesAddress(), m_service.HttpBase() + "/vesk-win.properties");
     }
