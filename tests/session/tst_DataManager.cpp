@@ -87,20 +87,6 @@ private slots:
 
     void RunsInItsThread() { QCOMPARE(m_data->thread()->objectName(), QString("Profile Manager")); }
 
-    void RecordStartsEmptyWithItsFixedValues()
-    {
-        const RoomFields room = m_data->GetRoomFields();
-        QCOMPARE(room.m_dwUserId, 0);
-        QCOMPARE(room.m_dwRoomRole, 0);
-        QCOMPARE(room.m_startTime, qint64(0));
-        QVERIFY(room.m_strRoomId.isEmpty());
-        QCOMPARE(room.m_strUserAvatarPrefix, QString("user_avatar_"));
-        QCOMPARE(room.m_strTeacherAvatarPrefix, QString("teacher_avatar_"));
-        QVERIFY(m_data->GetUserMap().isEmpty());
-        QVERIFY(m_data->GetCurrentSessions().isEmpty());
-        QVERIFY(m_data->GetSchoolMap().isEmpty());
-    }
-
     void PraiseListHoldsTheTwentyPhrasesInOrder()
     {
         const QStringList phrases = m_data->GetPraisePhrases();
@@ -230,22 +216,6 @@ private slots:
         // Deleted by the time the profile is gone, in this thread.
         QVERIFY(watch.AllGone());
         QCOMPARE(watch.threads, QList<QThread*>({ thread() }));
-    }
-
-    void CacheFoldersLieInTheDataFolder()
-    {
-        const QStringList folders = DataManager::CacheFolders();
-        QCOMPARE(folders, QStringList({ AppPaths::DataFolder() + "courlist/", AppPaths::DataFolder() + "chatImage/" }));
-        // A stray folder value elsewhere never widens what is removed.
-        m_profile->SetDataFolder(QString());
-        QCOMPARE(DataManager::CacheFolders(), folders);
-        QTemporaryDir work;
-        QDir().mkpath(work.path() + "/courlist");
-        const QString previous = QDir::currentPath();
-        QDir::setCurrent(work.path());
-        QVERIFY(DataManager::RemoveCacheFolders());
-        QDir::setCurrent(previous);
-        QVERIFY(QFileInfo::exists(work.path() + "/courlist"));
     }
 };
 

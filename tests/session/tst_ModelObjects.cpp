@@ -130,15 +130,6 @@ private slots:
         QCOMPARE(user.GetRole(), 1);
     }
 
-    void MediaTextsAreEmptyNotNull()
-    {
-        MediaInfo media;
-        QVERIFY(!media.GetUrlPath().isNull() && media.GetUrlPath().isEmpty());
-        QVERIFY(!media.GetMediaId().isNull());
-        QVERIFY(!media.GetSlidePath().isNull());
-        QCOMPARE(media.GetDuration() + media.GetMediaType() + media.GetPlayState() + media.GetSeekPos(), 0);
-    }
-
     void MarkBecomesEditedWhenItsTextChanges()
     {
         MarkInfo mark;
