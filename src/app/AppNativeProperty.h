@@ -63,6 +63,33 @@ public:
     QString GetChosenServer() const { return m_chosenServer.Get(); }
     void SetChosenServer(const QString& server) { m_chosenServer.Set(server); }
 
+    // Read from the server properties, replaced whole by each reading: the
+    // node names ("node.ispList"), the registration node names
+    // ("reg.servers.ispList"), the candidate classroom servers of every node
+    // and the registration servers, each "|"-separated.
+    QString GetNodeList() const { return m_nodeList.Get(); }
+    void SetNodeList(const QString& nodes) { m_nodeList.Set(nodes); }
+    QString GetRegNodeList() const { return m_regNodeList.Get(); }
+    void SetRegNodeList(const QString& nodes) { m_regNodeList.Set(nodes); }
+    QString GetClassroomServers() const { return m_classroomServers.Get(); }
+    void SetClassroomServers(const QString& servers) { m_classroomServers.Set(servers); }
+    QString GetRegServers() const { return m_regServers.Get(); }
+    void SetRegServers(const QString& servers) { m_regServers.Set(servers); }
+    // The course-page cache folder: the data folder + "courlist/".
+    QString GetCourseCacheFolder() const { return m_courseCacheFolder.Get(); }
+    void SetCourseCacheFolder(const QString& folder) { m_courseCacheFolder.Set(folder); }
+
+    // What the update check found: the text the updater shows and whether
+    // the update is compulsory (once set, it stays set for the run).
+    QString GetUpdateMessage() const { return m_updateMessage.Get(); }
+    void SetUpdateMessage(const QString& message) { m_updateMessage.Set(message); }
+    bool GetUpdateForce() const { return m_updateForce; }
+    void SetUpdateForce(bool force) { m_updateForce = force; }
+
+    // Set while a class recording runs; a room clean-up clears it.
+    bool GetClassRecordingFlag() const { return m_classRecording; }
+    void SetClassRecordingFlag(bool on) { m_classRecording = on; }
+
     // The room role decides between the teacher and the student guide code.
     int GetUserGuideCode(int role);
     void SetUserGuideCode(int role, int code);
@@ -70,6 +97,8 @@ public:
 private:
     std::atomic<bool> m_reEntry { false };
     std::atomic<bool> m_altHeld { false };
+    std::atomic<bool> m_updateForce { false };
+    std::atomic<bool> m_classRecording { false };
     std::atomic<int> m_testServer { 0 };
     std::atomic<int> m_coursesPerHistoryPage { 15 };
     std::atomic<int> m_outputVolume { -1 };
@@ -87,4 +116,10 @@ private:
     Locked<QString> m_userLocation;
     Locked<QString> m_userSupplier;
     Locked<QString> m_chosenServer;
+    Locked<QString> m_nodeList;
+    Locked<QString> m_regNodeList;
+    Locked<QString> m_classroomServers;
+    Locked<QString> m_regServers;
+    Locked<QString> m_courseCacheFolder;
+    Locked<QString> m_updateMessage;
 };

@@ -10,6 +10,7 @@
 #include "Nexus.h"
 #include "Profile.h"
 #include "UserSettings.h"
+#include "downLoadExeFile.h"
 #include "entry/NewLoginWidget.h"
 #include "platform/ScreenShot.h"
 #include "session/DataManager.h"
@@ -91,14 +92,40 @@ void ClientApp::Start(const QString& scaleText)
     if (DownldManager* downloads = Nexus::GetDownldManager())
         emit downloads->GetUserISPInfo();
 
+    m_updater = new downLoadExeFile();
+    m_updater->hide();
+    OfferUpdate();
+
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/resource/others/dravona.ico")));
+}
+
+void ClientApp::OfferUpdate()
+{
+    NewLoginWidget* login = m_mainWindow->GetLoginWidget();
     DataManager* data = Nexus::GetDataManager();
     if (!data || !data->VersionCheck()) {
         qDebug() << "no need update .";
-        if (NewLoginWidget* login = m_mainWindow->GetLoginWidget())
+        if (login)
             login->ShowLogin();
+        return;
     }
-
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/resource/others/dravona.ico")));
+    Profile* profile = Nexus::GetProfile();
+    const QString url = profile->GetUrl(ClassServerProperty::UpdateDownload);
+    if (m_updater->isFileNameEmpty(url)) {
+        m_updater->SetUrl(url);
+        m_updater->ShowUpdateInfo();
+        return;
+    }
+    qDebug() << " downLoadExeFile, filename is empty";
+    // Never leave the program without a window: an optional update is
+    // skipped, a compulsory one shows why it cannot go on.
+    if (!profile->GetUpdateForce()) {
+        if (login)
+            login->ShowLogin();
+        return;
+    }
+    m_updater->ShowUpdateInfo();
+    m_updater->ShowFailure();
 }
 
 void ClientApp::Stop()
@@ -106,6 +133,8 @@ void ClientApp::Stop()
     if (!m_started)
         return;
     m_started = false;
+    delete m_updater;
+    m_updater = nullptr;
     delete m_mainWindow;
     m_mainWindow = nullptr;
     DebugLog::Shutdown();

@@ -3,6 +3,7 @@
 #include <QString>
 
 class MainWindow;
+class downLoadExeFile;
 
 // The client's start-up after the real application object exists, and its
 // shut-down after the event loop returned. main() does the measuring and
@@ -16,15 +17,21 @@ public:
     ~ClientApp();
 
     // Settings, log, screenshot callback, font, hub and profile, main
-    // window, threads, server properties, login window and update check.
+    // window, threads, server properties, updater, update check, then the
+    // login window or the updater.
     void Start(const QString& scaleText);
     // Updater window, then main window (which tears the hub down).
     void Stop();
 
     MainWindow* GetMainWindow() const { return m_mainWindow; }
+    downLoadExeFile* GetUpdater() const { return m_updater; }
 
 private:
+    // The update check, then the login window or the updater.
+    void OfferUpdate();
+
     MainWindow* m_mainWindow = nullptr;
+    downLoadExeFile* m_updater = nullptr;
     bool m_started = false;
 };
 

@@ -41,11 +41,6 @@
 
 namespace {
 
-// The cache folders of the data folder that leaving a class room empties.
-// The server and update properties and the properties backup beside them
-// stay: the next start may need the backup to log in at all.
-const char* const kCacheFolders[] = { "courlist/", "chatImage/" };
-
 void DetachAndHide(QWidget* screen)
 {
     screen->hide();
@@ -474,24 +469,15 @@ void MainWindow::ShowCourseHome()
 
 void MainWindow::RemoveCacheFolders()
 {
-    Profile* profile = Nexus::GetProfile();
-    const QString folder = profile ? profile->GetDataFolder() : QString();
-    if (folder.isEmpty() || QDir::isRelativePath(folder)) {
-        qWarning() << "[ERROR] no usable data folder, its caches stay:" << folder;
-        return;
-    }
-    auto remove = [folder] {
-        for (const char* cache : kCacheFolders)
-            DataManager::DelDir(folder + QLatin1String(cache));
-    };
     // Queued behind the transfer worker's clean-up in its own thread, so no
     // transfer still writes into a folder being removed.
     DownldManager* downloads = Nexus::GetDownldManager();
     QThread* thread = downloads ? downloads->thread() : nullptr;
     if (thread && thread->isRunning() && thread != QThread::currentThread())
-        QMetaObject::invokeMethod(downloads, remove, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            downloads, [] { DataManager::RemoveCacheFolders(); }, Qt::QueuedConnection);
     else
-        remove();
+        DataManager::RemoveCacheFolders();
 }
 
 void MainWindow::maxRestoreSlot()

@@ -73,6 +73,14 @@ template <typename Worker> void Profile::StopWorker(QThread*& thread, Worker*& w
     }
     delete thread;
     thread = nullptr;
+    // A worker hands the objects it gave up to this thread for deletion
+    // (session model objects); once it has stopped, deliver what it queued
+    // here and delete those objects, since no later event loop may run.
+    QCoreApplication* app = QCoreApplication::instance();
+    if (app && QThread::currentThread() == app->thread()) {
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
 }
 
 QString Profile::ConfigHost(bool testServer)

@@ -130,19 +130,19 @@ void MiddleArea::PlayerAdapte(MediaInfo* item, bool bDirectPlay)
         qDebug() << "into PlayerAdapte and item is nullptr";
         return;
     }
-    qDebug() << "into PlayerAdapte and item mediaId:" << item->m_mediaId << ",duration:" << item->m_duration;
+    qDebug() << "into PlayerAdapte and item mediaId:" << item->GetMediaId() << ",duration:" << item->GetDuration();
     QtAvPlayerItem* focused = m_mediaList.GetLastFocusBuddy();
-    if (focused != nullptr && focused->GetMediaId() == item->m_mediaId) {
-        qDebug() << "into MiddleArea::PlayerAdapte, focus mediaId is equal,and mediaId:" << item->m_mediaId;
+    if (focused != nullptr && focused->GetMediaId() == item->GetMediaId()) {
+        qDebug() << "into MiddleArea::PlayerAdapte, focus mediaId is equal,and mediaId:" << item->GetMediaId();
         return;
     }
-    qDebug() << "into PlayerAdapte, and mediaId:" << item->m_mediaId;
+    qDebug() << "into PlayerAdapte, and mediaId:" << item->GetMediaId();
     OnDestroyAvPlayer();
-    const int type = item->m_mediaType == MediaInfo::Video ? MediaInfo::Video : MediaInfo::Audio;
+    const int type = item->GetMediaType() == MediaInfo::Video ? MediaInfo::Video : MediaInfo::Audio;
     m_avPlayer = new AvPlayer(&m_courseArea, type);
-    m_avPlayer->SetMediaId(item->m_mediaId);
-    m_avPlayer->setDuration(item->m_duration);
-    m_avPlayer->SetFile(item->m_urlPath);
+    m_avPlayer->SetMediaId(item->GetMediaId());
+    m_avPlayer->setDuration(item->GetDuration());
+    m_avPlayer->SetFile(item->GetUrlPath());
     if (type == MediaInfo::Video)
         m_avPlayer->setGeometry(0, 0, m_courseArea.width(), m_courseArea.height());
     else

@@ -64,12 +64,15 @@ void UserItem::OnDeviceInfoUpdate(UserInfo* buddy)
         return;
     const QString sep = QStringLiteral("      ");
     QStringList lines;
-    lines << buddy->m_softwareVersion + QLatin1Char('(') + buddy->m_softwareBuild + QLatin1Char(')') + sep
-            + buddy->m_deviceVersion + sep + buddy->m_deviceSystem + QLatin1Char(' ') + buddy->m_deviceSystemVersion;
-    lines << QStringLiteral("服务器 ") + buddy->m_networkServerIp + sep + buddy->GetNetworkLocation()
-            + buddy->m_networkSupplier + QLatin1Char(' ') + buddy->m_networkUserIp;
-    lines << QStringLiteral("麦克风 %1个  听筒 %2个").arg(buddy->m_hardwareMicCount).arg(buddy->m_hardwareSoundCount);
+    lines << buddy->GetSoftwareVersion() + QLatin1Char('(') + buddy->GetSoftwareBuild() + QLatin1Char(')') + sep
+            + buddy->GetDeviceVersion() + sep + buddy->GetDeviceSystem() + QLatin1Char(' ')
+            + buddy->GetDeviceSystemVersion();
+    lines << QStringLiteral("服务器 ") + buddy->GetNetworkServerIp() + sep + buddy->GetNetworkLocation()
+            + buddy->GetNetworkSupplier() + QLatin1Char(' ') + buddy->GetNetworkUserIp();
+    lines << QStringLiteral("麦克风 %1个  听筒 %2个")
+                 .arg(buddy->GetHardwareMicCount())
+                 .arg(buddy->GetHardwareSoundCount());
     lines << QStringLiteral("userId:%1").arg(m_uid);
-    lines << QStringLiteral("声网:上行 ") + buddy->m_agoraTxQos + QStringLiteral(" 下行 ") + buddy->m_agoraRxQos;
+    lines << QStringLiteral("声网:上行 ") + buddy->GetAgoraTxQos() + QStringLiteral(" 下行 ") + buddy->GetAgoraRxQos();
     m_avatar->setToolTip(lines.join(QStringLiteral("<br>")));
 }

@@ -1,8 +1,9 @@
 #pragma once
 
-#include <QLabel>
+#include "session/UserInfo.h"
 
-class UserInfo;
+#include <QLabel>
+#include <QPointer>
 
 // One cell of the user list's permission pop-up: an operation on one right
 // of one participant.
@@ -25,7 +26,8 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
-    UserInfo* m_user = nullptr; // not owned
+    // Not owned; null once the session worker has released the member.
+    QPointer<UserInfo> m_user;
     int m_permission = 0;
     int m_mask = 0;
     int m_kind = KindForbid;

@@ -1,25 +1,38 @@
 #pragma once
 
-#include <QObject>
+#include "ModelObject.h"
+
 #include <QString>
 
-// One courseware page of the class room.
-class CourseWareInfo : public QObject
+// One courseware page of the class room. Fields under the object's own
+// lock.
+class CourseWareInfo : public ModelObject
 {
     Q_OBJECT
-    Q_PROPERTY(QString downloadPath MEMBER m_downloadPath)
-    Q_PROPERTY(QString headPath MEMBER m_headPath)
-    Q_PROPERTY(QString urlPath MEMBER m_urlPath)
-    Q_PROPERTY(QString presentationId MEMBER m_presentationId)
-    Q_PROPERTY(QString whiteboardId MEMBER m_whiteboardId)
+    Q_PROPERTY(QString downloadPath READ GetDownloadPath WRITE SetDownloadPath)
+    Q_PROPERTY(QString headPath READ GetHeadPath WRITE SetHeadPath)
+    Q_PROPERTY(QString urlPath READ GetUrlPath WRITE SetUrlPath)
+    Q_PROPERTY(QString presentationId READ GetPresentationId WRITE SetPresentationId)
+    Q_PROPERTY(QString whiteboardId READ GetWhiteboardId WRITE SetWhiteboardId)
 
 public:
     explicit CourseWareInfo(QObject* parent = nullptr)
-        : QObject(nullptr)
-    {
-        Q_UNUSED(parent)
-    }
+        : ModelObject(parent)
+    { }
 
+    // Local file of the page.
+    QString GetDownloadPath() const { return Read(m_downloadPath); }
+    void SetDownloadPath(const QString& path) { Write(m_downloadPath, path); }
+    QString GetHeadPath() const { return Read(m_headPath); }
+    void SetHeadPath(const QString& path) { Write(m_headPath, path); }
+    QString GetUrlPath() const { return Read(m_urlPath); }
+    void SetUrlPath(const QString& url) { Write(m_urlPath, url); }
+    QString GetPresentationId() const { return Read(m_presentationId); }
+    void SetPresentationId(const QString& id) { Write(m_presentationId, id); }
+    QString GetWhiteboardId() const { return Read(m_whiteboardId); }
+    void SetWhiteboardId(const QString& id) { Write(m_whiteboardId, id); }
+
+private:
     QString m_downloadPath;
     QString m_headPath;
     QString m_urlPath;

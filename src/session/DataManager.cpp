@@ -1,25 +1,42 @@
 #include "DataManager.h"
 
+#include "CourseWareInfo.h"
+#include "MarkInfo.h"
+#include "MediaInfo.h"
+#include "SchoolInfo.h"
+#include "SchoolListInfo.h"
 #include "UserInfo.h"
 #include "app/AppPaths.h"
 #include "app/Nexus.h"
+#include "app/Profile.h"
+#include "whiteboard/Shape.h"
+#include "whiteboard/WhiteBoardWidget.h"
 
+#include <QCoreApplication>
 #include <QDebug>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QThread>
+#include <QTimer>
 
 DataManager::DataManager(QThread* thread, Profile* profile)
     : QObject(nullptr)
     , m_profile(profile)
+    , m_thread(thread)
 {
-    Q_UNUSED(thread)
-    Nexus* hub = Nexus::Instance();
+    ConnectSelf();
+    ConnectMessageSenders();
+}
+
+// Every connection is automatic: an emission from the GUI thread runs
+// queued in the "Profile Manager" thread.
+void DataManager::ConnectSelf()
+{
     connect(this, &DataManager::OpenVideo, this, &DataManager::OnOpenVideo);
     connect(this, &DataManager::DownloadAllCourseWare, this, &DataManager::OnDownloadAllCourseWare);
     connect(this, &DataManager::DownloadAllAvatar, this, &DataManager::OnDownloadAllAvatar);
-    if (hub) {
+    if (Nexus* hub = Nexus::Instance()) {
         connect(this, &DataManager::ActionStatusChanged, hub, &Nexus::OnActionStatusChanged);
         connect(this, &DataManager::PermissionChanged, hub, &Nexus::PermissionChanged);
     }
@@ -46,12 +63,82 @@ DataManager::DataManager(QThread* thread, Profile* profile)
     connect(this, &DataManager::LocalUsrPermChange, this, &DataManager::OnLocalUsrPermChange);
 }
 
+// The request signals that send one signalling message each ("to self":
+// the answer comes back to the local user only).
+void DataManager::ConnectMessageSenders()
+{
+    connect(this, &DataManager::AgeroQosReport, this,
+        [this](int rx, int tx) { WebSocketRequestById(166, true, QString::number(rx), tx); });
+    connect(this, &DataManager::DeviceInfoRequestByRoomId, this, [this] { WebSocketRequestById(165, true); });
+    connect(this, &DataManager::DeviceInfoRequestByUid, this,
+        [this](QString uid) { WebSocketRequestById(164, true, uid); });
+    connect(this, &DataManager::Request4GetMediaList, this, [this] { WebSocketRequestById(484, true); });
+    connect(this, &DataManager::Request4CloseMedia, this, &DataManager::OnRequest4CloseMedia);
+    connect(this, &DataManager::LocalSwitchMedia, this, &DataManager::OnLocalSwitchMedia);
+    connect(this, &DataManager::Request4GetChatHistoryMsg, this, [this] { WebSocketRequestById(417, false); });
+    connect(this, &DataManager::SendChatMsg, this, [this](QString text) { WebSocketRequestById(385, false, text); });
+    connect(this, &DataManager::Request4GetLikeCount, this, [this] { WebSocketRequestById(98, true); });
+    connect(this, &DataManager::UserMakeLike, this, &DataManager::OnUserMakeLike);
+    connect(this, &DataManager::SendUserLoginMsg, this, [this] { WebSocketRequestById(129, false); });
+    connect(this, &DataManager::Request4GetUserList, this, [this] {
+        {
+            QMutexLocker lock(&m_roomLock);
+            m_room.m_dwTeacherLikeTotal = 0;
+        }
+        WebSocketRequestById(161, true);
+    });
+    connect(this, &DataManager::UserStateChangeReq, this,
+        [this](int state) { WebSocketRequestById(132, true, QString(), state); });
+    connect(this, &DataManager::Request4GetCourseWare, this, &DataManager::OnRequest4GetCourseWare);
+    connect(this, &DataManager::LocalTrunPage, this, &DataManager::OnLocalTrunPage);
+    connect(this, &DataManager::Request4GetWhiteBdHistory, this, [this] { WebSocketRequestById(352, true); });
+    connect(this, &DataManager::LocalShapeEraser, this,
+        [this](QString shapeId) { WebSocketRequestById(326, false, shapeId); });
+    connect(this, &DataManager::NotifyLaserPointPos, this,
+        [this](QPoint point) { WebSocketRequestById(261, false, QString::number(point.x()), point.y()); });
+    connect(this, &DataManager::UserMarkListRequest, this, &DataManager::OnUserMarkListRequest);
+    connect(this, &DataManager::UserMakeMark, this, &DataManager::OnUserMakeMark);
+    connect(this, &DataManager::UserDelMark, this, &DataManager::OnUserDelMark);
+    connect(this, &DataManager::UserEditMark, this, &DataManager::OnUserEditMark);
+    connect(this, &DataManager::AddWhiteBoard, this, &DataManager::OnAddWhiteBoard);
+}
+
 DataManager::~DataManager()
 {
     qDebug() << "into DataManager::~DataManager";
-    QMutexLocker lock(&m_roomLock);
-    qDeleteAll(m_users);
-    m_users.clear();
+    RemoveCacheFolders();
+    DropWebSocket();
+    ResetRoomData();
+    // The record goes with the object: schools and sessions too.
+    QMap<QString, SchoolListInfo*> schools;
+    QList<SchoolInfo*> current;
+    QList<SchoolInfo*> history;
+    {
+        QMutexLocker lock(&m_roomLock);
+        schools.swap(m_room.m_schools);
+        current.swap(m_room.m_currentSessions);
+        history.swap(m_room.m_historySessions);
+    }
+    ModelObject::ReleaseAll(schools);
+    ModelObject::ReleaseAll(current);
+    ModelObject::ReleaseAll(history);
+    for (QTimer* timer : { m_keepAliveTimer, m_probeTimer }) {
+        if (timer && timer->thread() == QThread::currentThread())
+            delete timer;
+        else if (timer)
+            timer->deleteLater();
+    }
+    m_keepAliveTimer = nullptr;
+    m_probeTimer = nullptr;
+    if (m_thread) {
+        m_thread->exit(0);
+        // Deleted from elsewhere while the worker still runs: serve this
+        // thread's events until the worker has stopped.
+        while (QThread::currentThread() != m_thread && m_thread && m_thread->isRunning()) {
+            QCoreApplication::processEvents();
+            m_thread->wait(500);
+        }
+    }
 }
 
 void DataManager::SetPermission(int permission)
@@ -66,76 +153,205 @@ void DataManager::SetActionStatus(int status)
     emit ActionStatusChanged(status);
 }
 
+// ---- clean-up and reset ----
+
+void DataManager::OnCleanUp()
+{
+    if (m_keepAliveTimer) {
+        delete m_keepAliveTimer;
+        m_keepAliveTimer = nullptr;
+    }
+    DropWebSocket();
+    if (m_profile)
+        m_profile->SetClassRecordingFlag(false);
+    {
+        QMutexLocker lock(&m_roomLock);
+        m_room.m_dwLastLogoutType = 0;
+    }
+    ResetRoomData();
+}
+
+void DataManager::OnDestroyWebSocket()
+{
+    DropWebSocket();
+}
+
+void DataManager::DropWebSocket()
+{
+    QObject* client = m_webSocket.data();
+    m_webSocket.clear();
+    if (!client)
+        return;
+    // Nothing the client still delivers may reach this object.
+    disconnect(client, nullptr, this, nullptr);
+    client->deleteLater();
+}
+
+void DataManager::ResetRoomData()
+{
+    ResetShapeStacks();
+    QList<CourseWareInfo*> pages;
+    QList<MediaInfo*> media;
+    QList<MarkInfo*> marks;
+    QMap<int, UserInfo*> users;
+    {
+        QMutexLocker lock(&m_roomLock);
+        pages.swap(m_room.m_courseWare);
+        media.swap(m_room.m_media);
+        marks.swap(m_room.m_vMarkInfo);
+        users.swap(m_room.m_users);
+    }
+    ModelObject::ReleaseAll(pages);
+    ModelObject::ReleaseAll(media);
+    ModelObject::ReleaseAll(marks);
+    ModelObject::ReleaseAll(users);
+}
+
+void DataManager::ResetShapeStacks()
+{
+    QMap<QString, ShapeStack*> shapes;
+    QMap<QString, ShapeStack*> redo;
+    {
+        WhiteBoardWidget* board = Nexus::GetWhiteBoardWidget();
+        QMutexLocker boardLock(board ? board->GetStackMutex() : nullptr);
+        shapes.swap(m_room.m_shapeStacks);
+        redo.swap(m_room.m_redoStacks);
+        // The stroke just drawn points into a stack that is going away.
+        if (board)
+            board->GetStrokeList().clear();
+    }
+    // Each stack owns its shapes, redo stacks included: an undone shape
+    // lives only there.
+    for (const auto* stacks : { &shapes, &redo }) {
+        for (ShapeStack* stack : *stacks) {
+            qDeleteAll(*stack);
+            delete stack;
+        }
+    }
+}
+
+void DataManager::AddMember(UserInfo* user)
+{
+    if (!user)
+        return;
+    UserInfo* replaced = nullptr;
+    {
+        QMutexLocker lock(&m_roomLock);
+        const int uid = user->GetUid();
+        replaced = m_room.m_users.value(uid, nullptr);
+        m_room.m_users.insert(uid, user);
+    }
+    if (replaced != user)
+        ModelObject::Release(replaced);
+}
+
+bool DataManager::RemoveMember(int uid)
+{
+    UserInfo* user = nullptr;
+    {
+        QMutexLocker lock(&m_roomLock);
+        user = m_room.m_users.take(uid);
+    }
+    ModelObject::Release(user);
+    return user != nullptr;
+}
+
+// ---- room data for any thread ----
+
+RoomFields DataManager::GetRoomFields() const
+{
+    QMutexLocker lock(&m_roomLock);
+    return m_room;
+}
+
 int DataManager::GetUserId() const
 {
     QMutexLocker lock(&m_roomLock);
-    return m_userId;
+    return m_room.m_dwUserId;
 }
 
 void DataManager::SetUserId(int uid)
 {
     QMutexLocker lock(&m_roomLock);
-    m_userId = uid;
+    m_room.m_dwUserId = uid;
 }
 
 QString DataManager::GetRoomId() const
 {
     QMutexLocker lock(&m_roomLock);
-    return m_roomId;
+    return m_room.m_strRoomId;
 }
 
 void DataManager::SetRoomId(const QString& roomId)
 {
     QMutexLocker lock(&m_roomLock);
-    m_roomId = roomId;
+    m_room.m_strRoomId = roomId;
 }
 
 bool DataManager::IsMicrophoneOn() const
 {
     QMutexLocker lock(&m_roomLock);
-    return m_microphoneOn;
+    return m_room.m_microphoneOn;
 }
 
 void DataManager::SetMicrophoneOn(bool on)
 {
     QMutexLocker lock(&m_roomLock);
-    m_microphoneOn = on;
+    m_room.m_microphoneOn = on;
 }
 
 int DataManager::GetRoomRole() const
 {
     QMutexLocker lock(&m_roomLock);
-    return m_roomRole;
+    return m_room.m_dwRoomRole;
 }
 
 void DataManager::SetRoomRole(int role)
 {
     QMutexLocker lock(&m_roomLock);
-    m_roomRole = role;
+    m_room.m_dwRoomRole = role;
 }
 
 QString DataManager::GetSchoolId() const
 {
     QMutexLocker lock(&m_roomLock);
-    return m_schoolId;
+    return m_room.m_strSchoolId;
 }
 
 void DataManager::SetSchoolId(const QString& schoolId)
 {
     QMutexLocker lock(&m_roomLock);
-    m_schoolId = schoolId;
+    m_room.m_strSchoolId = schoolId;
 }
 
 bool DataManager::GetTeacherFeedbackFlag() const
 {
     QMutexLocker lock(&m_roomLock);
-    return m_teacherFeedback;
+    return m_room.m_teacherFeedback;
 }
 
 void DataManager::SetTeacherFeedbackFlag(bool on)
 {
     QMutexLocker lock(&m_roomLock);
-    m_teacherFeedback = on;
+    m_room.m_teacherFeedback = on;
+}
+
+int DataManager::GetLastLogoutType() const
+{
+    QMutexLocker lock(&m_roomLock);
+    return m_room.m_dwLastLogoutType;
+}
+
+int DataManager::GetTeacherLikeTotal() const
+{
+    QMutexLocker lock(&m_roomLock);
+    return m_room.m_dwTeacherLikeTotal;
+}
+
+QStringList DataManager::GetPraisePhrases() const
+{
+    QMutexLocker lock(&m_roomLock);
+    return m_room.m_praisePhrases;
 }
 
 bool DataManager::CheckIfNeedUserFeedback()
@@ -149,8 +365,11 @@ UserInfo* DataManager::GetUserInfoByUid(const QString& uid)
 {
     bool ok = false;
     const int id = uid.toInt(&ok);
-    QMutexLocker lock(&m_roomLock);
-    UserInfo* user = ok ? m_users.value(id, nullptr) : nullptr;
+    UserInfo* user = nullptr;
+    {
+        QMutexLocker lock(&m_roomLock);
+        user = ok ? m_room.m_users.value(id, nullptr) : nullptr;
+    }
     if (!user)
         qDebug() << "GetUserInfoByUid not find and break, targetUserId:" << uid;
     return user;
@@ -159,8 +378,46 @@ UserInfo* DataManager::GetUserInfoByUid(const QString& uid)
 QMap<int, UserInfo*> DataManager::GetUserMap() const
 {
     QMutexLocker lock(&m_roomLock);
-    return m_users;
+    return m_room.m_users;
 }
+
+QMap<QString, SchoolListInfo*> DataManager::GetSchoolMap() const
+{
+    QMutexLocker lock(&m_roomLock);
+    return m_room.m_schools;
+}
+
+QList<SchoolInfo*> DataManager::GetCurrentSessions() const
+{
+    QMutexLocker lock(&m_roomLock);
+    return m_room.m_currentSessions;
+}
+
+QList<SchoolInfo*> DataManager::GetHistorySessions() const
+{
+    QMutexLocker lock(&m_roomLock);
+    return m_room.m_historySessions;
+}
+
+QList<CourseWareInfo*> DataManager::GetCourseWareList() const
+{
+    QMutexLocker lock(&m_roomLock);
+    return m_room.m_courseWare;
+}
+
+QList<MediaInfo*> DataManager::GetMediaList() const
+{
+    QMutexLocker lock(&m_roomLock);
+    return m_room.m_media;
+}
+
+QList<MarkInfo*> DataManager::GetMarkList() const
+{
+    QMutexLocker lock(&m_roomLock);
+    return m_room.m_vMarkInfo;
+}
+
+// ---- folders ----
 
 static bool RemoveTree(const QString& path)
 {
@@ -201,16 +458,72 @@ bool DataManager::DelDir(const QString& path)
     return RemoveTree(QDir::cleanPath(path));
 }
 
-void DataManager::DownloadServConfig()
-{ }
-void DataManager::OnDownloadServConfigSuccess()
-{ }
-void DataManager::ReadServConfigBackup()
-{ }
-bool DataManager::VersionCheck()
+QStringList DataManager::CacheFolders()
 {
-    return false;
+    const QString data = AppPaths::DataFolder();
+    return { data + QStringLiteral("courlist/"), data + QStringLiteral("chatImage/") };
 }
+
+bool DataManager::RemoveCacheFolders()
+{
+    bool ok = true;
+    for (const QString& folder : CacheFolders())
+        ok = DelDir(folder) && ok;
+    return ok;
+}
+
+// ---- signalling messages ----
+
+int DataManager::WebSocketRequestById(int type, bool toSelf, const QString& text, int number)
+{
+    Q_UNUSED(toSelf)
+    Q_UNUSED(text)
+    Q_UNUSED(number)
+    if (!m_webSocket) {
+        qDebug() << "into DataManager::WebSocketRequestById, no signalling connection, dropped type:" << type;
+        return 0;
+    }
+    return 0;
+}
+
+void DataManager::OnRequest4CloseMedia(QString mediaId)
+{
+    int mediaType = -1;
+    {
+        QMutexLocker lock(&m_roomLock);
+        for (const MediaInfo* media : qAsConst(m_room.m_media)) {
+            if (media->GetMediaId() == mediaId) {
+                mediaType = media->GetMediaType();
+                break;
+            }
+        }
+    }
+    if (mediaType >= 0)
+        WebSocketRequestById(456, false, mediaId, mediaType);
+}
+
+// The senders below check the room's state first; they come with the
+// media, like, courseware, mark and whiteboard messages.
+void DataManager::OnLocalSwitchMedia(QString)
+{ }
+void DataManager::OnUserMakeLike()
+{ }
+void DataManager::OnRequest4GetCourseWare(bool)
+{ }
+void DataManager::OnLocalTrunPage(QString)
+{ }
+void DataManager::OnUserMarkListRequest()
+{ }
+void DataManager::OnUserMakeMark()
+{ }
+void DataManager::OnUserDelMark(QString)
+{ }
+void DataManager::OnUserEditMark(QString)
+{ }
+void DataManager::OnAddWhiteBoard()
+{ }
+
+// ---- handlers of later roads ----
 
 void DataManager::OnOpenVideo()
 { }
@@ -233,10 +546,6 @@ void DataManager::OnGetUsrInfo()
 void DataManager::OnEnterRoom()
 { }
 void DataManager::OnParallelShoolInfoRequest(QString)
-{ }
-void DataManager::OnCleanUp()
-{ }
-void DataManager::OnDestroyWebSocket()
 { }
 void DataManager::OnRoomEntry(QString)
 { }

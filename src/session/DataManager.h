@@ -1,17 +1,43 @@
 #pragma once
 
+#include "RoomData.h"
+
 #include <QMap>
 #include <QMutex>
 #include <QObject>
 #include <QPoint>
+#include <QPointer>
 #include <QString>
+#include <QVector>
 
+class IniFile;
 class Profile;
 class QThread;
-class UserInfo;
+class QTimer;
 
 // Worker of the "Profile Manager" thread: the state of one user's work with
-// the service and every request and message of the class room.
+// the service and every request and message of the class room. It never
+// touches a widget: screens ask by emitting its signals, and it answers
+// through the hub or a signal of a screen fetched from the hub.
+//
+// Locking rule for everything the "Profile Manager" and GUI threads share:
+// 1. m_roomLock guards the room-data record and every container in it. The
+//    containers change only in the "Profile Manager" thread, always under the
+//    lock; other threads read them only through the accessors below, which
+//    take the lock and return copies (values, or lists of pointers). No lock
+//    is held while emitting a signal, sending, or calling into another object.
+// 2. Model objects (UserInfo, SchoolInfo, SchoolListInfo, CourseWareInfo,
+//    MediaInfo, MarkInfo) guard their own fields: getters and setters take
+//    the object's own lock, and a setter emits after releasing it.
+// 3. An object removed from a container goes through ModelObject::Release:
+//    moved to the GUI thread and deleted there later, after every signal
+//    already queued with its pointer. Screens that keep such a pointer
+//    beyond a slot keep it as a QPointer.
+// 4. The shape and redo stacks are guarded by the whiteboard's stack mutex,
+//    which is never taken while m_roomLock is held.
+// 5. Hub slots called from this thread re-queue themselves into the GUI
+//    thread; the hub's history page and data-preparation mask are atomic;
+//    ClassServerProperty and AppNativeProperty copy under their own locks.
 class DataManager : public QObject
 {
     Q_OBJECT
@@ -22,11 +48,17 @@ public:
     DataManager(QThread* thread, Profile* profile);
     ~DataManager() override;
 
+    // The local user's UserPermission bits and camera/microphone state;
+    // each setter stores and emits.
     int GetPermission() const { return m_dwPermission; }
     void SetPermission(int permission);
     int GetActionStatus() const { return m_dwActionStatus; }
     void SetActionStatus(int status);
 
+    // ---- room data; any thread (rule 1)
+
+    // A consistent copy of every scalar of the record.
+    RoomFields GetRoomFields() const;
     // The local user's id.
     int GetUserId() const;
     void SetUserId(int uid);
@@ -45,26 +77,68 @@ public:
     // Whether the room asks its teacher for feedback at the end of class.
     bool GetTeacherFeedbackFlag() const;
     void SetTeacherFeedbackFlag(bool on);
+    int GetLastLogoutType() const;
+    int GetTeacherLikeTotal() const;
+    QStringList GetPraisePhrases() const;
     // Whether the end-of-class feedback dialog is due; called in the GUI
     // thread while the user leaves the room or closes the window.
     bool CheckIfNeedUserFeedback();
 
+    // ---- containers; copies taken under the room lock (rules 1 and 3)
+
     // The member with that decimal user id, or null.
     UserInfo* GetUserInfoByUid(const QString& uid);
-    // A copy of the member map, keyed by user id, taken under the room lock.
+    // The member map, keyed by user id.
     QMap<int, UserInfo*> GetUserMap() const;
+    QMap<QString, SchoolListInfo*> GetSchoolMap() const;
+    QList<SchoolInfo*> GetCurrentSessions() const;
+    QList<SchoolInfo*> GetHistorySessions() const;
+    QList<CourseWareInfo*> GetCourseWareList() const;
+    QList<MediaInfo*> GetMediaList() const;
+    QList<MarkInfo*> GetMarkList() const;
+
+    // ---- container changes; "Profile Manager" thread only (rule 1)
+
+    // Takes the member over; a member with the same id is released.
+    void AddMember(UserInfo* user);
+    // Releases the member; false when there is none.
+    bool RemoveMember(int uid);
+    // Empties the room's shapes, courseware, media, marks and members.
+    // Schools, sessions, identity and the other fields stay.
+    void ResetRoomData();
+
+    // ---- files
 
     // Removes a folder and everything in it; true when nothing failed, and
     // true for a missing folder. Refuses (false) any folder that is not
     // strictly inside the data folder, so an empty or relative path never
     // removes the working folder. Symbolic links are removed, never followed.
     static bool DelDir(const QString& path);
+    // The cache folders of the data folder that leaving a room or quitting
+    // empties ("courlist/", "chatImage/"); the properties and their backup
+    // beside them always stay.
+    static QStringList CacheFolders();
+    static bool RemoveCacheFolders();
+    // Copies source to target (backslashes in target become slashes). A
+    // target equal to the source is true untouched; a missing source false;
+    // an existing target is kept unless replace is set. The copy is written
+    // beside the target and renamed over it, so a failed copy never loses
+    // the old target.
+    static bool CopyFileTo(const QString& source, const QString& target, bool replace);
 
-    // Server properties and update check; called directly in the GUI thread.
+    // ---- server properties and update check; GUI thread, direct calls
+
     void DownloadServConfig();
     void OnDownloadServConfigSuccess();
     void ReadServConfigBackup();
     bool VersionCheck();
+    // The comparison of the update check: true when offered is newer than
+    // current, comparing the first three dot-separated parts as numbers in
+    // order (a part that is not a number counts as 0). Fewer than three
+    // parts is never newer.
+    static bool IsNewerVersion(const QString& offered, const QString& current);
+    // The built-in version, "v1.5.0.2".
+    static QString CurrentVersion();
 
 signals:
     void PermissionChanged(int value);
@@ -145,19 +219,52 @@ public slots:
     void OnDownloadSchoolListAvatar();
     void OnLocalUsrPermChange(int type, int op, int permission, int uid);
 
+private slots:
+    // Senders of the request signals that check something first.
+    void OnRequest4CloseMedia(QString mediaId);
+    void OnLocalSwitchMedia(QString mediaId);
+    void OnUserMakeLike();
+    void OnRequest4GetCourseWare(bool bWithTimer);
+    void OnLocalTrunPage(QString presentationId);
+    void OnUserMarkListRequest();
+    void OnUserMakeMark();
+    void OnUserDelMark(QString uuid);
+    void OnUserEditMark(QString uuid);
+    void OnAddWhiteBoard();
+
 private:
+    // One probe-table entry of the server choice.
+    struct ProbeEntry {
+        int delay = 0; // ms
+        int answers = 0;
+    };
+
+    void ConnectSelf();
+    void ConnectMessageSenders();
+    // Builds one signalling message of the type and sends it to the room or
+    // (toSelf) back to the local user; text and number are the type's two
+    // arguments. Returns the bytes handed to the socket, 0 when dropped.
+    int WebSocketRequestById(int type, bool toSelf, const QString& text = QString(), int number = 0);
+    // Closes the room's signalling client, if any, and forgets it.
+    void DropWebSocket();
+    // Empties the shape and redo stacks under the whiteboard's stack mutex.
+    void ResetShapeStacks();
+    void ServConfigRead(const IniFile& settings);
+
     Profile* m_profile;
+    QPointer<QThread> m_thread;
     int m_dwPermission = 0;
     int m_dwActionStatus = 0;
 
-    // Guards the room's containers and identity; see the locking rule in
-    // DataManager.cpp.
     mutable QMutex m_roomLock;
-    int m_userId = 0;
-    QString m_roomId;
-    bool m_microphoneOn = false;
-    int m_roomRole = 0;
-    QString m_schoolId;
-    bool m_teacherFeedback = false;
-    QMap<int, UserInfo*> m_users;
+    RoomData m_room;
+
+    // The room's signalling client, owned; null while no room connection
+    // exists.
+    QPointer<QObject> m_webSocket;
+    // The server choice's probe table, one entry per candidate server.
+    QVector<ProbeEntry> m_probeTable { 10 };
+    // Made on first use, without parent; live in this worker's thread.
+    QTimer* m_probeTimer = nullptr;
+    QTimer* m_keepAliveTimer = nullptr;
 };

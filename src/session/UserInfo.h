@@ -1,11 +1,13 @@
 #pragma once
 
-#include <QObject>
+#include "ModelObject.h"
+
 #include <QString>
 
 // One member of the class room. Created and deleted by the session worker;
-// the screens read it through the pointers handed over by signals.
-class UserInfo : public QObject
+// the screens read it through the pointers handed over by signals. Every
+// field is read and written under the object's own lock (ModelObject).
+class UserInfo : public ModelObject
 {
     Q_OBJECT
     Q_PROPERTY(QString headPath READ GetHeadPath WRITE SetHeadPath NOTIFY HeadPathChanged)
@@ -16,60 +18,71 @@ class UserInfo : public QObject
     Q_PROPERTY(int permissionAlterable READ GetPermissionAlterable WRITE SetPermissionAlterable NOTIFY
             PermissionAlterableChanged)
     Q_PROPERTY(int actionStatus READ GetActionStatus WRITE SetActionStatus NOTIFY ActionStatusChanged)
-    Q_PROPERTY(int userStatus MEMBER m_userStatus)
-    Q_PROPERTY(int role MEMBER m_role)
-    Q_PROPERTY(QString networkSupplier MEMBER m_networkSupplier)
-    Q_PROPERTY(QString networkUserIp MEMBER m_networkUserIp)
-    Q_PROPERTY(QString networkServerIp MEMBER m_networkServerIp)
-    Q_PROPERTY(QString deviceSystem MEMBER m_deviceSystem)
-    Q_PROPERTY(QString softwareVersion MEMBER m_softwareVersion)
-    Q_PROPERTY(QString softwareBuild MEMBER m_softwareBuild)
-    Q_PROPERTY(QString deviceVersion MEMBER m_deviceVersion)
-    Q_PROPERTY(QString deviceSystemVersion MEMBER m_deviceSystemVersion)
-    Q_PROPERTY(QString agoraRxQos MEMBER m_agoraRxQos)
-    Q_PROPERTY(QString agoraTxQos MEMBER m_agoraTxQos)
-    Q_PROPERTY(int hardwareSoundCount MEMBER m_hardwareSoundCount)
-    Q_PROPERTY(int hardwareMicCount MEMBER m_hardwareMicCount)
+    Q_PROPERTY(int userStatus READ GetUserStatus WRITE SetUserStatus)
+    Q_PROPERTY(int role READ GetRole WRITE SetRole)
+    Q_PROPERTY(QString networkSupplier READ GetNetworkSupplier WRITE SetNetworkSupplier)
+    Q_PROPERTY(QString networkUserIp READ GetNetworkUserIp WRITE SetNetworkUserIp)
+    Q_PROPERTY(QString networkServerIp READ GetNetworkServerIp WRITE SetNetworkServerIp)
+    Q_PROPERTY(QString deviceSystem READ GetDeviceSystem WRITE SetDeviceSystem)
+    Q_PROPERTY(QString softwareVersion READ GetSoftwareVersion WRITE SetSoftwareVersion)
+    Q_PROPERTY(QString softwareBuild READ GetSoftwareBuild WRITE SetSoftwareBuild)
+    Q_PROPERTY(QString deviceVersion READ GetDeviceVersion WRITE SetDeviceVersion)
+    Q_PROPERTY(QString deviceSystemVersion READ GetDeviceSystemVersion WRITE SetDeviceSystemVersion)
+    Q_PROPERTY(QString agoraRxQos READ GetAgoraRxQos WRITE SetAgoraRxQos)
+    Q_PROPERTY(QString agoraTxQos READ GetAgoraTxQos WRITE SetAgoraTxQos)
+    Q_PROPERTY(int hardwareSoundCount READ GetHardwareSoundCount WRITE SetHardwareSoundCount)
+    Q_PROPERTY(int hardwareMicCount READ GetHardwareMicCount WRITE SetHardwareMicCount)
 
 public:
     explicit UserInfo(QObject* parent = nullptr);
 
-    QString GetHeadPath() const { return m_headPath; }
+    // The setters with a signal emit even when the value is unchanged: the
+    // screens rely on it to refresh a row.
+    QString GetHeadPath() const { return Read(m_headPath); }
     void SetHeadPath(const QString& path);
-    QString GetHeadUrl() const { return m_headUrl; }
-    void SetHeadUrl(const QString& url) { m_headUrl = url; }
-    QString GetUserName() const { return m_userName; }
+    QString GetHeadUrl() const { return Read(m_headUrl); }
+    void SetHeadUrl(const QString& url) { Write(m_headUrl, url); }
+    QString GetUserName() const { return Read(m_userName); }
     void SetUserName(const QString& name);
-    int GetUid() const { return m_uid; }
+    QString GetAgoraTxQos() const { return Read(m_agoraTxQos); }
+    void SetAgoraTxQos(const QString& quality) { Write(m_agoraTxQos, quality); }
+    QString GetAgoraRxQos() const { return Read(m_agoraRxQos); }
+    void SetAgoraRxQos(const QString& quality) { Write(m_agoraRxQos, quality); }
+    int GetUid() const { return Read(m_uid); }
     void SetUid(int uid);
-    int GetPermission() const { return m_permission; }
+    int GetPermission() const { return Read(m_permission); }
     void SetPermission(int permission);
-    int GetPermissionAlterable() const { return m_permissionAlterable; }
+    int GetPermissionAlterable() const { return Read(m_permissionAlterable); }
     void SetPermissionAlterable(int permission);
-    int GetActionStatus() const { return m_actionStatus; }
+    int GetActionStatus() const { return Read(m_actionStatus); }
     void SetActionStatus(int status);
-
-    int GetUserStatus() const { return m_userStatus; }
-    void SetUserStatus(int status) { m_userStatus = status; }
-    int GetRole() const { return m_role; }
-    void SetRole(int role) { m_role = role; }
-    QString GetNetworkLocation() const { return m_networkLocation; }
-    void SetNetworkLocation(const QString& location) { m_networkLocation = location; }
-
-    // Plain fields: no change signal.
-    QString m_agoraTxQos;
-    QString m_agoraRxQos;
-    QString m_networkSupplier;
-    QString m_networkLocation;
-    QString m_networkUserIp;
-    QString m_networkServerIp;
-    QString m_deviceSystem;
-    QString m_softwareVersion;
-    QString m_softwareBuild;
-    QString m_deviceVersion;
-    QString m_deviceSystemVersion;
-    int m_hardwareSoundCount = 0;
-    int m_hardwareMicCount = 0;
+    int GetUserStatus() const { return Read(m_userStatus); }
+    void SetUserStatus(int status) { Write(m_userStatus, status); }
+    int GetRole() const { return Read(m_role); }
+    void SetRole(int role) { Write(m_role, role); }
+    QString GetNetworkSupplier() const { return Read(m_networkSupplier); }
+    void SetNetworkSupplier(const QString& supplier) { Write(m_networkSupplier, supplier); }
+    // The member's city; the user-row tooltip shows it.
+    QString GetNetworkLocation() const { return Read(m_networkLocation); }
+    void SetNetworkLocation(const QString& location) { Write(m_networkLocation, location); }
+    QString GetNetworkUserIp() const { return Read(m_networkUserIp); }
+    void SetNetworkUserIp(const QString& ip) { Write(m_networkUserIp, ip); }
+    QString GetNetworkServerIp() const { return Read(m_networkServerIp); }
+    void SetNetworkServerIp(const QString& ip) { Write(m_networkServerIp, ip); }
+    QString GetDeviceSystem() const { return Read(m_deviceSystem); }
+    void SetDeviceSystem(const QString& system) { Write(m_deviceSystem, system); }
+    QString GetSoftwareVersion() const { return Read(m_softwareVersion); }
+    void SetSoftwareVersion(const QString& version) { Write(m_softwareVersion, version); }
+    QString GetSoftwareBuild() const { return Read(m_softwareBuild); }
+    void SetSoftwareBuild(const QString& build) { Write(m_softwareBuild, build); }
+    QString GetDeviceVersion() const { return Read(m_deviceVersion); }
+    void SetDeviceVersion(const QString& version) { Write(m_deviceVersion, version); }
+    QString GetDeviceSystemVersion() const { return Read(m_deviceSystemVersion); }
+    void SetDeviceSystemVersion(const QString& version) { Write(m_deviceSystemVersion, version); }
+    int GetHardwareSoundCount() const { return Read(m_hardwareSoundCount); }
+    void SetHardwareSoundCount(int count) { Write(m_hardwareSoundCount, count); }
+    int GetHardwareMicCount() const { return Read(m_hardwareMicCount); }
+    void SetHardwareMicCount(int count) { Write(m_hardwareMicCount, count); }
 
 signals:
     void HeadPathChanged();
@@ -83,12 +96,25 @@ private:
     QString m_headPath;
     QString m_headUrl;
     QString m_userName;
+    QString m_agoraTxQos;
+    QString m_agoraRxQos;
     int m_uid = 0;
     int m_permission = 0;
     int m_permissionAlterable = 0;
     int m_actionStatus = 0;
     int m_userStatus = 0;
     int m_role = 0;
+    QString m_networkSupplier;
+    QString m_networkLocation;
+    QString m_networkUserIp;
+    QString m_networkServerIp;
+    QString m_deviceSystem;
+    QString m_softwareVersion;
+    QString m_softwareBuild;
+    QString m_deviceVersion;
+    QString m_deviceSystemVersion;
+    int m_hardwareSoundCount = 0;
+    int m_hardwareMicCount = 0;
 };
 
 Q_DECLARE_METATYPE(UserInfo*)

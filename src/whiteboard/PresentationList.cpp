@@ -76,14 +76,14 @@ void PresentationList::OnRemoteTrunPage(CourseWareInfo* page)
 {
     if (page == nullptr)
         return;
-    PresentationItem* item = FindItem(page->m_presentationId);
+    PresentationItem* item = FindItem(page->GetPresentationId());
     if (item == nullptr)
         return;
     if (m_focusedItem != nullptr && m_focusedItem != item)
         m_focusedItem->HideCurrentPageBadge();
     item->ShowCurrentPageBadge();
     if (WhiteBoardWidget* board = Nexus::GetWhiteBoardWidget())
-        board->SetCurrWhiteboardId(page->m_whiteboardId);
+        board->SetCurrWhiteboardId(page->GetWhiteboardId());
     if (MiddleArea* middle = Nexus::GetMiddleArea())
         middle->PresentationSizeAdapte(item->GetImagePath());
 }
@@ -92,7 +92,7 @@ void PresentationList::OnAddNewPage(CourseWareInfo* page)
 {
     if (page == nullptr)
         return;
-    PresentationItem* item = FindItem(page->m_presentationId);
+    PresentationItem* item = FindItem(page->GetPresentationId());
     if (item == nullptr) {
         // An unknown page: the hub builds the list again from the room's pages.
         ClearItems();
@@ -102,7 +102,7 @@ void PresentationList::OnAddNewPage(CourseWareInfo* page)
         return;
     }
     qDebug() << "PresentationList::OnAddNewPage, and enter find phase";
-    item->SetImagePath(page->m_headPath);
+    item->SetImagePath(page->GetHeadPath());
     item->SetOwnerList(this);
     if (item == m_focusedItem)
         item->ShowCurrentPageBadge();

@@ -91,7 +91,7 @@ void QtAvPlayerList::OnAddNewPage(MediaInfo* media)
 {
     if (media == nullptr)
         return;
-    QtAvPlayerItem* item = FindItem(media->m_mediaId);
+    QtAvPlayerItem* item = FindItem(media->GetMediaId());
     if (item != nullptr) {
         item->SetImagePath(QStringLiteral("blank.png"));
         item->SetOwnerList(this);
@@ -111,7 +111,7 @@ void QtAvPlayerList::OnRemoteSwitchMedia(MediaInfo* media)
 {
     if (media == nullptr)
         return;
-    QtAvPlayerItem* item = FindItem(media->m_mediaId);
+    QtAvPlayerItem* item = FindItem(media->GetMediaId());
     if (item == nullptr)
         return;
     // The focus stays until the player changes, so the same media is not

@@ -468,7 +468,9 @@ private slots:
         disconnect(watch);
     }
 
-    void NoDataFolderRemovesNothing()
+    // The caches are always those of the program's own data folder,
+    // whatever folder value the properties reading left behind.
+    void StrayDataFolderValueRemovesOnlyTheOwnCaches()
     {
         QTemporaryDir work;
         QDir().mkpath(work.path() + "/courlist");
@@ -483,7 +485,8 @@ private slots:
         }
         QDir::setCurrent(previous);
         Nexus::GetProfile()->SetDataFolder(m_data);
-        QVERIFY(!CachesGone());
+        QVERIFY(CachesGone());
+        KeptFilesStay();
     }
 
     void RefreshRoad()

@@ -1,9 +1,12 @@
 #include "TestSupport.h"
 
 #include "app/AppFonts.h"
+#include "app/Nexus.h"
+#include "app/Profile.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QMutex>
 #include <QPixmap>
 #include <QWidget>
@@ -26,6 +29,27 @@ void UseHome(const QString& home)
 void InstallFonts()
 {
     AppFonts::Install();
+}
+
+QByteArray ReadFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool WriteFile(const QString& path, const QByteArray& data)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(data) == data.size();
+}
+
+Profile* StartHub(const QString& configHost)
+{
+    qputenv("PLOVIX_CONFIG_HOST", configHost.toUtf8());
+    Nexus::Instance();
+    Nexus::Startup();
+    return Nexus::GetProfile();
 }
 
 QString ScreenshotFolder()

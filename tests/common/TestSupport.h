@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <QtMessageHandler>
 
+class Profile;
 class QWidget;
 
 namespace TestSupport {
@@ -12,6 +13,15 @@ namespace TestSupport {
 void UseHome(const QString& home);
 // The same font substitutions as the client, so screenshots show Chinese.
 void InstallFonts();
+
+// The whole file, empty when it cannot be read.
+QByteArray ReadFile(const QString& path);
+// Writes data as the whole file, making its folder; false when it cannot.
+bool WriteFile(const QString& path, const QByteArray& data);
+
+// The hub and its profile with the configuration host at configHost (the
+// local service's address), as the client starts them; threads not started.
+Profile* StartHub(const QString& configHost);
 
 // The folder screenshots go to: PLOVIX_SCREENSHOT_DIR when set, else
 // "screenshots" in the build folder.

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+// Hands a file to the desktop, as the system shell's "open" does. The
+// result follows the shell's convention: above 32 is success, 5 means
+// access denied (the caller may try again with the verb "runas"), 32 or
+// less any other failure. Never executes a downloaded file itself.
+namespace Shell {
+
+// verb "open" (or "runas"), the file (surrounding quotation marks are
+// dropped), parameters and working folder as the shell takes them.
+int Execute(const QString& verb, const QString& file, const QString& parameters, const QString& directory);
+
+// Replaces what opening a local file does; tests see the file that would
+// be opened. The opener returns whether the desktop took the file. An
+// empty function restores the desktop.
+using Opener = std::function<bool(const QString& path)>;
+void SetOpener(Opener opener);
+
+} // namespace Shell
