@@ -1,8 +1,17 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test through CTest.
+# Installs what is missing, builds, and runs every test through CTest; then
+# builds again with AddressSanitizer and UndefinedBehaviorSanitizer and runs
+# the tests once more, so memory errors and leaks fail the run too.
 set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
+jobs="$(nproc)"
 "$top/tools/setup.sh"
+
 "$top/tools/build.sh"
-cd "$top/build"
-ctest --output-on-failure -j "$(nproc)"
+(cd "$top/build" && ctest --output-on-failure -j "$jobs")
+
+echo "test: the same tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+cmake -S "$top" -B "$top/build-asan" -DCMAKE_BUILD_TYPE=Debug -DPLOVIX_WERROR=ON \
+  -DPLOVIX_SANITIZE=address,undefined >/dev/null
+cmake --build "$top/build-asan" -j "$jobs"
+(cd "$top/build-asan" && ctest --output-on-failure -j "$jobs" -E '^format\.check$')
