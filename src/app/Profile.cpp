@@ -7,7 +7,10 @@
 
 #include <QCoreApplication>
 #include <QDebug>
+#include <QMutex>
 #include <QThread>
+#include <QWaitCondition>
+#include <memory>
 
 static QThread* MakeThread(const char* name)
 {
@@ -33,49 +36,86 @@ Profile::Profile(QObject* parent)
 
     // Workers are deleted in their own thread as it finishes, so their
     // timers and sockets go away where they were made.
-    m_dataManager = new DataManager(m_profileThread, this);
-    m_dataManager->moveToThread(m_profileThread);
-    connect(m_profileThread, &QThread::finished, m_dataManager, &QObject::deleteLater);
+    auto* data = new DataManager(m_profileThread, this);
+    data->moveToThread(m_profileThread);
+    connect(m_profileThread, &QThread::finished, data, &QObject::deleteLater);
+    m_dataManager = data;
 
-    m_downldManager = new DownldManager(m_downloadThread, this);
-    m_downldManager->moveToThread(m_downloadThread);
-    connect(m_downloadThread, &QThread::finished, m_downldManager, &QObject::deleteLater);
+    auto* downloads = new DownldManager(m_downloadThread, this);
+    downloads->moveToThread(m_downloadThread);
+    connect(m_downloadThread, &QThread::finished, downloads, &QObject::deleteLater);
+    m_downldManager = downloads;
 
-    m_deamonThreadMgr = new DeamonThreadMgr(m_daemonThread, this);
-    m_deamonThreadMgr->moveToThread(m_daemonThread);
-    connect(m_daemonThread, &QThread::finished, m_deamonThreadMgr, &QObject::deleteLater);
+    auto* daemon = new DeamonThreadMgr(m_daemonThread, this);
+    daemon->moveToThread(m_daemonThread);
+    connect(m_daemonThread, &QThread::finished, daemon, &QObject::deleteLater);
+    m_deamonThreadMgr = daemon;
 }
 
 Profile::~Profile()
 {
-    StopWorker(m_profileThread, m_dataManager);
-    StopWorker(m_downloadThread, m_downldManager);
-    StopWorker(m_daemonThread, m_deamonThreadMgr);
+    StopWorkers();
 }
 
-template <typename Worker> void Profile::StopWorker(QThread*& thread, Worker*& worker)
+namespace {
+// The workers call each other across threads (a report reads the session's
+// ids, the session queues downloads), so none may be deleted while another
+// still runs: each finishing thread waits here until every one has left its
+// event loop, and only then deletes its worker.
+struct Rendezvous {
+    QMutex mutex;
+    QWaitCondition allArrived;
+    int missing = 0;
+
+    void ArriveAndWait()
+    {
+        QMutexLocker lock(&mutex);
+        if (--missing <= 0)
+            allArrived.wakeAll();
+        while (missing > 0)
+            allArrived.wait(&mutex);
+    }
+};
+} // namespace
+
+void Profile::StopWorkers()
 {
-    if (!thread)
-        return;
-    Worker* running = worker;
-    // Nobody may reach the worker from now on.
-    worker = nullptr;
-    if (thread->isRunning()) {
-        thread->quit();
-        // A worker may still wait on a blocking call into this thread, so
-        // keep serving it until the thread is gone.
+    // Nobody may reach a worker from now on.
+    QObject* workers[]
+        = { m_dataManager.exchange(nullptr), m_downldManager.exchange(nullptr), m_deamonThreadMgr.exchange(nullptr) };
+    QThread* threads[] = { m_profileThread, m_downloadThread, m_daemonThread };
+
+    auto rendezvous = std::make_shared<Rendezvous>();
+    for (QThread* thread : threads) {
+        if (thread->isRunning()) {
+            ++rendezvous->missing;
+            connect(
+                thread, &QThread::finished, thread, [rendezvous] { rendezvous->ArriveAndWait(); },
+                Qt::DirectConnection);
+        }
+    }
+    for (int i = 0; i < 3; ++i) {
+        if (threads[i]->isRunning()) {
+            threads[i]->quit();
+        } else if (!threads[i]->isFinished()) {
+            // Never started: no event loop will delete it, and no code runs
+            // in that thread, so it can go here.
+            delete workers[i];
+        }
+    }
+    // A worker may still wait on a blocking call into this thread, so keep
+    // serving it until every thread is gone.
+    for (QThread* thread : threads) {
         while (!thread->wait(50))
             QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    } else if (!thread->isFinished()) {
-        // Never started: no event loop will delete it, and no code runs in
-        // that thread, so it can go here.
-        delete running;
     }
-    delete thread;
-    thread = nullptr;
-    // A worker hands the objects it gave up to this thread for deletion
-    // (session model objects); once it has stopped, deliver what it queued
-    // here and delete those objects, since no later event loop may run.
+    for (QThread* thread : threads)
+        delete thread;
+    m_profileThread = m_downloadThread = m_daemonThread = nullptr;
+
+    // Workers hand the objects they gave up to this thread for deletion
+    // (session model objects); deliver what they queued and delete those
+    // objects now, since no later event loop may run.
     QCoreApplication* app = QCoreApplication::instance();
     if (app && QThread::currentThread() == app->thread()) {
         QCoreApplication::sendPostedEvents();

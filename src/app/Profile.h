@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QString>
+#include <atomic>
 
 class DataManager;
 class DeamonThreadMgr;
@@ -35,21 +36,22 @@ public:
     void EnterRoom();
 
     // Each worker lives in its own thread; null once that thread stopped.
-    DataManager* GetDataManager() const { return m_dataManager; }
-    DownldManager* GetDownldManager() const { return m_downldManager; }
-    DeamonThreadMgr* GetDeamonThreadMgr() const { return m_deamonThreadMgr; }
+    DataManager* GetDataManager() const { return m_dataManager.load(); }
+    DownldManager* GetDownldManager() const { return m_downldManager.load(); }
+    DeamonThreadMgr* GetDeamonThreadMgr() const { return m_deamonThreadMgr.load(); }
 
     QThread* GetProfileThread() const { return m_profileThread; }
     QThread* GetDownloadThread() const { return m_downloadThread; }
     QThread* GetDaemonThread() const { return m_daemonThread; }
 
 private:
-    template <typename Worker> void StopWorker(QThread*& thread, Worker*& worker);
+    void StopWorkers();
 
     QThread* m_profileThread = nullptr;
     QThread* m_downloadThread = nullptr;
     QThread* m_daemonThread = nullptr;
-    DataManager* m_dataManager = nullptr;
-    DownldManager* m_downldManager = nullptr;
-    DeamonThreadMgr* m_deamonThreadMgr = nullptr;
+    // Read by every thread; cleared first at shut-down.
+    std::atomic<DataManager*> m_dataManager { nullptr };
+    std::atomic<DownldManager*> m_downldManager { nullptr };
+    std::atomic<DeamonThreadMgr*> m_deamonThreadMgr { nullptr };
 };

@@ -8,6 +8,7 @@
 
 #include <QFile>
 #include <QMutex>
+#include <QSemaphore>
 #include <QThread>
 #include <QtTest>
 
@@ -110,7 +111,33 @@ private slots:
         }
         qInstallMessageHandler(s_previous);
         QMutexLocker lock(&s_linesMutex);
-        QCOMPARE(s_destructorThreads, QStringList({ "Profile Manager", "Download Manager" }));
+        s_destructorThreads.sort();
+        QCOMPARE(s_destructorThreads, QStringList({ "Download Manager", "Profile Manager" }));
+    }
+
+    void NoWorkerGoesWhileAnotherStillWorks()
+    {
+        // A slot still running in the download thread when the shut-down
+        // begins may use the session worker; that worker must outlive it.
+        std::atomic<int> sequence { 0 };
+        std::atomic<int> slotEnded { 0 };
+        std::atomic<int> sessionDeleted { 0 };
+        {
+            Profile profile;
+            profile.StartThreads();
+            connect(
+                profile.GetDataManager(), &QObject::destroyed, profile.GetDataManager(),
+                [&] { sessionDeleted = ++sequence; }, Qt::DirectConnection);
+            QSemaphore started;
+            QMetaObject::invokeMethod(profile.GetDownldManager(), [&] {
+                started.release();
+                QThread::msleep(300);
+                slotEnded = ++sequence;
+            });
+            started.acquire();
+        }
+        QVERIFY(slotEnded > 0);
+        QVERIFY(sessionDeleted > slotEnded);
     }
 
     void UnstartedProfileDeletesItsWorkers()
