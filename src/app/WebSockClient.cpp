@@ -37,6 +37,12 @@ WebSockClient::WebSockClient(const QUrl& url, SignallingPeer* peer, const Option
         &m_socket, QOverload<QAbstractSocket::SocketError>::of(&QWebSocket::error), this,
         [this](QAbstractSocket::SocketError error) {
             qDebug() << "WebSockClient error:" << error << m_socket.errorString();
+            // A refused handshake (an error status instead of the upgrade)
+            // leaves the connection half open: drop it, so that the
+            // reopening and its storm guard take over.
+            const QAbstractSocket::SocketState state = m_socket.state();
+            if (state != QAbstractSocket::UnconnectedState && state != QAbstractSocket::ConnectedState)
+                m_socket.abort();
         },
         Qt::DirectConnection);
     connect(this, &WebSockClient::Created, this, &WebSockClient::onCreated, Qt::DirectConnection);
@@ -103,6 +109,9 @@ void WebSockClient::OnDisConnect()
         return;
     qDebug() << "into WebSockClient::OnDisConnect, and prestate webstate:" << m_socket.state()
              << ",m_closeFlag:" << m_closeFlag;
+    if (m_socket.closeCode() == QWebSocketProtocol::CloseCodeTooMuchData)
+        qWarning() << "onTextMessageReceived, message too large and dropped, connection closed:"
+                   << m_socket.closeReason();
     const int logout = m_peer->GetLogoutStatus();
     if (logout != 0) {
         qDebug() << "WebSockClient::OnDisConnect, has logout and no need send msg,LogOutStatus:" << logout;

@@ -16,7 +16,6 @@
 #include <QThread>
 #include <QTimer>
 #include <QUrl>
-#include <QUrlQuery>
 
 namespace {
 
@@ -28,15 +27,15 @@ QString Encoded(const QString& value)
 }
 
 // base with the items appended to its query, every value percent-encoded,
-// so "&", "#", "+" or "=" in a name or password stay inside their value.
+// so "&", "#", "+", "=" or "%" in a name or password stay inside their value.
+// Written as text: QUrlQuery would decode "%25" back into "%".
 QString WithQuery(const QString& base, const QList<QPair<QString, QString>>& items)
 {
-    QUrl url(base);
-    QUrlQuery query(url);
+    QStringList pairs;
     for (const auto& item : items)
-        query.addQueryItem(item.first, Encoded(item.second));
-    url.setQuery(query);
-    return url.toString(QUrl::FullyEncoded);
+        pairs << item.first + QLatin1Char('=') + Encoded(item.second);
+    const QChar joiner = base.contains(QLatin1Char('?')) ? QLatin1Char('&') : QLatin1Char('?');
+    return base + joiner + pairs.join(QLatin1Char('&'));
 }
 
 QString LogoutKind(int type)

@@ -58,7 +58,8 @@ public:
     bool Reset();
 
     // Every request received (for path, or all), oldest first: objects with
-    // "method", "path", "query", "headers", "body", "size" and "parts"
+    // "method", "path", "query" (decoded), "raw_query" (as sent), "headers",
+    // "body", "size" and "parts"
     // (each "name", "filename", "content_type", "disposition", "size",
     // "text", "base64").
     QJsonArray Requests(const QString& path = QString()) const;

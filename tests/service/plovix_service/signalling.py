@@ -302,9 +302,13 @@ class Signalling:
         self.sent.append(dict(conn.public(), text=text, time=time.time()))
 
     async def pinger(self, conn):
+        # Wakes often, so a changed interval applies at once.
+        last = time.monotonic()
         while not conn.ws.closed:
-            await asyncio.sleep(max(self.ping_ms, 50) / 1000.0)
-            self.send(conn, {"type": 96, "source": "0", "dest": conn.uid})
+            await asyncio.sleep(0.05)
+            if time.monotonic() - last >= max(self.ping_ms, 50) / 1000.0:
+                last = time.monotonic()
+                self.send(conn, {"type": 96, "source": "0", "dest": conn.uid})
 
     async def serve(self, request, path):
         refused_until = self.refuse.get(path, 0)
