@@ -15,6 +15,7 @@
 #include <QJsonObject>
 #include <QTimer>
 #include <QUrl>
+#include <algorithm>
 #include <limits>
 
 namespace {
@@ -83,7 +84,10 @@ void DataManager::OnSocketDfCalReq()
         QMutexLocker lock(&m_roomLock);
         index = m_room.m_dwProbeIndex;
     }
-    if (index >= list.size()) {
+    // Without a single candidate there is nothing to measure (and no host
+    // to look up).
+    const bool none = std::all_of(list.cbegin(), list.cend(), [](const QString& item) { return item.isEmpty(); });
+    if (index >= list.size() || none) {
         qDebug() << "has finish all socket df calcu, and m_dwDfWindowCurIndex:" << index << ", list4app:" << list;
         EndServerChoice();
         return;
