@@ -62,6 +62,14 @@ public:
     // The signalling server chosen by the server look-up; empty before it.
     QString GetChosenServer() const { return m_chosenServer.Get(); }
     void SetChosenServer(const QString& server) { m_chosenServer.Set(server); }
+    // The address the classroom host resolves to (with the host's port when
+    // it names one); empty until looked up, "unsolve" after a failed look-up.
+    QString GetDefaultServerAddress() const { return m_defaultServerAddress.Get(); }
+    void SetDefaultServerAddress(const QString& address) { m_defaultServerAddress.Set(address); }
+    // The room's kind from the room join: 1 "live", 2 "communication"; read
+    // by the RTC engine start-up.
+    int GetRoomType() const { return m_roomType; }
+    void SetRoomType(int type) { m_roomType = type; }
 
     // Read from the server properties, replaced whole by each reading: the
     // node names ("node.ispList"), the registration node names
@@ -107,6 +115,7 @@ private:
     std::atomic<int> m_maxMarks { 50 };
     std::atomic<int> m_minMarkInterval { 3 };
     std::atomic<int> m_userGuideCode { 0 };
+    std::atomic<int> m_roomType { 0 };
     std::atomic<double> m_scaleFactor { 1.0 };
     Locked<QString> m_scaleFolder { QStringLiteral("x1") };
     Locked<QString> m_recordPath;
@@ -116,6 +125,7 @@ private:
     Locked<QString> m_userLocation;
     Locked<QString> m_userSupplier;
     Locked<QString> m_chosenServer;
+    Locked<QString> m_defaultServerAddress;
     Locked<QString> m_nodeList;
     Locked<QString> m_regNodeList;
     Locked<QString> m_classroomServers;

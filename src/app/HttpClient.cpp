@@ -206,6 +206,8 @@ bool HttpClient::StartAttempt()
     // Redirections are followed here, counted, and never to a less safe
     // scheme.
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
+    if (!m_peerVerifyName.isEmpty())
+        request.setPeerVerifyName(m_peerVerifyName);
     QNetworkAccessManager* manager = Manager();
     if (m_method == MethodGet) {
         m_reply = manager->get(request);

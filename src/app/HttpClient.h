@@ -92,6 +92,9 @@ public:
     void SetNetworkAccessManager(QNetworkAccessManager* manager);
     int GetState() const { return m_state; }
     void SetState(int state) { m_state = state; }
+    // The name the server's certificate must carry when the URL names the
+    // server by another name or address; empty: the URL's host.
+    void SetPeerVerifyName(const QString& name) { m_peerVerifyName = name; }
 
     // ---- the current or last request
     QUrl GetUrl() const { return m_url; }
@@ -180,4 +183,5 @@ private:
     QString m_errorText;
     int m_httpStatus = 0;
     QString m_filePath;
+    QString m_peerVerifyName;
 };

@@ -131,6 +131,14 @@ QString Profile::ConfigHost(bool testServer)
     return QString::fromUtf8(testServer ? PLOVIX_CONFIG_HOST_TEST : PLOVIX_CONFIG_HOST_PROD);
 }
 
+QString Profile::ClassroomHost(bool testServer)
+{
+    const QString overrideHost = qEnvironmentVariable("PLOVIX_CLASSROOM_HOST");
+    if (!overrideHost.isEmpty())
+        return overrideHost;
+    return QString::fromUtf8(testServer ? PLOVIX_CLASSROOM_HOST_TEST : PLOVIX_CLASSROOM_HOST_PROD);
+}
+
 void Profile::StartThreads()
 {
     for (QThread* thread : { m_profileThread, m_downloadThread, m_daemonThread }) {

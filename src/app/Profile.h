@@ -25,6 +25,11 @@ public:
     // The configuration host: PLOVIX_CONFIG_HOST when set, else the build's
     // production or test host.
     static QString ConfigHost(bool testServer);
+    // The classroom host, "host[:port]" without scheme: the configured
+    // signalling, room-join and RTC key URLs begin with its "wss://" and
+    // "https://" origins. PLOVIX_CLASSROOM_HOST when set, else the build's
+    // production or test host.
+    static QString ClassroomHost(bool testServer);
 
     QString GetServerPropertiesAddress() const { return GetUrl(ServerProperties); }
     QString GetUpdatePropertiesAddress() const { return GetUrl(UpdateProperties); }

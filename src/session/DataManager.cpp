@@ -27,6 +27,7 @@ DataManager::DataManager(QThread* thread, Profile* profile)
 {
     ConnectSelf();
     ConnectMessageSenders();
+    BuildDispatch();
 }
 
 // Every connection is automatic: an emission from the GUI thread runs
@@ -122,7 +123,7 @@ DataManager::~DataManager()
     ModelObject::ReleaseAll(schools);
     ModelObject::ReleaseAll(current);
     ModelObject::ReleaseAll(history);
-    for (QTimer* timer : { m_keepAliveTimer, m_probeTimer }) {
+    for (QTimer* timer : { m_keepAliveTimer, m_probeTimer, m_courseWareTimer }) {
         if (timer && timer->thread() == QThread::currentThread())
             delete timer;
         else if (timer)
@@ -130,6 +131,7 @@ DataManager::~DataManager()
     }
     m_keepAliveTimer = nullptr;
     m_probeTimer = nullptr;
+    m_courseWareTimer = nullptr;
     if (m_thread) {
         m_thread->exit(0);
         // Deleted from elsewhere while the worker still runs: serve this
@@ -161,6 +163,9 @@ void DataManager::OnCleanUp()
         delete m_keepAliveTimer;
         m_keepAliveTimer = nullptr;
     }
+    // A courseware refetch due after the clean-up belongs to no room.
+    if (m_courseWareTimer)
+        m_courseWareTimer->stop();
     DropWebSocket();
     if (m_profile)
         m_profile->SetClassRecordingFlag(false);
@@ -178,12 +183,15 @@ void DataManager::OnDestroyWebSocket()
 
 void DataManager::DropWebSocket()
 {
-    QObject* client = m_webSocket.data();
+    WebSockClient* client = m_webSocket.data();
     m_webSocket.clear();
     if (!client)
         return;
-    // Nothing the client still delivers may reach this object.
+    // Nothing the client still delivers may reach this object, and a client
+    // let go is closed: left open it would reconnect and dispatch forever.
     disconnect(client, nullptr, this, nullptr);
+    client->Detach();
+    client->DisConnect();
     client->deleteLater();
 }
 
@@ -474,18 +482,6 @@ bool DataManager::RemoveCacheFolders()
 
 // ---- signalling messages ----
 
-int DataManager::WebSocketRequestById(int type, bool toSelf, const QString& text, int number)
-{
-    Q_UNUSED(toSelf)
-    Q_UNUSED(text)
-    Q_UNUSED(number)
-    if (!m_webSocket) {
-        qDebug() << "into DataManager::WebSocketRequestById, no signalling connection, dropped type:" << type;
-        return 0;
-    }
-    return 0;
-}
-
 void DataManager::OnRequest4CloseMedia(QString mediaId)
 {
     int mediaType = -1;
@@ -507,12 +503,6 @@ void DataManager::OnRequest4CloseMedia(QString mediaId)
 void DataManager::OnLocalSwitchMedia(QString)
 { }
 void DataManager::OnUserMakeLike()
-{ }
-void DataManager::OnRequest4GetCourseWare(bool)
-{ }
-void DataManager::OnLocalTrunPage(QString)
-{ }
-void DataManager::OnUserMarkListRequest()
 { }
 void DataManager::OnUserMakeMark()
 { }
@@ -539,15 +529,9 @@ void DataManager::OnLocalMediaSeek(QString, int, bool)
 { }
 void DataManager::OnLocalNewShape(int)
 { }
-void DataManager::OnSendUserLogoutMsg(int)
-{ }
 void DataManager::OnGetUsrInfo()
 { }
-void DataManager::OnEnterRoom()
-{ }
 void DataManager::OnParallelShoolInfoRequest(QString)
-{ }
-void DataManager::OnRoomEntry(QString)
 { }
 void DataManager::OnLocalRedoUndoAction(int)
 { }
@@ -560,10 +544,6 @@ void DataManager::OnLocalMicropStatusNofity(int)
 void DataManager::OnLocalCameraStatusNofity(int)
 { }
 void DataManager::OnSchoolChanged(QString)
-{ }
-void DataManager::OnSocketDfCalReq()
-{ }
-void DataManager::OnCreateWebSocket(QString)
 { }
 void DataManager::OnDownloadSchoolListAvatar()
 { }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "RoomData.h"
+#include "app/SignallingDispatch.h"
+#include "app/WebSockClient.h"
 
 #include <QMap>
 #include <QMutex>
@@ -9,9 +11,11 @@
 #include <QPointer>
 #include <QString>
 #include <QVector>
+#include <functional>
 
 class IniFile;
 class Profile;
+class QHostInfo;
 class QThread;
 class QTimer;
 
@@ -38,7 +42,7 @@ class QTimer;
 // 5. Hub slots called from this thread re-queue themselves into the GUI
 //    thread; the hub's history page and data-preparation mask are atomic;
 //    ClassServerProperty and AppNativeProperty copy under their own locks.
-class DataManager : public QObject
+class DataManager : public QObject, public SignallingPeer
 {
     Q_OBJECT
     Q_PROPERTY(int m_dwPermission READ GetPermission WRITE SetPermission NOTIFY PermissionChanged)
@@ -215,7 +219,7 @@ public slots:
     void OnLocalCameraStatusNofity(int status);
     void OnSchoolChanged(QString schoolId);
     void OnSocketDfCalReq();
-    void OnCreateWebSocket(QString url);
+    int OnCreateWebSocket(QString url);
     void OnDownloadSchoolListAvatar();
     void OnLocalUsrPermChange(int type, int op, int permission, int uid);
 
@@ -261,10 +265,116 @@ private:
 
     // The room's signalling client, owned; null while no room connection
     // exists.
-    QPointer<QObject> m_webSocket;
+    QPointer<WebSockClient> m_webSocket;
     // The server choice's probe table, one entry per candidate server.
     QVector<ProbeEntry> m_probeTable { 10 };
     // Made on first use, without parent; live in this worker's thread.
     QTimer* m_probeTimer = nullptr;
     QTimer* m_keepAliveTimer = nullptr;
+
+    // ==== signalling, room entry and server choice ====
+    // (DataManagerMessages.cpp, DataManagerHandlers.cpp, DataManagerRoom.cpp,
+    // DataManagerProbe.cpp). Everything below runs in the "Profile Manager"
+    // thread unless it says otherwise.
+public:
+    // SignallingPeer; any thread.
+    int GetLogoutStatus() const override;
+    bool IsProbeDone() const override;
+    const SignallingDispatch* GetDispatch() const override { return &m_dispatch; }
+
+    // The room's signalling client; null while there is none.
+    WebSockClient* GetWebSocket() const { return m_webSocket; }
+    // The clock of the messages, the keep-alive and the socket's storm
+    // guard, in milliseconds since 1970 (the system clock when empty).
+    void SetClock(std::function<qint64()> msSinceEpoch);
+    // Takes a session over into the current-session list (the session
+    // lists fill it; the classroom-password road and tests add one).
+    void AddCurrentSession(SchoolInfo* session);
+    // The application id and channel key of the room's RTC channel; any
+    // thread.
+    QString GetAppId() const;
+    QString GetChannelKey() const;
+
+public slots:
+    void OnSendLoginReq();
+    void OnKeepAliveResponse();
+    // The keep-alive timer's tick.
+    void OnKeepAliveCheck();
+    void GetDefaultAppIp(const QHostInfo& info);
+    void OnSendDfRequest();
+    void OnDfCalTimeout();
+
+private:
+    // One message as compact JSON: type, the local user as "source", dest
+    // and data.
+    QString Envelope(int type, const QJsonValue& dest, const QJsonObject& data) const;
+    // Hands the text to the signalling client; the characters it took, 0
+    // when there is no client or it refused.
+    int SendText(int type, const QString& text);
+    // Type 168 from the mark record with that uuid; empty when none.
+    QJsonObject MarkKeys(const QString& uuid) const;
+    qint64 NowMs() const;
+    void BuildDispatch();
+    int UserJoin(const QString& url, QString& errorText);
+    int GetAlgoraTokenByRoomId(const QString& url);
+    void GetTeacherInfo(const QString& url);
+    // Every value put into a URL's query is percent-encoded.
+    QString JoinUrl(const RoomFields& room) const;
+    QString SignallingUrl(const RoomFields& room) const;
+    // The name the classroom host's certificate carries when url points at
+    // a chosen candidate instead; empty otherwise.
+    QString PeerVerifyNameFor(const QString& url) const;
+    void StartKeepAliveTimer();
+
+    void ProbeSocketTo(const QString& candidate);
+    void OnSocketDfCalRes(const SignallingMessage& message);
+    void ChooseBestNetwork();
+    void EndServerChoice();
+    QStringList Candidates() const;
+    void SendCourseWareRequest();
+
+    // Handlers of received messages (dispatch table of BuildDispatch).
+    void OnMakeLikeSuccess(const SignallingMessage& message);
+    void OnResponse4GetLikeCount(const SignallingMessage& message);
+    void OnNewUserLogin(const SignallingMessage& message);
+    void OnNewUserLogOut(const SignallingMessage& message);
+    void OnUserStateChangeRes(const SignallingMessage& message);
+    void UpdateUserPermission(const SignallingMessage& message);
+    void GetUserList(const SignallingMessage& message);
+    void OnDeviceInfoGetByUid(const SignallingMessage& message);
+    void OnDeviceInfoGetByRoomId(const SignallingMessage& message);
+    void OnUserMarkListResponse(const SignallingMessage& message);
+    void OnUserMakeMarkResponse(const SignallingMessage& message);
+    void OnUserDelMarkResponse(const SignallingMessage& message);
+    void UpdateUserState(const SignallingMessage& message);
+    void onPushToTalkMsgRecv(const SignallingMessage& message);
+    void OnRemoteDelPage(const SignallingMessage& message);
+    void OnRemoteTrunPage(const SignallingMessage& message);
+    void GetWhiteboardMsg(const SignallingMessage& message);
+    void GetCourseWare(const SignallingMessage& message);
+    void GetCourseTransProgress(const SignallingMessage& message);
+    void OnRecvWhiteboardEraserMsg(const SignallingMessage& message);
+    void OnRecvWhiteboardMoveMsg(const SignallingMessage& message);
+    void GetWhiteBoardHistoryMsg(const SignallingMessage& message);
+    void OnChatMsgRecv(const SignallingMessage& message);
+    void OnChatImageSend(const SignallingMessage& message);
+    void OnChatLikeSend(const SignallingMessage& message);
+    void OnChatHistoryMsgRecv(const SignallingMessage& message);
+    void OnChatImageTransResultRecv(const SignallingMessage& message);
+    void OnRemoteMediaSeek(const SignallingMessage& message);
+    void OnRemoteDelMedia(const SignallingMessage& message);
+    void OnRemoteSwitchMedia(const SignallingMessage& message);
+    void OnMediaClose(const SignallingMessage& message);
+    void GetMediaTransProgress(const SignallingMessage& message);
+    void GetMediaTransResult(const SignallingMessage& message);
+    void GetMediaList(const SignallingMessage& message);
+
+    SignallingDispatch m_dispatch;
+    std::function<qint64()> m_clock;
+    // The courseware refetch timer; made on first use, without parent.
+    QTimer* m_courseWareTimer = nullptr;
+    // Whether the probe index was already sent back to the start once: a
+    // default address that answers slowly restarts the probe only once.
+    bool m_probeRestarted = false;
+    // ==== end of signalling, room entry and server choice ====
 };

@@ -32,12 +32,12 @@ WhiteBoardWidget::~WhiteBoardWidget() = default;
 
 QString WhiteBoardWidget::GetCurrWhiteboardId() const
 {
-    return m_CurrWhiteboardId;
+    return m_CurrWhiteboardId.Get();
 }
 
 void WhiteBoardWidget::SetCurrWhiteboardId(const QString& whiteboardId)
 {
-    m_CurrWhiteboardId = whiteboardId;
+    m_CurrWhiteboardId.Set(whiteboardId);
 }
 
 void WhiteBoardWidget::SetShapeType(int type)
@@ -62,19 +62,20 @@ void WhiteBoardWidget::OnRemoteUpdate()
 
 void WhiteBoardWidget::OnRemoteUndo(QString shapeId)
 {
-    qDebug() << "into Undo, and shapeId:" << shapeId << ",m_CurrWhiteboardId:" << m_CurrWhiteboardId;
+    qDebug() << "into Undo, and shapeId:" << shapeId << ",m_CurrWhiteboardId:" << m_CurrWhiteboardId.Get();
     update();
 }
 
 void WhiteBoardWidget::OnRemoteRedo(QString shapeId)
 {
-    qDebug() << "into WhiteBoardWidget Redo, and m_CurrWhiteboardId:" << m_CurrWhiteboardId << ",shapeId:" << shapeId;
+    qDebug() << "into WhiteBoardWidget Redo, and m_CurrWhiteboardId:" << m_CurrWhiteboardId.Get()
+             << ",shapeId:" << shapeId;
     update();
 }
 
 void WhiteBoardWidget::OnRemoteReset(QString whiteboardId)
 {
-    qDebug() << "into Reset, and whiteboardId:" << whiteboardId << ",m_CurrWhiteboardId:" << m_CurrWhiteboardId;
+    qDebug() << "into Reset, and whiteboardId:" << whiteboardId << ",m_CurrWhiteboardId:" << m_CurrWhiteboardId.Get();
     update();
 }
 

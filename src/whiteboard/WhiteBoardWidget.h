@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/Locked.h"
+
 #include <QColor>
 #include <QMutex>
 #include <QPoint>
@@ -76,7 +78,8 @@ public slots:
 private:
     QColor m_penColor { 236, 38, 41 };
     QString m_colorName { QStringLiteral("#EC2629") };
-    QString m_CurrWhiteboardId;
+    // Read by the session thread when it builds a message.
+    Locked<QString> m_CurrWhiteboardId;
     QVector<Line*> m_strokeList;
     int m_thickness = 3;
     int m_fontSize = 18;

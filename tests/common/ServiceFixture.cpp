@@ -50,6 +50,12 @@ bool ServiceFixture::Start(bool https)
             m_httpsPort = ready.value(QLatin1String("https")).toInt();
             m_untrustedPort = ready.value(QLatin1String("untrusted")).toInt();
             m_caPath = ready.value(QLatin1String("ca")).toString();
+            m_candidates.clear();
+            m_tlsCandidates.clear();
+            for (const QJsonValue port : ready.value(QLatin1String("candidates")).toArray())
+                m_candidates << port.toInt();
+            for (const QJsonValue port : ready.value(QLatin1String("tls_candidates")).toArray())
+                m_tlsCandidates << port.toInt();
             if (m_httpPort == 0) {
                 m_error = QStringLiteral("unreadable ready line: ") + QString::fromUtf8(line);
                 Stop();
@@ -134,6 +140,11 @@ QByteArray ServiceFixture::Control(const QByteArray& method, const QString& targ
     if (!answer.startsWith("HTTP/") || split < 0)
         return QByteArray();
     return answer.mid(split + 4);
+}
+
+QByteArray ServiceFixture::ControlCall(const QByteArray& method, const QString& target, const QJsonObject& body) const
+{
+    return Control(method, target, body.isEmpty() ? QByteArray() : QJsonDocument(body).toJson(QJsonDocument::Compact));
 }
 
 bool ServiceFixture::SetRule(const QString& path, QJsonObject rule)

@@ -32,6 +32,10 @@ public:
     // Self-signed certificate that nobody trusts.
     QUrl UntrustedUrl(const QString& path = QStringLiteral("/")) const;
     QString CaPath() const { return m_caPath; }
+    int HttpsPort() const { return m_httpsPort; }
+    // The extra ports standing for candidate classroom servers (over TLS
+    // when tls is set and the service runs with TLS).
+    QList<int> CandidatePorts(bool tls) const { return tls ? m_tlsCandidates : m_candidates; }
     // "http://127.0.0.1:<port>", for PLOVIX_CONFIG_HOST and the like.
     QString HttpBase() const;
 
@@ -54,11 +58,16 @@ public:
     bool Reset();
 
     // Every request received (for path, or all), oldest first: objects with
-    // "method", "path", "query", "headers", "body", "size" and "parts"
+    // "method", "path", "query" (decoded), "raw_query" (as sent), "headers",
+    // "body", "size" and "parts"
     // (each "name", "filename", "content_type", "disposition", "size",
     // "text", "base64").
     QJsonArray Requests(const QString& path = QString()) const;
     int RequestCount(const QString& path) const { return Requests(path).size(); }
+
+    // One call of the control API (target starts with "/_control/"); the
+    // answer's body, empty when there was none.
+    QByteArray ControlCall(const QByteArray& method, const QString& target, const QJsonObject& body = {}) const;
 
 private:
     // One HTTP/1.0 exchange with the control API over a blocking socket.
@@ -70,4 +79,6 @@ private:
     int m_httpPort = 0;
     int m_httpsPort = 0;
     int m_untrustedPort = 0;
+    QList<int> m_candidates;
+    QList<int> m_tlsCandidates;
 };

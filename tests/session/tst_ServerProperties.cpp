@@ -70,6 +70,14 @@ class TestServerProperties : public QObject
     }
     QString Base() const { return m_service.HttpBase(); }
     QString Node() const { return m_service.HttpUrl().authority(); }
+    // The extra ports the service lists as further candidate servers.
+    QString Candidates() const
+    {
+        QStringList nodes;
+        for (int port : m_service.CandidatePorts(false))
+            nodes << QStringLiteral("127.0.0.1:%1").arg(port);
+        return nodes.join('|');
+    }
 
 private slots:
     void initTestCase()
@@ -106,7 +114,7 @@ private slots:
             QVERIFY2(!it.value().isEmpty(), qPrintable(QString::number(it.key())));
         }
         QCOMPARE(m_profile->GetNodeList(), QString("tel|uni"));
-        QCOMPARE(m_profile->GetClassroomServers(), Node() + "|" + Node());
+        QCOMPARE(m_profile->GetClassroomServers(), Node() + "|" + Candidates());
         QCOMPARE(m_profile->GetRegNodeList(), QString("tel"));
         QCOMPARE(m_profile->GetRegServers(), Node());
         QCOMPARE(m_profile->GetDataFolder(), AppPaths::DataFolder());
@@ -224,7 +232,7 @@ private slots:
         m_data->ReadServConfigBackup();
         QCOMPARE(finished.size(), 0);
         QCOMPARE(m_profile->GetUrl(ClassServerProperty::UserLogin), Base() + "/api/login");
-        QCOMPARE(m_profile->GetClassroomServers(), Node() + "|" + Node());
+        QCOMPARE(m_profile->GetClassroomServers(), Node() + "|" + Candidates());
         QCOMPARE(ReadFile(DataFile("vesk-servers.properties.backup")), backup);
     }
 

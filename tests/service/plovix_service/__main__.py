@@ -24,6 +24,8 @@ from .state import ServiceState
 
 # Stalled answers are abandoned at once when the service stops.
 SHUTDOWN = 0.2
+# Extra ports standing for candidate classroom servers.
+CANDIDATES = 2
 
 
 def listen(host, port):
@@ -58,6 +60,12 @@ async def serve(args, folder):
     plain = listen(args.host, args.port)
     state.http_port = plain.getsockname()[1]
     await web.SockSite(runner, plain, shutdown_timeout=SHUTDOWN).start()
+    # The candidate classroom servers of the server choice: the same
+    # service on more ports.
+    for _ in range(CANDIDATES):
+        extra = listen(args.host, 0)
+        state.candidate_ports.append(extra.getsockname()[1])
+        await web.SockSite(runner, extra, shutdown_timeout=SHUTDOWN).start()
     if args.https:
         ca, cert, key, rogue, rogue_key = certs.make(folder)
         state.ca_path = ca
@@ -68,9 +76,14 @@ async def serve(args, folder):
         state.untrusted_port = untrusted.getsockname()[1]
         await web.SockSite(runner, untrusted, ssl_context=tls_context(rogue, rogue_key),
                            shutdown_timeout=SHUTDOWN).start()
+        for _ in range(CANDIDATES):
+            extra = listen(args.host, 0)
+            state.candidate_tls_ports.append(extra.getsockname()[1])
+            await web.SockSite(runner, extra, ssl_context=tls_context(cert, key), shutdown_timeout=SHUTDOWN).start()
 
     ready = {"http": state.http_port, "https": state.https_port, "untrusted": state.untrusted_port,
-             "ca": state.ca_path, "host": state.host}
+             "ca": state.ca_path, "host": state.host, "candidates": state.candidate_ports,
+             "tls_candidates": state.candidate_tls_ports}
     print("PLOVIX-SERVICE READY " + json.dumps(ready), flush=True)
 
     stop = asyncio.Event()

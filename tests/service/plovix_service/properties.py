@@ -45,13 +45,16 @@ def servers_properties(state, secure):
     which the client's ini reader would take as a list or a comment."""
     base = state.base_url(secure)
     socket = state.ws_url(secure)
-    node = "%s:%d" % (state.host, state.http_port)
+    tls = secure and state.https_port
+    node = "%s:%d" % (state.host, state.https_port if tls else state.http_port)
+    candidates = state.candidate_tls_ports if tls else state.candidate_ports
+    others = "|".join("%s:%d" % (state.host, port) for port in candidates) or node
     lines = ["%s=%s%s" % (key, base, path) for key, path in SERVICE_PATHS.items()]
     lines += ["%s=%s%s" % (key, socket, path) for key, path in SOCKET_PATHS.items()]
     lines += [
         "node.ispList=tel|uni",
         "classroom.servers.tel=%s" % node,
-        "classroom.servers.uni=%s" % node,
+        "classroom.servers.uni=%s" % others,
         "reg.servers.ispList=tel",
         "reg.servers.tel=%s" % node,
     ]

@@ -61,6 +61,8 @@ async def capture(request, state):
         "method": request.method,
         "path": request.path,
         "query": request.query_string,
+        # As it came over the wire, still percent-encoded.
+        "raw_query": request.raw_path.partition("?")[2],
         "scheme": "https" if request.secure else "http",
         "headers": {k: v for k, v in request.headers.items()},
         "size": len(body),

@@ -45,6 +45,12 @@ class ServiceState:
         self.started = time.time()
         # Filled by modules that keep data between requests (uploads...).
         self.store = {}
+        # Called by reset(), for modules that keep state of their own.
+        self.reset_hooks = []
+        # Extra listening ports standing for the candidate classroom
+        # servers: plain, and over TLS when the service runs with TLS.
+        self.candidate_ports = []
+        self.candidate_tls_ports = []
 
     def base_url(self, secure=False):
         if secure and self.https_port:
@@ -70,3 +76,5 @@ class ServiceState:
     def reset(self):
         self.records.clear()
         self.rules.clear()
+        for hook in self.reset_hooks:
+            hook()

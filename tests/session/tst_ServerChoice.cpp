@@ -1,0 +1,153 @@
+#include "LogCapture.h"
+#include "RoomSetup.h"
+#include "TestRegistry.h"
+
+#include "session/MsgType.h"
+
+#include <QUrl>
+
+// The server choice runs once per run, so each class is one run: the first
+// entry with "wssOptimize" absent.
+
+namespace {
+
+// Waits until the entry that follows the choice has logged in.
+bool EnteredAfterTheChoice(RoomSetup& setup, DataManager* data)
+{
+    setup.AddSession("S100", "R100", "pw100");
+    data->OnRoomEntry("S100");
+    emit data->EnterRoom();
+    return QTest::qWaitFor([&] { return !setup.room->Sent("58", MsgUserLogin).isEmpty(); }, 20000);
+}
+
+int PortOf(const QJsonValue& attempt)
+{
+    return attempt.toObject().value("port").toInt();
+}
+
+} // namespace
+
+// The default address answers slowly: every candidate is probed once, in
+// order, and the fastest wins; the secure schemes stay.
+class TestServerChoice : public QObject
+{
+    Q_OBJECT
+
+    RoomSetup m_setup;
+
+private slots:
+    void initTestCase() { QVERIFY(m_setup.Start(QString())); }
+    void cleanupTestCase() { Nexus::Teardown(); }
+
+    void FastestCandidateIsChosenOnce()
+    {
+        RoomControl& room = *m_setup.room;
+        const QList<int> candidates = m_setup.service.CandidatePorts(true);
+        QCOMPARE(candidates.size(), 2);
+        QCOMPARE(m_setup.profile->GetClassroomServers(),
+            m_setup.ClassroomHost() + "|" + m_setup.Node(candidates.at(0)) + "|" + m_setup.Node(candidates.at(1)));
+        QVERIFY(room.EchoLate(m_setup.service.HttpsPort(), 1100));
+        QVERIFY(room.EchoLate(candidates.at(0), 400));
+        QSignalSpy notices(Nexus::Instance(), &Nexus::RendLoadingMsg);
+
+        QVERIFY(EnteredAfterTheChoice(m_setup, m_setup.data));
+        QVERIFY(!UserSettings::Text(UserSettings::WssOptimize).isEmpty());
+        // One probe per candidate: the default address, then the other two.
+        const QJsonArray probes = room.Attempts("/echo");
+        QCOMPARE(probes.size(), 3);
+        QCOMPARE(PortOf(probes.at(0)), m_setup.service.HttpsPort());
+        QCOMPARE(PortOf(probes.at(1)), candidates.at(0));
+        QCOMPARE(PortOf(probes.at(2)), candidates.at(1));
+        const QList<QJsonObject> sentProbes = room.Sent(QString(), MsgSocketDfCal, "/echo");
+        QCOMPARE(sentProbes.size(), 3);
+        const QJsonObject probe = sentProbes.first();
+        QCOMPARE(probe.value("source"), QJsonValue("58"));
+        QCOMPARE(probe.value("dest"), QJsonValue("58"));
+        QCOMPARE(probe.value("data").toObject().value("location").toString(), m_setup.ClassroomHost());
+        QVERIFY(probe.value("data").toObject().value("timestamp").toDouble() > 1.6e12);
+
+        // The winner carries the room, over TLS, checked against the
+        // classroom host's name.
+        const QString winner = m_setup.Node(candidates.at(1));
+        QCOMPARE(m_setup.profile->GetChosenServer(), winner);
+        QCOMPARE(QUrl(m_setup.profile->GetUrl(ClassServerProperty::AppServer)).scheme(), QString("wss"));
+        QCOMPARE(QUrl(m_setup.profile->GetUrl(ClassServerProperty::AppServer)).authority(), winner);
+        QCOMPARE(QUrl(m_setup.profile->GetUrl(ClassServerProperty::RegServer)).scheme(), QString("https"));
+        QCOMPARE(QUrl(m_setup.profile->GetUrl(ClassServerProperty::RegServer)).authority(), winner);
+        QCOMPARE(QUrl(m_setup.profile->GetUrl(ClassServerProperty::AgoraDynamicKey)).authority(), winner);
+        QCOMPARE(QUrl(m_setup.profile->GetUrl(ClassServerProperty::RegServerConfigured)).authority(),
+            m_setup.ClassroomHost());
+        QCOMPARE(PortOf(room.Attempts("/ws").last()), candidates.at(1));
+        QCOMPARE(
+            m_setup.service.Requests("/api/room/join").last().toObject().value("scheme").toString(), QString("https"));
+        QCOMPARE(m_data()->GetChannelKey(), QString("key-R100-58"));
+        bool testing = false;
+        for (const QList<QVariant>& notice : notices)
+            testing |= notice.at(0).toString() == QString::fromUtf8("提示:网络测试中");
+        QVERIFY(testing);
+
+        // The second entry of the run joins at once.
+        QVERIFY(m_setup.service.Reset());
+        QVERIFY(EnteredAfterTheChoice(m_setup, m_setup.data));
+        QCOMPARE(room.Attempts("/echo").size(), 0);
+    }
+
+private:
+    DataManager* m_data() const { return m_setup.data; }
+};
+
+// More candidates than the ten of the original table, the default address
+// last: its answer lands at position 11 and is chosen.
+class TestServerChoiceLongList : public QObject
+{
+    Q_OBJECT
+
+    RoomSetup m_setup;
+
+private slots:
+    void initTestCase() { QVERIFY(m_setup.Start("0")); }
+    void cleanupTestCase() { Nexus::Teardown(); }
+
+    void AnswerBeyondTenCandidatesIsKept()
+    {
+        QStringList list;
+        for (int i = 1; i <= 11; ++i)
+            list << QStringLiteral("127.0.0.%1:9").arg(i + 1);
+        list << m_setup.ClassroomHost();
+        m_setup.profile->SetClassroomServers(list.join('|'));
+        LogCapture log;
+        QVERIFY(EnteredAfterTheChoice(m_setup, m_setup.data));
+        QCOMPARE(m_setup.room->Attempts("/echo").size(), 1);
+        QCOMPARE(log.Count(" into ChooseBestNetwork,dfwindow index: 11 ,tryTimes: 1"), 1);
+        QCOMPARE(log.Count("default app ip is ok"), 1);
+        QCOMPARE(m_setup.profile->GetChosenServer(), m_setup.ClassroomHost());
+        QCOMPARE(QUrl(m_setup.profile->GetUrl(ClassServerProperty::AppServer)).scheme(), QString("wss"));
+    }
+};
+
+// The default address stands twice in the list and always answers slowly:
+// the probe goes back to the start once, then ends.
+class TestServerChoiceSlowDefault : public QObject
+{
+    Q_OBJECT
+
+    RoomSetup m_setup;
+
+private slots:
+    void initTestCase() { QVERIFY(m_setup.Start(QString())); }
+    void cleanupTestCase() { Nexus::Teardown(); }
+
+    void SlowDefaultNeverLoops()
+    {
+        m_setup.profile->SetClassroomServers(m_setup.ClassroomHost() + "|" + m_setup.ClassroomHost());
+        QVERIFY(m_setup.room->EchoLate(m_setup.service.HttpsPort(), 1100));
+        QVERIFY(EnteredAfterTheChoice(m_setup, m_setup.data));
+        QCOMPARE(m_setup.room->Attempts("/echo").size(), 1);
+        QCOMPARE(m_setup.profile->GetChosenServer(), m_setup.ClassroomHost());
+    }
+};
+
+PLOVIX_TEST(TestServerChoice)
+PLOVIX_TEST(TestServerChoiceLongList)
+PLOVIX_TEST(TestServerChoiceSlowDefault)
+#include "tst_ServerChoice.moc"
