@@ -529,8 +529,6 @@ void DataManager::OnOpenVideo()
 { }
 void DataManager::OnDownloadAllCourseWare()
 { }
-void DataManager::OnDownloadAllAvatar()
-{ }
 void DataManager::OnLocalDelPage(QString)
 { }
 void DataManager::OnLocalDelMedia(QString, int)
@@ -541,17 +539,11 @@ void DataManager::OnLocalNewShape(int)
 { }
 void DataManager::OnSendUserLogoutMsg(int)
 { }
-void DataManager::OnGetUsrInfo()
-{ }
 void DataManager::OnEnterRoom()
-{ }
-void DataManager::OnParallelShoolInfoRequest(QString)
 { }
 void DataManager::OnRoomEntry(QString)
 { }
 void DataManager::OnLocalRedoUndoAction(int)
-{ }
-void DataManager::OnHistoryCourseDownloadById(int)
 { }
 void DataManager::OnLocalShapeMove(QString)
 { }
@@ -559,13 +551,9 @@ void DataManager::OnLocalMicropStatusNofity(int)
 { }
 void DataManager::OnLocalCameraStatusNofity(int)
 { }
-void DataManager::OnSchoolChanged(QString)
-{ }
 void DataManager::OnSocketDfCalReq()
 { }
 void DataManager::OnCreateWebSocket(QString)
-{ }
-void DataManager::OnDownloadSchoolListAvatar()
 { }
 void DataManager::OnLocalUsrPermChange(int, int, int, int)
 { }

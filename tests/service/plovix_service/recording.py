@@ -60,6 +60,7 @@ async def capture(request, state):
         "time": time.time(),
         "method": request.method,
         "path": request.path,
+        "raw_path": request.rel_url.raw_path,
         "query": request.query_string,
         "scheme": "https" if request.secure else "http",
         "headers": {k: v for k, v in request.headers.items()},
