@@ -94,6 +94,11 @@ public:
     bool GetUpdateForce() const { return m_updateForce; }
     void SetUpdateForce(bool force) { m_updateForce = force; }
 
+    // 1 while a refresh of the course lists asked for by the course home
+    // page runs; the school road clears it whenever it ends.
+    int GetCourseListRefreshFlag() const { return m_courseListRefresh; }
+    void SetCourseListRefreshFlag(int flag) { m_courseListRefresh = flag; }
+
     // Set while a class recording runs; a room clean-up clears it.
     bool GetClassRecordingFlag() const { return m_classRecording; }
     void SetClassRecordingFlag(bool on) { m_classRecording = on; }
@@ -116,6 +121,7 @@ private:
     std::atomic<int> m_minMarkInterval { 3 };
     std::atomic<int> m_userGuideCode { 0 };
     std::atomic<int> m_roomType { 0 };
+    std::atomic<int> m_courseListRefresh { 0 };
     std::atomic<double> m_scaleFactor { 1.0 };
     Locked<QString> m_scaleFolder { QStringLiteral("x1") };
     Locked<QString> m_recordPath;

@@ -4,9 +4,12 @@
 #include "MainWindow.h"
 #include "Profile.h"
 #include "TopArea.h"
+#include "entry/CourseCards.h"
+#include "entry/HisSchoolItem.h"
 #include "entry/HisSchoolList.h"
 #include "entry/NewLoginWidget.h"
 #include "entry/SchoolEntryWidget.h"
+#include "entry/SchoolItem.h"
 #include "entry/SchoolList.h"
 #include "room/LeftArea.h"
 #include "room/LoadingFailUI.h"
@@ -24,15 +27,19 @@
 #include "session/CourseWareInfo.h"
 #include "session/DataManager.h"
 #include "session/MediaInfo.h"
+#include "session/SchoolInfo.h"
 #include "session/UserInfo.h"
 #include "ui/chatArea/ChatImageStruct.h"
 #include "ui/chatArea/ChatWidget.h"
 #include "whiteboard/PaletteWidget.h"
+#include "whiteboard/PresentationItem.h"
 #include "whiteboard/PresentationList.h"
+#include "whiteboard/QtAvPlayerItem.h"
 #include "whiteboard/QtAvPlayerList.h"
 #include "whiteboard/WhiteBoardWidget.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDebug>
 #include <QMutex>
 #include <QPixmap>
@@ -415,6 +422,11 @@ void Nexus::OnUserlistGet()
 
 void Nexus::OnSchoolsGet()
 {
+    if (!OnGuiThread()) {
+        // Called by the school road in its own thread.
+        QMetaObject::invokeMethod(this, &Nexus::OnSchoolsGet, Qt::QueuedConnection);
+        return;
+    }
     if (!IsTornDown() && m_schoolEntryWidget)
         emit m_schoolEntryWidget->UpdateSchoolItems();
 }
@@ -535,11 +547,41 @@ void Nexus::OnDownloadFailed(int type, QString key)
         m_presentationList->OnDownloadFailed(key);
 }
 
+// Cards of the upcoming list are built all at once; beyond this many the
+// page would only grow slow, so the rest stay out (and the log says so).
+static const int kMaxUpcomingCards = 500;
+
 void Nexus::OnSchoolListGet()
 {
     if (IsTornDown())
         return;
     qDebug() << "into Nexus::OnSchoolListGet";
+    if (m_schoolEntryWidget && m_schoolEntryWidget->GetSchoolListType() != SchoolEntryWidget::ListUpcoming) {
+        qDebug() << "into Nexus::OnSchoolListGet, and current schoolList type is history list";
+        return;
+    }
+    DataManager* data = GetDataManager();
+    if (!data || !m_schoolList) {
+        qDebug() << "into Nexus::OnSchoolListGet, check failed";
+        return;
+    }
+    m_schoolList->ClearItems();
+    CourseCards::Context context;
+    context.now = QDateTime::currentSecsSinceEpoch();
+    context.role = data->GetRoomFields().m_dwSchoolRole;
+    context.teacherHistory = m_profile && !m_profile->GetUrl(ClassServerProperty::TeacherHistory).isEmpty();
+    context.siteHost = CourseCards::SiteHost();
+    // A copy of the list; its objects outlive this slot (rule 3).
+    const QList<SchoolInfo*> sessions = data->GetCurrentSessions();
+    if (sessions.size() > kMaxUpcomingCards)
+        qWarning() << "into Nexus::OnSchoolListGet, showing the first" << kMaxUpcomingCards << "of" << sessions.size();
+    for (int i = 0; i < sessions.size() && i < kMaxUpcomingCards; ++i) {
+        auto* card = new SchoolItem();
+        card->hide();
+        CourseCards::FillUpcoming(card, *sessions.at(i), i == 0, context);
+        m_schoolList->AddItem(card);
+    }
+    m_schoolList->OnUpdateUI(m_schoolEntryWidget ? m_schoolEntryWidget->GetListFrame() : nullptr);
 }
 
 void Nexus::OnHistorySchoolListGet()
@@ -547,15 +589,63 @@ void Nexus::OnHistorySchoolListGet()
     if (IsTornDown())
         return;
     qDebug() << "into Nexus::OnHistorySchoolListGet";
+    if (m_schoolEntryWidget && m_schoolEntryWidget->GetSchoolListType() != SchoolEntryWidget::ListHistory) {
+        qDebug() << "into Nexus::OnSchoolListGet, and current schoolList type is normal list";
+        return;
+    }
+    DataManager* data = GetDataManager();
+    if (!data || !m_hisSchoolList) {
+        qDebug() << "into Nexus::OnHistorySchoolListGet, check failed";
+        return;
+    }
+    const QList<SchoolInfo*> sessions = data->GetHistorySessions();
+    if (sessions.isEmpty()) {
+        qDebug() << "into Nexus::OnHistorySchoolListGet, pInfo count 0";
+        return;
+    }
+    m_hisSchoolList->ClearItems();
+    const int stored = m_profile ? m_profile->GetCoursesPerHistoryPage() : 0;
+    const int perPage = stored > 0 ? stored : 15;
+    const int pageCount = (sessions.size() + perPage - 1) / perPage;
+    SetHistoryCoursePageCount(pageCount);
+    if (pageCount > 1 && m_schoolEntryWidget) {
+        m_schoolEntryWidget->CreateBtns4HistoryCourseList(pageCount);
+        qDebug() << "into Nexus::OnHistorySchoolListGet, call CreateBtns4HistoryCourseList";
+    }
+    const qint64 now = QDateTime::currentSecsSinceEpoch();
+    const qint64 page = m_historyCoursePage.load();
+    const qint64 first = perPage * (page - 1);
+    for (qint64 i = qMax<qint64>(first, 0); i < perPage * page && i < sessions.size(); ++i) {
+        auto* card = new HisSchoolItem();
+        card->hide();
+        CourseCards::FillHistory(card, *sessions.at(int(i)), now);
+        m_hisSchoolList->AddItem(card);
+    }
+    m_hisSchoolList->OnUpdateUI(m_schoolEntryWidget ? m_schoolEntryWidget->GetListFrame() : nullptr);
 }
 
 void Nexus::OnCourseWareGet()
 {
     if (IsTornDown())
         return;
-    qDebug() << "\n--- enter Nexus::OnCourseWareGet, and list count:" << 0;
-    if (m_presentationList)
+    DataManager* data = GetDataManager();
+    const QList<CourseWareInfo*> pages = data ? data->GetCourseWareList() : QList<CourseWareInfo*>();
+    qDebug() << "\n--- enter Nexus::OnCourseWareGet, and list count:" << pages.size();
+    if (m_presentationList) {
+        const QString current = data ? data->GetRoomFields().m_strCurrPresentationId : QString();
+        int number = 0;
+        for (CourseWareInfo* page : pages) {
+            qDebug() << "for  Nexus::OnCourseWareGet item";
+            auto* item = new PresentationItem(m_presentationList);
+            item->SetNumber(++number);
+            item->SetImagePath(page->GetDownloadPath());
+            item->SetPresentationId(page->GetPresentationId());
+            m_presentationList->AddItem(item);
+            if (!current.isEmpty() && item->GetPresentationId() == current)
+                m_presentationList->SetFocusedItem(item);
+        }
         m_presentationList->RefreshLayout();
+    }
     qDebug() << "--- exit Nexus::OnCourseWareGet\n";
 }
 
@@ -564,4 +654,24 @@ void Nexus::OnMeidaListGet()
     if (IsTornDown())
         return;
     qDebug() << "into Nexus::OnMeidaListGet";
+    DataManager* data = GetDataManager();
+    if (!data || !m_qtAvPlayerList)
+        return;
+    const QString current = data->GetRoomFields().m_strCurrMediaId;
+    const QList<MediaInfo*> media = data->GetMediaList();
+    int number = 0;
+    for (MediaInfo* file : media) {
+        auto* item = new QtAvPlayerItem(m_qtAvPlayerList);
+        item->SetNumber(++number);
+        item->SetMediaId(file->GetMediaId());
+        item->SetMediaType(file->GetMediaType());
+        item->SetImagePath(QStringLiteral("blank.png"));
+        m_qtAvPlayerList->AppendItemWidget(item);
+        if (current.isEmpty() || file->GetMediaId() != current || !m_middleArea || m_middleArea->GetAvPlayer())
+            continue;
+        const bool play = file->GetPlayState() == MediaInfo::Playing;
+        m_middleArea->PlayerAdapte(file, play);
+        qDebug() << "into Nexus::OnMeidaListGet,pos:" << number << ",play status:" << play;
+        m_qtAvPlayerList->SetLastFocusBuddy(item);
+    }
 }

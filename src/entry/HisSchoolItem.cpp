@@ -54,6 +54,46 @@ void HisSchoolItem::SetReplayStyle(const QString& styleSheet)
     m_replay->setStyleSheet(styleSheet);
 }
 
+QString HisSchoolItem::GetTitle() const
+{
+    return m_title->text();
+}
+
+QString HisSchoolItem::GetCourseType() const
+{
+    return m_courseType->text();
+}
+
+QString HisSchoolItem::GetTimeText() const
+{
+    return m_time->text();
+}
+
+QString HisSchoolItem::GetTimeStyle() const
+{
+    return m_time->styleSheet();
+}
+
+QString HisSchoolItem::GetTeacherText() const
+{
+    return m_teacher->text();
+}
+
+QString HisSchoolItem::GetReplayText() const
+{
+    return m_replay->text();
+}
+
+QString HisSchoolItem::GetReplayStyle() const
+{
+    return m_replay->styleSheet();
+}
+
+bool HisSchoolItem::HasPicture() const
+{
+    return !m_picture->pixmap(Qt::ReturnByValue).isNull();
+}
+
 void HisSchoolItem::LayoutIn(QListWidget* list)
 {
     if (list == nullptr)

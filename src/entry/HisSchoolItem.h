@@ -31,6 +31,17 @@ public:
     void SetReplayText(const QString& text);
     void SetReplayStyle(const QString& styleSheet);
 
+    // What the card shows, as filled in.
+    QString GetTitle() const;
+    QString GetCourseType() const;
+    QString GetTimeText() const;
+    QString GetTimeStyle() const;
+    QString GetTeacherText() const;
+    QString GetReplayText() const;
+    QString GetReplayStyle() const;
+    // The picture shown, null before it arrived.
+    bool HasPicture() const;
+
     void LayoutIn(QListWidget* list);
 
 public slots:

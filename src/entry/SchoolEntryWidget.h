@@ -36,6 +36,7 @@ public:
     // "<", pages 1 to at most 9, ">"; kept when buttons exist already.
     void CreateBtns4HistoryCourseList(int pageCount);
     void ClearBtns4HistoryCourseList();
+    QList<PageButton*> GetPageButtons() const { return m_pageButtons; }
 
 signals:
     void RequestBegin();

@@ -63,6 +63,51 @@ void SchoolItem::SetEnterStyle(const QString& styleSheet)
     m_enter->setStyleSheet(styleSheet);
 }
 
+QString SchoolItem::GetTitle() const
+{
+    return m_title->text();
+}
+
+QString SchoolItem::GetCourseType() const
+{
+    return m_courseType->text();
+}
+
+QString SchoolItem::GetTimeText() const
+{
+    return m_time->text();
+}
+
+QString SchoolItem::GetTimeStyle() const
+{
+    return m_time->styleSheet();
+}
+
+QString SchoolItem::GetTeacherText() const
+{
+    return m_teacher->text();
+}
+
+QString SchoolItem::GetDetailsText() const
+{
+    return m_details->text();
+}
+
+QString SchoolItem::GetEnterText() const
+{
+    return m_enter->text();
+}
+
+QString SchoolItem::GetEnterStyle() const
+{
+    return m_enter->styleSheet();
+}
+
+bool SchoolItem::HasPicture() const
+{
+    return !m_picture->pixmap(Qt::ReturnByValue).isNull();
+}
+
 void SchoolItem::LayoutIn(QListWidget* list)
 {
     if (list == nullptr)

@@ -36,6 +36,18 @@ public:
     void SetEnterText(const QString& text);
     void SetEnterStyle(const QString& styleSheet);
 
+    // What the card shows, as filled in.
+    QString GetTitle() const;
+    QString GetCourseType() const;
+    QString GetTimeText() const;
+    QString GetTimeStyle() const;
+    QString GetTeacherText() const;
+    QString GetDetailsText() const;
+    QString GetEnterText() const;
+    QString GetEnterStyle() const;
+    // The picture shown, null before it arrived.
+    bool HasPicture() const;
+
     // Places the widgets for the list's width.
     void LayoutIn(QListWidget* list);
 

@@ -519,8 +519,6 @@ void DataManager::OnOpenVideo()
 { }
 void DataManager::OnDownloadAllCourseWare()
 { }
-void DataManager::OnDownloadAllAvatar()
-{ }
 void DataManager::OnLocalDelPage(QString)
 { }
 void DataManager::OnLocalDelMedia(QString, int)
@@ -529,23 +527,13 @@ void DataManager::OnLocalMediaSeek(QString, int, bool)
 { }
 void DataManager::OnLocalNewShape(int)
 { }
-void DataManager::OnGetUsrInfo()
-{ }
-void DataManager::OnParallelShoolInfoRequest(QString)
-{ }
 void DataManager::OnLocalRedoUndoAction(int)
-{ }
-void DataManager::OnHistoryCourseDownloadById(int)
 { }
 void DataManager::OnLocalShapeMove(QString)
 { }
 void DataManager::OnLocalMicropStatusNofity(int)
 { }
 void DataManager::OnLocalCameraStatusNofity(int)
-{ }
-void DataManager::OnSchoolChanged(QString)
-{ }
-void DataManager::OnDownloadSchoolListAvatar()
 { }
 void DataManager::OnLocalUsrPermChange(int, int, int, int)
 { }

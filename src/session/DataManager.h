@@ -11,13 +11,16 @@
 #include <QPointer>
 #include <QString>
 #include <QVector>
+#include <atomic>
 #include <functional>
 
 class IniFile;
 class Profile;
 class QHostInfo;
+class QNetworkAccessManager;
 class QThread;
 class QTimer;
+class SchoolInfo;
 
 // Worker of the "Profile Manager" thread: the state of one user's work with
 // the service and every request and message of the class room. It never
@@ -35,8 +38,8 @@ class QTimer;
 //    the object's own lock, and a setter emits after releasing it.
 // 3. An object removed from a container goes through ModelObject::Release:
 //    moved to the GUI thread and deleted there later, after every signal
-//    already queued with its pointer. Screens that keep such a pointer
-//    beyond a slot keep it as a QPointer.
+//    already queued with its pointer (a long list at once: ReleaseBatch).
+//    Screens that keep such a pointer beyond a slot keep it as a QPointer.
 // 4. The shape and redo stacks are guarded by the whiteboard's stack mutex,
 //    which is never taken while m_roomLock is held.
 // 5. Hub slots called from this thread re-queue themselves into the GUI
@@ -206,7 +209,7 @@ public slots:
     void OnLocalMediaSeek(QString mediaId, int seconds, bool play);
     void OnLocalNewShape(int shapeType);
     void OnSendUserLogoutMsg(int type);
-    void OnGetUsrInfo();
+    int OnGetUsrInfo();
     void OnEnterRoom();
     void OnParallelShoolInfoRequest(QString schoolId);
     void OnCleanUp();
@@ -317,7 +320,6 @@ private:
     void BuildDispatch();
     int UserJoin(const QString& url, QString& errorText);
     int GetAlgoraTokenByRoomId(const QString& url);
-    void GetTeacherInfo(const QString& url);
     // Every value put into a URL's query is percent-encoded.
     QString JoinUrl(const RoomFields& room) const;
     QString SignallingUrl(const RoomFields& room) const;
@@ -377,4 +379,75 @@ private:
     // default address that answers slowly restarts the probe only once.
     bool m_probeRestarted = false;
     // ==== end of signalling, room entry and server choice ====
+
+    // ==== Web service, school road, session lists and list pictures ====
+    // "Profile Manager" thread unless a line says otherwise. Results: 0
+    // done (also after a network failure), 0x4001 the reply was unusable.
+public:
+    // Time-out of each web-service try in ms; 0 keeps 20000. Any thread.
+    void SetWebTimeOut(int ms) { m_webTimeOut = ms > 0 ? ms : 0; }
+    // The course cache folder: the data folder + "courlist/".
+    static QString CourseCacheFolder();
+    // The course picture of a session that names none: PLOVIX_PICTURE_HOST
+    // when set, else the build's picture host, and the fixed path.
+    static QString DefaultPictureAddress();
+
+    int GetSchoolList();
+    int GetNewUidBySchoolId();
+    int GetUserRoles();
+    void OnSchoolChanged4His(QString schoolId);
+    int GetSchoolSessionByStuIdV2(QString stuId, QString schoolId);
+    int GetSchoolSessionByTeaIdV2(QString teaId, QString schoolId);
+    int GetSchoolSessionByUidV2(QString uid, QString schoolId);
+    int GetHistorySessionByStuId(QString stuId, QString schoolId);
+    int GetHistorySessionByTeaId(QString teaId, QString schoolId);
+    int GetHistorySessionByUid(QString uid, QString schoolId);
+    // The teacher card of the room; url is the filled "session.teacher.info".
+    int GetTeacherInfo(const QString& url);
+    int DownloadSelfAvatar();
+
+    // Replace the room's courseware or media list; the old objects are
+    // released (rule 3).
+    void ReplaceCourseWareList(const QList<CourseWareInfo*>& pages);
+    void ReplaceMediaList(const QList<MediaInfo*>& media);
+    void SetCurrentPresentationId(const QString& presentationId);
+    void SetCurrentMediaId(const QString& mediaId);
+
+private:
+    struct SessionRequest;
+    enum SessionList { StudentCurrent, TeacherCurrent, UserCurrent, StudentHistory, TeacherHistory, UserHistory };
+    static const SessionRequest& SessionRequestOf(SessionList which);
+    // Runs road now, or, while another road waits for a reply, right after
+    // that one: one road at a time, and of the roads held back only the
+    // latest runs.
+    void RunSerialised(const char* name, std::function<void()> road);
+    void SchoolRoad(const QString& schoolId);
+    void SchoolChangedRoad(const QString& schoolId, bool history);
+    int RequestIdentity();
+    int RequestSessions(const SessionRequest& request, const QString& identity, const QString& schoolId);
+    // Empties one session list; its objects are released (rule 3).
+    void ClearSessions(bool history);
+    void RequestListPicture(SchoolInfo* session, int type, const char* line);
+    // One picture into folder, named by its address. A present file is
+    // reported finished, through the transfer worker when throughWorker is
+    // set; line is logged before a transfer is asked for.
+    struct PictureRequest {
+        int type;
+        QString url;
+        QString folder;
+        QString key;
+        bool throughWorker = false;
+        const char* line = nullptr;
+    };
+    void RequestPicture(const PictureRequest& picture);
+    // Emits RequestBegin or RequestFinished on the course home page.
+    static void NotifyCourseHome(bool begin);
+    // The web-service requests' manager of this thread; null elsewhere.
+    QNetworkAccessManager* WebManager();
+
+    std::atomic<int> m_webTimeOut { 0 };
+    QNetworkAccessManager* m_webManager = nullptr; // child, made on first use
+    bool m_roadBusy = false;
+    std::function<void()> m_heldRoad;
+    // ==== end of web service block ====
 };

@@ -279,11 +279,6 @@ int DataManager::GetAlgoraTokenByRoomId(const QString& url)
     return result;
 }
 
-void DataManager::GetTeacherInfo(const QString& url)
-{
-    qDebug() << "into GetTeacherInfo, not handled yet, url:" << url;
-}
-
 int DataManager::OnCreateWebSocket(QString url)
 {
     const QUrl address(url, QUrl::StrictMode);

@@ -18,3 +18,37 @@ void ModelObject::Release(QObject* object)
         object->moveToThread(app->thread());
     object->deleteLater();
 }
+
+namespace {
+
+// Deletes its batch when the GUI thread's loop deletes it.
+class ReleasedBatch : public QObject
+{
+public:
+    explicit ReleasedBatch(QList<QObject*> objects)
+        : m_objects(std::move(objects))
+    { }
+    ~ReleasedBatch() override { qDeleteAll(m_objects); }
+
+private:
+    QList<QObject*> m_objects;
+};
+
+} // namespace
+
+void ModelObject::ReleaseBatch(QList<QObject*> objects)
+{
+    if (objects.isEmpty())
+        return;
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!app) {
+        qDeleteAll(objects);
+        return;
+    }
+    // Moving and posting each object would wake the GUI thread once per
+    // object; the holder makes it one event.
+    auto* holder = new ReleasedBatch(std::move(objects));
+    if (holder->thread() != app->thread())
+        holder->moveToThread(app->thread());
+    holder->deleteLater();
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QMutex>
 #include <QObject>
 #include <utility>
@@ -31,6 +32,20 @@ public:
         for (auto* object : objects)
             Release(object);
         objects.clear();
+    }
+    // The same for a long list in one hop: the objects stay where they are
+    // and are deleted together in the GUI thread by its event loop, after
+    // every signal already queued with their pointers. For objects that
+    // receive no events (no timers, no queued calls of their own).
+    static void ReleaseBatch(QList<QObject*> objects);
+    template <typename T> static void ReleaseBatch(QList<T*>& objects)
+    {
+        QList<QObject*> batch;
+        batch.reserve(objects.size());
+        for (T* object : objects)
+            batch.append(object);
+        objects.clear();
+        ReleaseBatch(batch);
     }
 
 protected:

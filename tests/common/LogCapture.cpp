@@ -1,34 +1,39 @@
 #include "LogCapture.h"
 
-#include <atomic>
-
 namespace {
-std::atomic<LogCapture*> s_capture { nullptr };
+// Guards the pointer: a worker thread logging while the capture goes away
+// must never reach the destroyed object.
+QBasicMutex s_captureLock;
+LogCapture* s_capture = nullptr;
 } // namespace
 
 void LogCaptureHandler(QtMsgType type, const QMessageLogContext& context, const QString& message)
 {
-    LogCapture* capture = s_capture.load();
-    if (!capture)
-        return;
+    QtMessageHandler previous = nullptr;
     {
-        QMutexLocker lock(&capture->m_mutex);
-        capture->m_lines << message;
+        QMutexLocker captureLock(&s_captureLock);
+        if (!s_capture)
+            return;
+        QMutexLocker lock(&s_capture->m_mutex);
+        s_capture->m_lines << message;
+        previous = s_capture->m_previous;
     }
-    if (capture->m_previous)
-        capture->m_previous(type, context, message);
+    if (previous)
+        previous(type, context, message);
 }
 
 LogCapture::LogCapture()
 {
-    s_capture.store(this);
+    QMutexLocker captureLock(&s_captureLock);
+    s_capture = this;
     m_previous = qInstallMessageHandler(LogCaptureHandler);
 }
 
 LogCapture::~LogCapture()
 {
     qInstallMessageHandler(m_previous);
-    s_capture.store(nullptr);
+    QMutexLocker captureLock(&s_captureLock);
+    s_capture = nullptr;
 }
 
 QStringList LogCapture::Lines() const

@@ -16,7 +16,7 @@ ServiceFixture::~ServiceFixture()
     Stop();
 }
 
-bool ServiceFixture::Start(bool https)
+bool ServiceFixture::Start(bool https, const QStringList& extraArgs)
 {
     Stop();
     m_error.clear();
@@ -27,6 +27,7 @@ bool ServiceFixture::Start(bool https)
     QStringList args { QStringLiteral("-m"), QStringLiteral("plovix_service"), QStringLiteral("--exit-with-stdin") };
     if (https)
         args << QStringLiteral("--https");
+    args << extraArgs;
     m_process.start(QStringLiteral("/usr/bin/python3"), args);
     if (!m_process.waitForStarted(kStartLimitMs)) {
         m_error = QStringLiteral("the service did not start: ") + m_process.errorString();
@@ -217,6 +218,13 @@ bool ServiceFixture::Reset()
     return QJsonDocument::fromJson(answer).object().value(QLatin1String("ok")).toBool();
 }
 
+bool ServiceFixture::LoadSchool(const QJsonObject& fixture)
+{
+    const QByteArray answer
+        = Control("POST", QStringLiteral("/_control/school"), QJsonDocument(fixture).toJson(QJsonDocument::Compact));
+    return QJsonDocument::fromJson(answer).object().value(QLatin1String("ok")).toBool();
+}
+
 QJsonArray ServiceFixture::Requests(const QString& path) const
 {
     QString target = QStringLiteral("/_control/requests");
@@ -226,4 +234,19 @@ QJsonArray ServiceFixture::Requests(const QString& path) const
         target += QLatin1Char('?') + query.toString(QUrl::FullyEncoded);
     }
     return QJsonDocument::fromJson(Control("GET", target)).array();
+}
+
+QStringList ServiceFixture::RequestedPaths(const QStringList& prefixes) const
+{
+    QStringList paths;
+    for (const QJsonValue& request : Requests()) {
+        const QString path = request.toObject().value(QLatin1String("path")).toString();
+        for (const QString& prefix : prefixes) {
+            if (path.startsWith(prefix)) {
+                paths << path;
+                break;
+            }
+        }
+    }
+    return paths;
 }

@@ -4,6 +4,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 
 // The local classroom service (tests/service) as a child process on
@@ -18,9 +19,10 @@ public:
     ServiceFixture(const ServiceFixture&) = delete;
     ServiceFixture& operator=(const ServiceFixture&) = delete;
 
-    // Starts the service (with its two HTTPS ports when https is set) and
-    // waits up to 15 s for its ready line; false with ErrorText() otherwise.
-    bool Start(bool https = false);
+    // Starts the service (with its two HTTPS ports when https is set, and
+    // extra command-line options) and waits up to 15 s for its ready line;
+    // false with ErrorText() otherwise.
+    bool Start(bool https = false, const QStringList& extraArgs = {});
     void Stop();
     bool IsRunning() const { return m_httpPort != 0; }
     QString ErrorText() const { return m_error; }
@@ -56,6 +58,9 @@ public:
     bool Huge(const QString& path, qint64 bytes);
     // Forgets every rule and every recorded request.
     bool Reset();
+    // Replaces the school's data with a fixture (the format of
+    // fixtures/demo_school.json); its times count from now.
+    bool LoadSchool(const QJsonObject& fixture);
 
     // Every request received (for path, or all), oldest first: objects with
     // "method", "path", "query" (decoded), "raw_query" (as sent), "headers",
@@ -64,6 +69,8 @@ public:
     // "text", "base64").
     QJsonArray Requests(const QString& path = QString()) const;
     int RequestCount(const QString& path) const { return Requests(path).size(); }
+    // The paths received that start with one of the prefixes, oldest first.
+    QStringList RequestedPaths(const QStringList& prefixes) const;
 
     // One call of the control API (target starts with "/_control/"); the
     // answer's body, empty when there was none.

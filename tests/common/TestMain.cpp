@@ -50,6 +50,9 @@ int main(int argc, char* argv[])
     // loopback port unless a test names its own service.
     if (qEnvironmentVariableIsEmpty("PLOVIX_IPINFO_HOST"))
         qputenv("PLOVIX_IPINFO_HOST", "http://127.0.0.1:9");
+    // Nor fetch the default course picture from the real picture host.
+    if (qEnvironmentVariableIsEmpty("PLOVIX_PICTURE_HOST"))
+        qputenv("PLOVIX_PICTURE_HOST", "http://127.0.0.1:9");
 
     AppPaths::ApplyIdentity();
     QApplication app(argc, argv);

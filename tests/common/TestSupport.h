@@ -1,8 +1,12 @@
 #pragma once
 
+#include <QMetaObject>
+#include <QObject>
+#include <QSemaphore>
 #include <QString>
 #include <QStringList>
 #include <QtMessageHandler>
+#include <memory>
 
 class Profile;
 class QWidget;
@@ -29,6 +33,38 @@ QString ScreenshotFolder();
 // Writes a picture of widget (with its children) as <name>.png for a person
 // to look at; returns the file's path, empty when it could not be written.
 QString SaveScreenshot(QWidget* widget, const QString& name);
+
+// Runs f in target's thread and waits up to ms for it; false on time-out.
+// The calling thread's events are not delivered meanwhile.
+template <typename F> bool RunIn(QObject* target, F f, int ms = 30000)
+{
+    auto done = std::make_shared<QSemaphore>();
+    QMetaObject::invokeMethod(
+        target,
+        [done, f] {
+            f();
+            done->release();
+        },
+        Qt::QueuedConnection);
+    return done->tryAcquire(1, ms);
+}
+
+// Counts a signal's emissions as the thread of the spy sees them: each is
+// delivered queued, so a signal emitted in a worker thread is counted only
+// once this thread runs its events (QSignalSpy counts in the emitter's).
+class QueuedSpy : public QObject
+{
+public:
+    template <typename Sender, typename Signal> QueuedSpy(Sender* sender, Signal signal)
+    {
+        connect(
+            sender, signal, this, [this] { ++m_count; }, Qt::QueuedConnection);
+    }
+    int count() const { return m_count; }
+
+private:
+    int m_count = 0;
+};
 
 // Collects the log lines written while it lives (they still reach the
 // previous handler).

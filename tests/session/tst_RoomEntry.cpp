@@ -53,7 +53,7 @@ const QList<Outgoing>& OutgoingMessages()
         { "chat", [](DataManager* d) { emit d->SendChatMsg(QString::fromUtf8("1+1=2 & \"你好\"\r\n")); }, MsgChat,
             "room",
             { { "content", QString::fromUtf8("1+1=2 & \"你好\"\r\n") }, { "destId", "R100" },
-                { "operatorUserName", QString::fromUtf8("学员58") }, { "type", "public" }, { "sourceId", "58" } },
+                { "operatorUserName", QString::fromUtf8("张小明") }, { "type", "public" }, { "sourceId", "58" } },
             true },
         { "chat history", [](DataManager* d) { emit d->Request4GetChatHistoryMsg(); }, MsgChatHistory, "room",
             { { "requesterId", "58" } }, true },
@@ -166,7 +166,8 @@ private slots:
         QCOMPARE(m_data->GetChannelKey(), QString("key-R100-58"));
         QCOMPARE(m_setup.profile->GetRoomType(), 1);
         const QJsonObject socket = m_room->Attempts().last().toObject();
-        QCOMPARE(socket.value("query").toObject().value("username").toString(), QString::fromUtf8("学员58"));
+        // The join answers with the nick name of the user information.
+        QCOMPARE(socket.value("query").toObject().value("username").toString(), QString::fromUtf8("张小明"));
         QCOMPARE(socket.value("query").toObject().value("userid").toString(), QString("58"));
         QCOMPARE(socket.value("query").toObject().value("roomid").toString(), QString("R100"));
         // "wssOptimize" is "1": no probe at all.

@@ -53,6 +53,7 @@ async def watch_stdin(stop):
 async def serve(args, folder):
     state = ServiceState()
     state.host = args.host
+    state.school_file = args.school
     application = service_app.build(state)
     runner = web.AppRunner(application, access_log=None, handle_signals=False)
     await runner.setup()
@@ -103,6 +104,7 @@ def main():
     parser.add_argument("--https", action="store_true", help="also listen over HTTPS (test CA made at start)")
     parser.add_argument("--https-port", type=int, default=0, help="HTTPS port (0: a free one)")
     parser.add_argument("--workdir", default="", help="folder for the certificates (default: a temporary one)")
+    parser.add_argument("--school", default="", help="school fixture file (default: fixtures/demo_school.json)")
     parser.add_argument("--exit-with-stdin", action="store_true", help="stop when standard input closes")
     args = parser.parse_args()
     if args.workdir:

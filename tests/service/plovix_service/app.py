@@ -3,9 +3,9 @@ MODULES and finds the shared state in `state`."""
 
 from aiohttp import web
 
-from . import control, misbehave, properties, reports, signalling, static, uploads
+from . import control, misbehave, properties, reports, signalling, static, uploads, webservice
 
-MODULES = [control, properties, static, uploads, reports, signalling]
+MODULES = [control, properties, static, uploads, reports, webservice, signalling]
 
 
 def build(state):

@@ -60,6 +60,7 @@ async def capture(request, state):
         "time": time.time(),
         "method": request.method,
         "path": request.path,
+        "raw_path": request.rel_url.raw_path,
         "query": request.query_string,
         # As it came over the wire, still percent-encoded.
         "raw_query": request.raw_path.partition("?")[2],

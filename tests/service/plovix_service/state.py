@@ -40,6 +40,8 @@ class ServiceState:
         self.untrusted_port = 0
         self.host = "127.0.0.1"
         self.ca_path = ""
+        # The school fixture; empty for the demo school.
+        self.school_file = ""
         self.records = []
         self.rules = {}
         self.started = time.time()
