@@ -116,7 +116,7 @@ private slots:
         m_board = std::make_unique<WhiteBoardWidget>();
         m_board->SetCurrWhiteboardId("W1002");
         Nexus::SetWhiteBoardWidget(m_board.get());
-        m_setup.AddSession("S100", "R100", "pw100");
+        m_setup.AddSession("S100", "R100", "100100");
     }
     void cleanupTestCase()
     {
@@ -136,7 +136,7 @@ private slots:
         QCOMPARE(progress.at(0).at(0).toInt(), 8);
         const RoomFields chosen = m_data->GetRoomFields();
         QCOMPARE(chosen.m_strRoomId, QString("R100"));
-        QCOMPARE(chosen.m_strRoomPwd, QString("pw100"));
+        QCOMPARE(chosen.m_strRoomPwd, QString("100100"));
         QCOMPARE(chosen.m_strTeacherId, QString("57"));
         QCOMPARE(chosen.m_dwRoomRole, 5);
         QCOMPARE(chosen.m_startTime, qint64(1700000000));
@@ -157,7 +157,7 @@ private slots:
         QCOMPARE(joins.size(), 1);
         const QUrlQuery join(joins.at(0).toObject().value("query").toString());
         QCOMPARE(join.queryItemValue("userId"), QString("58"));
-        QCOMPARE(join.queryItemValue("password"), QString("pw100"));
+        QCOMPARE(join.queryItemValue("password"), QString("100100"));
         QCOMPARE(join.queryItemValue("roomId"), QString("R100"));
         QCOMPARE(join.queryItemValue("checksum"), QString("checksum"));
         QVERIFY(join.hasQueryItem("fullName") && join.hasQueryItem("avatarURL"));
@@ -319,6 +319,33 @@ private slots:
     }
 
     // Last: after the logout nothing more leaves.
+    void EveryDemoSessionCanBeEntered_data()
+    {
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<QString>("failure");
+        QTest::newRow("its password") << "105105" << QString();
+        QTest::newRow("a wrong password") << "999" << QString::fromUtf8("房间密码错误");
+    }
+    void EveryDemoSessionCanBeEntered()
+    {
+        // R105 has no contents of its own: the service makes the room from
+        // the demo school's session, so each course card of the demo works.
+        QFETCH(QString, password);
+        QFETCH(QString, failure);
+        m_setup.AddSession("S105-" + password, "R105", password);
+        m_data->OnRoomEntry("S105-" + password);
+        QSignalSpy failed(m_setup.failure.get(), &LoadingFailUI::ValueChanged);
+        emit m_data->EnterRoom();
+        if (failure.isEmpty()) {
+            QTRY_VERIFY_WITH_TIMEOUT(m_room->Sent("58", MsgUserLogin).size() > 0, 15000);
+            QCOMPARE(m_room->Sent("58", MsgUserLogin).last().value("dest").toString(), QString("R105"));
+            QCOMPARE(m_data->GetChannelKey(), QString("key-R105-58"));
+        } else {
+            QTRY_COMPARE_WITH_TIMEOUT(failed.size(), 1, 10000);
+            QCOMPARE(failed.at(0).at(0).toString(), failure);
+        }
+    }
+
     void LogoutIsTheLastMessage()
     {
         m_data->OnRoomEntry("S100");

@@ -14,7 +14,7 @@ namespace {
 // Waits until the entry that follows the choice has logged in.
 bool EnteredAfterTheChoice(RoomSetup& setup, DataManager* data)
 {
-    setup.AddSession("S100", "R100", "pw100");
+    setup.AddSession("S100", "R100", "100100");
     data->OnRoomEntry("S100");
     emit data->EnterRoom();
     return QTest::qWaitFor([&] { return !setup.room->Sent("58", MsgUserLogin).isEmpty(); }, 20000);

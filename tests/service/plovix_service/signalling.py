@@ -102,8 +102,39 @@ class Signalling:
             return self.state.base_url(request.secure) + value
         return value
 
+    def room(self, room_id):
+        """The room's contents: from the rooms fixture, else made from the
+        demo school's session of that room (its password, its teacher,
+        students and other members, and the first room's course pages), so
+        every course card of the demo can be entered."""
+        if room_id in self.rooms:
+            return self.rooms[room_id]
+        school = self.state.store.get("school")
+        session = next((s for s in getattr(school, "sessions", []) if str(s.get("roomNo", "")) == room_id), None)
+        if session is None:
+            return None
+        template = next(iter(self.rooms.values()), {})
+        members = {str(session.get("teacherId", "")): {"role": "TEACHER", "privilege": 255,
+                                                        "alterablePrivilege": 0, "userStatus": 1}}
+        for uid in session.get("students", []):
+            members[str(uid)] = {"role": "STUDENT", "privilege": 17, "alterablePrivilege": 213, "userStatus": 1}
+        for uid in session.get("users", []):
+            members.setdefault(str(uid), {"role": "AUDITOR", "privilege": 0, "alterablePrivilege": 0,
+                                          "userStatus": 1})
+        room = {"password": str(session.get("roomPwd", "")), "roomType": "live", "members": members,
+                "presentationShare": template.get("presentationShare", ""),
+                "presentations": copy.deepcopy(template.get("presentations", [])),
+                "mediaShare": "", "mediaStatus": "hidden", "seek": 0,
+                "medias": copy.deepcopy(template.get("medias", [])),
+                "whiteboards": [], "chatHistory": [], "marks": {}, "likes": {"count": 0, "liked": []}}
+        self.rooms[room_id] = room
+        return room
+
     def room_of(self, conn):
-        return self.rooms.setdefault(conn.room, {"members": {}})
+        room = self.room(conn.room)
+        if room is None:
+            room = self.rooms.setdefault(conn.room, {"members": {}})
+        return room
 
     def member(self, conn, uid=None):
         uid = uid or conn.uid
@@ -352,9 +383,9 @@ class Signalling:
                 if (conn_id is None or c.id == conn_id) and (uid is None or c.uid == str(uid)) and c.path == path]
 
 
-def join_reply(rooms, query):
+def join_reply(room_service, query):
     room_id = query.get("roomId", "")
-    room = rooms.get(room_id)
+    room = room_service.room(room_id)
     if room is None:
         return {"returncode": "FAIL", "message": "房间不存在"}
     if room.get("password") and query.get("password", "") != room["password"]:
@@ -383,13 +414,13 @@ def routes(state):
 
     @table.get("/api/room/join")
     async def join(request):
-        return web.json_response(join_reply(room_service.rooms, request.query))
+        return web.json_response(join_reply(room_service, request.query))
 
     @table.get("/api/agora/room/{roomId}/{userId}/token")
     async def token(request):
         room_id = request.match_info["roomId"]
         user_id = request.match_info["userId"]
-        if room_id not in room_service.rooms:
+        if room_service.room(room_id) is None:
             return recording.json_error(404, "no such room")
         return web.json_response({"channelKey": "key-%s-%s" % (room_id, user_id), "appId": "plovix-demo-app"})
 
