@@ -559,9 +559,11 @@ private slots:
 
     void MovingBytesKeepTheWaitAlive()
     {
-        QVERIFY(m_service.Trickle("/blob/3000/m.bin", 100, 50));
+        // Bytes every 20 ms, checks every 400 ms: only a machine stalled for
+        // over a second could read this as a stall.
+        QVERIFY(m_service.Trickle("/blob/3000/m.bin", 100, 20));
         AutoTimeOutEventLoop loop(m_manager->get(QNetworkRequest(m_service.HttpUrl("/blob/3000/m.bin"))));
-        loop.SetCheckInterval(120);
+        loop.SetCheckInterval(400);
         loop.Exec();
         QCOMPARE(loop.GetNetworkError(), 0);
         QCOMPARE(loop.GetBody().size(), 3000);
