@@ -165,7 +165,7 @@ static Nexus* Live()
     Type* Nexus::Getter()                                                                                              \
     {                                                                                                                  \
         Nexus* hub = Live();                                                                                           \
-        return hub ? hub->member : nullptr;                                                                            \
+        return hub ? static_cast<Type*>(hub->member) : nullptr;                                                        \
     }                                                                                                                  \
     void Nexus::Setter(Type* value)                                                                                    \
     {                                                                                                                  \

@@ -37,6 +37,22 @@ class WhiteBoardWidget;
 // (queued into the GUI thread) and call its getters, which read pointers set
 // before the threads started. After Teardown every getter returns null and
 // nothing creates a new hub.
+// A screen pointer registered in the GUI thread and read by every thread.
+template <typename T> class Registered
+{
+public:
+    Registered& operator=(T* screen)
+    {
+        m_screen.store(screen);
+        return *this;
+    }
+    operator T*() const { return m_screen.load(); }
+    T* operator->() const { return m_screen.load(); }
+
+private:
+    std::atomic<T*> m_screen { nullptr };
+};
+
 class Nexus : public QObject
 {
     Q_OBJECT
@@ -162,23 +178,23 @@ private:
     std::atomic<int> m_historyCoursePageCount { 0 };
 
     Profile* m_profile = nullptr;
-    MainWindow* m_mainWindow = nullptr;
-    MiddleArea* m_middleArea = nullptr;
-    PresentationList* m_presentationList = nullptr;
-    QtAvPlayerList* m_qtAvPlayerList = nullptr;
-    SchoolEntryWidget* m_schoolEntryWidget = nullptr;
-    SchoolList* m_schoolList = nullptr;
-    HisSchoolList* m_hisSchoolList = nullptr;
-    MenuBar* m_menuBar = nullptr;
-    Player* m_player = nullptr;
-    TopArea* m_topArea = nullptr;
-    LeftArea* m_leftArea = nullptr;
-    RightArea* m_rightArea = nullptr;
-    RightMiddleArea* m_rightMiddleArea = nullptr;
-    WhiteBoardWidget* m_whiteBoardWidget = nullptr;
-    ChatWidget* m_chatWidget = nullptr;
-    PaletteWidget* m_paletteWidget = nullptr;
-    LoadingUI* m_loadingUI = nullptr;
-    LoadingFailUI* m_loadingFailUI = nullptr;
-    UserList* m_userList = nullptr;
+    Registered<MainWindow> m_mainWindow;
+    Registered<MiddleArea> m_middleArea;
+    Registered<PresentationList> m_presentationList;
+    Registered<QtAvPlayerList> m_qtAvPlayerList;
+    Registered<SchoolEntryWidget> m_schoolEntryWidget;
+    Registered<SchoolList> m_schoolList;
+    Registered<HisSchoolList> m_hisSchoolList;
+    Registered<MenuBar> m_menuBar;
+    Registered<Player> m_player;
+    Registered<TopArea> m_topArea;
+    Registered<LeftArea> m_leftArea;
+    Registered<RightArea> m_rightArea;
+    Registered<RightMiddleArea> m_rightMiddleArea;
+    Registered<WhiteBoardWidget> m_whiteBoardWidget;
+    Registered<ChatWidget> m_chatWidget;
+    Registered<PaletteWidget> m_paletteWidget;
+    Registered<LoadingUI> m_loadingUI;
+    Registered<LoadingFailUI> m_loadingFailUI;
+    Registered<UserList> m_userList;
 };
