@@ -2,8 +2,7 @@
 
 #include "MainWindow.h"
 #include "TitleBar.h"
-
-#include <QDebug>
+#include "widgets/Placement.h"
 
 TopArea::TopArea(QWidget* parent)
     : QWidget(parent)
@@ -26,12 +25,8 @@ TitleBar* TopArea::GetTitleBar() const
 
 void TopArea::SetupLayout(MainWindow* window)
 {
-    if (!window) {
-        qDebug() << "[Error], in LeftArea::TopArea, _widget is NULL";
+    if (!Placement::MoveInto(this, window, "[Error], in LeftArea::TopArea, _widget is NULL"))
         return;
-    }
-    if (parentWidget() != window)
-        setParent(window);
     if (m_titleBar) {
         m_titleBar->SetupLayout(window);
         m_titleBar->show();

@@ -1,5 +1,6 @@
 #include "CourseCards.h"
 
+#include "entry/CourseItem.h"
 #include "entry/HisSchoolItem.h"
 #include "entry/SchoolItem.h"
 #include "session/SchoolInfo.h"
@@ -32,6 +33,16 @@ QString TodayMarkup(const QString& timeLine, const char* timeFormat, const char*
 {
     return QString::fromUtf8(timeFormat).arg(timeLine)
         + QString::fromUtf8(todayFormat).arg(QStringLiteral(" (今天上课)"));
+}
+
+// What both kinds of card show alike.
+void FillShared(CourseItem* card, const SchoolInfo& session)
+{
+    card->SetSessionId(session.GetSessionId());
+    card->SetPicturePath(session.GetHeadPath());
+    card->SetCourseType(session.GetCourseTypeDesc());
+    card->SetTitle(session.GetSessionName());
+    card->SetTeacherText(QStringLiteral("老师: ") + session.GetTeacherName());
 }
 
 } // namespace
@@ -78,13 +89,10 @@ QString SiteHost()
 void FillUpcoming(SchoolItem* card, const SchoolInfo& session, bool first, const Context& context)
 {
     const qint64 start = session.GetStartTm();
-    card->SetSessionId(session.GetSessionId());
+    FillShared(card, session);
     card->SetStartTime(start);
-    card->SetPicturePath(session.GetHeadPath());
     card->SetDetailsTemplate(
         context.siteHost + LinkPath(context.role, session.GetCourseType(), context.teacherHistory));
-    card->SetCourseType(session.GetCourseTypeDesc());
-    card->SetTitle(session.GetSessionName());
     const QString timeLine = TimeLine(start, session.GetEndTm());
     if (start - context.now > kOpenAhead && start < kGreyBefore)
         card->SetEnterStyle(QString::fromUtf8(kGreyEnterStyle));
@@ -95,7 +103,6 @@ void FillUpcoming(SchoolItem* card, const SchoolInfo& session, bool first, const
     } else {
         card->SetTimeText(timeLine, first ? QString::fromUtf8(kFirstCardStyle) : QString());
     }
-    card->SetTeacherText(QStringLiteral("老师: ") + session.GetTeacherName());
     card->SetDetailsText(QStringLiteral("更多课程操作"));
     if (session.GetLeaveStatus()) {
         card->SetEnterText(QStringLiteral("已请假"));
@@ -108,18 +115,14 @@ void FillUpcoming(SchoolItem* card, const SchoolInfo& session, bool first, const
 void FillHistory(HisSchoolItem* card, const SchoolInfo& session, qint64 now)
 {
     const qint64 start = session.GetStartTm();
+    FillShared(card, session);
     card->SetRecordUrl(session.GetRecordUrl());
-    card->SetSessionId(session.GetSessionId());
-    card->SetPicturePath(session.GetHeadPath());
     card->SetHasRecord(session.GetRecordStatus());
-    card->SetCourseType(session.GetCourseTypeDesc());
-    card->SetTitle(session.GetSessionName());
     const QString timeLine = TimeLine(start, session.GetEndTm());
     const QString text = IsToday(start, now)
         ? TodayMarkup(timeLine, "<font color = #666666>%1</font>", "<font color = #666666 >  %1</font>")
         : timeLine;
     card->SetTimeText(text, QString::fromUtf8(kHistoryTimeStyle));
-    card->SetTeacherText(QStringLiteral("老师: ") + session.GetTeacherName());
     card->SetReplayText(QStringLiteral("查看回放"));
     if (!session.GetRecordStatus())
         card->SetReplayStyle(QString::fromUtf8(kNoRecordStyle));

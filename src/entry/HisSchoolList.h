@@ -1,13 +1,13 @@
 #pragma once
 
 #include <QList>
-#include <QListWidget>
-#include <QString>
+
+#include "entry/CourseList.h"
 
 class HisSchoolItem;
 
 // Card list of one page of the user's past sessions on the course home page.
-class HisSchoolList : public QListWidget
+class HisSchoolList : public CourseList
 {
     Q_OBJECT
 
@@ -16,20 +16,12 @@ public:
 
     // Appends a row for the card (height 180, spacing 2).
     void AddItem(HisSchoolItem* item);
-    // Forgets every card, then clears the rows, which deletes the cards.
-    void ClearItems();
-    QList<HisSchoolItem*> GetItems() const { return m_items; }
-
-signals:
-    void UpdateUI(QWidget* host);
+    QList<HisSchoolItem*> GetItems() const;
 
 public slots:
-    // Re-parents the list into host and sizes it for its rows.
-    void OnUpdateUI(QWidget* host);
-    // The picture of the session with this id is on disk.
-    void OnImageDownloadFinished(QString key);
+    void OnUpdateUI(QWidget* host) override;
 
-private:
-    QWidget* m_host = nullptr;
-    QList<HisSchoolItem*> m_items;
+protected:
+    // As high as a full page, leaving 30 pixels of host for the page buttons.
+    int HeightIn(const QWidget& host, int cardCount) const override;
 };

@@ -3,6 +3,7 @@
 #include "app/Nexus.h"
 #include "entry/PageButton.h"
 #include "session/DataManager.h"
+#include "widgets/Placement.h"
 
 #include <QComboBox>
 #include <QDebug>
@@ -46,13 +47,9 @@ void SchoolEntryWidget::SetSchoolListType(int type)
 
 int SchoolEntryWidget::SetupLayout(QWidget* host, int top)
 {
-    if (host == nullptr) {
-        qDebug() << "[Error], in SchoolEntryWidget::SetupLayout, _widget is NULL";
+    if (!Placement::MoveInto(this, host, "[Error], in SchoolEntryWidget::SetupLayout, _widget is NULL"))
         return -1;
-    }
     m_host = host;
-    if (parentWidget() != host)
-        setParent(host);
     setGeometry(0, top, host->width(), host->height() - top);
     m_avatar->setGeometry(20, 20, 60, 60);
     m_schools->setGeometry(100, 35, 200, 30);

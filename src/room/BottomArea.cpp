@@ -1,6 +1,6 @@
 #include "BottomArea.h"
 
-#include <QDebug>
+#include "widgets/Placement.h"
 
 BottomArea::BottomArea(QWidget* parent)
     : QWidget(parent)
@@ -11,12 +11,8 @@ BottomArea::BottomArea(QWidget* parent)
 
 void BottomArea::SetupLayout(QWidget* window)
 {
-    if (window == nullptr) {
-        qDebug() << "[Error], in BottomArea::SetupLayout, _widget is NULL";
+    if (!Placement::MoveInto(this, window, "[Error], in BottomArea::SetupLayout, _widget is NULL"))
         return;
-    }
-    if (parentWidget() != window)
-        setParent(window);
     m_menuBar.SetupLayout(window);
     m_menuBar.show();
 }

@@ -4,6 +4,7 @@
 #include "room/UserItem.h"
 #include "session/DataManager.h"
 #include "session/UserInfo.h"
+#include "widgets/Placement.h"
 
 #include <QDebug>
 #include <QPushButton>
@@ -35,13 +36,9 @@ void LeftArea::UpdateModeByRole()
 
 void LeftArea::SetupLayout(QWidget* window)
 {
-    if (window == nullptr) {
-        qDebug() << "[Error], in LeftArea::SetupLayout, _widget is NULL";
+    if (!Placement::MoveInto(this, window, "[Error], in LeftArea::SetupLayout, _widget is NULL"))
         return;
-    }
     m_mainWindow = window;
-    if (parentWidget() != window)
-        setParent(window);
     ResizeByMode();
 }
 

@@ -1,6 +1,7 @@
 #include "LoadingFailUI.h"
 
 #include "app/Nexus.h"
+#include "widgets/Placement.h"
 
 #include <QDebug>
 #include <QLabel>
@@ -27,13 +28,9 @@ LoadingFailUI::LoadingFailUI(QWidget* parent)
 
 int LoadingFailUI::SetupLayout(QWidget* window, int top)
 {
-    if (window == nullptr) {
-        qDebug() << "[Error], in LoadingFailUI::SetupLayout, _widget is NULL";
+    if (!Placement::MoveInto(this, window, "[Error], in LoadingFailUI::SetupLayout, _widget is NULL"))
         return -1;
-    }
     m_window = window;
-    if (parentWidget() != window)
-        setParent(window);
     const int height = window->height() - top;
     setGeometry(0, top, window->width(), height);
 

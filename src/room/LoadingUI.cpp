@@ -1,5 +1,7 @@
 #include "LoadingUI.h"
 
+#include "widgets/Placement.h"
+
 #include <QDebug>
 #include <QLabel>
 #include <QProgressBar>
@@ -26,13 +28,9 @@ LoadingUI::LoadingUI(QWidget* parent)
 
 int LoadingUI::SetupLayout(QWidget* window, int top)
 {
-    if (window == nullptr) {
-        qDebug() << "[Error], in LoadingUI::SetupLayout, _widget is NULL";
+    if (!Placement::MoveInto(this, window, "[Error], in LoadingUI::SetupLayout, _widget is NULL"))
         return -1;
-    }
     m_window = window;
-    if (parentWidget() != window)
-        setParent(window);
     const int height = window->height() - top;
     setGeometry(0, top, window->width(), height);
 

@@ -7,6 +7,7 @@
 #include "room/LeftArea.h"
 #include "rtc/Player.h"
 #include "whiteboard/QtAvPlayerItem.h"
+#include "widgets/Placement.h"
 
 #include <QDebug>
 #include <QPixmap>
@@ -51,12 +52,8 @@ MiddleArea::~MiddleArea() = default;
 
 void MiddleArea::SetupLayout(QWidget* window)
 {
-    if (window == nullptr) {
-        qDebug() << "[Error], in MiddleArea::SetupLayout, _widget is NULL";
+    if (!Placement::MoveInto(this, window, "[Error], in MiddleArea::SetupLayout, _widget is NULL"))
         return;
-    }
-    if (parentWidget() != window)
-        setParent(window);
     const int w = window->width();
     const int h = window->height();
     Player* player = Nexus::GetPlayer();

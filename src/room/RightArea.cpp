@@ -4,8 +4,7 @@
 #include "app/Profile.h"
 #include "room/LeftArea.h"
 #include "room/MiddleArea.h"
-
-#include <QDebug>
+#include "widgets/Placement.h"
 
 RightArea::RightArea(QWidget* parent)
     : QLabel(parent)
@@ -24,12 +23,8 @@ void RightArea::SetupLayout(QWidget* window)
         if (profile->GetLoginPhase() == 1)
             return;
     }
-    if (window == nullptr) {
-        qDebug() << "[Error], in RightArea::SetupLayout, _widget is NULL";
+    if (!Placement::MoveInto(this, window, "[Error], in RightArea::SetupLayout, _widget is NULL"))
         return;
-    }
-    if (parentWidget() != window)
-        setParent(window);
 
     const int w = window->width();
     const int h = window->height();

@@ -3,8 +3,7 @@
 #include "app/Nexus.h"
 #include "room/LeftArea.h"
 #include "rtc/Player.h"
-
-#include <QDebug>
+#include "widgets/Placement.h"
 
 RightMiddleArea::RightMiddleArea(QWidget* parent)
     : QLabel(parent)
@@ -24,12 +23,8 @@ RightMiddleArea::~RightMiddleArea()
 
 void RightMiddleArea::SetupLayout(QWidget* window)
 {
-    if (window == nullptr) {
-        qDebug() << "[Error], in RightMiddleArea::SetupLayout, _widget is NULL";
+    if (!Placement::MoveInto(this, window, "[Error], in RightMiddleArea::SetupLayout, _widget is NULL"))
         return;
-    }
-    if (parentWidget() != window)
-        setParent(window);
     const int w = window->width();
     LeftArea* left = Nexus::GetLeftArea();
     const int x0 = (left == nullptr || left->GetMode() == LeftArea::ModeNarrow) ? 80 : (w > 1366 ? 192 : 170);

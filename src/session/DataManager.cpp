@@ -346,8 +346,7 @@ void DataManager::SetTeacherFeedbackFlag(bool on)
 
 int DataManager::GetLastLogoutType() const
 {
-    QMutexLocker lock(&m_roomLock);
-    return m_room.m_dwLastLogoutType;
+    return GetLogoutStatus();
 }
 
 int DataManager::GetTeacherLikeTotal() const

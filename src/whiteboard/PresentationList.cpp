@@ -9,12 +9,8 @@
 #include <QDebug>
 
 PresentationList::PresentationList(QWidget* parent)
-    : QListWidget(parent)
+    : RowList(parent)
 {
-    setFocusPolicy(Qt::NoFocus);
-    setFrameShape(QFrame::NoFrame);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-
     connect(this, &PresentationList::RemoteTrunPage, this, &PresentationList::OnRemoteTrunPage);
     connect(this, &PresentationList::AddNewPage, this, &PresentationList::OnAddNewPage);
     connect(this, &PresentationList::DelCoursePage, this, &PresentationList::OnDelCoursePage);
@@ -28,11 +24,8 @@ void PresentationList::AddItem(PresentationItem* item)
         return;
     item->SetOwnerList(this);
     const int rowWidth = width() - 30;
-    auto* row = new QListWidgetItem(this);
-    row->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
-    row->setSizeHint(QSize(rowWidth, static_cast<int>(rowWidth * 0.75)));
     m_items.append(item);
-    setItemWidget(row, item);
+    AppendRow(item, QSize(rowWidth, static_cast<int>(rowWidth * 0.75)));
 }
 
 void PresentationList::ClearItems()
@@ -118,7 +111,7 @@ int PresentationList::OnDelCoursePage(QString presentationId)
     m_items.removeAt(index);
     if (item == m_focusedItem)
         m_focusedItem = nullptr;
-    delete takeItem(index); // the view releases the row's widget with it
+    RemoveRow(index);
     Renumber();
     RefreshLayout();
     return 0;

@@ -1,17 +1,17 @@
 #pragma once
 
 #include <QList>
-#include <QListWidget>
 #include <QString>
 
 #include "session/CourseWareInfo.h"
+#include "widgets/RowList.h"
 
 class PresentationItem;
 
 // The column of course-page thumbnails in the centre panel. Lives in the GUI
 // thread; the session and transfer threads reach it through its own signals,
 // which are connected to its slots and so arrive queued.
-class PresentationList : public QListWidget
+class PresentationList : public RowList
 {
     Q_OBJECT
 

@@ -13,12 +13,8 @@ constexpr float kRowFactor = 0.88f;
 } // namespace
 
 QtAvPlayerList::QtAvPlayerList(QWidget* parent)
-    : QListWidget(parent)
+    : RowList(parent)
 {
-    setFocusPolicy(Qt::NoFocus);
-    setFrameShape(QFrame::NoFrame);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-
     connect(this, &QtAvPlayerList::AddNewPage, this, &QtAvPlayerList::OnAddNewPage);
     connect(this, &QtAvPlayerList::RemoteSwitchMedia, this, &QtAvPlayerList::OnRemoteSwitchMedia);
     connect(this, &QtAvPlayerList::MediaSeek, this, &QtAvPlayerList::OnMediaSeek);
@@ -34,11 +30,8 @@ void QtAvPlayerList::AppendItemWidget(QtAvPlayerItem* item)
         return;
     item->SetOwnerList(this);
     const int rowWidth = width() - 30;
-    auto* row = new QListWidgetItem(this);
-    row->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
-    row->setSizeHint(QSize(rowWidth, static_cast<int>(rowWidth * 0.75)));
     m_items.append(item);
-    setItemWidget(row, item);
+    AppendRow(item, QSize(rowWidth, static_cast<int>(rowWidth * 0.75)));
 }
 
 void QtAvPlayerList::ClearItems()
@@ -148,7 +141,7 @@ int QtAvPlayerList::OnDelMediaPage(QString mediaId)
     }
     const int index = m_items.indexOf(item);
     m_items.removeAt(index);
-    delete takeItem(index); // the view releases the row's widget with it
+    RemoveRow(index);
     for (int i = 0; i < m_items.size(); ++i)
         m_items.at(i)->SetNumber(i + 1);
     if (m_anchor != nullptr)

@@ -2,17 +2,17 @@
 
 #include <QAtomicInt>
 #include <QList>
-#include <QListWidget>
 #include <QString>
 
 #include "session/MediaInfo.h"
+#include "widgets/RowList.h"
 
 class QtAvPlayerItem;
 
 // The media rows above the course pages in the centre panel. Lives in the
 // GUI thread; the session thread emits its signals, which are connected to
 // its slots and so arrive queued.
-class QtAvPlayerList : public QListWidget
+class QtAvPlayerList : public RowList
 {
     Q_OBJECT
 

@@ -1,6 +1,7 @@
 #include "LogCapture.h"
 #include "ServiceFixture.h"
 #include "TestRegistry.h"
+#include "TestSupport.h"
 
 #include "app/AppPaths.h"
 #include "app/DownldManager.h"
@@ -24,38 +25,11 @@
 
 namespace {
 
-using Event = QPair<int, QString>;
-
-// Hub signals as the GUI thread receives them (queued from the worker).
-class HubRecorder : public QObject
-{
-    Q_OBJECT
-
-public:
-    HubRecorder()
-    {
-        connect(Nexus::Instance(), &Nexus::DownloadFinish, this, &HubRecorder::OnFinish, Qt::QueuedConnection);
-        connect(Nexus::Instance(), &Nexus::DownloadFailed, this, &HubRecorder::OnFailed, Qt::QueuedConnection);
-    }
-    QList<Event> finished;
-    QList<Event> failed;
-
-public slots:
-    void OnFinish(int type, QString key) { finished << Event(type, key); }
-    void OnFailed(int type, QString key) { failed << Event(type, key); }
-};
+using Event = TestSupport::TransferEvent;
 
 QString Folder(const QString& name)
 {
     return AppPaths::DataFolder() + QStringLiteral("courlist/") + name;
-}
-
-void WriteFile(const QString& path, const QByteArray& data)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(data);
 }
 
 } // namespace
@@ -67,7 +41,7 @@ class TestDownldManager : public QObject
 
     ServiceFixture m_service;
     std::unique_ptr<Profile> m_profile;
-    std::unique_ptr<HubRecorder> m_hub;
+    std::unique_ptr<TestSupport::HubTransfers> m_hub;
     DownldManager* m_worker = nullptr;
 
     void Request(int type, const QString& path, const QString& folder, const QString& key, int limit = 0)
@@ -90,7 +64,7 @@ private slots:
         m_profile->StartThreads();
         m_worker = m_profile->GetDownldManager();
         m_worker->SetTimeOuts(300, 150);
-        m_hub = std::make_unique<HubRecorder>();
+        m_hub = std::make_unique<TestSupport::HubTransfers>();
     }
 
     void cleanup()
@@ -216,7 +190,7 @@ private slots:
     {
         Request(2, "/static/course/again.png", Folder("pages"), "again");
         QTRY_COMPARE(m_hub->finished.size(), 1);
-        WriteFile(Folder("pages/again.png"), "damaged");
+        QVERIFY(TestSupport::WriteFile(Folder("pages/again.png"), "damaged"));
         emit m_worker->retryDownload(2, "again");
         QTRY_COMPARE(m_hub->finished.size(), 2);
         QCOMPARE(m_service.RequestCount("/static/course/again.png"), 2);

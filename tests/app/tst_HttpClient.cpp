@@ -1,6 +1,7 @@
 #include "LogCapture.h"
 #include "ServiceFixture.h"
 #include "TestRegistry.h"
+#include "TestSupport.h"
 
 #include "app/AppPaths.h"
 #include "app/AutoTimeOutEventLoop.h"
@@ -24,19 +25,7 @@ QString Folder(const QString& name)
     return AppPaths::DataFolder() + QStringLiteral("http/") + name;
 }
 
-QByteArray ReadFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void WriteFile(const QString& path, const QByteArray& data)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(data);
-}
+using TestSupport::ReadFile;
 
 // The bytes the service serves for /blob/<size>/<name>.
 QByteArray Blob(ServiceFixture& service, int size, const QString& name)
@@ -210,7 +199,7 @@ private slots:
     {
         const QString folder = Folder("fresh/deeper");
         const QString target = folder + "/x.bin";
-        WriteFile(target, "old content");
+        QVERIFY(TestSupport::WriteFile(target, "old content"));
         HttpClient client(3, 5000);
         QVERIFY(client.downloadFile(m_service.HttpUrl("/blob/70000/x.bin").toString(), folder, false));
         QCOMPARE(client.GetFilePath(), target);
@@ -221,7 +210,7 @@ private slots:
     void CutShortDownloadNeverSucceeds()
     {
         const QString folder = Folder("cut");
-        WriteFile(folder + "/y.bin", "earlier complete file");
+        QVERIFY(TestSupport::WriteFile(folder + "/y.bin", "earlier complete file"));
         QVERIFY(m_service.CutAfter("/blob/65536/y.bin", 1000));
         HttpClient client(3, 5000);
         QVERIFY(!client.downloadFile(m_service.HttpUrl("/blob/65536/y.bin").toString(), folder, false));
@@ -366,7 +355,7 @@ private slots:
     void UnopenableTargetReportsFailure()
     {
         // A file stands where the folder should be.
-        WriteFile(Folder("blocked"), "a file");
+        QVERIFY(TestSupport::WriteFile(Folder("blocked"), "a file"));
         HttpClient client(3, 5000);
         QVERIFY(!client.downloadFile(m_service.HttpUrl("/blob/10/b.bin").toString(), Folder("blocked"), false));
         QVERIFY(client.IsDone());

@@ -69,6 +69,34 @@ QString SaveScreenshot(QWidget* widget, const QString& name)
     return widget->grab().save(path, "PNG") ? path : QString();
 }
 
+HubTransfers::HubTransfers()
+{
+    connect(
+        Nexus::Instance(), &Nexus::DownloadFinish, this,
+        [this](int type, QString key) { finished << TransferEvent(type, key); }, Qt::QueuedConnection);
+    connect(
+        Nexus::Instance(), &Nexus::DownloadFailed, this,
+        [this](int type, QString key) { failed << TransferEvent(type, key); }, Qt::QueuedConnection);
+}
+
+QList<TransferEvent> HubTransfers::Of(int type) const
+{
+    QList<TransferEvent> events;
+    for (const TransferEvent& event : finished) {
+        if (event.first == type)
+            events << event;
+    }
+    return events;
+}
+
+int HubTransfers::EndsOf(int type) const
+{
+    int ends = Of(type).size();
+    for (const TransferEvent& event : failed)
+        ends += event.first == type ? 1 : 0;
+    return ends;
+}
+
 namespace {
 QMutex s_captureLock;
 QStringList s_captured;

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QList>
 #include <QMetaObject>
 #include <QObject>
+#include <QPair>
 #include <QSemaphore>
 #include <QString>
 #include <QStringList>
@@ -64,6 +66,24 @@ public:
 
 private:
     int m_count = 0;
+};
+
+// A transfer end as the hub signals it: the DownloadType bit and the key.
+using TransferEvent = QPair<int, QString>;
+
+// The hub's DownloadFinish and DownloadFailed as this thread receives them,
+// queued behind the hub's own handling. The hub must exist.
+class HubTransfers : public QObject
+{
+public:
+    HubTransfers();
+    // The finished transfers of one type, in order.
+    QList<TransferEvent> Of(int type) const;
+    // How many transfers of one type ended, finished or failed.
+    int EndsOf(int type) const;
+
+    QList<TransferEvent> finished;
+    QList<TransferEvent> failed;
 };
 
 // Collects the log lines written while it lives (they still reach the

@@ -23,33 +23,7 @@
 
 namespace {
 
-using Event = QPair<int, QString>;
-
-// The hub's transfer signals as the GUI thread receives them.
-class HubRecorder : public QObject
-{
-public:
-    HubRecorder()
-    {
-        connect(
-            Nexus::Instance(), &Nexus::DownloadFinish, this,
-            [this](int type, QString key) { finished << Event(type, key); }, Qt::QueuedConnection);
-        connect(
-            Nexus::Instance(), &Nexus::DownloadFailed, this,
-            [this](int type, QString key) { failed << Event(type, key); }, Qt::QueuedConnection);
-    }
-    QList<Event> Of(int type) const
-    {
-        QList<Event> events;
-        for (const Event& event : finished) {
-            if (event.first == type)
-                events << event;
-        }
-        return events;
-    }
-    QList<Event> finished;
-    QList<Event> failed;
-};
+using Event = TestSupport::TransferEvent;
 
 // Every file below folder, relative to it.
 QStringList FilesBelow(const QString& folder)
@@ -95,7 +69,7 @@ class TestListPictures : public QObject
 
     ServiceFixture m_service;
     std::unique_ptr<Profile> m_profile;
-    std::unique_ptr<HubRecorder> m_hub;
+    std::unique_ptr<TestSupport::HubTransfers> m_hub;
     DataManager* m_data = nullptr;
 
     void StartProfile()
@@ -135,7 +109,7 @@ private slots:
         QVERIFY(m_service.Reset());
         QVERIFY(m_service.LoadSchool(SchoolFixture::Demo()));
         StartProfile();
-        m_hub = std::make_unique<HubRecorder>();
+        m_hub = std::make_unique<TestSupport::HubTransfers>();
     }
     void cleanup()
     {

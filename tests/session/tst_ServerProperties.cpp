@@ -23,24 +23,6 @@ QString DataFile(const QString& name)
 
 using TestSupport::ReadFile;
 
-// The end of every properties transfer as the GUI thread sees it, after
-// the hub has handled it (queued behind the hub's own connection).
-class TransferEnds : public QObject
-{
-    Q_OBJECT
-
-public:
-    TransferEnds()
-    {
-        connect(Nexus::Instance(), &Nexus::DownloadFinish, this, &TransferEnds::OnEnd, Qt::QueuedConnection);
-        connect(Nexus::Instance(), &Nexus::DownloadFailed, this, &TransferEnds::OnEnd, Qt::QueuedConnection);
-    }
-    int ends = 0;
-
-public slots:
-    void OnEnd(int type, QString) { ends += type == DownloadServerProperties ? 1 : 0; }
-};
-
 } // namespace
 
 // The server properties: downloaded at start-up by the transfer worker,
@@ -57,10 +39,10 @@ class TestServerProperties : public QObject
     // One transfer of the properties through the worker, as at start-up.
     void Download()
     {
-        TransferEnds ends;
+        TestSupport::HubTransfers ends;
         emit m_profile->GetDownldManager()->CleanUp();
         m_data->DownloadServConfig();
-        QTRY_COMPARE_WITH_TIMEOUT(ends.ends, 1, 15000);
+        QTRY_COMPARE_WITH_TIMEOUT(ends.EndsOf(DownloadServerProperties), 1, 15000);
     }
     void GoodReading()
     {

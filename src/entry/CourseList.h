@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+#include "widgets/RowList.h"
+
+class CourseItem;
+
+// Card list of the course home page. SchoolList (the upcoming sessions) and
+// HisSchoolList (one page of the past ones) add their card type and height.
+class CourseList : public RowList
+{
+    Q_OBJECT
+
+public:
+    // Forgets every card, then clears the rows, which deletes the cards.
+    void ClearItems();
+
+signals:
+    void UpdateUI(QWidget* host);
+
+public slots:
+    // Re-parents the list into host and sizes it for its rows.
+    virtual void OnUpdateUI(QWidget* host);
+    // The picture of the session with this id is on disk.
+    void OnImageDownloadFinished(QString key);
+
+protected:
+    explicit CourseList(QWidget* parent);
+
+    // Appends a row for the card (height 180, spacing 2).
+    void AddCard(CourseItem* card);
+    // The cards in row order, as the derived list's card type.
+    template <typename Card> QList<Card*> CardsAs() const
+    {
+        QList<Card*> cards;
+        cards.reserve(m_cards.size());
+        for (CourseItem* card : m_cards)
+            cards.append(static_cast<Card*>(card));
+        return cards;
+    }
+    // The list's height in host when it holds cardCount cards.
+    virtual int HeightIn(const QWidget& host, int cardCount) const = 0;
+
+    // Height of one row with the spacing around it.
+    static constexpr int kRowPitch = 184;
+
+private:
+    QList<CourseItem*> m_cards;
+};
