@@ -7,6 +7,8 @@
 #include "session/UserRole.h"
 
 #include <QDateTime>
+#include <QDebug>
+#include <QRegularExpression>
 
 namespace CourseCards {
 
@@ -58,6 +60,11 @@ QString TimeLine(qint64 start, qint64 end)
         + to.toString(QStringLiteral("hh:mm"));
 }
 
+bool IsEarly(qint64 start, qint64 now)
+{
+    return start - now > kOpenAhead && start < kGreyBefore;
+}
+
 bool IsToday(qint64 start, qint64 now)
 {
     return QDateTime::fromSecsSinceEpoch(start).date() == QDateTime::fromSecsSinceEpoch(now).date();
@@ -86,6 +93,36 @@ QString SiteHost()
     return host;
 }
 
+QUrl WebUrl(const QString& address)
+{
+    const QUrl url(address.trimmed(), QUrl::StrictMode);
+    const QString scheme = url.scheme().toLower();
+    if (!url.isValid() || url.host().isEmpty()
+        || (scheme != QLatin1String("http") && scheme != QLatin1String("https"))) {
+        if (!address.isEmpty())
+            qWarning() << "CourseCards, not a web address, not opened:" << address.left(200);
+        return QUrl();
+    }
+    return url;
+}
+
+QUrl SiteUrl(const QString& linkTemplate, const QString& schoolLabel, const QString& sessionId)
+{
+    QString address = linkTemplate;
+    if (address.contains(QLatin1String("xx"))) {
+        // The label stands in the host name: anything else there would
+        // send the user to another site.
+        static const QRegularExpression label(QStringLiteral("^[A-Za-z0-9](?:[A-Za-z0-9-]{0,61}[A-Za-z0-9])?$"));
+        if (!label.match(schoolLabel).hasMatch()) {
+            qWarning() << "CourseCards, the school label is no host name label:" << schoolLabel.left(80);
+            return QUrl();
+        }
+        address.replace(QLatin1String("xx"), schoolLabel);
+    }
+    address.replace(QLatin1String("{session_id}"), QString::fromLatin1(QUrl::toPercentEncoding(sessionId)));
+    return WebUrl(address);
+}
+
 void FillUpcoming(SchoolItem* card, const SchoolInfo& session, bool first, const Context& context)
 {
     const qint64 start = session.GetStartTm();
@@ -94,7 +131,7 @@ void FillUpcoming(SchoolItem* card, const SchoolInfo& session, bool first, const
     card->SetDetailsTemplate(
         context.siteHost + LinkPath(context.role, session.GetCourseType(), context.teacherHistory));
     const QString timeLine = TimeLine(start, session.GetEndTm());
-    if (start - context.now > kOpenAhead && start < kGreyBefore)
+    if (IsEarly(start, context.now))
         card->SetEnterStyle(QString::fromUtf8(kGreyEnterStyle));
     if (IsToday(start, context.now)) {
         card->SetTimeText(
@@ -118,7 +155,8 @@ void FillHistory(HisSchoolItem* card, const SchoolInfo& session, qint64 now)
     FillShared(card, session);
     card->SetRecordUrl(session.GetRecordUrl());
     card->SetHasRecord(session.GetRecordStatus());
-    const QString timeLine = TimeLine(start, session.GetEndTm());
+    // Two blanks before the date: the history card's label starts further left.
+    const QString timeLine = QLatin1Char(' ') + TimeLine(start, session.GetEndTm());
     const QString text = IsToday(start, now)
         ? TodayMarkup(timeLine, "<font color = #666666>%1</font>", "<font color = #666666 >  %1</font>")
         : timeLine;

@@ -3,6 +3,7 @@
 #include "entry/CourseItem.h"
 
 #include <QDebug>
+#include <QScrollBar>
 
 namespace {
 constexpr int kCardHeight = 180;
@@ -12,6 +13,18 @@ CourseList::CourseList(QWidget* parent)
     : RowList(parent)
 {
     connect(this, &CourseList::UpdateUI, this, &CourseList::OnUpdateUI);
+    setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
+    setAttribute(Qt::WA_TranslucentBackground);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    verticalScrollBar()->setSingleStep(20);
+    setStyleSheet(QStringLiteral(
+        "QListWidget{border:0px;}QListWidget::Item{border:0px;border-bottom-width: 1px;border-bottom-color:#e8e8e8;"
+        "border-bottom-style: solid;}QListWidget::Item:hover{background:rgb(255,255,255);  "
+        "}QListWidget::item:selected:!active{border-width:0px;background:rgb(255,255,255); }"
+        "QScrollBar:vertical{width:5px;background:transparent;margin:0px;border:0px;}"
+        "QScrollBar::handle:vertical{background:rgba(0,0,0,25%);border-radius:2px;min-height:20px;}"
+        "QScrollBar::add-line:vertical,QScrollBar::sub-line:vertical{height:0px;}"
+        "QScrollBar::add-page:vertical,QScrollBar::sub-page:vertical{background:transparent;}"));
 }
 
 void CourseList::AddCard(CourseItem* card)

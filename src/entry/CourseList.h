@@ -13,14 +13,13 @@ class CourseList : public RowList
 {
     Q_OBJECT
 
-public:
-    // Forgets every card, then clears the rows, which deletes the cards.
-    void ClearItems();
-
 signals:
     void UpdateUI(QWidget* host);
 
 public slots:
+    // Forgets every card, then clears the rows, which deletes the cards. A
+    // slot: the session's thread asks for it queued.
+    void ClearItems();
     // Re-parents the list into host and sizes it for its rows.
     virtual void OnUpdateUI(QWidget* host);
     // The picture of the session with this id is on disk.

@@ -1,15 +1,19 @@
 #include "HisSchoolItem.h"
 
+#include "entry/CourseCards.h"
+
 #include <QDesktopServices>
 #include <QPushButton>
 #include <QUrl>
 
+// The time line starts right after "时间: ": its green left border would
+// otherwise cut through the caption.
 HisSchoolItem::HisSchoolItem(QWidget* parent)
-    : CourseItem(QRect(261, 103, 480, 20), parent)
+    : CourseItem(QRect(273, 103, 480, 20), QStringLiteral("HisSchoolItem"), parent)
 {
-    setObjectName(QStringLiteral("HisSchoolItem"));
     m_action->setText(QStringLiteral("查看回放"));
     connect(m_action, &QPushButton::clicked, this, &HisSchoolItem::OnRoomEntry);
+    connect(m_details, &QPushButton::clicked, this, &HisSchoolItem::OnRoomDetails);
 }
 
 void HisSchoolItem::SetReplayText(const QString& text)
@@ -34,10 +38,15 @@ QString HisSchoolItem::GetReplayStyle() const
 
 void HisSchoolItem::OnRoomEntry()
 {
-    if (!m_hasRecord)
-        return;
-    // The address came from the web service: only web pages are opened.
-    const QUrl url(m_recordUrl);
-    if (url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https"))
+    if (m_hasRecord)
+        OnRoomDetails();
+}
+
+void HisSchoolItem::OnRoomDetails()
+{
+    // The server's address unchanged ("xx" is ours, not the server's), and
+    // only when it is a web page.
+    const QUrl url = CourseCards::WebUrl(m_recordUrl);
+    if (url.isValid())
         QDesktopServices::openUrl(url);
 }

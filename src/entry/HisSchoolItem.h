@@ -26,6 +26,9 @@ public:
 public slots:
     // Opens the recording when the session has one.
     void OnRoomEntry();
+    // Opens the recording's address as the service gave it.
+    void OnRoomDetails();
+    void OnDownloadFinished() { CourseItem::OnDownloadFinished(); }
 
 private:
     bool m_hasRecord = false;

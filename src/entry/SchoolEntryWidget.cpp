@@ -1,42 +1,116 @@
 #include "SchoolEntryWidget.h"
 
 #include "app/Nexus.h"
+#include "app/Profile.h"
+#include "entry/CourseCards.h"
 #include "entry/PageButton.h"
+#include "entry/SchoolEntryForm.h"
 #include "session/DataManager.h"
+#include "session/SchoolListInfo.h"
 #include "widgets/Placement.h"
 
 #include <QComboBox>
 #include <QDebug>
-#include <QLabel>
-#include <QPixmap>
-#include <QThread>
+#include <QDesktopServices>
+#include <QGroupBox>
+#include <QPushButton>
+#include <QSignalBlocker>
 
 namespace {
-constexpr int kMaxPageButtons = 9;
+
+constexpr int kMaxBannerWidth = 1160;
+constexpr int kBannerAspect = 8;
+constexpr int kLeftColumnWidth = 173;
+constexpr int kTopBlockHeight = 200;
+
+const char kActiveLeftTab[] = "QPushButton{background-color: #f74945;border: 1px solid #f74945;border-top-left-radius: "
+                              "4px;border-bottom-left-radius: 4px;color: rgb(255,255,255);font:16px Microsoft YaHei;}";
+const char kActiveRightTab[]
+    = "QPushButton{background-color: #f74945;border: 1px solid #f74945;border-top-right-radius: "
+      "4px;border-bottom-right-radius: 4px;color: rgb(255,255,255);font:16px Microsoft YaHei;}";
+const char kIdleLeftTab[] = "QPushButton{background-color: #f2f2f2;border: 1px solid #f74945;border-top-left-radius: "
+                            "4px;border-bottom-left-radius: 4px;color: #666666;font:16px Microsoft YaHei;}";
+const char kIdleRightTab[] = "QPushButton{background-color: #f2f2f2;border: 1px solid #f74945;border-top-right-radius: "
+                             "4px;border-bottom-right-radius: 4px;color: #666666;font:16px Microsoft YaHei;}";
+const char kSchoolCombo[]
+    = "QComboBox{border:1px solid #e1e3e6;border-radius:4px;background:#f2f3f5;color:#333333;font:14px Microsoft "
+      "YaHei;padding-left:10px;}QComboBox::drop-down{border:0px;width:24px;}QComboBox::down-arrow{image:url(:/"
+      "resource/schoollist/%1/arrow.png);width:12px;height:12px;}QComboBox QAbstractItemView{border:1px solid "
+      "#e1e3e6;background:#ffffff;color:#333333;selection-background-color:#f2f3f5;selection-color:#f74945;"
+      "outline:0px;}";
+
+// A left-column button: its picture, and the second one under the pointer.
+QString ImageButtonStyle(const QString& folder, const char* normal, const char* hover)
+{
+    return QStringLiteral(
+        "QPushButton{border:0px;background:transparent;image:url(:/resource/schoollist/%1/%2);}"
+        "QPushButton::hover{border:0px;background:transparent;image:url(:/resource/schoollist/%1/%3);}")
+        .arg(folder, QLatin1String(normal), QLatin1String(hover));
+}
+
 } // namespace
+
+const char* const SchoolEntryWidget::kPagerNormalStyle
+    = "QPushButton{border:1px solid #d9d9d9;border-radius:2px;color: #333333;background:#ffffff;font:14px Microsoft "
+      "YaHei;}QPushButton::hover{border:1px solid #f74945;border-radius:2px;color: #333333;background:#ffffff;font:"
+      "14px Microsoft YaHei;}";
+const char* const SchoolEntryWidget::kPagerCurrentStyle
+    = "QPushButton{border:1px solid #f74945;border-radius:2px;color: #333333;background:#ffffff;font:14px Microsoft "
+      "YaHei;}QPushButton::hover{border:1px solid #f74945;border-radius:2px;color: #333333;background:#ffffff;font:"
+      "14px Microsoft YaHei;}";
+const char* const SchoolEntryWidget::kPagerDisabledStyle
+    = "QPushButton{border:1px solid #d9d9d9;border-radius:2px;color: #d9d9d9;background:#ffffff;font:14px Microsoft "
+      "YaHei;}";
 
 SchoolEntryWidget::SchoolEntryWidget(QWidget* parent)
     : QFrame(parent)
-    , m_listFrame(this)
-    , m_schoolList(&m_listFrame)
-    , m_hisSchoolList(&m_listFrame)
+    , m_form(std::make_unique<SchoolEntryForm>(this))
 {
     setObjectName(QStringLiteral("SchoolEntryWidget"));
-    m_listFrame.setObjectName(QStringLiteral("shoolList"));
-    m_avatar = new QLabel(this);
-    m_avatar->setScaledContents(true);
-    m_busy = new QLabel(this);
-    m_busy->hide();
-    m_schools = new QComboBox(this);
+    setMinimumSize(1000, 600);
+    m_schoolList.setParent(m_form->shoolList);
+    m_hisSchoolList.setParent(m_form->shoolList);
+    m_schoolList.hide();
     m_hisSchoolList.hide();
+    StyleTabs();
+    ConnectForm();
+}
 
+SchoolEntryWidget::~SchoolEntryWidget()
+{
+    // The cards and the pager go before the form that hosts them.
+    ClearBtns4HistoryCourseList();
+    m_schoolList.ClearItems();
+    m_hisSchoolList.ClearItems();
+}
+
+void SchoolEntryWidget::ConnectForm()
+{
     connect(this, &SchoolEntryWidget::UpdateSchoolItems, this, &SchoolEntryWidget::OnUpdateSchoolItems);
     connect(this, &SchoolEntryWidget::SchoolListTypeChanged, this, &SchoolEntryWidget::OnSchoolListTypeChanged);
     connect(this, &SchoolEntryWidget::ShowBtnList4HistoryCourse, this, &SchoolEntryWidget::OnShowBtnList4HistoryCourse);
     connect(this, &SchoolEntryWidget::HideBtnList4HistoryCourse, this, &SchoolEntryWidget::OnHideBtnList4HistoryCourse);
     connect(this, &SchoolEntryWidget::RequestBegin, this, &SchoolEntryWidget::OnRequestBegin);
     connect(this, &SchoolEntryWidget::RequestFinished, this, &SchoolEntryWidget::OnRequestFinished);
-    connect(m_schools, QOverload<int>::of(&QComboBox::currentIndexChanged), this, &SchoolEntryWidget::OnSchoolChanged);
+    SchoolEntryForm& f = *m_form;
+    connect(f.btnMyCourse, &QPushButton::clicked, this, &SchoolEntryWidget::SetLayout4GroupBoxSchool);
+    connect(f.btnBookCourse, &QPushButton::clicked, this, &SchoolEntryWidget::OnMyCourseLinkJump);
+    connect(f.btnJob, &QPushButton::clicked, this, &SchoolEntryWidget::OnExerciseLinkJump);
+    connect(f.btnCourseCard, &QPushButton::clicked, this, &SchoolEntryWidget::OnStudyCardLinkJump);
+    connect(f.btnQACommunity, &QPushButton::clicked, this, &SchoolEntryWidget::OnQuestionsLinkJump);
+    connect(f.btnBuyCourse, &QPushButton::clicked, this, &SchoolEntryWidget::OnPrice1LinkJump);
+    connect(f.btnAppDownload, &QPushButton::clicked, this, &SchoolEntryWidget::SetLayout4GroupBoxAppDownload);
+    connect(f.btnBookCourse2, &QPushButton::clicked, this, &SchoolEntryWidget::OnMyCourseLinkJump);
+    connect(
+        f.schoolChoose, QOverload<int>::of(&QComboBox::currentIndexChanged), this, &SchoolEntryWidget::OnSchoolChanged);
+    connect(f.btn4GoingClass, &QPushButton::clicked, this, &SchoolEntryWidget::OnShowGoingClass);
+    connect(f.btn4HistoryClass, &QPushButton::clicked, this, &SchoolEntryWidget::OnShowHistoryClass);
+    connect(f.btn4Refresh, &QPushButton::clicked, this, &SchoolEntryWidget::OnRefresh);
+}
+
+QFrame* SchoolEntryWidget::GetListFrame()
+{
+    return m_form->shoolList;
 }
 
 void SchoolEntryWidget::SetSchoolListType(int type)
@@ -45,92 +119,229 @@ void SchoolEntryWidget::SetSchoolListType(int type)
     emit SchoolListTypeChanged(type);
 }
 
+QString SchoolEntryWidget::ScaleFolder() const
+{
+    Profile* profile = Nexus::GetProfile();
+    return profile ? profile->GetScaleFolder() : QStringLiteral("x1");
+}
+
+int SchoolEntryWidget::BannerWidth() const
+{
+    return m_form->backgroundLabel->width();
+}
+
 int SchoolEntryWidget::SetupLayout(QWidget* host, int top)
 {
     if (!Placement::MoveInto(this, host, "[Error], in SchoolEntryWidget::SetupLayout, _widget is NULL"))
         return -1;
+    SchoolEntryForm& f = *m_form;
     m_host = host;
     setGeometry(0, top, host->width(), host->height() - top);
-    m_avatar->setGeometry(20, 20, 60, 60);
-    m_schools->setGeometry(100, 35, 200, 30);
-    m_listFrame.setGeometry(20, 100, qMax(0, width() - 40), qMax(0, height() - 120));
-    m_listFrame.show();
-    if (m_dwSchoolListType == ListUpcoming && m_schoolList.count() > 0)
-        m_schoolList.OnUpdateUI(&m_listFrame);
-    else if (m_dwSchoolListType == ListHistory && m_hisSchoolList.count() > 0)
-        m_hisSchoolList.OnUpdateUI(&m_listFrame);
+    f.btn4GoingClass->show();
+    f.btn4HistoryClass->show();
+
+    const int rightWidth = width() - kLeftColumnWidth;
+    f.leftFrame->setGeometry(0, 0, kLeftColumnWidth, height());
+    f.rightFrame->setGeometry(kLeftColumnWidth, 0, rightWidth, height());
+    const int bannerWidth = qMin(kMaxBannerWidth, rightWidth - 20);
+    f.backgroundLabel->setGeometry((rightWidth - bannerWidth) / 2, 10, bannerWidth, bannerWidth / kBannerAspect);
+    f.backgroundLabel->SetPictureFile(QStringLiteral(":/resource/schoollist/background.png"));
+
+    const QString folder = ScaleFolder();
+    if (DataManager* data = Nexus::GetDataManager())
+        f.usrName->setText(data->GetRoomFields().m_strNickName);
+    f.usrName->setAlignment(Qt::AlignCenter);
+    if (!f.avatar->HasPicture())
+        f.avatar->SetPictureFile(QStringLiteral(":/resource/schoollist/%1/default_avatar.png").arg(folder));
+    f.label4NoBook->setStyleSheet(
+        QStringLiteral("QPushButton{image: url(:resource/schoollist/%1/no_book_course.png);border:0px;}").arg(folder));
+    f.schoolChoose->setStyleSheet(QString::fromLatin1(kSchoolCombo).arg(folder));
+
+    if (m_rightView == ViewAppDownload)
+        SetLayout4GroupBoxAppDownload();
+    else
+        SetLayout4GroupBoxSchool();
+    StyleLeftButtons();
+
+    f.topLeftFrame->setGeometry(15, 0, kLeftColumnWidth, kTopBlockHeight);
+    f.groupBox4UsrInfo->move((kLeftColumnWidth - f.groupBox4UsrInfo->width()) / 2 - 15, 8);
+    f.bottomLeftFrame->setGeometry(0, kTopBlockHeight, kLeftColumnWidth, height() - kTopBlockHeight);
+    f.groupBox4Select->move((kLeftColumnWidth - f.groupBox4Select->width()) / 2, 10);
+    if (f.groupBox4NoBook->isVisible())
+        f.groupBox4NoBook->move((BannerWidth() - f.groupBox4NoBook->width()) / 2, 70);
+
+    if (m_schoolList.count() > 0 && m_dwSchoolListType == ListUpcoming) {
+        m_schoolList.OnUpdateUI(f.shoolList);
+        m_hisSchoolList.hide();
+    } else if (m_hisSchoolList.count() > 0 && m_dwSchoolListType == ListHistory) {
+        m_hisSchoolList.OnUpdateUI(f.shoolList);
+        m_schoolList.hide();
+    }
+    OnUpdateLayoutBtnList4HistoryCourse();
     show();
     return 0;
 }
 
-void SchoolEntryWidget::CreateBtns4HistoryCourseList(int pageCount)
+void SchoolEntryWidget::StyleLeftButtons()
 {
-    qDebug() << "DSchoolEntryWidget::CreateBtns4HistoryCourseList thread" << QThread::currentThread();
-    if (!m_pageButtons.isEmpty())
-        return;
-    const int numbered = qMin(pageCount, kMaxPageButtons);
-    m_pageButtons.append(new PageButton(QStringLiteral("<"), &m_listFrame));
-    for (int page = 1; page <= numbered; ++page)
-        m_pageButtons.append(new PageButton(QString::number(page), &m_listFrame));
-    m_pageButtons.append(new PageButton(QStringLiteral(">"), &m_listFrame));
-    for (PageButton* button : qAsConst(m_pageButtons))
-        button->hide();
+    SchoolEntryForm& f = *m_form;
+    const QString folder = ScaleFolder();
+    const bool courses = m_rightView == ViewCourses;
+    f.btnMyCourse->setStyleSheet(
+        ImageButtonStyle(folder, courses ? "my_course_hover.png" : "my_course.png", "my_course_hover.png"));
+    f.btnBookCourse->setStyleSheet(ImageButtonStyle(folder, "book_course.png", "book_course_hover.png"));
+    f.btnJob->setStyleSheet(ImageButtonStyle(folder, "job.png", "job_hover.png"));
+    f.btnCourseCard->setStyleSheet(ImageButtonStyle(folder, "course_card.png", "course_card_hover.png"));
+    f.btnQACommunity->setStyleSheet(ImageButtonStyle(folder, "qa_community.png", "qa_community_hover.png"));
+    f.btnBuyCourse->setStyleSheet(ImageButtonStyle(folder, "buy_course.png", "buy_course_hover.png"));
+    f.btnAppDownload->setStyleSheet(
+        ImageButtonStyle(folder, courses ? "app_download.png" : "app_download_hover.png", "app_download_hover.png"));
 }
 
-void SchoolEntryWidget::ClearBtns4HistoryCourseList()
+void SchoolEntryWidget::StyleTabs()
 {
-    qDeleteAll(m_pageButtons);
-    m_pageButtons.clear();
+    const bool upcoming = m_dwSchoolListType == ListUpcoming;
+    m_form->btn4GoingClass->setStyleSheet(QString::fromLatin1(upcoming ? kActiveLeftTab : kIdleLeftTab));
+    m_form->btn4HistoryClass->setStyleSheet(QString::fromLatin1(upcoming ? kIdleRightTab : kActiveRightTab));
+}
+
+void SchoolEntryWidget::SetLayout4GroupBoxSchool()
+{
+    SchoolEntryForm& f = *m_form;
+    f.groupBox4AppDown->hide();
+    m_rightView = ViewCourses;
+    const int bannerWidth = BannerWidth();
+    const int bannerHeight = f.backgroundLabel->height();
+    // A gap of 10 below the banner, and 10 to the bottom edge.
+    const int areaTop = f.backgroundLabel->y() + bannerHeight + 10;
+    const int areaHeight = qMax(0, height() - areaTop - 10);
+    f.groupBox4School->setGeometry(f.backgroundLabel->x(), areaTop, qMin(kMaxBannerWidth, bannerWidth), areaHeight);
+    const int tabWidth = f.btn4GoingClass->width();
+    f.btn4GoingClass->move(bannerWidth / 2 - tabWidth, 13);
+    f.btn4HistoryClass->move(bannerWidth / 2, 13);
+    f.btn4Refresh->move(bannerWidth - f.btn4Refresh->width() - 10, 13);
+    const int listTop = 13 + f.btn4GoingClass->height() + 12;
+    f.shoolList->setGeometry(0, listTop, bannerWidth, qMax(0, areaHeight - f.btn4GoingClass->height() - 38));
+    f.groupBox4Loading->move((bannerWidth - f.groupBox4Loading->width()) / 2, f.groupBox4Loading->y());
+    f.groupBox4School->show();
+    StyleLeftButtons();
+}
+
+void SchoolEntryWidget::SetLayout4GroupBoxAppDownload()
+{
+    SchoolEntryForm& f = *m_form;
+    f.groupBox4School->hide();
+    m_rightView = ViewAppDownload;
+    const int bannerWidth = BannerWidth();
+    const int areaTop = f.backgroundLabel->y() + f.backgroundLabel->height() + 10;
+    f.groupBox4AppDown->setGeometry(f.backgroundLabel->x(), areaTop, bannerWidth, qMax(0, height() - areaTop - 10));
+    const int gap = (bannerWidth - f.groupBox4App1->width() - f.groupBox4App2->width()) / 3;
+    const int areaHeight = f.groupBox4AppDown->height();
+    f.groupBox4App1->move(gap, (areaHeight - f.groupBox4App1->height()) / 2);
+    f.groupBox4App2->move(gap * 2 + f.groupBox4App1->width(), (areaHeight - f.groupBox4App2->height()) / 2);
+    const QString folder = ScaleFolder();
+    for (int i = 0; i < f.qrLabels.size(); ++i)
+        f.qrLabels.at(i)->SetPictureFile(
+            QStringLiteral(":/resource/schoollist/%1/QRCode%2.png").arg(folder).arg(i + 1));
+    f.groupBox4AppDown->show();
+    StyleLeftButtons();
 }
 
 void SchoolEntryWidget::OnUpdateSchoolItems()
 {
-    qDebug() << "into SchoolEntryWidget::OnUpdateSchoolItems";
-}
-
-void SchoolEntryWidget::OnRefresh()
-{
-    qDebug() << "into SchoolEntryWidget OnRefresh";
-    ClearBtns4HistoryCourseList();
-    m_schoolList.ClearItems();
-    m_hisSchoolList.ClearItems();
+    QComboBox* combo = m_form->schoolChoose;
+    if (combo->count() > 0)
+        return;
+    DataManager* data = Nexus::GetDataManager();
+    if (data == nullptr)
+        return;
+    // A copy taken under the session's lock; the schools in it are deleted
+    // only in this thread, after this slot.
+    const QMap<QString, SchoolListInfo*> schools = data->GetSchoolMap();
+    const QString currentId = data->GetSchoolId();
+    const QSignalBlocker blocker(combo);
+    int index = 0;
+    for (SchoolListInfo* school : schools) {
+        combo->addItem(school->GetSchoolName(), school->GetSchoolId());
+        if (school->GetSchoolId() == currentId) {
+            m_currentSchoolIndex = index;
+            m_schoolLabel = school->GetSchoolProfile();
+            m_form->label4NoBook->setStyleSheet(
+                QStringLiteral("QPushButton{image: url(:resource/schoollist/%1/no_book_course.png);border:0px;}")
+                    .arg(ScaleFolder()));
+        }
+        ++index;
+    }
+    combo->setCurrentIndex(m_currentSchoolIndex);
 }
 
 void SchoolEntryWidget::OnSchoolChanged(int index)
 {
-    qDebug() << "SchoolEntryWidget::OnSchoolChanged, index:" << index;
+    if (index == m_currentSchoolIndex || index < 0)
+        return;
     m_hisSchoolList.ClearItems();
     m_schoolList.ClearItems();
+    // The new school's history has its own page count: the old pager goes.
+    ClearBtns4HistoryCourseList();
     SetSchoolListType(ListUpcoming);
-}
-
-void SchoolEntryWidget::OnAvatarDownloadFinished(QString imagePath)
-{
-    qDebug() << "into SchoolEntryWidget::OnAvatarDownloadFinished, and imagePath:" << imagePath;
-    m_avatar->setPixmap(QPixmap(imagePath));
-    m_avatar->show();
-}
-
-void SchoolEntryWidget::OnShowGoingClass()
-{
-    if (m_dwSchoolListType == ListUpcoming)
+    DataManager* data = Nexus::GetDataManager();
+    const QList<SchoolListInfo*> schools = data ? data->GetSchoolMap().values() : QList<SchoolListInfo*>();
+    if (index >= schools.size())
         return;
-    OnSchoolListTypeChanged(ListUpcoming);
-    if (Nexus* hub = Nexus::Instance())
-        hub->OnSchoolListGet();
-    if (DataManager* data = Nexus::GetDataManager())
-        emit data->DownloadSchoolListAvatar();
+    SchoolListInfo* school = schools.at(index);
+    m_currentSchoolIndex = index;
+    {
+        const QSignalBlocker blocker(m_form->schoolChoose);
+        m_form->schoolChoose->setCurrentIndex(index);
+    }
+    qDebug() << "SchoolEntryWidget::OnSchoolChanged, new school:" << school->GetSchoolId();
+    m_schoolLabel = school->GetSchoolProfile();
+    emit data->ParallelShoolInfoRequest(school->GetSchoolId());
 }
 
-void SchoolEntryWidget::OnShowHistoryClass()
+void SchoolEntryWidget::OnRequestBegin()
 {
-    if (m_dwSchoolListType == ListHistory)
+    SchoolEntryForm& f = *m_form;
+    f.groupBox4NoBook->hide();
+    f.groupBox4Loading->move((BannerWidth() - f.groupBox4Loading->width()) / 2, 200);
+    f.groupBox4Loading->show();
+    f.groupBox4Loading->raise();
+    qDebug() << "SchoolEntryWidget::RequestBegin, pos:" << f.groupBox4Loading->pos();
+    f.shoolList->hide();
+}
+
+void SchoolEntryWidget::OnRequestFinished()
+{
+    DataManager* data = Nexus::GetDataManager();
+    const bool empty = data == nullptr
+        || (m_dwSchoolListType == ListUpcoming ? data->GetCurrentSessions() : data->GetHistorySessions()).isEmpty();
+    if (empty)
+        ShowNoBookBox();
+    m_form->groupBox4Loading->hide();
+    m_form->shoolList->show();
+}
+
+void SchoolEntryWidget::ShowNoBookBox()
+{
+    QGroupBox* box = m_form->groupBox4NoBook;
+    box->move((BannerWidth() - box->width()) / 2, 70);
+    box->show();
+    box->raise();
+}
+
+void SchoolEntryWidget::OnRefresh()
+{
+    Profile* profile = Nexus::GetProfile();
+    if (profile == nullptr || profile->GetCourseListRefreshFlag() == 1) {
+        qDebug() << "into SchoolEntryWidget OnRefresh, and refresh status is true";
         return;
-    OnSchoolListTypeChanged(ListHistory);
-    if (Nexus* hub = Nexus::Instance())
-        hub->OnHistorySchoolListGet();
+    }
+    ClearBtns4HistoryCourseList();
+    m_schoolList.ClearItems();
+    m_hisSchoolList.ClearItems();
+    profile->SetCourseListRefreshFlag(1);
     if (DataManager* data = Nexus::GetDataManager())
-        emit data->HistoryCourseDownloadById(Nexus::GetHistoryCoursePage());
+        emit data->ParallelShoolInfoRequest(data->GetSchoolId());
 }
 
 void SchoolEntryWidget::OnSchoolListTypeChanged(int type)
@@ -138,43 +349,127 @@ void SchoolEntryWidget::OnSchoolListTypeChanged(int type)
     // Stored directly: the signal is not raised again.
     if (type == ListUpcoming) {
         m_dwSchoolListType = type;
+        StyleTabs();
         m_hisSchoolList.hide();
         OnHideBtnList4HistoryCourse();
     } else if (type == ListHistory) {
         m_dwSchoolListType = type;
+        StyleTabs();
         m_schoolList.hide();
     }
 }
 
-void SchoolEntryWidget::OnShowBtnList4HistoryCourse()
+void SchoolEntryWidget::OnShowGoingClass()
 {
-    int x = m_listFrame.width() - 12;
-    for (PageButton* button : qAsConst(m_pageButtons))
-        x -= button->width() + 15;
-    for (PageButton* button : qAsConst(m_pageButtons)) {
-        button->move(x, m_listFrame.height() - button->height() - 4);
-        button->show();
-        button->raise();
-        x += button->width() + 15;
+    if (m_dwSchoolListType == ListUpcoming)
+        return;
+    OnSchoolListTypeChanged(ListUpcoming);
+    DataManager* data = Nexus::GetDataManager();
+    if (data == nullptr || data->GetCurrentSessions().isEmpty()) {
+        ShowNoBookBox();
+        return;
     }
+    if (Nexus* hub = Nexus::Instance())
+        hub->OnSchoolListGet();
+    emit data->DownloadSchoolListAvatar();
+    m_form->groupBox4NoBook->hide();
 }
 
-void SchoolEntryWidget::OnHideBtnList4HistoryCourse()
+void SchoolEntryWidget::OnShowHistoryClass()
 {
-    for (PageButton* button : qAsConst(m_pageButtons))
-        button->hide();
+    if (m_dwSchoolListType == ListHistory)
+        return;
+    OnSchoolListTypeChanged(ListHistory);
+    DataManager* data = Nexus::GetDataManager();
+    if (data == nullptr || data->GetHistorySessions().isEmpty()) {
+        // Not a blank area: the box says there is nothing to show.
+        ShowNoBookBox();
+        return;
+    }
+    if (Nexus* hub = Nexus::Instance())
+        hub->OnHistorySchoolListGet();
+    emit data->HistoryCourseDownloadById(Nexus::GetHistoryCoursePage());
+    m_form->groupBox4NoBook->hide();
 }
 
-void SchoolEntryWidget::OnRequestBegin()
+void SchoolEntryWidget::OnAvatarDownloadFinished(QString imagePath)
 {
-    m_busy->move((width() - m_busy->width()) / 2, 200);
-    m_busy->show();
-    qDebug() << "SchoolEntryWidget::RequestBegin, pos:" << m_busy->pos();
-    m_listFrame.hide();
+    qDebug() << "into SchoolEntryWidget::OnAvatarDownloadFinished, and imagePath:" << imagePath;
+    if (DataManager* data = Nexus::GetDataManager())
+        m_form->usrName->setText(data->GetRoomFields().m_strNickName);
+    m_form->usrName->setAlignment(Qt::AlignCenter);
+    if (!m_form->avatar->SetPictureFile(imagePath))
+        qDebug() << "SchoolEntryWidget::OnAvatarDownloadFinished, not a picture, kept the one shown";
+    m_form->avatar->show();
 }
 
-void SchoolEntryWidget::OnRequestFinished()
+void SchoolEntryWidget::OnRoomPwdEnter()
 {
-    m_busy->hide();
-    m_listFrame.show();
+    if (Nexus* hub = Nexus::Instance())
+        emit hub->UpdateLoginProgress(4);
+}
+
+// ---- web links ----
+
+QUrl SchoolEntryWidget::SiteLink(const QString& path) const
+{
+    return CourseCards::SiteUrl(CourseCards::SiteHost() + path, m_schoolLabel, QString());
+}
+
+void SchoolEntryWidget::OpenSiteLink(const QString& path)
+{
+    const QUrl url = SiteLink(path);
+    if (url.isValid())
+        QDesktopServices::openUrl(url);
+}
+
+void SchoolEntryWidget::OnMyCourseLinkJump()
+{
+    OpenSiteLink(QStringLiteral("/home"));
+}
+
+void SchoolEntryWidget::OnPersonalLinkJump()
+{
+    // The personal page; "/home" would be the course page once more.
+    OpenSiteLink(QStringLiteral("/account/edit"));
+}
+
+void SchoolEntryWidget::OnExerciseLinkJump()
+{
+    OpenSiteLink(QStringLiteral("/student/exercises"));
+}
+
+void SchoolEntryWidget::OnStudyCardLinkJump()
+{
+    OpenSiteLink(QStringLiteral("/studycards"));
+}
+
+void SchoolEntryWidget::OnQuestionsLinkJump()
+{
+    OpenSiteLink(QStringLiteral("/questions"));
+}
+
+void SchoolEntryWidget::OnPrice1LinkJump()
+{
+    OpenSiteLink(QStringLiteral("/price/1"));
+}
+
+void SchoolEntryWidget::OnOrdersLinkJump()
+{
+    OpenSiteLink(QStringLiteral("/orders"));
+}
+
+void SchoolEntryWidget::OnCouponLinkJump()
+{
+    OpenSiteLink(QStringLiteral("/coupons"));
+}
+
+void SchoolEntryWidget::OnGiftCodeLinkJump()
+{
+    OpenSiteLink(QStringLiteral("/gift/code"));
+}
+
+void SchoolEntryWidget::OnRoomHelpLinkJump()
+{
+    OpenSiteLink(QStringLiteral("/help/meeting/help.html"));
 }

@@ -1,23 +1,28 @@
 #include "SchoolItem.h"
 
 #include "app/Nexus.h"
+#include "entry/CourseCards.h"
+#include "entry/SchoolEntryWidget.h"
 #include "session/DataManager.h"
 
+#include <QDateTime>
+#include <QDesktopServices>
+#include <QEvent>
+#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 
 SchoolItem::SchoolItem(QWidget* parent)
-    : CourseItem(QRect(270, 103, 400, 20), parent)
+    : CourseItem(QRect(270, 103, 400, 20), QStringLiteral("SchoolItem"), parent)
 {
-    setObjectName(QStringLiteral("SchoolItem"));
-    m_details = new QPushButton(this);
-    m_details->setCursor(Qt::PointingHandCursor);
+    m_hint = new QLabel(QStringLiteral("课前1小时才能进入哦~"), this);
+    m_hint->setAlignment(Qt::AlignCenter);
+    m_hint->setStyleSheet(QStringLiteral(
+        "color: #ffffff;border-radius: 4px;background-color:rgba(0,0,0,0.7);font:16px Microsoft YaHei;"));
+    m_hint->hide();
+    m_action->installEventFilter(this);
     connect(m_action, &QPushButton::clicked, this, &SchoolItem::OnRoomEntry);
-}
-
-void SchoolItem::SetDetailsText(const QString& text)
-{
-    m_details->setText(text);
+    connect(m_details, &QPushButton::clicked, this, &SchoolItem::OnRoomDetails);
 }
 
 void SchoolItem::SetEnterText(const QString& text)
@@ -28,11 +33,6 @@ void SchoolItem::SetEnterText(const QString& text)
 void SchoolItem::SetEnterStyle(const QString& styleSheet)
 {
     m_action->setStyleSheet(styleSheet);
-}
-
-QString SchoolItem::GetDetailsText() const
-{
-    return m_details->text();
 }
 
 QString SchoolItem::GetEnterText() const
@@ -47,9 +47,10 @@ QString SchoolItem::GetEnterStyle() const
 
 void SchoolItem::LayoutIn(QListWidget* list)
 {
-    if (list != nullptr)
-        m_details->setGeometry(list->width() - 129, 103, 84, 16);
     CourseItem::LayoutIn(list);
+    // Centred over the enter button, whatever the card's width.
+    m_hint->setGeometry(m_action->geometry().center().x() - 92, 15, 184, 32);
+    m_hint->raise();
 }
 
 void SchoolItem::OnRoomEntry()
@@ -59,4 +60,32 @@ void SchoolItem::OnRoomEntry()
     // Runs in the GUI thread by design: it only copies the session over.
     if (DataManager* data = Nexus::GetDataManager())
         data->OnRoomEntry(GetSessionId());
+}
+
+void SchoolItem::OnRoomDetails()
+{
+    SchoolEntryWidget* home = Nexus::GetSchoolEntryWidget();
+    const QUrl url = CourseCards::SiteUrl(m_detailsTemplate, home ? home->GetSchoolLabel() : QString(), GetSessionId());
+    if (url.isValid())
+        QDesktopServices::openUrl(url);
+}
+
+bool SchoolItem::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_action) {
+        if (event->type() == QEvent::Leave) {
+            if (m_hint->isVisible())
+                m_hint->hide();
+        } else if (event->type() == QEvent::Enter) {
+            if (CourseCards::IsEarly(m_startTime, QDateTime::currentSecsSinceEpoch())) {
+                m_hint->show();
+                m_hint->raise();
+            } else {
+                // The hour has come: red for good, and no more checks.
+                m_action->setStyleSheet(QString());
+                m_action->removeEventFilter(this);
+            }
+        }
+    }
+    return CourseItem::eventFilter(watched, event);
 }

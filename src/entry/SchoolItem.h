@@ -4,8 +4,8 @@
 
 #include "entry/CourseItem.h"
 
+class QLabel;
 class QListWidget;
-class QPushButton;
 
 // Card of one upcoming session, built and filled by the hub.
 class SchoolItem : public CourseItem
@@ -23,22 +23,31 @@ public:
     bool IsOnLeave() const { return m_onLeave; }
     void SetOnLeave(bool onLeave) { m_onLeave = onLeave; }
 
-    void SetDetailsText(const QString& text);
     void SetEnterText(const QString& text);
     void SetEnterStyle(const QString& styleSheet);
 
-    QString GetDetailsText() const;
     QString GetEnterText() const;
     QString GetEnterStyle() const;
+    // "课前1小时才能进入哦~", shown while the pointer is on an early card's
+    // enter button.
+    QLabel* GetHint() const { return m_hint; }
 
-    // Also places the details link.
+    // Also places the hint over the enter button.
     void LayoutIn(QListWidget* list) override;
 
 public slots:
+    // Enters the class room, unless the user is on leave.
     void OnRoomEntry();
+    // Opens the session's page on the school's web site.
+    void OnRoomDetails();
+    void OnDownloadFinished() { CourseItem::OnDownloadFinished(); }
+
+protected:
+    // Watches the enter button: the hint while it is too early.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QPushButton* m_details = nullptr;
+    QLabel* m_hint = nullptr;
     bool m_onLeave = false;
     qint64 m_startTime = 0;
     QString m_detailsTemplate;

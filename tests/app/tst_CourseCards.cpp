@@ -73,14 +73,14 @@ private slots:
             << "color: #f74945;font:16px Microsoft YaHei;"
             << "进入教室"
             << "";
+        // Neither today nor first: the label keeps the card's own style.
+        const QString plainStyle = "color: #666666;font:16px Microsoft YaHei;";
         QTest::newRow("on leave") << today << today + 86400 << false << true << 128 << " 3月8日(周五)08:00-08:45"
-                                  << ""
-                                  << "已请假"
+                                  << plainStyle << "已请假"
                                   << "";
-        QTest::newRow("not a class room") << today << today + 86400 << false << false << 1 << " 3月8日(周五)08:00-08:45"
-                                          << ""
-                                          << ""
-                                          << "";
+        QTest::newRow("not a class room")
+            << today << today + 86400 << false << false << 1 << " 3月8日(周五)08:00-08:45" << plainStyle << ""
+            << "";
         // Grey only before 2020 and more than an hour ahead.
         const qint64 old = At(2019, 12, 30, 8, 0);
         QTest::newRow("2019, in 2 hours") << old << old + 7200 << false << false << 128
@@ -150,9 +150,9 @@ private slots:
                             "255, 255);font:18px Microsoft YaHei;}";
         QTest::newRow("earlier today, recorded")
             << start + 7200 << true
-            << "<font color = #666666> 3月7日(周四)08:00-08:45</font><font color = #666666 >   (今天上课)</font>"
+            << "<font color = #666666>  3月7日(周四)08:00-08:45</font><font color = #666666 >   (今天上课)</font>"
             << "";
-        QTest::newRow("last week, no recording") << start + 7 * 86400 << false << " 3月7日(周四)08:00-08:45" << red;
+        QTest::newRow("last week, no recording") << start + 7 * 86400 << false << "  3月7日(周四)08:00-08:45" << red;
     }
     void HistoryCard()
     {
