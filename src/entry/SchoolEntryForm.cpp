@@ -60,10 +60,12 @@ QLabel* Text(QWidget* parent, const char* name, const QString& text, const char*
     return label;
 }
 
+// A plain group box: no frame, no title.
 QGroupBox* Box(QWidget* parent, const char* name)
 {
     auto* box = Named(new QGroupBox(parent), name);
     box->setFlat(true);
+    box->setStyleSheet(QStringLiteral("#%1{border:0px;background:transparent;margin:0px;}").arg(QLatin1String(name)));
     return box;
 }
 
@@ -137,7 +139,6 @@ SchoolEntryForm::SchoolEntryForm(QWidget* page)
     shoolList->setStyleSheet(QStringLiteral("#shoolList{background:#ffffff;border:0px;}"));
 
     groupBox4NoBook = Box(groupBox4School, "groupBox4NoBook");
-    groupBox4NoBook->setStyleSheet(QStringLiteral("#groupBox4NoBook{border:0px;background:transparent;}"));
     groupBox4NoBook->resize(300, 349);
     label4NoBook = Named(new QPushButton(groupBox4NoBook), "label4NoBook");
     label4NoBook->setGeometry(60, 0, 180, 160);
@@ -164,7 +165,6 @@ SchoolEntryForm::SchoolEntryForm(QWidget* page)
     groupBox4NoBook->hide();
 
     groupBox4Loading = Box(groupBox4School, "groupBox4Loading");
-    groupBox4Loading->setStyleSheet(QStringLiteral("#groupBox4Loading{border:0px;background:transparent;}"));
     groupBox4Loading->resize(300, 60);
     progressBar = Named(new QtMaterialProgress(groupBox4Loading), "progressBar");
     progressBar->setProgressColor(QColor(QStringLiteral("#fc3216")));
