@@ -14,6 +14,7 @@
 
 #include <QComboBox>
 #include <QDesktopServices>
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QPainter>
 #include <QPushButton>
@@ -286,6 +287,31 @@ private slots:
         });
         QCOMPARE(log.Count("into SchoolEntryWidget OnRefresh, and refresh status is true"), 1);
         QCOMPARE(Nexus::GetSchoolList()->GetItems().size(), 5);
+    }
+
+    void CardsAreRebuiltWhileRoadsRefillTheLists()
+    {
+        // The session thread empties and refills its lists while this
+        // thread builds cards from them, as often as it can; the sanitizer
+        // build fails on any session read after it was released.
+        QVERIFY(m_service.LoadSchool(SchoolFixture::Demo()));
+        TestSupport::QueuedSpy finished(m_page, &SchoolEntryWidget::RequestFinished);
+        for (int i = 0; i < 4; ++i)
+            QVERIFY(QMetaObject::invokeMethod(
+                m_data, "OnParallelShoolInfoRequest", Qt::QueuedConnection, Q_ARG(QString, QString("1"))));
+        QElapsedTimer clock;
+        clock.start();
+        // Roads asked for while one waits are held back: the latest runs.
+        while (finished.count() < 2 && clock.elapsed() < 30000) {
+            m_form->btn4HistoryClass->click();
+            m_form->btn4GoingClass->click();
+            QCoreApplication::processEvents();
+        }
+        QVERIFY(TestSupport::RunIn(m_data, [] {}));
+        QCoreApplication::processEvents();
+        QCOMPARE(finished.count(), 2);
+        QCOMPARE(m_page->GetSchoolListType(), 1);
+        QTRY_COMPARE(Nexus::GetSchoolList()->GetItems().size(), 5);
     }
 
     void AnEmptySchoolShowsTheNoCourseBox()
