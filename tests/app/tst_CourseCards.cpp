@@ -6,6 +6,8 @@
 #include "session/SchoolInfo.h"
 
 #include <QDateTime>
+#include <QLabel>
+#include <QPushButton>
 #include <QtTest>
 
 namespace {
@@ -172,6 +174,23 @@ private slots:
         QCOMPARE(card.GetReplayText(), QString("查看回放"));
         QCOMPARE(card.GetReplayStyle(), replayStyle);
         QCOMPARE(card.HasRecord(), recorded);
+    }
+
+    void APointerOnAnOpenEnterButtonTurnsItRedForGood()
+    {
+        // More than an hour ahead, but after 2020: no hint, and the first
+        // hover ends the card's checks.
+        SchoolItem card;
+        card.SetStartTime(QDateTime::currentSecsSinceEpoch() + 7200);
+        card.SetEnterText("进入教室");
+        card.SetEnterStyle(kGrey);
+        QEvent enter(QEvent::Enter);
+        QCoreApplication::sendEvent(card.GetActionButton(), &enter);
+        QVERIFY(card.GetHint()->isHidden());
+        QCOMPARE(card.GetEnterStyle(), QString());
+        card.SetEnterStyle(kGrey);
+        QCoreApplication::sendEvent(card.GetActionButton(), &enter);
+        QCOMPARE(card.GetEnterStyle(), QString(kGrey));
     }
 };
 
