@@ -14,6 +14,7 @@
 #include <QComboBox>
 #include <QDebug>
 #include <QDesktopServices>
+#include <QGuiApplication>
 #include <QJsonObject>
 #include <QKeyEvent>
 #include <QLabel>
@@ -21,6 +22,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QScreen>
 #include <QUrl>
 
 namespace {
@@ -171,6 +173,15 @@ void NewLoginWidget::ShowLogin()
         ui.usrNameEdit->end(false);
     }
     UpdateCSS4LoginBtn(QString());
+    // Centred once on the screen; later showings keep where the user
+    // dragged it.
+    if (!m_placed) {
+        m_placed = true;
+        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+            const QRect area = screen->availableGeometry();
+            move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
+        }
+    }
     show();
     raise();
     activateWindow();

@@ -96,4 +96,5 @@ private:
     QPoint m_dragOrigin;
     int m_timeOutMs = 0;
     bool m_loginBusy = false;
+    bool m_placed = false;
 };
