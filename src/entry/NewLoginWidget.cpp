@@ -129,6 +129,13 @@ NewLoginWidget::NewLoginWidget(QWidget* parent)
 
 NewLoginWidget::~NewLoginWidget()
 {
+    // The controls outlive this object's own part: closing the window while
+    // it is destroyed takes their focus, and their signals must not reach
+    // it any more.
+    for (QObject* control : m_inner->findChildren<QObject*>()) {
+        disconnect(control, nullptr, this, nullptr);
+        control->removeEventFilter(this);
+    }
     delete m_form;
 }
 

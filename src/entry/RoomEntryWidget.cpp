@@ -93,6 +93,12 @@ RoomEntryWidget::RoomEntryWidget(QWidget* parent)
     hide();
 }
 
+RoomEntryWidget::~RoomEntryWidget()
+{
+    // The edit outlives this object's own part and may still get events.
+    m_edit->removeEventFilter(this);
+}
+
 void RoomEntryWidget::SetPwdInfoInitFlag(int flag)
 {
     m_dwPwdInfoInitFlag = flag;

@@ -19,6 +19,7 @@ public:
     static constexpr int kRequestFailed = 16385;
 
     explicit RoomEntryWidget(QWidget* parent = nullptr);
+    ~RoomEntryWidget() override;
 
     int GetPwdInfoInitFlag() const { return m_dwPwdInfoInitFlag; }
     // Time-out of each request attempt in ms; 0 keeps 20000.
