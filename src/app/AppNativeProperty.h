@@ -2,6 +2,7 @@
 
 #include "Locked.h"
 
+#include <QMap>
 #include <QString>
 #include <atomic>
 
@@ -83,6 +84,10 @@ public:
     void SetClassroomServers(const QString& servers) { m_classroomServers.Set(servers); }
     QString GetRegServers() const { return m_regServers.Get(); }
     void SetRegServers(const QString& servers) { m_regServers.Set(servers); }
+    // Each node's own "classroom.servers.<name>" value by node name, so a
+    // node choice reaches that node's servers whatever the others hold.
+    QMap<QString, QString> GetNodeServers() const { return m_nodeServers.Get(); }
+    void SetNodeServers(const QMap<QString, QString>& servers) { m_nodeServers.Set(servers); }
     // The course-page cache folder: the data folder + "courlist/".
     QString GetCourseCacheFolder() const { return m_courseCacheFolder.Get(); }
     void SetCourseCacheFolder(const QString& folder) { m_courseCacheFolder.Set(folder); }
@@ -136,6 +141,7 @@ private:
     Locked<QString> m_regNodeList;
     Locked<QString> m_classroomServers;
     Locked<QString> m_regServers;
+    Locked<QMap<QString, QString>> m_nodeServers;
     Locked<QString> m_courseCacheFolder;
     Locked<QString> m_updateMessage;
 };

@@ -1,6 +1,9 @@
 #include "UserSettings.h"
 
 #include <QDebug>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 
 namespace UserSettings {
 
@@ -59,17 +62,47 @@ bool Contains(const SettingKey& key)
     return Open()->contains(QLatin1String(key.name));
 }
 
-bool SetValue(const SettingKey& key, const QVariant& value)
+namespace {
+
+// Owner-only folder and file. Done before the write, so the file never
+// shows its contents to others, and after it, for a file the write made.
+void MakePrivate(const QString& fileName)
 {
-    auto settings = Open();
-    settings->setValue(QLatin1String(key.name), value);
-    settings->sync();
-    if (settings->status() != QSettings::NoError) {
-        qWarning() << "[ERROR] user settings not written, key:" << key.name << "file:" << settings->fileName()
-                   << "status:" << settings->status();
+    const QString folder = QFileInfo(fileName).absolutePath();
+    QDir().mkpath(folder);
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    if (QFileInfo::exists(fileName))
+        QFile::setPermissions(fileName, QFile::ReadOwner | QFile::WriteOwner);
+}
+
+bool Commit(QSettings& settings, const char* name)
+{
+    settings.sync();
+    MakePrivate(settings.fileName());
+    if (settings.status() != QSettings::NoError) {
+        qWarning() << "[ERROR] user settings not written, key:" << name << "file:" << settings.fileName()
+                   << "status:" << settings.status();
         return false;
     }
     return true;
+}
+
+} // namespace
+
+bool SetValue(const SettingKey& key, const QVariant& value)
+{
+    auto settings = Open();
+    MakePrivate(settings->fileName());
+    settings->setValue(QLatin1String(key.name), value);
+    return Commit(*settings, key.name);
+}
+
+bool Remove(const SettingKey& key)
+{
+    auto settings = Open();
+    MakePrivate(settings->fileName());
+    settings->remove(QLatin1String(key.name));
+    return Commit(*settings, key.name);
 }
 
 } // namespace UserSettings

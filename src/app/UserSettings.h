@@ -40,6 +40,10 @@ QString Text(const SettingKey& key);
 int Int(const SettingKey& key);
 bool Contains(const SettingKey& key);
 // Writes and syncs; false (with a log line) when the store cannot be written.
+// The store holds remembered passwords, so its file is kept readable by the
+// owner alone (0600, its folder 0700).
 bool SetValue(const SettingKey& key, const QVariant& value);
+// Removes the key and syncs; false (with a log line) when that failed.
+bool Remove(const SettingKey& key);
 
 } // namespace UserSettings

@@ -380,6 +380,31 @@ private:
     bool m_probeRestarted = false;
     // ==== end of signalling, room entry and server choice ====
 
+    // ==== entry screens: the login and the classroom password ====
+    // (DataManagerEntry.cpp). Direct calls from the GUI thread; each write
+    // takes the room lock once, so no reader sees half a record.
+public:
+    // What a classroom password opened (times in seconds since 1970).
+    struct PasswordRoom {
+        QString roomNo;
+        QString sessionId;
+        QString sessionName;
+        QString teacherId;
+        QString roomPwd;
+        qint64 startTime = 0;
+        qint64 endTime = 0;
+    };
+    // The identity a login answered with; loginName is the name as typed.
+    void SetLoginIdentity(const QString& loginName, int uid, const QString& schoolId);
+    QString GetLoginName() const;
+    // Makes the room behind a classroom password the chosen session.
+    void SetPasswordRoom(const PasswordRoom& room);
+    // The server-choice flag: true skips the best-server probe at the next
+    // room entry (a node was chosen by hand); false makes that entry
+    // measure every candidate again, from the first one.
+    void SetServerChoiceDone(bool done);
+    // ==== end of entry screens block ====
+
     // ==== Web service, school road, session lists and list pictures ====
     // "Profile Manager" thread unless a line says otherwise. Results: 0
     // done (also after a network failure), 0x4001 the reply was unusable.

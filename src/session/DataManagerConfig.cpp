@@ -153,6 +153,10 @@ void DataManager::ServConfigRead(const IniFile& settings)
     const QString regNodes = settings.Text(QStringLiteral("reg.servers.ispList"));
     m_profile->SetNodeList(nodes);
     m_profile->SetClassroomServers(ServersOfNodes(settings, nodes, "classroom.servers."));
+    QMap<QString, QString> nodeServers;
+    for (const QString& node : nodes.split(QLatin1Char('|')))
+        nodeServers.insert(node, settings.Text(QStringLiteral("classroom.servers.") + node));
+    m_profile->SetNodeServers(nodeServers);
     m_profile->SetRegNodeList(regNodes);
     m_profile->SetRegServers(ServersOfNodes(settings, regNodes, "reg.servers."));
 

@@ -33,6 +33,7 @@ struct RoomFields {
     int m_dwLastKeepAliveTime = 0; // seconds since 1970 of the last keep-alive answered
     int m_dwProbeIndex = 0; // candidate server being probed
     int m_dwTeacherLikeTotal = 0; // reset whenever the member list is requested
+    QString m_strLoginName; // the user name as typed at the login
     QString m_strFullName; // from the room join; the signalling "username"
     QString m_strNickName; // from the user information request
     QString m_strAvatarUrl;

@@ -194,7 +194,8 @@ def routes(state):
         return web.Response(text=text, content_type="text/html", charset="utf-8")
 
     for page in ("/teacher/vip/session/{session}", "/teacher/session/{session}", "/vip/session/{session}",
-                 "/student/session/{session}/help", "/session/{session}"):
+                 "/student/session/{session}/help", "/session/{session}",
+                 "/help/meeting/help.html", "/password/forget", "/register/fp"):
         table.get(page)(course_page)
 
     return table

@@ -1,0 +1,38 @@
+#include "DPIWidget4RectPixmap.h"
+
+#include "DpiPixmap.h"
+
+#include <QPainter>
+#include <QStyleOption>
+
+DPIWidget4RectPixmap::DPIWidget4RectPixmap(QWidget* parent)
+    : QLabel(parent)
+{ }
+
+void DPIWidget4RectPixmap::SetPixmapPath(const QString& path)
+{
+    m_path = path;
+    m_backing = DpiPixmap::Load(this, path);
+    update();
+}
+
+void DPIWidget4RectPixmap::paintEvent(QPaintEvent* event)
+{
+    if (m_path.isEmpty())
+        return;
+    // A file that arrived after the path was set is picked up here.
+    if (m_backing.isNull())
+        m_backing = DpiPixmap::Load(this, m_path);
+    if (m_backing.isNull()) {
+        QLabel::paintEvent(event);
+        return;
+    }
+    QPainter painter(this);
+    DpiPixmap::Prepare(painter, this, false);
+    DpiPixmap::Draw(painter, this, m_backing);
+    if (paintStyleOverlay) {
+        QStyleOption option;
+        option.initFrom(this);
+        style()->drawPrimitive(QStyle::PE_Widget, &option, &painter, this);
+    }
+}
