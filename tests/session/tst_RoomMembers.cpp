@@ -1,0 +1,248 @@
+#include "Participant.h"
+#include "QueuedLog.h"
+#include "RoomSetup.h"
+#include "TestRegistry.h"
+
+#include "app/AppPaths.h"
+#include "room/MenuBar.h"
+#include "room/MiddleArea.h"
+#include "room/UserList.h"
+#include "rtc/Player.h"
+#include "session/MsgType.h"
+#include "session/UserInfo.h"
+#include "whiteboard/PaletteWidget.h"
+
+// Members, rights, camera and microphone notices and the members' device
+// details, with the teacher (57) and a second student (59) as participants
+// of room R100 on the local service; the local user is student 58.
+class TestRoomMembers : public QObject
+{
+    Q_OBJECT
+
+    RoomSetup m_setup;
+    DataManager* m_data = nullptr;
+    std::unique_ptr<Participant> m_teacher;
+    std::unique_ptr<Participant> m_student;
+    UserList m_users;
+    MenuBar m_bar;
+    MiddleArea m_middle;
+    Player m_player;
+    PaletteWidget m_palette;
+
+    UserInfo* Member(int uid) const { return m_data->GetUserMap().value(uid); }
+    void Enter()
+    {
+        emit Nexus::Instance()->LocalRefresh();
+        emit m_data->EnterRoom();
+        QTRY_COMPARE_WITH_TIMEOUT(Nexus::GetDataPrepPhase(), 3, 15000);
+        QTRY_VERIFY(Member(57) && Member(58) && Member(59));
+    }
+    void Push(int type, const QJsonValue& data, const QString& source = "57")
+    {
+        const QJsonObject message { { "type", type }, { "source", source }, { "dest", "58" }, { "data", data } };
+        QCOMPARE(m_setup.room->Push("58", QJsonDocument(message).toJson(QJsonDocument::Compact)), 1);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_setup.Start("1"));
+        m_data = m_setup.data;
+        Nexus::SetUserList(&m_users);
+        Nexus::SetMenuBar(&m_bar);
+        Nexus::SetMiddleArea(&m_middle);
+        Nexus::SetPlayer(&m_player);
+        Nexus::SetPaletteWidget(&m_palette);
+        m_setup.AddSession("S100", "R100", "100100");
+        m_data->OnRoomEntry("S100");
+        m_teacher = std::make_unique<Participant>(m_setup.service, "57", "R100");
+        m_student = std::make_unique<Participant>(m_setup.service, "59", "R100");
+        QVERIFY(m_teacher->Join() && m_student->Join());
+    }
+    void cleanupTestCase() { Nexus::Teardown(); }
+
+    void EntryAndReconnectionKeepTheRecords()
+    {
+        QueuedLog selfLogins(Nexus::Instance(), &Nexus::SelfLogin);
+        Enter();
+        QTRY_COMPARE(selfLogins.size(), 1);
+        UserInfo* teacher = Member(57);
+        QCOMPARE(teacher->GetRole(), 4);
+        QCOMPARE(teacher->GetActionStatus(), 4 | 2 | 16);
+        QVERIFY(AppPaths::IsInside(DataManager::CourseCacheFolder(), teacher->GetHeadPath()));
+        QVERIFY(teacher->GetHeadPath().endsWith("user_avatar_57/u57.png"));
+        QCOMPARE(m_data->GetPermission(), 17);
+        QCOMPARE(m_data->GetRoomRole(), 5);
+
+        const int lists = m_setup.room->Sent("58", MsgGetUserList).size();
+        QCOMPARE(m_setup.room->Drop("58"), 1);
+        QTRY_VERIFY_WITH_TIMEOUT(m_setup.room->Sent("58", MsgGetUserList).size() > lists, 10000);
+        QTest::qWait(300);
+        // The same records, updated in place; the tool bar set up once.
+        QCOMPARE(Member(57), teacher);
+        QCOMPARE(selfLogins.size(), 1);
+    }
+
+    void RightsChangeOnlyTheirMember_data()
+    {
+        QTest::addColumn<QString>("privilege");
+        QTest::addColumn<bool>("enabled");
+        QTest::addColumn<int>("target");
+        QTest::addColumn<int>("notice"); // 0: none
+        QTest::addColumn<int>("holdAlt"); // ButtonWithCmdPress emissions
+        QTest::newRow("microphone to another") << "microphone" << true << 59 << 0 << 0;
+        QTest::newRow("microphone to me") << "microphone" << true << 58 << 1 << 1;
+        QTest::newRow("microphone from me") << "microphone" << false << 58 << 2 << 0;
+        QTest::newRow("whiteboard to me") << "whiteboard" << true << 58 << 64 << 0;
+        QTest::newRow("chat from another") << "chat" << false << 59 << 0 << 0;
+    }
+    void RightsChangeOnlyTheirMember()
+    {
+        QFETCH(QString, privilege);
+        QFETCH(bool, enabled);
+        QFETCH(int, target);
+        QFETCH(int, notice);
+        QFETCH(int, holdAlt);
+        const QMap<QString, int> bits { { "microphone", 1 }, { "whiteboard", 128 }, { "chat", 16 } };
+        QueuedLog changed(&m_users, &UserList::AuthStateChanged);
+        QueuedLog notices(&m_middle, &MiddleArea::ShowMsgNotifyWidget);
+        QueuedLog holds(&m_bar, &MenuBar::ButtonWithCmdPress);
+        const int ownBefore = m_data->GetPermission();
+        QVERIFY(m_teacher->Send(MsgUserPrivilege,
+            { { "privilege", privilege }, { "enabled", enabled }, { "userId", QString::number(target) } }));
+        // The local user's own changes may bring their camera notice back
+        // too; the first refresh is the named member's.
+        QTRY_VERIFY(changed.size() >= 1);
+        QCOMPARE(changed.Firsts<UserInfo*>().first(), Member(target));
+        QCOMPARE(bool(Member(target)->GetPermission() & bits.value(privilege)), enabled);
+        QTest::qWait(100);
+        QCOMPARE(notices.Firsts<int>(), notice ? QList<int> { notice } : QList<int>());
+        QCOMPARE(holds.size(), holdAlt);
+        QCOMPARE(m_data->GetPermission(), target == 58 ? Member(58)->GetPermission() : ownBefore);
+    }
+
+    void MicrophoneNoticeAsBooleanOrText_data()
+    {
+        QTest::addColumn<QJsonValue>("on");
+        QTest::addColumn<QJsonValue>("off");
+        QTest::addColumn<bool>("applies");
+        QTest::newRow("boolean") << QJsonValue(true) << QJsonValue(false) << true;
+        QTest::newRow("text") << QJsonValue("true") << QJsonValue("false") << true;
+        QTest::newRow("number") << QJsonValue(1) << QJsonValue(0) << false;
+    }
+    void MicrophoneNoticeAsBooleanOrText()
+    {
+        QFETCH(QJsonValue, on);
+        QFETCH(QJsonValue, off);
+        QFETCH(bool, applies);
+        QueuedLog changed(&m_users, &UserList::AuthStateChanged);
+        QVERIFY(m_teacher->Send(MsgMicropStatus, { { "speakerUserId", "57" }, { "alive", on } }));
+        QTRY_COMPARE(changed.size(), applies ? 1 : 0);
+        QTest::qWait(100);
+        QCOMPARE(Member(57)->GetActionStatus() & 3, applies ? 1 : 2);
+        QVERIFY(m_teacher->Send(MsgMicropStatus, { { "speakerUserId", "57" }, { "alive", off } }));
+        QTRY_COMPARE(Member(57)->GetActionStatus() & 3, 2);
+    }
+
+    void CameraNoticeReachesTheVideoPanel()
+    {
+        QueuedLog camera(&m_player, &Player::CameraStatusChanged);
+        QVERIFY(
+            m_teacher->Send(MsgCameraStatus, { { "name", "camera" }, { "value", "close" }, { "operatorId", "57" } }));
+        QTRY_COMPARE(camera.size(), 1);
+        QCOMPARE(Member(57)->GetActionStatus() & 12, 8);
+        // Already closed: nothing changes, the video panel is not told.
+        QVERIFY(
+            m_teacher->Send(MsgCameraStatus, { { "name", "camera" }, { "value", "close" }, { "operatorId", "57" } }));
+        QTest::qWait(300);
+        QCOMPARE(camera.size(), 1);
+    }
+
+    void LocalRightsLeaveAsMessages()
+    {
+        const int before = m_student->Inbox().size();
+        emit m_data->LocalUsrPermChange(193, 10002, 4, 59);
+        emit m_data->LocalUsrPermChange(224, 0, 0, 59);
+        emit m_data->LocalMicropStatusNofity(1);
+        QTRY_COMPARE(m_student->Inbox().size(), before + 3);
+        const QList<QJsonObject> got = m_student->Inbox().mid(before);
+        QCOMPARE(got.at(0).value("data").toObject(),
+            (QJsonObject { { "privilege", "camera" }, { "enabled", true }, { "operatorId", "58" }, { "roomId", "R100" },
+                { "userId", "59" } }));
+        QCOMPARE(got.at(1).value("data").toObject().value("type").toString(), QString("keydown"));
+        QCOMPARE(got.at(2).value("data").toObject().value("alive"), QJsonValue("true"));
+        QTRY_VERIFY(Member(59)->GetPermission() & 4);
+        // The service keeps the granted right for the next member list.
+        QVERIFY(m_student->Send(MsgGetUserList, {}, "59"));
+        QTRY_COMPARE(m_student->Inbox(MsgGetUserList).size(), 1);
+        const QJsonArray list
+            = m_student->Inbox(MsgGetUserList).first().value("data").toObject().value("userList").toArray();
+        QVERIFY(std::any_of(list.begin(), list.end(),
+            [](const QJsonValue& member) { return member["userId"] == "59" && (member["privilege"].toInt() & 4); }));
+    }
+
+    void DeviceDetailsFilledOncePerMember()
+    {
+        QueuedLog filled(&m_users, &UserList::DeviceInfoUpdate);
+        emit m_data->DeviceInfoRequestByRoomId();
+        QTRY_COMPARE(filled.size(), 3);
+        QCOMPARE(Member(57)->GetNetworkLocation(), QString::fromUtf8("上海"));
+        QCOMPARE(Member(57)->GetAgoraRxQos(), QString::fromUtf8("优"));
+        emit m_data->DeviceInfoRequestByRoomId();
+        QTRY_COMPARE(m_setup.room->Sent("58", MsgDeviceInfoByRoomId).size(), 2);
+        QTest::qWait(300);
+        QCOMPARE(filled.size(), 3);
+
+        // A newcomer named twice, each element read on its own.
+        Participant auditor(m_setup.service, "60", "R100");
+        QVERIFY(auditor.Join() && auditor.Send(MsgUserLogin, { { "userId", "60" } }));
+        QTRY_VERIFY(Member(60));
+        Push(MsgDeviceInfoByRoomId,
+            QJsonArray { QJsonObject { { "userId", 57 }, { "networkSupplier", "联通" } },
+                QJsonObject { { "userId", "60" }, { "deviceSystem", "Windows" }, { "agoraRx", 5 } },
+                QJsonObject { { "userId", "60" }, { "deviceSystem", "macOS" } }, "junk" });
+        QTRY_COMPARE(filled.size(), 4);
+        QCOMPARE(Member(60)->GetDeviceSystem(), QString("Windows"));
+        QCOMPARE(Member(60)->GetNetworkSupplier(), QString());
+        QCOMPARE(Member(60)->GetAgoraRxQos(), QString::fromUtf8("差"));
+        QCOMPARE(Member(60)->GetAgoraTxQos(), QString::fromUtf8("未知"));
+        QVERIFY(auditor.Send(MsgUserLogout, { { "userId", "60" } }) && auditor.Leave());
+        QTRY_VERIFY(!Member(60));
+    }
+
+    void HostileMemberListsAreDropped()
+    {
+        const int members = m_data->GetUserMap().size();
+        Push(MsgGetUserList, QJsonObject { { "userList", "everyone" } });
+        Push(MsgUserLogin, QJsonObject { { "userId", 61 }, { "privilege", "all" } });
+        QJsonArray many;
+        for (int i = 0; i < 2000; ++i)
+            many.append(QJsonObject { { "userId", QString::number(1000 + i) }, { "privilege", i % 2 ? "x" : 0 } });
+        many.append(QJsonObject { { "userName", "nobody" } });
+        many.append(42);
+        Push(MsgGetUserList, QJsonObject { { "userList", many } });
+        QTRY_COMPARE_WITH_TIMEOUT(m_data->GetUserMap().size(), members + 2000, 15000);
+        QCOMPARE(Member(1001)->GetPermission(), 0);
+        QVERIFY(!Member(61));
+    }
+
+    // Last: the local user leaves the room.
+    void RemovalOfAnotherOrOfMe()
+    {
+        QueuedLog notices(&m_middle, &MiddleArea::ShowMsgNotifyWidget);
+        // A removal relayed to everybody names its member only.
+        Push(MsgUserKickOut, QJsonObject { { "kickedUserId", "59" } });
+        QTRY_COMPARE(Member(59)->GetPermission(), 0);
+        QTest::qWait(200);
+        QCOMPARE(m_setup.room->Sent("58", MsgUserLogout).size(), 0);
+        QCOMPARE(notices.size(), 0);
+        QVERIFY(m_teacher->Send(MsgUserKickOut, { { "kickedUserId", "58" } }, "58"));
+        QTRY_COMPARE(m_setup.room->Sent("58", MsgUserLogout).size(), 1);
+        QCOMPARE(m_setup.room->Sent("58", MsgUserLogout).first().value("data").toObject().value("type").toString(),
+            QString("kickedLogout"));
+        QTRY_COMPARE(notices.Firsts<int>(), QList<int> { 256 });
+    }
+};
+
+PLOVIX_TEST(TestRoomMembers)
+#include "tst_RoomMembers.moc"
