@@ -1,6 +1,5 @@
-#include "Participant.h"
+#include "JoinedRoom.h"
 #include "QueuedLog.h"
-#include "RoomSetup.h"
 #include "TestRegistry.h"
 
 #include "app/AppPaths.h"
@@ -19,10 +18,11 @@ class TestRoomMembers : public QObject
 {
     Q_OBJECT
 
-    RoomSetup m_setup;
+    JoinedRoom m_setup;
     DataManager* m_data = nullptr;
-    std::unique_ptr<Participant> m_teacher;
-    std::unique_ptr<Participant> m_student;
+    Participant* m_teacher = nullptr;
+    Participant* m_student = nullptr;
+    std::unique_ptr<QueuedLog> m_selfLogins;
     UserList m_users;
     MenuBar m_bar;
     MiddleArea m_middle;
@@ -30,42 +30,31 @@ class TestRoomMembers : public QObject
     PaletteWidget m_palette;
 
     UserInfo* Member(int uid) const { return m_data->GetUserMap().value(uid); }
-    void Enter()
-    {
-        emit Nexus::Instance()->LocalRefresh();
-        emit m_data->EnterRoom();
-        QTRY_COMPARE_WITH_TIMEOUT(Nexus::GetDataPrepPhase(), 3, 15000);
-        QTRY_VERIFY(Member(57) && Member(58) && Member(59));
-    }
     void Push(int type, const QJsonValue& data, const QString& source = "57")
     {
-        const QJsonObject message { { "type", type }, { "source", source }, { "dest", "58" }, { "data", data } };
-        QCOMPARE(m_setup.room->Push("58", QJsonDocument(message).toJson(QJsonDocument::Compact)), 1);
+        QVERIFY(m_setup.Push(type, data, source));
     }
 
 private slots:
     void initTestCase()
     {
-        QVERIFY(m_setup.Start("1"));
-        m_data = m_setup.data;
         Nexus::SetUserList(&m_users);
         Nexus::SetMenuBar(&m_bar);
         Nexus::SetMiddleArea(&m_middle);
         Nexus::SetPlayer(&m_player);
         Nexus::SetPaletteWidget(&m_palette);
-        m_setup.AddSession("S100", "R100", "100100");
-        m_data->OnRoomEntry("S100");
-        m_teacher = std::make_unique<Participant>(m_setup.service, "57", "R100");
-        m_student = std::make_unique<Participant>(m_setup.service, "59", "R100");
-        QVERIFY(m_teacher->Join() && m_student->Join());
+        m_selfLogins = std::make_unique<QueuedLog>(Nexus::Instance(), &Nexus::SelfLogin);
+        QVERIFY(m_setup.Enter(true));
+        m_data = m_setup.data;
+        m_teacher = m_setup.teacher.get();
+        m_student = m_setup.student.get();
+        QTRY_VERIFY(Member(57) && Member(58) && Member(59));
     }
     void cleanupTestCase() { Nexus::Teardown(); }
 
     void EntryAndReconnectionKeepTheRecords()
     {
-        QueuedLog selfLogins(Nexus::Instance(), &Nexus::SelfLogin);
-        Enter();
-        QTRY_COMPARE(selfLogins.size(), 1);
+        QTRY_COMPARE(m_selfLogins->size(), 1);
         UserInfo* teacher = Member(57);
         QCOMPARE(teacher->GetRole(), 4);
         QCOMPARE(teacher->GetActionStatus(), 4 | 2 | 16);
@@ -80,7 +69,7 @@ private slots:
         QTest::qWait(300);
         // The same records, updated in place; the tool bar set up once.
         QCOMPARE(Member(57), teacher);
-        QCOMPARE(selfLogins.size(), 1);
+        QCOMPARE(m_selfLogins->size(), 1);
     }
 
     void RightsChangeOnlyTheirMember_data()
