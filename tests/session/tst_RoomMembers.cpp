@@ -6,6 +6,7 @@
 #include "room/MenuBar.h"
 #include "room/MiddleArea.h"
 #include "room/UserList.h"
+#include "rtc/CAgoraObject.h"
 #include "rtc/Player.h"
 #include "session/MsgType.h"
 #include "session/UserInfo.h"
@@ -168,6 +169,29 @@ private slots:
             = m_student->Inbox(MsgGetUserList).first().value("data").toObject().value("userList").toArray();
         QVERIFY(std::any_of(list.begin(), list.end(),
             [](const QJsonValue& member) { return member["userId"] == "59" && (member["privilege"].toInt() & 4); }));
+    }
+
+    void PushToTalkAndCameraButtonForMeOnly()
+    {
+        QueuedLog holds(&m_bar, &MenuBar::ButtonWithCmdPress);
+        QVERIFY(m_teacher->Send(MsgPushToTalk, { { "controlledUserId", "59" }, { "type", "keydown" } }));
+        QVERIFY(m_teacher->Send(MsgPushToTalk, { { "controlledUserId", "58" }, { "type", "keydown" } }));
+        QTRY_COMPARE(holds.size(), 1);
+
+        // The camera button: only with the camera right and an engine.
+        const int sent = m_setup.room->Sent("58", MsgCameraStatus).size();
+        CAgoraObject engine;
+        emit m_data->OpenVideo();
+        QVERIFY(m_setup.InWorker([this] { m_data->SetPermission(m_data->GetPermission() | 4); }));
+        emit m_data->OpenVideo();
+        QTest::qWait(300);
+        QCOMPARE(m_setup.room->Sent("58", MsgCameraStatus).size(), sent);
+        m_player.GetMediaPlayer()->SetAgoraObject(&engine);
+        emit m_data->OpenVideo();
+        QTRY_COMPARE(m_setup.room->Sent("58", MsgCameraStatus).size(), sent + 1);
+        m_player.GetMediaPlayer()->SetAgoraObject(nullptr);
+        QCOMPARE(m_setup.room->Sent("58", MsgCameraStatus).last().value("data").toObject().value("value"),
+            QJsonValue("open"));
     }
 
     void DeviceDetailsFilledOncePerMember()
