@@ -21,6 +21,7 @@
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QRegularExpression>
+#include <QSet>
 #include <QThread>
 
 namespace {
@@ -95,6 +96,9 @@ void DataManager::GetCourseWare(const SignallingMessage& message)
         qWarning() << "[ERROR] GetCourseWare, only the first" << kMaxPages << "of" << pages.size() << "pages kept";
     const bool roomShown = Nexus::GetDataPrepPhase() == 3;
     CourseWareInfo* newest = nullptr;
+    QSet<QString> known;
+    for (const CourseWareInfo* page : GetCourseWareList())
+        known.insert(page->GetPresentationId());
     for (int i = 0; i < pages.size() && i < kMaxPages; ++i) {
         if (!pages.at(i).isObject())
             continue;
@@ -111,8 +115,9 @@ void DataManager::GetCourseWare(const SignallingMessage& message)
             qDebug() << "GetCourseWare, page without presentationId dropped, index:" << i;
             continue;
         }
-        if (GetCourseWareById(id))
+        if (known.contains(id))
             continue;
+        known.insert(id);
         const QString file = RoomJson::FileNameOf(slide);
         const bool blank = QUrl(slide).fileName() == kBlankSlide;
         auto* page = new CourseWareInfo();

@@ -239,6 +239,32 @@ private slots:
         QVERIFY(!Member(61));
     }
 
+    // Every handler of these messages meets payloads of the wrong shape and
+    // keys of the wrong type; the client stays in the room and answers.
+    void WrongShapesAreDroppedEverywhere()
+    {
+        const QJsonObject wrong { { "userId", QJsonArray { 58 } }, { "kickedUserId", QJsonObject { { "a", 1 } } },
+            { "privilege", 1e300 }, { "enabled", "yes" }, { "speakerUserId", 1e300 }, { "alive", QJsonArray() },
+            { "operatorId", QJsonValue() }, { "name", 5 }, { "controlledUserId", true }, { "presentationId", 5 },
+            { "presentations", QJsonObject { { "x", 1 } } }, { "progress", -1e308 }, { "timestamp", 1e300 },
+            { "userList", QJsonArray { QJsonValue(), 1e300, QJsonObject { { "userId", "1e300" } } } },
+            { "chatHistory",
+                QJsonArray { QJsonValue(), QJsonObject { { "messageType", 386 }, { "content", QJsonArray { 1 } } },
+                    QJsonObject { { "messageType", "386" }, { "timestamp", -1e300 } } } },
+            { "content", QJsonObject { { "timestamp", -1e300 } } }, { "sourceId", 1e300 } };
+        const QList<QJsonValue> payloads { QJsonValue(), 42, "text", QJsonArray { wrong }, wrong };
+        for (int type : { 129, 130, 132, 160, 161, 164, 165, 193, 194, 195, 196, 224, 257, 258, 288, 289, 385, 386, 387,
+                 417, 421 }) {
+            for (const QJsonValue& payload : payloads)
+                Push(type, payload, type == 130 ? "58" : "1e300");
+        }
+        const int lists = m_setup.room->Sent("58", MsgGetUserList).size();
+        emit m_data->Request4GetUserList();
+        QTRY_COMPARE(m_setup.room->Sent("58", MsgGetUserList).size(), lists + 1);
+        QTRY_VERIFY(Member(57) && Member(58) && Member(59));
+        QCOMPARE(m_setup.room->Sent("58", MsgUserLogout).size(), 0);
+    }
+
     // Last: the local user leaves the room.
     void RemovalOfAnotherOrOfMe()
     {
