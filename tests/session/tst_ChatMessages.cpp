@@ -1,4 +1,5 @@
 #include "JoinedRoom.h"
+#include "LogCapture.h"
 #include "QueuedLog.h"
 #include "TestRegistry.h"
 
@@ -55,9 +56,11 @@ private slots:
             QString::fromUtf8("58|老师好！|1700000005"), "59|120x90|1700000009" };
         QTRY_COMPARE(m_historyRows, wanted);
         // The same answer again shows nothing more.
+        LogCapture log;
         Push(MsgChatHistory,
             { { "chatHistory", QJsonArray { QJsonObject { { "messageType", 385 }, { "content", "again" } } } } });
-        QTest::qWait(300);
+        QTRY_COMPARE(log.Count("GetHistoryMsg, history already shown"), 1);
+        QTest::qWait(100);
         QCOMPARE(m_historyRows, wanted);
     }
 
@@ -66,6 +69,7 @@ private slots:
         QueuedLog texts(&m_chat, &ChatWidget::DirectShowChatMsg);
         QueuedLog pictures(&m_chat, &ChatWidget::ShowChatImageMsg);
         QueuedLog system(&m_chat, &ChatWidget::ShowChatSystemMsg);
+        LogCapture log;
         emit m_data->SendChatMsg("mine");
         QVERIFY(m_teacher->Send(MsgChat,
             { { "sourceId", "57" }, { "content", QString::fromUtf8("你好") },
@@ -80,6 +84,10 @@ private slots:
         QVERIFY(m_teacher->Send(MsgChatImage, { { "operatorUserName", "T" }, { "content", late } }));
         Push(MsgChatLike, { { "messageType", 99 }, { "content", QString::fromUtf8("老师好赞啊!") } });
         QTRY_COMPARE(system.size(), 1);
+        QTRY_COMPARE(pictures.size(), 1);
+        QTRY_COMPARE(log.Count("这是一个自己发送的消息，忽略. fromUid:"), 1);
+        QTRY_COMPARE(log.Count("in OnChatImageSend, data is incomplete"), 1);
+        QTest::qWait(100);
         QCOMPARE(texts.calls,
             (QList<QVariantList> { { QString::fromUtf8("王老师"), QString::fromUtf8("你好"), 1700000123 } }));
         QCOMPARE(pictures.size(), 1);
@@ -95,13 +103,14 @@ private slots:
         QJsonObject result { { "imageId", "I7" }, { "slideUrl", "http://h/s7.png" }, { "slideSize", "8x6" },
             { "mediumUrl", "http://h/m7.png" }, { "mediumSize", "80x60" }, { "normalUrl", "http://h/n7.png" },
             { "normalSize", "800x600" }, { "timestamp", 1700000300000.0 } };
+        LogCapture log;
         Push(MsgChatImageTransResult, result);
         Push(MsgChatImageTransResult, result);
         result.insert("imageId", "I8");
         result.insert("mediumUrl", "");
         Push(MsgChatImageTransResult, result);
         QTRY_COMPARE(m_teacher->Inbox(MsgChatImage).size(), 1);
-        QTest::qWait(300);
+        QTRY_COMPARE(log.Count("into DataManager::OnChatImageTransResultRecv"), 3);
         QCOMPARE(m_setup.room->Sent("58", MsgChatImage).size(), 1);
         const QJsonObject data = m_teacher->Inbox(MsgChatImage).first().value("data").toObject();
         QCOMPARE(data.value("sourceId").toString(), QString("58"));
