@@ -21,8 +21,6 @@ class UserInfo : public ModelObject
     Q_PROPERTY(int userStatus READ GetUserStatus WRITE SetUserStatus)
     Q_PROPERTY(int role READ GetRole WRITE SetRole)
     Q_PROPERTY(QString networkSupplier READ GetNetworkSupplier WRITE SetNetworkSupplier)
-    // Read by the user row's tooltip; only the device details write it.
-    Q_PROPERTY(QString networkLocation READ GetNetworkLocation)
     Q_PROPERTY(QString networkUserIp READ GetNetworkUserIp WRITE SetNetworkUserIp)
     Q_PROPERTY(QString networkServerIp READ GetNetworkServerIp WRITE SetNetworkServerIp)
     Q_PROPERTY(QString deviceSystem READ GetDeviceSystem WRITE SetDeviceSystem)
