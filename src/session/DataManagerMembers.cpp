@@ -15,7 +15,6 @@
 #include "room/MiddleArea.h"
 #include "room/NotifyType.h"
 #include "room/UserList.h"
-#include "rtc/CAgoraObject.h"
 #include "rtc/Player.h"
 #include "whiteboard/PaletteWidget.h"
 
