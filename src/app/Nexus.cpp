@@ -289,7 +289,9 @@ void Nexus::OnDataPrepPhase(int value)
         m_mainWindow->OnLoginProgress(32);
     DataManager* data = GetDataManager();
     if (data) {
-        if (UserInfo* self = data->GetUserInfoByUid(QString::number(data->GetUserId())))
+        // Once per room entry: the own login notice may have announced it.
+        UserInfo* self = data->GetUserInfoByUid(QString::number(data->GetUserId()));
+        if (self && data->ClaimSelfLogin())
             emit SelfLogin(self);
     }
     if (m_player)

@@ -213,6 +213,7 @@ void DataManager::ResetRoomData()
     ModelObject::ReleaseAll(media);
     ModelObject::ReleaseAll(marks);
     ModelObject::ReleaseAll(users);
+    ResetRoomFlags();
 }
 
 void DataManager::ResetShapeStacks()
@@ -514,12 +515,6 @@ void DataManager::OnAddWhiteBoard()
 
 // ---- handlers of later roads ----
 
-void DataManager::OnOpenVideo()
-{ }
-void DataManager::OnDownloadAllCourseWare()
-{ }
-void DataManager::OnLocalDelPage(QString)
-{ }
 void DataManager::OnLocalDelMedia(QString, int)
 { }
 void DataManager::OnLocalMediaSeek(QString, int, bool)
@@ -529,10 +524,4 @@ void DataManager::OnLocalNewShape(int)
 void DataManager::OnLocalRedoUndoAction(int)
 { }
 void DataManager::OnLocalShapeMove(QString)
-{ }
-void DataManager::OnLocalMicropStatusNofity(int)
-{ }
-void DataManager::OnLocalCameraStatusNofity(int)
-{ }
-void DataManager::OnLocalUsrPermChange(int, int, int, int)
 { }

@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QPoint>
 #include <QPointer>
+#include <QSet>
 #include <QString>
 #include <QVector>
 #include <atomic>
@@ -260,8 +261,9 @@ private:
 
     Profile* m_profile;
     QPointer<QThread> m_thread;
-    int m_dwPermission = 0;
-    int m_dwActionStatus = 0;
+    // Written in the "Profile Manager" thread, read by the screens too.
+    std::atomic<int> m_dwPermission { 0 };
+    std::atomic<int> m_dwActionStatus { 0 };
 
     mutable QMutex m_roomLock;
     RoomData m_room;
@@ -475,4 +477,46 @@ private:
     bool m_roadBusy = false;
     std::function<void()> m_heldRoad;
     // ==== end of web service block ====
+
+    // ==== members and rights, device details, courseware pages, chat ====
+    // (DataManagerMembers.cpp, DataManagerDevices.cpp,
+    // DataManagerCourseware.cpp, DataManagerChat.cpp). "Profile Manager"
+    // thread unless a line says otherwise. Records already in a list are
+    // updated in place: the screens hold them by pointer.
+public:
+    // True for exactly one caller per room entry: the one that announces
+    // the local user's own record (Nexus::SelfLogin), whether the hub at
+    // data completion or the own login notice; the room reset re-arms it.
+    // Any thread.
+    bool ClaimSelfLogin();
+    // Whether the local user's role name is "TEACHER". Any thread.
+    bool IsTeacher() const { return m_isTeacher.load(); }
+    // Courseware lookups; any thread; exact match, first in list order.
+    CourseWareInfo* GetCourseWareById(const QString& presentationId) const;
+    QString GetPresentationIdByWhiteboardId(const QString& whiteboardId) const;
+    QString GetWhiteboardIdByPresentationId(const QString& presentationId) const;
+    // The folder a page's image goes to inside the course cache folder: the
+    // id itself when it is a plain name, else a hash of it. Ids come from
+    // the network and must never become path sections.
+    static QString CourseFolderName(const QString& presentationId);
+
+private:
+    struct MemberFields;
+    // The member's record: the one in the map, updated in place, or a new
+    // one put into the map (*created says which).
+    UserInfo* UpsertMember(const MemberFields& fields, int actionStatus, bool* created);
+    void ApplyOwnRecord(const MemberFields& fields, int actionStatus);
+    void NotifyOwnRightChange(int right, bool granted);
+    // Sends the camera switch once the GUI thread found an engine.
+    void SendCameraToggle();
+    QString ChatImageMessage(const QJsonObject& content) const;
+    // Clears what lives for one room entry only.
+    void ResetRoomFlags();
+
+    std::atomic<bool> m_selfLoginClaimed { false };
+    std::atomic<bool> m_isTeacher { false };
+    std::atomic<bool> m_chatHistoryShown { false };
+    // Chat pictures already announced to the room in this entry.
+    QSet<QString> m_sentChatImages;
+    // ==== end of members, devices, courseware and chat ====
 };
