@@ -6,8 +6,9 @@
 #include <QDebug>
 #include <QThread>
 
-BoardModel::Guard::Guard(BoardModel& model)
+BoardModel::Guard::Guard(BoardModel& model, bool reading)
     : m_model(&model)
+    , m_reading(reading)
 {
     model.m_lock.lock();
     model.m_holder.storeRelease(QThread::currentThread());
@@ -15,6 +16,7 @@ BoardModel::Guard::Guard(BoardModel& model)
 
 BoardModel::Guard::Guard(Guard&& other) noexcept
     : m_model(other.m_model)
+    , m_reading(other.m_reading)
 {
     other.m_model = nullptr;
 }
@@ -23,6 +25,8 @@ BoardModel::Guard::~Guard()
 {
     if (!m_model)
         return;
+    if (!m_reading)
+        ++m_model->m_revision;
     m_model->m_holder.storeRelease(nullptr);
     m_model->m_lock.unlock();
 }
@@ -252,7 +256,7 @@ bool BoardModel::LocalMoveText(const QString& board, const QString& shapeId, con
 
 bool BoardModel::TakeOutgoing(int type, BoardAction& action)
 {
-    Guard guard(*this);
+    Guard guard(*this, true); // the stacks stay as they are
     for (int i = 0; i < m_outgoing.size(); ++i) {
         if (m_outgoing.at(i).type == type) {
             action = m_outgoing.takeAt(i);

@@ -53,7 +53,8 @@ public:
     class Guard
     {
     public:
-        explicit Guard(BoardModel& model);
+        // A guard that only reads leaves the revision as it was.
+        explicit Guard(BoardModel& model, bool reading = false);
         ~Guard();
         Guard(const Guard&) = delete;
         Guard& operator=(const Guard&) = delete;
@@ -89,9 +90,13 @@ public:
         void ClearBoard(const QString& board);
 
         void PushOutgoing(const BoardAction& action);
+        // Grows with every guard that may have changed something; equal
+        // revisions mean equal stacks.
+        quint64 Revision() const { return m_model->m_revision; }
 
     private:
         BoardModel* m_model;
+        bool m_reading;
     };
 
     BoardModel() = default;
@@ -100,6 +105,8 @@ public:
     BoardModel& operator=(const BoardModel&) = delete;
 
     Guard Lock() { return Guard(*this); }
+    // For painting and other reads that change nothing.
+    Guard Read() { return Guard(*this, true); }
 
     // Local changes of this user: each is applied and, when it changed
     // something, queued for sending in one step under the lock, so a
@@ -144,6 +151,7 @@ private:
     QMap<QString, ShapeStack> m_shapes;
     QMap<QString, ShapeStack> m_redo;
     QQueue<BoardAction> m_outgoing;
+    quint64 m_revision = 0;
 
     mutable QMutex m_localLock;
     QString m_currentBoard;

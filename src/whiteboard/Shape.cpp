@@ -81,7 +81,11 @@ QPoint Shape::MapToWidget(int x, int y, QWidget* canvas, double zoom)
 void Shape::PreparePainter(QPainter* painter) const
 {
     painter->setRenderHint(QPainter::Antialiasing, true);
-    painter->setBrush(QBrush(m_fillColor, Qt::SolidPattern));
+    // A fully transparent fill paints nothing: no brush spares filling it.
+    if (m_fillColor.isValid() && m_fillColor.alpha() == 0)
+        painter->setBrush(Qt::NoBrush);
+    else
+        painter->setBrush(QBrush(m_fillColor, Qt::SolidPattern));
 }
 
 void Rectangel::Draw(QPainter* painter, double zoom)

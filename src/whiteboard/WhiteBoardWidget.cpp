@@ -9,6 +9,7 @@
 #include "whiteboard/PaletteWidget.h"
 
 #include <QDebug>
+#include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
@@ -329,33 +330,40 @@ void WhiteBoardWidget::paintEvent(QPaintEvent* event)
     const QString board = GetCurrWhiteboardId();
     if (!model || board.isEmpty())
         return;
-    QPainter painter(this);
-    painter.setBrush(Qt::transparent);
-    painter.setPen(Qt::transparent);
-    painter.drawRect(rect());
-    painter.save();
     const QPointF pan = m_panA + m_panB;
-    painter.translate(pan);
-    painter.scale(m_zoom, m_zoom);
     {
-        BoardModel::Guard guard = model->Lock();
-        if (const ShapeStack* stack = guard.Stack(board, false)) {
-            for (Shape* shape : *stack) {
-                if (shape->m_whiteboardId != board)
-                    continue;
-                // Shapes that arrived before the page view existed scale
-                // with it all the same.
-                if (!shape->m_canvas)
-                    shape->m_canvas = m_canvas;
-                shape->Draw(&painter, m_zoom);
+        BoardModel::Guard guard = model->Read();
+        const CacheKey key { guard.Revision(), board, size(), m_canvas ? m_canvas->size() : QSize(), m_zoom, pan };
+        if (m_cache.isNull() || !(key == m_cacheKey)) {
+            const qreal ratio = devicePixelRatioF();
+            m_cache = QImage(size() * ratio, QImage::Format_ARGB32_Premultiplied);
+            m_cache.setDevicePixelRatio(ratio);
+            m_cache.fill(Qt::transparent);
+            QPainter painter(&m_cache);
+            painter.translate(pan);
+            painter.scale(m_zoom, m_zoom);
+            if (const ShapeStack* stack = guard.Stack(board, false)) {
+                for (Shape* shape : *stack) {
+                    if (shape->m_whiteboardId != board)
+                        continue;
+                    // Shapes that arrived before the page view existed
+                    // scale with it all the same.
+                    if (!shape->m_canvas)
+                        shape->m_canvas = m_canvas;
+                    shape->Draw(&painter, m_zoom);
+                }
             }
+            m_cacheKey = key;
         }
     }
-    if (m_liveBoard == board) {
+    QPainter painter(this);
+    painter.drawImage(QPoint(), m_cache);
+    if (m_liveBoard == board && !m_live.isEmpty()) {
+        painter.translate(pan);
+        painter.scale(m_zoom, m_zoom);
         for (Shape* shape : m_live)
             shape->Draw(&painter, m_zoom);
     }
-    painter.restore();
 }
 
 // ---- stack operations
@@ -505,5 +513,6 @@ void WhiteBoardWidget::OnCleanUp()
     if (BoardModel* model = Model())
         model->SetCurrentBoard(QString());
     StopLasterPointTimer();
+    m_cache = QImage();
     update();
 }

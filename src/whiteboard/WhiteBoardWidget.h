@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QImage>
 #include <QPoint>
 #include <QPointF>
 #include <QString>
@@ -153,4 +154,23 @@ private:
     bool m_pressed = false;
     bool m_strokeOpen = false;
     QString m_highlightedId;
+
+    // The board's shapes as last drawn, and what they were drawn for: a
+    // repaint while nothing changed (a drag over a full board) only copies
+    // them.
+    struct CacheKey {
+        quint64 revision = 0;
+        QString board;
+        QSize size;
+        QSize canvas;
+        double zoom = 0.0;
+        QPointF pan;
+        bool operator==(const CacheKey& other) const
+        {
+            return revision == other.revision && board == other.board && size == other.size && canvas == other.canvas
+                && zoom == other.zoom && pan == other.pan;
+        }
+    };
+    QImage m_cache;
+    CacheKey m_cacheKey;
 };
