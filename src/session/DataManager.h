@@ -16,6 +16,7 @@
 #include <functional>
 
 class IniFile;
+class QJsonArray;
 class Profile;
 class QHostInfo;
 class QNetworkAccessManager;
@@ -403,6 +404,10 @@ private:
     int EraserShapeById(const QString& whiteboardId, const QString& shapeId);
     // Whether the message's "source" is the local user.
     bool IsOwnMessage(const QJsonObject& json) const;
+    // The non-empty array under key in the "data" of an erase or move
+    // message from someone else; false (malformed ones logged) otherwise.
+    bool BoardListOf(const SignallingMessage& message, const char* key, const char* handler, QJsonObject& data,
+        QJsonArray& list) const;
     // Sends a whiteboard message to the room: "roomId" and "operatorId"
     // join data, no timestamp. line is logged with the text.
     void SendBoardMessage(int type, QJsonObject data, const char* line);

@@ -244,44 +244,43 @@ void DataManager::ApplyRemoteStackAction(int type, const QJsonObject& data)
         TellBoard(&WhiteBoardWidget::RemoteReset, board);
 }
 
-void DataManager::OnRecvWhiteboardEraserMsg(const SignallingMessage& message)
+bool DataManager::BoardListOf(
+    const SignallingMessage& message, const char* key, const char* handler, QJsonObject& data, QJsonArray& list) const
 {
-    qDebug() << "into DataManager::OnRecvWhiteboardEraserMsg, msg received:" << message.Text();
+    const QString name = QStringLiteral("into DataManager::") + QLatin1String(handler);
+    qDebug().noquote() << name + QStringLiteral(", msg received:") << message.Text();
     if (IsOwnMessage(message.json)) {
         qDebug() << "这是一个自己的白板消息，忽略. ";
-        return;
+        return false;
     }
     if (!message.json.contains(QLatin1String("data")))
-        return;
-    const QJsonValue data = message.json.value(QLatin1String("data"));
-    const QJsonValue ids = data.toObject().value(QLatin1String("shapesId"));
-    if (!data.isObject() || !ids.isArray()) {
-        qDebug() << "into DataManager::OnRecvWhiteboardEraserMsg and data is invalid";
-        return;
+        return false;
+    const QJsonValue value = message.json.value(QLatin1String("data"));
+    const QJsonValue array = value.toObject().value(QLatin1String(key));
+    if (!value.isObject() || !array.isArray()) {
+        qDebug().noquote() << name + QStringLiteral(" and data is invalid");
+        return false;
     }
-    if (ids.toArray().isEmpty())
-        return;
-    EraserShapeById(data.toObject().value(QLatin1String("whiteboardId")).toString(), ids.toArray().first().toString());
+    data = value.toObject();
+    list = array.toArray();
+    return !list.isEmpty();
+}
+
+void DataManager::OnRecvWhiteboardEraserMsg(const SignallingMessage& message)
+{
+    QJsonObject data;
+    QJsonArray ids;
+    if (BoardListOf(message, "shapesId", "OnRecvWhiteboardEraserMsg", data, ids))
+        EraserShapeById(data.value(QLatin1String("whiteboardId")).toString(), ids.first().toString());
 }
 
 void DataManager::OnRecvWhiteboardMoveMsg(const SignallingMessage& message)
 {
-    qDebug() << "into DataManager::OnRecvWhiteboardMoveMsg, msg received:" << message.Text();
-    if (IsOwnMessage(message.json)) {
-        qDebug() << "这是一个自己的白板消息，忽略. ";
+    QJsonObject data;
+    QJsonArray shapes;
+    if (!BoardListOf(message, "shapes", "OnRecvWhiteboardMoveMsg", data, shapes))
         return;
-    }
-    if (!message.json.contains(QLatin1String("data")))
-        return;
-    const QJsonValue data = message.json.value(QLatin1String("data"));
-    const QJsonValue shapes = data.toObject().value(QLatin1String("shapes"));
-    if (!data.isObject() || !shapes.isArray()) {
-        qDebug() << "into DataManager::OnRecvWhiteboardMoveMsg and data is invalid";
-        return;
-    }
-    if (shapes.toArray().isEmpty())
-        return;
-    const QJsonObject moved = shapes.toArray().first().toObject();
+    const QJsonObject moved = shapes.first().toObject();
     const int limit = ShapeCodec::kCoordinateLimit;
     const int x = qBound(-limit, ShapeCodec::WholeNumber(moved.value(QLatin1String("x")), 0), limit);
     const int y = qBound(-limit, ShapeCodec::WholeNumber(moved.value(QLatin1String("y")), 0), limit);

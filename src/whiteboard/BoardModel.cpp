@@ -206,28 +206,25 @@ void BoardModel::LocalAppend(
 
 int BoardModel::LocalUndo(const QString& board)
 {
-    Guard guard(*this);
-    const int moved = guard.Undo(board);
-    if (moved > 0)
-        guard.PushOutgoing({ 323, board, {} });
-    return moved;
+    return LocalStackChange(323, board);
 }
 
 int BoardModel::LocalRedo(const QString& board)
 {
-    Guard guard(*this);
-    const int moved = guard.Redo(board);
-    if (moved > 0)
-        guard.PushOutgoing({ 324, board, {} });
-    return moved;
+    return LocalStackChange(324, board);
 }
 
 int BoardModel::LocalReset(const QString& board)
 {
+    return LocalStackChange(325, board);
+}
+
+int BoardModel::LocalStackChange(int type, const QString& board)
+{
     Guard guard(*this);
-    const int moved = guard.Reset(board);
+    const int moved = type == 323 ? guard.Undo(board) : type == 324 ? guard.Redo(board) : guard.Reset(board);
     if (moved > 0)
-        guard.PushOutgoing({ 325, board, {} });
+        guard.PushOutgoing({ type, board, {} });
     return moved;
 }
 

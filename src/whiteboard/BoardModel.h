@@ -141,6 +141,8 @@ public:
     bool IsLockedByThisThread() const;
 
 private:
+    // Undo (323), redo (324) or clear (325), queued when it changed something.
+    int LocalStackChange(int type, const QString& board);
     // Moves the entries with the id from one stack to another, top first.
     static int MoveId(ShapeStack& from, ShapeStack& to, const QString& shapeId);
     static int MoveTop(ShapeStack& from, ShapeStack& to);

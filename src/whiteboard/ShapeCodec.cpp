@@ -124,25 +124,20 @@ QJsonObject ToJson(const ShapeSnapshot& shape)
     QJsonObject data { { QStringLiteral("whiteboardId"), shape.whiteboardId } };
     switch (shape.kind) {
     case Shape::TypeRectangle:
-        data.insert(QStringLiteral("type"), QStringLiteral("rectangle"));
+    case Shape::TypeLine: {
+        const bool rectangle = shape.kind == Shape::TypeRectangle;
+        data.insert(QStringLiteral("type"), rectangle ? QStringLiteral("rectangle") : QStringLiteral("line"));
         data.insert(QStringLiteral("shapeId"), shape.shapeId);
         data.insert(QStringLiteral("color"), shape.colorName);
         data.insert(QStringLiteral("thickness"), shape.thickness);
         data.insert(QStringLiteral("startX"), start.x());
         data.insert(QStringLiteral("startY"), start.y());
-        data.insert(QStringLiteral("width"), end.x() - start.x());
-        data.insert(QStringLiteral("height"), end.y() - start.y());
+        data.insert(
+            rectangle ? QStringLiteral("width") : QStringLiteral("endX"), rectangle ? end.x() - start.x() : end.x());
+        data.insert(
+            rectangle ? QStringLiteral("height") : QStringLiteral("endY"), rectangle ? end.y() - start.y() : end.y());
         break;
-    case Shape::TypeLine:
-        data.insert(QStringLiteral("type"), QStringLiteral("line"));
-        data.insert(QStringLiteral("shapeId"), shape.shapeId);
-        data.insert(QStringLiteral("color"), shape.colorName);
-        data.insert(QStringLiteral("thickness"), shape.thickness);
-        data.insert(QStringLiteral("startX"), start.x());
-        data.insert(QStringLiteral("startY"), start.y());
-        data.insert(QStringLiteral("endX"), end.x());
-        data.insert(QStringLiteral("endY"), end.y());
-        break;
+    }
     case Shape::TypePen: {
         data.insert(QStringLiteral("type"), QStringLiteral("pencil"));
         data.insert(QStringLiteral("color"), shape.colorName);

@@ -370,59 +370,50 @@ void WhiteBoardWidget::paintEvent(QPaintEvent* event)
 
 void WhiteBoardWidget::Undo(QString whiteboardId, int msgType)
 {
-    if (msgType == kLocal && !HasWhiteboardRight())
-        return;
-    const QString board = msgType == kLocal ? GetCurrWhiteboardId() : BoardOrCurrent(whiteboardId);
-    qDebug() << "into Undo, and shapeId:" << whiteboardId << ",m_CurrWhiteboardId:" << board;
-    BoardModel* model = Model();
-    if (!model || board.isEmpty())
-        return;
-    const int moved = msgType == kLocal ? model->LocalUndo(board) : model->Lock().Undo(board);
-    if (moved == 0) {
-        qDebug() << "in Undo and _pStack is empty";
-        return;
-    }
-    update();
-    if (msgType == kLocal)
-        emit Session()->LocalRedoUndoAction(1);
+    StackAction(1, whiteboardId, msgType);
 }
 
 void WhiteBoardWidget::Redo(QString whiteboardId, int msgType)
 {
-    if (msgType == kLocal && !HasWhiteboardRight())
-        return;
-    const QString board = msgType == kLocal ? GetCurrWhiteboardId() : BoardOrCurrent(whiteboardId);
-    qDebug() << "into WhiteBoardWidget Redo, and m_CurrWhiteboardId:" << board << ",shapeId:" << whiteboardId;
-    BoardModel* model = Model();
-    if (!model || board.isEmpty())
-        return;
-    const int moved = msgType == kLocal ? model->LocalRedo(board) : model->Lock().Redo(board);
-    if (moved == 0) {
-        qDebug() << "in Redo and _pRedoStack is empty";
-        return;
-    }
-    update();
-    if (msgType == kLocal)
-        emit Session()->LocalRedoUndoAction(2);
+    StackAction(2, whiteboardId, msgType);
 }
 
 void WhiteBoardWidget::Reset(QString whiteboardId, int msgType)
 {
+    StackAction(3, whiteboardId, msgType);
+}
+
+void WhiteBoardWidget::StackAction(int action, const QString& whiteboardId, int msgType)
+{
+    static const char* const kEntered[]
+        = { "into Undo, and shapeId:", "into WhiteBoardWidget Redo, and shapeId:", "into Reset, and whiteboardId:" };
+    static const char* const kNothing[]
+        = { "in Undo and _pStack is empty", "in Redo and _pRedoStack is empty", "in Reset and _pStack is empty" };
     if (msgType == kLocal && !HasWhiteboardRight())
         return;
-    const QString board = BoardOrCurrent(whiteboardId);
-    qDebug() << "into Reset, and whiteboardId:" << whiteboardId << ",m_CurrWhiteboardId:" << GetCurrWhiteboardId();
+    // The user's own undo and redo take the board shown; a clear and the
+    // room's changes the board named.
+    const QString board = msgType == kLocal && action != 3 ? GetCurrWhiteboardId() : BoardOrCurrent(whiteboardId);
+    qDebug() << kEntered[action - 1] << whiteboardId << ",m_CurrWhiteboardId:" << board;
     BoardModel* model = Model();
     if (!model || board.isEmpty())
         return;
-    const int moved = msgType == kLocal ? model->LocalReset(board) : model->Lock().Reset(board);
+    int moved = 0;
+    if (msgType == kLocal) {
+        moved = action == 1 ? model->LocalUndo(board)
+            : action == 2   ? model->LocalRedo(board)
+                            : model->LocalReset(board);
+    } else {
+        BoardModel::Guard guard = model->Lock();
+        moved = action == 1 ? guard.Undo(board) : action == 2 ? guard.Redo(board) : guard.Reset(board);
+    }
     if (moved == 0) {
-        qDebug() << "in Reset and _pStack is empty";
+        qDebug() << kNothing[action - 1];
         return;
     }
     update();
     if (msgType == kLocal)
-        emit Session()->LocalRedoUndoAction(3);
+        emit Session()->LocalRedoUndoAction(action);
 }
 
 void WhiteBoardWidget::OnShapeEraserById(QString shapeId)

@@ -133,6 +133,8 @@ private:
     bool IsClickOnly() const;
     void DiscardLive();
     QString BoardOrCurrent(const QString& whiteboardId) const;
+    // 1 undo, 2 redo, 3 clear; msgType as for Undo().
+    void StackAction(int action, const QString& whiteboardId, int msgType);
 
     QColor m_penColor { 236, 38, 41 };
     QColor m_fillColor { Qt::transparent };

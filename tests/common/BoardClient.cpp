@@ -158,25 +158,24 @@ QString BoardClient::Draw(const QString& board, int kind, const QVector<QPoint>&
 
 bool BoardClient::Undo(const QString& board)
 {
-    if (Model()->LocalUndo(board) == 0)
-        return false;
-    emit m_data->LocalRedoUndoAction(1);
-    return true;
+    return Announce(Model()->LocalUndo(board), 1);
 }
 
 bool BoardClient::Redo(const QString& board)
 {
-    if (Model()->LocalRedo(board) == 0)
-        return false;
-    emit m_data->LocalRedoUndoAction(2);
-    return true;
+    return Announce(Model()->LocalRedo(board), 2);
 }
 
 bool BoardClient::Reset(const QString& board)
 {
-    if (Model()->LocalReset(board) == 0)
+    return Announce(Model()->LocalReset(board), 3);
+}
+
+bool BoardClient::Announce(int moved, int action)
+{
+    if (moved == 0)
         return false;
-    emit m_data->LocalRedoUndoAction(3);
+    emit m_data->LocalRedoUndoAction(action);
     return true;
 }
 

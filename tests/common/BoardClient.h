@@ -47,6 +47,9 @@ public:
     QStringList ShapeIds(const QString& board) const;
 
 private:
+    // Emits the undo, redo or clear request when something moved.
+    bool Announce(int moved, int action);
+
     int m_uid;
     QThread m_thread;
     DataManager* m_data = nullptr;
