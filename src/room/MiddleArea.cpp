@@ -166,6 +166,7 @@ void MiddleArea::OnCleanUp()
     emit m_mediaList.CleanUp();
     emit m_notifyWindow.CleanUp();
     m_board.ClearShapeType();
+    m_board.OnCleanUp();
     delete m_avPlayer;
     m_avPlayer = nullptr;
     m_mediaList.SetLastFocusBuddy(nullptr);

@@ -9,8 +9,6 @@
 #include "app/AppPaths.h"
 #include "app/Nexus.h"
 #include "app/Profile.h"
-#include "whiteboard/Shape.h"
-#include "whiteboard/WhiteBoardWidget.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -93,8 +91,7 @@ void DataManager::ConnectMessageSenders()
     connect(this, &DataManager::Request4GetCourseWare, this, &DataManager::OnRequest4GetCourseWare);
     connect(this, &DataManager::LocalTrunPage, this, &DataManager::OnLocalTrunPage);
     connect(this, &DataManager::Request4GetWhiteBdHistory, this, [this] { WebSocketRequestById(352, true); });
-    connect(this, &DataManager::LocalShapeEraser, this,
-        [this](QString shapeId) { WebSocketRequestById(326, false, shapeId); });
+    connect(this, &DataManager::LocalShapeEraser, this, &DataManager::OnLocalShapeEraser);
     connect(this, &DataManager::NotifyLaserPointPos, this,
         [this](QPoint point) { WebSocketRequestById(261, false, QString::number(point.x()), point.y()); });
     connect(this, &DataManager::UserMarkListRequest, this, &DataManager::OnUserMarkListRequest);
@@ -218,25 +215,7 @@ void DataManager::ResetRoomData()
 
 void DataManager::ResetShapeStacks()
 {
-    QMap<QString, ShapeStack*> shapes;
-    QMap<QString, ShapeStack*> redo;
-    {
-        WhiteBoardWidget* board = Nexus::GetWhiteBoardWidget();
-        QMutexLocker boardLock(board ? board->GetStackMutex() : nullptr);
-        shapes.swap(m_room.m_shapeStacks);
-        redo.swap(m_room.m_redoStacks);
-        // The stroke just drawn points into a stack that is going away.
-        if (board)
-            board->GetStrokeList().clear();
-    }
-    // Each stack owns its shapes, redo stacks included: an undone shape
-    // lives only there.
-    for (const auto* stacks : { &shapes, &redo }) {
-        for (ShapeStack* stack : *stacks) {
-            qDeleteAll(*stack);
-            delete stack;
-        }
-    }
+    m_boardModel.Clear();
 }
 
 void DataManager::AddMember(UserInfo* user)
@@ -510,18 +489,10 @@ void DataManager::OnUserDelMark(QString)
 { }
 void DataManager::OnUserEditMark(QString)
 { }
-void DataManager::OnAddWhiteBoard()
-{ }
 
 // ---- handlers of later roads ----
 
 void DataManager::OnLocalDelMedia(QString, int)
 { }
 void DataManager::OnLocalMediaSeek(QString, int, bool)
-{ }
-void DataManager::OnLocalNewShape(int)
-{ }
-void DataManager::OnLocalRedoUndoAction(int)
-{ }
-void DataManager::OnLocalShapeMove(QString)
 { }

@@ -3,6 +3,7 @@
 #include "RoomData.h"
 #include "app/SignallingDispatch.h"
 #include "app/WebSockClient.h"
+#include "whiteboard/BoardModel.h"
 
 #include <QMap>
 #include <QMutex>
@@ -16,6 +17,7 @@
 #include <functional>
 
 class IniFile;
+class QJsonArray;
 class Profile;
 class QHostInfo;
 class QNetworkAccessManager;
@@ -41,8 +43,9 @@ class SchoolInfo;
 //    moved to the GUI thread and deleted there later, after every signal
 //    already queued with its pointer (a long list at once: ReleaseBatch).
 //    Screens that keep such a pointer beyond a slot keep it as a QPointer.
-// 4. The shape and redo stacks are guarded by the whiteboard's stack mutex,
-//    which is never taken while m_roomLock is held.
+// 4. The shape and redo stacks live in the board model and are reached only
+//    through its guard (the board lock), never taken while m_roomLock is
+//    held.
 // 5. Hub slots called from this thread re-queue themselves into the GUI
 //    thread; the hub's history page and data-preparation mask are atomic;
 //    ClassServerProperty and AppNativeProperty copy under their own locks.
@@ -406,6 +409,41 @@ public:
     // measure every candidate again, from the first one.
     void SetServerChoiceDone(bool done);
     // ==== end of entry screens block ====
+
+    // ==== whiteboard stacks and messages (DataManagerWhiteboard.cpp) ====
+    // Remote changes are applied to the board model here, in message order,
+    // under the board lock; the widget is then told to repaint.
+public:
+    // The stacks of every whiteboard and the local changes waiting to be
+    // sent; lives as long as this object, any thread may use it.
+    BoardModel* GetBoardModel() { return &m_boardModel; }
+
+public slots:
+    // Destroys every shape of the whiteboard (both stacks).
+    void ClearShapesById(const QString& whiteboardId);
+
+private slots:
+    void OnLocalShapeEraser(QString shapeId);
+
+private:
+    // Moves the shape (a whole stroke) to the redo stack and repaints; the
+    // number of entries moved.
+    int EraserShapeById(const QString& whiteboardId, const QString& shapeId);
+    // Whether the message's "source" is the local user.
+    bool IsOwnMessage(const QJsonObject& json) const;
+    // The non-empty array under key in the "data" of an erase or move
+    // message from someone else; false (malformed ones logged) otherwise.
+    bool BoardListOf(const SignallingMessage& message, const char* key, const char* handler, QJsonObject& data,
+        QJsonArray& list) const;
+    // Sends a whiteboard message to the room: "roomId" and "operatorId"
+    // join data, no timestamp. line is logged with the text.
+    void SendBoardMessage(int type, QJsonObject data, const char* line);
+    void ApplyRemoteShape(const QJsonObject& data);
+    void ApplyRemoteStackAction(int type, const QJsonObject& data);
+    void ApplyHistoryBoard(const QJsonObject& board);
+
+    BoardModel m_boardModel;
+    // ==== end of whiteboard block ====
 
     // ==== Web service, school road, session lists and list pictures ====
     // "Profile Manager" thread unless a line says otherwise. Results: 0

@@ -11,7 +11,6 @@ class MarkInfo;
 class MediaInfo;
 class SchoolInfo;
 class SchoolListInfo;
-class Shape;
 class UserInfo;
 
 // The scalar part of the room-data record: who the user is, which session
@@ -59,17 +58,10 @@ struct RoomFields {
     bool m_teacherFeedback = false; // the room asks its teacher for feedback
 };
 
-// A whiteboard's shapes, bottom first. Each stack is made on the heap and
-// owns its shapes; the stacks are guarded by the whiteboard's stack mutex,
-// not by the room lock.
-using ShapeStack = QVector<Shape*>;
-
 // The whole record: the scalars and the owned containers. Lives inside
 // DataManager under its room lock.
 struct RoomData : RoomFields {
     QMap<int, UserInfo*> m_users; // members by user id
-    QMap<QString, ShapeStack*> m_shapeStacks; // by whiteboard id
-    QMap<QString, ShapeStack*> m_redoStacks;
     QMap<QString, SchoolListInfo*> m_schools; // by school id
     QList<MediaInfo*> m_media;
     QList<SchoolInfo*> m_currentSessions; // upcoming sessions of the chosen school

@@ -7,6 +7,7 @@
 #include <QWidget>
 
 #include <cstdlib>
+#include <limits>
 
 void Shape::SetText(const QString& text)
 {
@@ -49,18 +50,42 @@ void Shape::SetStyle(const ShapeStyle& style)
     m_thickness = style.thickness;
 }
 
+namespace {
+// Drawing bounds for values that came from the room: a huge width or font
+// would cost memory and time on every paint. The stored values stay.
+constexpr int kMaxPenWidth = 100;
+constexpr int kMinFontSize = 1;
+constexpr int kMaxFontSize = 200;
+
+int ScaledCoordinate(int value, int size, int board)
+{
+    const qint64 scaled = qint64(value) * size / board;
+    return int(qBound<qint64>(std::numeric_limits<int>::min(), scaled, std::numeric_limits<int>::max()));
+}
+} // namespace
+
+int Shape::PenWidth() const
+{
+    return qBound(0, m_thickness, kMaxPenWidth);
+}
+
 QPoint Shape::MapToWidget(int x, int y, QWidget* canvas, double zoom)
 {
     Q_UNUSED(zoom) // the painter carries zoom and pan
-    if ((x == 0 && y == 0) || canvas == nullptr)
+    // A canvas not laid out yet has no size to convert with.
+    if ((x == 0 && y == 0) || canvas == nullptr || canvas->width() <= 0 || canvas->height() <= 0)
         return QPoint(x, y);
-    return QPoint(x * canvas->width() / 800, y * canvas->height() / 600);
+    return QPoint(ScaledCoordinate(x, canvas->width(), 800), ScaledCoordinate(y, canvas->height(), 600));
 }
 
 void Shape::PreparePainter(QPainter* painter) const
 {
     painter->setRenderHint(QPainter::Antialiasing, true);
-    painter->setBrush(QBrush(m_fillColor, Qt::SolidPattern));
+    // A fully transparent fill paints nothing: no brush spares filling it.
+    if (m_fillColor.isValid() && m_fillColor.alpha() == 0)
+        painter->setBrush(Qt::NoBrush);
+    else
+        painter->setBrush(QBrush(m_fillColor, Qt::SolidPattern));
 }
 
 void Rectangel::Draw(QPainter* painter, double zoom)
@@ -68,7 +93,7 @@ void Rectangel::Draw(QPainter* painter, double zoom)
     if (painter == nullptr)
         return;
     PreparePainter(painter);
-    painter->setPen(QPen(QBrush(m_penColor), m_thickness, Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin));
+    painter->setPen(QPen(QBrush(m_penColor), PenWidth(), Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin));
     const QPoint from = MapToWidget(m_startX, m_startY, m_canvas, zoom);
     const QPoint to = MapToWidget(m_endX, m_endY, m_canvas, zoom);
     const QRect rect(from, to);
@@ -80,7 +105,7 @@ void Line::Draw(QPainter* painter, double zoom)
     if (painter == nullptr)
         return;
     PreparePainter(painter);
-    painter->setPen(QPen(QBrush(m_penColor), m_thickness, Qt::SolidLine, Qt::RoundCap, Qt::MiterJoin));
+    painter->setPen(QPen(QBrush(m_penColor), PenWidth(), Qt::SolidLine, Qt::RoundCap, Qt::MiterJoin));
     const QLine line(MapToWidget(m_startX, m_startY, m_canvas, zoom), MapToWidget(m_endX, m_endY, m_canvas, zoom));
     painter->drawLines(&line, 1);
 }
@@ -90,7 +115,7 @@ void Pen::Draw(QPainter* painter, double zoom)
     if (painter == nullptr || (m_startX == 0 && m_startY == 0 && m_endX == 0 && m_endY == 0))
         return;
     PreparePainter(painter);
-    painter->setPen(QPen(QBrush(m_penColor), m_thickness, Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin));
+    painter->setPen(QPen(QBrush(m_penColor), PenWidth(), Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin));
     painter->drawLine(MapToWidget(m_startX, m_startY, m_canvas, zoom), MapToWidget(m_endX, m_endY, m_canvas, zoom));
 }
 
@@ -103,7 +128,8 @@ void Text::Draw(QPainter* painter, double zoom)
 
     const int canvasHeight = m_canvas != nullptr ? m_canvas->height() : 600;
     QFont font = QGuiApplication::font();
-    font.setPixelSize(qMax(1, static_cast<int>(canvasHeight * zoom * m_fontSize / 600)));
+    const int fontSize = qBound(kMinFontSize, m_fontSize, kMaxFontSize);
+    font.setPixelSize(qMax(1, static_cast<int>(canvasHeight * zoom * fontSize / 600)));
     painter->setFont(font);
     const QFontMetrics metrics(font);
 

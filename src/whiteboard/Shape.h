@@ -59,6 +59,8 @@ public:
     QWidget* m_canvas = nullptr;
 
 protected:
+    // The thickness as drawn: bounded, whatever a message carried.
+    int PenWidth() const;
     void PreparePainter(QPainter* painter) const;
 };
 

@@ -1,22 +1,30 @@
 #pragma once
 
-#include "app/Locked.h"
-
 #include <QColor>
-#include <QMutex>
+#include <QImage>
 #include <QPoint>
+#include <QPointF>
 #include <QString>
 #include <QVector>
 #include <QWidget>
 
-class Line;
+class BoardModel;
+class DataManager;
 class QPushButton;
 class QTimer;
+class Shape;
 
 // The transparent drawing surface over the course page. Lives in the GUI
-// thread; the session thread emits the Remote* signals on it, which arrive
-// queued, and locks GetStackMutex() around every use of the shape stacks and
-// of the stroke list.
+// thread. The stacks it draws and changes belong to the session's board
+// model (DataManager::GetBoardModel), reached through a guard that holds the
+// board lock; the session thread applies the room's changes to the same
+// model in message order and then emits the Remote* signals, which arrive
+// queued here and repaint.
+//
+// The shape being drawn stays the widget's own until the mouse is released:
+// shapes of others that arrive meanwhile go onto the stack below it and can
+// never mix into it, and it joins the stack whole, in one locked step that
+// also queues its message.
 class WhiteBoardWidget : public QWidget
 {
     Q_OBJECT
@@ -26,24 +34,18 @@ public:
     explicit WhiteBoardWidget(QWidget* parent = nullptr);
     ~WhiteBoardWidget() override;
 
-    // Whiteboard shown and drawn on; written by the course-page list.
+    // Whiteboard shown and drawn on; written by the course-page list. Kept
+    // in the board model, so the session thread reads it under its lock.
     QString GetCurrWhiteboardId() const;
     void SetCurrWhiteboardId(const QString& whiteboardId);
 
     QString GetColorName() const { return m_colorName; }
-    void SetColorName(const QString& name) { m_colorName = name; }
+    void SetColorName(const QString& name);
     QColor GetPenColor() const { return m_penColor; }
     int GetFontSize() const { return m_fontSize; }
-    void SetFontSize(int size) { m_fontSize = size; }
+    void SetFontSize(int size);
     int GetThickness() const { return m_thickness; }
     double GetZoom() const { return m_zoom; }
-
-    // Segments of the pen stroke just finished, oldest first. Not owned: the
-    // segments sit on a shape stack. Read and emptied under GetStackMutex().
-    QVector<Line*>& GetStrokeList() { return m_strokeList; }
-    // Guards every shape and redo stack and the stroke list, in both threads.
-    // Not recursive.
-    QMutex* GetStackMutex() { return &m_stackMutex; }
 
     // Widget whose size converts board units to pixels (the page view).
     QWidget* GetCanvas() const { return m_canvas; }
@@ -55,38 +57,122 @@ public:
     // (leaving the class room).
     void ClearShapeType() { m_vShapeType = 0; }
 
+    // Pixel to board units, the inverse of the painter's transform; a
+    // canvas without size leaves the point unconverted.
+    QPoint MapToBoard(int x, int y, double zoom) const;
+
 signals:
     void ShapeTypeChanged(int type);
     void RemoteUpdate();
-    void RemoteUndo(QString shapeId);
-    void RemoteRedo(QString shapeId);
+    // The session thread already changed the named board; the widget
+    // repaints.
+    void RemoteUndo(QString whiteboardId);
+    void RemoteRedo(QString whiteboardId);
     void RemoteReset(QString whiteboardId);
     void RemoteLaserPoint(QPoint point, QString presentationId);
+    void ShapeEraserById(QString shapeId);
+    void ShiftPosNotify(QPointF first, QPointF second);
     void ScaleChanged(double zoom);
 
 public slots:
+    void SetShape4Rect() { SelectTool(1); }
+    void SetShape4Line() { SelectTool(2); }
+    void SetShape4Pen() { SelectTool(3); }
+    void SetShape4Text() { SelectTool(4); }
+    void SetShape4Eraser() { SelectTool(5); }
+    void SetShape4LaserPointer();
     void SetColor(QColor color);
+
+    // msgType 1 is the local user's own action: it needs the whiteboard
+    // right, acts on the current board and is sent to the room. Any other
+    // value acts on the named board (the current one when empty) silently.
+    void Undo(QString whiteboardId, int msgType);
+    void Redo(QString whiteboardId, int msgType);
+    void Reset(QString whiteboardId, int msgType);
+    void Undo(QString whiteboardId) { Undo(whiteboardId, 1); }
+    void Redo(QString whiteboardId) { Redo(whiteboardId, 1); }
+    void Reset(QString whiteboardId) { Reset(whiteboardId, 1); }
+    void Undo() { Undo(QString(), 1); }
+    void Redo() { Redo(QString(), 1); }
+    void Reset() { Reset(QString(), 1); }
+    // Takes a shape (a whole stroke) of the current board to its redo stack;
+    // local, sent to the room.
+    void OnShapeEraserById(QString shapeId);
+
     void OnRemoteUpdate();
-    void OnRemoteUndo(QString shapeId);
-    void OnRemoteRedo(QString shapeId);
+    void OnRemoteUndo(QString whiteboardId);
+    void OnRemoteRedo(QString whiteboardId);
     void OnRemoteReset(QString whiteboardId);
     void OnRemoteLaserPoint(QPoint point, QString presentationId);
     void OnScaleChanged(double zoom);
+    void OnShiftPosNotify(QPointF first, QPointF second);
     void StopLasterPointTimer();
     void HideLaserPointPos();
+    // Forgets everything of the room left: the shape being drawn, the
+    // current board, the laser.
+    void OnCleanUp();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
+    static DataManager* Session();
+    static BoardModel* Model();
+    static bool HasWhiteboardRight();
+    // The palette's zoom tools take the mouse away from the board.
+    static bool PaletteZooms();
+    void SelectTool(int type);
+    void EnterShapeMode(int type);
+    void LeaveShapeMode(int type);
+    // A shape of the current tool started at the pixel position.
+    void StartShape(const QPoint& position);
+    // Whether the shape being drawn is too small to keep (a click).
+    bool IsClickOnly() const;
+    void DiscardLive();
+    QString BoardOrCurrent(const QString& whiteboardId) const;
+    // 1 undo, 2 redo, 3 clear; msgType as for Undo().
+    void StackAction(int action, const QString& whiteboardId, int msgType);
+
     QColor m_penColor { 236, 38, 41 };
+    QColor m_fillColor { Qt::transparent };
     QString m_colorName { QStringLiteral("#EC2629") };
-    // Read by the session thread when it builds a message.
-    Locked<QString> m_CurrWhiteboardId;
-    QVector<Line*> m_strokeList;
     int m_thickness = 3;
     int m_fontSize = 18;
     double m_zoom = 1.0;
+    QPointF m_panA;
+    QPointF m_panB;
     QTimer* m_laserHideTimer = nullptr;
     int m_vShapeType = 0;
-    QMutex m_stackMutex;
     QWidget* m_canvas = nullptr;
     QPushButton* m_laserImage = nullptr;
+
+    // The shape being drawn, bottom first (a stroke's start marker and its
+    // segments), owned here until release; the board it was started on.
+    QVector<Shape*> m_live;
+    QString m_liveBoard;
+    bool m_pressed = false;
+    bool m_strokeOpen = false;
+    QString m_highlightedId;
+
+    // The board's shapes as last drawn, and what they were drawn for: a
+    // repaint while nothing changed (a drag over a full board) only copies
+    // them.
+    struct CacheKey {
+        quint64 revision = 0;
+        QString board;
+        QSize size;
+        QSize canvas;
+        double zoom = 0.0;
+        QPointF pan;
+        bool operator==(const CacheKey& other) const
+        {
+            return revision == other.revision && board == other.board && size == other.size && canvas == other.canvas
+                && zoom == other.zoom && pan == other.pan;
+        }
+    };
+    QImage m_cache;
+    CacheKey m_cacheKey;
 };

@@ -28,7 +28,7 @@ import uuid
 
 from aiohttp import WSMsgType, web
 
-from . import recording
+from . import recording, whiteboard
 
 FIXTURE = os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "fixtures",
                        "demo_rooms.json")
@@ -202,7 +202,7 @@ class Signalling:
         data = message.get("data") if isinstance(message.get("data"), dict) else {}
         room = self.room_of(conn)
         uid = conn.uid
-        if type_ == 96:
+        if type_ == 96 or whiteboard.handle(self, conn, room, message, data):
             return
         if type_ == 129:
             entry, _ = self.member(conn)
@@ -243,8 +243,6 @@ class Signalling:
                         item["content"][key] = self.absolute(request, item["content"].get(key))
                 history.append(item)
             self.answer(conn, 417, {"chatHistory": history})
-        elif type_ == 352:
-            self.answer(conn, 352, {"whiteboards": room.get("whiteboards", [])})
         elif type_ == 167:
             marks = [dict(m, presentationUrl=self.absolute(request, m.get("presentationUrl")))
                      for m in room.get("marks", {}).get(uid, [])]
@@ -295,16 +293,6 @@ class Signalling:
                 "messageType": 385, "sourceId": uid, "content": data.get("content", ""),
                 "operatorUserName": data.get("operatorUserName", ""), "timestamp": int(time.time() * 1000)})
             self.broadcast(conn, message, True)
-        elif type_ == 321 and isinstance(data.get("whiteboardId"), str):
-            boards = room.setdefault("whiteboards", [])
-            board = next((b for b in boards if b.get("whiteboardId") == data["whiteboardId"]), None)
-            if board is None:
-                board = {"whiteboardId": data["whiteboardId"], "currentShapeId": "", "shapeList": []}
-                boards.append(board)
-            shape = {k: v for k, v in data.items() if k not in ("whiteboardId", "roomId", "operatorId")}
-            board["shapeList"].append(shape)
-            board["currentShapeId"] = str(shape.get("shapeId", ""))
-            self.broadcast(conn, message, False)
         elif str(message.get("dest")) == conn.room:
             self.broadcast(conn, message, type_ in ECHOED)
 
