@@ -1,0 +1,30 @@
+#pragma once
+
+#include "platform/RtcEngine.h"
+
+// Receives the RTC engine's events on the engine's callback thread, one at a
+// time. Most only write a log line; the rest keep the empty defaults.
+class CAGEngineEventHandler : public rtc::IRtcEngineEventHandler
+{
+public:
+    // The one handler of the process.
+    static CAGEngineEventHandler* Instance();
+
+    void onJoinChannelSuccess(const char* channel, rtc::uid_t uid, int elapsed) override;
+    void onRejoinChannelSuccess(const char* channel, rtc::uid_t uid, int elapsed) override;
+    void onWarning(int warn, const char* msg) override;
+    void onError(int err, const char* msg) override;
+    void onLeaveChannel(const rtc::RtcStats& stats) override;
+    void onNetworkQuality(rtc::uid_t uid, int txQuality, int rxQuality) override;
+    void onLastmileQuality(int quality) override;
+    void onFirstRemoteVideoDecoded(rtc::uid_t uid, int width, int height, int elapsed) override;
+    void onFirstRemoteVideoFrame(rtc::uid_t uid, int width, int height, int elapsed) override;
+    void onUserJoined(rtc::uid_t uid, int elapsed) override;
+    void onUserOffline(rtc::uid_t uid, int reason) override;
+    void onUserMuteAudio(rtc::uid_t uid, bool muted) override;
+    void onUserMuteVideo(rtc::uid_t uid, bool muted) override;
+    void onUserEnableVideo(rtc::uid_t uid, bool enabled) override;
+    void onVideoStopped() override;
+    void onConnectionLost() override;
+    void onStreamMessageError(rtc::uid_t uid, int streamId, int code, int missed, int cached) override;
+};
