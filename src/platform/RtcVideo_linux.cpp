@@ -105,8 +105,16 @@ void BindView(const std::shared_ptr<ViewRegistry>& views, unsigned uid, QWidget*
     if (old && old->parentWidget() == view)
         return void(views->overlays.insert(uid, old));
     delete old.data();
-    if (view)
-        views->overlays.insert(uid, new VideoOverlay(view));
+    if (!view)
+        return;
+    views->overlays.insert(uid, new VideoOverlay(view));
+    // A view that goes away is no longer bound.
+    QObject::connect(view, &QObject::destroyed, [uid, view] {
+        auto engine = SimEngine::Live();
+        QMutexLocker lock(&Lock());
+        if (engine && engine->boundViews.value(uid) == view)
+            engine->boundViews.remove(uid);
+    });
 }
 
 void ShowFrame(const std::shared_ptr<ViewRegistry>& views, unsigned uid, const QImage& image)

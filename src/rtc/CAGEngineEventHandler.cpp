@@ -1,5 +1,11 @@
 #include "CAGEngineEventHandler.h"
 
+#include "app/Nexus.h"
+#include "app/Profile.h"
+#include "rtc/Player.h"
+#include "rtc/RtcClock.h"
+#include "session/DataManager.h"
+
 #include <QDebug>
 
 CAGEngineEventHandler* CAGEngineEventHandler::Instance()
@@ -11,6 +17,13 @@ CAGEngineEventHandler* CAGEngineEventHandler::Instance()
 void CAGEngineEventHandler::onJoinChannelSuccess(const char*, rtc::uid_t uid, int)
 {
     qDebug() << "AGEngineEventHandler::onJoinChannelSuccess uid:" << uid;
+    // The hub's getters never make a hub from this thread, and answer null
+    // once the shut-down began.
+    DataManager* data = Nexus::GetDataManager();
+    if (!data || uid != rtc::uid_t(data->GetUserId()))
+        return;
+    if (Player* player = Nexus::GetPlayer())
+        emit player->JoinChannelSuccess();
 }
 
 void CAGEngineEventHandler::onRejoinChannelSuccess(const char*, rtc::uid_t uid, int)
@@ -33,8 +46,49 @@ void CAGEngineEventHandler::onLeaveChannel(const rtc::RtcStats&)
     qDebug() << "AGEngineEventHandler::onLeaveChannel ";
 }
 
-void CAGEngineEventHandler::onNetworkQuality(rtc::uid_t, int, int)
-{ }
+void CAGEngineEventHandler::onNetworkQuality(rtc::uid_t uid, int txQuality, int rxQuality)
+{
+    if (uid != 0 || txQuality == 0 || rxQuality == 0)
+        return;
+    const qint64 now = RtcClock::NowSeconds();
+    if (m_windowStart == 0) {
+        m_windowStart = now;
+        m_ring.fill({ 0, 0 });
+    }
+    m_ring[size_t(m_ringIndex)] = { txQuality, rxQuality };
+    m_ringIndex = (m_ringIndex + 1) % int(m_ring.size());
+    if (now - m_windowStart <= 20)
+        return;
+    double txSum = 0;
+    double rxSum = 0;
+    int count = 0;
+    for (const auto& entry : m_ring) {
+        if (entry.first == 0)
+            break;
+        txSum += entry.first;
+        rxSum += entry.second;
+        ++count;
+    }
+    const double rxAverage = count ? rxSum / count : 0;
+    const double txAverage = count ? txSum / count : 0;
+    Profile* profile = Nexus::GetProfile();
+    if (rxAverage <= 1.0 && txAverage <= 1.0 && !(profile && !profile->GetQosReported()))
+        return;
+    qDebug() << " agora quality is not excellent, make alarm at there,avrageRxQos:" << rxAverage
+             << ",avrageTxQos:" << txAverage;
+    m_windowStart = now;
+    if (profile)
+        profile->SetQosReported(true);
+    if (DataManager* data = Nexus::GetDataManager())
+        emit data->AgeroQosReport(int(rxAverage), int(txAverage));
+}
+
+void CAGEngineEventHandler::ResetQualityRing()
+{
+    m_ring.fill({ 0, 0 });
+    m_ringIndex = 0;
+    m_windowStart = 0;
+}
 
 void CAGEngineEventHandler::onLastmileQuality(int quality)
 {

@@ -2,8 +2,14 @@
 
 #include "platform/RtcEngine.h"
 
+#include <QtGlobal>
+#include <array>
+#include <utility>
+
 // Receives the RTC engine's events on the engine's callback thread, one at a
-// time. Most only write a log line; the rest keep the empty defaults.
+// time. Two leave it, both queued: the local user's join reaches the video
+// panel, and the link-quality alarm reaches the session. Most others only
+// write a log line; the rest keep the empty defaults.
 class CAGEngineEventHandler : public rtc::IRtcEngineEventHandler
 {
 public:
@@ -27,4 +33,14 @@ public:
     void onVideoStopped() override;
     void onConnectionLost() override;
     void onStreamMessageError(rtc::uid_t uid, int streamId, int code, int missed, int cached) override;
+
+    // The ring of link reports, for tests: forgets every report.
+    void ResetQualityRing();
+
+private:
+    // The last 60 reports of the local link (transmit, receive), 0 = empty;
+    // touched by the callback thread only.
+    std::array<std::pair<int, int>, 60> m_ring {};
+    int m_ringIndex = 0;
+    qint64 m_windowStart = 0; // seconds; 0 until the first report
 };
