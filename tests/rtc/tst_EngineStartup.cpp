@@ -5,6 +5,7 @@
 #include "rtc/CAgoraObject.h"
 #include "rtc/Player.h"
 #include "rtc/PlayerItem.h"
+#include "rtc/RtcClock.h"
 #include "session/UserInfo.h"
 
 namespace control = RtcEngineControl;
@@ -116,6 +117,24 @@ private slots:
         QCOMPARE(calls.mid(0, joined.size()), joined);
         QCOMPARE(control::JournalOf("setDevice").size(), 0);
         QCOMPARE(m_setup.profile->GetOutputVolume(), 200);
+    }
+
+    void PoorLinkReachesTheRoom()
+    {
+        // The engine's reports of a poor local link over more than 20 s.
+        control::SetQuality(3, 4);
+        control::SetQualityInterval(20);
+        const qint64 start = QDateTime::currentSecsSinceEpoch();
+        RtcClock::SetOverride(start);
+        QTest::qWait(100);
+        RtcClock::SetOverride(start + 21);
+        QTRY_VERIFY_WITH_TIMEOUT(!m_setup.room->Sent("58", 166).isEmpty(), 10000);
+        RtcClock::SetOverride(0);
+        control::SetQualityInterval(2000);
+        const QJsonObject message = m_setup.room->Sent("58", 166).first();
+        const QJsonObject data = message.value("data").toObject();
+        QCOMPARE(data.value("agoraRx").toInt(), 4);
+        QCOMPARE(data.value("agoraTx").toInt(), 3);
     }
 
     void MembersWithCameraOnGetMovingPictures()
