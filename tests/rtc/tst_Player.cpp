@@ -17,6 +17,8 @@
 #include "session/UserInfo.h"
 
 #include <QDir>
+#include <QFile>
+#include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -215,6 +217,49 @@ private slots:
         QCOMPARE(Tile(61)->geometry(), QRect(w + 4 + 8, 8, w, h));
         QCOMPARE(Tile(63)->geometry(), QRect(3 * (w + 4) + 8, 8, w, h));
         Shoot(m_room, "video-panel-4-");
+    }
+
+    void TileSwitchAndName_data()
+    {
+        QTest::addColumn<int>("uid");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("elided");
+        QTest::addColumn<bool>("switchShown");
+        QTest::newRow("another user, short name") << 61 << "李四" << false << true;
+        QTest::newRow("another user, long name") << 61 << "一个名字很长很长的学生" << true << true;
+        QTest::newRow("the local user") << 58 << "我" << false << false;
+    }
+    void TileSwitchAndName()
+    {
+        QFETCH(int, uid);
+        QFETCH(QString, name);
+        QFETCH(bool, elided);
+        QFETCH(bool, switchShown);
+        emit m_player->CameraStatusChanged(Member(uid, 5, 4, 4, name));
+        PlayerItem* tile = Tile(uid);
+        tile->setParent(m_player);
+        tile->setGeometry(0, 0, 300, 225);
+        tile->Arrange();
+        QStringList texts;
+        for (QLabel* child : tile->findChildren<QLabel*>(QString(), Qt::FindDirectChildrenOnly))
+            texts << child->text();
+        QCOMPARE(texts.contains(name), !elided);
+        QCOMPARE(texts.filter(QString::fromUtf8("…")).size(), elided ? 1 : 0);
+        auto* button = tile->findChild<QPushButton*>("videoSwitch");
+        QCOMPARE(button->isVisible(), switchShown);
+        if (!switchShown)
+            return;
+        // Twice: off, then back to the open icon and the grey surface.
+        const QString surface = tile->GetVideoSurface()->styleSheet();
+        button->click();
+        QCOMPARE(button->toolTip(), QString("恢复该视频"));
+        QVERIFY(button->styleSheet().contains(":/resource/like/x1/video_close.png"));
+        QVERIFY(QFile::exists(":/resource/like/x1/video_close.png"));
+        QVERIFY(tile->GetVideoSurface()->styleSheet() != surface);
+        button->click();
+        QCOMPARE(button->toolTip(), QString("关闭该视频"));
+        QVERIFY(button->styleSheet().contains(":/resource/like/x1/video_open.png"));
+        QCOMPARE(tile->GetVideoSurface()->styleSheet(), surface);
     }
 
     void LeavingStopsTheRecordingFirst()
