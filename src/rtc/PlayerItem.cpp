@@ -112,6 +112,9 @@ void PlayerItem::Arrange()
     m_switch->setFixedSize(24, 24);
     UpdateSwitchButton();
     m_switch->setVisible(!IsLocalUser());
+    // Placed and sized just now: the children follow at once, not at the
+    // next pass of the event loop.
+    layout()->activate();
     show();
 }
 

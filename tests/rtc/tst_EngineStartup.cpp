@@ -1,4 +1,5 @@
 #include "../session/RoomSetup.h"
+#include "Members.h"
 #include "TestRegistry.h"
 
 #include "platform/RtcEngineControl.h"
@@ -141,13 +142,7 @@ private slots:
     {
         QVERIFY(m_setup.InWorker([this] {
             for (int uid : { 57, 61 }) {
-                auto* user = new UserInfo();
-                user->SetUid(uid);
-                user->SetRole(uid == 57 ? 4 : 5);
-                user->SetPermission(4);
-                user->SetActionStatus(4);
-                user->SetUserName(uid == 57 ? "张老师" : "李四");
-                m_setup.data->AddMember(user);
+                m_setup.data->AddMember(NewMember(uid, uid == 57 ? 4 : 5, 4, 4, uid == 57 ? "张老师" : "李四"));
             }
         }));
         emit Nexus::Instance()->GetAllUserCameraStatus();

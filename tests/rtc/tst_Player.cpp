@@ -1,4 +1,5 @@
 #include "LogCapture.h"
+#include "Members.h"
 #include "TestRegistry.h"
 #include "TestSupport.h"
 
@@ -40,12 +41,7 @@ private:
 
     UserInfo* Member(int uid, int role, int permission, int action, const QString& name)
     {
-        auto* user = new UserInfo();
-        user->SetUid(uid);
-        user->SetRole(role);
-        user->SetPermission(permission);
-        user->SetActionStatus(action);
-        user->SetUserName(name);
+        UserInfo* user = NewMember(uid, role, permission, action, name);
         m_data->AddMember(user);
         return user;
     }
