@@ -108,6 +108,21 @@ public:
     bool GetClassRecordingFlag() const { return m_classRecording; }
     void SetClassRecordingFlag(bool on) { m_classRecording = on; }
 
+    // ---- RTC engine start-up and link-quality alarm
+    // Set by the first link-quality report of the run, never cleared.
+    bool GetQosReported() const { return m_qosReported; }
+    void SetQosReported(bool on) { m_qosReported = on; }
+    // The device test was offered (or the device notice raised) in this run.
+    bool GetDeviceNoticeGiven() const { return m_deviceNoticeGiven; }
+    void SetDeviceNoticeGiven(bool on) { m_deviceNoticeGiven = on; }
+    // A device problem waits to be told after the next join.
+    bool GetDeviceNoticePending() const { return m_deviceNoticePending; }
+    void SetDeviceNoticePending(bool on) { m_deviceNoticePending = on; }
+    // The room whose class recording runs (restarted when it is entered
+    // again); empty when none.
+    QString GetRecordingRoomId() const { return m_recordingRoomId.Get(); }
+    void SetRecordingRoomId(const QString& roomId) { m_recordingRoomId.Set(roomId); }
+
     // The room role decides between the teacher and the student guide code.
     int GetUserGuideCode(int role);
     void SetUserGuideCode(int role, int code);
@@ -117,6 +132,9 @@ private:
     std::atomic<bool> m_altHeld { false };
     std::atomic<bool> m_updateForce { false };
     std::atomic<bool> m_classRecording { false };
+    std::atomic<bool> m_qosReported { false };
+    std::atomic<bool> m_deviceNoticeGiven { false };
+    std::atomic<bool> m_deviceNoticePending { false };
     std::atomic<int> m_testServer { 0 };
     std::atomic<int> m_coursesPerHistoryPage { 15 };
     std::atomic<int> m_outputVolume { -1 };
@@ -144,4 +162,5 @@ private:
     Locked<QMap<QString, QString>> m_nodeServers;
     Locked<QString> m_courseCacheFolder;
     Locked<QString> m_updateMessage;
+    Locked<QString> m_recordingRoomId;
 };

@@ -1,15 +1,15 @@
 #pragma once
 
-// The recording-device manager of the RTC engine wrapper. Stands in for the
-// engine's device interface until the engine layer exists.
-class AudioInManager
+#include "rtc/RtcDeviceManager.h"
+
+// The recording devices of the RTC engine, with the microphone volume.
+class AudioInManager : public RtcDeviceManager
 {
 public:
-    // Number of recording devices the engine reports.
-    int GetDeviceCount() const { return m_deviceCount; }
-    // Set by the engine layer when it enumerates the devices.
-    void SetDeviceCount(int count) { m_deviceCount = count > 0 ? count : 0; }
-
-private:
-    int m_deviceCount = 0;
+    AudioInManager()
+        : RtcDeviceManager(Kind::Recording)
+    { }
+    // 0 to 255; true when the engine took it.
+    bool SetVolume(int volume) { return SetDeviceVolume(volume); }
+    int GetVolume() const { return GetDeviceVolume(); }
 };

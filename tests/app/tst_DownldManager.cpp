@@ -7,6 +7,7 @@
 #include "app/DownldManager.h"
 #include "app/Nexus.h"
 #include "app/Profile.h"
+#include "platform/RtcEngineControl.h"
 #include "rtc/AudioInManager.h"
 #include "rtc/AudioOutManager.h"
 #include "rtc/CAgoraObject.h"
@@ -394,13 +395,15 @@ private slots:
     {
         QFETCH(bool, engine);
         Player player;
-        CAgoraObject agora;
         if (engine) {
-            agora.CreateAudioOutManager();
-            agora.CreateAudioInManager();
-            agora.GetAudioOutManager()->SetDeviceCount(2);
-            agora.GetAudioInManager()->SetDeviceCount(1);
-            player.GetMediaPlayer()->SetAgoraObject(&agora);
+            using RtcEngineControl::Device;
+            RtcEngineControl::SetDevices(
+                RtcEngineControl::DeviceKind::Playback, { Device { "a", "1" }, Device { "b", "2" } });
+            RtcEngineControl::SetDevices(RtcEngineControl::DeviceKind::Recording, { Device { "c", "3" } });
+            CAgoraObject* agora = CAgoraObject::GetAgoraObject("app");
+            agora->CreateAudioOutManager();
+            agora->CreateAudioInManager();
+            player.GetMediaPlayer()->SetAgoraObject(agora);
         }
         Nexus::SetPlayer(&player);
         m_profile->SetChosenServer(engine ? "127.0.0.1:9001" : "");
@@ -409,6 +412,8 @@ private slots:
         QTRY_COMPARE(m_service.RequestCount("/api/stats"), 1);
         QTRY_VERIFY(m_log->Count("OnDeviceInfoReport replay msg:") >= 1);
         Nexus::SetPlayer(nullptr);
+        player.GetMediaPlayer()->SetAgoraObject(nullptr);
+        CAgoraObject::ReleaseEngine();
         const QJsonObject request = m_service.Requests("/api/stats").at(0).toObject();
         QCOMPARE(request.value("headers").toObject().value("Content-Type").toString(), QString("application/json"));
         const QJsonObject report = QJsonDocument::fromJson(request.value("body").toString().toUtf8()).object();

@@ -1,0 +1,308 @@
+// The engine's devices: the system's recording and playback devices as Qt
+// Multimedia names them, its cameras, or the lists a test set instead.
+#include "RtcEngine.h"
+#include "RtcSim.h"
+
+#include <QAudioDeviceInfo>
+#include <QCameraInfo>
+#include <cstring>
+
+using namespace rtcsim;
+
+namespace {
+
+constexpr int kDefaultVolume = 200;
+
+const char* KindPrefix(DeviceKind kind)
+{
+    return kind == DeviceKind::Recording ? "in:" : "out:";
+}
+
+QList<Device> SystemAudio(DeviceKind kind)
+{
+    const QAudio::Mode mode = kind == DeviceKind::Recording ? QAudio::AudioInput : QAudio::AudioOutput;
+    QList<Device> devices;
+    QStringList seen;
+    for (const QAudioDeviceInfo& info : QAudioDeviceInfo::availableDevices(mode)) {
+        const QString name = info.deviceName();
+        if (name.isEmpty() || seen.contains(name))
+            continue;
+        seen << name;
+        // Ids differ from names on purpose: whoever mixes them up fails.
+        devices << Device { name, QLatin1String(KindPrefix(kind)) + name };
+    }
+    return devices;
+}
+
+QList<Device> SystemCameras()
+{
+    QList<Device> devices;
+    for (const QCameraInfo& info : QCameraInfo::availableCameras())
+        devices << Device { info.description(), info.deviceName() };
+    if (qEnvironmentVariableIntValue("PLOVIX_RTC_FAKE_CAMERA") == 1)
+        devices << Device { QStringLiteral("Plovix test pattern"), QStringLiteral("plovix-test-pattern") };
+    return devices;
+}
+
+// Copies text into a device buffer, cut at a character boundary.
+void Fill(char* buffer, const QString& text)
+{
+    QByteArray bytes = text.toUtf8();
+    if (bytes.size() >= rtc::kMaxDeviceIdLength) {
+        int end = rtc::kMaxDeviceIdLength - 1;
+        while (end > 0 && (uchar(bytes.at(end)) & 0xC0) == 0x80)
+            --end;
+        bytes.truncate(end);
+    }
+    std::memcpy(buffer, bytes.constData(), size_t(bytes.size()));
+    buffer[bytes.size()] = '\0';
+}
+
+QString Text(const char* text)
+{
+    return text ? QString::fromUtf8(text) : QString();
+}
+
+class SimCollection : public rtc::IDeviceCollection
+{
+public:
+    explicit SimCollection(const QList<Device>& devices)
+        : m_devices(devices)
+    { }
+    int getCount() override
+    {
+        Journal(QStringLiteral("collection.getCount"));
+        return m_devices.size();
+    }
+    int getDevice(int index, char deviceName[rtc::kMaxDeviceIdLength], char deviceId[rtc::kMaxDeviceIdLength]) override
+    {
+        if (auto rc = Journal(QStringLiteral("collection.getDevice %1").arg(index)))
+            return *rc;
+        if (index < 0 || index >= m_devices.size() || !deviceName || !deviceId)
+            return rtc::ERR_INVALID_ARGUMENT;
+        Fill(deviceName, m_devices.at(index).name);
+        Fill(deviceId, m_devices.at(index).id);
+        return rtc::ERR_OK;
+    }
+    void release() override
+    {
+        Journal(QStringLiteral("collection.release"));
+        delete this;
+    }
+
+private:
+    QList<Device> m_devices;
+};
+
+class SimAudioDeviceManager : public rtc::IAudioDeviceManager
+{
+public:
+    explicit SimAudioDeviceManager(std::shared_ptr<SimEngine> engine)
+        : m_engine(std::move(engine))
+    { }
+    rtc::IDeviceCollection* enumeratePlaybackDevices() override { return Enumerate(DeviceKind::Playback); }
+    rtc::IDeviceCollection* enumerateRecordingDevices() override { return Enumerate(DeviceKind::Recording); }
+    int setPlaybackDevice(const char deviceId[rtc::kMaxDeviceIdLength]) override
+    {
+        return Set(DeviceKind::Playback, deviceId);
+    }
+    int getPlaybackDevice(char deviceId[rtc::kMaxDeviceIdLength]) override
+    {
+        return Get(DeviceKind::Playback, deviceId);
+    }
+    int setPlaybackDeviceVolume(int volume) override { return SetVolume(DeviceKind::Playback, volume); }
+    int getPlaybackDeviceVolume(int* volume) override { return GetVolume(DeviceKind::Playback, volume); }
+    int setRecordingDevice(const char deviceId[rtc::kMaxDeviceIdLength]) override
+    {
+        return Set(DeviceKind::Recording, deviceId);
+    }
+    int getRecordingDevice(char deviceId[rtc::kMaxDeviceIdLength]) override
+    {
+        return Get(DeviceKind::Recording, deviceId);
+    }
+    int setRecordingDeviceVolume(int volume) override { return SetVolume(DeviceKind::Recording, volume); }
+    int getRecordingDeviceVolume(int* volume) override { return GetVolume(DeviceKind::Recording, volume); }
+    void release() override
+    {
+        m_engine->Enter(QStringLiteral("release audio"), false);
+        delete this;
+    }
+
+private:
+    static QString Name(DeviceKind kind) { return kind == DeviceKind::Recording ? "Recording" : "Playback"; }
+    rtc::IDeviceCollection* Enumerate(DeviceKind kind)
+    {
+        if (m_engine->Enter(QStringLiteral("enumerate%1Devices").arg(Name(kind))))
+            return nullptr;
+        return NewCollection(ListDevices(kind));
+    }
+    int Set(DeviceKind kind, const char* id)
+    {
+        if (auto rc = m_engine->Enter(QStringLiteral("set%1Device %2").arg(Name(kind), Text(id))))
+            return *rc;
+        return m_engine->SetCurrentDevice(kind, Text(id));
+    }
+    int Get(DeviceKind kind, char* id)
+    {
+        if (auto rc = m_engine->Enter(QStringLiteral("get%1Device").arg(Name(kind))))
+            return *rc;
+        if (!id)
+            return rtc::ERR_INVALID_ARGUMENT;
+        Fill(id, m_engine->CurrentDevice(kind));
+        return rtc::ERR_OK;
+    }
+    int SetVolume(DeviceKind kind, int volume)
+    {
+        if (auto rc = m_engine->Enter(QStringLiteral("set%1DeviceVolume %2").arg(Name(kind)).arg(volume)))
+            return *rc;
+        return m_engine->SetVolume(kind, volume);
+    }
+    int GetVolume(DeviceKind kind, int* volume)
+    {
+        if (auto rc = m_engine->Enter(QStringLiteral("get%1DeviceVolume").arg(Name(kind))))
+            return *rc;
+        return m_engine->GetVolume(kind, volume);
+    }
+
+    std::shared_ptr<SimEngine> m_engine;
+};
+
+class SimVideoDeviceManager : public rtc::IVideoDeviceManager
+{
+public:
+    explicit SimVideoDeviceManager(std::shared_ptr<SimEngine> engine)
+        : m_engine(std::move(engine))
+    { }
+    rtc::IDeviceCollection* enumerateVideoDevices() override
+    {
+        if (m_engine->Enter(QStringLiteral("enumerateVideoDevices")))
+            return nullptr;
+        return NewCollection(ListDevices(DeviceKind::Camera));
+    }
+    int setDevice(const char deviceId[rtc::kMaxDeviceIdLength]) override
+    {
+        if (auto rc = m_engine->Enter(QStringLiteral("setDevice %1").arg(Text(deviceId))))
+            return *rc;
+        return m_engine->SetCurrentDevice(DeviceKind::Camera, Text(deviceId));
+    }
+    int getDevice(char deviceId[rtc::kMaxDeviceIdLength]) override
+    {
+        if (auto rc = m_engine->Enter(QStringLiteral("getDevice")))
+            return *rc;
+        if (!deviceId)
+            return rtc::ERR_INVALID_ARGUMENT;
+        Fill(deviceId, m_engine->CurrentDevice(DeviceKind::Camera));
+        return rtc::ERR_OK;
+    }
+    void release() override
+    {
+        m_engine->Enter(QStringLiteral("release video"), false);
+        delete this;
+    }
+
+private:
+    std::shared_ptr<SimEngine> m_engine;
+};
+
+} // namespace
+
+namespace rtcsim {
+
+QList<Device> ListDevices(DeviceKind kind)
+{
+    {
+        QMutexLocker lock(&Lock());
+        const auto& fake = State().devices[int(kind)];
+        if (fake)
+            return *fake;
+    }
+    return kind == DeviceKind::Camera ? SystemCameras() : SystemAudio(kind);
+}
+
+QString DefaultDeviceId(DeviceKind kind, const QList<Device>& devices)
+{
+    if (devices.isEmpty())
+        return QString();
+    bool fake = false;
+    {
+        QMutexLocker lock(&Lock());
+        fake = State().devices[int(kind)].has_value();
+    }
+    if (!fake) {
+        QString name;
+        if (kind == DeviceKind::Recording)
+            name = QAudioDeviceInfo::defaultInputDevice().deviceName();
+        else if (kind == DeviceKind::Playback)
+            name = QAudioDeviceInfo::defaultOutputDevice().deviceName();
+        else
+            name = QCameraInfo::defaultCamera().description();
+        for (const Device& device : devices) {
+            if (device.name == name)
+                return device.id;
+        }
+    }
+    return devices.first().id;
+}
+
+rtc::IDeviceCollection* NewCollection(const QList<Device>& devices)
+{
+    return new SimCollection(devices);
+}
+
+rtc::IAudioDeviceManager* NewAudioDeviceManager(std::shared_ptr<SimEngine> engine)
+{
+    return new SimAudioDeviceManager(std::move(engine));
+}
+
+rtc::IVideoDeviceManager* NewVideoDeviceManager(std::shared_ptr<SimEngine> engine)
+{
+    return new SimVideoDeviceManager(std::move(engine));
+}
+
+QString SimEngine::CurrentDevice(DeviceKind kind)
+{
+    {
+        QMutexLocker lock(&Lock());
+        if (!m_current[int(kind)].isEmpty())
+            return m_current[int(kind)];
+    }
+    return DefaultDeviceId(kind, ListDevices(kind));
+}
+
+int SimEngine::SetCurrentDevice(DeviceKind kind, const QString& id)
+{
+    bool known = false;
+    for (const Device& device : ListDevices(kind))
+        known = known || device.id == id;
+    if (!known)
+        return rtc::ERR_INVALID_ARGUMENT;
+    QMutexLocker lock(&Lock());
+    m_current[int(kind)] = id;
+    return rtc::ERR_OK;
+}
+
+int SimEngine::SetVolume(DeviceKind kind, int volume)
+{
+    if (volume < 0 || volume > 255)
+        return rtc::ERR_INVALID_ARGUMENT;
+    const QString id = CurrentDevice(kind);
+    if (id.isEmpty())
+        return rtc::ERR_NOT_READY;
+    QMutexLocker lock(&Lock());
+    m_volumes.insert(QLatin1String(KindPrefix(kind)) + id, volume);
+    return rtc::ERR_OK;
+}
+
+int SimEngine::GetVolume(DeviceKind kind, int* volume)
+{
+    if (!volume)
+        return rtc::ERR_INVALID_ARGUMENT;
+    const QString id = CurrentDevice(kind);
+    if (id.isEmpty())
+        return rtc::ERR_NOT_READY;
+    QMutexLocker lock(&Lock());
+    *volume = m_volumes.value(QLatin1String(KindPrefix(kind)) + id, kDefaultVolume);
+    return rtc::ERR_OK;
+}
+
+} // namespace rtcsim

@@ -1,0 +1,87 @@
+#pragma once
+
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+// Drives the engine of this platform from outside: tests (and the demo) set
+// the devices it sees, the remote users it pretends to receive, the link
+// figures it reports, and read the journal of every call it got. The
+// engine carries no media between participants: remote users exist only
+// as generated pictures.
+//
+// Settings are process-wide and apply to the engine alive now and to the
+// ones made later. Every function may be called from any thread.
+namespace RtcEngineControl {
+
+// A device as the engine lists it.
+struct Device {
+    QString name;
+    QString id;
+};
+enum class DeviceKind { Recording, Playback, Camera };
+
+// --- Life cycle
+// The factory returns null while set.
+void SetFactoryFails(bool fails);
+// The next call of method (as the journal names it, e.g. "joinChannel")
+// returns code and does nothing else.
+void FailNext(const QString& method, int code);
+// Puts every setting back to its default and forgets pending failures.
+void Reset();
+
+// --- Journal: one line per call, in order, e.g.
+// "joinChannel key=K channel=R info={...} uid=57", "setParameters {...}",
+// "setObject rtc.video.mute_peer {...}", "queryInterface 3".
+QStringList Journal();
+// The lines that start with prefix.
+QStringList JournalOf(const QString& prefix);
+void ClearJournal();
+
+// --- Channel and callbacks
+// Delay between joinChannel and the join success (default 100 ms).
+void SetJoinDelay(int ms);
+// Link figures reported every interval while in a channel (default 1, 1
+// every 2000 ms).
+void SetQuality(int txQuality, int rxQuality);
+void SetQualityInterval(int ms);
+// One network-quality report now.
+void InjectNetworkQuality(unsigned uid, int txQuality, int rxQuality);
+// Waits until the callbacks posted so far have run; false on time-out.
+bool WaitForCallbacks(int timeoutMs = 5000);
+
+// --- Remote users
+// A user who is in the channel and sends video at fps frames a second.
+void AddRemoteUser(unsigned uid, int fps = 10);
+// Starts or stops a user's frames.
+void SetRemoteVideo(unsigned uid, bool sending);
+void RemoveRemoteUser(unsigned uid);
+// When on (the default), setting up a view for an unknown user adds that
+// user as a sender, so every camera the room reports shows a picture.
+void SetAutoFeed(bool on);
+// Frames handed to the frame observer for uid since the engine was made.
+int RenderedFrames(unsigned uid);
+
+// --- Devices
+// Replaces the system's list of one kind; UseSystemDevices goes back to
+// what the system reports. Changes show at the next enumeration.
+void SetDevices(DeviceKind kind, const QList<Device>& devices);
+void UseSystemDevices();
+// The devices of one kind as the engine sees them now.
+QList<Device> Devices(DeviceKind kind);
+
+// --- State of the live engine (false / empty without one)
+bool IsInChannel();
+bool IsLocalAudioMuted();
+bool IsLocalPreviewActive();
+bool IsRecording();
+QString RecordingPath();
+bool IsMixing();
+QString MixingPath();
+// The view bound for uid (the local user's under its own uid), or null.
+QWidget* BoundView(unsigned uid);
+
+} // namespace RtcEngineControl

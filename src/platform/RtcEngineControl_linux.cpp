@@ -1,0 +1,265 @@
+#include "RtcEngineControl.h"
+#include "RtcSim.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QSemaphore>
+#include <QThread>
+
+namespace rtcsim {
+
+QMutex& Lock()
+{
+    static QMutex mutex;
+    return mutex;
+}
+
+Settings& State()
+{
+    static Settings settings;
+    return settings;
+}
+
+bool AudioDisabled()
+{
+    return qEnvironmentVariableIntValue("PLOVIX_RTC_NO_AUDIO") == 1;
+}
+
+std::optional<int> Journal(const QString& line)
+{
+    QString logFile;
+    std::optional<int> forced;
+    {
+        QMutexLocker lock(&Lock());
+        Settings& s = State();
+        s.journal << line;
+        // The journal is for tests; a long session keeps only its tail.
+        if (s.journal.size() > 20000)
+            s.journal.erase(s.journal.begin(), s.journal.begin() + 10000);
+        const QString method = line.section(QLatin1Char(' '), 0, 0);
+        auto failure = s.failNext.find(method);
+        if (failure != s.failNext.end()) {
+            forced = failure.value();
+            s.failNext.erase(failure);
+        }
+        logFile = s.logFile;
+    }
+    if (!logFile.isEmpty()) {
+        QFile file(logFile);
+        if (file.open(QIODevice::Append | QIODevice::Text))
+            file.write(QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz ")).toUtf8()
+                + line.toUtf8() + (forced ? QByteArray(" -> forced ") + QByteArray::number(*forced) : "") + '\n');
+    }
+    return forced;
+}
+
+} // namespace rtcsim
+
+using namespace rtcsim;
+
+namespace RtcEngineControl {
+
+void SetFactoryFails(bool fails)
+{
+    QMutexLocker lock(&Lock());
+    State().factoryFails = fails;
+}
+
+void FailNext(const QString& method, int code)
+{
+    QMutexLocker lock(&Lock());
+    State().failNext.insert(method, code);
+}
+
+void Reset()
+{
+    QMutexLocker lock(&Lock());
+    Settings& s = State();
+    const QStringList journal = s.journal;
+    s = Settings();
+    s.journal = journal;
+}
+
+QStringList Journal()
+{
+    QMutexLocker lock(&Lock());
+    return State().journal;
+}
+
+QStringList JournalOf(const QString& prefix)
+{
+    QStringList lines;
+    for (const QString& line : Journal()) {
+        if (line.startsWith(prefix))
+            lines << line;
+    }
+    return lines;
+}
+
+void ClearJournal()
+{
+    QMutexLocker lock(&Lock());
+    State().journal.clear();
+}
+
+void SetJoinDelay(int ms)
+{
+    QMutexLocker lock(&Lock());
+    State().joinDelayMs = qMax(0, ms);
+}
+
+void SetQuality(int txQuality, int rxQuality)
+{
+    QMutexLocker lock(&Lock());
+    State().txQuality = txQuality;
+    State().rxQuality = rxQuality;
+}
+
+void SetQualityInterval(int ms)
+{
+    {
+        QMutexLocker lock(&Lock());
+        State().qualityIntervalMs = qMax(1, ms);
+    }
+    if (auto engine = SimEngine::Live())
+        engine->RestartTicker();
+}
+
+void InjectNetworkQuality(unsigned uid, int txQuality, int rxQuality)
+{
+    if (auto engine = SimEngine::Live())
+        engine->Post([=](rtc::IRtcEngineEventHandler* h) { h->onNetworkQuality(uid, txQuality, rxQuality); });
+}
+
+bool WaitForCallbacks(int timeoutMs)
+{
+    auto engine = SimEngine::Live();
+    return !engine || engine->Drain(timeoutMs);
+}
+
+void AddRemoteUser(unsigned uid, int fps)
+{
+    bool joined = false;
+    {
+        QMutexLocker lock(&Lock());
+        RemoteUser user;
+        user.fps = qBound(1, fps, 60);
+        State().remote.insert(uid, user);
+        auto engine = SimEngine::Live();
+        joined = engine && engine->inChannel;
+    }
+    if (joined)
+        SimEngine::Live()->Post([uid](rtc::IRtcEngineEventHandler* h) { h->onUserJoined(uid, 0); });
+}
+
+void SetRemoteVideo(unsigned uid, bool sending)
+{
+    {
+        QMutexLocker lock(&Lock());
+        auto user = State().remote.find(uid);
+        if (user == State().remote.end())
+            return;
+        user->sending = sending;
+    }
+    if (auto engine = SimEngine::Live()) {
+        engine->Post([uid, sending](rtc::IRtcEngineEventHandler* h) {
+            h->onUserMuteVideo(uid, !sending);
+            h->onUserEnableVideo(uid, sending);
+        });
+    }
+}
+
+void RemoveRemoteUser(unsigned uid)
+{
+    {
+        QMutexLocker lock(&Lock());
+        if (!State().remote.remove(uid))
+            return;
+    }
+    if (auto engine = SimEngine::Live())
+        engine->Post([uid](rtc::IRtcEngineEventHandler* h) { h->onUserOffline(uid, 0); });
+}
+
+void SetAutoFeed(bool on)
+{
+    QMutexLocker lock(&Lock());
+    State().autoFeed = on;
+}
+
+int RenderedFrames(unsigned uid)
+{
+    QMutexLocker lock(&Lock());
+    return State().renderedFrames.value(uid);
+}
+
+void SetDevices(DeviceKind kind, const QList<Device>& devices)
+{
+    QMutexLocker lock(&Lock());
+    State().devices[int(kind)] = devices;
+}
+
+void UseSystemDevices()
+{
+    QMutexLocker lock(&Lock());
+    for (auto& list : State().devices)
+        list.reset();
+}
+
+QList<Device> Devices(DeviceKind kind)
+{
+    return ListDevices(kind);
+}
+
+bool IsInChannel()
+{
+    QMutexLocker lock(&Lock());
+    auto engine = SimEngine::Live();
+    return engine && engine->inChannel;
+}
+
+bool IsLocalAudioMuted()
+{
+    QMutexLocker lock(&Lock());
+    auto engine = SimEngine::Live();
+    return engine && engine->localMuted;
+}
+
+bool IsLocalPreviewActive()
+{
+    QMutexLocker lock(&Lock());
+    auto engine = SimEngine::Live();
+    return engine && engine->previewActive();
+}
+
+bool IsRecording()
+{
+    auto engine = SimEngine::Live();
+    return engine && engine->recorder() && engine->recorder()->IsRecording();
+}
+
+QString RecordingPath()
+{
+    auto engine = SimEngine::Live();
+    return engine && engine->recorder() ? engine->recorder()->Path() : QString();
+}
+
+bool IsMixing()
+{
+    auto engine = SimEngine::Live();
+    return engine && engine->mixer() && engine->mixer()->IsMixing();
+}
+
+QString MixingPath()
+{
+    auto engine = SimEngine::Live();
+    return engine && engine->mixer() ? engine->mixer()->Path() : QString();
+}
+
+QWidget* BoundView(unsigned uid)
+{
+    QMutexLocker lock(&Lock());
+    auto engine = SimEngine::Live();
+    return engine ? engine->boundViews.value(uid) : nullptr;
+}
+
+} // namespace RtcEngineControl

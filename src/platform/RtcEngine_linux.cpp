@@ -1,0 +1,481 @@
+// This platform has no vendor engine: the engine here answers every call
+// the program makes with the results a real one gives, runs its callbacks
+// on threads of its own, lists the system's devices, draws generated
+// pictures for the users it pretends to receive, plays accompaniment files
+// and records real audio files. It carries nothing between participants.
+#include "RtcEngine.h"
+#include "RtcSim.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QSemaphore>
+#include <QThread>
+#include <QTimer>
+
+using namespace rtcsim;
+
+namespace {
+
+QMutex s_liveLock;
+std::weak_ptr<SimEngine> s_live;
+// The factory's reference: the engine lives until release().
+std::shared_ptr<SimEngine> s_owned;
+
+QString Text(const char* text)
+{
+    return text ? QString::fromUtf8(text) : QString();
+}
+
+const char* OnOff(bool on)
+{
+    return on ? "true" : "false";
+}
+
+QObject* StartWorker(QThread* thread, const QString& name)
+{
+    thread->setObjectName(name);
+    auto* worker = new QObject();
+    worker->moveToThread(thread);
+    thread->start();
+    return worker;
+}
+
+// Deletes the worker (and its timers) in its own thread, then stops the
+// thread. Called from any other thread.
+void StopWorker(QThread* thread, QObject* worker)
+{
+    if (!thread)
+        return;
+    if (QThread::currentThread() == thread) {
+        qWarning() << "RTC engine released from its own thread" << thread->objectName();
+        return;
+    }
+    QMetaObject::invokeMethod(
+        worker, [worker] { delete worker; }, Qt::BlockingQueuedConnection);
+    thread->quit();
+    thread->wait();
+    delete thread;
+}
+
+} // namespace
+
+rtc::IRtcEngine* createRtcEngine()
+{
+    Journal(QStringLiteral("createRtcEngine"));
+    {
+        QMutexLocker lock(&Lock());
+        if (State().factoryFails)
+            return nullptr;
+    }
+    auto engine = std::make_shared<SimEngine>();
+    engine->Start();
+    QMutexLocker lock(&s_liveLock);
+    s_live = engine;
+    s_owned = engine;
+    return engine.get();
+}
+
+const char* getRtcEngineVersion(int* build)
+{
+    Journal(QStringLiteral("getRtcEngineVersion"));
+    if (build)
+        *build = 1;
+    return "2.2.0.1 (plovix stand-in)";
+}
+
+namespace rtcsim {
+
+std::shared_ptr<SimEngine> SimEngine::Live()
+{
+    QMutexLocker lock(&s_liveLock);
+    return s_live.lock();
+}
+
+SimEngine::SimEngine()
+    : m_views(NewViewRegistry())
+{
+    m_clock.start();
+}
+
+SimEngine::~SimEngine() = default;
+
+void SimEngine::Start()
+{
+    m_callbackThread = new QThread();
+    m_callbackWorker = StartWorker(m_callbackThread, QStringLiteral("RTC callbacks"));
+    m_mediaThread = new QThread();
+    m_mediaWorker = StartWorker(m_mediaThread, QStringLiteral("RTC media"));
+    m_recorder = std::make_unique<Recorder>(m_mediaWorker);
+    m_mixer = std::make_unique<Mixer>();
+    std::weak_ptr<SimEngine> self = shared_from_this();
+    QObject* worker = m_mediaWorker;
+    QMetaObject::invokeMethod(worker, [worker, self] {
+        auto* timer = new QTimer(worker);
+        timer->setTimerType(Qt::PreciseTimer);
+        QObject::connect(timer, &QTimer::timeout, worker, [self] {
+            if (auto engine = self.lock())
+                engine->RenderTick();
+        });
+        timer->start(20);
+    });
+}
+
+std::optional<int> SimEngine::Enter(const QString& line, bool needsInit)
+{
+    if (auto forced = Journal(line))
+        return forced;
+    QMutexLocker lock(&Lock());
+    if (m_released || (needsInit && !m_initialized))
+        return int(rtc::ERR_NOT_INITIALIZED);
+    return std::nullopt;
+}
+
+void SimEngine::release(bool sync)
+{
+    Journal(QStringLiteral("release sync=%1").arg(OnOff(sync)));
+    {
+        QMutexLocker lock(&Lock());
+        if (m_released)
+            return;
+        m_released = true;
+        inChannel = false;
+        boundViews.clear();
+    }
+    // Whatever the flag: files are finished and no callback runs after this.
+    m_recorder->Stop();
+    m_mixer->Stop();
+    StopWorker(m_callbackThread, m_callbackWorker);
+    StopWorker(m_mediaThread, m_mediaWorker);
+    m_callbackThread = m_mediaThread = nullptr;
+    m_callbackWorker = m_mediaWorker = nullptr;
+    m_ticker = nullptr;
+    auto views = m_views;
+    InGuiThread([views] { DropAllViews(views); });
+    QMutexLocker lock(&s_liveLock);
+    if (s_owned.get() == this)
+        s_owned.reset(); // may delete this engine: nothing may follow
+}
+
+int SimEngine::initialize(const rtc::RtcEngineContext& context)
+{
+    if (auto rc = Enter(QStringLiteral("initialize appId=%1").arg(Text(context.appId)), false))
+        return *rc;
+    if (Text(context.appId).isEmpty())
+        return rtc::ERR_INVALID_ARGUMENT;
+    QMutexLocker lock(&Lock());
+    if (inChannel)
+        return rtc::ERR_ALREADY_IN_CHANNEL;
+    m_handler = context.eventHandler;
+    m_appId = Text(context.appId);
+    m_initialized = true;
+    return rtc::ERR_OK;
+}
+
+int SimEngine::joinChannel(const char* channelKey, const char* channelName, const char* info, rtc::uid_t uid)
+{
+    const QString channel = Text(channelName);
+    if (auto rc = Enter(QStringLiteral("joinChannel key=%1 channel=%2 info=%3 uid=%4")
+                            .arg(Text(channelKey), channel, Text(info))
+                            .arg(uid)))
+        return *rc;
+    if (channel.isEmpty())
+        return rtc::ERR_INVALID_ARGUMENT;
+    int session = 0;
+    int delay = 0;
+    QList<unsigned> present;
+    {
+        QMutexLocker lock(&Lock());
+        if (inChannel)
+            return rtc::ERR_ALREADY_IN_CHANNEL;
+        inChannel = true;
+        m_channel = channel;
+        m_uid = uid;
+        session = ++m_session;
+        m_joinedAt.start();
+        delay = State().joinDelayMs;
+        for (auto user = State().remote.begin(); user != State().remote.end(); ++user) {
+            user->decoded = user->framed = false;
+            present << user.key();
+        }
+    }
+    std::weak_ptr<SimEngine> self = shared_from_this();
+    QObject* worker = m_callbackWorker;
+    const QByteArray name = channel.toUtf8();
+    QMetaObject::invokeMethod(worker, [=] {
+        QTimer::singleShot(delay, worker, [=] {
+            auto engine = self.lock();
+            rtc::IRtcEngineEventHandler* handler = nullptr;
+            {
+                QMutexLocker lock(&Lock());
+                if (!engine || engine->m_released || !engine->inChannel || engine->m_session != session)
+                    return;
+                handler = engine->m_handler;
+            }
+            Journal(QStringLiteral("callback onJoinChannelSuccess uid=%1").arg(uid));
+            if (handler) {
+                handler->onJoinChannelSuccess(name.constData(), uid, delay);
+                for (unsigned other : present)
+                    handler->onUserJoined(other, delay);
+            }
+            engine->RestartTicker();
+        });
+    });
+    return rtc::ERR_OK;
+}
+
+int SimEngine::leaveChannel()
+{
+    if (auto rc = Enter(QStringLiteral("leaveChannel")))
+        return *rc;
+    rtc::RtcStats stats;
+    {
+        QMutexLocker lock(&Lock());
+        if (!inChannel)
+            return rtc::ERR_OK;
+        inChannel = false;
+        ++m_session;
+        stats.duration = unsigned(m_joinedAt.elapsed() / 1000);
+        stats.users = unsigned(State().remote.size() + 1);
+    }
+    StopChannelMedia();
+    RestartTicker(); // stops it: no longer in the channel
+    Post([stats](rtc::IRtcEngineEventHandler* h) {
+        Journal(QStringLiteral("callback onLeaveChannel"));
+        h->onLeaveChannel(stats);
+    });
+    return rtc::ERR_OK;
+}
+
+void SimEngine::StopChannelMedia()
+{
+    m_recorder->Stop();
+    m_mixer->Stop();
+}
+
+QObject* SimEngine::CallbackWorker() const
+{
+    QMutexLocker lock(&Lock());
+    return m_released ? nullptr : m_callbackWorker;
+}
+
+void SimEngine::Post(std::function<void(rtc::IRtcEngineEventHandler*)> f)
+{
+    QObject* worker = CallbackWorker();
+    if (!worker)
+        return;
+    std::weak_ptr<SimEngine> self = shared_from_this();
+    QMetaObject::invokeMethod(
+        worker,
+        [self, f] {
+            auto engine = self.lock();
+            rtc::IRtcEngineEventHandler* handler = nullptr;
+            {
+                QMutexLocker lock(&Lock());
+                if (!engine || engine->m_released)
+                    return;
+                handler = engine->m_handler;
+            }
+            if (handler)
+                f(handler);
+        },
+        Qt::QueuedConnection);
+}
+
+bool SimEngine::Drain(int timeoutMs)
+{
+    QObject* worker = CallbackWorker();
+    if (!worker)
+        return true;
+    auto done = std::make_shared<QSemaphore>();
+    QMetaObject::invokeMethod(
+        worker, [done] { done->release(); }, Qt::QueuedConnection);
+    return done->tryAcquire(1, timeoutMs);
+}
+
+void SimEngine::RestartTicker()
+{
+    QObject* worker = CallbackWorker();
+    if (!worker)
+        return;
+    std::weak_ptr<SimEngine> self = shared_from_this();
+    QMetaObject::invokeMethod(worker, [self, worker] {
+        auto engine = self.lock();
+        if (!engine)
+            return;
+        int interval = 0;
+        {
+            QMutexLocker lock(&Lock());
+            if (engine->m_released)
+                return;
+            interval = engine->inChannel ? State().qualityIntervalMs : 0;
+        }
+        if (!engine->m_ticker) {
+            engine->m_ticker = new QTimer(worker);
+            QObject::connect(engine->m_ticker, &QTimer::timeout, worker, [self] {
+                if (auto live = self.lock())
+                    live->QualityTick();
+            });
+        }
+        if (interval > 0)
+            engine->m_ticker->start(interval);
+        else
+            engine->m_ticker->stop();
+    });
+}
+
+void SimEngine::QualityTick()
+{
+    rtc::IRtcEngineEventHandler* handler = nullptr;
+    int tx = 0;
+    int rx = 0;
+    {
+        QMutexLocker lock(&Lock());
+        if (m_released || !inChannel)
+            return;
+        handler = m_handler;
+        tx = State().txQuality;
+        rx = State().rxQuality;
+    }
+    if (handler)
+        handler->onNetworkQuality(0, tx, rx);
+}
+
+int SimEngine::setChannelProfile(int profile)
+{
+    if (auto rc = Enter(QStringLiteral("setChannelProfile %1").arg(profile)))
+        return *rc;
+    if (profile != rtc::CHANNEL_PROFILE_COMMUNICATION && profile != rtc::CHANNEL_PROFILE_LIVE_BROADCASTING)
+        return rtc::ERR_INVALID_ARGUMENT;
+    QMutexLocker lock(&Lock());
+    if (inChannel)
+        return rtc::ERR_NOT_READY;
+    m_channelProfile = profile;
+    return rtc::ERR_OK;
+}
+
+int SimEngine::setClientRole(int role)
+{
+    if (auto rc = Enter(QStringLiteral("setClientRole %1").arg(role)))
+        return *rc;
+    if (role != rtc::CLIENT_ROLE_BROADCASTER && role != rtc::CLIENT_ROLE_AUDIENCE)
+        return rtc::ERR_INVALID_ARGUMENT;
+    QMutexLocker lock(&Lock());
+    m_role = role;
+    return rtc::ERR_OK;
+}
+
+int SimEngine::enableVideo()
+{
+    return Switch(QStringLiteral("enableVideo"), &SimEngine::m_videoEnabled, true);
+}
+
+int SimEngine::disableVideo()
+{
+    return Switch(QStringLiteral("disableVideo"), &SimEngine::m_videoEnabled, false);
+}
+
+int SimEngine::startPreview()
+{
+    return Switch(QStringLiteral("startPreview"), &SimEngine::m_preview, true);
+}
+
+int SimEngine::stopPreview()
+{
+    return Switch(QStringLiteral("stopPreview"), &SimEngine::m_preview, false);
+}
+
+int SimEngine::setVideoProfile(int profile, bool swapWidthAndHeight)
+{
+    if (auto rc = Enter(QStringLiteral("setVideoProfile %1 swap=%2").arg(profile).arg(OnOff(swapWidthAndHeight))))
+        return *rc;
+    return profile < 0 ? rtc::ERR_INVALID_ARGUMENT : rtc::ERR_OK;
+}
+
+int SimEngine::setupRemoteVideo(const rtc::VideoCanvas& canvas)
+{
+    if (auto rc = Enter(QStringLiteral("setupRemoteVideo uid=%1 mode=%2 view=%3")
+                            .arg(canvas.uid)
+                            .arg(canvas.renderMode)
+                            .arg(canvas.view ? "set" : "none")))
+        return *rc;
+    bool added = false;
+    {
+        QMutexLocker lock(&Lock());
+        if (canvas.view)
+            boundViews.insert(canvas.uid, canvas.view);
+        else
+            boundViews.remove(canvas.uid);
+        if (canvas.view && State().autoFeed && !State().remote.contains(canvas.uid)) {
+            State().remote.insert(canvas.uid, RemoteUser());
+            added = inChannel;
+        }
+    }
+    if (added)
+        Post([uid = canvas.uid](rtc::IRtcEngineEventHandler* h) { h->onUserJoined(uid, 0); });
+    auto views = m_views;
+    QWidget* view = canvas.view;
+    const unsigned uid = canvas.uid;
+    InGuiThread([views, uid, view] { BindView(views, uid, view); });
+    return rtc::ERR_OK;
+}
+
+int SimEngine::setupLocalVideo(const rtc::VideoCanvas& canvas)
+{
+    if (auto rc = Enter(QStringLiteral("setupLocalVideo uid=%1 mode=%2 view=%3")
+                            .arg(canvas.uid)
+                            .arg(canvas.renderMode)
+                            .arg(canvas.view ? "set" : "none")))
+        return *rc;
+    {
+        QMutexLocker lock(&Lock());
+        m_uid = canvas.uid;
+        if (canvas.view)
+            boundViews.insert(canvas.uid, canvas.view);
+        else
+            boundViews.remove(canvas.uid);
+    }
+    auto views = m_views;
+    QWidget* view = canvas.view;
+    const unsigned uid = canvas.uid;
+    InGuiThread([views, uid, view] { BindView(views, uid, view); });
+    return rtc::ERR_OK;
+}
+
+int SimEngine::enableAudio()
+{
+    return Switch(QStringLiteral("enableAudio"), &SimEngine::m_secondSwitch, true);
+}
+
+int SimEngine::disableAudio()
+{
+    return Switch(QStringLiteral("disableAudio"), &SimEngine::m_secondSwitch, false);
+}
+
+int SimEngine::setAudioProfile(int profile, int scenario)
+{
+    if (auto rc = Enter(QStringLiteral("setAudioProfile %1 %2").arg(profile).arg(scenario)))
+        return *rc;
+    return profile < 0 || scenario < 0 ? rtc::ERR_INVALID_ARGUMENT : rtc::ERR_OK;
+}
+
+int SimEngine::Switch(const QString& call, bool SimEngine::*state, bool on)
+{
+    if (auto rc = Enter(call))
+        return *rc;
+    QMutexLocker lock(&Lock());
+    this->*state = on;
+    return rtc::ERR_OK;
+}
+
+bool SimEngine::previewActive() const
+{
+    return !m_released && m_videoEnabled && m_preview && m_capture && boundViews.contains(m_uid);
+}
+
+void SimEngine::RegisterObserver(rtc::IVideoFrameObserver* observer)
+{
+    QMutexLocker lock(&Lock());
+    m_observer = observer;
+}
+
+} // namespace rtcsim

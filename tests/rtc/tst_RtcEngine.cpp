@@ -1,0 +1,405 @@
+#include "LogCapture.h"
+#include "TestRegistry.h"
+#include "TestSupport.h"
+
+#include "platform/RtcEngine.h"
+#include "platform/RtcEngineControl.h"
+#include "rtc/AgoraVideoFrameObserver.h"
+#include "rtc/AudioInManager.h"
+#include "rtc/AudioOutManager.h"
+#include "rtc/CAgoraObject.h"
+#include "rtc/CameraManager.h"
+
+#include <QAudioDeviceInfo>
+#include <QDir>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QScopeGuard>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+#include <QtEndian>
+#include <atomic>
+
+using RtcEngineControl::Device;
+using RtcEngineControl::DeviceKind;
+namespace control = RtcEngineControl;
+
+namespace {
+
+// Records where and how the engine calls back.
+class RecordingHandler : public rtc::IRtcEngineEventHandler
+{
+public:
+    void onJoinChannelSuccess(const char* channel, rtc::uid_t uid, int) override
+    {
+        Enter(QStringLiteral("join %1 %2").arg(channel).arg(uid));
+    }
+    void onLeaveChannel(const rtc::RtcStats&) override { Enter(QStringLiteral("leave")); }
+    void onNetworkQuality(rtc::uid_t uid, int tx, int rx) override
+    {
+        Enter(QStringLiteral("quality %1 %2 %3").arg(uid).arg(tx).arg(rx));
+    }
+    void Enter(const QString& event)
+    {
+        if (m_inside.fetch_add(1) != 0)
+            m_overlaps.fetch_add(1);
+        QThread::msleep(2);
+        {
+            QMutexLocker lock(&m_mutex);
+            m_events << event;
+            m_threads.insert(QThread::currentThread()->objectName());
+        }
+        m_inside.fetch_sub(1);
+    }
+    QStringList Events() const
+    {
+        QMutexLocker lock(&m_mutex);
+        return m_events;
+    }
+    int Count(const QString& prefix) const { return Events().filter(QRegularExpression("^" + prefix)).size(); }
+    QSet<QString> Threads() const
+    {
+        QMutexLocker lock(&m_mutex);
+        return m_threads;
+    }
+    std::atomic<int> m_overlaps { 0 };
+
+private:
+    std::atomic<int> m_inside { 0 };
+    mutable QMutex m_mutex;
+    QStringList m_events;
+    QSet<QString> m_threads;
+};
+
+// A WAV file of 16-bit mono silence lasting ms.
+void WriteWav(const QString& path, int ms)
+{
+    const int rate = 8000;
+    const quint32 bytes = quint32(rate / 1000 * ms * 2);
+    QByteArray data("RIFF");
+    auto le = [&data](quint32 v, int n) {
+        for (int i = 0; i < n; ++i)
+            data.append(char((v >> (8 * i)) & 0xFF));
+    };
+    le(36 + bytes, 4);
+    data.append("WAVEfmt ");
+    le(16, 4), le(1, 2), le(1, 2), le(rate, 4), le(rate * 2, 4), le(2, 2), le(16, 2);
+    data.append("data");
+    le(bytes, 4);
+    data.append(QByteArray(int(bytes), '\0'));
+    QVERIFY(TestSupport::WriteFile(path, data));
+}
+
+} // namespace
+
+class TestRtcEngine : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+
+    CAgoraObject* Joined()
+    {
+        CAgoraObject* agora = CAgoraObject::GetAgoraObject("app-1");
+        agora->JoinChannel("room-9", 57, "K");
+        return agora;
+    }
+
+private slots:
+    void initTestCase() { qputenv("PLOVIX_RTC_NO_AUDIO", "1"); }
+    void init()
+    {
+        control::Reset();
+        control::SetAutoFeed(false);
+        control::SetJoinDelay(10);
+        control::SetDevices(DeviceKind::Recording, { Device { "Mic A", "in:Mic A" }, Device { "Mic B", "in:Mic B" } });
+        control::SetDevices(DeviceKind::Playback, { Device { "Speaker", "out:Speaker" } });
+        control::SetDevices(DeviceKind::Camera, { Device { "Cam", "/dev/video0" } });
+        control::ClearJournal();
+    }
+    void cleanup()
+    {
+        CAgoraObject::ReleaseEngine();
+        AgoraVideoFrameObserver::ClearFrameTimes();
+    }
+
+    void LessonStartCallsTheEngineInOrder()
+    {
+        LogCapture log;
+        CAgoraObject* agora = CAgoraObject::GetAgoraObject("app-1");
+        QVERIFY(agora->SetClientRole(1));
+        QVERIFY(agora->EnableWebSdkInteroperability(true));
+        QVERIFY(agora->setVideoQualityParameters(true));
+        QVERIFY(agora->JoinChannel("room-9", 57, "K"));
+        QVERIFY(agora->EnableLocalVideo(false));
+        QVERIFY(agora->EnableVideo(true));
+        QVERIFY(agora->EnableVideo2(true));
+        QVERIFY(agora->MuteLocalAudio(true));
+        QCOMPARE(agora->GetChannelName(), QString("room-9"));
+        const QStringList expected {
+            "createRtcEngine",
+            "initialize appId=app-1",
+            "queryInterface 4",
+            "registerVideoFrameObserver",
+            "release media",
+            "setClientRole 1",
+            "setParameters "
+            "{\"rtc.video.web_h264_interop_enable\":true,\"che.video.web_h264_interop_enable\":true}",
+            "setParameters {\"rtc.video.prefer_frame_rate\":true,\"che.video.prefer_frame_rate\":true}",
+            "joinChannel key=K channel=room-9 info={\"owner\":true,\"width\":640,\"height\":480,\"bitrate\":500} "
+            "uid=57",
+            "setParameters {\"rtc.video.capture\":false,\"che.video.local.capture\":false,"
+            "\"che.video.local.render\":false,\"che.video.local.send\":false}",
+            "enableVideo",
+            "enableAudio",
+            "setParameters {\"rtc.audio.mute_me\":true,\"che.audio.mute_me\":true}",
+        };
+        QStringList calls = control::Journal();
+        calls.erase(std::remove_if(calls.begin(), calls.end(),
+                        [](const QString& line) {
+                            return line == "queryInterface 3" || line == "release param" || line.startsWith("callback");
+                        }),
+            calls.end());
+        QCOMPARE(calls.mid(0, expected.size()), expected);
+        QVERIFY(control::IsLocalAudioMuted());
+        QTRY_VERIFY(log.Count("AGEngineEventHandler::onJoinChannelSuccess uid: 57") == 1);
+        // A second join is refused and keeps the channel.
+        QVERIFY(!agora->JoinChannel("room-10", 57, "K"));
+        QCOMPARE(agora->GetLastResult(), int(rtc::ERR_ALREADY_IN_CHANNEL));
+        QCOMPARE(agora->GetChannelName(), QString("room-9"));
+    }
+
+    void WithoutAWorkingEngineEveryCallFails_data()
+    {
+        QTest::addColumn<bool>("factoryFails");
+        QTest::newRow("no engine") << true;
+        QTest::newRow("engine not initialised") << false;
+    }
+    void WithoutAWorkingEngineEveryCallFails()
+    {
+        QFETCH(bool, factoryFails);
+        control::SetFactoryFails(factoryFails);
+        CAgoraObject* agora = CAgoraObject::GetAgoraObject(QString());
+        QVERIFY(agora);
+        QCOMPARE(agora->GetRtcEngine() == nullptr, factoryFails);
+        const QList<std::function<bool()>> calls {
+            [&] { return agora->MuteLocalAudio(true); },
+            [&] { return agora->EnableLocalVideo(true); },
+            [&] { return agora->StartAudioRecording(m_dir.path() + "/a.wav", 2); },
+            [&] { return agora->SetLogFilePath(QString()); },
+            [&] { return agora->LeaveChannel(); },
+            [&] { return agora->JoinChannel("room-9", 57, "K"); },
+            [&] { return agora->SetClientRole(1); },
+        };
+        for (const auto& call : calls) {
+            QVERIFY(!call());
+            QCOMPARE(agora->GetLastResult(), int(rtc::ERR_NOT_INITIALIZED));
+        }
+        QCOMPARE(agora->GetAudioMixingDuration(), int(rtc::ERR_NOT_INITIALIZED));
+        QVERIFY(!agora->CreateAudioInManager());
+        QCOMPARE(agora->GetAudioInManager()->GetDeviceCount(), 0);
+        QCOMPARE(agora->GetAudioInManager()->GetCurDevice(), QString());
+        QCOMPARE(control::JournalOf("registerVideoFrameObserver").size(), 0);
+    }
+
+    void PathsBecomeValidJson_data()
+    {
+        QTest::addColumn<QString>("folder");
+        QTest::newRow("plain") << "plain";
+        QTest::newRow("quote") << "say \"hi\"";
+        QTest::newRow("backslash") << "back\\slash";
+        QTest::newRow("chinese, long") << QString("录音文件夹").repeated(15) + "/" + QString("录音文件夹").repeated(15);
+    }
+    void PathsBecomeValidJson()
+    {
+        QFETCH(QString, folder);
+        const QString dir = m_dir.path() + "/" + folder;
+        QVERIFY(QDir().mkpath(dir));
+        const QString path = dir + "/20260101120000.aac";
+        CAgoraObject* agora = Joined();
+        QVERIFY(agora->StartAudioRecording(path, 2));
+        const QStringList lines = control::JournalOf("setObject che.audio.start_recording ");
+        QCOMPARE(lines.size(), 1);
+        const QByteArray json = lines.first().mid(QString("setObject che.audio.start_recording ").size()).toUtf8();
+        const QJsonObject object = QJsonDocument::fromJson(json).object();
+        QCOMPARE(object.value("filePath").toString(), path);
+        QCOMPARE(object.value("quality").toInt(), 2);
+        if (folder == "plain")
+            QCOMPARE(QString(json), QString("{\"filePath\":\"%1\",\"quality\":2}").arg(path));
+        QCOMPARE(control::RecordingPath(), path);
+        QVERIFY(agora->StopAudioRecording());
+        QVERIFY(QFile::exists(path));
+    }
+
+    void DevicesAreListedAndChosenById()
+    {
+        CAgoraObject* agora = CAgoraObject::GetAgoraObject("app-1");
+        QVERIFY(agora->CreateAudioInManager());
+        AudioInManager* in = agora->GetAudioInManager();
+        QCOMPARE(in->GetDeviceCount(), 2);
+        QString name;
+        QString id;
+        QVERIFY(in->GetDevice(1, name, id));
+        QCOMPARE(name, QString("Mic B"));
+        QCOMPARE(id, QString("in:Mic B"));
+        QVERIFY(!in->GetDevice(2, name, id));
+        QCOMPARE(in->GetCurDevice(), QString("in:Mic A"));
+        QVERIFY(!in->SetCurDevice("Mic B")); // a name is not an id
+        QVERIFY(in->SetCurDevice("in:Mic B"));
+        QCOMPARE(in->GetCurDevice(), QString("in:Mic B"));
+        // Volumes are kept per device.
+        QVERIFY(!in->SetVolume(256));
+        QVERIFY(in->SetVolume(120));
+        QCOMPARE(in->GetVolume(), 120);
+        QVERIFY(in->SetCurDevice("in:Mic A"));
+        QCOMPARE(in->GetVolume(), 200);
+        // Plugged in and out between two enumerations.
+        control::SetDevices(DeviceKind::Recording,
+            { Device { "Mic A", "in:Mic A" }, Device { "USB", "in:USB" }, Device { "Mic B", "in:Mic B" } });
+        QVERIFY(agora->CreateAudioInManager());
+        QCOMPARE(agora->GetAudioInManager()->GetDeviceCount(), 3);
+        control::SetDevices(DeviceKind::Playback, {});
+        QVERIFY(agora->CreateAudioOutManager());
+        QCOMPARE(agora->GetAudioOutManager()->GetDeviceCount(), 0);
+        QVERIFY(!agora->GetAudioOutManager()->SetVolume(100));
+        QVERIFY(agora->CreateCameraManager());
+        QCOMPARE(agora->GetCameraManager()->GetCurDevice(), QString("/dev/video0"));
+        // The system's own lists carry Qt Multimedia's names, ids apart.
+        control::UseSystemDevices();
+        const QList<Device> system = control::Devices(DeviceKind::Recording);
+        QStringList qtNames;
+        for (const QAudioDeviceInfo& info : QAudioDeviceInfo::availableDevices(QAudio::AudioInput))
+            qtNames << info.deviceName();
+        for (const Device& device : system) {
+            QVERIFY(qtNames.contains(device.name));
+            QVERIFY(device.id != device.name);
+        }
+    }
+
+    void MixingAnswersTruthfully()
+    {
+        const QString file = m_dir.path() + "/song.wav";
+        WriteWav(file, 3000);
+        CAgoraObject* agora = CAgoraObject::GetAgoraObject("app-1");
+        QVERIFY(!agora->StartAudioMixing(file, false, false, 1)); // not in a channel
+        agora->JoinChannel("room-9", 57, "K");
+        QVERIFY(!agora->StartAudioMixing(m_dir.path() + "/missing.wav", false, false, 1));
+        QCOMPARE(agora->GetLastResult(), int(rtc::ERR_INVALID_ARGUMENT));
+        QVERIFY(agora->StartAudioMixing(file, false, false, 1));
+        QCOMPARE(agora->GetAudioMixingDuration(), 3000);
+        QTRY_VERIFY(agora->GetAudioMixingCurrentPosition() > 0);
+        QVERIFY(agora->PauseAudioMixing());
+        const int paused = agora->GetAudioMixingCurrentPosition();
+        QTest::qWait(150);
+        QCOMPARE(agora->GetAudioMixingCurrentPosition(), paused);
+        QCOMPARE(agora->SetAudioMixingPosition(2500), 0);
+        QCOMPARE(agora->GetAudioMixingCurrentPosition(), 2500);
+        QVERIFY(agora->ResumeAudioMixing());
+        // Played once: the position stops at the length.
+        QTRY_COMPARE(agora->GetAudioMixingCurrentPosition(), 3000);
+        QVERIFY(!agora->SetAudioMixingVolume(101));
+        QVERIFY(agora->SetAudioMixingVolume(40));
+        QVERIFY(agora->StopAudioMixing());
+        QCOMPARE(agora->GetAudioMixingDuration(), int(rtc::ERR_NOT_READY));
+    }
+
+    void RecordingIsFinishedByStopLeaveAndRelease_data()
+    {
+        QTest::addColumn<QString>("end");
+        QTest::newRow("stop") << "stop";
+        QTest::newRow("leave") << "leave";
+        QTest::newRow("release") << "release";
+    }
+    void RecordingIsFinishedByStopLeaveAndRelease()
+    {
+        QFETCH(QString, end);
+        const QString path = m_dir.path() + "/" + end + ".aac";
+        CAgoraObject* agora = Joined();
+        QVERIFY(!agora->StartAudioRecording(m_dir.path() + "/no/such/folder/x.aac", 2));
+        QVERIFY(agora->StartAudioRecording(path, 2));
+        QVERIFY(control::IsRecording());
+        QTest::qWait(400);
+        if (end == "stop")
+            agora->StopAudioRecording();
+        else if (end == "leave")
+            agora->LeaveChannel();
+        else
+            CAgoraObject::ReleaseEngine();
+        QVERIFY(!control::IsRecording());
+        const QByteArray data = TestSupport::ReadFile(path);
+        QVERIFY(data.startsWith("RIFF"));
+        const quint32 bytes = qFromLittleEndian<quint32>(data.constData() + 40);
+        QCOMPARE(int(bytes), data.size() - 44);
+        QCOMPARE(qFromLittleEndian<quint32>(data.constData() + 24), quint32(32000));
+        // Silence paced by the clock: as long as the recording ran.
+        QVERIFY2(bytes >= 32000 * 2 * 4 / 10 && bytes < 32000 * 2 * 3, qPrintable(QString::number(bytes)));
+    }
+
+    void RemoteFramesStampTheTableAndPaintTheView()
+    {
+        control::AddRemoteUser(5, 20);
+        control::AddRemoteUser(6, 20);
+        CAgoraObject* agora = Joined();
+        QVERIFY(agora->EnableVideo(true));
+        QWidget view;
+        view.resize(160, 120);
+        view.show();
+        rtc::VideoCanvas canvas { &view, 1, 5, nullptr };
+        QCOMPARE(agora->GetRtcEngine()->setupRemoteVideo(canvas), 0);
+        QTRY_VERIFY(AgoraVideoFrameObserver::FrameTime(5, nullptr));
+        QTRY_VERIFY(AgoraVideoFrameObserver::FrameTime(6, nullptr));
+        QWidget* overlay = view.findChild<QWidget*>("RtcVideoOverlay");
+        QVERIFY(overlay);
+        QTRY_VERIFY(overlay->isVisible());
+        QCOMPARE(overlay->size(), view.size());
+        // A peer muted by the local user, and one that stops sending.
+        QVERIFY(agora->MuteRemoteVideoStream(5, true));
+        control::SetRemoteVideo(6, false);
+        QTest::qWait(100);
+        const int five = control::RenderedFrames(5);
+        const int six = control::RenderedFrames(6);
+        QTest::qWait(300);
+        QCOMPARE(control::RenderedFrames(5), five);
+        QCOMPARE(control::RenderedFrames(6), six);
+        QVERIFY(agora->MuteRemoteVideoStream(5, false));
+        QTRY_VERIFY(control::RenderedFrames(5) > five);
+    }
+
+    void CallbacksRunOneAtATimeOnTheEngineThread()
+    {
+        RecordingHandler handler;
+        control::SetQuality(3, 4);
+        control::SetQualityInterval(20);
+        rtc::IRtcEngine* engine = createRtcEngine();
+        // The handler must outlive the engine even when a check fails.
+        auto release = qScopeGuard([&engine] {
+            if (engine)
+                engine->release(false);
+        });
+        rtc::RtcEngineContext context;
+        context.eventHandler = &handler;
+        context.appId = "app-1";
+        QCOMPARE(engine->initialize(context), 0);
+        QCOMPARE(engine->joinChannel("K", "room-9", "", 57), 0);
+        QTRY_COMPARE(handler.Events().value(0), QString("join room-9 57"));
+        control::InjectNetworkQuality(9, 5, 5);
+        QTRY_VERIFY(handler.Count("quality 0 3 4") >= 5);
+        QCOMPARE(handler.Count("quality 9 5 5"), 1);
+        QCOMPARE(engine->leaveChannel(), 0);
+        QVERIFY(control::WaitForCallbacks());
+        QCOMPARE(handler.Events().last(), QString("leave"));
+        QCOMPARE(engine->joinChannel("K", "room-9", "", 57), 0);
+        engine->release(false);
+        engine = nullptr;
+        const int after = handler.Events().size();
+        QTest::qWait(100);
+        QCOMPARE(handler.Events().size(), after);
+        QCOMPARE(handler.Threads(), QSet<QString> { "RTC callbacks" });
+        QCOMPARE(handler.m_overlaps.load(), 0);
+    }
+};
+
+PLOVIX_TEST(TestRtcEngine)
+#include "tst_RtcEngine.moc"
