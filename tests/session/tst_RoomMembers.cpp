@@ -180,16 +180,20 @@ private slots:
 
         // The camera button: only with the camera right and an engine.
         const int sent = m_setup.room->Sent("58", MsgCameraStatus).size();
-        CAgoraObject engine;
+        MediaPlayer* media = m_player.GetMediaPlayer();
+        CAgoraObject* running = media->GetAgoraObject();
+        media->SetAgoraObject(nullptr);
         emit m_data->OpenVideo();
         QVERIFY(m_setup.InWorker([this] { m_data->SetPermission(m_data->GetPermission() | 4); }));
         emit m_data->OpenVideo();
         QTest::qWait(300);
         QCOMPARE(m_setup.room->Sent("58", MsgCameraStatus).size(), sent);
-        m_player.GetMediaPlayer()->SetAgoraObject(&engine);
+        media->SetAgoraObject(running ? running : CAgoraObject::GetAgoraObject());
         emit m_data->OpenVideo();
         QTRY_COMPARE(m_setup.room->Sent("58", MsgCameraStatus).size(), sent + 1);
-        m_player.GetMediaPlayer()->SetAgoraObject(nullptr);
+        media->SetAgoraObject(running);
+        if (!running)
+            CAgoraObject::ReleaseEngine();
         QCOMPARE(m_setup.room->Sent("58", MsgCameraStatus).last().value("data").toObject().value("value"),
             QJsonValue("open"));
     }
