@@ -218,6 +218,8 @@ bool HttpClient::StartAttempt()
         m_reply = manager->post(request, m_multipart);
     }
     connect(m_reply, &QNetworkReply::readyRead, this, &HttpClient::httpReadyRead);
+    // The headers alone may already announce a file that is too large.
+    connect(m_reply, &QNetworkReply::metaDataChanged, this, &HttpClient::httpReadyRead);
     connect(m_reply, &QNetworkReply::finished, this, &HttpClient::httpFinished);
     connect(m_reply, &QNetworkReply::errorOccurred, this, &HttpClient::slotError);
     connect(m_reply, &QNetworkReply::sslErrors, this, [this](const QList<QSslError>& errors) {
@@ -287,9 +289,10 @@ void HttpClient::CloseTransfer()
 void HttpClient::Stop()
 {
     qDebug() << "into HttpClient Stop";
+    // Also silences a failure whose announcement is queued.
+    m_state = StateStopped;
     if (m_done)
         return;
-    m_state = StateStopped;
     m_error = QNetworkReply::OperationCanceledError;
     m_errorText = QStringLiteral("stopped");
     CloseTransfer();
@@ -317,9 +320,17 @@ void HttpClient::httpReadyRead()
     auto* reply = qobject_cast<QNetworkReply*>(sender());
     if (!reply || reply != m_reply)
         return;
+    if (IsOverFileCap(reply)) {
+        qWarning() << "HttpClient download larger than" << m_maxFileSize << "bytes, url:" << m_url;
+        Fail(QNetworkReply::UnknownContentError, QStringLiteral("file exceeds %1 bytes").arg(m_maxFileSize));
+        return;
+    }
     const QByteArray data = reply->readAll();
     m_written += data.size();
     if (m_file) {
+        // Bytes keep a download alive: its time-out counts from the last.
+        if (!data.isEmpty() && m_timer.isActive())
+            m_timer.start(m_timeOut);
         if (m_file->write(data) != data.size())
             Fail(QNetworkReply::UnknownContentError, QStringLiteral("cannot write ") + m_file->fileName());
         return;
@@ -330,6 +341,15 @@ void HttpClient::httpReadyRead()
         return;
     }
     m_body += data;
+}
+
+bool HttpClient::IsOverFileCap(const QNetworkReply* reply) const
+{
+    if (!m_file || m_maxFileSize <= 0)
+        return false;
+    const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
+    return (length.isValid() && length.toLongLong() > m_maxFileSize)
+        || m_written + reply->bytesAvailable() > m_maxFileSize;
 }
 
 bool HttpClient::CanRetryAfterError() const

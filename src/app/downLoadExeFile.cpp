@@ -36,8 +36,15 @@ const char kPartSuffix[] = ".part";
 
 QString FailureText()
 {
-    return QStringLiteral("自动更新失败.\n请手动下载安装.\n如果是WIN7或者WIN10的用户，请以关\n"
-                          "理员用户登录，重新启动客户端，实现自动更新！");
+    return QStringLiteral("自动更新失败.\n请手动下载安装.");
+}
+
+// The complete installer that the desktop would not run.
+QString HandOverFailureText(const QString& path)
+{
+    const QFileInfo file(path);
+    return QStringLiteral("自动更新失败.\n安装程序已下载到:\n%1\n文件名: %2\n请打开该文件夹手动安装.")
+        .arg(QDir::toNativeSeparators(file.absolutePath()), file.fileName());
 }
 
 QString DownloadFolder()
@@ -141,7 +148,7 @@ void downLoadExeFile::SetUrl(const QString& url)
     m_url = QUrl(url);
 }
 
-bool downLoadExeFile::isFileNameEmpty(const QString& url)
+bool downLoadExeFile::HasFileName(const QString& url)
 {
     // Named by the one helper for downloaded files, so a name from the
     // network never leaves the download folder.
@@ -206,6 +213,7 @@ void downLoadExeFile::on_pushButtonOK_clicked()
         return;
     }
     m_cancel = false;
+    m_handOverFailed = false;
     m_written = 0;
     m_writeFailed = false;
     m_form.progressBar->setRange(0, 100);
@@ -316,7 +324,7 @@ void downLoadExeFile::Launch()
     if (result <= 32) {
         // The installer stays in the download folder for a manual install.
         qDebug() << "fail to exec extenal install file";
-        ShowFailure();
+        ShowHandOverFailure();
         return;
     }
     if (m_quit)
@@ -354,6 +362,13 @@ void downLoadExeFile::ShowFailure()
     show();
 }
 
+void downLoadExeFile::ShowHandOverFailure()
+{
+    ShowFailure();
+    m_handOverFailed = true;
+    m_form.labelD->setText(HandOverFailureText(m_filePath));
+}
+
 void downLoadExeFile::DropFile()
 {
     if (m_file)
@@ -364,7 +379,16 @@ void downLoadExeFile::DropFile()
 void downLoadExeFile::OnClose()
 {
     const Profile* profile = Nexus::GetProfile();
-    if (profile && profile->GetUpdateForce()) {
+    if (m_handOverFailed) {
+        // The user installs by hand; the old version must not go on.
+        if (profile && profile->GetUpdateForce()) {
+            qDebug() << "downLoadExeFile, installer left for a manual install, the program ends";
+            hide();
+            if (m_quit)
+                m_quit();
+            return;
+        }
+    } else if (profile && profile->GetUpdateForce()) {
         qDebug() << "downLoadExeFile, curr version need force update, or cannot enter room";
         return;
     }
