@@ -34,6 +34,10 @@ const char kTitleStyle[] = "color:#ffffff; font:28px \"Microsoft YaHei\";";
 const char kFailureStyle[] = "color:#ffffff; font:16px \"Microsoft YaHei\";";
 const char kPartSuffix[] = ".part";
 
+// Larger than any installer of the client: a broken or hostile server
+// must not fill the disk.
+const qint64 kMaxInstallerBytes = qint64(512) * 1024 * 1024;
+
 QString FailureText()
 {
     return QStringLiteral("自动更新失败.\n请手动下载安装.");
@@ -240,6 +244,14 @@ void downLoadExeFile::httpReadyRead()
         return;
     if (m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt() != 200) {
         qDebug() << "httpReadyRead :download error";
+        return;
+    }
+    const QVariant announced = m_reply->header(QNetworkRequest::ContentLengthHeader);
+    if ((announced.isValid() && announced.toLongLong() > kMaxInstallerBytes)
+        || m_written + m_reply->bytesAvailable() > kMaxInstallerBytes) {
+        qWarning() << "[ERROR] downLoadExeFile, installer larger than" << kMaxInstallerBytes << "bytes";
+        m_writeFailed = true;
+        m_reply->abort();
         return;
     }
     const QByteArray data = m_reply->readAll();

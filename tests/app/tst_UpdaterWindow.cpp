@@ -246,6 +246,7 @@ private slots:
         QTest::newRow("not found") << "404";
         QTest::newRow("server error") << "500";
         QTest::newRow("stalled") << "stall";
+        QTest::newRow("larger than any installer") << "huge";
     }
     void IncompleteDownloadIsNeverOpened()
     {
@@ -254,6 +255,8 @@ private slots:
             QVERIFY(m_service.CutAfter(kInstaller, 50000));
         else if (misbehaviour == "stall")
             QVERIFY(m_service.Stall(kInstaller, 50000));
+        else if (misbehaviour == "huge")
+            QVERIFY(m_service.Huge(kInstaller, qint64(600) << 20));
         else
             QVERIFY(m_service.Status(kInstaller, misbehaviour.toInt()));
         m_window->SetTransferTimeout(500);
