@@ -232,7 +232,8 @@ qint64 DownldManager::MaxFileSize(int type)
         // Course pages may be whole documents.
         return 64 * mib;
     case DownloadServerProperties:
-        return 1 * mib;
+        // The reader refuses a large file itself, with its own log line.
+        return 4 * mib;
     case DownloadChatFullImage:
         return 16 * mib;
     default:

@@ -326,9 +326,9 @@ void HttpClient::httpReadyRead()
         Fail(QNetworkReply::UnknownContentError, QStringLiteral("file exceeds %1 bytes").arg(m_maxFileSize));
         return;
     }
-    const QByteArray data = reply->readAll();
-    m_written += data.size();
     if (m_file) {
+        const QByteArray data = reply->readAll();
+        m_written += data.size();
         // Bytes keep a download alive: its time-out counts from the last.
         if (!data.isEmpty() && m_timer.isActive())
             m_timer.start(m_timeOut);
@@ -336,12 +336,21 @@ void HttpClient::httpReadyRead()
             Fail(QNetworkReply::UnknownContentError, QStringLiteral("cannot write ") + m_file->fileName());
         return;
     }
-    if (m_written > m_maxBodySize) {
+    // A body stays in the reply until it is complete and is then taken in
+    // one piece: reading it chunk by chunk, as it arrives, copied a large
+    // list's megabyte many times over.
+    if (m_written + reply->bytesAvailable() > m_maxBodySize) {
         qWarning() << "HttpClient reply body too large, url:" << LoggableUrl(m_url);
         Fail(QNetworkReply::UnknownContentError, QStringLiteral("reply body exceeds %1 bytes").arg(m_maxBodySize));
-        return;
     }
-    m_body += data;
+}
+
+void HttpClient::TakeBody(QNetworkReply* reply)
+{
+    if (m_file)
+        return;
+    m_body = reply->readAll();
+    m_written = m_body.size();
 }
 
 bool HttpClient::IsOverFileCap(const QNetworkReply* reply) const
@@ -368,6 +377,7 @@ void HttpClient::httpFinished()
     httpReadyRead();
     if (m_done)
         return;
+    TakeBody(reply);
     m_httpStatus = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     QNetworkReply::NetworkError error = reply->error();
     // Qt's text names the whole address, secrets included.

@@ -153,6 +153,7 @@ private:
     bool CompleteFile();
     bool CanRetryAfterError() const;
     bool IsOverFileCap(const QNetworkReply* reply) const;
+    void TakeBody(QNetworkReply* reply);
     void FollowRedirect(const QUrl& target);
     void Fail(QNetworkReply::NetworkError code, const QString& text);
     void Finish(bool success);

@@ -65,6 +65,9 @@ struct ListContext {
     bool history;
     QString cache; // the course cache folder
     QString defaultPicture;
+    // Its file name, worked out once: most sessions show the default
+    // picture, and reading a URL apart costs, thousands of times over.
+    QString defaultFile;
 };
 
 enum Field {
@@ -193,7 +196,7 @@ void FillSession(SchoolInfo* session, const QJsonObject& element, const ListCont
     // Where the picture is stored; none without a session or a file name,
     // which could only name a folder.
     const QString id = session->GetSessionId();
-    const QString file = AppPaths::UrlFileName(url);
+    const QString file = snapshotNamed ? AppPaths::UrlFileName(url) : list.defaultFile;
     if (!id.isEmpty() && !file.isEmpty())
         session->SetHeadPath(SessionPictureFolder(id, list.cache) + QLatin1Char('/') + file);
 }
@@ -327,7 +330,9 @@ int DataManager::RequestSessions(const SessionRequest& kind, const QString& iden
     if (result == WebRequest::Done && request.IsUsable()) {
         const QJsonArray array = request.GetArray();
         qDebug() << kind.size << array.size();
-        const ListContext list { kind.history, CourseCacheFolder(), DefaultPictureAddress() };
+        const QString defaultPicture = DefaultPictureAddress();
+        const ListContext list { kind.history, CourseCacheFolder(), defaultPicture,
+            AppPaths::UrlFileName(defaultPicture) };
         QVector<int> positions;
         positions.reserve(qMin(array.size(), kMaxSessions));
         for (int i = 0; i < array.size(); ++i) {
