@@ -266,7 +266,9 @@ void downLoadExeFile::httpReadyRead()
 
 void downLoadExeFile::updateDataReadProgress(qlonglong bytesRead, qlonglong totalBytes)
 {
-    if (m_cancel)
+    // Progress that arrives after the download ended or failed shows
+    // nothing.
+    if (m_cancel || !m_reply || m_writeFailed)
         return;
     QProgressBar* bar = m_form.progressBar;
     if (totalBytes <= 0) {
