@@ -210,15 +210,20 @@ const int kMaxFillThreads = 4;
 // elements at the given positions.
 QList<SchoolInfo*> SessionsOf(const QJsonArray& array, const QVector<int>& positions, const ListContext& list)
 {
-    QList<SchoolInfo*> sessions;
-    sessions.reserve(positions.size());
-    for (int i = 0; i < positions.size(); ++i)
-        sessions << new SchoolInfo();
+    QVector<SchoolInfo*> made(positions.size(), nullptr);
+    QThread* owner = QThread::currentThread();
+    // Each part is made where it is filled, then handed to this thread,
+    // which owns the sessions from then on.
     auto fill = [&](int from, int to) {
-        for (int i = from; i < to; ++i)
-            FillSession(sessions.at(i), array.at(positions.at(i)).toObject(), list);
+        for (int i = from; i < to; ++i) {
+            auto* session = new SchoolInfo();
+            FillSession(session, array.at(positions.at(i)).toObject(), list);
+            if (session->thread() != owner)
+                session->moveToThread(owner);
+            made[i] = session;
+        }
     };
-    const int count = sessions.size();
+    const int count = made.size();
     const int threads = count < kParallelFrom ? 1 : qBound(1, QThread::idealThreadCount(), kMaxFillThreads);
     const int chunk = (count + threads - 1) / threads;
     std::vector<std::future<void>> others;
@@ -235,7 +240,7 @@ QList<SchoolInfo*> SessionsOf(const QJsonArray& array, const QVector<int>& posit
     fill(0, qMin(count, chunk));
     for (std::future<void>& other : others)
         other.get();
-    return sessions;
+    return made.toList();
 }
 
 } // namespace
