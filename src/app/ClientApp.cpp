@@ -111,7 +111,7 @@ void ClientApp::OfferUpdate()
     }
     Profile* profile = Nexus::GetProfile();
     const QString url = profile->GetUrl(ClassServerProperty::UpdateDownload);
-    if (m_updater->isFileNameEmpty(url)) {
+    if (m_updater->HasFileName(url)) {
         m_updater->SetUrl(url);
         m_updater->ShowUpdateInfo();
         return;

@@ -213,6 +213,7 @@ void DownldManager::Start(Transfer& transfer)
 {
     auto* client = new HttpClient(transfer.retryLimit, m_transferTimeOut, this);
     client->SetNetworkAccessManager(Manager());
+    client->SetMaxFileSize(MaxFileSize(transfer.type));
     client->SetKey(transfer.key);
     client->SetDownloadType(transfer.type);
     client->SetState(HttpClient::StateRunning);
@@ -221,6 +222,24 @@ void DownldManager::Start(Transfer& transfer)
     // The end is matched to the transfer by the client itself, never by key.
     connect(client, &HttpClient::Finished, this, [this, client](bool success) { OnClientDone(client, success); });
     client->downloadFile(transfer.url, transfer.relatePath, true);
+}
+
+qint64 DownldManager::MaxFileSize(int type)
+{
+    const qint64 mib = 1024 * 1024;
+    switch (type) {
+    case DownloadCoursePage:
+        // Course pages may be whole documents.
+        return 64 * mib;
+    case DownloadServerProperties:
+        // The reader refuses a large file itself, with its own log line.
+        return 4 * mib;
+    case DownloadChatFullImage:
+        return 16 * mib;
+    default:
+        // Avatars, list pictures and small chat pictures.
+        return 8 * mib;
+    }
 }
 
 DownldManager::Transfer DownldManager::TransferOf(const DownloadElem& elem, int state)
@@ -242,7 +261,7 @@ void DownldManager::OnDownLoad(DownloadElem& elem)
         return;
     const int running = GetDownloadingSize();
     m_queue.push_back(TransferOf(elem, HttpClient::StateWaiting));
-    if (running <= m_runningLimit && !IsTargetBusy(m_queue.back()))
+    if (running < m_maxRunning && !IsTargetBusy(m_queue.back()))
         Start(m_queue.back());
     qDebug() << "into  OnDownLoad, key:" << elem.key << ",and queue size:" << m_queue.size()
              << "_currDownloadingSize:" << running;
@@ -302,22 +321,20 @@ void DownldManager::FinishTransfer(Transfer& transfer)
         emit hub->DownloadFinish(type, key);
 }
 
+// A running transfer announces its own end once its file is complete and
+// in place; a finish claimed from outside would stop it and announce a file
+// that is not there, so it is only logged.
 void DownldManager::OnDownloadFinished(int type, QString key)
 {
-    for (Transfer& transfer : m_queue) {
-        if (transfer.state == HttpClient::StateRunning && transfer.type == type && transfer.key == key) {
-            DropClient(transfer);
-            FinishTransfer(transfer);
-            return;
-        }
-    }
-    qDebug() << "OnDownloadFinished, no running transfer, type:" << type << ",key:" << key;
+    const Transfer* transfer = Find(type, key);
+    qDebug() << "OnDownloadFinished, not taken from outside, type:" << type << ",key:" << key
+             << ",state:" << (transfer ? transfer->state : -1);
 }
 
 void DownldManager::StartWaitingDownload()
 {
     const int running = GetDownloadingSize();
-    if (running > m_runningLimit)
+    if (running >= m_maxRunning)
         return;
     for (Transfer& transfer : m_queue) {
         if (transfer.state != HttpClient::StateWaiting || IsTargetBusy(transfer))

@@ -19,8 +19,9 @@ class QThread;
 // the queue is touched only in the worker's thread. At most four transfers
 // run at once. Each transfer ends with exactly one Nexus::DownloadFinish or
 // Nexus::DownloadFailed, and a failed transfer gives its slot to the next
-// waiting one. Requests are de-duplicated by (type, key), chat pictures
-// excepted.
+// waiting one. A finish is announced only for a complete file in place;
+// after CleanUp nothing more is announced for the transfers it dropped. Requests are de-duplicated by (type, key), chat
+// pictures excepted.
 class DownldManager : public QObject
 {
     Q_OBJECT
@@ -75,6 +76,8 @@ private:
     };
 
     static Transfer TransferOf(const DownloadElem& elem, int state);
+    // The largest file a transfer of this kind may bring.
+    static qint64 MaxFileSize(int type);
     int GetDownloadingSize() const;
     void StartWaitingDownload();
     void Start(Transfer& transfer);
@@ -89,8 +92,8 @@ private:
 
     Profile* m_profile;
     std::vector<Transfer> m_queue;
-    // Up to this many run, plus one: "more than 3 running" makes a request wait.
-    int m_runningLimit = 3;
+    // Transfers that run at once; the next request waits.
+    int m_maxRunning = 4;
     QNetworkAccessManager* m_manager = nullptr;
     std::atomic<int> m_transferTimeOut { 20000 };
     std::atomic<int> m_uploadCheckInterval { 30000 };

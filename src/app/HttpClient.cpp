@@ -3,6 +3,7 @@
 #include "AppPaths.h"
 #include "NetworkAccessManager.h"
 #include "Nexus.h"
+#include "SharedFunctions.h"
 
 #include <QDebug>
 #include <QDir>
@@ -107,7 +108,7 @@ void HttpClient::Begin(const QUrl& url, int method)
 bool HttpClient::SendRequest(const QUrl& url, int method, QHttpMultiPart* multipart)
 {
     if (!m_done) {
-        qWarning() << "HttpClient::SendRequest while a request runs, url:" << url;
+        qWarning() << "HttpClient::SendRequest while a request runs, url:" << LoggableUrl(url);
         if (multipart && multipart != m_multipart)
             delete multipart;
         return false;
@@ -121,7 +122,7 @@ bool HttpClient::SendRequest(const QUrl& url, int method, QHttpMultiPart* multip
     m_starting = true;
     bool started = false;
     if (m_method == MethodMultipart && !multipart) {
-        qWarning() << "HttpClient::SendRequest, no multipart body, url:" << url;
+        qWarning() << "HttpClient::SendRequest, no multipart body, url:" << LoggableUrl(url);
         Fail(QNetworkReply::ProtocolInvalidOperationError, QStringLiteral("no multipart body"));
     } else {
         started = StartAttempt();
@@ -133,7 +134,7 @@ bool HttpClient::SendRequest(const QUrl& url, int method, QHttpMultiPart* multip
 bool HttpClient::PostJson(const QUrl& url, const QString& text)
 {
     if (!m_done) {
-        qWarning() << "HttpClient::PostJson while a request runs, url:" << url;
+        qWarning() << "HttpClient::PostJson while a request runs, url:" << LoggableUrl(url);
         return false;
     }
     Begin(url, MethodJson);
@@ -147,13 +148,13 @@ bool HttpClient::PostJson(const QUrl& url, const QString& text)
 bool HttpClient::downloadFile(const QString& url, const QString& relatePath, bool syncFlag)
 {
     if (!m_done) {
-        qWarning() << "HttpClient::downloadFile while a request runs, url:" << url;
+        qWarning() << "HttpClient::downloadFile while a request runs, url:" << LoggableUrl(url);
         return false;
     }
     m_syncFlag = syncFlag;
     m_relatePath = relatePath;
     Begin(QUrl(url), MethodGet);
-    qDebug() << "downloadFile url:" << url << "relatePath:" << relatePath << ",syncFlag:" << syncFlag;
+    qDebug() << "downloadFile url:" << LoggableUrl(url) << "relatePath:" << relatePath << ",syncFlag:" << syncFlag;
     m_starting = true;
     const bool started = [&] {
         if (url.isEmpty()) {
@@ -218,11 +219,13 @@ bool HttpClient::StartAttempt()
         m_reply = manager->post(request, m_multipart);
     }
     connect(m_reply, &QNetworkReply::readyRead, this, &HttpClient::httpReadyRead);
+    // The headers alone may already announce a file that is too large.
+    connect(m_reply, &QNetworkReply::metaDataChanged, this, &HttpClient::httpReadyRead);
     connect(m_reply, &QNetworkReply::finished, this, &HttpClient::httpFinished);
     connect(m_reply, &QNetworkReply::errorOccurred, this, &HttpClient::slotError);
     connect(m_reply, &QNetworkReply::sslErrors, this, [this](const QList<QSslError>& errors) {
         for (const QSslError& error : errors)
-            qWarning() << "HttpClient TLS error:" << error.errorString() << ",url:" << m_url;
+            qWarning() << "HttpClient TLS error:" << error.errorString() << ",url:" << LoggableUrl(m_url);
     });
     m_timer.start(m_timeOut);
     return true;
@@ -287,9 +290,10 @@ void HttpClient::CloseTransfer()
 void HttpClient::Stop()
 {
     qDebug() << "into HttpClient Stop";
+    // Also silences a failure whose announcement is queued.
+    m_state = StateStopped;
     if (m_done)
         return;
-    m_state = StateStopped;
     m_error = QNetworkReply::OperationCanceledError;
     m_errorText = QStringLiteral("stopped");
     CloseTransfer();
@@ -298,7 +302,7 @@ void HttpClient::Stop()
 
 void HttpClient::MakeNewRequest()
 {
-    qDebug() << "HttpClient::MakeNewRequest, into MakeNewRequest, and url:" << m_url;
+    qDebug() << "HttpClient::MakeNewRequest, into MakeNewRequest, and url:" << LoggableUrl(m_url);
     if (m_done)
         return;
     CloseTransfer();
@@ -308,7 +312,7 @@ void HttpClient::MakeNewRequest()
         return;
     }
     if (m_method == MethodGet)
-        qDebug() << "HttpClient::MakeNewRequest,download type:" << m_downloadType << ", and url:" << m_url;
+        qDebug() << "HttpClient::MakeNewRequest,download type:" << m_downloadType << ", and url:" << LoggableUrl(m_url);
     StartAttempt();
 }
 
@@ -317,19 +321,45 @@ void HttpClient::httpReadyRead()
     auto* reply = qobject_cast<QNetworkReply*>(sender());
     if (!reply || reply != m_reply)
         return;
-    const QByteArray data = reply->readAll();
-    m_written += data.size();
+    if (IsOverFileCap(reply)) {
+        qWarning() << "HttpClient download larger than" << m_maxFileSize << "bytes, url:" << LoggableUrl(m_url);
+        Fail(QNetworkReply::UnknownContentError, QStringLiteral("file exceeds %1 bytes").arg(m_maxFileSize));
+        return;
+    }
     if (m_file) {
+        const QByteArray data = reply->readAll();
+        m_written += data.size();
+        // Bytes keep a download alive: its time-out counts from the last.
+        if (!data.isEmpty() && m_timer.isActive())
+            m_timer.start(m_timeOut);
         if (m_file->write(data) != data.size())
             Fail(QNetworkReply::UnknownContentError, QStringLiteral("cannot write ") + m_file->fileName());
         return;
     }
-    if (m_written > m_maxBodySize) {
-        qWarning() << "HttpClient reply body too large, url:" << m_url;
+    // A body stays in the reply until it is complete and is then taken in
+    // one piece: reading it chunk by chunk, as it arrives, copied a large
+    // list's megabyte many times over.
+    if (m_written + reply->bytesAvailable() > m_maxBodySize) {
+        qWarning() << "HttpClient reply body too large, url:" << LoggableUrl(m_url);
         Fail(QNetworkReply::UnknownContentError, QStringLiteral("reply body exceeds %1 bytes").arg(m_maxBodySize));
-        return;
     }
-    m_body += data;
+}
+
+void HttpClient::TakeBody(QNetworkReply* reply)
+{
+    if (m_file)
+        return;
+    m_body = reply->readAll();
+    m_written = m_body.size();
+}
+
+bool HttpClient::IsOverFileCap(const QNetworkReply* reply) const
+{
+    if (!m_file || m_maxFileSize <= 0)
+        return false;
+    const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
+    return (length.isValid() && length.toLongLong() > m_maxFileSize)
+        || m_written + reply->bytesAvailable() > m_maxFileSize;
 }
 
 bool HttpClient::CanRetryAfterError() const
@@ -342,14 +372,19 @@ void HttpClient::httpFinished()
     auto* reply = qobject_cast<QNetworkReply*>(sender());
     if (!reply || reply != m_reply)
         return;
-    qDebug() << "HttpClient::httpFinished url:" << m_url;
+    qDebug() << "HttpClient::httpFinished url:" << LoggableUrl(m_url);
     m_timer.stop();
     httpReadyRead();
     if (m_done)
         return;
+    TakeBody(reply);
     m_httpStatus = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     QNetworkReply::NetworkError error = reply->error();
+    // Qt's text names the whole address, secrets included.
     QString errorText = reply->errorString();
+    for (const QUrl::FormattingOptions format :
+        { QUrl::FormattingOptions(QUrl::PrettyDecoded), QUrl::FormattingOptions(QUrl::FullyEncoded) })
+        errorText.replace(reply->url().toString(format), LoggableUrl(reply->url()));
     const qint64 expected = ExpectedLength(reply);
     if (error == QNetworkReply::NoError && expected >= 0 && m_written != expected) {
         error = QNetworkReply::RemoteHostClosedError;
@@ -388,7 +423,7 @@ void HttpClient::httpFinished()
 void HttpClient::FollowRedirect(const QUrl& target)
 {
     const QUrl resolved = m_url.resolved(target);
-    qDebug() << "HttpClient::httpFinished redirect to:" << resolved;
+    qDebug() << "HttpClient::httpFinished redirect to:" << LoggableUrl(resolved);
     CloseTransfer();
     if (++m_redirects > kMaxRedirects) {
         Fail(QNetworkReply::TooManyRedirectsError, QStringLiteral("too many redirections"));
@@ -419,8 +454,8 @@ void HttpClient::handleTimeOut()
         Finish(false);
         return;
     }
-    qDebug() << " HttpClient::handleTimeOut, current retry time is:" << m_httpCurRetryTimes << "url:" << m_url
-             << "httpCurRetryTimes:" << m_httpCurRetryTimes;
+    qDebug() << " HttpClient::handleTimeOut, current retry time is:" << m_httpCurRetryTimes
+             << "url:" << LoggableUrl(m_url) << "httpCurRetryTimes:" << m_httpCurRetryTimes;
     if (CanRetryAfterError()) {
         MakeNewRequest();
         return;
@@ -431,7 +466,7 @@ void HttpClient::handleTimeOut()
 void HttpClient::slotError(QNetworkReply::NetworkError code)
 {
     // The reply's finished signal follows and decides on a re-issue.
-    qDebug() << "HttpClient::slotError err:" << code << ",url:" << m_url;
+    qDebug() << "HttpClient::slotError err:" << code << ",url:" << LoggableUrl(m_url);
 }
 
 void HttpClient::quit()
@@ -444,7 +479,7 @@ void HttpClient::Fail(QNetworkReply::NetworkError code, const QString& text)
 {
     m_error = code;
     m_errorText = text;
-    qDebug() << "HttpClient failed:" << text << ",url:" << m_url;
+    qDebug() << "HttpClient failed:" << text << ",url:" << LoggableUrl(m_url);
     CloseTransfer();
     Finish(false);
 }
@@ -476,7 +511,8 @@ void HttpClient::Announce()
         return;
     m_announced = true;
     if (!m_success && !m_key.isEmpty() && m_state != StateStopped) {
-        qDebug() << "HttpClient transfer failed, type:" << m_downloadType << ",key:" << m_key << ",url:" << m_url;
+        qDebug() << "HttpClient transfer failed, type:" << m_downloadType << ",key:" << m_key
+                 << ",url:" << LoggableUrl(m_url);
         if (Nexus* hub = Nexus::Instance())
             emit hub->DownloadFailed(m_downloadType, m_key);
     }

@@ -21,8 +21,12 @@ class QNetworkAccessManager;
 //   outcome is known; read the result with the getters below. The wait runs
 //   a nested event loop without user input, so the calling thread's other
 //   events are delivered meanwhile.
-// - asynchronous (SetSyncFlag(true) or downloadFile(..., true)): the call
+// - asynchronous (SetAsync(true) or downloadFile(..., true)): the call
 //   returns at once and Finished(bool) is emitted exactly once later.
+//
+// Time-outs: a download into a file may take as long as it needs while
+// bytes keep arriving; its attempt ends after the time-out passes without
+// a byte. Every other request has the time-out for its whole attempt.
 //
 // Re-issue rules: a network error (HTTP errors included) re-issues GETs,
 // downloads and multipart POSTs until the retry limit; a JSON POST is never
@@ -67,15 +71,17 @@ public:
     bool downloadFile(const QString& url, const QString& relatePath, bool syncFlag);
     // Re-issues the current request as a new attempt.
     void MakeNewRequest();
-    // Ends a running transfer without any signal; the partial file goes.
+    // Ends a transfer without any signal, also one whose failure is still
+    // to be announced; the partial file goes.
     void Stop();
     // Drops the current attempt: its reply is aborted and deleted, its
     // partial file removed, the timer stopped.
     void CloseTransfer();
 
     // ---- settings, before a request
-    void SetSyncFlag(bool async) { m_syncFlag = async; }
-    bool GetSyncFlag() const { return m_syncFlag; }
+    // true: the request calls return at once and Finished() tells the end.
+    void SetAsync(bool async) { m_syncFlag = async; }
+    bool IsAsync() const { return m_syncFlag; }
     void SetReplyMode(int mode) { m_replyMode = mode; }
     void SetKey(const QString& key) { m_key = key; }
     QString GetKey() const { return m_key; }
@@ -86,6 +92,10 @@ public:
     int GetTimeOut() const { return m_timeOut; }
     // Largest body kept in memory; a longer reply fails (default 16 MiB).
     void SetMaxBodySize(qint64 bytes) { m_maxBodySize = bytes; }
+    // Largest file a download may write; 0: no limit. A longer announced
+    // length or body ends the transfer as a failure at once, without a
+    // re-issue, and leaves no file.
+    void SetMaxFileSize(qint64 bytes) { m_maxFileSize = bytes; }
     // Uses a manager owned by someone else (same thread) instead of its own.
     // Multipart posts need a NetworkAccessManager (which re-sends a form
     // whole); with any other manager they use one of their own.
@@ -142,6 +152,8 @@ private:
     void DiscardPartFile();
     bool CompleteFile();
     bool CanRetryAfterError() const;
+    bool IsOverFileCap(const QNetworkReply* reply) const;
+    void TakeBody(QNetworkReply* reply);
     void FollowRedirect(const QUrl& target);
     void Fail(QNetworkReply::NetworkError code, const QString& text);
     void Finish(bool success);
@@ -171,6 +183,7 @@ private:
     QEventLoop m_loop;
 
     qint64 m_maxBodySize = 16 * 1024 * 1024;
+    qint64 m_maxFileSize = 0;
     qint64 m_written = 0;
     int m_redirects = 0;
     bool m_starting = false;

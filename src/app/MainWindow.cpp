@@ -54,6 +54,15 @@ QRect DefaultAvailableArea()
     return screen ? screen->availableGeometry() : QRect(0, 0, MainWindow::kNormalWidth, MainWindow::kNormalHeight);
 }
 
+// Centred in area; where the window is larger than the area it starts at
+// the area's left or top edge, so its title bar and buttons stay on screen.
+QPoint CentredIn(const QRect& area, const QSize& size)
+{
+    const auto axis
+        = [](int start, int room, int length) { return length >= room ? start : start + (room - length) / 2; };
+    return QPoint(axis(area.x(), area.width(), size.width()), axis(area.y(), area.height(), size.height()));
+}
+
 } // namespace
 
 MainWindow::MainWindow(QWidget* parent)
@@ -329,8 +338,7 @@ void MainWindow::OnLoginProgress(int phase)
     case 2: {
         m_loginWidget->hide();
         resize(kNormalWidth, kNormalHeight);
-        const QRect area = DefaultAvailableArea();
-        move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
+        move(CentredIn(DefaultAvailableArea(), size()));
         show();
         m_topArea->SetupLayout(this);
         m_schoolEntryWidget->SetupLayout(this, kTopHeight);
@@ -485,10 +493,19 @@ void MainWindow::maxRestoreSlot()
     const QRect area = m_availableArea.isValid() ? m_availableArea : DefaultAvailableArea();
     if (m_maxFlag) {
         m_maxFlag = false;
+        if (m_normalMinimum.isValid())
+            setMinimumSize(m_normalMinimum);
+        m_normalMinimum = QSize();
         resize(kNormalWidth, kNormalHeight);
-        move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
+        move(CentredIn(area, size()));
     } else {
         m_maxFlag = true;
+        // A maximised window fits its screen, also a screen smaller than
+        // the window's least size.
+        if (minimumWidth() > area.width() || minimumHeight() > area.height()) {
+            m_normalMinimum = minimumSize();
+            setMinimumSize(qMin(minimumWidth(), area.width()), qMin(minimumHeight(), area.height()));
+        }
         resize(area.width(), area.height());
         move(area.topLeft());
     }

@@ -3,6 +3,7 @@
 #include "CFramelessWindow.h"
 
 #include <QRect>
+#include <QSize>
 #include <QSystemTrayIcon>
 #include <memory>
 
@@ -146,6 +147,9 @@ private:
 
     bool m_maxFlag = false;
     QRect m_availableArea;
+    // The least size to bring back when a maximised window that was made
+    // smaller to fit its screen is restored.
+    QSize m_normalMinimum;
     bool m_quitting = false;
     QTimer* m_layoutTimer = nullptr;
     std::unique_ptr<KeyHook> m_keyHook;

@@ -4,6 +4,8 @@
 
 #include <QDebug>
 #include <QFontMetrics>
+#include <QUrl>
+#include <QUrlQuery>
 #include <QUuid>
 
 QString CreateUuidString()
@@ -43,4 +45,33 @@ QString ElideText(const QFont& font, const QString& text, int maxWidth)
     if (metrics.horizontalAdvance(text) >= maxWidth)
         return metrics.elidedText(text, Qt::ElideRight, maxWidth);
     return text;
+}
+
+QString LoggableUrl(const QUrl& url)
+{
+    static const char* const secrets[] = { "password", "pwd", "passwd", "key", "token", "secret" };
+    QUrlQuery query(url);
+    auto items = query.queryItems(QUrl::FullyEncoded);
+    bool changed = false;
+    for (auto& item : items) {
+        const QString name = item.first.toLower();
+        for (const char* secret : secrets) {
+            if (name.contains(QLatin1String(secret)) && !item.second.isEmpty()) {
+                item.second = QStringLiteral("***");
+                changed = true;
+                break;
+            }
+        }
+    }
+    if (!changed)
+        return url.toString();
+    query.setQueryItems(items);
+    QUrl redacted(url);
+    redacted.setQuery(query);
+    return redacted.toString();
+}
+
+QString LoggableUrl(const QString& url)
+{
+    return LoggableUrl(QUrl(url));
 }

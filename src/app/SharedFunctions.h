@@ -3,6 +3,8 @@
 #include <QFont>
 #include <QString>
 
+class QUrl;
+
 // Small stateless helpers shared by several parts; any thread may call them
 // (ElideText only where fonts may be used, the GUI thread).
 
@@ -19,3 +21,8 @@ QString GetWindowsVersionName();
 
 // The text, elided on the right when it is as wide as maxWidth or wider.
 QString ElideText(const QFont& font, const QString& text, int maxWidth);
+
+// The address for a log line: the values of query items that carry secrets
+// (passwords, keys, tokens) are replaced by "***".
+QString LoggableUrl(const QUrl& url);
+QString LoggableUrl(const QString& url);

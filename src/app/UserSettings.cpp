@@ -13,6 +13,7 @@ const SettingKey RecordPath { "recordPath", QString() };
 const SettingKey UserGuide4Tea { "userGuide4Tea", 0 };
 const SettingKey UserGuide4Stu { "userGuide4Stu", 0 };
 const SettingKey WssOptimize { "wssOptimize", QStringLiteral("0") };
+const SettingKey WssPlainRewrite { "wssPlainRewrite", QStringLiteral("0") };
 const SettingKey AudioInDevice { "audioInDevice", QString() };
 const SettingKey AudioOutDevice { "audioOutDevice", QString() };
 const SettingKey CameraDevice { "cameraDevice", QString() };
@@ -25,8 +26,8 @@ const SettingKey RoomPwd { "RoomPwd", QString() };
 const std::vector<const SettingKey*>& AllKeys()
 {
     static const std::vector<const SettingKey*> keys { &EnableDebug, &DevEnv, &RecordPath, &UserGuide4Tea,
-        &UserGuide4Stu, &WssOptimize, &AudioInDevice, &AudioOutDevice, &CameraDevice, &AudioInVolum, &AudioOutVolum,
-        &UserName, &UserPwd, &RoomPwd };
+        &UserGuide4Stu, &WssOptimize, &WssPlainRewrite, &AudioInDevice, &AudioOutDevice, &CameraDevice, &AudioInVolum,
+        &AudioOutVolum, &UserName, &UserPwd, &RoomPwd };
     return keys;
 }
 

@@ -22,6 +22,10 @@ extern const SettingKey RecordPath; // folder of class recordings
 extern const SettingKey UserGuide4Tea; // last guide code shown to a teacher
 extern const SettingKey UserGuide4Stu; // last guide code shown to a student
 extern const SettingKey WssOptimize; // "0": measure the signalling servers once per run
+// "1": the server choice probes and uses the candidates over plain ws/http,
+// for deployments whose classroom servers serve only plain text; otherwise
+// the candidates must answer over TLS with the classroom host's certificate.
+extern const SettingKey WssPlainRewrite;
 extern const SettingKey AudioInDevice;
 extern const SettingKey AudioOutDevice;
 extern const SettingKey CameraDevice;

@@ -46,6 +46,11 @@ WebSockClient::WebSockClient(const QUrl& url, SignallingPeer* peer, const Option
         },
         Qt::DirectConnection);
     connect(this, &WebSockClient::Created, this, &WebSockClient::onCreated, Qt::DirectConnection);
+    m_options.reconnectFirstMs = qMax(1, m_options.reconnectFirstMs);
+    m_options.reconnectMaxMs = qMax(m_options.reconnectFirstMs, m_options.reconnectMaxMs);
+    m_nextPauseMs = m_options.reconnectFirstMs;
+    m_reopenTimer.setSingleShot(true);
+    connect(&m_reopenTimer, &QTimer::timeout, this, &WebSockClient::Reopen);
     Open();
     // The first opening is recorded like every reopening.
     onCreated();
@@ -53,6 +58,7 @@ WebSockClient::WebSockClient(const QUrl& url, SignallingPeer* peer, const Option
 
 WebSockClient::~WebSockClient()
 {
+    m_reopenTimer.stop();
     m_peer = nullptr;
     m_closeFlag = 2;
     m_socket.disconnect(this);
@@ -100,6 +106,7 @@ void WebSockClient::DisConnect()
     qDebug() << "into WebSockClient::DisConnect, and prestate webstate:" << m_socket.state()
              << ",m_closeFlag:" << m_closeFlag;
     m_closeFlag = 2;
+    m_reopenTimer.stop();
     m_socket.close(QWebSocketProtocol::CloseCodeNormal, QString());
 }
 
@@ -117,12 +124,37 @@ void WebSockClient::OnDisConnect()
         qDebug() << "WebSockClient::OnDisConnect, has logout and no need send msg,LogOutStatus:" << logout;
         return;
     }
-    if (m_closeFlag == 1) {
-        m_socket.abort();
-        Open();
-        emit Created();
+    if (m_options.singleShot) {
+        qDebug() << "into WebSockClient::OnDisConnect, single-shot connection ended, connected before:"
+                 << m_wasConnected;
+        m_closeFlag = 2;
+        emit Closed();
+        return;
+    }
+    if (m_closeFlag == 1 && !m_reopenTimer.isActive()) {
+        if (m_reopening && !m_wasConnected && ++m_failedReopenings == 3) {
+            // Raised once per outage; the reopening goes on.
+            if (MiddleArea* area = Nexus::GetMiddleArea())
+                emit area->ShowMsgNotifyWidget(NotifyNetworkLost);
+        }
+        const int pause = m_wasConnected ? m_options.reconnectFirstMs : m_nextPauseMs;
+        m_nextPauseMs = qMin(pause * 2, m_options.reconnectMaxMs);
+        qDebug() << "into WebSockClient::OnDisConnect, reopening in ms:" << pause
+                 << ",failed reopenings:" << m_failedReopenings;
+        m_reopenTimer.start(pause);
     }
     qDebug() << "into WebSockClient::OnDisConnect, and after webstate:" << m_socket.state();
+}
+
+void WebSockClient::Reopen()
+{
+    if (m_closeFlag != 1 || !m_peer || m_peer->GetLogoutStatus() != 0)
+        return;
+    m_socket.abort();
+    m_reopening = true;
+    m_wasConnected = false;
+    Open();
+    emit Created();
 }
 
 // Recorded and tested whatever the server look-up did: a refusing server
@@ -153,7 +185,22 @@ bool WebSockClient::JudgeConnectStatus()
 
 void WebSockClient::onConnected()
 {
+    // The socket checks the certificate against the address it dialled; a
+    // server standing in for another host must show that host's
+    // certificate, even when the one it shows is good for its address.
+    const QString name = m_options.peerVerifyName;
+    if (m_url.scheme() == QLatin1String("wss") && !name.isEmpty()
+        && name.compare(m_url.host(), Qt::CaseInsensitive) != 0
+        && !CertificateMatches(m_socket.sslConfiguration().peerCertificate(), name)) {
+        qWarning() << "WebSockClient TLS error: certificate not issued to" << name
+                   << ",url:" << m_url.toString(QUrl::RemoveQuery);
+        m_socket.abort();
+        return;
+    }
     qDebug() << "WebSocket connected ok";
+    m_wasConnected = true;
+    m_failedReopenings = 0;
+    m_nextPauseMs = m_options.reconnectFirstMs;
     if (m_peer && m_peer->IsProbeDone()) {
         if (Nexus* hub = Nexus::Instance())
             emit hub->RendLoadingMsg(QStringLiteral("提示:socket connected"));

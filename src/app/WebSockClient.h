@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QTimer>
 #include <QUrl>
 #include <QWebSocket>
 #include <functional>
@@ -28,10 +29,13 @@ protected:
 };
 
 // The client end of a class room's signalling connection: one WebSocket
-// carrying JSON text messages. Opens the connection, reopens it whenever it
-// drops unless closed for good, gives up and raises the network-lost notice
-// when reopening turns into a storm, splits received frames into messages
-// and routes them by type through the peer's dispatch table. Lives in the
+// carrying JSON text messages. Opens the connection and reopens it whenever
+// it drops unless closed for good, with pauses of 1 s growing to 30 s while
+// the server stays away, until the room is left; raises the network-lost
+// notice once three reopenings in a row have failed; the storm guard still
+// closes for good should openings ever come in a tight loop. Splits received
+// frames into messages and routes them by type through the peer's dispatch
+// table. Lives in the
 // thread that made it (the "Profile Manager" thread); not shared.
 class WebSockClient : public QObject
 {
@@ -47,6 +51,13 @@ public:
         QString peerVerifyName;
         // Largest message (and frame) accepted; longer ones are dropped.
         int maxMessageBytes = SignallingDispatch::kDefaultMaxBytes;
+        // Pause before the first reopening after a drop; each failed
+        // reopening doubles it, up to the longest.
+        int reconnectFirstMs = 1000;
+        int reconnectMaxMs = 30000;
+        // Single-shot: a drop ends the connection, nothing reopens it and
+        // no notice is raised (the probe connection of the server choice).
+        bool singleShot = false;
     };
 
     // Opens url at once. peer may be null (nothing is dispatched then).
@@ -59,6 +70,9 @@ public:
     int onTextMessageSend(const QString& text);
     // Closes for good: no reopening after this.
     void DisConnect();
+    // True once the connection was open at least once since the last
+    // (re)opening.
+    bool WasConnected() const { return m_wasConnected; }
     // The storm test: true when three openings lie within the two seconds
     // before now.
     bool JudgeConnectStatus();
@@ -80,6 +94,8 @@ signals:
     void Created();
     // The connection is open.
     void connected();
+    // A single-shot connection ended (or never opened); nothing reopens it.
+    void Closed();
 
 public slots:
     void onConnected();
@@ -90,6 +106,7 @@ public slots:
 private:
     void OnSslErrors(const QList<QSslError>& errors);
     void Open();
+    void Reopen();
     qint64 Now() const;
 
     static const int kWindowSeconds = 2;
@@ -103,4 +120,9 @@ private:
     QUrl m_url;
     SignallingPeer* m_peer = nullptr;
     Options m_options;
+    QTimer m_reopenTimer;
+    int m_nextPauseMs = 0;
+    int m_failedReopenings = 0;
+    bool m_reopening = false;
+    bool m_wasConnected = false;
 };

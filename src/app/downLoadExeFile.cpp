@@ -34,10 +34,21 @@ const char kTitleStyle[] = "color:#ffffff; font:28px \"Microsoft YaHei\";";
 const char kFailureStyle[] = "color:#ffffff; font:16px \"Microsoft YaHei\";";
 const char kPartSuffix[] = ".part";
 
+// Larger than any installer of the client: a broken or hostile server
+// must not fill the disk.
+const qint64 kMaxInstallerBytes = qint64(512) * 1024 * 1024;
+
 QString FailureText()
 {
-    return QStringLiteral("自动更新失败.\n请手动下载安装.\n如果是WIN7或者WIN10的用户，请以关\n"
-                          "理员用户登录，重新启动客户端，实现自动更新！");
+    return QStringLiteral("自动更新失败.\n请手动下载安装.");
+}
+
+// The complete installer that the desktop would not run.
+QString HandOverFailureText(const QString& path)
+{
+    const QFileInfo file(path);
+    return QStringLiteral("自动更新失败.\n安装程序已下载到:\n%1\n文件名: %2\n请打开该文件夹手动安装.")
+        .arg(QDir::toNativeSeparators(file.absolutePath()), file.fileName());
 }
 
 QString DownloadFolder()
@@ -141,7 +152,7 @@ void downLoadExeFile::SetUrl(const QString& url)
     m_url = QUrl(url);
 }
 
-bool downLoadExeFile::isFileNameEmpty(const QString& url)
+bool downLoadExeFile::HasFileName(const QString& url)
 {
     // Named by the one helper for downloaded files, so a name from the
     // network never leaves the download folder.
@@ -206,6 +217,7 @@ void downLoadExeFile::on_pushButtonOK_clicked()
         return;
     }
     m_cancel = false;
+    m_handOverFailed = false;
     m_written = 0;
     m_writeFailed = false;
     m_form.progressBar->setRange(0, 100);
@@ -234,6 +246,14 @@ void downLoadExeFile::httpReadyRead()
         qDebug() << "httpReadyRead :download error";
         return;
     }
+    const QVariant announced = m_reply->header(QNetworkRequest::ContentLengthHeader);
+    if ((announced.isValid() && announced.toLongLong() > kMaxInstallerBytes)
+        || m_written + m_reply->bytesAvailable() > kMaxInstallerBytes) {
+        qWarning() << "[ERROR] downLoadExeFile, installer larger than" << kMaxInstallerBytes << "bytes";
+        m_writeFailed = true;
+        m_reply->abort();
+        return;
+    }
     const QByteArray data = m_reply->readAll();
     if (m_file->write(data) != data.size()) {
         qWarning() << "[ERROR] downLoadExeFile, cannot write:" << m_file->errorString();
@@ -246,7 +266,9 @@ void downLoadExeFile::httpReadyRead()
 
 void downLoadExeFile::updateDataReadProgress(qlonglong bytesRead, qlonglong totalBytes)
 {
-    if (m_cancel)
+    // Progress that arrives after the download ended or failed shows
+    // nothing.
+    if (m_cancel || !m_reply || m_writeFailed)
         return;
     QProgressBar* bar = m_form.progressBar;
     if (totalBytes <= 0) {
@@ -316,7 +338,7 @@ void downLoadExeFile::Launch()
     if (result <= 32) {
         // The installer stays in the download folder for a manual install.
         qDebug() << "fail to exec extenal install file";
-        ShowFailure();
+        ShowHandOverFailure();
         return;
     }
     if (m_quit)
@@ -354,6 +376,13 @@ void downLoadExeFile::ShowFailure()
     show();
 }
 
+void downLoadExeFile::ShowHandOverFailure()
+{
+    ShowFailure();
+    m_handOverFailed = true;
+    m_form.labelD->setText(HandOverFailureText(m_filePath));
+}
+
 void downLoadExeFile::DropFile()
 {
     if (m_file)
@@ -364,7 +393,16 @@ void downLoadExeFile::DropFile()
 void downLoadExeFile::OnClose()
 {
     const Profile* profile = Nexus::GetProfile();
-    if (profile && profile->GetUpdateForce()) {
+    if (m_handOverFailed) {
+        // The user installs by hand; the old version must not go on.
+        if (profile && profile->GetUpdateForce()) {
+            qDebug() << "downLoadExeFile, installer left for a manual install, the program ends";
+            hide();
+            if (m_quit)
+                m_quit();
+            return;
+        }
+    } else if (profile && profile->GetUpdateForce()) {
         qDebug() << "downLoadExeFile, curr version need force update, or cannot enter room";
         return;
     }

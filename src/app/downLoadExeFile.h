@@ -34,13 +34,17 @@ public:
     void SetUrl(const QString& url);
     // Keeps the installer's file name (the last section of the URL's path,
     // made safe) and reports whether there is one.
-    bool isFileNameEmpty(const QString& url);
+    bool HasFileName(const QString& url);
     // Fills the window with the update message and shows it.
     void ShowUpdateInfo();
     // The failure text in place of the title and the message, the upgrade
     // button back, the progress gone; a partial file is removed. Shows the
     // window.
     void ShowFailure();
+    // The installer is complete but the desktop would not run it: the text
+    // names the file and its folder for an install by hand, and closing the
+    // window ends the program even when the update is forced.
+    void ShowHandOverFailure();
 
     QString GetFileName() const { return m_fileName; }
     // The installer's path while or after it downloads.
@@ -91,6 +95,7 @@ private:
     std::unique_ptr<QFile> m_file; // the ".part" file being written
     QString m_filePath;
     bool m_cancel = false;
+    bool m_handOverFailed = false;
     bool m_dragging = false;
     QPoint m_lastPos;
     QPoint m_curPos;

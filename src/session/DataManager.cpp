@@ -438,11 +438,21 @@ bool DataManager::DelDir(const QString& path)
         return false;
     }
     const QFileInfo info(path);
+    if (!info.exists() && !info.isSymLink())
+        return true;
+    // The text may stay inside while a linked folder on the way leads
+    // elsewhere: the real place is judged, a link itself by its folder.
+    const QString root = QFileInfo(AppPaths::DataFolder()).canonicalFilePath();
+    const QString real = info.isSymLink()
+        ? QFileInfo(info.absolutePath()).canonicalFilePath() + QLatin1Char('/') + info.fileName()
+        : info.canonicalFilePath();
+    if (root.isEmpty() || !AppPaths::IsInside(root, real)) {
+        qWarning() << "[ERROR] DelDir refused, leads outside the data folder:" << path << "->" << real;
+        return false;
+    }
     if (info.isSymLink())
         return QFile::remove(info.filePath());
-    if (!info.exists())
-        return true;
-    return RemoveTree(QDir::cleanPath(path));
+    return RemoveTree(real);
 }
 
 QStringList DataManager::CacheFolders()

@@ -333,7 +333,15 @@ private:
     QString PeerVerifyNameFor(const QString& url) const;
     void StartKeepAliveTimer();
 
+    // The room's client (reopening) or the probe's (single-shot).
+    int MakeWebSocket(const QString& url, bool singleShot);
     void ProbeSocketTo(const QString& candidate);
+    void OnProbeClosed();
+    // Moves the probe to the next candidate (queued).
+    void NextProbe();
+    // Where the running probe's answer goes: a candidate's position, or
+    // kProbeDefault for the classroom host's own address.
+    int ProbeTarget() const;
     void OnSocketDfCalRes(const SignallingMessage& message);
     void ChooseBestNetwork();
     void EndServerChoice();
@@ -383,6 +391,13 @@ private:
     // Whether the probe index was already sent back to the start once: a
     // default address that answers slowly restarts the probe only once.
     bool m_probeRestarted = false;
+    // The server choice runs: only now is a type 97 an answer.
+    bool m_probing = false;
+    // The probe of the classroom host's own address is running (not one of
+    // a candidate); its answer goes to m_defaultProbe unless a candidate is
+    // that very address.
+    bool m_probingDefault = false;
+    ProbeEntry m_defaultProbe;
     // ==== end of signalling, room entry and server choice ====
 
     // ==== entry screens: the login and the classroom password ====

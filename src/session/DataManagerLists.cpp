@@ -65,6 +65,9 @@ struct ListContext {
     bool history;
     QString cache; // the course cache folder
     QString defaultPicture;
+    // Its file name, worked out once: most sessions show the default
+    // picture, and reading a URL apart costs, thousands of times over.
+    QString defaultFile;
 };
 
 enum Field {
@@ -193,7 +196,7 @@ void FillSession(SchoolInfo* session, const QJsonObject& element, const ListCont
     // Where the picture is stored; none without a session or a file name,
     // which could only name a folder.
     const QString id = session->GetSessionId();
-    const QString file = AppPaths::UrlFileName(url);
+    const QString file = snapshotNamed ? AppPaths::UrlFileName(url) : list.defaultFile;
     if (!id.isEmpty() && !file.isEmpty())
         session->SetHeadPath(SessionPictureFolder(id, list.cache) + QLatin1Char('/') + file);
 }
@@ -207,15 +210,20 @@ const int kMaxFillThreads = 4;
 // elements at the given positions.
 QList<SchoolInfo*> SessionsOf(const QJsonArray& array, const QVector<int>& positions, const ListContext& list)
 {
-    QList<SchoolInfo*> sessions;
-    sessions.reserve(positions.size());
-    for (int i = 0; i < positions.size(); ++i)
-        sessions << new SchoolInfo();
+    QVector<SchoolInfo*> made(positions.size(), nullptr);
+    QThread* owner = QThread::currentThread();
+    // Each part is made where it is filled, then handed to this thread,
+    // which owns the sessions from then on.
     auto fill = [&](int from, int to) {
-        for (int i = from; i < to; ++i)
-            FillSession(sessions.at(i), array.at(positions.at(i)).toObject(), list);
+        for (int i = from; i < to; ++i) {
+            auto* session = new SchoolInfo();
+            FillSession(session, array.at(positions.at(i)).toObject(), list);
+            if (session->thread() != owner)
+                session->moveToThread(owner);
+            made[i] = session;
+        }
     };
-    const int count = sessions.size();
+    const int count = made.size();
     const int threads = count < kParallelFrom ? 1 : qBound(1, QThread::idealThreadCount(), kMaxFillThreads);
     const int chunk = (count + threads - 1) / threads;
     std::vector<std::future<void>> others;
@@ -232,7 +240,7 @@ QList<SchoolInfo*> SessionsOf(const QJsonArray& array, const QVector<int>& posit
     fill(0, qMin(count, chunk));
     for (std::future<void>& other : others)
         other.get();
-    return sessions;
+    return made.toList();
 }
 
 } // namespace
@@ -327,7 +335,9 @@ int DataManager::RequestSessions(const SessionRequest& kind, const QString& iden
     if (result == WebRequest::Done && request.IsUsable()) {
         const QJsonArray array = request.GetArray();
         qDebug() << kind.size << array.size();
-        const ListContext list { kind.history, CourseCacheFolder(), DefaultPictureAddress() };
+        const QString defaultPicture = DefaultPictureAddress();
+        const ListContext list { kind.history, CourseCacheFolder(), defaultPicture,
+            AppPaths::UrlFileName(defaultPicture) };
         QVector<int> positions;
         positions.reserve(qMin(array.size(), kMaxSessions));
         for (int i = 0; i < array.size(); ++i) {

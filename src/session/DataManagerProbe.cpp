@@ -1,13 +1,19 @@
 // The server choice: the candidate classroom servers are probed one at a
-// time over a short-lived signalling connection carrying one type 97
-// message, and the signalling, room-join and RTC key URLs are pointed at
-// the fastest. Runs once per run; every outcome ends in EnterRoom().
-// "Profile Manager" thread.
+// time over a short-lived, single-shot signalling connection carrying one
+// type 97 message, and the signalling, room-join and RTC key URLs are
+// pointed at the fastest one that answered. The probes keep the secure
+// schemes and the classroom host's certificate, so a candidate that does not
+// answer over TLS for that name is never chosen; the "wssPlainRewrite"
+// setting switches probes and URLs to plain ws/http for deployments that
+// serve only plain text. Nothing measured, nothing rewritten: the room is
+// then entered through the classroom host. Runs once per run; every outcome
+// ends in EnterRoom(). "Profile Manager" thread.
 #include "DataManager.h"
 
 #include "MsgType.h"
 #include "app/Nexus.h"
 #include "app/Profile.h"
+#include "app/UserSettings.h"
 
 #include <QDateTime>
 #include <QDebug>
@@ -22,6 +28,14 @@ namespace {
 
 const int kProbeMs = 4000;
 const int kGoodDelayMs = 1000;
+// Probe targets besides a candidate's position.
+const int kNoProbe = -1;
+const int kProbeDefault = -2;
+
+bool PlainRewrite()
+{
+    return UserSettings::Text(UserSettings::WssPlainRewrite) == QLatin1String("1");
+}
 
 // "host[:port]" → host.
 QString HostName(const QString& hostAndPort)
@@ -68,6 +82,8 @@ QString DataManager::PeerVerifyNameFor(const QString& url) const
 void DataManager::OnSocketDfCalReq()
 {
     DropWebSocket();
+    m_probing = true;
+    m_probingDefault = false;
     if (!m_probeTimer) {
         m_probeTimer = new QTimer();
         m_probeTimer->setSingleShot(true);
@@ -121,6 +137,8 @@ void DataManager::OnSocketDfCalReq()
 // at a time, never one left open per address.
 void DataManager::GetDefaultAppIp(const QHostInfo& info)
 {
+    if (!m_probing)
+        return;
     const QList<QHostAddress> addresses = info.addresses();
     if (info.error() != QHostInfo::NoError || addresses.isEmpty()) {
         qDebug() << "GetDefaultAppIp Lookup failed:" << info.errorString();
@@ -148,6 +166,7 @@ void DataManager::GetDefaultAppIp(const QHostInfo& info)
         m_probeTimer->start(kProbeMs);
         qDebug() << "GetDefaultAppIp, create timer for default app ip";
     }
+    m_probingDefault = true;
     ProbeSocketTo(address);
 }
 
@@ -157,17 +176,66 @@ void DataManager::ProbeSocketTo(const QString& candidate)
         QMutexLocker lock(&m_roomLock);
         m_room.m_strProbeHost = candidate;
     }
-    // The secure scheme stays: the candidate must show the classroom host's
-    // certificate.
+    // The secure scheme stays unless plain text was asked for: the candidate
+    // must then show the classroom host's certificate.
     const QString origin = QStringLiteral("wss://") + ClassroomHost(m_profile);
-    const QString echo
-        = m_profile->GetUrl(ClassServerProperty::EchoHost).replace(origin, QStringLiteral("wss://") + candidate);
-    if (OnCreateWebSocket(echo) != 0) {
+    const QString scheme = PlainRewrite() ? QStringLiteral("ws://") : QStringLiteral("wss://");
+    const QString echo = m_profile->GetUrl(ClassServerProperty::EchoHost).replace(origin, scheme + candidate);
+    // Single-shot: a failed probe is not reopened and raises no notice; the
+    // next candidate is probed instead.
+    if (MakeWebSocket(echo, true) != 0) {
         qDebug() << "[ERROR] OnSocketDfCalReq CreateWebSocket error, and exit.\n";
         return;
     }
     qDebug() << "OnSocketDfCalReq CreateWebSocket success.\n";
     connect(m_webSocket, &WebSockClient::connected, this, &DataManager::OnSendDfRequest);
+    connect(m_webSocket, &WebSockClient::Closed, this, &DataManager::OnProbeClosed);
+}
+
+void DataManager::OnProbeClosed()
+{
+    if (!m_probing)
+        return;
+    qDebug() << "OnSocketDfCalReq probe connection failed, host:" << GetRoomFields().m_strProbeHost;
+    if (m_probeTimer)
+        m_probeTimer->stop();
+    NextProbe();
+}
+
+int DataManager::ProbeTarget() const
+{
+    int index = 0;
+    {
+        QMutexLocker lock(&m_roomLock);
+        index = m_room.m_dwProbeIndex;
+    }
+    if (m_probingDefault) {
+        // A candidate that is the default address itself holds its answer.
+        const int position = Candidates().indexOf(m_profile->GetDefaultServerAddress());
+        return position >= 0 ? position : kProbeDefault;
+    }
+    return index >= 0 && index < m_probeTable.size() ? index : kNoProbe;
+}
+
+void DataManager::NextProbe()
+{
+    {
+        QMutexLocker lock(&m_roomLock);
+        // A slow or failed default address sends the probe to the first
+        // candidate once; a second time it goes on, so the probe always ends.
+        if (m_probingDefault && !m_probeRestarted) {
+            m_room.m_dwProbeIndex = 0;
+            m_probeRestarted = true;
+        } else {
+            ++m_room.m_dwProbeIndex;
+        }
+    }
+    m_probingDefault = false;
+    // Queued: the probe client that ended may be the sender.
+    QTimer::singleShot(0, this, [this] {
+        if (m_probing)
+            emit SocketDfCalRequest();
+    });
 }
 
 void DataManager::OnSendDfRequest()
@@ -185,49 +253,37 @@ void DataManager::OnSendDfRequest()
 
 void DataManager::OnSocketDfCalRes(const SignallingMessage& message)
 {
+    // Only the answer on a running probe's own connection counts: a 97
+    // pushed on the room's connection must not tear the room down.
+    if (!m_probing || !m_webSocket) {
+        qDebug() << "OnSocketDfCalRes, no probe running, dropped, msg:" << message.Text().left(256);
+        return;
+    }
     qDebug() << "into OnSocketDfCalRes, and msg:" << message.Text();
     if (m_probeTimer && m_probeTimer->isActive())
         m_probeTimer->stop();
-    int index = 0;
-    {
-        QMutexLocker lock(&m_roomLock);
-        index = m_room.m_dwProbeIndex;
-    }
-    const bool inTable = index >= 0 && index < m_probeTable.size();
-    QString location;
+    const int target = ProbeTarget();
+    ProbeEntry* entry = target == kProbeDefault ? &m_defaultProbe : target >= 0 ? &m_probeTable[target] : nullptr;
     const QJsonValue data = message.json.value(QLatin1String("data"));
     if (data.isObject()) {
         const qint64 now = NowMs();
-        location = data.toObject().value(QLatin1String("location")).toVariant().toString();
         const QJsonValue sent = data.toObject().value(QLatin1String("timestamp"));
         if (!sent.isDouble()) {
             qDebug() << "into OnSocketDfCalRes, no numeric timestamp, not measured";
-        } else if (inTable) {
+        } else if (entry) {
             const qint64 delay = now - qint64(sent.toDouble());
             qDebug() << "_lastTmStamp:" << qint64(sent.toDouble()) << ", _currTmStamp:" << now << ",delay:" << delay;
-            m_probeTable[index].delay = int(qBound<qint64>(0, delay, std::numeric_limits<int>::max()));
-            ++m_probeTable[index].answers;
+            entry->delay = int(qBound<qint64>(0, delay, std::numeric_limits<int>::max()));
+            ++entry->answers;
         }
     }
-    const QString defaultAddress = m_profile->GetDefaultServerAddress();
-    if (location == defaultAddress && inTable && m_probeTable.at(index).answers > 0
-        && m_probeTable.at(index).delay < kGoodDelayMs) {
-        qDebug() << "default app ip is ok, and delay is " << m_probeTable.at(index).delay << ",and ip:" << location;
+    if (m_probingDefault && entry && entry->answers > 0 && entry->delay < kGoodDelayMs) {
+        qDebug() << "default app ip is ok, and delay is " << entry->delay
+                 << ",and ip:" << m_profile->GetDefaultServerAddress();
         EndServerChoice();
         return;
     }
-    {
-        QMutexLocker lock(&m_roomLock);
-        // A slow default address sends the probe back to the start once;
-        // a second time it goes on, so the probe always ends.
-        if (location != defaultAddress || m_probeRestarted) {
-            ++m_room.m_dwProbeIndex;
-        } else {
-            m_room.m_dwProbeIndex = 0;
-            m_probeRestarted = true;
-        }
-    }
-    emit SocketDfCalRequest();
+    NextProbe();
 }
 
 void DataManager::OnDfCalTimeout()
@@ -238,6 +294,8 @@ void DataManager::OnDfCalTimeout()
 
 void DataManager::EndServerChoice()
 {
+    m_probing = false;
+    m_probingDefault = false;
     ChooseBestNetwork();
     {
         QMutexLocker lock(&m_roomLock);
@@ -254,8 +312,16 @@ void DataManager::ChooseBestNetwork()
         m_probeTimer->stop();
     const QStringList list = Candidates();
     const int count = qMin(list.size(), m_probeTable.size());
-    int best = -1;
+    int best = kNoProbe;
     int bestDelay = std::numeric_limits<int>::max();
+    // The classroom host's own address competes in its own entry; on equal
+    // delays it wins, so the URLs stay as configured.
+    if (m_defaultProbe.answers > 0) {
+        qDebug() << " into ChooseBestNetwork, default address:" << m_profile->GetDefaultServerAddress()
+                 << ",tryTimes:" << m_defaultProbe.answers << ",delay:" << m_defaultProbe.delay;
+        best = kProbeDefault;
+        bestDelay = m_defaultProbe.delay;
+    }
     for (int i = 0; i < count; ++i) {
         const ProbeEntry& entry = m_probeTable.at(i);
         qDebug() << " into ChooseBestNetwork,dfwindow index:" << i << ",tryTimes:" << entry.answers
@@ -267,24 +333,32 @@ void DataManager::ChooseBestNetwork()
             best = i;
         }
     }
-    if (best < 0) {
+    if (best == kNoProbe) {
         qDebug() << "into ChooseBestNetwork, websocket df cal num is 0, and skip websocket optimize";
+        return;
+    }
+    if (best == kProbeDefault) {
+        qDebug() << "the best network delay:" << bestDelay << ",and ip:" << m_profile->GetDefaultServerAddress()
+                 << ", the classroom host itself";
         return;
     }
     const QString candidate = list.at(best);
     qDebug() << "the best network delay:" << bestDelay << ",and ip:" << candidate;
     // The secure schemes stay, with the candidate's address: the password
-    // and the RTC key never travel in clear.
+    // and the RTC key never travel in clear unless plain text was asked for.
+    const bool plain = PlainRewrite();
     const QString host = ClassroomHost(m_profile);
     const QString wss = QStringLiteral("wss://");
     const QString https = QStringLiteral("https://");
+    const QString ws = plain ? QStringLiteral("ws://") : wss;
+    const QString http = plain ? QStringLiteral("http://") : https;
     QHash<ClassServerProperty::Url, QString> urls;
     urls.insert(ClassServerProperty::AppServer,
-        m_profile->GetUrl(ClassServerProperty::AppServer).replace(wss + host, wss + candidate));
+        m_profile->GetUrl(ClassServerProperty::AppServer).replace(wss + host, ws + candidate));
     urls.insert(ClassServerProperty::AgoraDynamicKey,
-        m_profile->GetUrl(ClassServerProperty::AgoraDynamicKey).replace(https + host, https + candidate));
+        m_profile->GetUrl(ClassServerProperty::AgoraDynamicKey).replace(https + host, http + candidate));
     urls.insert(ClassServerProperty::RegServer,
-        m_profile->GetUrl(ClassServerProperty::RegServer).replace(https + host, https + candidate));
+        m_profile->GetUrl(ClassServerProperty::RegServer).replace(https + host, http + candidate));
     m_profile->SetUrls(urls);
     m_profile->SetChosenServer(candidate);
 }

@@ -8,6 +8,7 @@
 #include "app/HttpClient.h"
 #include "app/Nexus.h"
 #include "app/Profile.h"
+#include "app/SharedFunctions.h"
 #include "app/UserSettings.h"
 
 #include <QDebug>
@@ -154,6 +155,9 @@ void DataManager::OnEnterRoom()
         hub->UpdateLoadingValue(10);
     if (joined != 0) {
         qDebug() << "[ERROR] UserJoin error, and exit.";
+        // The failure screen always says something.
+        if (errorText.isEmpty())
+            errorText = QStringLiteral("进入教室失败，请检查网络后重试");
         if (hub)
             hub->UpdateLoadingFailValue(errorText);
         return;
@@ -171,7 +175,7 @@ void DataManager::OnEnterRoom()
         qDebug() << "[ERROR] CreateWebSocket error, and exit.\n";
         return;
     }
-    qDebug() << "CreateWebSocket success, _wsUrl:" << wsUrl;
+    qDebug() << "CreateWebSocket success, _wsUrl:" << LoggableUrl(wsUrl);
     connect(m_webSocket, &WebSockClient::connected, this, &DataManager::OnSendLoginReq);
     StartKeepAliveTimer();
 }
@@ -248,7 +252,7 @@ int DataManager::UserJoin(const QString& url, QString& errorText)
 // join the wrong channel.
 int DataManager::GetAlgoraTokenByRoomId(const QString& url)
 {
-    qDebug() << "into DataManager::GetAlgoraTokenByRoomId, and url:" << url;
+    qDebug() << "into DataManager::GetAlgoraTokenByRoomId, and url:" << LoggableUrl(url);
     {
         QMutexLocker lock(&m_roomLock);
         m_room.m_strChannelKey.clear();
@@ -274,12 +278,17 @@ int DataManager::GetAlgoraTokenByRoomId(const QString& url)
         result = key.isString() && appId.isString() ? 0 : 1;
     }
     if (result != 0)
-        qWarning() << "[ERROR] GetAlgoraTokenByRoomId failed, the room has no RTC key:" << url;
+        qWarning() << "[ERROR] GetAlgoraTokenByRoomId failed, the room has no RTC key:" << LoggableUrl(url);
     qDebug() << "exit DataManager::GetAlgoraTokenByRoomId";
     return result;
 }
 
 int DataManager::OnCreateWebSocket(QString url)
+{
+    return MakeWebSocket(url, false);
+}
+
+int DataManager::MakeWebSocket(const QString& url, bool singleShot)
 {
     const QUrl address(url, QUrl::StrictMode);
     const QString scheme = address.scheme();
@@ -294,6 +303,7 @@ int DataManager::OnCreateWebSocket(QString url)
     WebSockClient::Options options;
     options.clock = [this] { return NowMs() / 1000; };
     options.peerVerifyName = PeerVerifyNameFor(url);
+    options.singleShot = singleShot;
     m_webSocket = new WebSockClient(address, this, options, this);
     qDebug() << "websocket state :" << m_webSocket->GetState();
     return 0;

@@ -246,6 +246,61 @@ private slots:
         QTRY_COMPARE(m_hub->finished.size(), 1);
     }
 
+    // A transfer that keeps moving outlives the time-out: only 300 ms
+    // without a byte ends an attempt.
+    void SlowButMovingDownloadFinishesOnTheFirstAttempt()
+    {
+        QVERIFY(m_service.Trickle("/blob/4000/slow.bin", 400, 100));
+        Request(2, "/blob/4000/slow.bin", Folder("pages"), "slow");
+        QTRY_COMPARE_WITH_TIMEOUT(m_hub->finished.size(), 1, 10000);
+        QCOMPARE(m_service.RequestCount("/blob/4000/slow.bin"), 1);
+        QCOMPARE(QFileInfo(Folder("pages/slow.bin")).size(), 4000);
+    }
+
+    // Too large for its kind, announced or not: a failure, no file left,
+    // and no further attempt.
+    void OversizedTransfersFailAndLeaveNoFile_data()
+    {
+        QTest::addColumn<QString>("misbehaviour");
+        QTest::newRow("announced") << "huge";
+        QTest::newRow("unannounced") << "chunked";
+    }
+    void OversizedTransfersFailAndLeaveNoFile()
+    {
+        QFETCH(QString, misbehaviour);
+        const QString path = "/static/avatar/big.png";
+        if (misbehaviour == "huge")
+            QVERIFY(m_service.Huge(path, 200 << 20));
+        else
+            QVERIFY(m_service.SetRule(path, { { "action", "huge" }, { "size", 200 << 20 }, { "chunked", true } }));
+        Request(1, path, Folder("user_avatar_7"), "7");
+        QTRY_COMPARE_WITH_TIMEOUT(m_hub->failed.size(), 1, 10000);
+        // Not re-issued (Qt itself may send a request twice over a
+        // connection the previous row cut).
+        QVERIFY(m_service.RequestCount(path) < 3);
+        QVERIFY(!QFile::exists(Folder("user_avatar_7/big.png")));
+        QVERIFY(!QFile::exists(Folder("user_avatar_7/big.png.part")));
+        QCOMPARE(m_hub->finished.size(), 0);
+    }
+
+    // Neither an outside finish signal for a running transfer nor a refusal
+    // queued before a clean-up is ever announced.
+    void OnlyCompleteFilesAreAnnouncedAndCleanUpSilences()
+    {
+        QVERIFY(m_service.Trickle("/blob/3000/run.bin", 500, 100));
+        Request(2, "/blob/3000/run.bin", Folder("pages"), "run");
+        QTRY_COMPARE(m_service.RequestCount("/blob/3000/run.bin"), 1);
+        emit m_worker->downloadFinished(2, "run");
+        QTRY_COMPARE_WITH_TIMEOUT(m_hub->finished.size(), 1, 10000);
+        QCOMPARE(QFileInfo(Folder("pages/run.bin")).size(), 3000);
+
+        Request(8, "/static/list/x.png", QDir::tempPath() + "/plovix-outside", "refused");
+        emit m_worker->CleanUp();
+        QTest::qWait(300);
+        QVERIFY2(m_hub->failed.isEmpty(), qPrintable(m_hub->failed.value(0).second));
+        QCOMPARE(m_hub->finished.size(), 1);
+    }
+
     void cleanupTestCase() { Nexus::Teardown(); }
 };
 

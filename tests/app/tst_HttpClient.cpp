@@ -257,7 +257,7 @@ private slots:
         if (misbehaviour == "stall")
             QVERIFY(m_service.Stall(path));
         else if (misbehaviour == "trickle")
-            QVERIFY(m_service.Trickle(path, 100, 100));
+            QVERIFY(m_service.Trickle(path, 100, 600));
         else
             QVERIFY(m_service.Stall(path, 3000));
         QSignalSpy failed(Nexus::Instance(), &Nexus::DownloadFailed);

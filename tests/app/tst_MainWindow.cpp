@@ -25,10 +25,12 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QScreen>
 #include <QSemaphore>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -217,6 +219,24 @@ private slots:
         QCOMPARE(m_window->GetLoadingUI()->GetValue(), 50);
         TestSupport::SaveScreenshot(m_window, "phase-8-progress");
     }
+
+    // The offscreen screen (800 x 600) is smaller than the window's least
+    // size, as small laptop screens are: the title bar stays on it, and a
+    // maximised window fits it.
+    void SmallScreenKeepsTheTitleBarOnIt()
+    {
+        const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+        QVERIFY(area.height() < 640);
+        m_window->setMinimumSize(1000, 640);
+        MainWindowFixture::BackToCourseHome(m_window);
+        emit Nexus::Instance()->UpdateLoginProgress(2);
+        QCOMPARE(m_window->pos(), area.topLeft());
+        m_window->maxRestoreSlot();
+        QCOMPARE(m_window->geometry(), area);
+        m_window->maxRestoreSlot();
+        QCOMPARE(m_window->geometry(), QRect(area.topLeft(), QSize(1000, 640)));
+        m_window->setMinimumSize(0, 0);
+    }
 };
 
 // The class room fills the window at any size and scale.
@@ -333,7 +353,9 @@ private slots:
         m_window->maxRestoreSlot();
         QVERIFY(!m_window->GetMaxFlag());
         QCOMPARE(m_window->size(), QSize(1000, 640));
-        QCOMPARE(m_window->pos(), QPoint(area.x() + (area.width() - 1000) / 2, area.y() + (area.height() - 640) / 2));
+        // Centred, but never off the top or left of a smaller screen.
+        QCOMPARE(m_window->pos(),
+            QPoint(area.x() + qMax(0, (area.width() - 1000) / 2), area.y() + qMax(0, (area.height() - 640) / 2)));
         QCOMPARE(max->toolTip(), QString("最大化"));
         QCOMPARE(m_window->GetTitleBar()->width(), 1000);
     }

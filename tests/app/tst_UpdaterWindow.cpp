@@ -51,7 +51,7 @@ class TestUpdaterWindow : public QObject
 
     void Offer(const QUrl& url)
     {
-        QVERIFY(m_window->isFileNameEmpty(url.toString()));
+        QVERIFY(m_window->HasFileName(url.toString()));
         m_window->SetUrl(url.toString());
         m_window->ShowUpdateInfo();
     }
@@ -192,14 +192,14 @@ private slots:
         QFETCH(QString, url);
         QFETCH(QString, name);
         LogCapture log;
-        QCOMPARE(m_window->isFileNameEmpty(url), !name.isEmpty());
+        QCOMPARE(m_window->HasFileName(url), !name.isEmpty());
         QCOMPARE(m_window->GetFileName(), name);
         QCOMPARE(log.Count("downLoadExeFile::isFileNameEmpty()==judge fileName is empty !"), name.isEmpty() ? 1 : 0);
     }
 
     void EncodedSlashesNeverLeaveTheDownloadFolder()
     {
-        QVERIFY(m_window->isFileNameEmpty("https://h/%2E%2E%2F%2E%2E%2F.config%2Fautostart%2Fx.desktop"));
+        QVERIFY(m_window->HasFileName("https://h/%2E%2E%2F%2E%2E%2F.config%2Fautostart%2Fx.desktop"));
         QVERIFY(!m_window->GetFileName().contains('/'));
         QVERIFY(m_window->GetFileName() != "..");
     }
@@ -246,6 +246,7 @@ private slots:
         QTest::newRow("not found") << "404";
         QTest::newRow("server error") << "500";
         QTest::newRow("stalled") << "stall";
+        QTest::newRow("larger than any installer") << "huge";
     }
     void IncompleteDownloadIsNeverOpened()
     {
@@ -254,6 +255,8 @@ private slots:
             QVERIFY(m_service.CutAfter(kInstaller, 50000));
         else if (misbehaviour == "stall")
             QVERIFY(m_service.Stall(kInstaller, 50000));
+        else if (misbehaviour == "huge")
+            QVERIFY(m_service.Huge(kInstaller, qint64(600) << 20));
         else
             QVERIFY(m_service.Status(kInstaller, misbehaviour.toInt()));
         m_window->SetTransferTimeout(500);
@@ -332,6 +335,27 @@ private slots:
         QTest::mouseClick(Part<QPushButton>(m_window.get(), "btnClose"), Qt::LeftButton);
         QCOMPARE(log.Count("downLoadExeFile, curr version need force update, or cannot enter room"), 1);
         QVERIFY(m_window->isVisible());
+    }
+
+    // A forced update whose installer the desktop cannot run: the text says
+    // where the file is and to install it by hand, and closing ends the
+    // program instead of locking the user out.
+    void FailedHandOverOfAForcedUpdateLetsTheUserOut()
+    {
+        Nexus::GetProfile()->SetUpdateForce(true);
+        m_openResult = false;
+        Offer(m_service.HttpsUrl(kInstaller));
+        Click();
+        QTRY_COMPARE_WITH_TIMEOUT(m_opened.size(), 1, 15000);
+        const QString text = LabelText("labelD");
+        QVERIFY2(text.contains("plovix-setup.exe") && text.contains(QDir::toNativeSeparators(DownloadFolder()))
+                && text.contains("手动安装") && !text.contains("WIN", Qt::CaseInsensitive),
+            qPrintable(text));
+        QVERIFY(m_window->isVisible());
+        QCOMPARE(m_quits, 0);
+        QTest::mouseClick(Part<QPushButton>(m_window.get(), "btnClose"), Qt::LeftButton);
+        QCOMPARE(m_quits, 1);
+        TestSupport::SaveScreenshot(m_window.get(), "updater-handover-failed");
     }
 
     void DraggingMovesTheWindow()

@@ -1,8 +1,18 @@
 // Random frames through the splitter and the dispatch table of the
 // signalling socket. Every route reads the message the way the handlers do
 // (keys of the expected type only), so wrong-typed and odd values are
-// exercised too.
+// exercised too. Built with the client's core, the same frames also go
+// through the real dispatch into DataManager's handlers, as a room
+// connection delivers them (no screens registered, nothing sent).
 #include "app/SignallingDispatch.h"
+
+#ifdef PLOVIX_FUZZ_SESSION
+#include "app/Profile.h"
+#include "session/DataManager.h"
+
+#include <QApplication>
+#include <QEvent>
+#endif
 
 #include <QJsonArray>
 #include <QJsonObject>
@@ -59,6 +69,42 @@ void Quiet(QtMsgType, const QMessageLogContext&, const QString&)
 
 } // namespace
 
+#ifdef PLOVIX_FUZZ_SESSION
+namespace {
+
+DataManager* Session()
+{
+    static int argc = 1;
+    static char name[] = "fuzz_signalling";
+    static char* argv[] = { name, nullptr };
+    static QApplication* app = [] {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        return new QApplication(argc, argv);
+    }();
+    (void)app;
+    // The workers' threads are never started: nothing a handler asks of
+    // them runs, and no timer fires, since no event loop runs here.
+    static Profile* profile = new Profile();
+    return profile->GetDataManager();
+}
+
+void DriveSession(const QByteArray& frame)
+{
+    static int runs = 0;
+    DataManager* data = Session();
+    data->GetDispatch()->HandleFrame(frame);
+    // What the handlers queued for other objects is dropped; what they let
+    // go is deleted, and the room starts afresh now and then so it does not
+    // grow without bound.
+    QCoreApplication::removePostedEvents(nullptr, QEvent::MetaCall);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    if (++runs % 256 == 0)
+        data->OnCleanUp();
+}
+
+} // namespace
+#endif
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static const bool quiet = (qInstallMessageHandler(Quiet), true);
@@ -66,5 +112,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QByteArray frame(reinterpret_cast<const char*>(data), int(size));
     Table().HandleFrame(frame);
     Table().HandleFrame(QString::fromUtf8(frame).toUtf8());
+#ifdef PLOVIX_FUZZ_SESSION
+    DriveSession(frame);
+#endif
     return 0;
 }

@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
 # Builds the signalling fuzz target with clang and runs it on a copy of the
 # seed corpus for a bounded time. Usage: run.sh <build folder> [seconds]
+# [core library]; with the client's core library the frames also reach
+# DataManager's handlers.
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 build="$1"
 seconds="${2:-20}"
-cmake -S "$here" -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+core="${3:-}"
+cmake -S "$here" -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DPLOVIX_CORE_LIB="$core" >/dev/null
 cmake --build "$build" -j "$(nproc)" >/dev/null
 corpus="$build/corpus"
 rm -rf "$corpus"

@@ -31,10 +31,14 @@ public:
     std::unique_ptr<LoadingUI> loading;
     std::unique_ptr<LoadingFailUI> failure;
 
+    // Set before Start: the classroom host's name instead of 127.0.0.1 (its
+    // URLs are renamed after the server properties are read).
+    QString classroomName;
+
     // wssOptimize empty: the key stays absent.
-    bool Start(const QString& wssOptimize)
+    bool Start(const QString& wssOptimize, const QStringList& serviceArgs = {})
     {
-        if (!service.Start(true)) {
+        if (!service.Start(true, serviceArgs)) {
             qWarning() << service.ErrorText();
             return false;
         }
@@ -50,6 +54,14 @@ public:
         data->DownloadServConfig();
         if (!read.wait(15000))
             return false;
+        if (!classroomName.isEmpty()) {
+            QHash<ClassServerProperty::Url, QString> urls;
+            const QString address = Node(service.HttpsPort());
+            for (auto url : { ClassServerProperty::AppServer, ClassServerProperty::EchoHost,
+                     ClassServerProperty::RegServer, ClassServerProperty::AgoraDynamicKey })
+                urls.insert(url, profile->GetUrl(url).replace(address, ClassroomHost()));
+            profile->SetUrls(urls);
+        }
         loading = std::make_unique<LoadingUI>();
         failure = std::make_unique<LoadingFailUI>();
         Nexus::SetLoadingUI(loading.get());
@@ -59,7 +71,12 @@ public:
         return true;
     }
 
-    QString ClassroomHost() const { return QStringLiteral("127.0.0.1:%1").arg(service.HttpsPort()); }
+    QString ClassroomHost() const
+    {
+        return QStringLiteral("%1:%2")
+            .arg(classroomName.isEmpty() ? QStringLiteral("127.0.0.1") : classroomName)
+            .arg(service.HttpsPort());
+    }
     QString Node(int port) const { return QStringLiteral("127.0.0.1:%1").arg(port); }
 
     // A session of the current-session list, as the session lists make it.

@@ -70,6 +70,25 @@ private slots:
         QVERIFY(!QFileInfo::exists(root));
         QVERIFY(QFileInfo::exists(elsewhere.path() + "/precious.txt"));
     }
+
+    // A linked folder inside the data folder leads outside: what lies
+    // beneath it is refused, the link itself may go.
+    void LinkedParentsAreNotFollowed()
+    {
+        QTemporaryDir elsewhere;
+        Touch(elsewhere.path() + "/sub/precious.txt");
+        QVERIFY(QFile::link(elsewhere.path() + "/sub/precious.txt", elsewhere.path() + "/link"));
+        const QString linked = AppPaths::DataFolder() + "courlist";
+        QDir().mkpath(AppPaths::DataFolder());
+        QVERIFY(QFile::link(elsewhere.path(), linked));
+        QVERIFY(!DataManager::DelDir(linked + "/sub"));
+        QVERIFY(!DataManager::DelDir(linked + "/link"));
+        QVERIFY(QFileInfo::exists(elsewhere.path() + "/sub/precious.txt"));
+        QVERIFY(QFileInfo(elsewhere.path() + "/link").isSymLink());
+        QVERIFY(DataManager::DelDir(linked));
+        QVERIFY(!QFileInfo(linked).isSymLink());
+        QVERIFY(QFileInfo::exists(elsewhere.path() + "/sub/precious.txt"));
+    }
 };
 
 PLOVIX_TEST(TestDelDir)

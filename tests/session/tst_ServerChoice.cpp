@@ -25,6 +25,14 @@ int PortOf(const QJsonValue& attempt)
     return attempt.toObject().value("port").toInt();
 }
 
+// The port and scheme the last room join reached.
+QString LastJoin(const ServiceFixture& service)
+{
+    const QJsonObject join = service.Requests("/api/room/join").last().toObject();
+    return join.value("scheme").toString() + "://"
+        + join.value("headers").toObject().value("Host").toString().section(':', -1);
+}
+
 } // namespace
 
 // The default address answers slowly: every candidate is probed once, in
@@ -147,7 +155,100 @@ private slots:
     }
 };
 
+// The classroom host's name does not resolve and its candidates are reached
+// at an address: the candidate with the classroom host's certificate is
+// chosen, the faster one whose certificate is only good for its address is
+// not.
+class TestServerChoiceCertificateName : public QObject
+{
+    Q_OBJECT
+
+    RoomSetup m_setup;
+
+private slots:
+    void initTestCase()
+    {
+        m_setup.classroomName = "classroom.plovix.test";
+        QVERIFY(m_setup.Start(QString(), { "--classroom-name", m_setup.classroomName }));
+    }
+    void cleanupTestCase() { Nexus::Teardown(); }
+
+    void OnlyTheClassroomHostsCertificateQualifies()
+    {
+        const QList<int> tls = m_setup.service.CandidatePorts(true);
+        m_setup.profile->SetClassroomServers(m_setup.Node(tls.at(1)) + "|" + m_setup.Node(tls.at(0)));
+        QVERIFY(m_setup.room->EchoLate(tls.at(0), 300));
+        QVERIFY(EnteredAfterTheChoice(m_setup, m_setup.data));
+        QCOMPARE(m_setup.profile->GetChosenServer(), m_setup.Node(tls.at(0)));
+        // Nothing is sent to the server with the wrong certificate.
+        QCOMPARE(m_setup.room->Sent(QString(), MsgSocketDfCal, "/echo").size(), 1);
+        QCOMPARE(PortOf(m_setup.room->Attempts("/ws").last()), tls.at(0));
+        QCOMPARE(LastJoin(m_setup.service), QString("https://%1").arg(tls.at(0)));
+    }
+};
+
+// Candidates that serve only plain text, the classroom host over TLS and
+// slow: no candidate qualifies, the room is entered through the classroom
+// host.
+class TestServerChoicePlainCandidates : public QObject
+{
+    Q_OBJECT
+
+    RoomSetup m_setup;
+
+private slots:
+    void initTestCase() { QVERIFY(m_setup.Start(QString())); }
+    void cleanupTestCase() { Nexus::Teardown(); }
+
+    void TlsProbesNeverPickAPlainServer()
+    {
+        const QList<int> plain = m_setup.service.CandidatePorts(false);
+        m_setup.profile->SetClassroomServers(m_setup.Node(plain.at(0)) + "|" + m_setup.Node(plain.at(1)));
+        QVERIFY(m_setup.room->EchoLate(m_setup.service.HttpsPort(), 1100));
+        QVERIFY(EnteredAfterTheChoice(m_setup, m_setup.data));
+        QCOMPARE(m_setup.profile->GetChosenServer(), m_setup.ClassroomHost());
+        QCOMPARE(QUrl(m_setup.profile->GetUrl(ClassServerProperty::AppServer)).authority(), m_setup.ClassroomHost());
+        QCOMPARE(LastJoin(m_setup.service), QString("https://%1").arg(m_setup.service.HttpsPort()));
+    }
+};
+
+// The same deployment with the plain rewrite switched on: the fastest plain
+// candidate carries the room over ws and http.
+class TestServerChoicePlainRewrite : public QObject
+{
+    Q_OBJECT
+
+    RoomSetup m_setup;
+
+private slots:
+    void initTestCase()
+    {
+        UserSettings::SetValue(UserSettings::WssPlainRewrite, "1");
+        QVERIFY(m_setup.Start(QString()));
+    }
+    void cleanupTestCase()
+    {
+        UserSettings::SetValue(UserSettings::WssPlainRewrite, "0");
+        Nexus::Teardown();
+    }
+
+    void FastestPlainCandidateCarriesTheRoom()
+    {
+        const QList<int> plain = m_setup.service.CandidatePorts(false);
+        m_setup.profile->SetClassroomServers(m_setup.Node(plain.at(0)) + "|" + m_setup.Node(plain.at(1)));
+        QVERIFY(m_setup.room->EchoLate(m_setup.service.HttpsPort(), 1100));
+        QVERIFY(m_setup.room->EchoLate(plain.at(0), 400));
+        QVERIFY(EnteredAfterTheChoice(m_setup, m_setup.data));
+        QCOMPARE(m_setup.profile->GetChosenServer(), m_setup.Node(plain.at(1)));
+        QCOMPARE(QUrl(m_setup.profile->GetUrl(ClassServerProperty::AppServer)).scheme(), QString("ws"));
+        QCOMPARE(LastJoin(m_setup.service), QString("http://%1").arg(plain.at(1)));
+    }
+};
+
 PLOVIX_TEST(TestServerChoice)
+PLOVIX_TEST(TestServerChoiceCertificateName)
+PLOVIX_TEST(TestServerChoicePlainCandidates)
+PLOVIX_TEST(TestServerChoicePlainRewrite)
 PLOVIX_TEST(TestServerChoiceLongList)
 PLOVIX_TEST(TestServerChoiceSlowDefault)
 #include "tst_ServerChoice.moc"

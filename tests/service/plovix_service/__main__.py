@@ -77,10 +77,14 @@ async def serve(args, folder):
         state.untrusted_port = untrusted.getsockname()[1]
         await web.SockSite(runner, untrusted, ssl_context=tls_context(rogue, rogue_key),
                            shutdown_timeout=SHUTDOWN).start()
-        for _ in range(CANDIDATES):
+        # With --classroom-name the first TLS candidate shows a certificate
+        # for that name only, as a server standing in for the classroom host.
+        named = certs.make_named(folder, args.classroom_name) if args.classroom_name else (cert, key)
+        for index in range(CANDIDATES):
             extra = listen(args.host, 0)
             state.candidate_tls_ports.append(extra.getsockname()[1])
-            await web.SockSite(runner, extra, ssl_context=tls_context(cert, key), shutdown_timeout=SHUTDOWN).start()
+            context = tls_context(*(named if index == 0 else (cert, key)))
+            await web.SockSite(runner, extra, ssl_context=context, shutdown_timeout=SHUTDOWN).start()
 
     ready = {"http": state.http_port, "https": state.https_port, "untrusted": state.untrusted_port,
              "ca": state.ca_path, "host": state.host, "candidates": state.candidate_ports,
@@ -105,6 +109,7 @@ def main():
     parser.add_argument("--https-port", type=int, default=0, help="HTTPS port (0: a free one)")
     parser.add_argument("--workdir", default="", help="folder for the certificates (default: a temporary one)")
     parser.add_argument("--school", default="", help="school fixture file (default: fixtures/demo_school.json)")
+    parser.add_argument("--classroom-name", default="", help="DNS name of the first TLS candidate's certificate")
     parser.add_argument("--exit-with-stdin", action="store_true", help="stop when standard input closes")
     args = parser.parse_args()
     if args.workdir:

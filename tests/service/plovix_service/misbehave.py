@@ -51,7 +51,9 @@ async def apply(rule, request, handler):
         return web.Response(status=rule.number("status", 200), body=data, headers={"Content-Type": content_type})
     if action == "huge":
         size = rule.number("size", 64 << 20)
-        response = await _stream(request, 200, str(rule.definition.get("content_type", "application/json")), size)
+        # "chunked": the length is not announced.
+        announced = None if rule.definition.get("chunked") else size
+        response = await _stream(request, 200, str(rule.definition.get("content_type", "application/json")), announced)
         chunk = b"x" * 65536
         sent = 0
         while sent < size:
