@@ -103,6 +103,14 @@ public:
     bool GetClassRecordingFlag() const { return m_classRecording; }
     void SetClassRecordingFlag(bool on) { m_classRecording = on; }
 
+    // ---- device watcher flags: the notice bar's "重新检测" clears the
+    // first check so the problem notices are raised again, and asks for
+    // the next recovery to be reported.
+    bool GetDeviceFirstCheckDone() const { return m_deviceFirstCheckDone; }
+    void SetDeviceFirstCheckDone(bool done) { m_deviceFirstCheckDone = done; }
+    bool GetDeviceReTestRequested() const { return m_deviceReTestRequested; }
+    void SetDeviceReTestRequested(bool requested) { m_deviceReTestRequested = requested; }
+
     // The room role decides between the teacher and the student guide code.
     int GetUserGuideCode(int role);
     void SetUserGuideCode(int role, int code);
@@ -112,6 +120,8 @@ private:
     std::atomic<bool> m_altHeld { false };
     std::atomic<bool> m_updateForce { false };
     std::atomic<bool> m_classRecording { false };
+    std::atomic<bool> m_deviceFirstCheckDone { false };
+    std::atomic<bool> m_deviceReTestRequested { false };
     std::atomic<int> m_testServer { 0 };
     std::atomic<int> m_coursesPerHistoryPage { 15 };
     std::atomic<int> m_outputVolume { -1 };
