@@ -122,6 +122,13 @@ public:
     // again); empty when none.
     QString GetRecordingRoomId() const { return m_recordingRoomId.Get(); }
     void SetRecordingRoomId(const QString& roomId) { m_recordingRoomId.Set(roomId); }
+    // ---- device watcher flags: the notice bar's "重新检测" clears the
+    // first check so the problem notices are raised again, and asks for
+    // the next recovery to be reported.
+    bool GetDeviceFirstCheckDone() const { return m_deviceFirstCheckDone; }
+    void SetDeviceFirstCheckDone(bool done) { m_deviceFirstCheckDone = done; }
+    bool GetDeviceReTestRequested() const { return m_deviceReTestRequested; }
+    void SetDeviceReTestRequested(bool requested) { m_deviceReTestRequested = requested; }
 
     // The room role decides between the teacher and the student guide code.
     int GetUserGuideCode(int role);
@@ -135,6 +142,8 @@ private:
     std::atomic<bool> m_qosReported { false };
     std::atomic<bool> m_deviceNoticeGiven { false };
     std::atomic<bool> m_deviceNoticePending { false };
+    std::atomic<bool> m_deviceFirstCheckDone { false };
+    std::atomic<bool> m_deviceReTestRequested { false };
     std::atomic<int> m_testServer { 0 };
     std::atomic<int> m_coursesPerHistoryPage { 15 };
     std::atomic<int> m_outputVolume { -1 };

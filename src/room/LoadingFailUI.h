@@ -29,6 +29,8 @@ public slots:
     void OnUserReturn();
 
 private:
+    void PlaceReason();
+
     QLabel* m_picture = nullptr;
     QLabel* m_title = nullptr;
     QLabel* m_reason = nullptr;

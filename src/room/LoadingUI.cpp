@@ -1,28 +1,63 @@
 #include "LoadingUI.h"
 
+#include "app/Nexus.h"
+#include "app/Profile.h"
 #include "widgets/Placement.h"
 
 #include <QDebug>
 #include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
+
+namespace {
+QLabel* MakeLabel(const QString& text, const QString& style, QWidget* parent)
+{
+    auto* label = new QLabel(text, parent);
+    label->setStyleSheet(style);
+    label->setAlignment(Qt::AlignCenter);
+    label->setTextFormat(Qt::PlainText);
+    return label;
+}
+
+// Centres child horizontally in its parent at y, wide enough for its text.
+void Centre(QWidget* child, int y)
+{
+    child->ensurePolished();
+    const QSize hint = child->sizeHint().expandedTo(child->minimumSize());
+    const int width = qMin(hint.width(), child->parentWidget()->width());
+    child->setGeometry((child->parentWidget()->width() - width) / 2, y, width, hint.height());
+    child->show();
+}
+} // namespace
 
 LoadingUI::LoadingUI(QWidget* parent)
     : QFrame(parent)
 {
     setObjectName(QStringLiteral("LoadingUI"));
     setStyleSheet(QStringLiteral("#LoadingUI{background-color: rgb(255, 255, 255);border:0px;}"));
-    m_spinner = new QLabel(this);
+    m_spinner = new QPushButton(this);
+    m_spinner->setObjectName(QStringLiteral("label4Image"));
     m_spinner->setFixedSize(264, 190);
+    m_spinner->setFocusPolicy(Qt::NoFocus);
+    m_spinner->setStyleSheet(QStringLiteral("image: url(:/resource/loadingui/loadingUi.png);"));
     m_progressBar = new QProgressBar(this);
+    m_progressBar->setObjectName(QStringLiteral("progressBar"));
     m_progressBar->setRange(0, 100);
     m_progressBar->setTextVisible(false);
     m_progressBar->setFixedSize(350, 12);
-    m_progressValue = new QLabel(QStringLiteral("1%"), this);
-    m_progressValue->setAlignment(Qt::AlignCenter);
-    m_title = new QLabel(QStringLiteral("小维正在努力加载中..."), this);
-    m_title->setAlignment(Qt::AlignCenter);
-    m_hint = new QLabel(this);
-    m_hint->setAlignment(Qt::AlignCenter);
+    m_progressBar->setStyleSheet(QStringLiteral(
+        "QProgressBar{border:1px solid rgb(255,85,77);border-radius:5px;font:18px;text-align:center;"
+        "background-color:rgba(255,111,105,22);}QProgressBar::chunk{background-color:#ff554d;border-radius:4px;}"));
+    m_progressValue
+        = MakeLabel(QStringLiteral("1%"), QStringLiteral("color:#333333;\nfont:14px Microsoft YaHei;\n"), this);
+    m_progressValue->setObjectName(QStringLiteral("progressValue"));
+    m_title = MakeLabel(
+        QStringLiteral("小维正在努力加载中..."), QStringLiteral("color:#333333;\nfont:14px Microsoft YaHei;"), this);
+    m_title->setObjectName(QStringLiteral("label4Desc"));
+    m_title->setMinimumSize(141, 16);
+    m_hint = MakeLabel(QString(), QStringLiteral("color:#333333;\nfont:12px Microsoft YaHei;"), this);
+    m_hint->setObjectName(QStringLiteral("label4Notify"));
+    m_hint->setMinimumSize(141, 16);
     connect(this, &LoadingUI::ValueChanged, this, &LoadingUI::OnValueChanged);
 }
 
@@ -33,23 +68,19 @@ int LoadingUI::SetupLayout(QWidget* window, int top)
     m_window = window;
     const int height = window->height() - top;
     setGeometry(0, top, window->width(), height);
+    Profile* profile = Nexus::GetProfile();
+    m_spinner->setStyleSheet(QStringLiteral("QPushButton{image: url(:resource/loadingui/%1/loading.png);border:0px;}")
+                                 .arg(profile != nullptr ? profile->GetScaleFolder() : QStringLiteral("x1")));
 
-    auto centre = [this](QWidget* child, int y, int childHeight) {
-        const int childWidth = qMax(child->sizeHint().width(), child->minimumWidth());
-        child->setGeometry((width() - childWidth) / 2, y, childWidth, childHeight);
-        child->show();
-    };
     const int spinnerY = height / 2 - m_spinner->height();
     m_spinner->move((width() - m_spinner->width()) / 2, spinnerY);
     m_spinner->show();
     const int barY = spinnerY + m_spinner->height() + 40;
     m_progressBar->move((width() - m_progressBar->width()) / 2, barY);
     m_progressBar->show();
-    const int valueY = barY + m_progressBar->height() + 15;
-    centre(m_progressValue, valueY, 16);
-    const int titleY = valueY + 16 + 35;
-    centre(m_title, titleY, 16);
-    centre(m_hint, titleY + 16 + 10, 16);
+    Centre(m_progressValue, barY + m_progressBar->height() + 15);
+    Centre(m_title, m_progressValue->y() + m_progressValue->height() + 35);
+    Centre(m_hint, m_title->y() + m_title->height() + 10);
     show();
     return 0;
 }
@@ -85,10 +116,16 @@ void LoadingUI::OnValueChanged(int value)
     default:
         break;
     }
+    if (isVisible()) {
+        Centre(m_progressValue, m_progressValue->y());
+        Centre(m_hint, m_hint->y());
+    }
 }
 
 void LoadingUI::OnRendLoadingMsg(QString text)
 {
     qDebug() << "into LoadingUI::OnRendLoadingMsg, text:" << text;
     m_hint->setText(text);
+    if (isVisible())
+        Centre(m_hint, m_hint->y());
 }

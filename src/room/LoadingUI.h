@@ -5,6 +5,7 @@
 
 class QLabel;
 class QProgressBar;
+class QPushButton;
 
 // The screen shown while a class room is entered: progress bar, percentage
 // and a hint line naming the last step reached.
@@ -29,7 +30,7 @@ public slots:
     void OnRendLoadingMsg(QString text);
 
 private:
-    QLabel* m_spinner = nullptr;
+    QPushButton* m_spinner = nullptr;
     QProgressBar* m_progressBar = nullptr;
     QLabel* m_progressValue = nullptr;
     QLabel* m_title = nullptr;

@@ -3,10 +3,20 @@
 #include <QLabel>
 #include <QString>
 
+class QAction;
+class QMenu;
+class QPushButton;
 class QTreeWidgetItem;
+class QtMaterialBadge;
+class QtMaterialCircularProgress;
+class RoundAvatar;
 class UserInfo;
 
-// One participant's row in the user list.
+// One participant's row in the user list: round avatar with a ring that
+// turns while the member speaks, presence and camera marks, the name and,
+// in the wide panel, icons for the rights the member lacks. The row copies
+// what it shows from the member's record and keeps no pointer to it, so a
+// member who left can never be read through a row.
 class UserItem : public QLabel
 {
     Q_OBJECT
@@ -26,9 +36,22 @@ public:
     int GetUserState() const { return m_state; }
     QTreeWidgetItem* GetTreeItem() const { return m_treeItem; }
     void SetTreeItem(QTreeWidgetItem* item) { m_treeItem = item; }
+    // The presence menu; only the local user's row has one.
+    QMenu* GetStatusMenu() const { return m_menu; }
 
     // Lays the row out for the panel mode (1 narrow, 2 wide).
     void UpdateUI(int mode);
+    // Builds the presence menu (local user only).
+    void InitStatusMenu();
+
+    // What the row shows, for tests and the permission pop-up.
+    QString GetShownName() const;
+    bool IsSpeaking() const;
+    bool IsCameraOn() const;
+    // Right-hand icons shown, "camera", "microphone", "brush", right to left.
+    QStringList GetShownIcons() const;
+    bool IsPresenceShown() const;
+    RoundAvatar* GetAvatar() const { return m_avatar; }
 
 signals:
     void AuthStateChanged(int permission, int status);
@@ -40,13 +63,37 @@ public slots:
     // Builds the tooltip from the member's device and network details.
     void OnDeviceInfoUpdate(UserInfo* buddy);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
 private:
-    QLabel* m_avatar = nullptr;
-    QLabel* m_name = nullptr;
-    QTreeWidgetItem* m_treeItem = nullptr;
+    bool IsSelf() const;
+    void ApplyCurrentRights();
+    // Cuts the name in the wide panel to the room the icons leave.
+    void FitWideName();
+    // Puts icon into the next free slot from the right edge.
+    void PlaceIcon(QPushButton* icon, int slot);
+
     int m_uid = 0;
+    int m_avatarSize1 = 41;
+    int m_avatarSize2 = 41;
     int m_role = 0;
+    int m_mode = 1;
     int m_state = 1;
     QString m_headPath;
     QString m_userName;
+    RoundAvatar* m_avatar = nullptr;
+    QtMaterialCircularProgress* m_ring = nullptr;
+    QtMaterialBadge* m_presence = nullptr;
+    QtMaterialBadge* m_camera = nullptr;
+    QLabel* m_name = nullptr;
+    QPushButton* m_micOff = nullptr;
+    QPushButton* m_brush = nullptr;
+    QPushButton* m_cameraOff = nullptr;
+    QTreeWidgetItem* m_treeItem = nullptr;
+    QAction* m_online = nullptr;
+    QAction* m_left = nullptr;
+    QAction* m_busy = nullptr;
+    QMenu* m_menu = nullptr;
 };
