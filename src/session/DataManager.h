@@ -91,6 +91,13 @@ public:
     // thread while the user leaves the room or closes the window.
     bool CheckIfNeedUserFeedback();
 
+    // ---- end-of-class feedback gate (DataManagerFeedback.cpp)
+    // The same decision at a given time (seconds since 1970).
+    bool CheckIfNeedUserFeedback(qint64 now);
+    // Asks the web service once, for at most 3000 ms; true only when it
+    // answers that this user has not commented on the session yet.
+    bool CheckCourseCommentExitOrNotByUid();
+
     // ---- containers; copies taken under the room lock (rules 1 and 3)
 
     // The member with that decimal user id, or null.
