@@ -31,6 +31,9 @@ void VoicePanel::InitUI()
     m_built = true;
     setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
     setFixedSize(150, 102);
+    // A pop-up over the class room: its own white card with a hairline.
+    setObjectName(QStringLiteral("VoicePanel"));
+    setStyleSheet(QStringLiteral("#VoicePanel{background:#FFFFFF;border:1px solid rgb(233,233,233);}"));
     m_btnFree->setFixedSize(130, 50);
     m_btnFree->setStyleSheet(
         QStringLiteral("QPushButton{background-color: rgb(255,255,255);border:1px solid rgb(233,233,233);}"

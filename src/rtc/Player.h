@@ -23,6 +23,7 @@ public:
     TeacherInfo* GetTeacherInfo() { return &m_teacherInfo; }
     // Number of video tiles shown.
     int GetCurStreamPlayerNum() const { return m_dwCurStreamPlayerNum; }
+    void SetCurStreamPlayerNum(int count) { m_dwCurStreamPlayerNum = count; }
 
 signals:
     void CameraStatusChanged(UserInfo* user);

@@ -92,8 +92,6 @@ public:
     bool CheckIfNeedUserFeedback();
 
     // ---- end-of-class feedback gate (DataManagerFeedback.cpp)
-    // The same decision at a given time (seconds since 1970).
-    bool CheckIfNeedUserFeedback(qint64 now);
     // Asks the web service once, for at most 3000 ms; true only when it
     // answers that this user has not commented on the session yet.
     bool CheckCourseCommentExitOrNotByUid();

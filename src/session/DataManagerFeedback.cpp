@@ -6,7 +6,6 @@
 #include "app/Nexus.h"
 #include "app/Profile.h"
 
-#include <QDateTime>
 #include <QDebug>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -22,11 +21,7 @@ constexpr qint64 kMinSecondsInClass = 1200;
 
 bool DataManager::CheckIfNeedUserFeedback()
 {
-    return CheckIfNeedUserFeedback(QDateTime::currentSecsSinceEpoch());
-}
-
-bool DataManager::CheckIfNeedUserFeedback(qint64 now)
-{
+    const qint64 now = NowMs() / 1000;
     const RoomFields room = GetRoomFields();
     const int role = room.m_dwRoomRole;
     if (role < 4 || role > 8)
