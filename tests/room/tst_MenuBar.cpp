@@ -227,6 +227,27 @@ private slots:
         QVERIFY(FakeCapture::last == nullptr);
     }
 
+    void WithoutTheHookTheBarWatchesTheWindow()
+    {
+        m_profile->SetKeyHookSwitch(false);
+        Join(1);
+        QVERIFY(!m_window->IsKeyHookInstalled());
+        QSignalSpy mute(Nexus::GetPlayer(), &Player::MuteLocalAudio);
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Alt, Qt::AltModifier);
+        QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Alt, Qt::AltModifier, QString(), true);
+        QCoreApplication::sendEvent(m_window, &press);
+        QCoreApplication::sendEvent(m_window, &repeat);
+        QCOMPARE(mute.count(), 1);
+        QEvent deactivate(QEvent::WindowDeactivate);
+        QCoreApplication::sendEvent(m_window, &deactivate);
+        QCOMPARE(mute.count(), 2);
+        QCOMPARE(mute.last().at(0).toInt(), 1);
+        emit m_bar->CleanUp();
+        QCoreApplication::sendEvent(m_window, &press);
+        QCOMPARE(mute.count(), 2);
+        m_profile->SetKeyHookSwitch(true);
+    }
+
     void MeterAndSpeakingReports_data()
     {
         QTest::addColumn<QList<double>>("levels");
@@ -411,10 +432,11 @@ private slots:
         QFETCH(bool, recording);
         Join(permission, permission & 4 ? 4 : 0, role);
         m_profile->SetClassRecordingFlag(recording);
-        m_bar->SetSpeakMode(mode);
         m_bar->SetupLayout(m_window);
-        if (mode == 1)
+        if (mode == 1) {
+            m_bar->GetVoicePanel()->GetFreeButton()->click();
             FakeCapture::last->Feed(0.2);
+        }
         const QString name = QStringLiteral("menubar-%1").arg(QTest::currentDataTag());
         QVERIFY(SaveScaledScreenshots(m_bar, name));
         if (mode == 2 && (permission & 1)) {
