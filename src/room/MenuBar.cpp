@@ -419,8 +419,12 @@ void MenuBar::OnCleanUp()
         m_filteredWindow->removeEventFilter(this);
         m_filteredWindow.clear();
     }
-    if (m_altTalking)
+    if (m_altTalking) {
+        // Released here, so the hook's removal has no key left to release.
+        if (Profile* profile = Nexus::GetProfile())
+            profile->SetAltHeld(false);
         ReleaseTalk();
+    }
     if (MainWindow* window = Nexus::GetMainWindow())
         window->OnUnRegisterKeyHook();
     SetMicMetering(MeterRelease);
