@@ -129,6 +129,19 @@ public:
     void SetDeviceFirstCheckDone(bool done) { m_deviceFirstCheckDone = done; }
     bool GetDeviceReTestRequested() const { return m_deviceReTestRequested; }
     void SetDeviceReTestRequested(bool requested) { m_deviceReTestRequested = requested; }
+    // ---- the bottom tool bar's audio state
+    // Set: the main window's keyboard hook drives hold-Alt-to-talk; clear:
+    // the tool bar filters the main window's key events itself.
+    bool GetKeyHookSwitch() const { return m_keyHookSwitch; }
+    void SetKeyHookSwitch(bool on) { m_keyHookSwitch = on; }
+    // 1 while the user has muted the microphone (or the speaker), else 0.
+    int GetMicrophoneMuted() const { return m_microphoneMuted; }
+    void SetMicrophoneMuted(int muted) { m_microphoneMuted = muted; }
+    int GetSpeakerMuted() const { return m_speakerMuted; }
+    void SetSpeakerMuted(int muted) { m_speakerMuted = muted; }
+    // The recording volume the user chose last; -1 while none was chosen.
+    int GetInputVolume() const { return m_inputVolume; }
+    void SetInputVolume(int volume) { m_inputVolume = volume; }
 
     // The room role decides between the teacher and the student guide code.
     int GetUserGuideCode(int role);
@@ -154,6 +167,10 @@ private:
     std::atomic<int> m_userGuideCode { 0 };
     std::atomic<int> m_roomType { 0 };
     std::atomic<int> m_courseListRefresh { 0 };
+    std::atomic<bool> m_keyHookSwitch { true };
+    std::atomic<int> m_microphoneMuted { 0 };
+    std::atomic<int> m_speakerMuted { 0 };
+    std::atomic<int> m_inputVolume { -1 };
     std::atomic<double> m_scaleFactor { 1.0 };
     Locked<QString> m_scaleFolder { QStringLiteral("x1") };
     Locked<QString> m_recordPath;

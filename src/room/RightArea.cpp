@@ -12,7 +12,9 @@ RightArea::RightArea(QWidget* parent)
     , m_player(this)
 {
     setObjectName(QStringLiteral("RIGHT_AREA"));
-    setStyleSheet(QStringLiteral("#RIGHT_AREA{background-color:#FAFBFC;}"));
+    setStyleSheet(QStringLiteral("#RIGHT_AREA{background-color:%1;border-left-width: 0px;border-left-color: "
+                                 "red;border-left-style: solid;}")
+                      .arg(QStringLiteral("#FAFBFC")));
     connect(this, &RightArea::CleanUp, this, &RightArea::OnCleanUp);
 }
 
@@ -45,6 +47,12 @@ void RightArea::SetupLayout(QWidget* window)
         if (m_player.parentWidget() != this)
             m_player.setParent(this);
         m_player.setGeometry(0, 0, column, tiles >= 1 ? tiles * tile : tile);
+        m_player.setObjectName(QStringLiteral("_VK_PLAYER_"));
+        m_player.setStyleSheet(QStringLiteral("#_VK_PLAYER_{background:%1; border-radius:4px;"
+                                              "border-bottom-width: 1px;border-bottom-color: #e5e5e5;"
+                                              "border-bottom-style: solid;}")
+                                   .arg(QStringLiteral("#FAFBFC")));
+        m_player.show();
         chatTop = m_player.height();
         emit m_player.PlayerSizeAdjust();
     }

@@ -9,8 +9,9 @@ RightMiddleArea::RightMiddleArea(QWidget* parent)
     : QLabel(parent)
 {
     setObjectName(QStringLiteral("RightMiddleArea"));
-    setStyleSheet(QStringLiteral("#RightMiddleArea{background:#FAFBFC;border-bottom-width: 1px;"
-                                 "border-bottom-color: rgb(236,236,236);border-bottom-style: solid;}"));
+    setStyleSheet(QStringLiteral("#RightMiddleArea{background:%1;border-bottom-width: 1px;"
+                                 "border-bottom-color: rgb(236,236,236);border-bottom-style: solid;}")
+                      .arg(QStringLiteral("#FAFBFC")));
 }
 
 RightMiddleArea::~RightMiddleArea()

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QFrame>
+#include <QSet>
 
 class QLabel;
 class QPushButton;
+class TeacherAvatar;
 
 // The teacher's card laid over the video panel while no video tile shows:
 // avatar, name and the room's like count.
@@ -17,6 +19,11 @@ public:
     // Writes the room's like count into the card.
     void RefreshLikeCount();
 
+    QLabel* GetNameLabel() const { return m_name; }
+    QPushButton* GetLikeCountButton() const { return m_likeCount; }
+    // The avatar file the card paints; empty when none.
+    QString GetAvatarPath() const;
+
 signals:
     void UpdateUI();
 
@@ -24,14 +31,17 @@ public slots:
     void OnUpdateUI();
     void OnShowTeacherInfo();
     void OnHideTeacherInfo();
-    // Drops a pending avatar download.
+    // Forgets the avatars retried in this class.
     void OnCleanUp();
     // The teacher's avatar file is on disk.
     void OnDownloadFinished();
 
 private:
-    QLabel* m_avatar = nullptr;
+    TeacherAvatar* m_avatar = nullptr;
     QLabel* m_name = nullptr;
     QPushButton* m_likeCount = nullptr;
     QPushButton* m_likeMark = nullptr;
+    // Avatar keys already fetched again: a file that downloads but never
+    // decodes is fetched once more, not forever.
+    QSet<QString> m_retried;
 };

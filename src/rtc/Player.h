@@ -40,6 +40,7 @@ public:
     // Selects the devices stored in the settings again, in order, up to
     // the first that fails.
     void DevRecoeryAftAgoraJoin();
+    void SetCurStreamPlayerNum(int count) { m_dwCurStreamPlayerNum = count; }
 
 signals:
     void CameraStatusChanged(UserInfo* user);

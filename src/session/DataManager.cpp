@@ -341,13 +341,6 @@ QStringList DataManager::GetPraisePhrases() const
     return m_room.m_praisePhrases;
 }
 
-bool DataManager::CheckIfNeedUserFeedback()
-{
-    // The comment check against the web service comes with the feedback
-    // gate; until then no dialog is due.
-    return false;
-}
-
 UserInfo* DataManager::GetUserInfoByUid(const QString& uid)
 {
     bool ok = false;

@@ -95,6 +95,11 @@ public:
     // thread while the user leaves the room or closes the window.
     bool CheckIfNeedUserFeedback();
 
+    // ---- end-of-class feedback gate (DataManagerFeedback.cpp)
+    // Asks the web service once, for at most 3000 ms; true only when it
+    // answers that this user has not commented on the session yet.
+    bool CheckCourseCommentExitOrNotByUid();
+
     // ---- containers; copies taken under the room lock (rules 1 and 3)
 
     // The member with that decimal user id, or null.

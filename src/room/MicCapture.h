@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QObject>
+#include <functional>
+#include <memory>
+
+// The tool bar's microphone capture for its level meter. The real one
+// records the default input into a level sink; a machine without an input
+// device fails quietly, so the meter simply stays at 0. GUI thread.
+class MicCapture : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum State { Stopped, Active, Suspended };
+
+    using Factory = std::function<std::unique_ptr<MicCapture>()>;
+
+    explicit MicCapture(QObject* parent = nullptr);
+
+    // The default input with an 8000 Hz mono 16-bit format, or what the
+    // factory set for tests makes.
+    static std::unique_ptr<MicCapture> Create();
+    // Replaces the real capture (tests); an empty factory restores it.
+    static void SetFactory(Factory factory);
+
+    // Opens the sink and starts recording with the given notify interval;
+    // false (and still Stopped) when there is no device.
+    virtual bool Start(int notifyMs) = 0;
+    virtual void Suspend() = 0;
+    virtual void Resume(int notifyMs) = 0;
+    // Closes the sink and stops recording.
+    virtual void Stop() = 0;
+    virtual State GetState() const = 0;
+    // The last measured level, 0 to 1.
+    virtual double Level() const = 0;
+
+signals:
+    // A recorded block was measured.
+    void update();
+};
