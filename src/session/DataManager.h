@@ -450,4 +450,15 @@ private:
     bool m_roadBusy = false;
     std::function<void()> m_heldRoad;
     // ==== end of web service block ====
+
+    // ==== likes and lesson marks (DataManagerMarks.cpp) ====
+public:
+    // Whether the local user has liked the teacher in this lesson; any
+    // thread (the chat panel's like button reads it).
+    bool GetLikedFlag() const { return m_likedFlag; }
+    void SetLikedFlag(bool liked) { m_likedFlag = liked; }
+
+private:
+    std::atomic<bool> m_likedFlag { false };
+    // ==== end of likes and lesson marks ====
 };
