@@ -457,6 +457,10 @@ public:
     // thread (the chat panel's like button reads it).
     bool GetLikedFlag() const { return m_likedFlag; }
     void SetLikedFlag(bool liked) { m_likedFlag = liked; }
+    // The local user's full name from the room join: the name the room's
+    // chat messages carry, by which the chat tells own messages. Any thread.
+    QString GetFullName() const;
+    void SetFullName(const QString& name);
 
 private:
     std::atomic<bool> m_likedFlag { false };

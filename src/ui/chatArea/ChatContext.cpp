@@ -11,6 +11,7 @@
 #include <QDebug>
 #include <QImageReader>
 #include <QPixmapCache>
+#include <QUrl>
 
 namespace ChatContext {
 
@@ -83,11 +84,12 @@ QSize HundredPixelRule(qint64 w, qint64 h)
 
 QString PictureFileName(const QString& url)
 {
-    const QString name = url.section(QLatin1Char('/'), -1);
+    const QString name = QUrl(url).fileName(QUrl::FullyDecoded);
     if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String("..") || name.contains(QLatin1Char('\\'))
         || name.contains(QChar(0)))
         return QString();
-    return name;
+    // The transfer worker stores the file under this same name.
+    return AppPaths::UrlFileName(url);
 }
 
 } // namespace ChatContext

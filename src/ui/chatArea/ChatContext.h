@@ -31,8 +31,9 @@ QPixmap CachedPixmap(const QString& path);
 // about 100, keeping the ratio in integer steps); 0 x 0 when w >= 100 and h
 // is 0. Computed in 64 bits so no side overflows.
 QSize HundredPixelRule(qint64 w, qint64 h);
-// The local file name a chat picture URL is stored under: its last
-// "/"-separated section. Empty when that is not a safe single name (empty,
-// ".", "..", a backslash or NUL), so no such file is ever read or fetched.
+// The local file name a chat picture URL is stored under: its last path
+// section, as the transfer worker names it. Empty when that section is not
+// a plain name (empty, ".", "..", a backslash or NUL), so no such picture
+// is ever read or fetched.
 QString PictureFileName(const QString& url);
 } // namespace ChatContext
