@@ -8,7 +8,10 @@
 #include "ui/chatArea/ChatImageStruct.h"
 #include "ui/chatArea/ChatLog.h"
 #include "ui/chatArea/ChatTextEdit.h"
+#include "ui/chatArea/EmojiWidget.h"
 #include "ui/chatArea/Image.h"
+
+#include <QPushButton>
 
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -287,6 +290,64 @@ private slots:
         QCOMPARE(uploads.size(), 2);
         QCOMPARE(Rows(), rows);
         disconnect(connection);
+    }
+
+    void EmojiPickerShowsHidesAndSends()
+    {
+        // The right column of a window; the pop-up stands over the window.
+        QWidget window;
+        window.resize(700, 720);
+        QPalette grey = window.palette();
+        grey.setColor(QPalette::Window, QColor("#dfe3e8"));
+        window.setPalette(grey);
+        window.setAutoFillBackground(true);
+        QWidget area(&window);
+        area.setGeometry(340, 0, 360, 720);
+        window.show();
+        m_panel->UpdateUI(40, &area);
+        QCOMPARE(m_panel->geometry(), QRect(0, 40, 360, 679));
+        QPushButton* button = m_panel->findChild<QPushButton*>("emoteButton");
+        QVERIFY(button);
+        QTest::mouseClick(button, Qt::LeftButton);
+        EmojiWidget* popup = m_panel->GetEmojiWidget();
+        QVERIFY(popup && popup->isVisible());
+        QCOMPARE(popup->size(), QSize(180, 210));
+        // Right above the button, centred on its left edge.
+        const QPoint at = button->mapTo(popup->parentWidget(), QPoint(0, 0));
+        QCOMPARE(popup->pos(), QPoint(at.x() - 90, at.y() - 210));
+        EmojiTable* table = popup->table();
+        QCOMPARE(table->paths().size(), 29);
+        QCOMPARE(table->size(), QSize(162, 194));
+        auto* last = qobject_cast<EmojiItem*>(table->cellWidget(5, 3));
+        QVERIFY(last && !table->cellWidget(5, 4));
+        QCOMPARE(last->path(), QString(":/resource/emoji/x1.5/e_winking_tongue.png"));
+        TestSupport::SaveScreenshot(&window, "chat-panel-emoji-open");
+        QTest::mouseClick(button, Qt::LeftButton);
+        QVERIFY(!popup->isVisible());
+        QTest::mouseClick(button, Qt::LeftButton);
+        QVERIFY(popup->isVisible());
+
+        QSignalSpy sent(Data(), &DataManager::SendChatMsg);
+        QTest::mouseClick(qobject_cast<EmojiItem*>(table->cellWidget(0, 0)), Qt::LeftButton);
+        QVERIFY(!popup->isVisible());
+        QCOMPARE(sent.count(), 1);
+        QCOMPARE(sent.first().first().toString(), QString(":e_angry"));
+        auto* shown = qobject_cast<Image*>(Last()->item(0));
+        QVERIFY(shown && shown->hasPicture());
+        QCOMPARE(shown->shownPath(), QString(":/resource/emoji/x1.5/e_angry.png"));
+        // The chat right taken away while the pop-up is open: it closes and
+        // nothing is shown or sent.
+        QTest::mouseClick(button, Qt::LeftButton);
+        QVERIFY(popup->isVisible());
+        Data()->SetPermission(0);
+        const int rows = Rows();
+        QTest::mouseClick(qobject_cast<EmojiItem*>(table->cellWidget(1, 1)), Qt::LeftButton);
+        QVERIFY(!popup->isVisible());
+        QCOMPARE(sent.count(), 1);
+        QCOMPARE(Rows(), rows);
+        popup->setParent(m_panel);
+        m_panel->setParent(nullptr);
+        m_panel->resize(320, 400);
     }
 };
 

@@ -7,8 +7,10 @@
 #include "ChatMessage.h"
 #include "ChatTextEdit.h"
 #include "EmojiEntry.h"
+#include "EmojiWidget.h"
 #include "app/DownldManager.h"
 #include "app/DownloadElem.h"
+#include "app/MainWindow.h"
 #include "app/Nexus.h"
 #include "app/Profile.h"
 #include "platform/ScreenShot.h"
@@ -21,6 +23,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QPushButton>
 #include <QScrollBar>
 
 namespace {
@@ -97,6 +100,69 @@ void ChatWidget::UpdateUI(int top, QWidget* area)
     show();
     m_chatLog->verticalScrollBar()->hide();
     UpdateCSS4BtnLike();
+    if (!m_emojiWidget) {
+        m_emojiWidget = new EmojiWidget(this);
+        m_emojiWidget->hide();
+        connect(m_emojiWidget, &EmojiWidget::emojiClicked, this, &ChatWidget::OnEmojiClicked);
+    }
+}
+
+QString ChatWidget::GetEmojiCodeByPath(const QString& path)
+{
+    return EmojiEntry::CodeOfPath(path);
+}
+
+void ChatWidget::onEmoteButtonClicked()
+{
+    qDebug() << "into ShowEmoji, m_dwEmojiShowType:" << m_dwEmojiShowType;
+    if (!m_area || !m_emojiWidget || !HasChatRight())
+        return;
+    if (m_dwEmojiShowType == 0) {
+        QWidget* host = Nexus::GetMainWindow() ? static_cast<QWidget*>(Nexus::GetMainWindow()) : window();
+        m_emojiWidget->setParent(host);
+        m_emojiWidget->resize(180, 210);
+        m_emojiWidget->Fill();
+    } else if (m_emojiWidget->isVisible()) {
+        m_emojiWidget->hide();
+        m_emojiWidget->lower();
+        m_dwEmojiShowType = 2;
+        return;
+    }
+    PlaceEmojiWidget();
+    m_emojiWidget->show();
+    m_emojiWidget->raise();
+    m_dwEmojiShowType = 1;
+}
+
+void ChatWidget::PlaceEmojiWidget()
+{
+    QWidget* host = m_emojiWidget->parentWidget();
+    const QPoint button = m_emoteButton->mapToGlobal(QPoint(0, 0));
+    const QPoint origin = host ? host->mapToGlobal(QPoint(0, 0)) : QPoint();
+    qDebug() << "_pos1:" << button << ",_pos2:" << origin << ",emojiWidget-height:" << m_emojiWidget->height()
+             << ",emojiWidget-width:" << m_emojiWidget->width();
+    m_emojiWidget->move(
+        button.x() - m_emojiWidget->width() / 2 - origin.x(), button.y() - origin.y() - m_emojiWidget->height());
+}
+
+void ChatWidget::OnEmojiClicked(QString path)
+{
+    // Without the chat right the pop-up closes and nothing is shown or sent.
+    if (!HasChatRight()) {
+        if (m_emojiWidget && m_emojiWidget->isVisible()) {
+            m_emojiWidget->hide();
+            m_dwEmojiShowType = 2;
+        }
+        return;
+    }
+    onEmoteButtonClicked();
+    const QString code = GetEmojiCodeByPath(path);
+    if (code.isEmpty())
+        return;
+    AddImageMessage(path, QString(), kEmojiSize, kEmojiSize, false, true);
+    m_chatLog->scrollToBottom();
+    if (DataManager* data = Nexus::GetDataManager())
+        emit data->SendChatMsg(code);
 }
 
 void ChatWidget::UpdateUIByStates()
@@ -406,6 +472,8 @@ void ChatWidget::OnRenderMarkList()
 void ChatWidget::OnCleanUp()
 {
     hide();
+    if (m_emojiWidget)
+        m_emojiWidget->hide();
     clearChatArea(true);
     m_dwMsgInitFlag = 1;
     m_appliedChatRight = -1;

@@ -12,6 +12,8 @@
 // pictures, notices and time rows) and sends the local user's text and
 // pictures. Lives in the GUI thread; the session and transfer threads emit
 // its signals, which are connected to its slots and so arrive queued.
+class EmojiWidget;
+
 class ChatWidget : public GenericChatForm
 {
     Q_OBJECT
@@ -39,6 +41,9 @@ public:
     // Display size of a picture file by the 100-pixel rule; 0 x 0 when it
     // cannot be read.
     static QSize GetPictureSize(const QString& path);
+    // The emoji code of a picture path; empty when the path is no emoji's.
+    static QString GetEmojiCodeByPath(const QString& path);
+    EmojiWidget* GetEmojiWidget() const { return m_emojiWidget; }
 
     // The clock of the time rows, seconds since the epoch; tests set it.
     void SetClock(std::function<qint64()> clock) { m_clock = std::move(clock); }
@@ -72,6 +77,9 @@ public slots:
     void onSendTriggered() override;
     void onAttachClicked() override;
     void onScreenshotClicked() override;
+    void onEmoteButtonClicked() override;
+    // A picture of the emoji pop-up was clicked.
+    void OnEmojiClicked(QString path);
 
 protected:
     bool eventFilter(QObject* object, QEvent* event) override;
@@ -89,6 +97,9 @@ private:
     bool IsOwnName(const QString& sender) const;
     qint64 Now() const;
 
+    void PlaceEmojiWidget();
+
+    EmojiWidget* m_emojiWidget = nullptr;
     QWidget* m_area = nullptr;
     int m_top = 0;
     int m_dwMsgInitFlag = 1;
