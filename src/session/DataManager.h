@@ -577,4 +577,19 @@ private:
     // Chat pictures already announced to the room in this entry.
     QSet<QString> m_sentChatImages;
     // ==== end of members, devices, courseware and chat ====
+
+    // ==== likes and lesson marks (DataManagerMarks.cpp) ====
+public:
+    // Whether the local user has liked the teacher in this lesson; any
+    // thread (the chat panel's like button reads it).
+    bool GetLikedFlag() const { return m_likedFlag; }
+    void SetLikedFlag(bool liked) { m_likedFlag = liked; }
+    // The local user's full name from the room join: the name the room's
+    // chat messages carry, by which the chat tells own messages. Any thread.
+    QString GetFullName() const;
+    void SetFullName(const QString& name);
+
+private:
+    std::atomic<bool> m_likedFlag { false };
+    // ==== end of likes and lesson marks ====
 };

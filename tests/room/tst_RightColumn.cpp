@@ -94,7 +94,7 @@ private slots:
         if (videoHeight >= 0) {
             QCOMPARE(m_player->parentWidget(), right);
             QCOMPARE(m_player->geometry(), QRect(0, 0, column.width(), videoHeight));
-            QCOMPARE(chat->geometry(), QRect(0, videoHeight, column.width(), column.height() - videoHeight));
+            QCOMPARE(chat->geometry(), QRect(0, videoHeight, column.width(), column.height() - videoHeight - 1));
             QVERIFY(!band->isVisible());
         } else {
             const int x0 = role == 4 ? 170 : 80;

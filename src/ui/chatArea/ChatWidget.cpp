@@ -1,38 +1,87 @@
 #include "ChatWidget.h"
 
-#include "ui/chatArea/ChatImageStruct.h"
+#include "ChatContext.h"
+#include "ChatDialogs.h"
+#include "ChatImageStruct.h"
+#include "ChatLog.h"
+#include "ChatMessage.h"
+#include "ChatTextEdit.h"
+#include "EmojiEntry.h"
+#include "EmojiWidget.h"
+#include "app/DownldManager.h"
+#include "app/DownloadElem.h"
+#include "app/MainWindow.h"
+#include "app/Nexus.h"
+#include "app/Profile.h"
+#include "platform/ScreenShot.h"
+#include "session/DataManager.h"
 
 #include <QDateTime>
 #include <QDebug>
+#include <QDir>
+#include <QEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QImageReader>
+#include <QPushButton>
 #include <QScrollBar>
-#include <QTextBrowser>
-#include <QVBoxLayout>
 
 namespace {
 constexpr int kPermissionChat = 16;
-
-QString SenderLine(const QString& sender, int sendTime)
-{
-    const QString time = QDateTime::fromSecsSinceEpoch(sendTime).toString(QStringLiteral("hh:mm"));
-    return QStringLiteral("%1 %2").arg(sender.toHtmlEscaped(), time);
-}
+constexpr qint64 kTimeRowGap = 60;
+constexpr int kEmojiSize = 36;
+const QSize kDefaultPictureSize(70, 52);
+const QString kHint = QStringLiteral("说点什么吧~");
+const QString kBackground = QStringLiteral("#FAFBFC");
 } // namespace
 
 ChatWidget::ChatWidget(QWidget* parent)
-    : QWidget(parent)
+    : GenericChatForm(parent)
 {
-    m_chatLog = new QTextBrowser(this);
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(m_chatLog);
-
+    setMouseTracking(true);
+    m_msgEdit->installEventFilter(this);
+    m_chatLog->installEventFilter(this);
+    connect(m_msgEdit, &ChatTextEdit::pasteImage, this, &ChatWidget::sendImage);
     connect(this, &ChatWidget::ShowChatMsg, this, &ChatWidget::OnShowChatMsg);
     connect(this, &ChatWidget::DirectShowChatMsg, this, &ChatWidget::OnDirectShowChatMsg);
     connect(this, &ChatWidget::ShowChatImageMsg, this, &ChatWidget::OnShowChatImageMsg);
     connect(this, &ChatWidget::ShowChatSystemMsg, this, &ChatWidget::OnShowChatSystemMsg);
+    connect(this, &ChatWidget::MsgInitFlagChanged, this, &ChatWidget::OnMsgInitFlagChanged);
     connect(this, &ChatWidget::UploadImageSuccess, this, &ChatWidget::OnUploadImageSuccess);
+    connect(this, &ChatWidget::DragScrollBarToEnd, this, &ChatWidget::OnDragScrollBarToEnd);
+}
+
+ChatWidget::~ChatWidget()
+{
+    DestoryScreenShot();
+}
+
+bool ChatWidget::IsOwnName(const QString& sender) const
+{
+    return !sender.isEmpty() && sender == LocalName();
+}
+
+qint64 ChatWidget::Now() const
+{
+    return m_clock ? m_clock() : QDateTime::currentSecsSinceEpoch();
+}
+
+bool ChatWidget::HasChatRight() const
+{
+    DataManager* data = Nexus::GetDataManager();
+    return data && (data->GetPermission() & kPermissionChat) != 0;
+}
+
+QString ChatWidget::LocalName() const
+{
+    DataManager* data = Nexus::GetDataManager();
+    return data ? data->GetFullName() : QString();
+}
+
+void ChatWidget::SetMsgInitFlag(int flag)
+{
+    m_dwMsgInitFlag = flag;
+    emit MsgInitFlagChanged(flag);
 }
 
 void ChatWidget::UpdateUI(int top, QWidget* area)
@@ -41,10 +90,79 @@ void ChatWidget::UpdateUI(int top, QWidget* area)
         qDebug() << "[Error], in ChatWidget::UpdateUI, area is NULL";
         return;
     }
+    m_area = area;
+    m_top = top;
     if (parentWidget() != area)
         setParent(area);
-    setGeometry(0, top, area->width(), qMax(0, area->height() - top));
+    setGeometry(0, top, area->width(), qMax(0, area->height() - top - 1));
+    m_chatLog->show();
+    m_contentWidget->show();
     show();
+    m_chatLog->verticalScrollBar()->hide();
+    UpdateCSS4BtnLike();
+    if (!m_emojiWidget) {
+        m_emojiWidget = new EmojiWidget(this);
+        m_emojiWidget->hide();
+        connect(m_emojiWidget, &EmojiWidget::emojiClicked, this, &ChatWidget::OnEmojiClicked);
+    }
+}
+
+QString ChatWidget::GetEmojiCodeByPath(const QString& path)
+{
+    return EmojiEntry::CodeOfPath(path);
+}
+
+void ChatWidget::onEmoteButtonClicked()
+{
+    qDebug() << "into ShowEmoji, m_dwEmojiShowType:" << m_dwEmojiShowType;
+    if (!m_area || !m_emojiWidget || !HasChatRight())
+        return;
+    if (m_dwEmojiShowType == 0) {
+        QWidget* host = Nexus::GetMainWindow() ? static_cast<QWidget*>(Nexus::GetMainWindow()) : window();
+        m_emojiWidget->setParent(host);
+        m_emojiWidget->resize(180, 210);
+        m_emojiWidget->Fill();
+    } else if (m_emojiWidget->isVisible()) {
+        m_emojiWidget->hide();
+        m_emojiWidget->lower();
+        m_dwEmojiShowType = 2;
+        return;
+    }
+    PlaceEmojiWidget();
+    m_emojiWidget->show();
+    m_emojiWidget->raise();
+    m_dwEmojiShowType = 1;
+}
+
+void ChatWidget::PlaceEmojiWidget()
+{
+    QWidget* host = m_emojiWidget->parentWidget();
+    const QPoint button = m_emoteButton->mapToGlobal(QPoint(0, 0));
+    const QPoint origin = host ? host->mapToGlobal(QPoint(0, 0)) : QPoint();
+    qDebug() << "_pos1:" << button << ",_pos2:" << origin << ",emojiWidget-height:" << m_emojiWidget->height()
+             << ",emojiWidget-width:" << m_emojiWidget->width();
+    m_emojiWidget->move(
+        button.x() - m_emojiWidget->width() / 2 - origin.x(), button.y() - origin.y() - m_emojiWidget->height());
+}
+
+void ChatWidget::OnEmojiClicked(QString path)
+{
+    // Without the chat right the pop-up closes and nothing is shown or sent.
+    if (!HasChatRight()) {
+        if (m_emojiWidget && m_emojiWidget->isVisible()) {
+            m_emojiWidget->hide();
+            m_dwEmojiShowType = 2;
+        }
+        return;
+    }
+    onEmoteButtonClicked();
+    const QString code = GetEmojiCodeByPath(path);
+    if (code.isEmpty())
+        return;
+    AddImageMessage(path, QString(), kEmojiSize, kEmojiSize, false, true);
+    m_chatLog->scrollToBottom();
+    if (DataManager* data = Nexus::GetDataManager())
+        emit data->SendChatMsg(code);
 }
 
 void ChatWidget::UpdateUIByStates()
@@ -52,52 +170,288 @@ void ChatWidget::UpdateUIByStates()
     qDebug() << "into ChatWidget::UpdateUIByStates";
 }
 
-void ChatWidget::OnUploadChatImage(const QString& path)
+void ChatWidget::AddTimeRowIfDue(int sendTime)
 {
-    QFile file(path);
-    if (!file.exists() || !file.open(QIODevice::ReadOnly) || file.isSequential()) {
-        qDebug() << "into ChatWidget::OnUploadChatImage, and file is unusable, path:" << path;
-        return;
+    qint64 shown = 0;
+    if (sendTime == 0) {
+        const qint64 now = Now();
+        if (qAbs(now - m_lastTimeRow) <= kTimeRowGap)
+            return;
+        shown = now;
+    } else {
+        // Taken as unsigned: a message older than the last time row gets a
+        // row of its own, and the last time-row time moves back to it.
+        if (quint32(sendTime - quint32(m_lastTimeRow)) <= quint32(kTimeRowGap))
+            return;
+        shown = sendTime;
     }
-    qDebug() << "into ChatWidget::OnUploadChatImage, path:" << path;
+    m_lastTimeRow = shown;
+    const QString text = QDateTime::fromSecsSinceEpoch(shown).toString(QStringLiteral("hh:mm:ss"));
+    InsertChatLine(ChatMessage::CreateTimeMessage(text));
 }
 
 void ChatWidget::OnShowChatMsg(QString sender, QString msg, int sendTime)
 {
-    AppendLine(SenderLine(sender, sendTime));
-    AppendLine(msg.toHtmlEscaped());
+    const QString emoji = EmojiEntry::PathOfCode(msg);
+    if (!emoji.isEmpty()) {
+        AddImageMessage(emoji, sender, kEmojiSize, kEmojiSize, false, IsOwnName(sender));
+        return;
+    }
+    AddTextMessage(msg, sender, sendTime);
 }
 
 void ChatWidget::OnDirectShowChatMsg(QString sender, QString msg, int sendTime)
 {
     OnShowChatMsg(sender, msg, sendTime);
-    m_chatLog->verticalScrollBar()->setValue(m_chatLog->verticalScrollBar()->maximum());
+    m_chatLog->scrollToBottom();
+}
+
+void ChatWidget::AddTextMessage(const QString& text, const QString& sender, int sendTime)
+{
+    if (text.isEmpty())
+        return;
+    AddTimeRowIfDue(sendTime);
+    // Own messages are shown before they are sent, with no send time.
+    const bool isSelf = sendTime == 0 || IsOwnName(sender);
+    InsertChatLine(ChatMessage::CreateSenderMessage(sender, false, isSelf));
+    InsertChatLine(ChatMessage::CreateTextMessage(text, isSelf));
+}
+
+void ChatWidget::AddImageMessage(
+    const QString& path, const QString& sender, int width, int height, bool sending, bool isSelf)
+{
+    if (path.isEmpty())
+        return;
+    AddTimeRowIfDue(0);
+    InsertChatLine(ChatMessage::CreateSenderMessage(isSelf ? LocalName() : sender, true, isSelf));
+    InsertChatLine(ChatMessage::CreateLocalImageMessage(path, QString(), width, height, sending, isSelf));
 }
 
 void ChatWidget::OnShowChatImageMsg(QVariant image)
 {
-    if (!image.canConvert<chatImageStruct>()) {
-        qDebug() << "into ChatWidget::OnShowChatImageMsg, and variant holds no picture message";
+    const chatImageStruct picture
+        = image.canConvert<chatImageStruct>() ? image.value<chatImageStruct>() : chatImageStruct();
+    // A picture without id or address could only be matched with the
+    // wrong rows (own pictures still uploading carry no id).
+    if (picture.imageId.isEmpty() || picture.slideUrl.isEmpty()) {
+        qDebug() << "into ChatWidget::OnShowChatImageMsg, picture without id or address, and ignore it, imageId:"
+                 << picture.imageId;
         return;
     }
-    const chatImageStruct picture = image.value<chatImageStruct>();
-    AppendLine(SenderLine(picture.senderName, picture.sendTime));
-    qDebug() << "into ChatWidget::OnShowChatImageMsg, imageId:" << picture.imageId;
+    AddTimeRowIfDue(0);
+    const bool isSelf = picture.senderUid != 0 && picture.senderUid == ChatContext::LocalUid();
+    InsertChatLine(ChatMessage::CreateSenderMessage(picture.senderName, true, isSelf));
+    InsertChatLine(ChatMessage::CreateImageMessage(picture));
+    FetchPicture(picture.slideUrl, DownloadChatSmallImage, picture.imageId);
+    FetchPicture(picture.normalUrl, DownloadChatFullImage, picture.imageId);
+}
+
+void ChatWidget::FetchPicture(const QString& url, int kind, const QString& imageId)
+{
+    const QString name = ChatContext::PictureFileName(url);
+    if (name.isEmpty()) {
+        qDebug() << "into ChatWidget::FetchPicture, no usable file name, and skip it, url:" << url;
+        return;
+    }
+    const QString folder = ChatContext::DataFolder() + QStringLiteral("chatImage");
+    if (QFileInfo(folder + QLatin1Char('/') + name).isFile()) {
+        emit Nexus::Instance()->DownloadFinish(kind, imageId);
+        return;
+    }
+    if (DownldManager* worker = Nexus::GetDownldManager()) {
+        DownloadElem elem(kind, url, folder, imageId, 0);
+        emit worker->download(elem);
+    }
 }
 
 void ChatWidget::OnShowChatSystemMsg(QString text)
 {
-    AppendLine(QStringLiteral("<i>%1</i>").arg(text.toHtmlEscaped()));
+    InsertChatLine(ChatMessage::CreateSystemMessage(QLatin1Char(' ') + text, false));
+}
+
+void ChatWidget::onSendTriggered()
+{
+    // The hint is no message, and an empty text sends nothing.
+    if (!HasChatRight() || m_dwMsgInitFlag == 1)
+        return;
+    const QString text = m_msgEdit->toPlainText();
+    if (text.isEmpty())
+        return;
+    AddTextMessage(text, LocalName(), 0);
+    m_chatLog->scrollToBottom();
+    if (DataManager* data = Nexus::GetDataManager())
+        emit data->SendChatMsg(text);
+    m_msgEdit->clear();
+    m_msgEdit->setFocus(Qt::OtherFocusReason);
+}
+
+QSize ChatWidget::GetPictureSize(const QString& path)
+{
+    const QPixmap pixmap = ChatContext::LoadPixmap(path);
+    if (pixmap.isNull() || pixmap.width() == 0 || pixmap.height() == 0)
+        return QSize(0, 0);
+    return ChatContext::HundredPixelRule(pixmap.width(), pixmap.height());
+}
+
+void ChatWidget::onAttachClicked()
+{
+    if (!HasChatRight())
+        return;
+    const QStringList files = ChatDialogs::Instance().getOpenFileNames(
+        nullptr, tr("发送一个图片"), QDir::homePath(), tr("Images (*.png *.jpg *.jpeg *.bmp *.gif)"));
+    for (const QString& file : files)
+        OnUploadChatImage(file);
+}
+
+void ChatWidget::onScreenshotClicked()
+{
+    if (!HasChatRight())
+        return;
+    Profile* profile = Nexus::GetProfile();
+    const double factor = profile ? profile->GetScaleFactor() : 1.0;
+    const double factors[] = { 1.0, 1.25, 1.5, 1.75 };
+    for (int step = 1; step <= 4; ++step) {
+        if (qFuzzyCompare(factor, factors[step - 1])) {
+            OpenScreenShot(step);
+            return;
+        }
+    }
+}
+
+void ChatWidget::OnUploadChatImage(const QString& path)
+{
+    if (!HasChatRight()) {
+        qDebug() << "into ChatWidget::OnUploadChatImage, no chat right, and ignore it, path:" << path;
+        return;
+    }
+    QFile file(path);
+    if (!file.exists() || !file.open(QIODevice::ReadOnly)) {
+        qDebug() << "OnUploadChatImage， Unable to open and fileName" << path;
+        return;
+    }
+    if (file.isSequential()) {
+        qDebug() << "OnUploadChatImage， ou're trying to send a sequential file, which is not going to work!";
+        return;
+    }
+    file.close();
+    if (!QImageReader(path).canRead()) {
+        qDebug() << "OnUploadChatImage， not a picture and fileName" << path;
+        return;
+    }
+    ShowAndUpload(path);
+}
+
+void ChatWidget::ShowAndUpload(const QString& path)
+{
+    QSize size = GetPictureSize(path);
+    if (size.isEmpty())
+        size = kDefaultPictureSize;
+    AddImageMessage(path, QString(), size.width(), size.height(), true, true);
+    m_chatLog->scrollToBottom();
+    if (DownldManager* worker = Nexus::GetDownldManager())
+        emit worker->ChatImageUpload(path);
+}
+
+void ChatWidget::sendImage(QPixmap pixmap)
+{
+    if (!HasChatRight())
+        return;
+    const QString folder = ChatContext::DataFolder() + QStringLiteral("chatImage/");
+    QDir().mkpath(folder);
+    const QString path
+        = QStringLiteral("%1Image_%2.png")
+              .arg(folder, QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd-HH-mm-ss.zzz")));
+    QFile file(path);
+    // A picture that could not be saved whole is never shown or sent.
+    if (!file.open(QIODevice::ReadWrite) || !pixmap.save(&file, "PNG")) {
+        file.close();
+        file.remove();
+        ChatDialogs::Instance().warning(this, tr("Failed to open temporary file", "Temporary file for screenshot"),
+            tr(" wasn't able to save the screenshot"));
+        return;
+    }
+    file.close();
+    ShowAndUpload(path);
 }
 
 void ChatWidget::OnUploadImageSuccess(QString fileName, QString imageId)
 {
-    qDebug() << "into ChatWidget::OnUploadImageSuccess, fileName:" << fileName << ",imageId:" << imageId;
+    m_chatLog->OnUploadSuccess(fileName, imageId);
 }
 
 void ChatWidget::OnDownloadImageSuccess(int kind, QString key)
 {
     qDebug() << "into ChatWidget::OnDownloadImageSuccess, type:" << kind << ",key:" << key;
+    m_chatLog->OnDownloadSuccess(kind, key);
+}
+
+void ChatWidget::OnDragScrollBarToEnd()
+{
+    m_chatLog->scrollToBottom();
+}
+
+void ChatWidget::OnMsgInitFlagChanged(int flag)
+{
+    if (flag == 2) {
+        m_msgEdit->setStyleSheet(QStringLiteral("QTextEdit{background-color: #ffffff;selection-background-color: "
+                                                "#ffffff;color:#333333;border:0px solid rgb(226,226,226);}"));
+        m_msgEdit->setText(QString());
+        m_contentWidget->setStyleSheet(
+            QStringLiteral("#contentWidget{border:0px solid green;background-color:#ffffff;}"));
+    } else if (flag == 1) {
+        m_msgEdit->setStyleSheet(QStringLiteral("QTextEdit{background-color:%1;selection-background-color: "
+                                                "#ffffff;color:#aaaaaa;border:0px solid rgb(226,226,226);}")
+                                     .arg(kBackground));
+        m_msgEdit->setText(kHint);
+        m_contentWidget->setStyleSheet(
+            QStringLiteral("#contentWidget{border:0px solid green;background-color:%1;}").arg(kBackground));
+    }
+}
+
+bool ChatWidget::eventFilter(QObject* object, QEvent* event)
+{
+    if (object == m_msgEdit && event->type() == QEvent::FocusIn) {
+        qDebug() << "into chat widget, focus in";
+        if (m_dwMsgInitFlag == 1)
+            SetMsgInitFlag(2);
+    } else if (object == m_msgEdit && event->type() == QEvent::FocusOut) {
+        qDebug() << "into chat widget, focus out, len:" << m_msgEdit->toPlainText().size();
+        if (m_msgEdit->toPlainText().isEmpty() && m_msgEdit->isEnabled())
+            SetMsgInitFlag(1);
+    } else if (object == m_chatLog && event->type() == QEvent::Leave) {
+        if (m_chatLog->verticalScrollBar()->isVisible())
+            m_chatLog->verticalScrollBar()->hide();
+    } else if (object == m_chatLog && event->type() == QEvent::Enter) {
+        if (!m_chatLog->verticalScrollBar()->isVisible())
+            m_chatLog->verticalScrollBar()->show();
+    }
+    return GenericChatForm::eventFilter(object, event);
+}
+
+void ChatWidget::UpdateUIByPermission(int permission)
+{
+    const bool allowed = (permission & kPermissionChat) != 0;
+    // Only a change of the chat right touches the box, so a draft survives
+    // changes of the other rights.
+    if (m_appliedChatRight == int(allowed))
+        return;
+    m_appliedChatRight = int(allowed);
+    m_chatAllowed = allowed;
+    qDebug() << "into ChatWidget::UpdateUIByPermission, permission:" << permission;
+    if (allowed) {
+        m_msgEdit->setCursor(Qt::ArrowCursor);
+        m_msgEdit->viewport()->unsetCursor();
+        m_msgEdit->clear();
+        m_msgEdit->setEnabled(true);
+        OnMsgInitFlagChanged(m_dwMsgInitFlag);
+    } else {
+        m_msgEdit->setCursor(Qt::ForbiddenCursor);
+        m_msgEdit->viewport()->setCursor(Qt::ForbiddenCursor);
+        m_msgEdit->setStyleSheet(
+            QStringLiteral("font:15px;color:#999999;border:0px solid rgb(226,226,226);background:#f2f2f2;"));
+        m_msgEdit->setText(QStringLiteral("您没有聊天权限"));
+        m_msgEdit->setEnabled(false);
+    }
 }
 
 void ChatWidget::OnAddNewMarkItem(QString uuid)
@@ -115,19 +469,12 @@ void ChatWidget::OnRenderMarkList()
     qDebug() << "into ChatWidget::OnRenderMarkList";
 }
 
-void ChatWidget::UpdateUIByPermission(int permission)
-{
-    m_chatAllowed = (permission & kPermissionChat) != 0;
-    qDebug() << "into ChatWidget::UpdateUIByPermission, permission:" << permission;
-}
-
 void ChatWidget::OnCleanUp()
 {
-    m_chatLog->clear();
     hide();
-}
-
-void ChatWidget::AppendLine(const QString& html)
-{
-    m_chatLog->append(html);
+    if (m_emojiWidget)
+        m_emojiWidget->hide();
+    clearChatArea(true);
+    m_dwMsgInitFlag = 1;
+    m_appliedChatRight = -1;
 }

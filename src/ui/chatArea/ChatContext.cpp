@@ -1,0 +1,95 @@
+#include "ChatContext.h"
+
+#include "app/AppPaths.h"
+#include "app/Nexus.h"
+#include "app/Profile.h"
+#include "session/DataManager.h"
+#include "ui/chatArea/ChatWidget.h"
+#include "whiteboard/WhiteBoardWidget.h"
+
+#include <QApplication>
+#include <QDebug>
+#include <QImageReader>
+#include <QPixmapCache>
+#include <QUrl>
+
+namespace ChatContext {
+
+double PanelWidth(double fallback)
+{
+    if (ChatWidget* chat = Nexus::GetChatWidget())
+        return chat->width();
+    return fallback;
+}
+
+QFont ItemFont()
+{
+    if (WhiteBoardWidget* board = Nexus::GetWhiteBoardWidget())
+        return board->font();
+    return QApplication::font();
+}
+
+QString DataFolder()
+{
+    QString folder;
+    if (Profile* profile = Nexus::GetProfile())
+        folder = profile->GetDataFolder();
+    if (folder.isEmpty())
+        folder = AppPaths::DataFolder();
+    if (!folder.endsWith(QLatin1Char('/')))
+        folder += QLatin1Char('/');
+    return folder;
+}
+
+int LocalUid()
+{
+    DataManager* data = Nexus::GetDataManager();
+    return data ? data->GetUserId() : 0;
+}
+
+QPixmap LoadPixmap(const QString& path)
+{
+    if (path.isEmpty())
+        return QPixmap();
+    QImageReader reader(path);
+    const QSize size = reader.size();
+    if (!size.isValid() || qint64(size.width()) * size.height() > kMaxPicturePixels) {
+        qDebug() << "into ChatContext::LoadPixmap, picture unreadable or too large, path:" << path << ",size:" << size;
+        return QPixmap();
+    }
+    return QPixmap::fromImage(reader.read());
+}
+
+QPixmap CachedPixmap(const QString& path)
+{
+    QPixmap pixmap;
+    if (path.isEmpty() || QPixmapCache::find(path, &pixmap))
+        return pixmap;
+    pixmap = LoadPixmap(path);
+    if (!pixmap.isNull())
+        QPixmapCache::insert(path, pixmap);
+    return pixmap;
+}
+
+QSize HundredPixelRule(qint64 w, qint64 h)
+{
+    if (w < 100)
+        return QSize(int(w), int(h));
+    if (h == 0)
+        return QSize(0, 0);
+    const qint64 shownHeight = h * 100 / w;
+    const qint64 shownWidth = h == 0 ? 0 : w * shownHeight / h;
+    return QSize(int(shownWidth), int(shownHeight));
+}
+
+QString PictureFileName(const QString& url)
+{
+    const QString name = QUrl(url).fileName(QUrl::FullyDecoded);
+    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String("..") || name.contains(QLatin1Char('\\'))
+        || name.contains(QChar(0)))
+        return QString();
+    // The transfer worker stores the file under this same name.
+    return AppPaths::UrlFileName(url);
+}
+
+} // namespace ChatContext

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "app/Nexus.h"
+#include "session/DataManager.h"
+#include "ui/chatArea/ChatWidget.h"
+
+#include <QColor>
+#include <QDir>
+#include <QImage>
+#include <memory>
+
+// The hub with its session (threads not started) and a registered chat
+// panel of a chosen width, which the rows measure themselves against.
+struct ChatFixture {
+    std::unique_ptr<ChatWidget> panel;
+
+    explicit ChatFixture(int panelWidth = 300, int localUid = 42)
+    {
+        Nexus::Startup();
+        panel = std::make_unique<ChatWidget>();
+        panel->resize(panelWidth, 400);
+        Nexus::SetChatWidget(panel.get());
+        Nexus::GetDataManager()->SetUserId(localUid);
+    }
+    ~ChatFixture() { Nexus::SetChatWidget(nullptr); }
+
+    // Writes a w x h PNG at path (its folder made) and returns the path.
+    static QString WritePicture(const QString& path, int w, int h, const QColor& colour = QColor("#4a90d9"))
+    {
+        QDir().mkpath(path.section(QLatin1Char('/'), 0, -2));
+        QImage image(w, h, QImage::Format_ARGB32);
+        image.fill(colour);
+        return image.save(path, "PNG") ? path : QString();
+    }
+};
