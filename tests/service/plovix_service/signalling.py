@@ -114,13 +114,16 @@ class Signalling:
         if session is None:
             return None
         template = next(iter(self.rooms.values()), {})
+        # Everybody enters with camera and microphone off, as the list tells.
+        devices = {"camera": False, "microphone": False}
         members = {str(session.get("teacherId", "")): {"role": "TEACHER", "privilege": 255,
-                                                        "alterablePrivilege": 0, "userStatus": 1}}
+                                                        "alterablePrivilege": 0, "userStatus": 1, **devices}}
         for uid in session.get("students", []):
-            members[str(uid)] = {"role": "STUDENT", "privilege": 17, "alterablePrivilege": 213, "userStatus": 1}
+            members[str(uid)] = {"role": "STUDENT", "privilege": 17, "alterablePrivilege": 213, "userStatus": 1,
+                                 **devices}
         for uid in session.get("users", []):
             members.setdefault(str(uid), {"role": "AUDITOR", "privilege": 0, "alterablePrivilege": 0,
-                                          "userStatus": 1})
+                                          "userStatus": 1, **devices})
         room = {"password": str(session.get("roomPwd", "")), "roomType": "live", "members": members,
                 "presentationShare": template.get("presentationShare", ""),
                 "presentations": copy.deepcopy(template.get("presentations", [])),
