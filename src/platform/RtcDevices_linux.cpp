@@ -216,7 +216,14 @@ QList<Device> ListDevices(DeviceKind kind)
         if (fake)
             return *fake;
     }
-    return kind == DeviceKind::Camera ? SystemCameras() : SystemAudio(kind);
+    if (kind != DeviceKind::Camera)
+        return SystemAudio(kind);
+    QList<Device> cameras = SystemCameras();
+    // The demo runs on machines without a camera; it asks for a generated
+    // one so that the camera button has something to open.
+    if (cameras.isEmpty() && qEnvironmentVariableIntValue("PLOVIX_RTC_DEMO_CAMERA") == 1)
+        cameras.append({ QStringLiteral("Demo camera"), QStringLiteral("camera:demo") });
+    return cameras;
 }
 
 QString DefaultDeviceId(DeviceKind kind, const QList<Device>& devices)

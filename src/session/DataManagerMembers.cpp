@@ -15,6 +15,8 @@
 #include "room/MiddleArea.h"
 #include "room/NotifyType.h"
 #include "room/UserList.h"
+#include "rtc/CAgoraObject.h"
+#include "rtc/CameraManager.h"
 #include "rtc/Player.h"
 #include "whiteboard/PaletteWidget.h"
 
@@ -505,8 +507,16 @@ void DataManager::OnOpenVideo()
     QMetaObject::invokeMethod(
         player,
         [player] {
-            if (!player->GetMediaPlayer()->GetAgoraObject())
+            CAgoraObject* engine = player->GetMediaPlayer()->GetAgoraObject();
+            if (!engine)
                 return;
+            if (!engine->GetCameraManager())
+                engine->CreateCameraManager();
+            const CameraManager* camera = engine->GetCameraManager();
+            if (!camera || camera->GetDeviceCount() <= 0) {
+                qDebug() << "camera device is 0";
+                return;
+            }
             if (DataManager* data = Nexus::GetDataManager())
                 QMetaObject::invokeMethod(data, &DataManager::SendCameraToggle, Qt::QueuedConnection);
         },

@@ -4,10 +4,12 @@
 #include "TestRegistry.h"
 
 #include "app/AppPaths.h"
+#include "platform/RtcEngineControl.h"
 #include "room/MenuBar.h"
 #include "room/MiddleArea.h"
 #include "room/UserList.h"
 #include "rtc/CAgoraObject.h"
+#include "rtc/CameraManager.h"
 #include "rtc/Player.h"
 #include "session/MsgType.h"
 #include "session/UserInfo.h"
@@ -188,10 +190,20 @@ private slots:
         emit m_data->OpenVideo();
         QTest::qWait(300);
         QCOMPARE(m_setup.room->Sent("58", MsgCameraStatus).size(), sent);
+        // An engine, but no camera on the machine: still nothing.
+        RtcEngineControl::SetDevices(RtcEngineControl::DeviceKind::Camera, {});
         media->SetAgoraObject(running ? running : CAgoraObject::GetAgoraObject());
+        if (CameraManager* camera = media->GetAgoraObject()->GetCameraManager())
+            camera->Close();
+        LogCapture log;
+        emit m_data->OpenVideo();
+        QTRY_COMPARE(log.Count("camera device is 0"), 1);
+        RtcEngineControl::SetDevices(RtcEngineControl::DeviceKind::Camera, { { "Cam", "cam:1" } });
+        media->GetAgoraObject()->CreateCameraManager();
         emit m_data->OpenVideo();
         QTRY_COMPARE(m_setup.room->Sent("58", MsgCameraStatus).size(), sent + 1);
         media->SetAgoraObject(running);
+        RtcEngineControl::UseSystemDevices();
         if (!running)
             CAgoraObject::ReleaseEngine();
         QCOMPARE(m_setup.room->Sent("58", MsgCameraStatus).last().value("data").toObject().value("value"),
