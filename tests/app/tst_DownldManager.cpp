@@ -20,6 +20,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSemaphore>
 #include <QSignalSpy>
 #include <QtTest>
 #include <memory>
@@ -299,8 +300,15 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(m_hub->finished.size(), 1, 10000);
         QCOMPARE(QFileInfo(Folder("pages/run.bin")).size(), 3000);
 
+        // The worker is held until both the request and the clean-up wait in
+        // its queue: a refusal announced before the clean-up was asked for
+        // is a fair announcement.
+        QSemaphore hold;
+        QMetaObject::invokeMethod(
+            m_worker, [&hold] { hold.acquire(); }, Qt::QueuedConnection);
         Request(8, "/static/list/x.png", QDir::tempPath() + "/plovix-outside", "refused");
         emit m_worker->CleanUp();
+        hold.release();
         QTest::qWait(300);
         QVERIFY2(m_hub->failed.isEmpty(), qPrintable(m_hub->failed.value(0).second));
         QCOMPARE(m_hub->finished.size(), 1);
