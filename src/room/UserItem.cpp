@@ -60,6 +60,14 @@ QPushButton* MakeIcon(QWidget* parent, const char* name)
 UserItem::UserItem(QWidget* parent)
     : QLabel(parent)
 {
+    installEventFilter(this);
+    connect(this, &UserItem::AuthStateChanged, this, &UserItem::OnAuthStateChanged);
+}
+
+void UserItem::Build()
+{
+    if (IsBuilt())
+        return;
     m_ring = new QtMaterialCircularProgress(this);
     m_ring->setArcWidth(2);
     m_ring->setFocusPolicy(Qt::NoFocus);
@@ -81,11 +89,18 @@ UserItem::UserItem(QWidget* parent)
     m_micOff = MakeIcon(this, "userIconMicOff");
     m_brush = MakeIcon(this, "userIconBrush");
     m_cameraOff = MakeIcon(this, "userIconCameraOff");
-
     m_avatar->installEventFilter(this);
     m_name->installEventFilter(this);
-    installEventFilter(this);
-    connect(this, &UserItem::AuthStateChanged, this, &UserItem::OnAuthStateChanged);
+
+    // What the row was told before, in the order the list tells it.
+    if (m_presenceSet)
+        OnUserStateChanged(m_state);
+    if (!m_deviceTip.isEmpty())
+        m_avatar->setToolTip(m_deviceTip);
+    if (m_laidOut)
+        UpdateUI(m_mode);
+    if (m_rightsSet)
+        OnAuthStateChanged(m_permission, m_status);
 }
 
 void UserItem::SetUserName(const QString& name)
@@ -103,6 +118,9 @@ void UserItem::UpdateUI(int mode)
 {
     qDebug() << "into UserItem::UpdateUI, mode:" << mode << m_uid;
     m_mode = mode;
+    m_laidOut = true;
+    if (!IsBuilt())
+        return;
     if (m_menu == nullptr && IsSelf())
         InitStatusMenu();
     const QString nameStyle = IsSelf() ? QStringLiteral("border:0px;font:12px Microsoft YaHei;color:red;")
@@ -148,8 +166,11 @@ void UserItem::UpdateUI(int mode)
 void UserItem::OnDownloadFinished()
 {
     qDebug() << "UserItem::OnDownloadFinished";
-    m_avatar->SetPixmapPath(m_headPath);
     ApplyCurrentRights();
+    // A row not built yet reads the picture when it is.
+    if (!IsBuilt())
+        return;
+    m_avatar->SetPixmapPath(m_headPath);
     m_avatar->update();
 }
 
@@ -186,6 +207,11 @@ void UserItem::PlaceIcon(QPushButton* icon, int slot)
 
 void UserItem::OnAuthStateChanged(int permission, int status)
 {
+    m_permission = permission;
+    m_status = status;
+    m_rightsSet = true;
+    if (!IsBuilt())
+        return;
     const bool wide = m_mode == LeftArea::ModeWide;
     int slot = 0;
     // Camera.
@@ -224,12 +250,18 @@ void UserItem::OnAuthStateChanged(int permission, int status)
 void UserItem::OnUserStateChanged(int state)
 {
     m_state = (state == 2 || state == 3) ? state : 1;
+    m_presenceSet = true;
+    if (!IsBuilt())
+        return;
     m_presence->setIcon(PresenceIcon(m_state));
     m_presence->show();
 }
 
 void UserItem::InitStatusMenu()
 {
+    EnsureBuilt();
+    if (m_menu != nullptr)
+        return;
     m_online = new QAction(PresenceIcon(1), QStringLiteral("在线"), this);
     m_left = new QAction(PresenceIcon(2), QStringLiteral("离开"), this);
     m_busy = new QAction(PresenceIcon(3), QStringLiteral("忙碌"), this);
@@ -271,7 +303,9 @@ void UserItem::OnDeviceInfoUpdate(UserInfo* buddy)
     // The fields come from other clients: shown as text, never as markup.
     for (QString& line : lines)
         line = line.toHtmlEscaped().replace(QLatin1Char(' '), QStringLiteral("&nbsp;"));
-    m_avatar->setToolTip(QStringLiteral("<html>") + lines.join(QStringLiteral("<br>")) + QStringLiteral("</html>"));
+    m_deviceTip = QStringLiteral("<html>") + lines.join(QStringLiteral("<br>")) + QStringLiteral("</html>");
+    if (IsBuilt())
+        m_avatar->setToolTip(m_deviceTip);
 }
 
 bool UserItem::eventFilter(QObject* watched, QEvent* event)
@@ -279,12 +313,13 @@ bool UserItem::eventFilter(QObject* watched, QEvent* event)
     if (event->type() == QEvent::Enter && (watched == m_avatar || watched == m_name || watched == this)) {
         DataManager* data = Nexus::GetDataManager();
         if (data != nullptr && data->GetRoomRole() == 4) {
-            if (m_avatar->toolTip().isEmpty()) {
+            if (m_deviceTip.isEmpty()) {
                 if (UserList* list = Nexus::GetUserList())
                     list->RequestDeviceInfo();
             } else {
-                m_name->setToolTip(m_avatar->toolTip());
-                setToolTip(m_avatar->toolTip());
+                if (IsBuilt())
+                    m_name->setToolTip(m_deviceTip);
+                setToolTip(m_deviceTip);
             }
         }
     } else if (watched == m_menu && event->type() == QEvent::Show) {
@@ -309,23 +344,39 @@ void UserItem::mousePressEvent(QMouseEvent* event)
         emit left->ShowUsrPermWidget(info, this);
 }
 
+RoundAvatar* UserItem::GetAvatar() const
+{
+    EnsureBuilt();
+    return m_avatar;
+}
+
+QMenu* UserItem::GetStatusMenu() const
+{
+    EnsureBuilt();
+    return m_menu;
+}
+
 QString UserItem::GetShownName() const
 {
+    EnsureBuilt();
     return m_name->text();
 }
 
 bool UserItem::IsSpeaking() const
 {
+    EnsureBuilt();
     return m_ring->isSpinning();
 }
 
 bool UserItem::IsCameraOn() const
 {
+    EnsureBuilt();
     return !m_camera->isHidden();
 }
 
 QStringList UserItem::GetShownIcons() const
 {
+    EnsureBuilt();
     QList<QPair<int, QString>> shown;
     const QList<QPair<QPushButton*, QString>> icons {
         { m_cameraOff, QStringLiteral("camera") },
@@ -345,5 +396,6 @@ QStringList UserItem::GetShownIcons() const
 
 bool UserItem::IsPresenceShown() const
 {
+    EnsureBuilt();
     return !m_presence->isHidden();
 }
