@@ -44,16 +44,10 @@ QString Elided(const QFontMetrics& metrics, const QString& name, int limit)
     return metrics.horizontalAdvance(name) < limit ? name : metrics.elidedText(name, Qt::ElideRight, limit);
 }
 
-// The icons' pictures come from the user list's style sheet by object
-// name: parsed once for the whole list instead of once per row.
-QPushButton* MakeIcon(QWidget* parent, const char* name)
+void HideIcon(QPushButton* icon)
 {
-    auto* icon = new QPushButton(parent);
-    icon->setObjectName(QString::fromLatin1(name));
-    icon->setFixedSize(kIconSide, kIconSide);
-    icon->setFocusPolicy(Qt::NoFocus);
-    icon->hide();
-    return icon;
+    if (icon != nullptr)
+        icon->hide();
 }
 } // namespace
 
@@ -86,9 +80,6 @@ void UserItem::Build()
     m_camera->setIcon(CameraOnIcon());
     m_camera->hide();
     m_name = new QLabel(this);
-    m_micOff = MakeIcon(this, "userIconMicOff");
-    m_brush = MakeIcon(this, "userIconBrush");
-    m_cameraOff = MakeIcon(this, "userIconCameraOff");
     m_avatar->installEventFilter(this);
     m_name->installEventFilter(this);
 
@@ -141,10 +132,8 @@ void UserItem::UpdateUI(int mode)
         m_name->resize(m_name->sizeHint().width(), 20);
         m_name->move(40 - m_name->width() / 2 - 2, m_avatar->height() + 8);
         m_name->setAlignment(Qt::AlignCenter);
-        for (QPushButton* icon : { m_micOff, m_brush, m_cameraOff }) {
-            icon->setFixedSize(kIconSide, kIconSide);
-            icon->hide();
-        }
+        for (QPushButton* icon : { m_micOff, m_brush, m_cameraOff })
+            HideIcon(icon);
     }
     m_ring->setGeometry(m_avatar->x() - 4, m_avatar->y() - 4, m_avatar->width() + 8, m_avatar->height() + 8);
     m_ring->lower();
@@ -191,7 +180,7 @@ void UserItem::FitWideName()
     // before the row's edge.
     int end = width() - 8;
     for (QPushButton* icon : { m_micOff, m_brush, m_cameraOff }) {
-        if (!icon->isHidden())
+        if (icon != nullptr && !icon->isHidden())
             end = qMin(end, icon->x() - 4);
     }
     const int limit = qMax(0, end - nameX);
@@ -199,8 +188,17 @@ void UserItem::FitWideName()
     m_name->setGeometry(nameX, 23, limit, 15);
 }
 
-void UserItem::PlaceIcon(QPushButton* icon, int slot)
+void UserItem::PlaceIcon(QPushButton*& icon, const char* name, int slot)
 {
+    // Most members lack a right or two at most: an icon is made the first
+    // time it is shown. Its picture comes from the user list's style sheet
+    // by object name, parsed once for the whole list.
+    if (icon == nullptr) {
+        icon = new QPushButton(this);
+        icon->setObjectName(QString::fromLatin1(name));
+        icon->setFixedSize(kIconSide, kIconSide);
+        icon->setFocusPolicy(Qt::NoFocus);
+    }
     icon->setGeometry(width() - kRightmostIconInset - slot * kIconStep, 24, kIconSide, kIconSide);
     icon->show();
 }
@@ -219,9 +217,9 @@ void UserItem::OnAuthStateChanged(int permission, int status)
         const bool on = (status & 4) != 0;
         m_camera->setVisible(on);
         m_avatar->setBlur(on);
-        m_cameraOff->hide();
+        HideIcon(m_cameraOff);
     } else {
-        PlaceIcon(m_cameraOff, slot++);
+        PlaceIcon(m_cameraOff, "userIconCameraOff", slot++);
         // A right taken while the camera was on must not leave it shown on.
         m_camera->hide();
         m_avatar->setBlur(false);
@@ -232,16 +230,16 @@ void UserItem::OnAuthStateChanged(int permission, int status)
             m_ring->startSpinning();
         else if ((status & 1) == 0)
             m_ring->stopSpinning();
-        m_micOff->hide();
+        HideIcon(m_micOff);
     } else {
-        PlaceIcon(m_micOff, slot++);
+        PlaceIcon(m_micOff, "userIconMicOff", slot++);
         m_ring->stopSpinning();
     }
     // Whiteboard.
     if (wide && (permission & 128) != 0 && m_role != 4)
-        PlaceIcon(m_brush, slot++);
+        PlaceIcon(m_brush, "userIconBrush", slot++);
     else
-        m_brush->hide();
+        HideIcon(m_brush);
     if (wide)
         FitWideName();
     show();
@@ -384,7 +382,7 @@ QStringList UserItem::GetShownIcons() const
         { m_brush, QStringLiteral("brush") },
     };
     for (const auto& icon : icons) {
-        if (!icon.first->isHidden())
+        if (icon.first != nullptr && !icon.first->isHidden())
             shown << qMakePair(-icon.first->x(), icon.second);
     }
     std::sort(shown.begin(), shown.end());

@@ -82,8 +82,9 @@ private:
     void ApplyCurrentRights();
     // Cuts the name in the wide panel to the room the icons leave.
     void FitWideName();
-    // Puts icon into the next free slot from the right edge.
-    void PlaceIcon(QPushButton* icon, int slot);
+    // Puts icon (made when first needed) into the next free slot from the
+    // right edge.
+    void PlaceIcon(QPushButton*& icon, const char* name, int slot);
 
     int m_uid = 0;
     int m_avatarSize1 = 41;
