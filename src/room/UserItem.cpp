@@ -44,22 +44,24 @@ QString Elided(const QFontMetrics& metrics, const QString& name, int limit)
     return metrics.horizontalAdvance(name) < limit ? name : metrics.elidedText(name, Qt::ElideRight, limit);
 }
 
-// The icons' pictures come from the user list's style sheet by object
-// name: parsed once for the whole list instead of once per row.
-QPushButton* MakeIcon(QWidget* parent, const char* name)
+void HideIcon(QPushButton* icon)
 {
-    auto* icon = new QPushButton(parent);
-    icon->setObjectName(QString::fromLatin1(name));
-    icon->setFixedSize(kIconSide, kIconSide);
-    icon->setFocusPolicy(Qt::NoFocus);
-    icon->hide();
-    return icon;
+    if (icon != nullptr)
+        icon->hide();
 }
 } // namespace
 
 UserItem::UserItem(QWidget* parent)
     : QLabel(parent)
 {
+    installEventFilter(this);
+    connect(this, &UserItem::AuthStateChanged, this, &UserItem::OnAuthStateChanged);
+}
+
+void UserItem::Build()
+{
+    if (IsBuilt())
+        return;
     m_ring = new QtMaterialCircularProgress(this);
     m_ring->setArcWidth(2);
     m_ring->setFocusPolicy(Qt::NoFocus);
@@ -78,14 +80,18 @@ UserItem::UserItem(QWidget* parent)
     m_camera->setIcon(CameraOnIcon());
     m_camera->hide();
     m_name = new QLabel(this);
-    m_micOff = MakeIcon(this, "userIconMicOff");
-    m_brush = MakeIcon(this, "userIconBrush");
-    m_cameraOff = MakeIcon(this, "userIconCameraOff");
-
     m_avatar->installEventFilter(this);
     m_name->installEventFilter(this);
-    installEventFilter(this);
-    connect(this, &UserItem::AuthStateChanged, this, &UserItem::OnAuthStateChanged);
+
+    // What the row was told before, in the order the list tells it.
+    if (m_presenceSet)
+        OnUserStateChanged(m_state);
+    if (!m_deviceTip.isEmpty())
+        m_avatar->setToolTip(m_deviceTip);
+    if (m_laidOut)
+        UpdateUI(m_mode);
+    if (m_rightsSet)
+        OnAuthStateChanged(m_permission, m_status);
 }
 
 void UserItem::SetUserName(const QString& name)
@@ -103,6 +109,9 @@ void UserItem::UpdateUI(int mode)
 {
     qDebug() << "into UserItem::UpdateUI, mode:" << mode << m_uid;
     m_mode = mode;
+    m_laidOut = true;
+    if (!IsBuilt())
+        return;
     if (m_menu == nullptr && IsSelf())
         InitStatusMenu();
     const QString nameStyle = IsSelf() ? QStringLiteral("border:0px;font:12px Microsoft YaHei;color:red;")
@@ -123,10 +132,8 @@ void UserItem::UpdateUI(int mode)
         m_name->resize(m_name->sizeHint().width(), 20);
         m_name->move(40 - m_name->width() / 2 - 2, m_avatar->height() + 8);
         m_name->setAlignment(Qt::AlignCenter);
-        for (QPushButton* icon : { m_micOff, m_brush, m_cameraOff }) {
-            icon->setFixedSize(kIconSide, kIconSide);
-            icon->hide();
-        }
+        for (QPushButton* icon : { m_micOff, m_brush, m_cameraOff })
+            HideIcon(icon);
     }
     m_ring->setGeometry(m_avatar->x() - 4, m_avatar->y() - 4, m_avatar->width() + 8, m_avatar->height() + 8);
     m_ring->lower();
@@ -148,8 +155,11 @@ void UserItem::UpdateUI(int mode)
 void UserItem::OnDownloadFinished()
 {
     qDebug() << "UserItem::OnDownloadFinished";
-    m_avatar->SetPixmapPath(m_headPath);
     ApplyCurrentRights();
+    // A row not built yet reads the picture when it is.
+    if (!IsBuilt())
+        return;
+    m_avatar->SetPixmapPath(m_headPath);
     m_avatar->update();
 }
 
@@ -170,7 +180,7 @@ void UserItem::FitWideName()
     // before the row's edge.
     int end = width() - 8;
     for (QPushButton* icon : { m_micOff, m_brush, m_cameraOff }) {
-        if (!icon->isHidden())
+        if (icon != nullptr && !icon->isHidden())
             end = qMin(end, icon->x() - 4);
     }
     const int limit = qMax(0, end - nameX);
@@ -178,14 +188,28 @@ void UserItem::FitWideName()
     m_name->setGeometry(nameX, 23, limit, 15);
 }
 
-void UserItem::PlaceIcon(QPushButton* icon, int slot)
+void UserItem::PlaceIcon(QPushButton*& icon, const char* name, int slot)
 {
+    // Most members lack a right or two at most: an icon is made the first
+    // time it is shown. Its picture comes from the user list's style sheet
+    // by object name, parsed once for the whole list.
+    if (icon == nullptr) {
+        icon = new QPushButton(this);
+        icon->setObjectName(QString::fromLatin1(name));
+        icon->setFixedSize(kIconSide, kIconSide);
+        icon->setFocusPolicy(Qt::NoFocus);
+    }
     icon->setGeometry(width() - kRightmostIconInset - slot * kIconStep, 24, kIconSide, kIconSide);
     icon->show();
 }
 
 void UserItem::OnAuthStateChanged(int permission, int status)
 {
+    m_permission = permission;
+    m_status = status;
+    m_rightsSet = true;
+    if (!IsBuilt())
+        return;
     const bool wide = m_mode == LeftArea::ModeWide;
     int slot = 0;
     // Camera.
@@ -193,9 +217,9 @@ void UserItem::OnAuthStateChanged(int permission, int status)
         const bool on = (status & 4) != 0;
         m_camera->setVisible(on);
         m_avatar->setBlur(on);
-        m_cameraOff->hide();
+        HideIcon(m_cameraOff);
     } else {
-        PlaceIcon(m_cameraOff, slot++);
+        PlaceIcon(m_cameraOff, "userIconCameraOff", slot++);
         // A right taken while the camera was on must not leave it shown on.
         m_camera->hide();
         m_avatar->setBlur(false);
@@ -206,16 +230,16 @@ void UserItem::OnAuthStateChanged(int permission, int status)
             m_ring->startSpinning();
         else if ((status & 1) == 0)
             m_ring->stopSpinning();
-        m_micOff->hide();
+        HideIcon(m_micOff);
     } else {
-        PlaceIcon(m_micOff, slot++);
+        PlaceIcon(m_micOff, "userIconMicOff", slot++);
         m_ring->stopSpinning();
     }
     // Whiteboard.
     if (wide && (permission & 128) != 0 && m_role != 4)
-        PlaceIcon(m_brush, slot++);
+        PlaceIcon(m_brush, "userIconBrush", slot++);
     else
-        m_brush->hide();
+        HideIcon(m_brush);
     if (wide)
         FitWideName();
     show();
@@ -224,12 +248,18 @@ void UserItem::OnAuthStateChanged(int permission, int status)
 void UserItem::OnUserStateChanged(int state)
 {
     m_state = (state == 2 || state == 3) ? state : 1;
+    m_presenceSet = true;
+    if (!IsBuilt())
+        return;
     m_presence->setIcon(PresenceIcon(m_state));
     m_presence->show();
 }
 
 void UserItem::InitStatusMenu()
 {
+    EnsureBuilt();
+    if (m_menu != nullptr)
+        return;
     m_online = new QAction(PresenceIcon(1), QStringLiteral("在线"), this);
     m_left = new QAction(PresenceIcon(2), QStringLiteral("离开"), this);
     m_busy = new QAction(PresenceIcon(3), QStringLiteral("忙碌"), this);
@@ -271,7 +301,9 @@ void UserItem::OnDeviceInfoUpdate(UserInfo* buddy)
     // The fields come from other clients: shown as text, never as markup.
     for (QString& line : lines)
         line = line.toHtmlEscaped().replace(QLatin1Char(' '), QStringLiteral("&nbsp;"));
-    m_avatar->setToolTip(QStringLiteral("<html>") + lines.join(QStringLiteral("<br>")) + QStringLiteral("</html>"));
+    m_deviceTip = QStringLiteral("<html>") + lines.join(QStringLiteral("<br>")) + QStringLiteral("</html>");
+    if (IsBuilt())
+        m_avatar->setToolTip(m_deviceTip);
 }
 
 bool UserItem::eventFilter(QObject* watched, QEvent* event)
@@ -279,12 +311,13 @@ bool UserItem::eventFilter(QObject* watched, QEvent* event)
     if (event->type() == QEvent::Enter && (watched == m_avatar || watched == m_name || watched == this)) {
         DataManager* data = Nexus::GetDataManager();
         if (data != nullptr && data->GetRoomRole() == 4) {
-            if (m_avatar->toolTip().isEmpty()) {
+            if (m_deviceTip.isEmpty()) {
                 if (UserList* list = Nexus::GetUserList())
                     list->RequestDeviceInfo();
             } else {
-                m_name->setToolTip(m_avatar->toolTip());
-                setToolTip(m_avatar->toolTip());
+                if (IsBuilt())
+                    m_name->setToolTip(m_deviceTip);
+                setToolTip(m_deviceTip);
             }
         }
     } else if (watched == m_menu && event->type() == QEvent::Show) {
@@ -309,23 +342,39 @@ void UserItem::mousePressEvent(QMouseEvent* event)
         emit left->ShowUsrPermWidget(info, this);
 }
 
+RoundAvatar* UserItem::GetAvatar() const
+{
+    EnsureBuilt();
+    return m_avatar;
+}
+
+QMenu* UserItem::GetStatusMenu() const
+{
+    EnsureBuilt();
+    return m_menu;
+}
+
 QString UserItem::GetShownName() const
 {
+    EnsureBuilt();
     return m_name->text();
 }
 
 bool UserItem::IsSpeaking() const
 {
+    EnsureBuilt();
     return m_ring->isSpinning();
 }
 
 bool UserItem::IsCameraOn() const
 {
+    EnsureBuilt();
     return !m_camera->isHidden();
 }
 
 QStringList UserItem::GetShownIcons() const
 {
+    EnsureBuilt();
     QList<QPair<int, QString>> shown;
     const QList<QPair<QPushButton*, QString>> icons {
         { m_cameraOff, QStringLiteral("camera") },
@@ -333,7 +382,7 @@ QStringList UserItem::GetShownIcons() const
         { m_brush, QStringLiteral("brush") },
     };
     for (const auto& icon : icons) {
-        if (!icon.first->isHidden())
+        if (icon.first != nullptr && !icon.first->isHidden())
             shown << qMakePair(-icon.first->x(), icon.second);
     }
     std::sort(shown.begin(), shown.end());
@@ -345,5 +394,6 @@ QStringList UserItem::GetShownIcons() const
 
 bool UserItem::IsPresenceShown() const
 {
+    EnsureBuilt();
     return !m_presence->isHidden();
 }

@@ -17,6 +17,11 @@ class UserInfo;
 // in the wide panel, icons for the rights the member lacks. The row copies
 // what it shows from the member's record and keeps no pointer to it, so a
 // member who left can never be read through a row.
+//
+// A class of thousands shows a dozen rows at a time, so a row builds its
+// avatar, marks, name and icons only when it first comes into view (or is
+// asked what it shows); until then it keeps what it was told and shows it
+// once built.
 class UserItem : public QLabel
 {
     Q_OBJECT
@@ -37,10 +42,13 @@ public:
     QTreeWidgetItem* GetTreeItem() const { return m_treeItem; }
     void SetTreeItem(QTreeWidgetItem* item) { m_treeItem = item; }
     // The presence menu; only the local user's row has one.
-    QMenu* GetStatusMenu() const { return m_menu; }
+    QMenu* GetStatusMenu() const;
 
     // Lays the row out for the panel mode (1 narrow, 2 wide).
     void UpdateUI(int mode);
+    bool IsBuilt() const { return m_avatar != nullptr; }
+    // Makes the row's parts and shows on them what the row was told so far.
+    void Build();
     // Builds the presence menu (local user only).
     void InitStatusMenu();
 
@@ -51,7 +59,7 @@ public:
     // Right-hand icons shown, "camera", "microphone", "brush", right to left.
     QStringList GetShownIcons() const;
     bool IsPresenceShown() const;
-    RoundAvatar* GetAvatar() const { return m_avatar; }
+    RoundAvatar* GetAvatar() const;
 
 signals:
     void AuthStateChanged(int permission, int status);
@@ -69,11 +77,14 @@ protected:
 
 private:
     bool IsSelf() const;
+    // Asking a row what it shows builds it.
+    void EnsureBuilt() const { const_cast<UserItem*>(this)->Build(); }
     void ApplyCurrentRights();
     // Cuts the name in the wide panel to the room the icons leave.
     void FitWideName();
-    // Puts icon into the next free slot from the right edge.
-    void PlaceIcon(QPushButton* icon, int slot);
+    // Puts icon (made when first needed) into the next free slot from the
+    // right edge.
+    void PlaceIcon(QPushButton*& icon, const char* name, int slot);
 
     int m_uid = 0;
     int m_avatarSize1 = 41;
@@ -81,6 +92,13 @@ private:
     int m_role = 0;
     int m_mode = 1;
     int m_state = 1;
+    // What the row was told, kept for when it is built.
+    bool m_laidOut = false;
+    bool m_presenceSet = false;
+    bool m_rightsSet = false;
+    int m_permission = 0;
+    int m_status = 0;
+    QString m_deviceTip;
     QString m_headPath;
     QString m_userName;
     RoundAvatar* m_avatar = nullptr;

@@ -191,7 +191,8 @@ UserNavigation* UserList::CreateNavIfNotExsit(int role)
 
 UserItem* UserList::CreateUserItemByInfo(UserInfo* info)
 {
-    auto* row = new UserItem(this);
+    // Made where the tree puts it, so that it is styled once, when shown.
+    auto* row = new UserItem(viewport());
     if (IsLocalUser(info->GetUid()) || LocalRole() == 4)
         row->OnUserStateChanged(info->GetUserStatus());
     row->hide();
@@ -368,6 +369,32 @@ void UserList::rowsInserted(const QModelIndex&, int, int)
     // (a whole class arriving would take quadratic time); the pending
     // layout places them once, at the next paint.
     scheduleDelayedItemsLayout();
+}
+
+void UserList::updateEditorGeometries()
+{
+    QTreeWidget::updateEditorGeometries();
+    BuildRowsInView();
+}
+
+void UserList::scrollContentsBy(int dx, int dy)
+{
+    // Scrolling moves the rows without placing them again.
+    QTreeWidget::scrollContentsBy(dx, dy);
+    BuildRowsInView();
+}
+
+void UserList::BuildRowsInView()
+{
+    const QRect view = viewport()->rect();
+    for (UserItem* row : qAsConst(m_byUid)) {
+        if (row->IsBuilt() || row->isHidden() || !row->geometry().intersects(view))
+            continue;
+        // Laid out at the size the list gives its rows, as an eagerly built
+        // row is: the tree may still hold a column width from before a resize.
+        row->resize(GetSize4UserItem());
+        row->Build();
+    }
 }
 
 void UserList::resizeEvent(QResizeEvent* event)

@@ -83,11 +83,15 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void rowsInserted(const QModelIndex& parent, int start, int end) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void updateEditorGeometries() override;
 
 private:
     UserNavigation* CreateNavIfNotExsit(int role);
     UserItem* CreateUserItemByInfo(UserInfo* info);
     void UpdateUserItem(UserItem* row, UserInfo* info, bool folded);
+    // Builds the rows that have come into view.
+    void BuildRowsInView();
     static bool IsLocalUser(int uid);
     static int LocalRole();
 

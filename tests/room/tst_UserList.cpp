@@ -13,6 +13,7 @@
 
 #include <QMenu>
 #include <QPointer>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
@@ -367,6 +368,42 @@ private slots:
         m_data->SetUserId(58);
         m_left->SetupLayout(&m_window);
         RoomScreens::SaveScaled(m_left, "userlist-student-narrow", factor, folder);
+    }
+
+    void RowsComingIntoViewShowWhatTheyWereTold()
+    {
+        // A hidden panel sized for a smaller window, as a class left it.
+        m_window.resize(1280, 720);
+        m_left->SetupLayout(&m_window);
+        m_left->hide();
+        // Forty alike students: far more than the panel shows at once.
+        for (int uid = 100; uid < 140; ++uid)
+            Login({ uid, 5, "same", 0x11, 0x95, 4 });
+        // Told before they were ever placed.
+        for (int uid : { 100, 139 }) {
+            UserInfo* info = m_data->GetUserInfoByUid(QString::number(uid));
+            info->SetPermission(0x80);
+            info->SetActionStatus(0);
+            info->SetHardwareMicCount(2);
+            emit m_list->AuthStateChanged(info);
+            emit m_list->UserStateChanged(uid, 3);
+            emit m_list->DeviceInfoUpdate(info);
+        }
+        // The panel widens, placing the first rows; the last comes into
+        // view by scrolling and must look the same as the first.
+        m_window.resize(1367, 720);
+        m_left->SetupLayout(&m_window);
+        QCoreApplication::processEvents();
+        UserItem* last = m_list->FindItem(139);
+        QVERIFY(!last->IsBuilt());
+        const QImage inView = m_list->FindItem(100)->grab().toImage();
+        m_list->verticalScrollBar()->setValue(m_list->verticalScrollBar()->maximum());
+        QVERIFY(last->IsBuilt());
+        QCOMPARE(last->GetShownIcons(), (QStringList { "camera", "microphone", "brush" }));
+        QVERIFY(!last->IsCameraOn());
+        QCOMPARE(last->GetUserState(), 3);
+        QVERIFY(last->GetAvatar()->toolTip().contains(QString::fromUtf8("麦克风&nbsp;2个")));
+        QCOMPARE(last->grab().toImage(), inView);
     }
 };
 
