@@ -527,6 +527,9 @@ private:
     void RequestPicture(const PictureRequest& picture);
     // Emits RequestBegin or RequestFinished on the course home page.
     static void NotifyCourseHome(bool begin);
+    // Has the course home page make a page of cards ahead for the list it
+    // shows, in the GUI thread while this one waits for the sessions.
+    void PrepareCourseCards();
     // The web-service requests' manager of this thread; null elsewhere.
     QNetworkAccessManager* WebManager();
 

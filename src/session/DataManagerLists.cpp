@@ -206,24 +206,21 @@ void FillSession(SchoolInfo* session, const QJsonObject& element, const ListCont
 const int kParallelFrom = 256;
 const int kMaxFillThreads = 4;
 
-// The sessions of the reply's object elements: made here, filled from the
-// elements at the given positions.
+// The sessions of the reply's object elements, filled from the elements at
+// the given positions.
 QList<SchoolInfo*> SessionsOf(const QJsonArray& array, const QVector<int>& positions, const ListContext& list)
 {
-    QVector<SchoolInfo*> made(positions.size(), nullptr);
-    QThread* owner = QThread::currentThread();
-    // Each part is made where it is filled, then handed to this thread,
-    // which owns the sessions from then on.
+    // Made here, so this thread owns them from the start: moving thousands
+    // of objects over from the filling threads cost more than making them.
+    const int count = positions.size();
+    QList<SchoolInfo*> made;
+    made.reserve(count);
+    for (int i = 0; i < count; ++i)
+        made.append(new SchoolInfo());
     auto fill = [&](int from, int to) {
-        for (int i = from; i < to; ++i) {
-            auto* session = new SchoolInfo();
-            FillSession(session, array.at(positions.at(i)).toObject(), list);
-            if (session->thread() != owner)
-                session->moveToThread(owner);
-            made[i] = session;
-        }
+        for (int i = from; i < to; ++i)
+            FillSession(made.at(i), array.at(positions.at(i)).toObject(), list);
     };
-    const int count = made.size();
     const int threads = count < kParallelFrom ? 1 : qBound(1, QThread::idealThreadCount(), kMaxFillThreads);
     const int chunk = (count + threads - 1) / threads;
     std::vector<std::future<void>> others;
@@ -240,7 +237,7 @@ QList<SchoolInfo*> SessionsOf(const QJsonArray& array, const QVector<int>& posit
     fill(0, qMin(count, chunk));
     for (std::future<void>& other : others)
         other.get();
-    return made.toList();
+    return made;
 }
 
 } // namespace

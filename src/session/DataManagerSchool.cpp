@@ -123,6 +123,7 @@ void DataManager::SchoolRoad(const QString& schoolId)
     ClearSessions(false);
     ClearSessions(true);
     NotifyCourseHome(true);
+    PrepareCourseCards();
 
     if (RequestIdentity() == WebRequest::Done) {
         const RoomFields identity = GetRoomFields();
@@ -142,6 +143,24 @@ void DataManager::SchoolRoad(const QString& schoolId)
     if (m_profile)
         m_profile->SetCourseListRefreshFlag(0);
     NotifyCourseHome(false);
+}
+
+void DataManager::PrepareCourseCards()
+{
+    SchoolEntryWidget* page = Nexus::GetSchoolEntryWidget();
+    if (!page)
+        return;
+    const int stored = m_profile ? m_profile->GetCoursesPerHistoryPage() : 0;
+    const int count = stored > 0 ? stored : 15;
+    QMetaObject::invokeMethod(
+        page,
+        [page, count] {
+            if (page->GetSchoolListType() == SchoolEntryWidget::ListHistory)
+                page->GetHisSchoolList()->PrepareCards(count);
+            else
+                page->GetSchoolList()->PrepareCards(count);
+        },
+        Qt::QueuedConnection);
 }
 
 // The three identity requests; the first unusable reply ends them.
@@ -169,6 +188,7 @@ void DataManager::SchoolChangedRoad(const QString& schoolId, bool history)
         QMetaObject::invokeMethod(
             list, [list] { list->ClearItems(); }, Qt::QueuedConnection);
     }
+    PrepareCourseCards();
     SetSchoolId(schoolId);
     if (GetNewUidBySchoolId() != WebRequest::Done)
         return;
