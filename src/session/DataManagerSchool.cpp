@@ -3,6 +3,7 @@
 // "Profile Manager" thread; every request waits in a nested event loop.
 #include "DataManager.h"
 
+#include "SchoolInfo.h"
 #include "SchoolListInfo.h"
 #include "UserRole.h"
 #include "WebRequest.h"
@@ -77,6 +78,7 @@ void DataManager::RunSerialised(const char* name, std::function<void()> road)
         next();
     }
     m_roadBusy = false;
+    ModelObject::ReleaseBatch(m_emptiedSessions);
 }
 
 void DataManager::OnParallelShoolInfoRequest(QString schoolId)
@@ -123,7 +125,6 @@ void DataManager::SchoolRoad(const QString& schoolId)
     ClearSessions(false);
     ClearSessions(true);
     NotifyCourseHome(true);
-    PrepareCourseCards();
 
     if (RequestIdentity() == WebRequest::Done) {
         const RoomFields identity = GetRoomFields();
@@ -145,7 +146,7 @@ void DataManager::SchoolRoad(const QString& schoolId)
     NotifyCourseHome(false);
 }
 
-void DataManager::PrepareCourseCards()
+void DataManager::PrepareCourseCards(bool history)
 {
     SchoolEntryWidget* page = Nexus::GetSchoolEntryWidget();
     if (!page)
@@ -154,10 +155,13 @@ void DataManager::PrepareCourseCards()
     const int count = stored > 0 ? stored : 15;
     QMetaObject::invokeMethod(
         page,
-        [page, count] {
-            if (page->GetSchoolListType() == SchoolEntryWidget::ListHistory)
+        [page, count, history] {
+            // Only the list shown gets cards now; the other one is built
+            // when the user turns to it.
+            const bool historyShown = page->GetSchoolListType() == SchoolEntryWidget::ListHistory;
+            if (history && historyShown)
                 page->GetHisSchoolList()->PrepareCards(count);
-            else
+            else if (!history && !historyShown)
                 page->GetSchoolList()->PrepareCards(count);
         },
         Qt::QueuedConnection);
@@ -188,7 +192,6 @@ void DataManager::SchoolChangedRoad(const QString& schoolId, bool history)
         QMetaObject::invokeMethod(
             list, [list] { list->ClearItems(); }, Qt::QueuedConnection);
     }
-    PrepareCourseCards();
     SetSchoolId(schoolId);
     if (GetNewUidBySchoolId() != WebRequest::Done)
         return;
