@@ -578,8 +578,7 @@ void Nexus::OnSchoolListGet()
     if (sessions.size() > kMaxUpcomingCards)
         qWarning() << "into Nexus::OnSchoolListGet, showing the first" << kMaxUpcomingCards << "of" << sessions.size();
     for (int i = 0; i < sessions.size() && i < kMaxUpcomingCards; ++i) {
-        auto* card = new SchoolItem();
-        card->hide();
+        SchoolItem* card = m_schoolList->TakeCard();
         CourseCards::FillUpcoming(card, *sessions.at(i), i == 0, context);
         m_schoolList->AddItem(card);
     }
@@ -618,8 +617,7 @@ void Nexus::OnHistorySchoolListGet()
     const qint64 page = m_historyCoursePage.load();
     const qint64 first = perPage * (page - 1);
     for (qint64 i = qMax<qint64>(first, 0); i < perPage * page && i < sessions.size(); ++i) {
-        auto* card = new HisSchoolItem();
-        card->hide();
+        HisSchoolItem* card = m_hisSchoolList->TakeCard();
         CourseCards::FillHistory(card, *sessions.at(int(i)), now);
         m_hisSchoolList->AddItem(card);
     }

@@ -12,6 +12,9 @@
 
 namespace CourseCards {
 
+const char kHistoryTimeStyle[] = "border:5px;border-left-width: 6px;border-left-color: #6DD4A0; border-left-style: "
+                                 "solid; color: #333333;font:14px Microsoft YaHei;";
+
 namespace {
 
 // Sessions starting before this moment (2020-01-01 00:00 +08:00) and more
@@ -24,8 +27,6 @@ const char kGreyEnterStyle[] = "QPushButton{ background-color: #d7d7d7;border: 1
                                "2px;color: #979697;font:18px Microsoft YaHei;}";
 const char kTodayStyle[] = "color: #333333;font:14px Microsoft YaHei;";
 const char kFirstCardStyle[] = "color: #f74945;font:16px Microsoft YaHei;";
-const char kHistoryTimeStyle[] = "border:5px;border-left-width: 6px;border-left-color: #6DD4A0; border-left-style: "
-                                 "solid; color: #333333;font:14px Microsoft YaHei;";
 const char kNoRecordStyle[]
     = "QPushButton{ background-color: #ff9290;border: 1px solid #ff9290;border-radius: 2px;color: rgb(255, 255, "
       "255);font:18px Microsoft YaHei;}QPushButton::hover{ background-color: #ff9999;border: 1px solid "

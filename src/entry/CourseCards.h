@@ -11,6 +11,9 @@ class SchoolItem;
 // enter rule, the styles and the course link. GUI thread.
 namespace CourseCards {
 
+// The time line's style on every past session's card.
+extern const char kHistoryTimeStyle[];
+
 // What every card of one list build shares.
 struct Context {
     qint64 now = 0; // seconds since 1970

@@ -64,7 +64,8 @@ void CourseItem::SetCourseType(const QString& text)
 void CourseItem::SetTimeText(const QString& text, const QString& styleSheet)
 {
     m_time->setText(text);
-    if (!styleSheet.isEmpty())
+    // Setting even the same sheet styles the label anew.
+    if (!styleSheet.isEmpty() && styleSheet != m_time->styleSheet())
         m_time->setStyleSheet(styleSheet);
 }
 

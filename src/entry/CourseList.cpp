@@ -36,6 +36,29 @@ void CourseList::AddCard(CourseItem* card)
     m_cards.append(card);
 }
 
+void CourseList::PrepareCards(int count)
+{
+    while (m_prepared.size() < count) {
+        CourseItem* card = MakeHiddenCard();
+        // Styled now, not when the list first shows it.
+        card->ensurePolished();
+        m_prepared.append(card);
+    }
+}
+
+CourseItem* CourseList::TakeCard()
+{
+    return m_prepared.isEmpty() ? MakeHiddenCard() : m_prepared.takeFirst();
+}
+
+CourseItem* CourseList::MakeHiddenCard()
+{
+    CourseItem* card = MakeCard(viewport());
+    // Shown by the row it is added to, never before.
+    card->hide();
+    return card;
+}
+
 void CourseList::ClearItems()
 {
     m_cards.clear();

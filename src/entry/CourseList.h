@@ -16,6 +16,12 @@ class CourseList : public RowList
 signals:
     void UpdateUI(QWidget* host);
 
+public:
+    // Makes cards ahead, up to count unused ones: the road calls it while
+    // the sessions are still on their way, so that filling a page needs no
+    // building and styling of cards once they have arrived.
+    void PrepareCards(int count);
+
 public slots:
     // Forgets every card, then clears the rows, which deletes the cards. A
     // slot: the session's thread asks for it queued.
@@ -27,6 +33,15 @@ public slots:
 
 protected:
     explicit CourseList(QWidget* parent);
+
+    // A card ready to be filled and added, hidden: one made ahead, or else
+    // a new one. Cards are made in the list itself, because a card made
+    // elsewhere has the style of each of its widgets worked out again when
+    // the list takes it over, which costs more than the card itself.
+    template <typename Card> Card* TakeCard() { return static_cast<Card*>(TakeCard()); }
+    CourseItem* TakeCard();
+    // A new card of the list's type, made in parent.
+    virtual CourseItem* MakeCard(QWidget* parent) const = 0;
 
     // Appends a row for the card (height 180, spacing 2).
     void AddCard(CourseItem* card);
@@ -46,5 +61,9 @@ protected:
     static constexpr int kRowPitch = 184;
 
 private:
+    CourseItem* MakeHiddenCard();
+
     QList<CourseItem*> m_cards;
+    // Made ahead and not shown yet; the list deletes them with itself.
+    QList<CourseItem*> m_prepared;
 };

@@ -11,6 +11,8 @@
 HisSchoolItem::HisSchoolItem(QWidget* parent)
     : CourseItem(QRect(273, 103, 480, 20), QStringLiteral("HisSchoolItem"), parent)
 {
+    // Styled as filled from the start: a card made ahead is styled once.
+    SetTimeText(QString(), QString::fromUtf8(CourseCards::kHistoryTimeStyle));
     m_action->setText(QStringLiteral("查看回放"));
     connect(m_action, &QPushButton::clicked, this, &HisSchoolItem::OnRoomEntry);
     connect(m_details, &QPushButton::clicked, this, &HisSchoolItem::OnRoomDetails);

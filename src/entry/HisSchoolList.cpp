@@ -24,6 +24,16 @@ void HisSchoolList::AddItem(HisSchoolItem* item)
     AddCard(item);
 }
 
+CourseItem* HisSchoolList::MakeCard(QWidget* parent) const
+{
+    return new HisSchoolItem(parent);
+}
+
+HisSchoolItem* HisSchoolList::TakeCard()
+{
+    return CourseList::TakeCard<HisSchoolItem>();
+}
+
 QList<HisSchoolItem*> HisSchoolList::GetItems() const
 {
     return CardsAs<HisSchoolItem>();

@@ -18,6 +18,8 @@ public:
     // Appends a row for the card (height 180, spacing 2).
     void AddItem(HisSchoolItem* item);
     QList<HisSchoolItem*> GetItems() const;
+    // A hidden card to fill and add (see CourseList::TakeCard).
+    HisSchoolItem* TakeCard();
     bool IsAtEnd() const { return m_atEnd; }
 
 public slots:
@@ -25,6 +27,7 @@ public slots:
     void OnSliderMoved(int pos);
 
 protected:
+    CourseItem* MakeCard(QWidget* parent) const override;
     // As high as a full page, leaving 30 pixels of host for the page buttons.
     int HeightIn(const QWidget& host, int cardCount) const override;
     // The scroll bar shows only while the pointer is on the list.

@@ -11,6 +11,16 @@ void SchoolList::AddItem(SchoolItem* item)
     AddCard(item);
 }
 
+CourseItem* SchoolList::MakeCard(QWidget* parent) const
+{
+    return new SchoolItem(parent);
+}
+
+SchoolItem* SchoolList::TakeCard()
+{
+    return CourseList::TakeCard<SchoolItem>();
+}
+
 QList<SchoolItem*> SchoolList::GetItems() const
 {
     return CardsAs<SchoolItem>();

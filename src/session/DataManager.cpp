@@ -120,6 +120,7 @@ DataManager::~DataManager()
     ModelObject::ReleaseAll(schools);
     ModelObject::ReleaseAll(current);
     ModelObject::ReleaseAll(history);
+    ModelObject::ReleaseAll(m_emptiedSessions);
     for (QTimer* timer : { m_keepAliveTimer, m_probeTimer, m_courseWareTimer }) {
         if (timer && timer->thread() == QThread::currentThread())
             delete timer;

@@ -530,6 +530,10 @@ private:
     void RequestPicture(const PictureRequest& picture);
     // Emits RequestBegin or RequestFinished on the course home page.
     static void NotifyCourseHome(bool begin);
+    // Has the course home page make a page of cards ahead for the history
+    // or the upcoming list when it shows that list, in the GUI thread while
+    // this one waits for the sessions.
+    void PrepareCourseCards(bool history);
     // The web-service requests' manager of this thread; null elsewhere.
     QNetworkAccessManager* WebManager();
 
@@ -537,6 +541,9 @@ private:
     QNetworkAccessManager* m_webManager = nullptr; // child, made on first use
     bool m_roadBusy = false;
     std::function<void()> m_heldRoad;
+    // Sessions of the lists the running road emptied, released while the
+    // history is on its way or when the road ends.
+    QList<SchoolInfo*> m_emptiedSessions;
     // ==== end of web service block ====
 
     // ==== members and rights, device details, courseware pages, chat ====

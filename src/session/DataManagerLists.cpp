@@ -20,6 +20,7 @@
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QThread>
+#include <QUrl>
 #include <QVector>
 #include <climits>
 #include <cmath>
@@ -59,6 +60,50 @@ QString SessionPictureFolder(const QString& sessionId, const QString& cache = Da
 {
     return cache + QStringLiteral("avatar/") + AppPaths::SafeName(sessionId);
 }
+
+// File names of picture addresses, as AppPaths::UrlFileName gives them, for
+// the elements of one list: their addresses share a folder, whose reading
+// is checked once, and a plain name after it is taken as it stands. Parsing
+// each whole address cost a quarter of filling the list. One per thread.
+class PictureNames
+{
+public:
+    QString Of(const QString& url)
+    {
+        const int slash = url.lastIndexOf(QLatin1Char('/'));
+        if (slash < 0 || !IsPlain(url.midRef(slash + 1)) || !IsPlainFolder(url.leftRef(slash + 1)))
+            return AppPaths::UrlFileName(url);
+        return AppPaths::SafeName(url.mid(slash + 1));
+    }
+
+private:
+    // Characters that no address reading changes.
+    static bool IsPlain(const QStringRef& name)
+    {
+        for (const QChar c : name) {
+            const ushort u = c.unicode();
+            if (!((u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') || (u >= '0' && u <= '9') || u == '.' || u == '-'
+                    || u == '_' || u == '~'))
+                return false;
+        }
+        return !name.isEmpty();
+    }
+    // The folder ends the path of a valid address, before any query or
+    // fragment: a name put after it is the address's file name.
+    bool IsPlainFolder(const QStringRef& folder)
+    {
+        if (folder != m_folder) {
+            m_folder = folder.toString();
+            const QString probe = m_folder + QLatin1String("a");
+            m_plainFolder = !m_folder.contains(QLatin1Char('?')) && !m_folder.contains(QLatin1Char('#'))
+                && QUrl(probe).isValid() && AppPaths::UrlFileName(probe) == QLatin1String("a");
+        }
+        return m_plainFolder;
+    }
+
+    QString m_folder;
+    bool m_plainFolder = false;
+};
 
 // What every element of one reply shares.
 struct ListContext {
@@ -121,7 +166,7 @@ void SetText(SchoolInfo* session, void (SchoolInfo::*setter)(const QString&), co
         (session->*setter)(value.toString());
 }
 
-void FillSession(SchoolInfo* session, const QJsonObject& element, const ListContext& list)
+void FillSession(SchoolInfo* session, const QJsonObject& element, const ListContext& list, PictureNames& names)
 {
     bool snapshotNamed = false;
     QString snapshot;
@@ -196,7 +241,7 @@ void FillSession(SchoolInfo* session, const QJsonObject& element, const ListCont
     // Where the picture is stored; none without a session or a file name,
     // which could only name a folder.
     const QString id = session->GetSessionId();
-    const QString file = snapshotNamed ? AppPaths::UrlFileName(url) : list.defaultFile;
+    const QString file = snapshotNamed ? names.Of(url) : list.defaultFile;
     if (!id.isEmpty() && !file.isEmpty())
         session->SetHeadPath(SessionPictureFolder(id, list.cache) + QLatin1Char('/') + file);
 }
@@ -206,24 +251,22 @@ void FillSession(SchoolInfo* session, const QJsonObject& element, const ListCont
 const int kParallelFrom = 256;
 const int kMaxFillThreads = 4;
 
-// The sessions of the reply's object elements: made here, filled from the
-// elements at the given positions.
+// The sessions of the reply's object elements, filled from the elements at
+// the given positions.
 QList<SchoolInfo*> SessionsOf(const QJsonArray& array, const QVector<int>& positions, const ListContext& list)
 {
-    QVector<SchoolInfo*> made(positions.size(), nullptr);
-    QThread* owner = QThread::currentThread();
-    // Each part is made where it is filled, then handed to this thread,
-    // which owns the sessions from then on.
+    // Made here, so this thread owns them from the start: moving thousands
+    // of objects over from the filling threads cost more than making them.
+    const int count = positions.size();
+    QList<SchoolInfo*> made;
+    made.reserve(count);
+    for (int i = 0; i < count; ++i)
+        made.append(new SchoolInfo());
     auto fill = [&](int from, int to) {
-        for (int i = from; i < to; ++i) {
-            auto* session = new SchoolInfo();
-            FillSession(session, array.at(positions.at(i)).toObject(), list);
-            if (session->thread() != owner)
-                session->moveToThread(owner);
-            made[i] = session;
-        }
+        PictureNames names;
+        for (int i = from; i < to; ++i)
+            FillSession(made.at(i), array.at(positions.at(i)).toObject(), list, names);
     };
-    const int count = made.size();
     const int threads = count < kParallelFrom ? 1 : qBound(1, QThread::idealThreadCount(), kMaxFillThreads);
     const int chunk = (count + threads - 1) / threads;
     std::vector<std::future<void>> others;
@@ -240,7 +283,7 @@ QList<SchoolInfo*> SessionsOf(const QJsonArray& array, const QVector<int>& posit
     fill(0, qMin(count, chunk));
     for (std::future<void>& other : others)
         other.get();
-    return made.toList();
+    return made;
 }
 
 } // namespace
@@ -331,6 +374,12 @@ int DataManager::RequestSessions(const SessionRequest& kind, const QString& iden
         { { kind.placeHolder, identity }, { "{schoolId}", schoolId } });
     qDebug() << kind.urlLine << url;
     WebRequest request({ kNetError, kind.parseError, kind.notArray }, WebRequest::Array, false, m_webTimeOut);
+    // While the list is on its way, the GUI thread makes the cards for it
+    // and, during the long wait for the history, deletes the lists the road
+    // emptied.
+    PrepareCourseCards(kind.history);
+    if (kind.history)
+        ModelObject::ReleaseBatch(m_emptiedSessions);
     const int result = request.Get(url, WebManager());
     if (result == WebRequest::Done && request.IsUsable()) {
         const QJsonArray array = request.GetArray();
@@ -387,7 +436,12 @@ void DataManager::ClearSessions(bool history)
         QMutexLocker lock(&m_roomLock);
         sessions.swap(history ? m_room.m_historySessions : m_room.m_currentSessions);
     }
-    ModelObject::ReleaseBatch(sessions);
+    // Released later in the road, when the GUI thread has time for the
+    // deletion, or at its end.
+    if (m_roadBusy)
+        m_emptiedSessions << sessions;
+    else
+        ModelObject::ReleaseBatch(sessions);
 }
 
 QString DataManager::CourseCacheFolder()

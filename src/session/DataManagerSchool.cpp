@@ -3,6 +3,7 @@
 // "Profile Manager" thread; every request waits in a nested event loop.
 #include "DataManager.h"
 
+#include "SchoolInfo.h"
 #include "SchoolListInfo.h"
 #include "UserRole.h"
 #include "WebRequest.h"
@@ -77,6 +78,7 @@ void DataManager::RunSerialised(const char* name, std::function<void()> road)
         next();
     }
     m_roadBusy = false;
+    ModelObject::ReleaseBatch(m_emptiedSessions);
 }
 
 void DataManager::OnParallelShoolInfoRequest(QString schoolId)
@@ -142,6 +144,27 @@ void DataManager::SchoolRoad(const QString& schoolId)
     if (m_profile)
         m_profile->SetCourseListRefreshFlag(0);
     NotifyCourseHome(false);
+}
+
+void DataManager::PrepareCourseCards(bool history)
+{
+    SchoolEntryWidget* page = Nexus::GetSchoolEntryWidget();
+    if (!page)
+        return;
+    const int stored = m_profile ? m_profile->GetCoursesPerHistoryPage() : 0;
+    const int count = stored > 0 ? stored : 15;
+    QMetaObject::invokeMethod(
+        page,
+        [page, count, history] {
+            // Only the list shown gets cards now; the other one is built
+            // when the user turns to it.
+            const bool historyShown = page->GetSchoolListType() == SchoolEntryWidget::ListHistory;
+            if (history && historyShown)
+                page->GetHisSchoolList()->PrepareCards(count);
+            else if (!history && !historyShown)
+                page->GetSchoolList()->PrepareCards(count);
+        },
+        Qt::QueuedConnection);
 }
 
 // The three identity requests; the first unusable reply ends them.

@@ -11,6 +11,7 @@
 #include "entry/SchoolEntryForm.h"
 #include "entry/SchoolEntryWidget.h"
 #include "entry/SchoolItem.h"
+#include "entry/SchoolList.h"
 
 #include <QComboBox>
 #include <QDesktopServices>
@@ -312,6 +313,23 @@ private slots:
         QCOMPARE(finished.count(), 2);
         QCOMPARE(m_page->GetSchoolListType(), 1);
         QTRY_COMPARE(Nexus::GetSchoolList()->GetItems().size(), 5);
+    }
+
+    void CardsMadeAheadStayHiddenAndFew()
+    {
+        // Each road makes a page of cards ahead for the list shown; the
+        // ones left over stay out of sight and are not made again.
+        for (int i = 0; i < 3; ++i)
+            Road([this] { m_form->btn4Refresh->click(); });
+        SchoolList* list = Nexus::GetSchoolList();
+        const QList<SchoolItem*> shown = list->GetItems();
+        QCOMPARE(shown.size(), 5);
+        int ahead = 0;
+        for (SchoolItem* card : list->viewport()->findChildren<SchoolItem*>(QString(), Qt::FindDirectChildrenOnly)) {
+            QCOMPARE(card->isVisible(), shown.contains(card));
+            ahead += shown.contains(card) ? 0 : 1;
+        }
+        QVERIFY(ahead > 0 && ahead <= 15);
     }
 
     void AnEmptySchoolShowsTheNoCourseBox()

@@ -9,6 +9,7 @@
 #include "app/Nexus.h"
 #include "app/Profile.h"
 #include "session/DataManager.h"
+#include "session/SchoolInfo.h"
 #include "session/UserInfo.h"
 
 #include <QDir>
@@ -174,6 +175,32 @@ private slots:
         now.removeAll(QDir(before).relativeFilePath(stored));
         QCOMPARE(now, outside);
         QVERIFY(!QFileInfo::exists("/tmp/escaped"));
+    }
+
+    void HeadPathsNameTheFilesTheWorkerStores_data()
+    {
+        QTest::addColumn<QString>("url");
+        QTest::newRow("plain") << "http://127.0.0.1:9/static/list/a-1_b.png";
+        QTest::newRow("query") << "https://127.0.0.1:9/static/a.png?x=1/b.png";
+        QTest::newRow("fragment") << "http://127.0.0.1:9/static/a.png#p";
+        QTest::newRow("encoded") << "http://127.0.0.1:9/static/a%2F..%2Fb.png";
+        QTest::newRow("query in the folder") << "http://127.0.0.1:9/x?d=/a.png";
+        QTest::newRow("dots") << "http://127.0.0.1:9/static/..";
+        QTest::newRow("no path") << "http://127.0.0.1:9";
+        QTest::newRow("bad port") << "http://127.0.0.1:x/a.png";
+    }
+    void HeadPathsNameTheFilesTheWorkerStores()
+    {
+        // The cards show the picture from the head path, which must name
+        // the file the worker stores, however the address is written.
+        QFETCH(QString, url);
+        ServeUpcoming({ QJsonObject { { "sessionId", "s1" }, { "snapshotUrl", url } },
+            QJsonObject { { "sessionId", "s2" }, { "snapshotUrl", url } } });
+        const QString file = AppPaths::UrlFileName(url);
+        const QList<SchoolInfo*> sessions = m_data->GetCurrentSessions();
+        QCOMPARE(sessions.size(), 2);
+        for (SchoolInfo* session : sessions)
+            QCOMPARE(session->GetHeadPath(), file.isEmpty() ? QString() : Picture(session->GetSessionId(), file));
     }
 
     void SessionsWithoutAPictureNeverStallTheQueue()
