@@ -56,6 +56,8 @@ public slots:
     void forceRelayout();
     void OnDownloadSuccess(int type, QString imageId);
     void OnUploadSuccess(QString fileName, QString imageId);
+    // The first picture row whose spinner carries key, or an own picture
+    // still uploading that shows the file key, gets its retry mark.
     void OnUploadFailed(QString key);
     void onSelectionTimerTimeout();
     void onWorkerTimeout();
