@@ -76,7 +76,7 @@ void DataManager::ConnectMessageSenders()
     connect(this, &DataManager::LocalSwitchMedia, this, &DataManager::OnLocalSwitchMedia);
     connect(this, &DataManager::Request4GetChatHistoryMsg, this, [this] { WebSocketRequestById(417, false); });
     connect(this, &DataManager::SendChatMsg, this, [this](QString text) { WebSocketRequestById(385, false, text); });
-    connect(this, &DataManager::Request4GetLikeCount, this, [this] { WebSocketRequestById(98, true); });
+    connect(this, &DataManager::Request4GetLikeCount, this, &DataManager::OnRequest4GetLikeCount);
     connect(this, &DataManager::UserMakeLike, this, &DataManager::OnUserMakeLike);
     connect(this, &DataManager::SendUserLoginMsg, this, [this] { WebSocketRequestById(129, false); });
     connect(this, &DataManager::Request4GetUserList, this, [this] {
@@ -481,16 +481,8 @@ void DataManager::OnRequest4CloseMedia(QString mediaId)
 }
 
 // The senders below check the room's state first; they come with the
-// media, like, courseware, mark and whiteboard messages.
+// media, courseware and whiteboard messages.
 void DataManager::OnLocalSwitchMedia(QString)
-{ }
-void DataManager::OnUserMakeLike()
-{ }
-void DataManager::OnUserMakeMark()
-{ }
-void DataManager::OnUserDelMark(QString)
-{ }
-void DataManager::OnUserEditMark(QString)
 { }
 
 // ---- handlers of later roads ----

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "MarkInfo.h"
 #include "RoomData.h"
 #include "app/SignallingDispatch.h"
 #include "app/WebSockClient.h"
@@ -579,6 +580,9 @@ private:
     // ==== end of members, devices, courseware and chat ====
 
     // ==== likes and lesson marks (DataManagerMarks.cpp) ====
+    // The mark list and its records are read and changed only under the
+    // room lock; the screens get copies (MarkRecord). Requests and answers
+    // run in the "Profile Manager" thread.
 public:
     // Whether the local user has liked the teacher in this lesson; any
     // thread (the chat panel's like button reads it).
@@ -588,8 +592,32 @@ public:
     // chat messages carry, by which the chat tells own messages. Any thread.
     QString GetFullName() const;
     void SetFullName(const QString& name);
+    // A copy of the first mark with that uuid (case-sensitive), or a null
+    // record. Any thread; the copy stays valid after the mark is deleted.
+    MarkRecord GetMarkItemById(const QString& uuid) const;
+    // Copies of every mark, in list order. Any thread.
+    QVector<MarkRecord> GetMarkRecords() const;
+    // The chat panel's finished edit: stores the description of the mark
+    // with that uuid; a mark whose description was not empty becomes an
+    // edited one (status 2). False when there is no such mark. Any thread.
+    bool SetMarkDescription(const QString& uuid, const QString& text);
+
+private slots:
+    void OnRequest4GetLikeCount();
 
 private:
+    // The mark with that uuid; the caller holds the room lock.
+    MarkInfo* FindMarkLocked(const QString& uuid) const;
+    // Takes the mark out of the list and releases it; false when none.
+    bool RemoveMark(const QString& uuid);
+    // Raises the like state on the video panel and the chat's like button.
+    void ShowLikeState();
+
     std::atomic<bool> m_likedFlag { false };
+    // Seconds since 1970 of the latest new-mark request.
+    qint64 m_dwLastMarkTime = 0;
+    // Like-count requests sent and not yet answered: a repeated answer
+    // would count the likes twice.
+    int m_likeCountAsked = 0;
     // ==== end of likes and lesson marks ====
 };

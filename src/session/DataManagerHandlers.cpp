@@ -1,6 +1,5 @@
-// Handlers of received signalling messages whose work comes with the like,
-// mark, whiteboard and media messages. Until then each one only says that
-// it was reached.
+// Handlers of received signalling messages whose work comes with the media
+// messages. Until then each one only says that it was reached.
 #include "DataManager.h"
 
 #include <QDebug>
@@ -11,11 +10,6 @@
         qDebug() << "into " #Handler ", not handled yet, type:" << message.type;                                       \
     }
 
-PLOVIX_NOT_HANDLED_YET(OnMakeLikeSuccess)
-PLOVIX_NOT_HANDLED_YET(OnResponse4GetLikeCount)
-PLOVIX_NOT_HANDLED_YET(OnUserMarkListResponse)
-PLOVIX_NOT_HANDLED_YET(OnUserMakeMarkResponse)
-PLOVIX_NOT_HANDLED_YET(OnUserDelMarkResponse)
 PLOVIX_NOT_HANDLED_YET(OnRemoteMediaSeek)
 PLOVIX_NOT_HANDLED_YET(OnRemoteDelMedia)
 PLOVIX_NOT_HANDLED_YET(OnRemoteSwitchMedia)

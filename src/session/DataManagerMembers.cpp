@@ -125,6 +125,9 @@ void DataManager::ResetRoomFlags()
     m_isTeacher = false;
     m_chatHistoryShown = false;
     m_sentChatImages.clear();
+    m_likedFlag = false;
+    m_likeCountAsked = 0;
+    m_dwLastMarkTime = 0;
 }
 
 UserInfo* DataManager::UpsertMember(const MemberFields& fields, int actionStatus, bool* created)

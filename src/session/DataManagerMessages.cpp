@@ -61,28 +61,6 @@ int DataManager::SendText(int type, const QString& text)
     return m_webSocket->onTextMessageSend(text);
 }
 
-QJsonObject DataManager::MarkKeys(const QString& uuid) const
-{
-    qint64 start = 0;
-    MarkInfo* mark = nullptr;
-    {
-        QMutexLocker lock(&m_roomLock);
-        start = m_room.m_startTime;
-        for (MarkInfo* item : m_room.m_vMarkInfo) {
-            if (item->GetUuid() == uuid) {
-                mark = item;
-                break;
-            }
-        }
-    }
-    if (!mark)
-        return QJsonObject();
-    // Marks change only in this thread, so the record outlives the lock.
-    return QJsonObject { { QStringLiteral("markMessage"), mark->GetDescription() },
-        { QStringLiteral("markTimestamp"), double((mark->GetTime() + start) * 1000) },
-        { QStringLiteral("presentationUrl"), mark->GetPresentationUrl() }, { QStringLiteral("uuid"), uuid } };
-}
-
 int DataManager::WebSocketRequestById(int type, bool toSelf, const QString& text, int number)
 {
     const RoomFields room = GetRoomFields();

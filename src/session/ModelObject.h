@@ -65,6 +65,12 @@ protected:
         QMutexLocker lock(&m_lock);
         return f();
     }
+    // Runs f under the lock, for reads of several fields at once.
+    template <typename F> auto Update(F&& f) const
+    {
+        QMutexLocker lock(&m_lock);
+        return f();
+    }
 
 private:
     mutable QMutex m_lock;

@@ -24,11 +24,10 @@ import copy
 import json
 import os
 import time
-import uuid
 
 from aiohttp import WSMsgType, web
 
-from . import recording, whiteboard
+from . import marks, recording, whiteboard
 
 FIXTURE = os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "fixtures",
                        "demo_rooms.json")
@@ -207,6 +206,8 @@ class Signalling:
         uid = conn.uid
         if type_ == 96 or whiteboard.handle(self, conn, room, message, data):
             return
+        if marks.handle(self, conn, room, request, message, data):
+            return
         if type_ == 129:
             entry, _ = self.member(conn)
             for other in self.room_conns(conn, True):
@@ -225,18 +226,6 @@ class Signalling:
                       for m in room.get("medias", [])]
             self.answer(conn, 484, {"mediaShare": room.get("mediaShare", ""), "mediaStatus":
                                     room.get("mediaStatus", "hidden"), "seek": room.get("seek", 0), "medias": medias})
-        elif type_ == 98:
-            likes = room.setdefault("likes", {"count": 0, "liked": []})
-            self.answer(conn, 98, {"likedCount": likes.get("count", 0), "liked": uid in likes.get("liked", [])})
-        elif type_ == 99:
-            likes = room.setdefault("likes", {"count": 0, "liked": []})
-            if uid not in likes.setdefault("liked", []):
-                likes["liked"].append(uid)
-                likes["count"] = likes.get("count", 0) + 1
-            self.answer(conn, 65, {"likedUserId": data.get("likedUserId", "")})
-            for other in self.room_conns(conn, True):
-                self.send(other, {"type": 387, "source": uid, "dest": conn.room,
-                                  "data": {"messageType": 99, "content": str(data.get("message", ""))}})
         elif type_ == 417:
             history = []
             for item in room.get("chatHistory", []):
@@ -246,24 +235,6 @@ class Signalling:
                         item["content"][key] = self.absolute(request, item["content"].get(key))
                 history.append(item)
             self.answer(conn, 417, {"chatHistory": history})
-        elif type_ == 167:
-            marks = [dict(m, presentationUrl=self.absolute(request, m.get("presentationUrl")))
-                     for m in room.get("marks", {}).get(uid, [])]
-            self.answer(conn, 167, {"markList": marks})
-        elif type_ == 168:
-            marks = room.setdefault("marks", {}).setdefault(uid, [])
-            mark_id = str(data.get("uuid", "")) or str(uuid.uuid4())
-            kept = [m for m in marks if m.get("uuid") != mark_id]
-            kept.append({key: data.get(key) for key in ("markTimestamp", "markMessage", "presentationUrl")}
-                        | {"uuid": mark_id})
-            room["marks"][uid] = kept
-            self.answer(conn, 168, {"uuid": mark_id, "result": True})
-        elif type_ == 169:
-            marks = room.setdefault("marks", {}).setdefault(uid, [])
-            mark_id = data.get("uuid")
-            found = any(m.get("uuid") == mark_id for m in marks)
-            room["marks"][uid] = [m for m in marks if m.get("uuid") != mark_id]
-            self.answer(conn, 169, {"uuid": mark_id, "result": found})
         elif type_ == 164:
             target = str(data.get("targetUserId", ""))
             self.answer(conn, 164, self.device(target))

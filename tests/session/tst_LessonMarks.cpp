@@ -1,0 +1,278 @@
+#include "JoinedRoom.h"
+#include "LogCapture.h"
+#include "QueuedLog.h"
+#include "TestRegistry.h"
+
+#include "room/MiddleArea.h"
+#include "room/NotifyType.h"
+#include "rtc/Player.h"
+#include "session/CourseWareInfo.h"
+#include "session/MsgType.h"
+
+#include <QJsonArray>
+#include <atomic>
+
+// Likes and lesson marks of student 58 in room R100 against the local
+// service, the teacher (57) as a participant. The room keeps one mark of
+// 58 (5:07 into the lesson) and 12 likes, one of them from student 59. The
+// session starts at 1700000000; the session's clock is the test's.
+class TestLessonMarks : public QObject
+{
+    Q_OBJECT
+
+    static constexpr qint64 kStart = 1700000000;
+    static constexpr const char* kListed = "2b7e1516-28ae-4d2a-a6d2-abf7158809cf";
+
+    JoinedRoom m_setup;
+    DataManager* m_data = nullptr;
+    Participant* m_teacher = nullptr;
+    MiddleArea m_middle;
+    Player m_player;
+    // Seconds since 1970 of the session's clock.
+    std::atomic<qint64> m_now { kStart + 600 };
+    QString m_made; // the last mark made here and confirmed
+
+    static QJsonValue DataKey(const QJsonObject& message, const char* key)
+    {
+        return message.value("data").toObject().value(QLatin1String(key));
+    }
+    double LastSentStamp() const
+    {
+        return DataKey(m_setup.room->Sent("58", MsgUserMakeMark).last(), "markTimestamp").toDouble();
+    }
+    int SentCount(int type) const { return m_setup.room->Sent("58", type).size(); }
+    void Push(int type, const QJsonValue& data) { QVERIFY(m_setup.Push(type, data)); }
+    QStringList Uuids() const
+    {
+        QStringList uuids;
+        for (const MarkRecord& mark : m_data->GetMarkRecords())
+            uuids << mark.uuid;
+        return uuids;
+    }
+    // Asks for a new mark at the given second of the lesson; the notice it
+    // raised (0x8000000 once the room took it).
+    int MakeMarkAt(qint64 lessonSecond)
+    {
+        m_now = kStart + lessonSecond;
+        QueuedLog notices(&m_middle, &MiddleArea::ShowMsgNotifyWidget);
+        QueuedLog added(Nexus::Instance(), &Nexus::AddNewMarkItem);
+        emit m_data->UserMakeMark();
+        if (!QTest::qWaitFor([&] { return notices.size() > 0; }, 5000))
+            return 0;
+        if (!added.calls.isEmpty())
+            m_made = added.Firsts<QString>().first();
+        return notices.Firsts<int>().first();
+    }
+
+private slots:
+    void initTestCase()
+    {
+        Nexus::SetMiddleArea(&m_middle);
+        Nexus::SetPlayer(&m_player);
+        QVERIFY(m_setup.Enter());
+        m_data = m_setup.data;
+        m_teacher = m_setup.teacher.get();
+        QVERIFY(m_setup.InWorker([this] { m_data->SetClock([this] { return m_now * 1000; }); }));
+        m_data->GetBoardModel()->SetCurrentBoard("W1001");
+    }
+    void cleanupTestCase() { Nexus::Teardown(); }
+
+    void ListAnswerIsAppliedOnce()
+    {
+        QTRY_COMPARE(Uuids(), QStringList { kListed });
+        const MarkRecord mark = m_data->GetMarkItemById(kListed);
+        QCOMPARE(mark.time, 307);
+        QCOMPARE(mark.description, QString::fromUtf8("标记 05:07"));
+        QVERIFY(m_data->GetMarkItemById(QString(kListed).toUpper()).IsNull());
+
+        QueuedLog rendered(Nexus::Instance(), &Nexus::RendMarkList);
+        LogCapture log;
+        emit m_data->UserMarkListRequest();
+        QTRY_VERIFY(log.Count("OnUserMarkListResponse, list count:") == 1);
+        QTest::qWait(50);
+        QCOMPARE(Uuids(), QStringList { kListed });
+        QCOMPARE(rendered.size(), 0);
+    }
+
+    void MarkIsMadeEditedAndDeleted()
+    {
+        // Before the session's start the lesson second is 0.
+        QCOMPARE(MakeMarkAt(-100), int(NotifyMarkSaved));
+        QCOMPARE(m_data->GetMarkItemById(m_made).description, QString::fromUtf8("标记 00:00"));
+        QCOMPARE(LastSentStamp(), double((kStart - 100) * 1000));
+        QCOMPARE(MakeMarkAt(65), int(NotifyMarkSaved));
+        const MarkRecord made = m_data->GetMarkItemById(m_made);
+        QCOMPARE(made.description, QString::fromUtf8("标记 01:05"));
+        QCOMPARE(made.status, 1);
+        const QJsonObject sent = m_setup.room->Sent("58", MsgUserMakeMark).last().value("data").toObject();
+        QCOMPARE(sent["uuid"].toString(), m_made);
+        QVERIFY(sent["presentationUrl"].toString().endsWith("/static/course/p1001.png"));
+
+        // An edit is answered as an edit: no second row, whatever the
+        // description was before.
+        QueuedLog added(Nexus::Instance(), &Nexus::AddNewMarkItem);
+        LogCapture log;
+        QVERIFY(m_data->SetMarkDescription(m_made, QString::fromUtf8("勾股定理")));
+        QCOMPARE(m_data->GetMarkItemById(m_made).status, 2);
+        emit m_data->UserEditMark(m_made);
+        QTRY_COMPARE(log.Count("its update mark, and no need insert"), 1);
+        QCOMPARE(LastSentStamp(), double((kStart + 65) * 1000));
+
+        QueuedLog deleted(Nexus::Instance(), &Nexus::DeleteMarkItem);
+        emit m_data->UserDelMark(m_made);
+        QTRY_COMPARE(deleted.Firsts<QString>(), QStringList { m_made });
+        QVERIFY(m_data->GetMarkItemById(m_made).IsNull());
+        QCOMPARE(added.size(), 0);
+
+        // A fresh list holds the room's marks once each.
+        emit m_data->UserMarkListRequest();
+        QTRY_COMPARE(log.Count("OnUserMarkListResponse, list count:"), 1);
+        QTest::qWait(50);
+        const QStringList uuids = Uuids();
+        QCOMPARE(QSet<QString>(uuids.begin(), uuids.end()).size(), uuids.size());
+        QVERIFY(!Uuids().contains(m_made));
+    }
+
+    void LimitsRaiseTheirNotices_data()
+    {
+        QTest::addColumn<qint64>("second");
+        QTest::addColumn<int>("fill"); // marks pushed into the list first
+        QTest::addColumn<int>("notice");
+        QTest::newRow("3 s after the last") << qint64(68) << 0 << int(NotifyMarkTooSoon);
+        QTest::newRow("4 s after the last") << qint64(69) << 0 << int(NotifyMarkSaved);
+        QTest::newRow("the 51st mark") << qint64(200) << 50 << int(NotifyMarkLimitReached);
+    }
+    void LimitsRaiseTheirNotices()
+    {
+        QFETCH(qint64, second);
+        QFETCH(int, fill);
+        QFETCH(int, notice);
+        QJsonArray list;
+        for (int i = Uuids().size(); i < fill; ++i)
+            list.append(QJsonObject { { "uuid", QString("F%1").arg(i) }, { "markTimestamp", 1.7e12 } });
+        if (!list.isEmpty()) {
+            Push(MsgUserMarkList, QJsonObject { { "markList", list } });
+            QTRY_COMPARE(Uuids().size(), fill);
+        }
+        const int sent = SentCount(MsgUserMakeMark);
+        QCOMPARE(MakeMarkAt(second), notice);
+        QCOMPARE(SentCount(MsgUserMakeMark), sent + (notice == NotifyMarkSaved ? 1 : 0));
+    }
+
+    void RefusedAnswersAndBadInputStoreNothing_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QJsonValue>("data");
+        QTest::addColumn<int>("change"); // marks added (negative: removed)
+        const QJsonArray bad { 1, "x", QJsonObject { { "uuid", 5 } }, QJsonObject { { "markMessage", "no uuid" } },
+            QJsonObject { { "uuid", "B1" }, { "markTimestamp", "abc" } },
+            QJsonObject { { "uuid", "B2" }, { "markTimestamp", 1e300 } },
+            QJsonObject { { "uuid", "B1" }, { "markTimestamp", -5 } } };
+        QTest::newRow("list with wrong entries")
+            << int(MsgUserMarkList) << QJsonValue(QJsonObject { { "markList", bad } }) << 2;
+        QTest::newRow("list not an array")
+            << int(MsgUserMarkList) << QJsonValue(QJsonObject { { "markList", QJsonObject() } }) << 0;
+        QTest::newRow("make answer result as text")
+            << int(MsgUserMakeMark) << QJsonValue(QJsonObject { { "uuid", "B1" }, { "result", "false" } }) << 0;
+        QTest::newRow("refused edit") << int(MsgUserMakeMark)
+                                      << QJsonValue(QJsonObject { { "uuid", "B1" }, { "result", false } }) << 0;
+        QTest::newRow("unknown uuid") << int(MsgUserDelMark)
+                                      << QJsonValue(QJsonObject { { "uuid", "Z9" }, { "result", true } }) << 0;
+        QTest::newRow("refused deletion")
+            << int(MsgUserDelMark) << QJsonValue(QJsonObject { { "uuid", "B1" }, { "result", false } }) << 0;
+        QTest::newRow("deletion") << int(MsgUserDelMark)
+                                  << QJsonValue(QJsonObject { { "uuid", "B1" }, { "result", true } }) << -1;
+        QTest::newRow("deletion repeated")
+            << int(MsgUserDelMark) << QJsonValue(QJsonObject { { "uuid", "B1" }, { "result", true } }) << 0;
+        QTest::newRow("data not an object") << int(MsgUserMarkList) << QJsonValue(QJsonArray { 1 }) << 0;
+    }
+    void RefusedAnswersAndBadInputStoreNothing()
+    {
+        QFETCH(int, type);
+        QFETCH(QJsonValue, data);
+        QFETCH(int, change);
+        const int before = Uuids().size();
+        LogCapture log;
+        Push(type, data);
+        QTRY_VERIFY(log.Count("Message received:") + log.Count("get json data") > 0);
+        QTest::qWait(50);
+        QCOMPARE(Uuids().size(), before + change);
+        if (type == MsgUserMarkList && change > 0)
+            QCOMPARE(m_data->GetMarkItemById("B2").time, INT_MAX);
+    }
+
+    void ThousandsOfMarksAreCut()
+    {
+        QJsonArray list;
+        for (int i = 0; i < 5000; ++i)
+            list.append(QJsonObject { { "uuid", QString("T%1").arg(i) } });
+        LogCapture log;
+        Push(MsgUserMarkList, QJsonObject { { "markList", list } });
+        QTRY_COMPARE(log.Count("list too long"), 1);
+        QCOMPARE(Uuids().size(), 1000);
+    }
+
+    void StudentLikesOncePerLesson()
+    {
+        const int total = m_data->GetTeacherLikeTotal();
+        QVERIFY(!m_data->GetLikedFlag());
+        QueuedLog shown(&m_player, &Player::UpdateLikeCnt);
+        emit m_data->UserMakeLike();
+        // Both sides hear of the like, and the room counts it.
+        QTRY_COMPARE(m_teacher->Inbox(MsgMakeLikeSuccess).size(), 1);
+        QTRY_VERIFY(m_data->GetLikedFlag());
+        QCOMPARE(m_data->GetTeacherLikeTotal(), total + 1);
+        QTRY_COMPARE(shown.size(), 1);
+        QVERIFY(m_teacher->Send(MsgGetLikeCount, { { "likedUserId", "57" } }, "57"));
+        QTRY_COMPARE(m_teacher->Inbox(MsgGetLikeCount).size(), 1);
+        QCOMPARE(DataKey(m_teacher->Inbox(MsgGetLikeCount).first(), "likedCount").toInt(), 13);
+
+        QueuedLog notices(&m_middle, &MiddleArea::ShowMsgNotifyWidget);
+        emit m_data->UserMakeLike();
+        QTRY_COMPARE(notices.Firsts<int>(), QList<int> { NotifyLikeOncePerLesson });
+        QCOMPARE(SentCount(MsgUserMakeLike), 1);
+        // A repeated confirmation and an answer nobody asked for count nothing.
+        Push(MsgMakeLikeSuccess, QJsonObject { { "likedUserId", "57" } });
+        Push(MsgGetLikeCount, QJsonObject { { "likedCount", 5 }, { "liked", true } });
+        QTest::qWait(100);
+        QCOMPARE(m_data->GetTeacherLikeTotal(), total + 1);
+    }
+
+    void TeacherSideCountsWithoutLiking()
+    {
+        m_data->SetRoomRole(4);
+        m_data->SetLikedFlag(false);
+        const int total = m_data->GetTeacherLikeTotal();
+        QueuedLog notices(&m_middle, &MiddleArea::ShowMsgNotifyWidget);
+        emit m_data->UserMakeLike();
+        QTRY_COMPARE(notices.Firsts<int>(), QList<int> { NotifyLikeStudentsOnly });
+        Push(MsgMakeLikeSuccess, QJsonObject { { "likedUserId", "57" } });
+        QTRY_COMPARE(m_data->GetTeacherLikeTotal(), total + 1);
+        QVERIFY(!m_data->GetLikedFlag());
+        m_data->SetRoomRole(5);
+    }
+
+    void RefusedSendLeavesNoMark()
+    {
+        // Out of the room: nothing can be sent, and the first mark of the
+        // next lesson is never refused for time, however often refused.
+        emit m_data->CleanUp();
+        QTRY_VERIFY(!m_data->GetWebSocket() && Uuids().isEmpty());
+        QVERIFY(m_setup.InWorker([this] {
+            auto* page = new CourseWareInfo();
+            page->SetWhiteboardId("W1001");
+            m_data->ReplaceCourseWareList({ page });
+        }));
+        QueuedLog notices(&m_middle, &MiddleArea::ShowMsgNotifyWidget);
+        for (int i = 0; i < 2; ++i) {
+            LogCapture log;
+            emit m_data->UserMakeMark();
+            QTRY_COMPARE(log.Count("send refused and mark dropped"), 1);
+            QVERIFY(Uuids().isEmpty());
+        }
+        QCOMPARE(notices.size(), 0);
+    }
+};
+
+PLOVIX_TEST(TestLessonMarks)
+#include "tst_LessonMarks.moc"
