@@ -1,18 +1,24 @@
 #include "JoinedRoom.h"
 #include "TestRegistry.h"
 
+#include "LogCapture.h"
 #include "session/MsgType.h"
 #include "ui/chatArea/ChatContext.h"
 #include "ui/chatArea/ChatLog.h"
 #include "ui/chatArea/ChatTextEdit.h"
 #include "ui/chatArea/ChatWidget.h"
 #include "ui/chatArea/Image.h"
+#include "ui/chatArea/MarkItem.h"
+#include "ui/chatArea/MarkList.h"
 #include "ui/chatArea/Spinner.h"
+#include "whiteboard/BoardModel.h"
 
 #include <QApplication>
 #include <QDateTime>
 #include <QImage>
 #include <QPushButton>
+#include <QTabWidget>
+#include <QTextEdit>
 
 // The chat panel of student 58 in room R100 with the teacher (57) as a
 // participant of the local service: history, texts, emoji and pictures in
@@ -80,6 +86,22 @@ class TestChatEndToEnd : public QObject
         m_chat.GetInputBox()->setPlainText(text);
     }
     static double NowMs() { return double(QDateTime::currentMSecsSinceEpoch()); }
+    // The mark rows' uuids in list order, "hint" for the hint row.
+    QStringList MarkUuids() const
+    {
+        QStringList uuids;
+        for (MarkItem* row : m_chat.GetMarkList()->GetItems())
+            uuids << (row->GetMarkStatus() == MarkItem::Desc ? QString("hint") : row->GetUuid());
+        return uuids;
+    }
+    MarkItem* MarkRow(const QString& uuid) const
+    {
+        for (MarkItem* row : m_chat.GetMarkList()->GetItems()) {
+            if (row->GetUuid() == uuid)
+                return row;
+        }
+        return nullptr;
+    }
 
 private slots:
     void initTestCase()
@@ -189,6 +211,48 @@ private slots:
         QCOMPARE(m_chat.GetInputBox()->toPlainText(), QString("写了一半"));
         for (QPushButton* button : buttons)
             QVERIFY(button->isEnabled());
+    }
+
+    void MarksListedMadeEditedAndDeleted()
+    {
+        const QString listed = "2b7e1516-28ae-4d2a-a6d2-abf7158809cf";
+        QVERIFY(m_chat.GetTabWidget() && m_chat.GetMarkList());
+        QTRY_COMPARE(MarkUuids(), (QStringList { listed, "hint" }));
+        QCOMPARE(MarkRow(listed)->GetTimeText(), QString("05:07"));
+        QCOMPARE(MarkRow(listed)->GetEditorText(), QString("标记 05:07"));
+        // A new mark goes in above the hint and its tab comes forward.
+        m_chat.GetTabWidget()->setCurrentIndex(0);
+        m_data->GetBoardModel()->SetCurrentBoard("W1001");
+        emit m_data->UserMakeMark();
+        QTRY_COMPARE(MarkUuids().size(), 3);
+        const QString made = MarkUuids().at(1);
+        QCOMPARE(m_chat.GetTabWidget()->currentIndex(), 1);
+        // An edit goes to the room through the session and adds no row.
+        LogCapture log;
+        MarkItem* row = MarkRow(made);
+        QTest::mouseClick(row->GetEditButton(), Qt::LeftButton);
+        row->GetEditor()->setPlainText("三种证明");
+        QTest::mouseClick(row->GetDoneButton(), Qt::LeftButton);
+        QCOMPARE(m_data->GetMarkItemById(made).description, QString("三种证明"));
+        QTRY_COMPARE(log.Count("its update mark, and no need insert"), 1);
+        QCOMPARE(
+            m_setup.room->Sent("58", MsgUserMakeMark).last().value("data").toObject().value("markMessage").toString(),
+            QString("三种证明"));
+        // A list answered again, with one mark more: each mark once.
+        const QJsonArray list { QJsonObject { { "uuid", listed }, { "markTimestamp", 1700000307000.0 },
+                                    { "markMessage", "标记 05:07" } },
+            QJsonObject { { "uuid", "R2" }, { "markTimestamp", 1700000400000.0 }, { "markMessage", "<b>R2</b>" } } };
+        QVERIFY(m_setup.Push(MsgUserMarkList, QJsonObject { { "markList", list } }));
+        QTRY_COMPARE(MarkUuids(), (QStringList { listed, made, "R2", "hint" }));
+        QCOMPARE(MarkRow("R2")->GetEditorText(), QString("<b>R2</b>"));
+        m_chat.OnRenderMarkList();
+        QCOMPARE(MarkUuids(), (QStringList { listed, made, "R2", "hint" }));
+        // A deletion takes the row away only once the room confirms it.
+        QTest::mouseClick(MarkRow(made)->GetDeleteButton(), Qt::LeftButton);
+        QVERIFY(MarkUuids().contains(made));
+        QTRY_COMPARE(MarkUuids(), (QStringList { listed, "R2", "hint" }));
+        m_chat.GetTabWidget()->setCurrentIndex(1);
+        QVERIFY(!TestSupport::SaveScreenshot(&m_chat, "chat-panel-student-marks-in-room").isEmpty());
     }
 };
 

@@ -17,7 +17,6 @@
 #include "app/Profile.h"
 #include "platform/ScreenShot.h"
 #include "session/DataManager.h"
-#include "session/MarkInfo.h"
 
 #include <QDateTime>
 #include <QDebug>
@@ -39,39 +38,6 @@ const QSize kDefaultPictureSize(70, 52);
 const QString kHint = QStringLiteral("说点什么吧~");
 const QString kBackground = QStringLiteral("#FAFBFC");
 constexpr int kStudentRole = 5;
-
-// One lesson mark as a row shows it, copied out of the session's record.
-struct MarkRecord {
-    QString uuid;
-    int time = 0;
-    QString description;
-};
-
-MarkRecord CopyOf(const MarkInfo& mark)
-{
-    return MarkRecord { mark.GetUuid(), mark.GetTime(), mark.GetDescription() };
-}
-
-QList<MarkRecord> MarkRecords(DataManager* data)
-{
-    QList<MarkRecord> records;
-    for (MarkInfo* mark : data->GetMarkList()) {
-        if (mark)
-            records << CopyOf(*mark);
-    }
-    return records;
-}
-
-bool FindMark(DataManager* data, const QString& uuid, MarkRecord* record)
-{
-    for (const MarkRecord& mark : MarkRecords(data)) {
-        if (mark.uuid == uuid) {
-            *record = mark;
-            return true;
-        }
-    }
-    return false;
-}
 } // namespace
 
 ChatWidget::ChatWidget(QWidget* parent)
@@ -594,8 +560,10 @@ void ChatWidget::OnAddNewMarkItem(QString uuid)
 {
     qDebug() << "into ChatWidget::OnAddNewMarkItem, uuid:" << uuid;
     DataManager* data = Nexus::GetDataManager();
-    MarkRecord record;
-    if (!m_tabWidget || !m_markList || !data || !FindMark(data, uuid, &record))
+    if (!m_tabWidget || !m_markList || !data)
+        return;
+    const MarkRecord record = data->GetMarkItemById(uuid);
+    if (record.IsNull())
         return;
     AddMarkRow(record.uuid, record.time, record.description);
     m_markList->verticalScrollBar()->setValue(m_markList->verticalScrollBar()->maximum());
@@ -618,7 +586,7 @@ void ChatWidget::OnRenderMarkList()
         return;
     // The list is rebuilt from the session's marks, never appended twice.
     m_markList->RemoveMarks();
-    for (const MarkRecord& record : MarkRecords(data))
+    for (const MarkRecord& record : data->GetMarkRecords())
         AddMarkRow(record.uuid, record.time, record.description);
     m_markList->RefreshUI();
     m_markList->verticalScrollBar()->setValue(m_markList->verticalScrollBar()->maximum());

@@ -4,7 +4,6 @@
 #include "app/Nexus.h"
 #include "app/Profile.h"
 #include "session/DataManager.h"
-#include "session/MarkInfo.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QDebug>
@@ -48,19 +47,6 @@ QPushButton* MakeButton(QWidget* parent, const QSize& size)
     button->setFixedSize(size);
     button->setCursor(Qt::PointingHandCursor);
     return button;
-}
-
-// The record's new text goes through the session's locked setter; the row
-// never writes a record the session thread may be changing.
-void StoreDescription(DataManager* data, const QString& uuid, const QString& text)
-{
-    for (MarkInfo* mark : data->GetMarkList()) {
-        if (mark && mark->GetUuid() == uuid) {
-            mark->SetStatus(MarkInfo::Edited);
-            mark->SetDescription(text);
-            return;
-        }
-    }
 }
 } // namespace
 
@@ -254,7 +240,8 @@ void MarkItem::OnDoneClicked()
     DataManager* data = Nexus::GetDataManager();
     if (!data)
         return;
-    StoreDescription(data, m_uuid, m_strMarkDesc);
+    // The record changes under the session's lock, never here.
+    data->SetMarkDescription(m_uuid, m_strMarkDesc);
     emit data->UserEditMark(m_uuid);
 }
 
