@@ -6,7 +6,6 @@
 #include "ui/chatArea/MarkItem.h"
 #include "ui/chatArea/MarkList.h"
 
-#include <QPainter>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTabBar>
@@ -44,16 +43,6 @@ class TestMarkList : public QObject
         for (MarkItem* row : List()->GetItems())
             uuids << (row->GetMarkStatus() == MarkItem::Desc ? QString("hint") : row->GetUuid());
         return uuids;
-    }
-    void Shoot(const QString& name, double scale)
-    {
-        QCoreApplication::processEvents();
-        QPixmap shot(m_panel->size() * scale);
-        shot.setDevicePixelRatio(scale);
-        shot.fill(Qt::white);
-        m_panel->render(&shot);
-        QDir().mkpath(TestSupport::ScreenshotFolder());
-        QVERIFY(shot.save(TestSupport::ScreenshotFolder() + "/" + name + ".png"));
     }
     void Enter(int role)
     {
@@ -201,8 +190,8 @@ private slots:
                 Enter(role);
                 m_panel->OnShowChatMsg("王老师", "同学们好，今天复习勾股定理。", 1700000000);
                 m_panel->OnShowChatMsg("李明", ":e_smiling", 1700000010);
-                Shoot(
-                    QString("chat-panel-%1-chat-").arg(role == 4 ? "teacher" : "student") + scale.second, scale.first);
+                QVERIFY(ChatFixture::SaveScaledScreenshot(
+                    m_panel, QString("chat-panel-%1-chat").arg(role == 4 ? "teacher" : "student"), scale.first));
                 if (role == 4)
                     m_panel->OnCleanUp();
             }
@@ -211,7 +200,7 @@ private slots:
             MarkItem* open = Row("r3", 3840, "课后作业第 5 题");
             QTest::mouseClick(open->GetEditButton(), Qt::LeftButton);
             m_panel->GetTabWidget()->setCurrentIndex(1);
-            Shoot("chat-panel-marks-" + scale.second, scale.first);
+            QVERIFY(ChatFixture::SaveScaledScreenshot(m_panel, "chat-panel-marks", scale.first));
             m_panel->OnCleanUp();
         }
     }
