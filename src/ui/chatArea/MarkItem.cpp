@@ -197,8 +197,6 @@ void MarkItem::DrawItem4ModeModify()
     m_editor->setGeometry(kMargin, m_edit->height() + 20, w - 2 * kMargin, h - m_edit->height() - 26);
     m_editor->setAlignment(Qt::AlignLeft);
     m_editor->show();
-    m_editor->setFocus(Qt::OtherFocusReason);
-    m_editor->moveCursor(QTextCursor::End);
 }
 
 void MarkItem::DrawItem4ModeDesc()
@@ -229,6 +227,10 @@ void MarkItem::OnEditClicked()
     m_markStatus = Modify;
     if (m_list)
         m_list->RefreshUI();
+    // Focus only on opening: the list is laid out again on every layout of
+    // the room, which must not take the focus from the chat's input box.
+    m_editor->setFocus(Qt::OtherFocusReason);
+    m_editor->moveCursor(QTextCursor::End);
 }
 
 void MarkItem::OnDoneClicked()
