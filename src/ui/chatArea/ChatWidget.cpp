@@ -566,7 +566,7 @@ void ChatWidget::OnAddNewMarkItem(QString uuid)
     if (record.IsNull())
         return;
     AddMarkRow(record.uuid, record.time, record.description);
-    m_markList->verticalScrollBar()->setValue(m_markList->verticalScrollBar()->maximum());
+    m_markList->scrollToBottom();
     m_tabWidget->setCurrentIndex(1);
 }
 
@@ -589,7 +589,7 @@ void ChatWidget::OnRenderMarkList()
     for (const MarkRecord& record : data->GetMarkRecords())
         AddMarkRow(record.uuid, record.time, record.description);
     m_markList->RefreshUI();
-    m_markList->verticalScrollBar()->setValue(m_markList->verticalScrollBar()->maximum());
+    m_markList->scrollToBottom();
 }
 
 void ChatWidget::OnCleanUp()
