@@ -112,6 +112,8 @@ public:
     QList<SchoolInfo*> GetHistorySessions() const;
     QList<CourseWareInfo*> GetCourseWareList() const;
     QList<MediaInfo*> GetMediaList() const;
+    // The mark records themselves, for this thread; the screens read
+    // copies (GetMarkItemById, GetMarkRecords).
     QList<MarkInfo*> GetMarkList() const;
 
     // ---- container changes; "Profile Manager" thread only (rule 1)

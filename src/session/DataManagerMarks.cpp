@@ -17,7 +17,6 @@
 
 #include <QDebug>
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QMutexLocker>
 #include <QUuid>
 #include <climits>

@@ -8,6 +8,7 @@
 #include "rtc/Player.h"
 #include "session/CourseWareInfo.h"
 #include "session/MsgType.h"
+#include "ui/chatArea/ChatWidget.h"
 
 #include <QJsonArray>
 #include <atomic>
@@ -28,6 +29,7 @@ class TestLessonMarks : public QObject
     Participant* m_teacher = nullptr;
     MiddleArea m_middle;
     Player m_player;
+    ChatWidget m_chat;
     // Seconds since 1970 of the session's clock.
     std::atomic<qint64> m_now { kStart + 600 };
     QString m_made; // the last mark made here and confirmed
@@ -69,6 +71,7 @@ private slots:
     {
         Nexus::SetMiddleArea(&m_middle);
         Nexus::SetPlayer(&m_player);
+        Nexus::SetChatWidget(&m_chat);
         QVERIFY(m_setup.Enter());
         m_data = m_setup.data;
         m_teacher = m_setup.teacher.get();
@@ -133,14 +136,63 @@ private slots:
         QVERIFY(!Uuids().contains(m_made));
     }
 
+    // Edits of marks from the room's list (made 10 min into the lesson).
+    void EditIsNeverASecondRow_data()
+    {
+        QTest::addColumn<QString>("uuid");
+        QTest::addColumn<int>("status");
+        QTest::newRow("description was empty") << "E1" << 1;
+        QTest::newRow("description was set") << "E2" << 2;
+    }
+    void EditIsNeverASecondRow()
+    {
+        QFETCH(QString, uuid);
+        QFETCH(int, status);
+        if (m_data->GetMarkItemById("E1").IsNull()) {
+            const double stamp = (kStart + 600) * 1000.0;
+            Push(MsgUserMarkList,
+                QJsonObject { { "markList",
+                    QJsonArray { QJsonObject { { "uuid", "E1" }, { "markTimestamp", stamp } },
+                        QJsonObject { { "uuid", "E2" }, { "markMessage", "x" }, { "markTimestamp", stamp } } } } });
+            QTRY_VERIFY(!m_data->GetMarkItemById("E2").IsNull());
+        }
+        QCOMPARE(m_data->GetMarkItemById(uuid).time, 600);
+        QueuedLog added(Nexus::Instance(), &Nexus::AddNewMarkItem);
+        LogCapture log;
+        QVERIFY(m_data->SetMarkDescription(uuid, QString::fromUtf8("勾股定理")));
+        QCOMPARE(m_data->GetMarkItemById(uuid).status, status);
+        emit m_data->UserEditMark(uuid);
+        QTRY_COMPARE(log.Count("its update mark, and no need insert"), 1);
+        QCOMPARE(LastSentStamp(), (kStart + 600) * 1000.0);
+        QTest::qWait(50);
+        QCOMPARE(added.size(), 0);
+    }
+
+    void RefusedNewMarkIsRemoved()
+    {
+        QVERIFY(m_setup.room->Late(MsgUserMakeMark, 1500));
+        m_now = kStart + 300;
+        QueuedLog added(Nexus::Instance(), &Nexus::AddNewMarkItem);
+        LogCapture log;
+        const int before = Uuids().size();
+        emit m_data->UserMakeMark();
+        QTRY_COMPARE(Uuids().size(), before + 1);
+        Push(MsgUserMakeMark, QJsonObject { { "uuid", Uuids().last() }, { "result", false } });
+        QTRY_COMPARE(Uuids().size(), before);
+        // The room's own answer comes later and finds no mark.
+        QTRY_COMPARE_WITH_TIMEOUT(log.Count("GetMarkItemById is null"), 1, 5000);
+        QCOMPARE(added.size(), 0);
+        QVERIFY(m_setup.room->Late(MsgUserMakeMark, 0));
+    }
+
     void LimitsRaiseTheirNotices_data()
     {
         QTest::addColumn<qint64>("second");
         QTest::addColumn<int>("fill"); // marks pushed into the list first
         QTest::addColumn<int>("notice");
-        QTest::newRow("3 s after the last") << qint64(68) << 0 << int(NotifyMarkTooSoon);
-        QTest::newRow("4 s after the last") << qint64(69) << 0 << int(NotifyMarkSaved);
-        QTest::newRow("the 51st mark") << qint64(200) << 50 << int(NotifyMarkLimitReached);
+        QTest::newRow("3 s after the last") << qint64(303) << 0 << int(NotifyMarkTooSoon);
+        QTest::newRow("4 s after the last") << qint64(304) << 0 << int(NotifyMarkSaved);
+        QTest::newRow("the 51st mark") << qint64(400) << 50 << int(NotifyMarkLimitReached);
     }
     void LimitsRaiseTheirNotices()
     {
@@ -217,12 +269,17 @@ private slots:
         const int total = m_data->GetTeacherLikeTotal();
         QVERIFY(!m_data->GetLikedFlag());
         QueuedLog shown(&m_player, &Player::UpdateLikeCnt);
+        // The phrase follows the second: one ending in 20 takes the first.
+        m_now = kStart + 20;
         emit m_data->UserMakeLike();
         // Both sides hear of the like, and the room counts it.
         QTRY_COMPARE(m_teacher->Inbox(MsgMakeLikeSuccess).size(), 1);
         QTRY_VERIFY(m_data->GetLikedFlag());
         QCOMPARE(m_data->GetTeacherLikeTotal(), total + 1);
         QTRY_COMPARE(shown.size(), 1);
+        QTRY_VERIFY(m_chat.IsLikeShownLiked());
+        QCOMPARE(DataKey(m_setup.room->Sent("58", MsgUserMakeLike).first(), "message").toString(),
+            QString::fromUtf8("点个赞求不交作业"));
         QVERIFY(m_teacher->Send(MsgGetLikeCount, { { "likedUserId", "57" } }, "57"));
         QTRY_COMPARE(m_teacher->Inbox(MsgGetLikeCount).size(), 1);
         QCOMPARE(DataKey(m_teacher->Inbox(MsgGetLikeCount).first(), "likedCount").toInt(), 13);
