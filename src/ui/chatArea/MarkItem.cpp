@@ -19,31 +19,36 @@ constexpr int kModifyHeight = 120;
 constexpr int kMargin = 8;
 constexpr int kMaxCharacters = 1000;
 
-const QString kReadTimeStyle
-    = QStringLiteral("border:0px solid red;font:14px Microsoft YaHei;color:#999999;background:#e6e7e8;");
-const QString kEditorStyle
-    = QStringLiteral("border:0px solid red;font:12px Microsoft YaHei;color:#333333;background:#e6e7e8;");
-
-QString PanelSheet()
-{
-    return QStringLiteral(
-        "#MarkItemBg{border:0px solid blue;border-radius:4px;font:14px Microsoft YaHei;color:#999999;background:%1;}")
-        .arg(kBackground);
-}
-
-// The pictures are drawn for each display scale.
-QString ButtonStyle(const QString& name)
+// One sheet for the whole row, applied once: a sheet per part and per
+// layout costs milliseconds a row, which a long list of marks adds up. The
+// parts' looks follow the row's mode through their "mode" property.
+QString RowSheet()
 {
     Profile* profile = Nexus::GetProfile();
+    // The pictures are drawn for each display scale.
     const QString folder = profile ? profile->GetScaleFolder() : QStringLiteral("x1");
-    return QStringLiteral("QPushButton{image: url(:resource/mark/%1/%2.png);border:0px;}"
-                          "QPushButton::hover{image: url(:resource/mark/%1/%2_hover.png);border:0px;}")
-        .arg(folder, name);
+    return QStringLiteral(
+        "#MarkItem{border:0px;border-radius:4px;font:14px Microsoft YaHei;color:#999999;background:%1;}"
+        "#MarkItemBg{border:0px solid #f7f7f7;border-radius:4px;font:14px Microsoft YaHei;color:#999999;"
+        "background:%1;}"
+        "#MarkItemBg[mode=\"1\"]{border:0px;background:%2;}"
+        "#MarkTime{border:0px solid red;font:14px Microsoft YaHei;color:#999999;background:%2;}"
+        "#MarkTime[mode=\"2\"]{border:0px;background:%1;}"
+        "#MarkDelete{image: url(:resource/mark/%3/delete.png);border:0px;}"
+        "#MarkDelete:hover{image: url(:resource/mark/%3/delete_hover.png);border:0px;}"
+        "#MarkEdit{image: url(:resource/mark/%3/edit.png);border:0px;}"
+        "#MarkEdit:hover{image: url(:resource/mark/%3/edit_hover.png);border:0px;}"
+        "#MarkDone{border:1px solid #f74944;border-radius:2px;font:13px Microsoft YaHei;color:#ffffff;"
+        "background:#f74944;}"
+        "#MarkEditor{border:0px solid red;font:12px Microsoft YaHei;color:#333333;background:%2;}"
+        "#MarkEditor[mode=\"4\"]{border-radius:4px;font:13px Microsoft YaHei;color:#999999;background:%1;}")
+        .arg(kBackground, kReadBackground, folder);
 }
 
-QPushButton* MakeButton(QWidget* parent, const QSize& size)
+QPushButton* MakeButton(QWidget* parent, const QString& name, const QSize& size)
 {
     auto* button = new QPushButton(parent);
+    button->setObjectName(name);
     button->setFixedSize(size);
     button->setCursor(Qt::PointingHandCursor);
     return button;
@@ -54,35 +59,22 @@ MarkItem::MarkItem(QWidget* parent)
     : QLabel(parent)
 {
     setObjectName(QStringLiteral("#MarkItem"));
-    setStyleSheet(QStringLiteral("#MarkItem{border:0px;border-radius:4px;font:14px Microsoft YaHei;color:#999999;"
-                                 "background:%1;}")
-                      .arg(kBackground));
+    setStyleSheet(RowSheet());
     m_background = new QLabel(this);
     m_background->setObjectName(QStringLiteral("MarkItemBg"));
-    m_background->setStyleSheet(QStringLiteral("#MarkItemBg{border:0px solid #f7f7f7;border-radius:4px;font:14px "
-                                               "Microsoft YaHei;color:#999999;background:%1;}")
-                                    .arg(kBackground));
     m_time = new QLabel(m_background);
+    m_time->setObjectName(QStringLiteral("MarkTime"));
     m_time->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    m_time->setStyleSheet(
-        QStringLiteral("border:0px solid red;font:14px Microsoft YaHei;color:#999999;background:%1;").arg(kBackground));
-    m_delete = MakeButton(m_background, QSize(20, 20));
+    m_delete = MakeButton(m_background, QStringLiteral("MarkDelete"), QSize(20, 20));
     m_delete->setToolTip(QStringLiteral("删除"));
-    m_delete->setStyleSheet(ButtonStyle(QStringLiteral("delete")));
-    m_edit = MakeButton(m_background, QSize(20, 20));
+    m_edit = MakeButton(m_background, QStringLiteral("MarkEdit"), QSize(20, 20));
     m_edit->setToolTip(QStringLiteral("编辑"));
-    m_edit->setStyleSheet(ButtonStyle(QStringLiteral("edit")));
-    m_done = MakeButton(m_background, QSize(40, 24));
+    m_done = MakeButton(m_background, QStringLiteral("MarkDone"), QSize(40, 24));
     m_done->setText(QStringLiteral("完成"));
-    m_done->setStyleSheet(
-        QStringLiteral("border:1px solid #f74944;border-radius:2px;font:13px Microsoft YaHei;color:#ffffff;"
-                       "background:#f74944;"));
     m_editor = new QTextEdit(m_background);
+    m_editor->setObjectName(QStringLiteral("MarkEditor"));
     m_editor->setAcceptRichText(false);
     m_editor->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_editor->setStyleSheet(
-        QStringLiteral("border:0px;border-radius:4px;font:12px Microsoft YaHei;color:#333333;background:%1;")
-            .arg(kBackground));
     m_editor->setEnabled(false);
     m_editor->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     hide();
@@ -144,9 +136,22 @@ int MarkItem::SizeRow(int height)
     return width;
 }
 
-void MarkItem::PlaceTimeLabel(const QString& style)
+void MarkItem::ApplyMode(int mode)
 {
-    m_time->setStyleSheet(style);
+    if (m_styledMode == mode)
+        return;
+    m_styledMode = mode;
+    for (QWidget* part : { static_cast<QWidget*>(m_background), static_cast<QWidget*>(m_time),
+             static_cast<QWidget*>(m_editor), m_editor->viewport() }) {
+        part->setProperty("mode", mode);
+        part->style()->unpolish(part);
+        part->style()->polish(part);
+        part->update();
+    }
+}
+
+void MarkItem::PlaceTimeLabel()
+{
     // At least the usual 40 x 12, and never narrower or lower than its
     // text (long lessons have three-digit minutes), centred on the buttons.
     QFont font(QStringLiteral("Microsoft YaHei"));
@@ -162,11 +167,8 @@ void MarkItem::DrawItem4ModeRead()
     qDebug() << "into MarkItem::DrawItem4ModeRead, and pList width:" << (m_list ? m_list->width() : 0);
     const int w = SizeRow(kReadHeight);
     const int h = kReadHeight;
-    m_background->setStyleSheet(
-        QStringLiteral("#MarkItemBg{border:0px;border-radius:4px;font:14px Microsoft YaHei;color:#999999;"
-                       "background:%1;}")
-            .arg(kReadBackground));
-    PlaceTimeLabel(kReadTimeStyle);
+    ApplyMode(Read);
+    PlaceTimeLabel();
     m_time->show();
     m_edit->move(w - m_edit->width() - 20, 7);
     m_edit->show();
@@ -174,7 +176,6 @@ void MarkItem::DrawItem4ModeRead()
     m_delete->show();
     m_done->hide();
     m_editor->setEnabled(false);
-    m_editor->setStyleSheet(kEditorStyle);
     m_editor->setGeometry(kMargin, m_edit->height() + 20, w - 2 * kMargin, h - m_edit->height() - 20);
     m_editor->setAlignment(Qt::AlignLeft);
     m_editor->show();
@@ -185,15 +186,13 @@ void MarkItem::DrawItem4ModeModify()
     qDebug() << "into MarkItem::DrawItem4ModeModify, and pList width:" << (m_list ? m_list->width() : 0);
     const int w = SizeRow(kModifyHeight);
     const int h = kModifyHeight;
-    m_background->setStyleSheet(PanelSheet());
-    PlaceTimeLabel(
-        QStringLiteral("border:0px;font:14px Microsoft YaHei;color:#999999;background:%1;").arg(kBackground));
+    ApplyMode(Modify);
+    PlaceTimeLabel();
     m_edit->hide();
     m_delete->hide();
     m_done->move(w - m_done->width() - 20, 6);
     m_done->show();
     m_editor->setEnabled(true);
-    m_editor->setStyleSheet(kEditorStyle);
     m_editor->setGeometry(kMargin, m_edit->height() + 20, w - 2 * kMargin, h - m_edit->height() - 26);
     m_editor->setAlignment(Qt::AlignLeft);
     m_editor->show();
@@ -204,8 +203,8 @@ void MarkItem::DrawItem4ModeDesc()
     qDebug() << "into MarkItem::DrawItem4ModeDesc";
     const int w = SizeRow(kReadHeight);
     const int h = kReadHeight;
-    m_background->setStyleSheet(PanelSheet());
-    PlaceTimeLabel(kReadTimeStyle);
+    ApplyMode(Desc);
+    PlaceTimeLabel();
     m_time->hide();
     m_edit->move(w - m_edit->width() - 20, 7);
     m_edit->hide();
@@ -214,9 +213,6 @@ void MarkItem::DrawItem4ModeDesc()
     m_delete->show();
     m_done->hide();
     m_editor->setEnabled(false);
-    m_editor->setStyleSheet(QStringLiteral("border:0px solid red;border-radius:4px;font:13px Microsoft YaHei;"
-                                           "color:#999999;background:%1;")
-                                .arg(kBackground));
     m_editor->setGeometry(0, 10, w, h - 20);
     m_editor->setAlignment(Qt::AlignLeft);
     m_editor->show();

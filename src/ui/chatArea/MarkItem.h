@@ -55,7 +55,9 @@ private slots:
 private:
     // Sizes the row for a mode and returns its width.
     int SizeRow(int height);
-    void PlaceTimeLabel(const QString& style);
+    void PlaceTimeLabel();
+    // Gives the parts the look of a mode (1, 2 or 4) through the row's sheet.
+    void ApplyMode(int mode);
 
     QLabel* m_background = nullptr;
     QLabel* m_time = nullptr;
@@ -67,6 +69,7 @@ private:
     QString m_strMarkDesc;
     QString m_uuid;
     MarkList* m_list = nullptr;
+    int m_styledMode = 0;
     // Set while the editor's text is set or trimmed by the row itself, so
     // only the user's typing meets the length limit.
     bool m_settingText = false;
