@@ -88,6 +88,14 @@ private slots:
         QCOMPARE(List()->GetItems().first()->GetEditorText(), MarkList::PlaceholderText());
         Row("a", 1, "a");
         QCOMPARE(List()->GetItems().last()->GetMarkStatus(), int(MarkItem::Desc));
+        // Laid out again behind the chat tab, the list stays behind it.
+        QCOMPARE(tabs->currentIndex(), 0);
+        m_panel->OnRenderMarkList();
+        m_panel->UpdateUI(0, &m_area);
+        QVERIFY(m_panel->GetContentWidget()->isVisible() && !List()->isVisible());
+        tabs->setCurrentIndex(1);
+        m_panel->UpdateUI(0, &m_area);
+        QVERIFY(!m_panel->GetContentWidget()->isVisible() && List()->isVisible());
         Data()->SetRoomRole(1);
         m_panel->UpdateUIByStates();
         QVERIFY(!m_panel->GetTabWidget());
@@ -97,6 +105,7 @@ private slots:
     void RowModesPlainTextsAndLimit()
     {
         Enter(5);
+        m_panel->GetTabWidget()->setCurrentIndex(1);
         const QString markup = "<b>粗体</b><img src=\"file:///etc/passwd\"> &amp;";
         const QString longText = QString("很长的描述").repeated(60);
         QCOMPARE(Row("m", 5, markup)->GetEditor()->toPlainText(), markup);

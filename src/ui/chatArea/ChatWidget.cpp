@@ -103,7 +103,9 @@ void ChatWidget::UpdateUI(int top, QWidget* area)
     setGeometry(0, top, area->width(), qMax(0, area->height() - top - 1));
     CreateTabWidgetByRole();
     m_chatLog->show();
-    m_contentWidget->show();
+    // Inside the tabs the chat is shown by its tab, not over the marks.
+    if (!m_tabWidget)
+        m_contentWidget->show();
     show();
     m_chatLog->verticalScrollBar()->hide();
     UpdateCSS4BtnLike();

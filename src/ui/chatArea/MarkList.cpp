@@ -129,5 +129,5 @@ void MarkList::RefreshUI()
         hint->SetEditorText(PlaceholderText());
         AddItem(hint);
     }
-    show();
+    // Shown by its tab: showing it here would lay it over the chat tab.
 }
