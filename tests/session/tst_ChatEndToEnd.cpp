@@ -228,8 +228,13 @@ private slots:
         const QJsonArray list { QJsonObject { { "uuid", listed }, { "markTimestamp", 1700000307000.0 },
                                     { "markMessage", "标记 05:07" } },
             QJsonObject { { "uuid", "R2" }, { "markTimestamp", 1700000400000.0 }, { "markMessage", "<b>R2</b>" } } };
+        QTest::mouseClick(MarkRow(listed)->GetEditButton(), Qt::LeftButton);
+        MarkRow(listed)->GetEditor()->setPlainText("还没写完");
         QVERIFY(m_setup.Push(MsgUserMarkList, QJsonObject { { "markList", list } }));
         QTRY_COMPARE(MarkUuids(), (QStringList { listed, made, "R2", "hint" }));
+        // The mark being edited stays open with its text.
+        QCOMPARE(MarkRow(listed)->GetMarkStatus(), int(MarkItem::Modify));
+        QCOMPARE(MarkRow(listed)->GetEditorText(), QString("还没写完"));
         QCOMPARE(MarkRow("R2")->GetEditorText(), QString("<b>R2</b>"));
         m_chat.OnRenderMarkList();
         QCOMPARE(MarkUuids(), (QStringList { listed, made, "R2", "hint" }));

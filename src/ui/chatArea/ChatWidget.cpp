@@ -24,6 +24,7 @@
 #include <QEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QImageReader>
 #include <QLayout>
 #include <QPushButton>
@@ -586,10 +587,22 @@ void ChatWidget::OnRenderMarkList()
     DataManager* data = Nexus::GetDataManager();
     if (!m_tabWidget || !m_markList || !data)
         return;
-    // The list is rebuilt from the session's marks, never appended twice.
+    // The list is rebuilt from the session's marks, never appended twice;
+    // a mark the user is editing stays open with the text typed so far.
+    QHash<QString, QString> editing;
+    for (MarkItem* row : m_markList->GetItems()) {
+        if (row->GetMarkStatus() == MarkItem::Modify)
+            editing.insert(row->GetUuid(), row->GetEditorText());
+    }
     m_markList->RemoveMarks();
     for (const MarkRecord& record : data->GetMarkRecords())
         AddMarkRow(record.uuid, record.time, record.description);
+    for (MarkItem* row : m_markList->GetItems()) {
+        if (editing.contains(row->GetUuid())) {
+            row->SetMarkStatus(MarkItem::Modify);
+            row->SetEditorText(editing.value(row->GetUuid()));
+        }
+    }
     m_markList->RefreshUI();
     m_markList->scrollToBottom();
 }
