@@ -159,8 +159,20 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(Rows(0).filter("chatImage/t1s.png").size() == 1, 10000);
     }
 
-    void RefusedUploadLeavesSending()
+    void FailedTransfersSaySo()
     {
+        // A picture of the teacher that cannot be fetched.
+        const QJsonObject gone { { "imageId", "T2" },
+            { "slideUrl", m_setup.service.HttpsUrl("/static/chat/gone.jpg").toString() }, { "slideSize", "64x64" },
+            { "normalUrl", m_setup.service.HttpsUrl("/static/chat/gone-full.jpg").toString() },
+            { "timestamp", NowMs() } };
+        QVERIFY(m_teacher->Send(MsgChatImage, { { "operatorUserName", "王老师" }, { "content", gone } }));
+        QTRY_VERIFY(!Lines().empty() && Lines().back()->item(0)->tag() == "T2");
+        auto* fetched = qobject_cast<Spinner*>(Lines().back()->item(1));
+        QVERIFY(fetched);
+        QTRY_COMPARE_WITH_TIMEOUT(fetched->state(), int(Spinner::Failed), 10000);
+        QCOMPARE(fetched->failureText(), QString("加载失败"));
+        // An own picture the classroom refuses.
         QVERIFY(m_setup.service.Status("/api/upload/chat", 500, 1));
         m_chat.OnUploadChatImage(Picture("refused.png"));
         Spinner* spinner = NewestSpinner();

@@ -576,6 +576,18 @@ void ChatLog::OnUploadSuccess(QString fileName, QString imageId)
     }
 }
 
+void ChatLog::OnDownloadFailed(QString imageId)
+{
+    if (imageId.isEmpty())
+        return;
+    for (const ChatLine::Ptr& line : m_lines) {
+        const PictureCells cells = PictureCellsOf(*line);
+        auto* spinner = qobject_cast<Spinner*>(cells.partner);
+        if (cells.picture && spinner && cells.picture->tag() == imageId && spinner->state() == Spinner::Loading)
+            spinner->setState(Spinner::Failed);
+    }
+}
+
 void ChatLog::OnUploadFailed(QString key)
 {
     if (key.isEmpty())

@@ -59,6 +59,9 @@ public slots:
     // The first picture row whose spinner carries key, or an own picture
     // still uploading that shows the file key, gets its retry mark.
     void OnUploadFailed(QString key);
+    // Every picture row with that id still waiting for its download gets
+    // its retry mark.
+    void OnDownloadFailed(QString imageId);
     void onSelectionTimerTimeout();
     void onWorkerTimeout();
 

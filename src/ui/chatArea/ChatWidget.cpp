@@ -461,6 +461,12 @@ void ChatWidget::OnDownloadImageSuccess(int kind, QString key)
     m_chatLog->OnDownloadSuccess(kind, key);
 }
 
+void ChatWidget::OnDownloadImageFailed(QString imageId)
+{
+    qDebug() << "into ChatWidget::OnDownloadImageFailed, imageId:" << imageId;
+    m_chatLog->OnDownloadFailed(imageId);
+}
+
 void ChatWidget::OnDragScrollBarToEnd()
 {
     m_chatLog->scrollToBottom();

@@ -76,6 +76,8 @@ public slots:
     void OnUploadImageSuccess(QString fileName, QString imageId);
     void OnUploadImageFailed(QString path);
     void OnDownloadImageSuccess(int kind, QString key);
+    // The small picture with that id could not be fetched.
+    void OnDownloadImageFailed(QString imageId);
     void OnDragScrollBarToEnd();
     void OnMsgInitFlagChanged(int flag);
     void OnAddNewMarkItem(QString uuid);

@@ -58,16 +58,16 @@ void Spinner::setState(int state)
     if (state == Failed) {
         m_finished = false;
         m_pixmap = ChatContext::CachedPixmap(QStringLiteral(":/resource/chat/x1/refresh.png"));
-        // A failure is said in words too, left of the retry mark (own
-        // pictures stand at the right edge, their spinner on their left).
+        // A failure is said in words too, beside the retry mark.
         if (!m_failure) {
             QFont font = ChatContext::ItemFont();
             font.setPixelSize(12);
-            m_failure = new QGraphicsSimpleTextItem(QStringLiteral("发送失败"), this);
+            m_failure = new QGraphicsSimpleTextItem(m_failureWords, this);
             m_failure->setFont(font);
             m_failure->setBrush(QColor("#f74945"));
             const QRectF text = m_failure->boundingRect();
-            m_failure->setPos(-m_width / 2.0 - text.width() - 2, -text.height() / 2.0);
+            const double x = m_failureOnLeft ? -m_width / 2.0 - text.width() - 2 : m_width / 2.0 + 2;
+            m_failure->setPos(x, -text.height() / 2.0);
         }
         m_failure->show();
         m_timer.stop();
@@ -78,6 +78,12 @@ void Spinner::setState(int state)
     }
     m_state = state;
     update();
+}
+
+void Spinner::setFailureWords(const QString& words, bool onLeft)
+{
+    m_failureWords = words;
+    m_failureOnLeft = onLeft;
 }
 
 QString Spinner::failureText() const

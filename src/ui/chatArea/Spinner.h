@@ -27,6 +27,9 @@ public:
     void setState(int state);
     int state() const { return m_state; }
     bool isTurning() const { return m_timer.isActive(); }
+    // The words a failure shows and on which side of the spinner: away
+    // from the picture.
+    void setFailureWords(const QString& words, bool onLeft);
     // The words beside a failed spinner; empty unless it failed.
     QString failureText() const;
 
@@ -41,6 +44,7 @@ private:
     QTimer m_timer;
     int m_state = Loading;
     double m_opacity = 1.0;
-    // "发送失败" on the picture's far side from the row's edge.
     QGraphicsSimpleTextItem* m_failure = nullptr;
+    QString m_failureWords = QStringLiteral("发送失败");
+    bool m_failureOnLeft = true;
 };
