@@ -28,6 +28,7 @@
 #include <QLocale>
 #include <QNetworkAccessManager>
 #include <QNetworkRequest>
+#include <QScopeGuard>
 #include <QThread>
 
 namespace {
@@ -412,6 +413,14 @@ void DownldManager::OnCleanUp()
 
 void DownldManager::OnChatImageUpload(QString path)
 {
+    // Whatever ends the upload short, the chat panel hears of it, so the
+    // picture does not stay "sending" for ever.
+    bool delivered = false;
+    const auto reportFailure = qScopeGuard([&] {
+        ChatWidget* chat = Nexus::GetChatWidget();
+        if (!delivered && chat)
+            emit chat->UploadImageFailed(path);
+    });
     DataManager* data = m_profile ? m_profile->GetDataManager() : Nexus::GetDataManager();
     if (!m_profile || !data) {
         qDebug() << "ChatImageUpload failed! err:"
@@ -495,6 +504,8 @@ void DownldManager::OnChatImageUpload(QString path)
     const QString imageId = imageValue.isString() ? imageValue.toString() : QString();
     const QString fileName = nameValue.isString() ? nameValue.toString() : QString();
     qDebug() << "ChatImageUpload, imageId:" << imageId << "fileNmae:" << fileName;
+    // Without a file name no row can be matched: that is a failure too.
+    delivered = !fileName.isEmpty();
     if (ChatWidget* chat = Nexus::GetChatWidget())
         emit chat->UploadImageSuccess(fileName, imageId);
 }

@@ -547,6 +547,8 @@ void Nexus::OnDownloadFailed(int type, QString key)
     qDebug() << "into Nexus::OnDownloadFailed, type:" << type << ",key:" << key;
     if (type == DownloadCoursePage && m_presentationList)
         m_presentationList->OnDownloadFailed(key);
+    if (type == DownloadChatSmallImage && m_chatWidget)
+        m_chatWidget->OnDownloadImageFailed(key);
 }
 
 // Cards of the upcoming list are built all at once; beyond this many the

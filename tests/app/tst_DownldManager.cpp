@@ -388,7 +388,7 @@ private slots:
         QSignalSpy uploaded(m_chat, &ChatWidget::UploadImageSuccess);
         emit m_worker->ChatImageUpload(Picture(name));
         QVERIFY(uploaded.wait(5000));
-        QVERIFY(uploaded.at(0).at(0).toString().startsWith("chat-"));
+        QCOMPARE(uploaded.at(0).at(0).toString(), name);
         QVERIFY(uploaded.at(0).at(1).toString().startsWith("img-"));
         const QJsonArray parts = m_service.Requests("/api/upload/chat").at(0).toObject().value("parts").toArray();
         QCOMPARE(parts.size(), 3);
@@ -446,9 +446,14 @@ private slots:
         if (kind == "500")
             QVERIFY(m_service.Status("/api/upload/chat", 500));
         QSignalSpy uploaded(m_chat, &ChatWidget::UploadImageSuccess);
-        emit m_worker->ChatImageUpload(kind == "missing" ? AppPaths::DataFolder() + "none.png" : Picture("s.png"));
+        QSignalSpy failed(m_chat, &ChatWidget::UploadImageFailed);
+        const QString path = kind == "missing" ? AppPaths::DataFolder() + "none.png" : Picture("s.png");
+        emit m_worker->ChatImageUpload(path);
         QTRY_VERIFY_WITH_TIMEOUT(m_log->Count("ChatImageUpload failed! err:") >= 1, 5000);
         QCOMPARE(uploaded.size(), 0);
+        // The panel hears of the failure, with the file it shows.
+        QTRY_COMPARE(failed.size(), 1);
+        QCOMPARE(failed.first().first().toString(), path);
         if (kind == "stall")
             QVERIFY(m_log->Count("[sync]Xml rpc event loop time out") >= 1);
     }

@@ -321,7 +321,8 @@ private slots:
         auto* last = qobject_cast<EmojiItem*>(table->cellWidget(5, 3));
         QVERIFY(last && !table->cellWidget(5, 4));
         QCOMPARE(last->path(), QString(":/resource/emoji/x1.5/e_winking_tongue.png"));
-        TestSupport::SaveScreenshot(&window, "chat-panel-emoji-open");
+        for (double scale : { 1.0, 1.5 })
+            QVERIFY(ChatFixture::SaveScaledScreenshot(&window, "chat-panel-emoji-open", scale));
         QTest::mouseClick(button, Qt::LeftButton);
         QVERIFY(!popup->isVisible());
         QTest::mouseClick(button, Qt::LeftButton);

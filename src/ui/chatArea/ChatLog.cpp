@@ -576,12 +576,32 @@ void ChatLog::OnUploadSuccess(QString fileName, QString imageId)
     }
 }
 
+void ChatLog::OnDownloadFailed(QString imageId)
+{
+    if (imageId.isEmpty())
+        return;
+    for (const ChatLine::Ptr& line : m_lines) {
+        const PictureCells cells = PictureCellsOf(*line);
+        auto* spinner = qobject_cast<Spinner*>(cells.partner);
+        if (cells.picture && spinner && cells.picture->tag() == imageId && spinner->state() == Spinner::Loading)
+            spinner->setState(Spinner::Failed);
+    }
+}
+
 void ChatLog::OnUploadFailed(QString key)
 {
     if (key.isEmpty())
         return;
     for (const ChatLine::Ptr& line : m_lines) {
-        if (line->itemCount() == 2 && line->item(0)->tag() == key) {
+        if (line->itemCount() != 2)
+            continue;
+        // An own picture still uploading has no key yet: it is known by
+        // the file it shows, and only while its spinner still waits.
+        const auto* spinner = qobject_cast<Spinner*>(line->item(0));
+        const auto* picture = qobject_cast<Image*>(line->item(1));
+        const bool pending = spinner && spinner->tag().isEmpty() && spinner->state() == Spinner::Loading && picture
+            && picture->shownPath() == key;
+        if (pending || line->item(0)->tag() == key) {
             FinishSpinner(line->item(0), Spinner::Failed);
             return;
         }

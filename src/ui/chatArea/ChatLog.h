@@ -56,7 +56,12 @@ public slots:
     void forceRelayout();
     void OnDownloadSuccess(int type, QString imageId);
     void OnUploadSuccess(QString fileName, QString imageId);
+    // The first picture row whose spinner carries key, or an own picture
+    // still uploading that shows the file key, gets its retry mark.
     void OnUploadFailed(QString key);
+    // Every picture row with that id still waiting for its download gets
+    // its retry mark.
+    void OnDownloadFailed(QString imageId);
     void onSelectionTimerTimeout();
     void onWorkerTimeout();
 

@@ -112,7 +112,9 @@ ChatMessage::Ptr ChatMessage::CreateImageMessage(const chatImageStruct& image)
     const QString full = ChatContext::PictureFileName(image.normalUrl);
     picture->setDownloadedPath(small.isEmpty() ? QString() : folder + small);
     picture->setFullPath(full.isEmpty() ? QString() : folder + full);
-    AppendPicture(*row, picture, MakeSpinner(image.imageId), isSelf);
+    Spinner* spinner = MakeSpinner(image.imageId);
+    spinner->setFailureWords(QStringLiteral("加载失败"), isSelf);
+    AppendPicture(*row, picture, spinner, isSelf);
     return row;
 }
 
@@ -123,6 +125,9 @@ ChatMessage::Ptr ChatMessage::CreateLocalImageMessage(
     auto* picture = new Image(width, height, path);
     if (!key.isEmpty())
         picture->setTag(key);
-    AppendPicture(*row, picture, withSpinner ? MakeSpinner(key) : nullptr, isSelf);
+    Spinner* spinner = withSpinner ? MakeSpinner(key) : nullptr;
+    if (spinner)
+        spinner->setFailureWords(QStringLiteral("发送失败"), isSelf);
+    AppendPicture(*row, picture, spinner, isSelf);
     return row;
 }

@@ -8,6 +8,8 @@
 #include "ChatTextEdit.h"
 #include "EmojiEntry.h"
 #include "EmojiWidget.h"
+#include "MarkItem.h"
+#include "MarkList.h"
 #include "app/DownldManager.h"
 #include "app/DownloadElem.h"
 #include "app/MainWindow.h"
@@ -22,9 +24,12 @@
 #include <QEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QImageReader>
+#include <QLayout>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTabWidget>
 
 namespace {
 constexpr int kPermissionChat = 16;
@@ -33,6 +38,7 @@ constexpr int kEmojiSize = 36;
 const QSize kDefaultPictureSize(70, 52);
 const QString kHint = QStringLiteral("说点什么吧~");
 const QString kBackground = QStringLiteral("#FAFBFC");
+constexpr int kStudentRole = 5;
 } // namespace
 
 ChatWidget::ChatWidget(QWidget* parent)
@@ -48,6 +54,7 @@ ChatWidget::ChatWidget(QWidget* parent)
     connect(this, &ChatWidget::ShowChatSystemMsg, this, &ChatWidget::OnShowChatSystemMsg);
     connect(this, &ChatWidget::MsgInitFlagChanged, this, &ChatWidget::OnMsgInitFlagChanged);
     connect(this, &ChatWidget::UploadImageSuccess, this, &ChatWidget::OnUploadImageSuccess);
+    connect(this, &ChatWidget::UploadImageFailed, this, &ChatWidget::OnUploadImageFailed);
     connect(this, &ChatWidget::DragScrollBarToEnd, this, &ChatWidget::OnDragScrollBarToEnd);
 }
 
@@ -95,8 +102,11 @@ void ChatWidget::UpdateUI(int top, QWidget* area)
     if (parentWidget() != area)
         setParent(area);
     setGeometry(0, top, area->width(), qMax(0, area->height() - top - 1));
+    CreateTabWidgetByRole();
     m_chatLog->show();
-    m_contentWidget->show();
+    // Inside the tabs the chat is shown by its tab, not over the marks.
+    if (!m_tabWidget)
+        m_contentWidget->show();
     show();
     m_chatLog->verticalScrollBar()->hide();
     UpdateCSS4BtnLike();
@@ -168,6 +178,66 @@ void ChatWidget::OnEmojiClicked(QString path)
 void ChatWidget::UpdateUIByStates()
 {
     qDebug() << "into ChatWidget::UpdateUIByStates";
+    CreateTabWidgetByRole();
+}
+
+void ChatWidget::CreateTabWidgetByRole()
+{
+    qDebug() << "into ChatWidget::CreateTabWidgetByRole";
+    DataManager* data = Nexus::GetDataManager();
+    if (!data)
+        return;
+    if (data->GetRoomRole() < kStudentRole) {
+        qDebug() << "into ChatWidget::CreateTabWidgetByRole teacher role";
+        DropTabWidget();
+        return;
+    }
+    qDebug() << "into ChatWidget::CreateTabWidgetByRole student role";
+    if (!m_tabWidget) {
+        m_tabWidget = new QTabWidget(this);
+        m_markList = new MarkList();
+        layout()->removeWidget(m_contentWidget);
+        m_tabWidget->addTab(m_contentWidget, QStringLiteral("聊天"));
+        m_tabWidget->addTab(m_markList, QStringLiteral("标记"));
+        m_tabWidget->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+        layout()->addWidget(m_tabWidget);
+    }
+    updateCSS4TabWidget();
+    m_markList->RefreshUI();
+}
+
+void ChatWidget::updateCSS4TabWidget()
+{
+    const int half = (width() - 1) / 2;
+    qDebug() << "into updateCSS4TabWidget, and width:" << half;
+    m_tabWidget->setStyleSheet(
+        QStringLiteral("QTabWidget {  border:0px;}QTabWidget::pane {  border:0px;}QTabWidget::tab-bar {left: 0px; "
+                       "}QTabBar::tab {width:%1px;height: 30px; background:%2;border-bottom:1px solid "
+                       "#ECECEC;min-width: 8ex;padding: 0px;}QTabBar::tab:selected, QTabBar::tab:hover {background: "
+                       "%2}QTabBar::tab:selected {background: %2;border-bottom:1px solid #f74945;}")
+            .arg(half)
+            .arg(kBackground));
+    m_tabWidget->show();
+}
+
+void ChatWidget::DropTabWidget()
+{
+    if (m_markList) {
+        m_markList->ClearItems();
+        delete m_markList;
+        m_markList = nullptr;
+    }
+    if (m_tabWidget) {
+        // The chat goes back into the panel itself.
+        layout()->removeWidget(m_tabWidget);
+        m_tabWidget->removeTab(m_tabWidget->indexOf(m_contentWidget));
+        m_contentWidget->setParent(this);
+        layout()->addWidget(m_contentWidget);
+        m_contentWidget->show();
+        m_tabWidget->clear();
+        delete m_tabWidget;
+        m_tabWidget = nullptr;
+    }
 }
 
 void ChatWidget::AddTimeRowIfDue(int sendTime)
@@ -379,10 +449,22 @@ void ChatWidget::OnUploadImageSuccess(QString fileName, QString imageId)
     m_chatLog->OnUploadSuccess(fileName, imageId);
 }
 
+void ChatWidget::OnUploadImageFailed(QString path)
+{
+    qDebug() << "into ChatWidget::OnUploadImageFailed, path:" << path;
+    m_chatLog->OnUploadFailed(path);
+}
+
 void ChatWidget::OnDownloadImageSuccess(int kind, QString key)
 {
     qDebug() << "into ChatWidget::OnDownloadImageSuccess, type:" << kind << ",key:" << key;
     m_chatLog->OnDownloadSuccess(kind, key);
+}
+
+void ChatWidget::OnDownloadImageFailed(QString imageId)
+{
+    qDebug() << "into ChatWidget::OnDownloadImageFailed, imageId:" << imageId;
+    m_chatLog->OnDownloadFailed(imageId);
 }
 
 void ChatWidget::OnDragScrollBarToEnd()
@@ -438,13 +520,23 @@ void ChatWidget::UpdateUIByPermission(int permission)
     m_appliedChatRight = int(allowed);
     m_chatAllowed = allowed;
     qDebug() << "into ChatWidget::UpdateUIByPermission, permission:" << permission;
+    EnableSending(allowed);
     if (allowed) {
         m_msgEdit->setCursor(Qt::ArrowCursor);
         m_msgEdit->viewport()->unsetCursor();
         m_msgEdit->clear();
         m_msgEdit->setEnabled(true);
         OnMsgInitFlagChanged(m_dwMsgInitFlag);
+        // What the user was typing when the right was taken comes back.
+        if (m_dwMsgInitFlag == 2 && !m_draft.isEmpty())
+            m_msgEdit->setPlainText(m_draft);
+        m_draft.clear();
     } else {
+        m_draft = m_dwMsgInitFlag == 2 ? m_msgEdit->toPlainText() : QString();
+        if (m_emojiWidget && m_emojiWidget->isVisible()) {
+            m_emojiWidget->hide();
+            m_dwEmojiShowType = 2;
+        }
         m_msgEdit->setCursor(Qt::ForbiddenCursor);
         m_msgEdit->viewport()->setCursor(Qt::ForbiddenCursor);
         m_msgEdit->setStyleSheet(
@@ -454,19 +546,71 @@ void ChatWidget::UpdateUIByPermission(int permission)
     }
 }
 
+void ChatWidget::EnableSending(bool enabled)
+{
+    for (QPushButton* button : { m_sendButton, m_emoteButton, m_fileButton, m_screenshotButton })
+        button->setEnabled(enabled);
+}
+
+void ChatWidget::AddMarkRow(const QString& uuid, int time, const QString& description)
+{
+    // A mark is listed once, whatever the room answers again.
+    if (m_markList->HasMark(uuid))
+        return;
+    auto* row = new MarkItem();
+    row->SetMarkDesc(description);
+    row->SetUuid(uuid);
+    row->SetEditorText(description);
+    row->SetTime(time);
+    m_markList->AddItem(row);
+}
+
 void ChatWidget::OnAddNewMarkItem(QString uuid)
 {
     qDebug() << "into ChatWidget::OnAddNewMarkItem, uuid:" << uuid;
+    DataManager* data = Nexus::GetDataManager();
+    if (!m_tabWidget || !m_markList || !data)
+        return;
+    const MarkRecord record = data->GetMarkItemById(uuid);
+    if (record.IsNull())
+        return;
+    AddMarkRow(record.uuid, record.time, record.description);
+    m_markList->scrollToBottom();
+    m_tabWidget->setCurrentIndex(1);
 }
 
 void ChatWidget::OnDelMarkItem(QString uuid)
 {
     qDebug() << "into ChatWidget::OnDelMarkItem, uuid:" << uuid;
+    if (!m_tabWidget || !m_markList)
+        return;
+    m_markList->RemoveItem(uuid);
 }
 
 void ChatWidget::OnRenderMarkList()
 {
     qDebug() << "into ChatWidget::OnRenderMarkList";
+    DataManager* data = Nexus::GetDataManager();
+    if (!m_tabWidget || !m_markList || !data)
+        return;
+    // The list is rebuilt from the session's marks, never appended twice;
+    // a mark the user is editing stays open with the text typed so far.
+    QHash<QString, QString> editing;
+    for (MarkItem* row : m_markList->GetItems()) {
+        if (row->GetMarkStatus() == MarkItem::Modify)
+            editing.insert(row->GetUuid(), row->GetEditorText());
+    }
+    m_markList->RemoveMarks();
+    for (const MarkRecord& record : data->GetMarkRecords())
+        AddMarkRow(record.uuid, record.time, record.description);
+    for (MarkItem* row : m_markList->GetItems()) {
+        if (editing.contains(row->GetUuid())) {
+            row->SetMarkStatus(MarkItem::Modify);
+            row->SetEditorText(editing.value(row->GetUuid()));
+        }
+    }
+    m_markList->RefreshUI();
+    m_markList->scrollToBottom();
 }
 
 void ChatWidget::OnCleanUp()
@@ -475,6 +619,10 @@ void ChatWidget::OnCleanUp()
     if (m_emojiWidget)
         m_emojiWidget->hide();
     clearChatArea(true);
+    if (m_markList)
+        m_markList->ClearItems();
+    DropTabWidget();
+    m_draft.clear();
     m_dwMsgInitFlag = 1;
     m_appliedChatRight = -1;
 }

@@ -13,6 +13,8 @@
 // pictures. Lives in the GUI thread; the session and transfer threads emit
 // its signals, which are connected to its slots and so arrive queued.
 class EmojiWidget;
+class MarkList;
+class QTabWidget;
 
 class ChatWidget : public GenericChatForm
 {
@@ -27,6 +29,12 @@ public:
     void UpdateUI(int top, QWidget* area);
     // Rebuilds the tabs for the local user's role.
     void UpdateUIByStates();
+    // Students (role 5 and above) get the chat and their lesson marks as
+    // two tabs; everyone else the chat alone.
+    void CreateTabWidgetByRole();
+    void DropTabWidget();
+    QTabWidget* GetTabWidget() const { return m_tabWidget; }
+    MarkList* GetMarkList() const { return m_markList; }
     // Checks a picture file, shows it as an own picture and uploads it.
     void OnUploadChatImage(const QString& path);
     // Chat right (permission bit 16) as last applied to the input box.
@@ -56,6 +64,8 @@ signals:
     void ShowChatSystemMsg(QString text);
     void MsgInitFlagChanged(int flag);
     void UploadImageSuccess(QString fileName, QString imageId);
+    // The upload of the local picture file at path failed.
+    void UploadImageFailed(QString path);
     void DragScrollBarToEnd();
 
 public slots:
@@ -64,7 +74,10 @@ public slots:
     void OnShowChatImageMsg(QVariant image);
     void OnShowChatSystemMsg(QString text);
     void OnUploadImageSuccess(QString fileName, QString imageId);
+    void OnUploadImageFailed(QString path);
     void OnDownloadImageSuccess(int kind, QString key);
+    // The small picture with that id could not be fetched.
+    void OnDownloadImageFailed(QString imageId);
     void OnDragScrollBarToEnd();
     void OnMsgInitFlagChanged(int flag);
     void OnAddNewMarkItem(QString uuid);
@@ -98,6 +111,16 @@ private:
     qint64 Now() const;
 
     void PlaceEmojiWidget();
+    void updateCSS4TabWidget();
+    // Adds a row for the mark unless it is listed already.
+    void AddMarkRow(const QString& uuid, int time, const QString& description);
+    // The send, emoji, picture and screenshot buttons follow the chat right.
+    void EnableSending(bool enabled);
+
+    QTabWidget* m_tabWidget = nullptr;
+    MarkList* m_markList = nullptr;
+    // What the user had typed when the chat right was taken away.
+    QString m_draft;
 
     EmojiWidget* m_emojiWidget = nullptr;
     QWidget* m_area = nullptr;

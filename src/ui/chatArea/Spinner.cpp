@@ -6,6 +6,7 @@
 #include <QDebug>
 #include <QGraphicsScene>
 #include <QGraphicsSceneMouseEvent>
+#include <QGraphicsSimpleTextItem>
 #include <QPainter>
 #include <QTime>
 
@@ -25,7 +26,8 @@ Spinner::Spinner(const QString& path, QSize size, double speed)
 
 void Spinner::setOnScreen(bool onScreen)
 {
-    if (onScreen)
+    // Only a spinner still waiting turns.
+    if (onScreen && m_state == Loading)
         m_timer.start();
     else
         m_timer.stop();
@@ -56,11 +58,37 @@ void Spinner::setState(int state)
     if (state == Failed) {
         m_finished = false;
         m_pixmap = ChatContext::CachedPixmap(QStringLiteral(":/resource/chat/x1/refresh.png"));
+        // A failure is said in words too, beside the retry mark.
+        if (!m_failure) {
+            QFont font = ChatContext::ItemFont();
+            font.setPixelSize(12);
+            m_failure = new QGraphicsSimpleTextItem(m_failureWords, this);
+            m_failure->setFont(font);
+            m_failure->setBrush(QColor("#f74945"));
+            const QRectF text = m_failure->boundingRect();
+            const double x = m_failureOnLeft ? -m_width / 2.0 - text.width() - 2 : m_width / 2.0 + 2;
+            m_failure->setPos(x, -text.height() / 2.0);
+        }
+        m_failure->show();
+        m_timer.stop();
     } else if (state == Finished) {
         m_finished = true;
+        if (m_failure)
+            m_failure->hide();
     }
     m_state = state;
     update();
+}
+
+void Spinner::setFailureWords(const QString& words, bool onLeft)
+{
+    m_failureWords = words;
+    m_failureOnLeft = onLeft;
+}
+
+QString Spinner::failureText() const
+{
+    return m_failure && m_failure->isVisible() ? m_failure->text() : QString();
 }
 
 void Spinner::mousePressEvent(QGraphicsSceneMouseEvent* event)
@@ -69,5 +97,7 @@ void Spinner::mousePressEvent(QGraphicsSceneMouseEvent* event)
     event->accept();
     m_finished = true;
     m_state = Finished;
+    if (m_failure)
+        m_failure->hide();
     update();
 }

@@ -5,6 +5,8 @@
 #include <QPixmap>
 #include <QTimer>
 
+class QGraphicsSimpleTextItem;
+
 // The turning loading mark beside a picture that is still on its way; a
 // failed upload shows the retry picture instead. It turns only on screen.
 class Spinner : public ChatLineContent
@@ -25,6 +27,11 @@ public:
     void setState(int state);
     int state() const { return m_state; }
     bool isTurning() const { return m_timer.isActive(); }
+    // The words a failure shows and on which side of the spinner: away
+    // from the picture.
+    void setFailureWords(const QString& words, bool onLeft);
+    // The words beside a failed spinner; empty unless it failed.
+    QString failureText() const;
 
 protected:
     void mousePressEvent(QGraphicsSceneMouseEvent* event) override;
@@ -37,4 +44,7 @@ private:
     QTimer m_timer;
     int m_state = Loading;
     double m_opacity = 1.0;
+    QGraphicsSimpleTextItem* m_failure = nullptr;
+    QString m_failureWords = QStringLiteral("发送失败");
+    bool m_failureOnLeft = true;
 };
