@@ -640,7 +640,7 @@ void Nexus::OnCourseWareGet()
             qDebug() << "for  Nexus::OnCourseWareGet item";
             auto* item = new PresentationItem(m_presentationList);
             item->SetNumber(++number);
-            item->SetImagePath(page->GetDownloadPath());
+            item->SetImagePath(page->GetHeadPath());
             item->SetPresentationId(page->GetPresentationId());
             m_presentationList->AddItem(item);
             if (!current.isEmpty() && item->GetPresentationId() == current)

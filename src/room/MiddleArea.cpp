@@ -6,6 +6,8 @@
 #include "player/AvPlayer.h"
 #include "room/LeftArea.h"
 #include "rtc/Player.h"
+#include "session/DataManager.h"
+#include "whiteboard/PresentationItem.h"
 #include "whiteboard/QtAvPlayerItem.h"
 #include "widgets/Placement.h"
 
@@ -89,9 +91,25 @@ void MiddleArea::SetupLayout(QWidget* window)
         else
             m_avPlayer->setGeometry(0, m_courseArea.height() - kAudioBarHeight, m_courseArea.width(), kAudioBarHeight);
         m_avPlayer->show();
+    } else {
+        ShowTeachersPage();
     }
     m_palette.OnShowPalette();
     show();
+}
+
+void MiddleArea::ShowTeachersPage()
+{
+    // The page list is filled before the class-room layout, so a page
+    // shared at entry could not be turned to when its message came.
+    DataManager* data = Nexus::GetDataManager();
+    if (data == nullptr || m_pageList.count() == 0)
+        return;
+    const PresentationItem* focused = m_pageList.GetFocusedItem();
+    const QString id
+        = focused != nullptr ? focused->GetPresentationId() : data->GetRoomFields().m_strCurrPresentationId;
+    if (CourseWareInfo* page = data->GetCourseWareById(id))
+        m_pageList.OnRemoteTrunPage(page);
 }
 
 void MiddleArea::PresentationSizeAdapte(QString path)

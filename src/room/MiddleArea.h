@@ -60,6 +60,9 @@ public slots:
     void OnUserRoleGet(int role);
 
 private:
+    // Turns to the page the teacher shows, as the page list knows it.
+    void ShowTeachersPage();
+
     // Declared parents first: members are destroyed in reverse order, so
     // every child goes before the member that holds it.
     QLabel m_courseArea;

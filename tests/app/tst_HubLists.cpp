@@ -188,7 +188,7 @@ private slots:
             for (int i = 1; i <= 3; ++i) {
                 auto* page = new CourseWareInfo();
                 page->SetPresentationId(QString("p%1").arg(i));
-                page->SetDownloadPath(QString("/pages/p%1.png").arg(i));
+                page->SetHeadPath(QString("/pages/p%1.png").arg(i));
                 pages << page;
             }
             m_data->ReplaceCourseWareList(pages);

@@ -69,6 +69,25 @@ private slots:
         QVERIFY(QFileInfo(Page("P1002")->GetHeadPath()).isFile());
     }
 
+    // The page shared at entry arrives before the page list is filled; the
+    // class-room layout turns to it, showing its picture on its board.
+    void SharedPageShownWhenTheRoomIsLaidOut()
+    {
+        PresentationList* pages = m_middle.GetPresentationList();
+        Nexus::SetPresentationList(pages);
+        Nexus::SetWhiteBoardWidget(m_middle.GetWhiteBoardWidget());
+        Nexus::Instance()->OnCourseWareGet();
+        QWidget window;
+        window.resize(1366, 768);
+        m_middle.SetupLayout(&window);
+        m_middle.setParent(nullptr);
+        Nexus::SetWhiteBoardWidget(nullptr);
+        Nexus::SetPresentationList(&m_pages);
+        QVERIFY(pages->GetFocusedItem() != nullptr);
+        QCOMPARE(pages->GetFocusedItem()->GetImagePath(), Page("P1002")->GetHeadPath());
+        QCOMPARE(m_middle.GetWhiteBoardWidget()->GetCurrWhiteboardId(), QString("W1002"));
+    }
+
     void HostileIdsStayInTheCourseFolder()
     {
         const QString cache = DataManager::CourseCacheFolder();
