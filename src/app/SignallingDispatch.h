@@ -19,6 +19,9 @@ struct SignallingMessage {
     const QByteArray& piece;
 
     QString Text() const { return QString::fromUtf8(piece); }
+    // The payload; most room messages carry an object there.
+    QJsonObject Data() const { return json.value(QLatin1String("data")).toObject(); }
+    bool HasObjectData() const { return json.value(QLatin1String("data")).isObject(); }
 };
 
 // Frames of the signalling socket and the table that routes their messages.

@@ -21,11 +21,6 @@ const int kMaxHistory = 5000;
 // Chat pictures remembered per room entry to recognise a repeated result.
 const int kMaxSentImages = 10000;
 
-QJsonObject DataOf(const SignallingMessage& message)
-{
-    return message.json.value(QLatin1String("data")).toObject();
-}
-
 // A picture message's values; the sender comes with the caller.
 chatImageStruct ImageOf(const QJsonObject& content, const QString& name, int seconds, int senderUid)
 {
@@ -45,9 +40,9 @@ chatImageStruct ImageOf(const QJsonObject& content, const QString& name, int sec
 void DataManager::OnChatMsgRecv(const SignallingMessage& message)
 {
     qDebug() << "into DataManager::OnChatMsgRecv, Message received:" << message.Text();
-    if (!message.json.value(QLatin1String("data")).isObject() || RoomJson::Int(message.json, "type") != MsgChat)
+    if (!message.HasObjectData() || RoomJson::Int(message.json, "type") != MsgChat)
         return;
-    const QJsonObject data = DataOf(message);
+    const QJsonObject data = message.Data();
     if (data.contains(QLatin1String("sourceId")) && RoomJson::Uid(data, "sourceId") == GetUserId()) {
         // The own text is shown when it is typed, not when it comes back.
         qDebug() << "这是一个自己发送的消息，忽略. fromUid:" << data.value(QLatin1String("sourceId"));
@@ -66,7 +61,7 @@ void DataManager::OnChatImageSend(const SignallingMessage& message)
         qDebug() << "这是一个自己发送的消息，忽略. source:" << message.json.value(QLatin1String("source"));
         return;
     }
-    const QJsonObject data = DataOf(message);
+    const QJsonObject data = message.Data();
     const QJsonObject content = data.value(QLatin1String("content")).toObject();
     const chatImageStruct image
         = ImageOf(content, RoomJson::Text(data, "operatorUserName"), RoomJson::Seconds(content, "timestamp"), sender);
@@ -81,9 +76,9 @@ void DataManager::OnChatImageSend(const SignallingMessage& message)
 void DataManager::OnChatLikeSend(const SignallingMessage& message)
 {
     qDebug() << "into DataManager::OnChatLikeSend, Message received:" << message.Text();
-    if (!message.json.value(QLatin1String("data")).isObject())
+    if (!message.HasObjectData())
         return;
-    const QJsonObject data = DataOf(message);
+    const QJsonObject data = message.Data();
     const QString content = RoomJson::Text(data, "content");
     qDebug() << "in OnChatLikeSend, messageType：" << RoomJson::Int(data, "messageType") << ",content:" << content;
     if (ChatWidget* chat = Nexus::GetChatWidget())
@@ -93,7 +88,7 @@ void DataManager::OnChatLikeSend(const SignallingMessage& message)
 void DataManager::OnChatHistoryMsgRecv(const SignallingMessage& message)
 {
     qDebug() << "into DataManager::OnChatHistoryMsgRecv, Message received:" << message.Text();
-    const QJsonValue history = DataOf(message).value(QLatin1String("chatHistory"));
+    const QJsonValue history = message.Data().value(QLatin1String("chatHistory"));
     if (!history.isArray()) {
         qDebug() << "has none chat history";
         return;
@@ -132,9 +127,9 @@ void DataManager::OnChatHistoryMsgRecv(const SignallingMessage& message)
 void DataManager::OnChatImageTransResultRecv(const SignallingMessage& message)
 {
     qDebug() << "into DataManager::OnChatImageTransResultRecv, Message received:" << message.Text();
-    if (!message.json.value(QLatin1String("data")).isObject())
+    if (!message.HasObjectData())
         return;
-    const QJsonObject data = DataOf(message);
+    const QJsonObject data = message.Data();
     QJsonObject content;
     for (const char* key : { "imageId", "slideUrl", "slideSize", "mediumUrl", "mediumSize", "normalUrl", "normalSize" })
         content.insert(QLatin1String(key), RoomJson::Text(data, key));

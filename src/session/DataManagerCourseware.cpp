@@ -183,7 +183,7 @@ void DataManager::OnRemoteTrunPage(const SignallingMessage& message)
         qDebug() << "这是一个自己的消息，忽略. ";
         return;
     }
-    const QString id = RoomJson::Text(message.json.value(QLatin1String("data")).toObject(), "presentationId");
+    const QString id = RoomJson::Text(message.Data(), "presentationId");
     if (CourseWareInfo* page = id.isEmpty() ? nullptr : GetCourseWareById(id)) {
         if (PresentationList* screen = Nexus::GetPresentationList())
             emit screen->RemoteTrunPage(page);
@@ -208,7 +208,7 @@ void DataManager::OnRemoteTrunPage(const SignallingMessage& message)
 void DataManager::OnRemoteDelPage(const SignallingMessage& message)
 {
     qDebug() << "into DataManager::OnRemoteDelPage, message:" << message.Text();
-    const QString id = RoomJson::Text(message.json.value(QLatin1String("data")).toObject(), "presentationId");
+    const QString id = RoomJson::Text(message.Data(), "presentationId");
     CourseWareInfo* page = nullptr;
     {
         QMutexLocker lock(&m_roomLock);

@@ -121,7 +121,7 @@ void DataManager::OnDeviceInfoGetByRoomId(const SignallingMessage& message)
 void DataManager::OnDeviceInfoGetByUid(const SignallingMessage& message)
 {
     qDebug() << "into DataManager::OnDeviceInfoGetByUid, Message received:" << message.Text();
-    const QJsonObject data = message.json.value(QLatin1String("data")).toObject();
+    const QJsonObject data = message.Data();
     const DeviceDetails details(data);
     qDebug() << "OnDeviceInfoGetByUid, userId:" << RoomJson::Uid(data, "userId") << ",deviceSystem:" << details.system;
 }

@@ -30,16 +30,6 @@ const int kMaxMarkRecords = 1000;
 // Like counts beyond this are not believed.
 const double kMaxLikeCount = 1e8;
 
-QJsonObject DataOf(const SignallingMessage& message)
-{
-    return message.json.value(QLatin1String("data")).toObject();
-}
-
-bool HasObjectData(const SignallingMessage& message)
-{
-    return message.json.value(QLatin1String("data")).isObject();
-}
-
 void Notify(int code)
 {
     if (MiddleArea* area = Nexus::GetMiddleArea())
@@ -271,14 +261,14 @@ void DataManager::ShowLikeState()
 void DataManager::OnResponse4GetLikeCount(const SignallingMessage& message)
 {
     qDebug() << "into DataManager::OnResponse4GetLikeCount, Message received:" << message.Text();
-    if (!HasObjectData(message))
+    if (!message.HasObjectData())
         return;
     if (m_likeCountAsked <= 0) {
         qDebug() << "into OnResponse4GetLikeCount, no request waits, answer dropped";
         return;
     }
     --m_likeCountAsked;
-    const QJsonObject data = DataOf(message);
+    const QJsonObject data = message.Data();
     const QJsonValue count = data.value(QLatin1String("likedCount"));
     const QJsonValue liked = data.value(QLatin1String("liked"));
     const double number = count.toDouble(-1);
@@ -298,9 +288,9 @@ void DataManager::OnResponse4GetLikeCount(const SignallingMessage& message)
 void DataManager::OnMakeLikeSuccess(const SignallingMessage& message)
 {
     qDebug() << "into DataManager::OnMakeLikeSuccess, Message received:" << message.Text();
-    if (!HasObjectData(message))
+    if (!message.HasObjectData())
         return;
-    const QJsonObject data = DataOf(message);
+    const QJsonObject data = message.Data();
     const QJsonValue likedUid = data.value(QLatin1String("likedUserId"));
     // The room tells the liker and the teacher. Only a student likes, once
     // a lesson: a second notice to a student who has liked is a repeat.
@@ -323,7 +313,7 @@ void DataManager::OnMakeLikeSuccess(const SignallingMessage& message)
 void DataManager::OnUserMarkListResponse(const SignallingMessage& message)
 {
     qDebug() << "OnUserMarkListResponse get json data :" << message.Text();
-    const QJsonValue list = DataOf(message).value(QLatin1String("markList"));
+    const QJsonValue list = message.Data().value(QLatin1String("markList"));
     if (!list.isArray()) {
         qDebug() << "OnUserMarkListResponse, no mark list";
         return;
@@ -373,9 +363,9 @@ void DataManager::OnUserMarkListResponse(const SignallingMessage& message)
 void DataManager::OnUserMakeMarkResponse(const SignallingMessage& message)
 {
     qDebug() << "into DataManager::OnUserMakeMarkResponse, Message received:" << message.Text();
-    if (!HasObjectData(message))
+    if (!message.HasObjectData())
         return;
-    const QJsonObject data = DataOf(message);
+    const QJsonObject data = message.Data();
     const QString uuid = RoomJson::Text(data, "uuid");
     const QJsonValue result = data.value(QLatin1String("result"));
     if (!result.isBool()) {
@@ -414,9 +404,9 @@ void DataManager::OnUserMakeMarkResponse(const SignallingMessage& message)
 void DataManager::OnUserDelMarkResponse(const SignallingMessage& message)
 {
     qDebug() << "into DataManager::OnUserDelMarkResponse, Message received:" << message.Text();
-    if (!HasObjectData(message))
+    if (!message.HasObjectData())
         return;
-    const QJsonObject data = DataOf(message);
+    const QJsonObject data = message.Data();
     if (!RoomJson::Bool(data, "result"))
         return;
     const QString uuid = RoomJson::Text(data, "uuid");

@@ -71,16 +71,6 @@ const RightName* RightByBit(int bit)
     return nullptr;
 }
 
-QJsonObject DataOf(const SignallingMessage& message)
-{
-    return message.json.value(QLatin1String("data")).toObject();
-}
-
-bool HasObjectData(const SignallingMessage& message)
-{
-    return message.json.value(QLatin1String("data")).isObject();
-}
-
 int TypeOf(const SignallingMessage& message)
 {
     return RoomJson::Int(message.json, "type", -1);
@@ -175,7 +165,7 @@ void DataManager::GetUserList(const SignallingMessage& message)
 {
     qDebug() << "into DataManager::GetUserList";
     qDebug() << "GetUserList get json data :" << QJsonDocument(message.json).toJson(QJsonDocument::Compact);
-    const QJsonValue list = DataOf(message).value(QLatin1String("userList"));
+    const QJsonValue list = message.Data().value(QLatin1String("userList"));
     if (!list.isArray()) {
         qDebug() << "exit DataManager::GetUserListV2";
         return;
@@ -230,8 +220,8 @@ void DataManager::GetUserList(const SignallingMessage& message)
 void DataManager::OnNewUserLogin(const SignallingMessage& message)
 {
     qDebug() << "into DataManager::OnNewUserLogin, Message received:" << message.Text();
-    if (HasObjectData(message) && TypeOf(message) == MsgUserLogin) {
-        const MemberFields fields(DataOf(message));
+    if (message.HasObjectData() && TypeOf(message) == MsgUserLogin) {
+        const MemberFields fields(message.Data());
         if (fields.uid == 0) {
             qWarning() << "[ERROR] OnNewUserLogin, member without a usable userId dropped:" << fields.idText;
         } else {
@@ -256,9 +246,9 @@ void DataManager::OnNewUserLogin(const SignallingMessage& message)
 void DataManager::OnNewUserLogOut(const SignallingMessage& message)
 {
     qDebug() << "into DataManager::OnNewUserLogOut, Message received:" << message.Text();
-    if (!HasObjectData(message) || TypeOf(message) != MsgUserLogout)
+    if (!message.HasObjectData() || TypeOf(message) != MsgUserLogout)
         return;
-    const int uid = RoomJson::Uid(DataOf(message), "userId");
+    const int uid = RoomJson::Uid(message.Data(), "userId");
     UserInfo* user = nullptr;
     {
         QMutexLocker lock(&m_roomLock);
@@ -284,7 +274,7 @@ void DataManager::OnUserStateChangeRes(const SignallingMessage& message)
     qDebug() << "OnUserStateChangeRes, msg:" << message.Text();
     if (GetRoomRole() != 4)
         return;
-    const QJsonObject data = DataOf(message);
+    const QJsonObject data = message.Data();
     const QString operatorId = RoomJson::Text(data, "operatorId");
     const int status = RoomJson::Int(data, "userStatus");
     const int uid = RoomJson::Uid(data, "operatorId");
@@ -308,9 +298,9 @@ void DataManager::UpdateUserPermission(const SignallingMessage& message)
     const int selfId = GetUserId();
     if (RoomJson::Uid(message.json, "source") == selfId)
         qDebug() << "这是一个自己发出的权限修改消息";
-    if (!HasObjectData(message))
+    if (!message.HasObjectData())
         return;
-    const QJsonObject data = DataOf(message);
+    const QJsonObject data = message.Data();
     int target = RoomJson::Uid(data, "userId");
     bool removal = false;
     if (data.contains(QLatin1String("kickedUserId"))) {
@@ -380,9 +370,9 @@ void DataManager::NotifyOwnRightChange(int bit, bool granted)
 void DataManager::UpdateUserState(const SignallingMessage& message)
 {
     qDebug() << "into DataManager::UpdateUserState, Message received:" << message.Text();
-    if (!HasObjectData(message))
+    if (!message.HasObjectData())
         return;
-    const QJsonObject data = DataOf(message);
+    const QJsonObject data = message.Data();
     int uid = RoomJson::Uid(data, "operatorId");
     enum { Other, Microphone, Camera } kind = Other;
     bool on = false;
@@ -436,7 +426,7 @@ void DataManager::UpdateUserState(const SignallingMessage& message)
 void DataManager::onPushToTalkMsgRecv(const SignallingMessage& message)
 {
     qDebug() << "into DataManager::onPushToTalkMsgRecv, message:" << message.Text();
-    if (RoomJson::Uid(DataOf(message), "controlledUserId") != GetUserId())
+    if (RoomJson::Uid(message.Data(), "controlledUserId") != GetUserId())
         return;
     if (MenuBar* bar = Nexus::GetMenuBar())
         emit bar->ButtonWithCmdPress();
