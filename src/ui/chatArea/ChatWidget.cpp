@@ -619,9 +619,7 @@ void ChatWidget::OnCleanUp()
     if (m_emojiWidget)
         m_emojiWidget->hide();
     clearChatArea(true);
-    if (m_markList)
-        m_markList->ClearItems();
-    DropTabWidget();
+    DropTabWidget(); // empties the mark list first
     m_draft.clear();
     m_dwMsgInitFlag = 1;
     m_appliedChatRight = -1;
