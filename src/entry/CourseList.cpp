@@ -72,6 +72,9 @@ void CourseList::OnUpdateUI(QWidget* host)
     if (parentWidget() != host)
         setParent(host);
     setGeometry(0, 0, host->width() - 1, HeightIn(*host, m_cards.size()));
+    // A list not shown yet keeps its old viewport until its resize event
+    // comes; the cards take their width from the viewport, so place it now.
+    setViewportMargins(viewportMargins());
     for (int i = 0; i < count(); ++i)
         item(i)->setSizeHint(QSize(width(), kCardHeight));
     for (CourseItem* card : m_cards)
