@@ -280,7 +280,8 @@ private slots:
         else
             QVERIFY(m_service.SetRule(path, { { "action", "huge" }, { "size", 200 << 20 }, { "chunked", true } }));
         Request(1, path, Folder("user_avatar_7"), "7");
-        QTRY_COMPARE_WITH_TIMEOUT(m_hub->failed.size(), 1, 10000);
+        // A loaded machine (sanitizer builds) streams the bytes slowly.
+        QTRY_COMPARE_WITH_TIMEOUT(m_hub->failed.size(), 1, 30000);
         // Not re-issued (Qt itself may send a request twice over a
         // connection the previous row cut).
         QVERIFY2(m_service.RequestCount(path) < 3, qPrintable(QString::number(m_service.RequestCount(path))));
