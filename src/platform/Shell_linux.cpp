@@ -15,6 +15,7 @@ const int kFileNotFound = 2;
 
 QMutex s_openerLock;
 Opener s_opener;
+UrlOpener s_urlOpener;
 
 QString Unquoted(QString file)
 {
@@ -52,6 +53,28 @@ int Execute(const QString& verb, const QString& file, const QString& parameters,
     // viewer); a downloaded program is never started from here.
     const bool taken = opener ? opener(path) : QDesktopServices::openUrl(QUrl::fromLocalFile(path));
     return taken ? kSuccess : kFileNotFound;
+}
+
+void SetUrlOpener(UrlOpener opener)
+{
+    QMutexLocker lock(&s_openerLock);
+    s_urlOpener = std::move(opener);
+}
+
+bool OpenUrl(const QUrl& url)
+{
+    const QString scheme = url.scheme().toLower();
+    if (!url.isValid() || url.host().isEmpty()
+        || (scheme != QLatin1String("http") && scheme != QLatin1String("https"))) {
+        qDebug() << "Shell::OpenUrl, refused address:" << url.toString(QUrl::RemoveUserInfo);
+        return false;
+    }
+    UrlOpener opener;
+    {
+        QMutexLocker lock(&s_openerLock);
+        opener = s_urlOpener;
+    }
+    return opener ? opener(url) : QDesktopServices::openUrl(url);
 }
 
 } // namespace Shell
