@@ -29,6 +29,7 @@ void DataManager::SetPasswordRoom(const PasswordRoom& room)
     m_room.m_endTime = room.endTime;
     m_room.m_strTeacherId = room.teacherId;
     m_room.m_strRoomPwd = room.roomPwd;
+    m_room.m_teacherFeedback = true;
 }
 
 void DataManager::SetServerChoiceDone(bool done)

@@ -118,6 +118,9 @@ void DataManager::OnRoomEntry(QString sessionId)
         m_room.m_strTeacherId = session->GetTeacherId();
         m_room.m_strRoomPwd = session->GetRoomPwd();
         m_room.m_dwRoomRole = 5;
+        // A class of the school's timetable asks its teacher for feedback
+        // at its end.
+        m_room.m_teacherFeedback = true;
     }
     if (Nexus* hub = Nexus::Instance())
         emit hub->UpdateLoginProgress(8);
