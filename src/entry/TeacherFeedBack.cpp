@@ -3,7 +3,6 @@
 #include "CourseCards.h"
 #include "app/MainWindow.h"
 #include "app/Nexus.h"
-#include "app/Profile.h"
 #include "platform/Shell.h"
 #include "widgets/Placement.h"
 
@@ -105,8 +104,7 @@ void TeacherFeedBack::BuildCard(int card, const QPoint& at, const char* link, co
 
 void TeacherFeedBack::DrawPictures()
 {
-    Profile* profile = Nexus::GetProfile();
-    const QString folder = profile ? profile->GetScaleFolder() : QStringLiteral("x1");
+    const QString folder = Nexus::GetScaleFolder();
     for (int i = 0; i < m_pictures.size(); ++i) {
         m_pictures.at(i)->setStyleSheet(QStringLiteral(
             "QPushButton{image: url(:resource/close/%1/feedback%2.png);border:0px;background-color:#ffffff;}")

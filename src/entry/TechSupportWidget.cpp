@@ -100,8 +100,7 @@ void TechSupportWidget::InitUI()
     resize(359, 451);
     if (!m_icon)
         Build();
-    Profile* profile = Nexus::GetProfile();
-    const QString folder = profile ? profile->GetScaleFolder() : QStringLiteral("x1");
+    const QString folder = Nexus::GetScaleFolder();
     m_icon->setStyleSheet(
         QStringLiteral("QPushButton{image: url(:resource/titlebar/%1/nav_support.png);border:0px;}").arg(folder));
     m_btnClose->setGeometry(width() - 33, 17, 20, 20);

@@ -43,12 +43,6 @@ const char kCheckBoxSheet[]
       "QCheckBox::indicator:checked {image: url(:resource/login/%1/checked.png); } "
       "QCheckBox::indicator:indeterminate {image: url(:resource/login/%1/uncheck.png); } ";
 
-QString ScaleFolder()
-{
-    Profile* profile = Nexus::GetProfile();
-    return profile ? profile->GetScaleFolder() : QStringLiteral("x1");
-}
-
 QLabel* MakeLabel(QWidget* parent, const char* text, const QString& style, const QPoint& at)
 {
     auto* label = new QLabel(QString::fromUtf8(text), parent);
@@ -158,7 +152,7 @@ void UserFeedBack::OnShowDialog()
     // The first focus goes to leaving (after the re-parenting, which drops
     // it): a star that took it would choose a score the user never gave.
     m_btnDirectExit->setFocus();
-    m_anonymous->setStyleSheet(QString::fromLatin1(kCheckBoxSheet).arg(ScaleFolder()));
+    m_anonymous->setStyleSheet(QString::fromLatin1(kCheckBoxSheet).arg(Nexus::GetScaleFolder()));
     m_anonymous->adjustSize();
     m_anonymous->move((width() - m_anonymous->width()) / 2, 477);
     // Drawn again: the display scale may have changed since the last time.
@@ -185,7 +179,7 @@ void UserFeedBack::DrawScore()
     // The submit is pale, and does nothing, until a star is chosen.
     m_btnSubmit->setStyleSheet(QString::fromLatin1(m_score > 0 ? kSubmitRed : kSubmitPale));
     m_btnSubmit->setCursor(m_score > 0 ? Qt::PointingHandCursor : Qt::ArrowCursor);
-    const QString folder = ScaleFolder();
+    const QString folder = Nexus::GetScaleFolder();
     for (int k = 1; k <= m_stars.size(); ++k) {
         const char* picture = k <= m_score ? "has_feedback" : "wait_feedback";
         m_stars.at(k - 1)->setStyleSheet(QString::fromLatin1(kStarSheet).arg(folder, QLatin1String(picture)));

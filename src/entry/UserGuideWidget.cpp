@@ -29,17 +29,11 @@ const char kExitRed[]
       "#ff9999;border: 1px solid #ff9999;border-radius: 2px;color: rgb(255,255,255);font:16px "
       "Microsoft YaHei;}";
 
-QString DisplayFolder()
-{
-    Profile* profile = Nexus::GetProfile();
-    return profile ? profile->GetScaleFolder() : QStringLiteral("x1");
-}
-
 QString ArrowSheet(const char* name)
 {
     return QStringLiteral("QPushButton{image: url(:resource/userGuide/%1/%2.png);border:0px;}"
                           "QPushButton::hover{image: url(:resource/userGuide/%1/%2_hover.png);border:0px;}")
-        .arg(DisplayFolder(), QLatin1String(name));
+        .arg(Nexus::GetScaleFolder(), QLatin1String(name));
 }
 
 } // namespace

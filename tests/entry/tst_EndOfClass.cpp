@@ -5,7 +5,6 @@
 #include "app/TitleBar.h"
 #include "entry/TeacherFeedBack.h"
 #include "entry/UserFeedBack.h"
-#include "platform/Shell.h"
 #include "session/SchoolInfo.h"
 
 #include <QCheckBox>
@@ -98,14 +97,11 @@ private slots:
         DataManager* data = Nexus::GetDataManager();
         data->SetUserId(58);
         data->SetSchoolId(QStringLiteral("1"));
-        Shell::SetUrlOpener([this](const QUrl& url) {
-            m_opened << url;
-            return true;
-        });
+        EntryScreens::RecordOpenedPages(&m_opened);
     }
     void cleanupTestCase()
     {
-        Shell::SetUrlOpener([](const QUrl&) { return false; });
+        EntryScreens::RecordOpenedPages(nullptr);
         delete m_window;
     }
     void init()

@@ -6,7 +6,6 @@
 #include "entry/NewLoginWidget.h"
 #include "entry/TechSupportWidget.h"
 #include "entry/UserGuideWidget.h"
-#include "platform/Shell.h"
 #include "room/NotifyUIV2.h"
 #include "widgets/DPIWidget4RectPixmap.h"
 
@@ -32,14 +31,11 @@ private slots:
         m_window = MainWindowFixture::BuildLoggedIn();
         QVERIFY(QTest::qWaitForWindowExposed(m_window));
         m_guide = m_window->GetUserGuideWidget();
-        Shell::SetUrlOpener([this](const QUrl& url) {
-            m_opened << url;
-            return true;
-        });
+        EntryScreens::RecordOpenedPages(&m_opened);
     }
     void cleanupTestCase()
     {
-        Shell::SetUrlOpener([](const QUrl&) { return false; });
+        EntryScreens::RecordOpenedPages(nullptr);
         delete m_window;
     }
     void init()
