@@ -165,6 +165,7 @@ void TeacherFeedBack::OnShowDialog()
     DrawPictures();
     raise();
     show();
+    activateWindow();
 }
 
 void TeacherFeedBack::OnHideDialog()

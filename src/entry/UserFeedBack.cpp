@@ -159,6 +159,7 @@ void UserFeedBack::OnShowDialog()
     DrawScore();
     raise();
     show();
+    activateWindow();
 }
 
 void UserFeedBack::OnHideDialog()
