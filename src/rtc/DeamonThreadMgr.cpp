@@ -29,6 +29,24 @@ void TellMenuBar(int state)
         emit bar->UpdateMacphone(state);
 }
 
+// Compares the system's device names of one kind with the known ones: a
+// different count empties the known set (and answers true); each name not
+// known is logged and added, the last of them handed back in newest.
+bool Refresh(const QStringList& names, QStringList& known, const char* log, QString& newest)
+{
+    const bool changed = names.size() != known.size();
+    if (changed)
+        known.clear();
+    for (const QString& name : names) {
+        if (known.contains(name))
+            continue;
+        qDebug() << log << name;
+        newest = name;
+        known << name;
+    }
+    return changed;
+}
+
 void TellDeviceDialog(int kind, const QString& name)
 {
     MenuBar* bar = Nexus::GetMenuBar();
@@ -102,37 +120,19 @@ void DeamonThreadMgr::CheckDevices()
     }
     const QStringList inputs = AudioDevices::InputNames();
     const QStringList outputs = AudioDevices::OutputNames();
+    QString newInput;
+    QString newOutput;
+    const bool inputsChanged = Refresh(inputs, m_inputs, "new AudioInput DeviceName:", newInput);
+    if (inputsChanged)
+        TellMenuBar(inputs.isEmpty() ? NoMicrophone : MicrophonePresent);
+    const bool outputsChanged = Refresh(outputs, m_outputs, "new :AudioOut DeviceName:", newOutput);
+    if (inputsChanged || outputsChanged)
+        m_profile->SetDeviceListChanged(true);
     // The last microphone or speaker going away during the class is a
     // device problem like one found at the first check: told the same
     // way, and its return told as the devices working again.
-    bool lostAll = false;
-    if (inputs.size() != m_inputs.size()) {
-        lostAll = firstCheckDone && inputs.isEmpty();
-        TellMenuBar(inputs.isEmpty() ? NoMicrophone : MicrophonePresent);
-        m_inputs.clear();
-        m_profile->SetDeviceListChanged(true);
-    }
-    QString newInput;
-    for (const QString& name : inputs) {
-        if (m_inputs.contains(name))
-            continue;
-        qDebug() << "new AudioInput DeviceName:" << name;
-        newInput = name;
-        m_inputs << name;
-    }
-    if (outputs.size() != m_outputs.size()) {
-        lostAll = lostAll || (firstCheckDone && outputs.isEmpty());
-        m_outputs.clear();
-        m_profile->SetDeviceListChanged(true);
-    }
-    QString newOutput;
-    for (const QString& name : outputs) {
-        if (m_outputs.contains(name))
-            continue;
-        qDebug() << "new :AudioOut DeviceName:" << name;
-        newOutput = name;
-        m_outputs << name;
-    }
+    const bool lostAll
+        = firstCheckDone && ((inputsChanged && inputs.isEmpty()) || (outputsChanged && outputs.isEmpty()));
 
     const int volume = outputs.isEmpty() ? 0 : PlaybackVolume();
     if (!firstCheckDone || lostAll) {

@@ -1,5 +1,5 @@
-#include "../app/MainWindowFixture.h"
 #include "../room/RoomScreens.h"
+#include "RoomEngine.h"
 #include "TestRegistry.h"
 
 #include "app/UserSettings.h"
@@ -29,6 +29,7 @@ class TestClassRecording : public QObject
 {
     Q_OBJECT
 
+    RoomEngine m_room;
     MainWindow* m_window = nullptr;
     MenuBar* m_bar = nullptr;
     Profile* m_profile = nullptr;
@@ -85,21 +86,15 @@ private slots:
     void initTestCase()
     {
         m_home = std::make_unique<QTemporaryDir>();
-        m_window = MainWindowFixture::BuildLoggedIn();
-        MainWindowFixture::EnterRoom(m_window);
-        m_window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_window));
+        m_room.Start(QStringLiteral("recording-test"));
+        m_window = m_room.window;
+        m_bar = m_room.bar;
+        m_engine = m_room.engine;
         m_profile = Nexus::GetProfile();
         Nexus::GetDataManager()->SetRoomId("R100");
-        m_bar = m_window->GetBottomArea()->GetMenuBar();
-        m_bar->InitUI();
-        m_bar->SetupLayout(m_window);
         m_set = m_bar->GetAudioRecordSetDialog();
         m_close = m_bar->GetAudioRecordCloseDialog();
         m_browser = m_bar->GetAudioRecordBroswerDialog();
-        m_engine = CAgoraObject::GetAgoraObject(QStringLiteral("recording-test"));
-        QVERIFY(m_engine);
-        Nexus::GetPlayer()->GetMediaPlayer()->SetAgoraObject(m_engine);
         Shell::SetRevealer([this](const QString& path) {
             m_revealed << path;
             return true;
@@ -111,11 +106,7 @@ private slots:
         RtcClock::SetOverride(0);
         Shell::SetRevealer({});
         AudioRecordSetDialog::SetFolderChooser({});
-        Nexus::GetPlayer()->GetMediaPlayer()->SetAgoraObject(nullptr);
-        delete m_window;
-        if (CAgoraObject::Instance())
-            CAgoraObject::ReleaseEngine();
-        control::Reset();
+        m_room.Stop();
     }
     void init()
     {

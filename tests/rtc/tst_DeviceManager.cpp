@@ -1,5 +1,5 @@
-#include "../app/MainWindowFixture.h"
 #include "../room/RoomScreens.h"
+#include "RoomEngine.h"
 #include "TestRegistry.h"
 
 #include "app/TitleBar.h"
@@ -30,6 +30,7 @@ class TestDeviceManager : public QObject
 {
     Q_OBJECT
 
+    RoomEngine m_room;
     MainWindow* m_window = nullptr;
     MenuBar* m_bar = nullptr;
     DeviceManager* m_dialog = nullptr;
@@ -73,26 +74,13 @@ class TestDeviceManager : public QObject
 private slots:
     void initTestCase()
     {
-        m_window = MainWindowFixture::BuildLoggedIn();
-        MainWindowFixture::EnterRoom(m_window);
-        m_window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_window));
-        m_bar = m_window->GetBottomArea()->GetMenuBar();
-        m_bar->InitUI();
-        m_bar->SetupLayout(m_window);
+        m_room.Start(QStringLiteral("device-dialog-test"));
+        m_window = m_room.window;
+        m_bar = m_room.bar;
+        m_engine = m_room.engine;
         m_dialog = m_bar->GetDeviceManager();
-        m_engine = CAgoraObject::GetAgoraObject(QStringLiteral("device-dialog-test"));
-        QVERIFY(m_engine);
-        Nexus::GetPlayer()->GetMediaPlayer()->SetAgoraObject(m_engine);
     }
-    void cleanupTestCase()
-    {
-        Nexus::GetPlayer()->GetMediaPlayer()->SetAgoraObject(nullptr);
-        delete m_window;
-        if (CAgoraObject::Instance())
-            CAgoraObject::ReleaseEngine();
-        control::Reset();
-    }
+    void cleanupTestCase() { m_room.Stop(); }
     void init()
     {
         m_dialog->HideDialog();

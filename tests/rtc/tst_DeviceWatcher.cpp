@@ -1,4 +1,4 @@
-#include "../app/MainWindowFixture.h"
+#include "RoomEngine.h"
 #include "TestRegistry.h"
 
 #include "app/UserSettings.h"
@@ -29,6 +29,7 @@ class TestDeviceWatcher : public QObject
 {
     Q_OBJECT
 
+    RoomEngine m_room;
     MainWindow* m_window = nullptr;
     DeamonThreadMgr* m_watcher = nullptr;
     CAgoraObject* m_engine = nullptr;
@@ -88,17 +89,13 @@ class TestDeviceWatcher : public QObject
 private slots:
     void initTestCase()
     {
-        m_window = MainWindowFixture::BuildLoggedIn();
-        MainWindowFixture::EnterRoom(m_window);
-        m_window->show();
+        m_room.Start(QStringLiteral("watcher-test"));
+        m_window = m_room.window;
+        m_engine = m_room.engine;
         Nexus::GetProfile()->StartThreads();
         m_watcher = Nexus::GetDeamonThreadMgr();
         QVERIFY(m_watcher);
-        control::SetDevices(DeviceKind::Camera, {});
-        m_engine = CAgoraObject::GetAgoraObject(QStringLiteral("watcher-test"));
-        QVERIFY(m_engine);
-        Nexus::GetPlayer()->GetMediaPlayer()->SetAgoraObject(m_engine);
-        MenuBar* bar = m_window->GetBottomArea()->GetMenuBar();
+        MenuBar* bar = m_room.bar;
         connect(
             bar, &MenuBar::UpdateMacphone, this, [this](int type) { m_microphone << type; }, Qt::QueuedConnection);
         connect(
@@ -111,11 +108,7 @@ private slots:
     void cleanupTestCase()
     {
         emit m_watcher->Cleanup();
-        Nexus::GetPlayer()->GetMediaPlayer()->SetAgoraObject(nullptr);
-        delete m_window;
-        if (CAgoraObject::Instance())
-            CAgoraObject::ReleaseEngine();
-        control::Reset();
+        m_room.Stop();
     }
     void init()
     {
