@@ -19,4 +19,13 @@ int Execute(const QString& verb, const QString& file, const QString& parameters,
 using Opener = std::function<bool(const QString& path)>;
 void SetOpener(Opener opener);
 
+// Shows a file in the desktop's file manager: selected where the file
+// manager offers that, else its folder opened. False when the file's folder
+// does not exist or the desktop took neither.
+bool RevealInFileManager(const QString& path);
+// Replaces the desktop's file manager (tests); the revealer gets the file's
+// absolute path. An empty function restores the desktop.
+using Revealer = std::function<bool(const QString& path)>;
+void SetRevealer(Revealer revealer);
+
 } // namespace Shell
