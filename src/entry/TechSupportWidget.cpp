@@ -6,21 +6,20 @@
 #include "app/Profile.h"
 #include "platform/Shell.h"
 #include "room/NotifyUIV2.h"
+#include "widgets/ShadowedFrame.h"
 
 #include <QDate>
 #include <QDebug>
 #include <QLocale>
-#include <QPainter>
 #include <QPushButton>
 
 namespace {
 
-const int kMargin = 12; // the shadow around the white card
 const int kContentWidth = 334;
 
 int CentredX(int width)
 {
-    return kMargin + (kContentWidth - width) / 2;
+    return ShadowedFrame::kMargin + (kContentWidth - width) / 2;
 }
 
 void Open(const char* what, const QUrl& url)
@@ -174,14 +173,5 @@ void TechSupportWidget::OnFeedbackLinkJump()
 
 void TechSupportWidget::paintEvent(QPaintEvent*)
 {
-    // A white card with a soft shadow fading out over the margin.
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.fillRect(QRect(kMargin, kMargin, width() - 2 * kMargin, height() - 2 * kMargin), Qt::white);
-    painter.setBrush(Qt::NoBrush);
-    for (int i = 0; i < kMargin; ++i) {
-        const int grey = qMin(255, 200 + 4 * i);
-        painter.setPen(QPen(QColor(grey, grey, grey, qMax(0, 100 - 10 * i)), 1));
-        painter.drawRect(kMargin - i, kMargin - i, width() - 2 * kMargin + 2 * i, height() - 2 * kMargin + 2 * i);
-    }
+    ShadowedFrame::Paint(this);
 }

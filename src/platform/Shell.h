@@ -30,4 +30,13 @@ bool OpenUrl(const QUrl& url);
 using UrlOpener = std::function<bool(const QUrl& url)>;
 void SetUrlOpener(UrlOpener opener);
 
+// Shows a file in the desktop's file manager: selected where the file
+// manager offers that, else its folder opened. False when the file's folder
+// does not exist or the desktop took neither.
+bool RevealInFileManager(const QString& path);
+// Replaces the desktop's file manager (tests); the revealer gets the file's
+// absolute path. An empty function restores the desktop.
+using Revealer = std::function<bool(const QString& path)>;
+void SetRevealer(Revealer revealer);
+
 } // namespace Shell

@@ -1,7 +1,10 @@
 #include "Shell.h"
 
+#include <QDBusConnection>
+#include <QDBusMessage>
 #include <QDebug>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileInfo>
 #include <QMutex>
 #include <QUrl>
@@ -16,6 +19,26 @@ const int kFileNotFound = 2;
 QMutex s_openerLock;
 Opener s_opener;
 UrlOpener s_urlOpener;
+Revealer s_revealer;
+
+// The freedesktop file-manager interface that file managers (Nautilus,
+// Dolphin, Nemo, Thunar...) offer on the session bus.
+bool ShowItem(const QString& path)
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected())
+        return false;
+    QDBusMessage call = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.FileManager1"),
+        QStringLiteral("/org/freedesktop/FileManager1"), QStringLiteral("org.freedesktop.FileManager1"),
+        QStringLiteral("ShowItems"));
+    call << QStringList { QUrl::fromLocalFile(path).toString() } << QString();
+    const QDBusMessage reply = bus.call(call, QDBus::Block, 5000);
+    if (reply.type() == QDBusMessage::ErrorMessage) {
+        qDebug() << "Shell::RevealInFileManager, file manager refused:" << reply.errorName();
+        return false;
+    }
+    return true;
+}
 
 QString Unquoted(QString file)
 {
@@ -75,6 +98,30 @@ bool OpenUrl(const QUrl& url)
         opener = s_urlOpener;
     }
     return opener ? opener(url) : QDesktopServices::openUrl(url);
+}
+
+void SetRevealer(Revealer revealer)
+{
+    QMutexLocker lock(&s_openerLock);
+    s_revealer = std::move(revealer);
+}
+
+bool RevealInFileManager(const QString& path)
+{
+    const QFileInfo file(path);
+    const QString folder = file.absolutePath();
+    if (path.isEmpty() || !QFileInfo(folder).isDir())
+        return false;
+    Revealer revealer;
+    {
+        QMutexLocker lock(&s_openerLock);
+        revealer = s_revealer;
+    }
+    if (revealer)
+        return revealer(file.absoluteFilePath());
+    if (file.exists() && ShowItem(file.absoluteFilePath()))
+        return true;
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
 }
 
 } // namespace Shell

@@ -2,6 +2,7 @@
 #include "TestRegistry.h"
 #include "TestSupport.h"
 
+#include "platform/AudioDevices.h"
 #include "platform/RtcEngine.h"
 #include "platform/RtcEngineControl.h"
 #include "rtc/AgoraVideoFrameObserver.h"
@@ -276,6 +277,24 @@ private slots:
             QVERIFY(qtNames.contains(device.name));
             QVERIFY(device.id != device.name);
         }
+    }
+
+    void PluggedDevicesFollowTheListsAndAChosenOneGivesWayWhileAway()
+    {
+        CAgoraObject* agora = CAgoraObject::GetAgoraObject("app-1");
+        control::PlugDevice(DeviceKind::Recording, { "USB", "in:USB" });
+        control::PlugDevice(DeviceKind::Recording, { "USB headset", "in:USB" }); // same id: replaced
+        QVERIFY(control::UnplugDevice(DeviceKind::Recording, "in:Mic B")); // a set one too
+        QCOMPARE(AudioDevices::InputNames(), (QStringList { "Mic A", "USB headset" }));
+        QVERIFY(agora->CreateAudioInManager());
+        QVERIFY(agora->GetAudioInManager()->SetCurDevice("in:USB"));
+        QVERIFY(control::UnplugDevice(DeviceKind::Recording, "in:USB"));
+        QVERIFY(!control::UnplugDevice(DeviceKind::Recording, "in:USB"));
+        QCOMPARE(agora->GetAudioInManager()->GetCurDevice(), QString("in:Mic A"));
+        control::PlugDevice(DeviceKind::Recording, { "USB headset", "in:USB" });
+        QCOMPARE(agora->GetAudioInManager()->GetCurDevice(), QString("in:USB"));
+        control::Reset();
+        QVERIFY(!AudioDevices::InputNames().contains("USB headset"));
     }
 
     void MixingAnswersTruthfully()
