@@ -295,6 +295,7 @@ void TitleBar::ShowDeviceTestWidget()
     }
     if (m_deviceTest->isHidden()) {
         m_deviceTest->PrepareTest();
+        m_deviceTest->OnBtnAudioOutClicked();
         m_deviceTest->ShowDialog();
     } else {
         m_deviceTest->HideDialog();

@@ -237,6 +237,16 @@ struct Devices : public MediaDevices {
         }
         return nullptr;
     }
+    // The device is pulled out: it leaves the lists and its streams stop.
+    void Unplug(const QString& name)
+    {
+        inputs.removeAll(name);
+        outputs.removeAll(name);
+        for (const QPointer<Stream>& stream : streams) {
+            if (stream && stream->name == name && stream->state() != QAudio::StoppedState)
+                stream->Unplug();
+        }
+    }
     Camera* LastCamera() const { return openedCameras.isEmpty() ? nullptr : openedCameras.last().data(); }
 
     QStringList AudioDevices(QAudio::Mode mode) const override { return mode == QAudio::AudioInput ? inputs : outputs; }
