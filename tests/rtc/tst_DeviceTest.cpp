@@ -14,6 +14,8 @@
 #include "rtc/WavSound.h"
 #include "widgets/QMeter.h"
 
+#include <QAudioDeviceInfo>
+#include <QCameraInfo>
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QGroupBox>
@@ -127,6 +129,8 @@ private slots:
     {
         if (m_test)
             m_test->HideDialog();
+        if (!m_devices)
+            return;
         m_devices->inputs.clear();
         m_devices->outputs.clear();
         m_devices->cameras.clear();
@@ -467,6 +471,31 @@ private slots:
         Press("label4AOutPlay"); // again, from the beginning
         QTRY_COMPARE(speaker->state(), QAudio::IdleState);
         QCOMPARE(speaker->played, sound->data + sound->data);
+    }
+
+    // Last: the machine's own devices, as Qt Multimedia lists them (none on
+    // a machine without sound card or camera).
+    void TheMachinesDevicesAreListed()
+    {
+        MediaDevices::Set(nullptr);
+        m_devices = nullptr;
+        Open();
+        QStringList speakers;
+        for (const QAudioDeviceInfo& device : QAudioDeviceInfo::availableDevices(QAudio::AudioOutput)) {
+            if (!device.isNull() && !speakers.contains(device.deviceName()))
+                speakers << device.deviceName();
+        }
+        QComboBox* combo = Find<QComboBox>("combox4AOut");
+        if (speakers.isEmpty()) {
+            QCOMPARE(combo->currentText(), QString("暂无可用扬声器"));
+            QCOMPARE(m_test->GetResult(DeviceTest::Speaker), DeviceTest::ResultNoDevice);
+        } else {
+            QCOMPARE(combo->count(), speakers.size());
+            QCOMPARE(combo->currentText(), QAudioDeviceInfo::defaultOutputDevice().deviceName());
+        }
+        Press("tab4Camera");
+        QCOMPARE(m_test->IsCameraRunning(), !QCameraInfo::availableCameras().isEmpty());
+        m_test->HideDialog();
     }
 };
 
