@@ -106,14 +106,7 @@ MicCapture::MicCapture(QObject* parent)
 
 std::unique_ptr<MicCapture> MicCapture::Create()
 {
-    QAudioFormat format;
-    format.setSampleRate(8000);
-    format.setChannelCount(1);
-    format.setSampleSize(16);
-    format.setSampleType(QAudioFormat::SignedInt);
-    format.setByteOrder(QAudioFormat::LittleEndian);
-    format.setCodec(QStringLiteral("audio/pcm"));
-    return Create(MediaDevices::Get().DefaultAudioDevice(QAudio::AudioInput), format);
+    return Create(MediaDevices::Get().DefaultAudioDevice(QAudio::AudioInput), MediaDevices::PcmFormat(8000));
 }
 
 std::unique_ptr<MicCapture> MicCapture::Create(const QString& deviceName, const QAudioFormat& format)

@@ -55,6 +55,31 @@ int EngineVolume(bool input)
     return input ? media->GetAudioInVolume() : media->GetAudioOutVolume();
 }
 
+// Lists the audio devices of a mode, the system default first; the first
+// entry's device, empty when there is none.
+QString FillAudioList(QComboBox* combo, QAudio::Mode mode, const char* noneLog, const char* deviceLog)
+{
+    combo->hidePopup();
+    combo->clear();
+    MediaDevices& devices = MediaDevices::Get();
+    const QStringList names = devices.AudioDevices(mode);
+    if (names.isEmpty()) {
+        qDebug() << noneLog;
+        return QString();
+    }
+    const QString preferred = devices.DefaultAudioDevice(mode);
+    if (names.contains(preferred))
+        combo->addItem(preferred, preferred);
+    for (const QString& name : names) {
+        if (name == preferred)
+            continue;
+        qDebug() << deviceLog << name;
+        combo->addItem(name, name);
+    }
+    combo->setCurrentIndex(0);
+    return combo->itemData(0).toString();
+}
+
 QStringList EntryDevices(const QComboBox* combo)
 {
     QStringList devices;
@@ -70,12 +95,7 @@ QStringList EntryDevices(const QComboBox* combo)
 DeviceTest::DeviceTest(QWidget* parent)
     : QFrame(parent)
 {
-    m_format.setSampleRate(16000);
-    m_format.setChannelCount(1);
-    m_format.setSampleSize(16);
-    m_format.setCodec(QStringLiteral("audio/pcm"));
-    m_format.setByteOrder(QAudioFormat::LittleEndian);
-    m_format.setSampleType(QAudioFormat::SignedInt);
+    m_format = MediaDevices::PcmFormat(16000);
     // The test sound is played in its own format, header skipped.
     m_testSound = new QBuffer(this);
     m_soundFormat = m_format;
@@ -631,56 +651,24 @@ void DeviceTest::DeleteCamera()
 
 void DeviceTest::OnRefreshAOutDevice()
 {
-    QComboBox* combo = m_pages[Speaker].combo;
-    combo->hidePopup();
-    combo->clear();
-    CreateAudioOutput(QString());
-    m_audioOutDevice.clear();
-    const QStringList devices = SystemDevices(Speaker);
-    if (devices.isEmpty()) {
-        qDebug() << "into OnRefreshAOutDevice, and availabelDevice num is 0";
+    CreateAudioOutput(QString()); // the old one goes
+    m_audioOutDevice = FillAudioList(m_pages[Speaker].combo, QAudio::AudioOutput,
+        "into OnRefreshAOutDevice, and availabelDevice num is 0", "audioOutput DeviceName:");
+    if (m_audioOutDevice.isEmpty())
         return;
-    }
-    const QString preferred = MediaDevices::Get().DefaultAudioDevice(QAudio::AudioOutput);
-    if (devices.contains(preferred))
-        combo->addItem(preferred, preferred);
-    for (const QString& device : devices) {
-        if (device == preferred)
-            continue;
-        qDebug() << "audioOutput DeviceName:" << device;
-        combo->addItem(device, device);
-    }
     SetMark(Speaker, MarkNoDevice, false);
-    combo->setCurrentIndex(0);
-    m_audioOutDevice = combo->itemData(0).toString();
     CreateAudioOutput(m_audioOutDevice);
     m_sliderOut->setValue(EngineVolume(false));
 }
 
 void DeviceTest::OnRefreshAInDevice()
 {
-    QComboBox* combo = m_pages[Microphone].combo;
-    combo->hidePopup();
-    combo->clear();
     StopMicTest();
-    m_audioInDevice.clear();
-    const QStringList devices = SystemDevices(Microphone);
-    if (devices.isEmpty()) {
-        qDebug() << "into OnRefreshAInDevice, and availabelDevice num is 0";
+    m_audioInDevice = FillAudioList(m_pages[Microphone].combo, QAudio::AudioInput,
+        "into OnRefreshAInDevice, and availabelDevice num is 0", "audioInput DeviceName:");
+    if (m_audioInDevice.isEmpty())
         return;
-    }
-    const QString preferred = MediaDevices::Get().DefaultAudioDevice(QAudio::AudioInput);
-    if (devices.contains(preferred))
-        combo->addItem(preferred, preferred);
-    for (const QString& device : devices) {
-        if (device == preferred)
-            continue;
-        qDebug() << "audioInput DeviceName:" << device;
-        combo->addItem(device, device);
-    }
     SetMark(Microphone, MarkNoDevice, false);
-    combo->setCurrentIndex(0);
-    m_audioInDevice = combo->itemData(0).toString();
     qDebug() << "create QAudioInput and index 3 is default 0";
     CreateMicCapture(m_audioInDevice);
     m_sliderIn->setValue(EngineVolume(true));

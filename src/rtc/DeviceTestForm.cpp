@@ -73,8 +73,11 @@ QFrame* Frame(QWidget* parent, const char* name, const QRect& at)
     return frame;
 }
 
-QSlider* Slider(QWidget* parent, const char* name)
+// A caption and a volume slider (0 to 255) on the row below the test.
+QSlider* VolumeRow(QWidget* parent, const char* caption, const QString& text, const char* name)
 {
+    Text(parent, caption, text, QRect(20, 184, 64, 20), "font:14px \"Microsoft YaHei\";color:#333333;")
+        ->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     auto* slider = new QSlider(Qt::Horizontal, parent);
     slider->setObjectName(QLatin1String(name));
     slider->setGeometry(93, 184, 324, 20);
@@ -219,10 +222,7 @@ void DeviceTest::BuildSpeakerPage()
     m_btnPlay = Button(m_playControl, "btnPlay4Aout", QString(), QRect(22, 10, 20, 20));
     m_labelPlay = Text(m_playControl, "labelPlay4Aout", QStringLiteral("播放测试音"), QRect(50, 0, 90, 40),
         "font:16px \"Microsoft YaHei\";color:#ffffff;background:transparent;");
-    Text(page.box, "devDesc4AOut_2", QStringLiteral("扬声器:"), QRect(20, 184, 64, 20),
-        "font:14px \"Microsoft YaHei\";color:#333333;")
-        ->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    m_sliderOut = Slider(page.box, "slider4AOut");
+    m_sliderOut = VolumeRow(page.box, "devDesc4AOut_2", QStringLiteral("扬声器:"), "slider4AOut");
     page.notify = BuildHintBox(page.box, names[3],
         { QStringLiteral("1.电脑和耳麦音量是否已调大"), QStringLiteral("2.试着切换上方的扬声器设备试试吧"),
             QStringLiteral("3.对杀毒软件弹出的信息选择允许"), QStringLiteral("4.右上角刷新一下课堂") },
@@ -242,10 +242,7 @@ void DeviceTest::BuildMicrophonePage()
     m_meter = new QMeter(page.box);
     m_meter->setObjectName(QStringLiteral("progressBar"));
     m_meter->setGeometry(246, 127, 200, 20);
-    Text(page.box, "devDesc4AOut_4", QStringLiteral("音量:"), QRect(20, 184, 64, 20),
-        "font:14px \"Microsoft YaHei\";color:#333333;")
-        ->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    m_sliderIn = Slider(page.box, "slider4AIn");
+    m_sliderIn = VolumeRow(page.box, "devDesc4AOut_4", QStringLiteral("音量:"), "slider4AIn");
     page.notify = BuildHintBox(page.box, names[3],
         { QStringLiteral("1.是否插入并已调高麦克风音量"), QStringLiteral("2.部分手机耳机无法在台式机上使用"),
             QStringLiteral("3.试着切换麦克风设备试试吧"), QStringLiteral("4.对杀毒软件弹出的信息选择允许") },

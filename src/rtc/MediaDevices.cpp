@@ -150,6 +150,18 @@ std::unique_ptr<MediaDevices>& Installed()
 
 } // namespace
 
+QAudioFormat MediaDevices::PcmFormat(int sampleRate)
+{
+    QAudioFormat format;
+    format.setSampleRate(sampleRate);
+    format.setChannelCount(1);
+    format.setSampleSize(16);
+    format.setSampleType(QAudioFormat::SignedInt);
+    format.setByteOrder(QAudioFormat::LittleEndian);
+    format.setCodec(QStringLiteral("audio/pcm"));
+    return format;
+}
+
 MediaDevices& MediaDevices::Get()
 {
     static QtMediaDevices system;

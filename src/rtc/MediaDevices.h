@@ -87,6 +87,9 @@ public:
     // Null when no camera of that id is listed.
     virtual std::unique_ptr<CameraStream> OpenCamera(const QString& id, QCameraViewfinder* view) = 0;
 
+    // Mono 16-bit signed little-endian PCM at a rate.
+    static QAudioFormat PcmFormat(int sampleRate);
+
     static MediaDevices& Get();
     // Replaces Qt Multimedia's devices (tests); null restores them.
     static void Set(std::unique_ptr<MediaDevices> devices);

@@ -40,12 +40,7 @@ RecordAndPlay::~RecordAndPlay()
 
 void RecordAndPlay::InitializeAudio()
 {
-    m_format.setSampleRate(8000);
-    m_format.setChannelCount(1);
-    m_format.setSampleSize(16);
-    m_format.setSampleType(QAudioFormat::SignedInt);
-    m_format.setByteOrder(QAudioFormat::LittleEndian);
-    m_format.setCodec(QStringLiteral("audio/pcm"));
+    m_format = MediaDevices::PcmFormat(8000);
     MediaDevices& devices = MediaDevices::Get();
     m_format = devices.NearestFormat(QAudio::AudioInput, m_inputDevice, m_format);
     m_format = devices.NearestFormat(QAudio::AudioOutput, m_outputDevice, m_format);
