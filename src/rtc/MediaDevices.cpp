@@ -1,5 +1,7 @@
 #include "MediaDevices.h"
 
+#include "rtc/StandInMedia.h"
+
 #include <QAudioDeviceInfo>
 #include <QAudioInput>
 #include <QAudioOutput>
@@ -167,7 +169,11 @@ MediaDevices& MediaDevices::Get()
     static QtMediaDevices system;
     if (Installed())
         return *Installed();
-    return system;
+    // The demo runs on machines without sound card or camera; it asks for
+    // generated ones so that every test has something to test.
+    static const std::unique_ptr<MediaDevices> demo
+        = qEnvironmentVariableIntValue("PLOVIX_MEDIA_DEMO") == 1 ? StandInMedia::Devices::Demo(system) : nullptr;
+    return demo ? *demo : system;
 }
 
 void MediaDevices::Set(std::unique_ptr<MediaDevices> devices)

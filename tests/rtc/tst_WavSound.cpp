@@ -13,71 +13,50 @@ QByteArray Le(quint32 value, int size)
     return bytes;
 }
 
-QByteArray Chunk(const char* id, const QByteArray& body, quint32 declared = 0xFFFFFFFF)
+// A chunk; its declared size is the body's unless given.
+QByteArray Chunk(const char* id, const QByteArray& body, qint64 declared = -1)
 {
-    QByteArray chunk(id, 4);
-    chunk += Le(declared == 0xFFFFFFFF ? quint32(body.size()) : declared, 4) + body;
+    const QByteArray chunk = id + Le(declared < 0 ? body.size() : quint32(declared), 4) + body;
     return body.size() % 2 ? chunk + '\0' : chunk;
 }
 
-QByteArray Format(int codec, int channels, int rate, int bits)
+QByteArray Wave(int codec, int channels, int bits, const QByteArray& rest)
 {
-    return Le(codec, 2) + Le(channels, 2) + Le(rate, 4) + Le(rate * channels * bits / 8, 4) + Le(channels * bits / 8, 2)
-        + Le(bits, 2);
-}
-
-QByteArray Riff(const QByteArray& chunks)
-{
+    const QByteArray format = Le(codec, 2) + Le(channels, 2) + Le(22050, 4) + Le(0, 4) + Le(0, 2) + Le(bits, 2);
+    const QByteArray chunks = Chunk("fmt ", format) + rest;
     return "RIFF" + Le(4 + chunks.size(), 4) + "WAVE" + chunks;
 }
 } // namespace
 
-// Reading the sound of a WAVE file: the samples without the header, in the
-// file's own format; malformed files are refused, never read past.
+// The samples of a WAVE file without its header, in the file's format; a
+// malformed file is refused, never read past its end.
 class TestWavSound : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void ReadsTheSamplesInTheirFormat()
-    {
-        // A list chunk of odd size before the data, and half a frame after.
-        const QByteArray file = Riff(Chunk("fmt ", Format(1, 2, 22050, 16)) + Chunk("LIST", "abc")
-            + Chunk("data", QByteArray::fromHex("0100020003000400ff")));
-        const std::optional<WavSound> sound = WavSound::Parse(file);
-        QVERIFY(sound);
-        QCOMPARE(sound->format.sampleRate(), 22050);
-        QCOMPARE(sound->format.channelCount(), 2);
-        QCOMPARE(sound->format.sampleSize(), 16);
-        QCOMPARE(sound->format.sampleType(), QAudioFormat::SignedInt);
-        QCOMPARE(sound->data, QByteArray::fromHex("0100020003000400"));
-
-        // The client's own test sound.
-        const std::optional<WavSound> test = WavSound::Read(":resource/avtest/test.wav");
-        QVERIFY(test);
-        QCOMPARE(test->format.sampleRate(), 16000);
-        QCOMPARE(test->data.size(), QFile(":resource/avtest/test.wav").size() - 44);
-    }
-
-    void RefusesMalformedFiles_data()
+    void ReadsOnlyTheSamples_data()
     {
         QTest::addColumn<QByteArray>("file");
-        const QByteArray format = Chunk("fmt ", Format(1, 1, 16000, 16));
-        QTest::newRow("empty") << QByteArray();
-        QTest::newRow("not RIFF") << QByteArray("RIFX") + Riff(format).mid(4);
-        QTest::newRow("no data") << Riff(format);
-        QTest::newRow("data before format") << Riff(Chunk("data", "abcd") + format);
-        QTest::newRow("compressed") << Riff(Chunk("fmt ", Format(85, 1, 16000, 16)) + Chunk("data", "abcd"));
-        QTest::newRow("no channels") << Riff(Chunk("fmt ", Format(1, 0, 16000, 16)) + Chunk("data", "abcd"));
-        QTest::newRow("12-bit samples") << Riff(Chunk("fmt ", Format(1, 1, 16000, 12)) + Chunk("data", "abcd"));
-        QTest::newRow("short format") << Riff(Chunk("fmt ", Format(1, 1, 16000, 16).left(10)) + Chunk("data", "ab"));
-        QTest::newRow("data past the end") << Riff(format + Chunk("data", "abcd", 0x7FFFFFF0));
-        QTest::newRow("chunk past the end") << Riff(Chunk("LIST", "ab", 0xFFFFFFF0) + format);
+        QTest::addColumn<QByteArray>("samples"); // "-" when refused
+        const QByteArray data = Chunk("data", QByteArray::fromHex("01000200030004ff"));
+        QTest::newRow("other chunk first, half frame last")
+            << Wave(1, 2, 16, Chunk("LIST", "abc") + Chunk("data", QByteArray::fromHex("0100020003000400ff")))
+            << QByteArray::fromHex("0100020003000400");
+        QTest::newRow("not RIFF") << Wave(1, 1, 16, data).replace(0, 4, "RIFX") << QByteArray("-");
+        QTest::newRow("compressed") << Wave(85, 1, 16, data) << QByteArray("-");
+        QTest::newRow("no channels") << Wave(1, 0, 16, data) << QByteArray("-");
+        QTest::newRow("no data") << Wave(1, 1, 16, QByteArray()) << QByteArray("-");
+        QTest::newRow("data past the end") << Wave(1, 1, 16, Chunk("data", "ab", 0x7FFFFFF0)) << QByteArray("-");
     }
-    void RefusesMalformedFiles()
+    void ReadsOnlyTheSamples()
     {
         QFETCH(QByteArray, file);
-        QVERIFY(!WavSound::Parse(file));
+        QFETCH(QByteArray, samples);
+        const std::optional<WavSound> sound = WavSound::Parse(file);
+        QCOMPARE(sound ? sound->data : QByteArray("-"), samples);
+        if (sound)
+            QCOMPARE(sound->format.sampleRate(), 22050);
     }
 };
 
