@@ -390,6 +390,10 @@ private slots:
         QVERIFY(!m_test->IsCameraRunning());
         m_window->show();
         QVERIFY(m_test->IsCameraRunning());
+        // Back to the course list: the test goes with its button.
+        MainWindowFixture::BackToCourseHome(m_window);
+        QVERIFY(!m_test->isVisible() && !m_test->IsCameraRunning());
+        MainWindowFixture::EnterRoom(m_window);
     }
 
     void TeacherFirstEntryOpensTheTestOnce()
