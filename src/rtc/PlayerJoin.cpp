@@ -16,6 +16,7 @@
 #include "rtc/CAgoraObject.h"
 #include "rtc/CameraManager.h"
 #include "rtc/DeamonThreadMgr.h"
+#include "rtc/DeviceTest.h"
 #include "session/DataManager.h"
 
 #include <QDateTime>
@@ -79,7 +80,9 @@ void Player::OnJoinAgoraSuccessed()
     if (profile && !profile->GetDeviceNoticeGiven()) {
         if (data->GetRoomRole() == 4) {
             MainWindow* window = Nexus::GetMainWindow();
-            if (TitleBar* bar = window ? window->GetTitleBar() : nullptr)
+            TitleBar* bar = window ? window->GetTitleBar() : nullptr;
+            // Opened, never toggled: a test the teacher already runs stays.
+            if (bar && (!bar->GetDeviceTest() || bar->GetDeviceTest()->isHidden()))
                 bar->OnShowAVTestDialog();
             profile->SetDeviceNoticeGiven(true);
         } else if (profile->GetDeviceNoticePending()) {

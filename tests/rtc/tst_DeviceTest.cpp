@@ -399,8 +399,15 @@ private slots:
     void TeacherFirstEntryOpensTheTestOnce()
     {
         Plug();
-        Nexus::GetProfile()->SetDeviceNoticeGiven(false);
         Nexus::GetDataManager()->SetRoomRole(4);
+        // Already open: the join leaves it open.
+        Open();
+        Nexus::GetProfile()->SetDeviceNoticeGiven(false);
+        emit Nexus::GetPlayer()->JoinChannelSuccess();
+        QTRY_VERIFY(Nexus::GetProfile()->GetDeviceNoticeGiven());
+        QVERIFY(m_test->isVisible());
+        m_test->HideDialog();
+        Nexus::GetProfile()->SetDeviceNoticeGiven(false);
         const int prepared = m_test->GetPrepareCount();
         emit Nexus::GetPlayer()->JoinChannelSuccess();
         QTRY_VERIFY(m_test->isVisible());
