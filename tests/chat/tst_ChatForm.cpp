@@ -104,8 +104,16 @@ private slots:
     {
         DataManager* data = Nexus::GetDataManager();
         QSignalSpy asked(data, &DataManager::UserMakeLike);
+        QApplication::setActiveWindow(m_form.get());
         QTest::mouseClick(m_form->GetLikeButton(), Qt::LeftButton);
         QCOMPARE(asked.count(), 1);
+        // The click leaves no focus on the button: a space typed afterwards
+        // (say, while the chat right is away) is no second like.
+        QVERIFY(!m_form->GetLikeButton()->hasFocus());
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : m_form.get(), Qt::Key_Space);
+        QCOMPARE(asked.count(), 1);
+        for (QPushButton* button : m_form->findChildren<QPushButton*>())
+            QCOMPARE(button->focusPolicy(), Qt::NoFocus);
         m_form->UpdateCSS4BtnLike();
         QVERIFY(!m_form->IsLikeShownLiked());
         QVERIFY(m_form->GetLikeButton()->styleSheet().contains("x1.5/make_like.png"));

@@ -139,6 +139,9 @@ QPushButton* GenericChatForm::MakeToolButton(const QString& name, const QString&
     button->setAttribute(Qt::WA_LayoutUsesWidgetRect);
     button->setObjectName(name);
     button->setCursor(Qt::PointingHandCursor);
+    // Clicked, never focused: keys typed afterwards (a space, Enter) go to
+    // the input box or nowhere, not to the last button clicked.
+    button->setFocusPolicy(Qt::NoFocus);
     if (!tip.isEmpty())
         button->setToolTip(tip);
     if (name != QLatin1String("sendButton"))

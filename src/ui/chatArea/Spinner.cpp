@@ -72,12 +72,19 @@ void Spinner::setState(int state)
         m_failure->show();
         m_timer.stop();
     } else if (state == Finished) {
-        m_finished = true;
-        if (m_failure)
-            m_failure->hide();
+        Finish();
     }
     m_state = state;
     update();
+}
+
+void Spinner::Finish()
+{
+    // A hidden spinner has nothing to turn.
+    m_finished = true;
+    m_timer.stop();
+    if (m_failure)
+        m_failure->hide();
 }
 
 void Spinner::setFailureWords(const QString& words, bool onLeft)
@@ -95,9 +102,7 @@ void Spinner::mousePressEvent(QGraphicsSceneMouseEvent* event)
 {
     qDebug() << "into Spinner::mousePressEvent, and filename:" << m_tag;
     event->accept();
-    m_finished = true;
+    Finish();
     m_state = Finished;
-    if (m_failure)
-        m_failure->hide();
     update();
 }

@@ -37,6 +37,8 @@ protected:
     void mousePressEvent(QGraphicsSceneMouseEvent* event) override;
 
 private:
+    void Finish();
+
     int m_width = 0;
     int m_height = 0;
     QPixmap m_pixmap;
