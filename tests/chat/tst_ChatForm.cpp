@@ -16,6 +16,7 @@
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QGraphicsSceneMouseEvent>
+#include <QGraphicsSimpleTextItem>
 #include <QPainter>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -195,6 +196,7 @@ private slots:
     {
         const QString folder = ChatContext::DataFolder() + "chatImage/";
         const QString photo = folder + "photo.png";
+        QDir().mkpath(folder);
         QImage image(240, 160, QImage::Format_RGB32);
         QPainter painter(&image);
         QLinearGradient sky(0, 0, 0, 160);
@@ -247,6 +249,41 @@ private slots:
             QDir().mkpath(TestSupport::ScreenshotFolder());
             QVERIFY(shot.save(TestSupport::ScreenshotFolder() + "/" + name + ".png"));
         }
+
+        // The narrowest panel, of a 1000 x 640 window, with both failures.
+        m_form->GetChatLog()->clearLog();
+        m_form->resize(198, 420);
+        m_fixture->panel->resize(198, 420);
+        m_form->InsertChatLine(ChatMessage::CreateSenderMessage("王老师", true, false));
+        received.imageId = "gone";
+        received.slideUrl = "https://pic.example/gone.png";
+        m_form->InsertChatLine(ChatMessage::CreateImageMessage(received));
+        m_form->InsertChatLine(ChatMessage::CreateSenderMessage("李明", true, true));
+        m_form->InsertChatLine(ChatMessage::CreateLocalImageMessage(photo, "", 100, 66, true, true));
+        m_form->GetChatLog()->OnUploadFailed(photo);
+        TestSupport::WriteFile(folder + "gone.png", "broken");
+        m_form->GetChatLog()->OnDownloadSuccess(32, "gone");
+        QCoreApplication::processEvents();
+        for (double scale : { 1.0, 1.5 })
+            QVERIFY(ChatFixture::SaveScaledScreenshot(m_form.get(), "chat-form-narrow", scale));
+        // Every failure's words stand inside the log, clear of the pictures.
+        const QRectF visible
+            = m_form->GetChatLog()->mapToScene(m_form->GetChatLog()->viewport()->rect()).boundingRect();
+        int failures = 0;
+        for (QGraphicsItem* item : m_form->GetChatLog()->scene()->items()) {
+            auto* words = dynamic_cast<QGraphicsSimpleTextItem*>(item);
+            if (!words)
+                continue;
+            ++failures;
+            QVERIFY2(visible.contains(words->sceneBoundingRect()), qPrintable(words->text()));
+            for (const ChatLine::Ptr& line : m_form->GetChatLog()->lines()) {
+                for (int i = 0; i < line->itemCount(); ++i) {
+                    if (auto* picture = qobject_cast<Image*>(line->item(i)))
+                        QVERIFY(!picture->sceneBoundingRect().intersects(words->sceneBoundingRect()));
+                }
+            }
+        }
+        QCOMPARE(failures, 2);
     }
 };
 

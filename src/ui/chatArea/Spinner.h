@@ -35,9 +35,11 @@ public:
 
 protected:
     void mousePressEvent(QGraphicsSceneMouseEvent* event) override;
+    QVariant itemChange(GraphicsItemChange change, const QVariant& value) override;
 
 private:
     void Finish();
+    void PlaceFailureWords();
 
     int m_width = 0;
     int m_height = 0;
