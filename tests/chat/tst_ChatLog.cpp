@@ -342,12 +342,7 @@ private slots:
         const QString folder = ChatContext::DataFolder() + "chatImage/";
         QDir().mkpath(folder);
         TestSupport::WriteFile(folder + "broken.png", "not a picture at all");
-        chatImageStruct broken;
-        broken.senderUid = 7;
-        broken.imageId = "broken";
-        broken.slideUrl = "https://pic.example/x/broken.png";
-        broken.slideSize = "120x60";
-        m_log->appendLine(ChatMessage::CreateImageMessage(broken));
+        m_log->appendLine(ChatMessage::CreateImageMessage(ChatFixture::Received("broken", "120x60")));
         auto* picture = qobject_cast<Image*>(m_log->lines().back()->item(0));
         auto* spinner = qobject_cast<Spinner*>(m_log->lines().back()->item(1));
         m_log->OnDownloadSuccess(32, "broken");

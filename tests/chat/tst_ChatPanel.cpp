@@ -145,15 +145,7 @@ private slots:
         // A picture and an emoji of the history, sent long before entry.
         m_now += 100000;
         const int sent = int(m_now) - 3600;
-        chatImageStruct message;
-        message.sendTime = sent;
-        message.senderUid = 7;
-        message.senderName = "张华";
-        message.imageId = "t1";
-        message.slideUrl = "https://pic.example/s/t1.png";
-        message.slideSize = "20x20";
-        message.normalUrl = "https://pic.example/n/t1.png";
-        m_panel->OnShowChatImageMsg(QVariant::fromValue(message));
+        m_panel->OnShowChatImageMsg(QVariant::fromValue(ChatFixture::Received("t1", "20x20", sent)));
         m_panel->OnShowChatMsg("张华", ":e_tears", sent + 600);
         QStringList times;
         for (const ChatLine::Ptr& line : m_panel->GetChatLog()->lines()) {
@@ -292,13 +284,7 @@ private slots:
             QVERIFY(QFile::copy(huge, folder + QString("huge-%1.png").arg(i)));
         const qint64 before = TestSupport::ResidentKb();
         for (int i = 0; i < 50; ++i) {
-            chatImageStruct message;
-            message.senderUid = 7;
-            message.senderName = "张华";
-            message.imageId = QString("huge-%1").arg(i);
-            message.slideUrl = QString("https://pic.example/s/huge-%1.png").arg(i);
-            message.slideSize = "6000x6000";
-            message.normalUrl = QString("https://pic.example/n/huge-%1-full.png").arg(i);
+            const chatImageStruct message = ChatFixture::Received(QString("huge-%1").arg(i), "6000x6000");
             m_panel->OnShowChatImageMsg(QVariant::fromValue(message));
             auto* picture = qobject_cast<Image*>(Last()->item(0));
             QVERIFY(picture && picture->hasPicture());
