@@ -141,13 +141,6 @@ private slots:
         QApplication::clipboard()->clear();
         QTest::keyClick(m_log.get(), Qt::Key_C, Qt::ControlModifier);
         QCOMPARE(QApplication::clipboard()->text(), QString("abcdefghijklmnopqrstuvwxyz 0"));
-        // Dragged upwards from the middle of the last row: up to its start.
-        const QRectF last = TextOf(lines[2])->sceneBoundingRect();
-        QTest::mousePress(m_log->viewport(), Qt::LeftButton, {}, At(last.center()));
-        Move(At(TextOf(lines[0])->sceneBoundingRect().center()));
-        QVERIFY(QString("abcdefghijklmnopqrstuvwxyz 2").startsWith(m_log->selectedText()));
-        QVERIFY(m_log->selectedText().startsWith("abcdef"));
-        QTest::mouseRelease(m_log->viewport(), Qt::LeftButton, {}, At(TextOf(lines[0])->sceneBoundingRect().center()));
     }
 
     void SelectAllSpansEveryRow()
