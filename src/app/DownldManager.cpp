@@ -405,6 +405,8 @@ void DownldManager::StopAll()
 
 void DownldManager::OnCleanUp()
 {
+    // Pictures not yet sent belong to the room being left.
+    m_waitingUploads.clear();
     StopAll();
     qDebug() << "aft call DownldManager::OnCleanUp, queue list size:" << m_queue.size();
 }
@@ -412,6 +414,19 @@ void DownldManager::OnCleanUp()
 // ---- uploads, report and look-up ----
 
 void DownldManager::OnChatImageUpload(QString path)
+{
+    // One at a time: the answers then come in the order the pictures were
+    // asked for, which is how the chat tells its rows apart.
+    m_waitingUploads.append(path);
+    if (m_uploading)
+        return;
+    m_uploading = true;
+    while (!m_waitingUploads.isEmpty())
+        UploadChatImage(m_waitingUploads.takeFirst());
+    m_uploading = false;
+}
+
+void DownldManager::UploadChatImage(const QString& path)
 {
     // Whatever ends the upload short, the chat panel hears of it, so the
     // picture does not stay "sending" for ever.

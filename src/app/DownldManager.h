@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <atomic>
 #include <vector>
 
@@ -38,6 +39,8 @@ public:
     // and the stall check of uploads (30000 ms). Any thread; tests shorten
     // them.
     void SetTimeOuts(int transferMs, int uploadCheckMs);
+    // The stall check of uploads, in ms. Any thread.
+    int GetUploadCheckInterval() const { return m_uploadCheckInterval; }
 
 signals:
     void download(DownloadElem& elem);
@@ -89,6 +92,7 @@ private:
     void DropClient(Transfer& transfer);
     void StopAll();
     QNetworkAccessManager* Manager();
+    void UploadChatImage(const QString& path);
 
     Profile* m_profile;
     std::vector<Transfer> m_queue;
@@ -97,4 +101,8 @@ private:
     QNetworkAccessManager* m_manager = nullptr;
     std::atomic<int> m_transferTimeOut { 20000 };
     std::atomic<int> m_uploadCheckInterval { 30000 };
+    // Chat pictures asked for while one uploads (its wait runs the event
+    // loop), sent after it in the order asked.
+    QStringList m_waitingUploads;
+    bool m_uploading = false;
 };

@@ -95,6 +95,9 @@ signals:
     void DeviceDialogRequested();
     void RecordStartRequested();
     void RecordStopRequested();
+    // A speaker (kind 2) or microphone (kind 1) chosen by name in the device
+    // test; the device dialog selects it in the engine and remembers it.
+    void DefaultDeviceChosen(int kind, const QString& name);
 
 public slots:
     void UpdateUIByStates(int status);

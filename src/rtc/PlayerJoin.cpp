@@ -18,6 +18,7 @@
 #include "rtc/CameraManager.h"
 #include "rtc/DeamonThreadMgr.h"
 #include "rtc/DeviceManager.h"
+#include "rtc/DeviceTest.h"
 #include "session/DataManager.h"
 
 #include <QDebug>
@@ -73,10 +74,15 @@ void Player::OnJoinAgoraSuccessed()
         if (data->GetRoomRole() == 4) {
             MenuBar* bar = Nexus::GetMenuBar();
             MainWindow* window = Nexus::GetMainWindow();
-            if (DeviceManager* dialog = bar ? bar->GetDeviceManager() : nullptr)
-                dialog->ShowAVTestDialog();
-            else if (TitleBar* title = window ? window->GetTitleBar() : nullptr)
-                title->OnShowAVTestDialog();
+            TitleBar* title = window ? window->GetTitleBar() : nullptr;
+            // Opened, never toggled: a test the teacher already runs stays.
+            const bool testShown = title && title->GetDeviceTest() && !title->GetDeviceTest()->isHidden();
+            if (!testShown) {
+                if (DeviceManager* dialog = bar ? bar->GetDeviceManager() : nullptr)
+                    dialog->ShowAVTestDialog();
+                else if (title)
+                    title->OnShowAVTestDialog();
+            }
             profile->SetDeviceNoticeGiven(true);
         } else if (profile->GetDeviceNoticePending()) {
             if (MiddleArea* middle = Nexus::GetMiddleArea())

@@ -22,6 +22,9 @@ void InstallFonts();
 
 // The whole file, empty when it cannot be read.
 QByteArray ReadFile(const QString& path);
+// The process's resident memory in KB (VmRSS of /proc/self/status); 0 when
+// it cannot be read.
+qint64 ResidentKb();
 // Writes data as the whole file, making its folder; false when it cannot.
 bool WriteFile(const QString& path, const QByteArray& data);
 

@@ -262,6 +262,14 @@ class Signalling:
                           "slide": "/static/course/blank.jpg"})
             for other in self.room_conns(conn, True):
                 self.send(other, {"type": 260, "source": uid, "dest": conn.room})
+        elif type_ == 386 and str(message.get("dest")) == conn.room:
+            # Kept for the history in the shape the history answers with.
+            content = data.get("content") if isinstance(data.get("content"), dict) else {}
+            room.setdefault("chatHistory", []).append({
+                "messageType": 386, "sourceId": uid, "operatorUserName": data.get("operatorUserName", ""),
+                "timestamp": content.get("timestamp") or int(time.time() * 1000),
+                "content": {key: content.get(key, "") for key in ("imageId", "normalUrl", "slideUrl", "slideSize")}})
+            self.broadcast(conn, message, False)
         elif type_ == 385:
             room.setdefault("chatHistory", []).append({
                 "messageType": 385, "sourceId": uid, "content": data.get("content", ""),
@@ -269,6 +277,13 @@ class Signalling:
             self.broadcast(conn, message, True)
         elif str(message.get("dest")) == conn.room:
             self.broadcast(conn, message, type_ in ECHOED)
+
+    def converted(self, room_id, uid, data):
+        """A chat picture of user uid is converted: 421 to its room sockets
+        (late answers of type 421 apply)."""
+        for conn in list(self.conns.values()):
+            if conn.room == room_id and conn.uid == uid and conn.path == "/ws":
+                self.send(conn, {"type": 421, "source": "0", "dest": uid, "data": data}, self.late.get(421, 0))
 
     def broadcast(self, conn, message, include_sender):
         for other in self.room_conns(conn, include_sender):
