@@ -37,9 +37,6 @@ class TestEndOfClass : public QObject
         const QString id = QStringLiteral("ended-%1").arg(++m_classes);
         auto* session = new SchoolInfo();
         session->SetSessionId(id);
-        session->SetSessionName(QStringLiteral("勾股定理"));
-        session->SetRoomNo(QStringLiteral("R100"));
-        session->SetTeacherId(QStringLiteral("57"));
         session->SetStartTm(now - 3600);
         session->SetEndTm(now - 60);
         data->AddCurrentSession(session);
