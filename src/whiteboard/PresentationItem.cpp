@@ -30,7 +30,6 @@ PresentationItem::PresentationItem(QWidget* parent)
 {
     setObjectName(QStringLiteral("PresentationItem"));
     setStyleSheet(QStringLiteral("#PresentationItem{border:0px;}"));
-    const QString folder = PresentationList::ScaleFolder();
 
     m_numberLabel = new QLabel(this);
     m_numberLabel->setStyleSheet(QStringLiteral("font:9px;border:0px;color:rgb(80,80,80);"));
@@ -51,21 +50,18 @@ PresentationItem::PresentationItem(QWidget* parent)
     m_badge->hide();
 
     m_deleteButton = new QPushButton(this);
+    m_deleteButton->setObjectName(QStringLiteral("deleteButton"));
     m_deleteButton->setCursor(Qt::PointingHandCursor);
     m_deleteButton->setFocusPolicy(Qt::NoFocus);
-    m_deleteButton->setStyleSheet(QStringLiteral("QPushButton{image: "
-                                                 "url(:resource/courselist/%1/"
-                                                 "courseware_icon_close.png);background:rgba(255,72,68,0%);}")
-                                      .arg(folder));
+    m_deleteButton->setStyleSheet(PresentationList::IconButtonStyle(QStringLiteral("courseware_icon_close.png")));
     m_deleteButton->setFixedSize(kDeleteSize, kDeleteSize);
     m_deleteButton->hide();
 
     m_refreshButton = new QPushButton(this);
+    m_refreshButton->setObjectName(QStringLiteral("refreshButton"));
     m_refreshButton->setCursor(Qt::PointingHandCursor);
     m_refreshButton->setFocusPolicy(Qt::NoFocus);
-    m_refreshButton->setStyleSheet(
-        QStringLiteral("QPushButton{image: url(:resource/courselist/%1/refresh.png);background:rgba(255,72,68,0%);}")
-            .arg(folder));
+    m_refreshButton->setStyleSheet(PresentationList::IconButtonStyle(QStringLiteral("refresh.png")));
     m_refreshButton->setFixedSize(kRefreshSize, kRefreshSize);
     m_refreshButton->hide();
     connect(m_refreshButton, &QPushButton::clicked, this, &PresentationItem::OnRefresh);
@@ -269,6 +265,8 @@ void PresentationItem::OnDeleteItem()
 void PresentationItem::OnRefresh()
 {
     m_refreshButton->hide();
+    if (m_ownerList != nullptr)
+        m_ownerList->MarkFailed(m_presentationId, false);
     LoadThumbnail();
     PresentationList* list = Nexus::GetPresentationList();
     UpdateUI(list != nullptr ? list : m_ownerList);

@@ -74,6 +74,14 @@ void PresentationList::Notify(int notice)
         emit middle->ShowMsgNotifyWidget(notice);
 }
 
+QString PresentationList::IconButtonStyle(const QString& picture)
+{
+    // Without a border rule the background would draw a bevelled button.
+    return QStringLiteral("QPushButton{image: url(:resource/courselist/%1/%2);background:rgba(255,72,68,0%);}"
+                          "QPushButton{border:0px;}")
+        .arg(ScaleFolder(), picture);
+}
+
 QString PresentationList::ScrollBarStyle()
 {
     return QStringLiteral(
@@ -104,6 +112,8 @@ void PresentationList::AddItem(PresentationItem* item)
         return;
     item->SetOwnerList(this);
     item->LoadThumbnail();
+    if (m_failedIds.contains(item->GetPresentationId()))
+        item->ShowFailImage();
     m_items.append(item);
     AppendRow(item, QSize(width() - 30, RowHeightFor(width())));
 }
@@ -114,6 +124,14 @@ void PresentationList::ClearItems()
     m_focusedItem = nullptr;
     m_items.clear();
     clear(); // the rows' widgets are released with them
+}
+
+void PresentationList::MarkFailed(const QString& presentationId, bool failed)
+{
+    if (failed)
+        m_failedIds.insert(presentationId);
+    else
+        m_failedIds.remove(presentationId);
 }
 
 void PresentationList::ClearFocusedItemIf(const QString& presentationId)
@@ -278,6 +296,7 @@ void PresentationList::OnUploadProgress(qlonglong bytesSent, qlonglong bytesTota
 void PresentationList::OnCleanUp()
 {
     ClearItems();
+    m_failedIds.clear();
     m_anchor = nullptr;
     m_uploadPhase = 0;
     ++m_cleanUps;
@@ -301,6 +320,7 @@ void PresentationList::OnDownloadFinished(QString presentationId)
             emit transfers->retryDownload(2, presentationId);
         return;
     }
+    MarkFailed(presentationId, false);
     item->LoadThumbnail();
     item->UpdateUI(this);
     if (item == m_focusedItem) {
@@ -314,6 +334,7 @@ void PresentationList::OnDownloadFailed(QString presentationId)
 {
     qDebug() << "into OnDownloadFinished, and presentId:" << presentationId;
     SetRowHints();
+    MarkFailed(presentationId, true);
     if (PresentationItem* item = FindItem(presentationId)) {
         item->ShowFailImage();
         item->UpdateUI(this);

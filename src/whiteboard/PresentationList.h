@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <QSet>
 #include <QSize>
 #include <QString>
 #include <QStringList>
@@ -43,6 +44,10 @@ public:
     int GetTop() const { return m_top; }
     QWidget* GetAnchor() const { return m_anchor; }
 
+    // Remembers which pages' pictures failed, so a rebuilt list shows
+    // them failed (with their refresh button) rather than loading.
+    void MarkFailed(const QString& presentationId, bool failed);
+
     // 0 at start and after a clean-up, 2 once an upload was posted.
     int GetUploadPhase() const { return m_uploadPhase; }
     // Whether an upload waits for its answer.
@@ -59,6 +64,9 @@ public:
     static QString ScaleFolder();
     // Shows a notice of the class room on the centre panel.
     static void Notify(int notice);
+    // A row's picture button (the delete and refresh buttons) showing
+    // picture from the display scale's course-list folder.
+    static QString IconButtonStyle(const QString& picture);
     // The thin vertical scroll bar both lists wear.
     static QString ScrollBarStyle();
 
@@ -111,4 +119,5 @@ private:
     int m_cleanUps = 0;
     QNetworkAccessManager* m_network = nullptr; // child, made on first use
     QMovie* m_loadingMovie = nullptr; // child, made on first use
+    QSet<QString> m_failedIds;
 };

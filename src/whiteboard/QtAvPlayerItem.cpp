@@ -48,6 +48,7 @@ QtAvPlayerItem::QtAvPlayerItem(QWidget* parent)
     m_statusLabel = new QLabel(QStringLiteral("仅老师可操作"), this);
     m_statusLabel->setAlignment(Qt::AlignCenter);
     m_deleteButton = new QPushButton(this);
+    m_deleteButton->setObjectName(QStringLiteral("deleteButton"));
     m_deleteButton->setCursor(Qt::PointingHandCursor);
     m_deleteButton->setFocusPolicy(Qt::NoFocus);
     m_deleteButton->setFixedSize(kDeleteSize, kDeleteSize);
@@ -138,10 +139,7 @@ void QtAvPlayerItem::UpdateUI(QtAvPlayerList* list)
     }
     m_thumbnail->show();
 
-    m_deleteButton->setStyleSheet(QStringLiteral("QPushButton{image: "
-                                                 "url(:resource/courselist/%1/"
-                                                 "courseware_icon_close.png);background:rgba(255,72,68,0%);}")
-                                      .arg(PresentationList::ScaleFolder()));
+    m_deleteButton->setStyleSheet(PresentationList::IconButtonStyle(QStringLiteral("courseware_icon_close.png")));
     m_deleteButton->move(thumbWidth - kDeleteSize + 15, 0);
     m_deleteButton->hide();
     m_deleteButton->raise();
