@@ -4,6 +4,8 @@
 #include "Participant.h"
 
 #include "room/MiddleArea.h"
+#include "session/CourseWareInfo.h"
+#include "session/MsgType.h"
 #include "whiteboard/PresentationItem.h"
 #include "whiteboard/PresentationList.h"
 #include "whiteboard/QtAvPlayerItem.h"
@@ -96,6 +98,27 @@ public:
             QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
         });
         timer->start(20);
+    }
+
+    // The service sends one message to the local user.
+    bool Push(int type, const QJsonValue& data)
+    {
+        const QString uid = QString::number(this->data->GetUserId());
+        const QJsonObject message { { "type", type }, { "source", "0" }, { "dest", uid }, { "data", data } };
+        return room->Push(uid, QJsonDocument(message).toJson(QJsonDocument::Compact)) == 1;
+    }
+
+    // The room's list grows by these pages (id, picture path on the
+    // service), as after an upload elsewhere.
+    bool AddPages(const QList<QPair<QString, QString>>& added)
+    {
+        QJsonArray pages;
+        for (const CourseWareInfo* page : data->GetCourseWareList())
+            pages.append(QJsonObject { { "presentationId", page->GetPresentationId() } });
+        for (const auto& page : added)
+            pages.append(QJsonObject { { "presentationId", page.first }, { "whiteboardId", "W" + page.first },
+                { "slide", service.HttpsUrl(page.second).toString() } });
+        return Push(MsgGetCourseWare, QJsonObject { { "presentations", pages } });
     }
 
     // What the local user sent of type, oldest first.

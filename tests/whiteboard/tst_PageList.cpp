@@ -55,24 +55,6 @@ class TestPageList : public QObject
     {
         return !m_room.service.ControlCall("POST", "/_control/conversion", settings).isEmpty();
     }
-    void Push(int type, const QJsonObject& data)
-    {
-        const QJsonObject message { { "type", type }, { "source", "0" }, { "dest", "57" }, { "data", data } };
-        QCOMPARE(m_room.room->Push("57", QJsonDocument(message).toJson(QJsonDocument::Compact)), 1);
-    }
-    QString Course(const QString& path) { return m_room.service.HttpsUrl(path).toString(); }
-    // The room's list grows by these pages (id, picture path), as after an
-    // upload elsewhere.
-    void AddPages(const QList<QPair<QString, QString>>& added)
-    {
-        QJsonArray pages;
-        for (const CourseWareInfo* page : m_room.data->GetCourseWareList())
-            pages.append(QJsonObject { { "presentationId", page->GetPresentationId() } });
-        for (const auto& page : added)
-            pages.append(QJsonObject { { "presentationId", page.first }, { "whiteboardId", "W" + page.first },
-                { "slide", Course(page.second) } });
-        Push(MsgGetCourseWare, { { "presentations", pages } });
-    }
     // The pages the room lists for the student, as it asks for them.
     int ListedForTheStudent()
     {
@@ -208,12 +190,32 @@ private slots:
         QVERIFY(!m_room.Pages()->IsUploading());
     }
 
+    // The wait for the answer handles user input: a second click uploads
+    // nothing more, and an answer after the room was left makes no row.
+    void AnAnswerAfterLeavingMakesNoRow()
+    {
+        const int asked = m_room.service.RequestCount("/api/upload/presentations");
+        QVERIFY(m_room.service.Delay("/api/upload/presentations", 1500, 1));
+        QTimer::singleShot(300, m_room.Pages(), [this] {
+            m_room.Pages()->UploadCourse();
+            emit m_room.middle.CleanUp();
+        });
+        Upload({ "ok.png" });
+        QCOMPARE(m_room.service.RequestCount("/api/upload/presentations"), asked + 1);
+        QCOMPARE(m_room.Pages()->count() + m_room.Media()->count(), 0);
+        QCOMPARE(m_room.Pages()->GetUploadPhase(), 0);
+        Nexus::Instance()->OnCourseWareGet();
+        Nexus::Instance()->OnMeidaListGet();
+        m_room.LayOut(QSize(132, 600));
+        QVERIFY(m_room.Page("P1001") && m_room.Media()->count() > 0);
+    }
+
     // Bad input: pictures that never come, or come and are no pictures.
     void PicturesThatNeverArriveOrAreNone()
     {
         Nexus::GetDownldManager()->SetTimeOuts(1500, 0);
         QVERIFY(m_room.service.Stall("/static/course/late.png"));
-        AddPages({ { "LATE", "/static/course/late.png" }, { "JUNK", "/blob/300/junk.png" } });
+        QVERIFY(m_room.AddPages({ { "LATE", "/static/course/late.png" }, { "JUNK", "/blob/300/junk.png" } }));
         QTRY_VERIFY_WITH_TIMEOUT(m_room.Page("JUNK") && m_room.Page("JUNK")->IsFailed(), 30000);
         QTRY_VERIFY_WITH_TIMEOUT(m_room.Page("LATE")->IsFailed(), 30000);
         auto* refresh = m_room.Page("LATE")->findChild<QPushButton*>("refreshButton");
@@ -240,7 +242,7 @@ private slots:
             QVERIFY(m_room.service.Stall("/static/course/slow.png"));
             QVERIFY(Conversion({ { "step_ms", 600000 } }));
             Upload({ File("board.png", Png()), File("intro.mp4", QByteArray(1024, 'v')) });
-            AddPages({ { "SLOW", "/static/course/slow.png" } });
+            QVERIFY(m_room.AddPages({ { "SLOW", "/static/course/slow.png" } }));
             QTRY_VERIFY(m_room.Page("SLOW"));
             // Rebuilt around the uploads, a failed page stays failed.
             QVERIFY(m_room.Page("JUNK")->IsFailed());
@@ -268,7 +270,7 @@ private slots:
         QList<QPair<QString, QString>> pages;
         for (int i = 0; i < 500; ++i)
             pages.append({ QString("N%1").arg(i), QString("/static/course/n%1.png").arg(i) });
-        AddPages(pages);
+        QVERIFY(m_room.AddPages(pages));
         QTRY_COMPARE(m_room.Pages()->count(), before.size() + 500);
         for (const QString& id : before)
             QVERIFY2(m_room.Page(id), qPrintable(id));
