@@ -6,6 +6,7 @@
 #include "room/MiddleArea.h"
 #include "session/DataManager.h"
 #include "whiteboard/PresentationList.h"
+#include "whiteboard/RowDeleteButton.h"
 #include "whiteboard/WhiteBoardWidget.h"
 #include "widgets/DPIWidget4RectPixmap.h"
 #include "widgets/RoundProgressBar.h"
@@ -49,13 +50,8 @@ PresentationItem::PresentationItem(QWidget* parent)
     m_badge->setStyleSheet(QStringLiteral("font:12px;background-color: rgb(54, 189, 111);border:0px;color:#ffffff;"));
     m_badge->hide();
 
-    m_deleteButton = new QPushButton(this);
-    m_deleteButton->setObjectName(QStringLiteral("deleteButton"));
-    m_deleteButton->setCursor(Qt::PointingHandCursor);
-    m_deleteButton->setFocusPolicy(Qt::NoFocus);
-    m_deleteButton->setStyleSheet(PresentationList::IconButtonStyle(QStringLiteral("courseware_icon_close.png")));
-    m_deleteButton->setFixedSize(kDeleteSize, kDeleteSize);
-    m_deleteButton->hide();
+    m_deleteButton = new RowDeleteButton(this);
+    connect(m_deleteButton, &RowDeleteButton::DeleteRequested, this, &PresentationItem::OnDeleteItem);
 
     m_refreshButton = new QPushButton(this);
     m_refreshButton->setObjectName(QStringLiteral("refreshButton"));
@@ -139,10 +135,7 @@ void PresentationItem::MakeGauge()
 {
     if (m_gauge != nullptr)
         return;
-    m_gauge = new RoundProgressBar(m_thumbnail);
-    m_gauge->setRange(0, 100);
-    m_gauge->setValue(0);
-    m_gauge->hide();
+    m_gauge = PresentationList::MakeGauge(m_thumbnail);
 }
 
 void PresentationItem::UpdateUI(PresentationList* list)
@@ -157,17 +150,7 @@ void PresentationItem::UpdateUI(PresentationList* list)
     m_thumbnail->setFixedSize(thumbWidth, thumbHeight);
     m_thumbnail->move(15, 0);
 
-    if (m_gauge != nullptr && m_gauge->value() != 100) {
-        m_gauge->setFixedSize(60, 60);
-        m_gauge->move((thumbWidth - 60) / 2, (thumbHeight - 60) / 2);
-        m_gauge->setStyleSheet(QStringLiteral("background:rgb(255,255,255);"));
-        m_gauge->setDecimalPlaces(0);
-        m_gauge->setStyleMode(RoundProgressBar::StyleLine);
-        m_gauge->setOutlineWidth(9);
-        m_gauge->setArcWidth(6);
-        m_gauge->show();
-        m_gauge->raise();
-    }
+    PresentationList::PlaceGauge(m_gauge, QRect(0, 0, thumbWidth, thumbHeight));
 
     if (m_imagePath.section(QLatin1Char('/'), -1) == kBlankPage && !IsFailed())
         m_thumbnailPath = kBuiltInBlank;
@@ -195,8 +178,7 @@ void PresentationItem::UpdateUI(PresentationList* list)
 
 bool PresentationItem::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_thumbnail && event->type() == QEvent::MouseButtonPress
-        && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+    if (PresentationList::IsLeftPress(watched, m_thumbnail, event)) {
         qDebug() << "into PresentationItem::eventFilter mouse button press";
         OnThumbnailPressed();
     }
@@ -232,23 +214,6 @@ void PresentationItem::mousePressEvent(QMouseEvent* event)
     if (MenuBar* bar = Nexus::GetMenuBar())
         bar->HidePopUpWidget();
     QWidget::mousePressEvent(event);
-}
-
-void PresentationItem::enterEvent(QEvent* event)
-{
-    if (PresentationList::IsBoardTeacher()) {
-        connect(m_deleteButton, &QPushButton::clicked, this, &PresentationItem::OnDeleteItem, Qt::UniqueConnection);
-        m_deleteButton->show();
-        m_deleteButton->raise();
-    }
-    QWidget::enterEvent(event);
-}
-
-void PresentationItem::leaveEvent(QEvent* event)
-{
-    disconnect(m_deleteButton, &QPushButton::clicked, this, &PresentationItem::OnDeleteItem);
-    m_deleteButton->hide();
-    QWidget::leaveEvent(event);
 }
 
 void PresentationItem::OnDeleteItem()

@@ -7,6 +7,7 @@ class DPIWidget4RectPixmap;
 class PresentationList;
 class QLabel;
 class QPushButton;
+class RowDeleteButton;
 class RoundProgressBar;
 
 // One course-page row of the course-page list: the page's thumbnail with
@@ -67,8 +68,6 @@ public slots:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
-    void enterEvent(QEvent* event) override;
-    void leaveEvent(QEvent* event) override;
 
 private:
     // A press on the thumbnail: shows the page locally; a teacher with the
@@ -76,7 +75,7 @@ private:
     void OnThumbnailPressed();
     void SetThumbnailPath(const QString& path);
 
-    QPushButton* m_deleteButton = nullptr;
+    RowDeleteButton* m_deleteButton = nullptr;
     QPushButton* m_refreshButton = nullptr;
     QLabel* m_numberLabel = nullptr;
     DPIWidget4RectPixmap* m_thumbnail = nullptr;

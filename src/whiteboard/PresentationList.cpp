@@ -18,6 +18,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QMouseEvent>
 #include <QMovie>
 #include <QPointer>
 #include <QScrollBar>
@@ -80,6 +81,36 @@ QString PresentationList::IconButtonStyle(const QString& picture)
     return QStringLiteral("QPushButton{image: url(:resource/courselist/%1/%2);background:rgba(255,72,68,0%);}"
                           "QPushButton{border:0px;}")
         .arg(ScaleFolder(), picture);
+}
+
+RoundProgressBar* PresentationList::MakeGauge(QWidget* parent)
+{
+    auto* gauge = new RoundProgressBar(parent);
+    gauge->setRange(0, 100);
+    gauge->setValue(0);
+    gauge->setStyleSheet(QStringLiteral("background:rgb(255,255,255);"));
+    gauge->setDecimalPlaces(0);
+    gauge->setStyleMode(RoundProgressBar::StyleLine);
+    gauge->setOutlineWidth(9);
+    gauge->setArcWidth(6);
+    gauge->hide();
+    return gauge;
+}
+
+void PresentationList::PlaceGauge(RoundProgressBar* gauge, const QRect& thumbnail)
+{
+    if (gauge == nullptr || gauge->value() == 100)
+        return;
+    gauge->setFixedSize(60, 60);
+    gauge->move(thumbnail.center() - QPoint(29, 29));
+    gauge->show();
+    gauge->raise();
+}
+
+bool PresentationList::IsLeftPress(const QObject* watched, const QObject* target, const QEvent* event)
+{
+    return watched == target && event->type() == QEvent::MouseButtonPress
+        && static_cast<const QMouseEvent*>(event)->button() == Qt::LeftButton;
 }
 
 QString PresentationList::ScrollBarStyle()

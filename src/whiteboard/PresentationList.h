@@ -12,6 +12,8 @@
 class PresentationItem;
 class QMovie;
 class QNetworkAccessManager;
+class QRect;
+class RoundProgressBar;
 
 // The column of course-page thumbnails in the centre panel, with the upload
 // of course files (pages, audio and video). Lives in the GUI thread; the
@@ -67,6 +69,12 @@ public:
     // A row's picture button (the delete and refresh buttons) showing
     // picture from the display scale's course-list folder.
     static QString IconButtonStyle(const QString& picture);
+    // The progress gauge of an upload, hidden until laid out.
+    static RoundProgressBar* MakeGauge(QWidget* parent);
+    // Shows a gauge that has not reached 100 over the thumbnail's middle.
+    static void PlaceGauge(RoundProgressBar* gauge, const QRect& thumbnail);
+    // Whether event is a left button press on target.
+    static bool IsLeftPress(const QObject* watched, const QObject* target, const QEvent* event);
     // The thin vertical scroll bar both lists wear.
     static QString ScrollBarStyle();
 

@@ -7,6 +7,7 @@
 #include "session/MediaInfo.h"
 #include "whiteboard/PresentationList.h"
 #include "whiteboard/QtAvPlayerList.h"
+#include "whiteboard/RowDeleteButton.h"
 #include "widgets/RoundProgressBar.h"
 
 #include <QDebug>
@@ -47,12 +48,8 @@ QtAvPlayerItem::QtAvPlayerItem(QWidget* parent)
     m_innerLabel->hide();
     m_statusLabel = new QLabel(QStringLiteral("仅老师可操作"), this);
     m_statusLabel->setAlignment(Qt::AlignCenter);
-    m_deleteButton = new QPushButton(this);
-    m_deleteButton->setObjectName(QStringLiteral("deleteButton"));
-    m_deleteButton->setCursor(Qt::PointingHandCursor);
-    m_deleteButton->setFocusPolicy(Qt::NoFocus);
-    m_deleteButton->setFixedSize(kDeleteSize, kDeleteSize);
-    m_deleteButton->hide();
+    m_deleteButton = new RowDeleteButton(this);
+    connect(m_deleteButton, &RowDeleteButton::DeleteRequested, this, &QtAvPlayerItem::OnDeleteItem);
 }
 
 bool QtAvPlayerItem::IsUploadPlaceholder() const
@@ -85,10 +82,7 @@ void QtAvPlayerItem::MakeGauge()
 {
     if (m_gauge != nullptr)
         return;
-    m_gauge = new RoundProgressBar(this);
-    m_gauge->setRange(0, 100);
-    m_gauge->setValue(0);
-    m_gauge->hide();
+    m_gauge = PresentationList::MakeGauge(this);
 }
 
 void QtAvPlayerItem::SetFocusedLook(bool focused)
@@ -114,17 +108,7 @@ void QtAvPlayerItem::UpdateUI(QtAvPlayerList* list)
     m_thumbnail->move(15, 0);
     SetFocusedLook(list->GetLastFocusBuddy() == this);
 
-    if (m_gauge != nullptr && m_gauge->value() != 100) {
-        m_gauge->setFixedSize(60, 60);
-        m_gauge->move(15 + (thumbWidth - 60) / 2, (thumbHeight - 60) / 2);
-        m_gauge->setStyleSheet(QStringLiteral("background:rgb(255,255,255);"));
-        m_gauge->setDecimalPlaces(0);
-        m_gauge->setStyleMode(RoundProgressBar::StyleLine);
-        m_gauge->setOutlineWidth(9);
-        m_gauge->setArcWidth(6);
-        m_gauge->show();
-        m_gauge->raise();
-    }
+    PresentationList::PlaceGauge(m_gauge, QRect(15, 0, thumbWidth, thumbHeight));
 
     QString picture = QStringLiteral(":/resource/qtAvPlayer/x1/background.png");
     if (IsUploadPlaceholder())
@@ -157,8 +141,7 @@ void QtAvPlayerItem::UpdateUI(QtAvPlayerList* list)
 
 bool QtAvPlayerItem::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_thumbnail && event->type() == QEvent::MouseButtonPress
-        && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+    if (PresentationList::IsLeftPress(watched, m_thumbnail, event)) {
         qDebug() << "into QtAvPlayerItem::eventFilter mouse button press";
         OnThumbnailPressed();
     }
@@ -191,23 +174,6 @@ void QtAvPlayerItem::OnThumbnailPressed()
     const QSize area = player->parentWidget()->size();
     if (player->size() != area)
         player->setGeometry(0, 0, area.width(), area.height());
-}
-
-void QtAvPlayerItem::enterEvent(QEvent* event)
-{
-    if (PresentationList::IsBoardTeacher()) {
-        connect(m_deleteButton, &QPushButton::clicked, this, &QtAvPlayerItem::OnDeleteItem, Qt::UniqueConnection);
-        m_deleteButton->show();
-        m_deleteButton->raise();
-    }
-    QWidget::enterEvent(event);
-}
-
-void QtAvPlayerItem::leaveEvent(QEvent* event)
-{
-    disconnect(m_deleteButton, &QPushButton::clicked, this, &QtAvPlayerItem::OnDeleteItem);
-    m_deleteButton->hide();
-    QWidget::leaveEvent(event);
 }
 
 void QtAvPlayerItem::OnDeleteItem()

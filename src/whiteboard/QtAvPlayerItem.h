@@ -6,6 +6,7 @@
 class QtAvPlayerList;
 class QLabel;
 class QPushButton;
+class RowDeleteButton;
 class RoundProgressBar;
 
 // One media row of the media list: the kind's picture and a status line
@@ -57,13 +58,11 @@ public slots:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void enterEvent(QEvent* event) override;
-    void leaveEvent(QEvent* event) override;
 
 private:
     void OnThumbnailPressed();
 
-    QPushButton* m_deleteButton = nullptr;
+    RowDeleteButton* m_deleteButton = nullptr;
     QLabel* m_innerLabel = nullptr;
     QLabel* m_statusLabel = nullptr;
     QLabel* m_thumbnail = nullptr;
