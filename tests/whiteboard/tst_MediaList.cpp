@@ -102,6 +102,9 @@ private slots:
         QTRY_VERIFY(!Row("M2002") && !Player());
         QCOMPARE(Row("M2001")->GetNumber(), 1);
 
+        QVERIFY(Teacher(MsgSwitchMedia, { { "mediaId", "M2001" } }));
+        QVERIFY(Teacher(MsgVideoSeek, { { "mediaId", "M2001" }, { "seek", 8 } }));
+        QTRY_COMPARE(FocusedStatus(), QString("M2001:播放中..."));
         QueuedLog progress(m_room.Media(), qOverload<qlonglong, qlonglong, QString>(&QtAvPlayerList::uploadProgress));
         QueuedLog failed(m_room.Media(), &QtAvPlayerList::TransFailed);
         const QJsonArray medias { QJsonObject { { "mediaId", 7 }, { "type", "video" } }, "junk",
@@ -119,6 +122,9 @@ private slots:
         QTRY_COMPARE(failed.size(), 1);
         QCOMPARE(progress.calls, (QList<QVariantList> { { 15, 100, "V1" } }));
         QTRY_COMPARE(m_room.Media()->count(), 3);
+        // Built again around the new rows, the playing one keeps its state.
+        QCOMPARE(FocusedStatus(), QString("M2001:播放中..."));
+        QCOMPARE(Playing(), QString("M2001"));
         QCOMPARE(Row("M2001")->GetMediaType(), int(MediaInfo::Video));
         QCOMPARE(Row("M9")->GetMediaType(), int(MediaInfo::Other));
         QCOMPARE(m_room.data->GetMediaInfoById("M10")->GetDuration(), 0);

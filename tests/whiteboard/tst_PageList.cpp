@@ -247,6 +247,11 @@ private slots:
             // Rebuilt around the uploads, a failed page stays failed.
             QVERIFY(m_room.Page("JUNK")->IsFailed());
             emit m_room.Pages()->uploadProgress(40, 100, m_room.PageIds().last());
+            // An upload still converting is no page to turn to.
+            const QString board = m_room.middle.GetWhiteBoardWidget()->GetCurrWhiteboardId();
+            ListsRoom::Press(m_room.Page(m_room.PageIds().last())->GetThumbnail());
+            QCOMPARE(m_room.middle.GetWhiteBoardWidget()->GetCurrWhiteboardId(), board);
+            QCOMPARE(m_room.other->Inbox(MsgTrunPage).size(), 2);
             emit m_room.Media()->uploadProgress(65, 100, m_room.Media()->GetItems().last()->GetMediaId());
         }
         for (const QSize& area : { QSize(132, 560), QSize(198, 1000) }) {
