@@ -368,7 +368,7 @@ void DownldManager::OnRetryDownload(int type, QString key)
         qDebug() << "into OnRetryDownload, already on its way, key:" << key;
         return;
     }
-    if (found->attempts >= found->retryLimit) {
+    if (found->attempts >= found->retryLimit || found->retriesAsked >= found->retryLimit) {
         qDebug() << "into OnRetryDownload, key:httpCurRetryTimes" << found->attempts
                  << "httpRetryTimesThreshold:" << found->retryLimit;
         if (Nexus* hub = Nexus::Instance())
@@ -380,6 +380,7 @@ void DownldManager::OnRetryDownload(int type, QString key)
     // Only a file of our own is ever removed.
     if (AppPaths::IsInside(AppPaths::DataFolder(), QFileInfo(path).absoluteFilePath()) && QFile::exists(path))
         QFile::remove(path);
+    ++found->retriesAsked;
     found->state = HttpClient::StateWaiting;
     StartWaitingDownload();
 }
@@ -391,8 +392,10 @@ void DownldManager::OnRefreshDownload(int type, QString key)
         qDebug() << "into OnRefreshDownload, no transfer of type" << type << "with key:" << key;
         return;
     }
-    if (transfer->state != HttpClient::StateRunning)
+    if (transfer->state != HttpClient::StateRunning) {
         transfer->attempts = 0;
+        transfer->retriesAsked = 0;
+    }
     OnRetryDownload(type, key);
 }
 

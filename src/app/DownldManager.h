@@ -75,6 +75,9 @@ private:
         int retryLimit = 3;
         int state = 0; // HttpClient::State
         int attempts = 0;
+        // Fetches asked for again by the screens (a file that came whole but
+        // is no picture); bounded by the retry limit too.
+        int retriesAsked = 0;
         HttpClient* client = nullptr;
     };
 

@@ -462,33 +462,3 @@ bool DataManager::RemoveCacheFolders()
         ok = DelDir(folder) && ok;
     return ok;
 }
-
-// ---- signalling messages ----
-
-void DataManager::OnRequest4CloseMedia(QString mediaId)
-{
-    int mediaType = -1;
-    {
-        QMutexLocker lock(&m_roomLock);
-        for (const MediaInfo* media : qAsConst(m_room.m_media)) {
-            if (media->GetMediaId() == mediaId) {
-                mediaType = media->GetMediaType();
-                break;
-            }
-        }
-    }
-    if (mediaType >= 0)
-        WebSocketRequestById(456, false, mediaId, mediaType);
-}
-
-// The senders below check the room's state first; they come with the
-// media, courseware and whiteboard messages.
-void DataManager::OnLocalSwitchMedia(QString)
-{ }
-
-// ---- handlers of later roads ----
-
-void DataManager::OnLocalDelMedia(QString, int)
-{ }
-void DataManager::OnLocalMediaSeek(QString, int, bool)
-{ }

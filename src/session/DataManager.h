@@ -563,6 +563,8 @@ public:
     CourseWareInfo* GetCourseWareById(const QString& presentationId) const;
     QString GetPresentationIdByWhiteboardId(const QString& whiteboardId) const;
     QString GetWhiteboardIdByPresentationId(const QString& presentationId) const;
+    // The first media with that id (exact match), or null; any thread.
+    MediaInfo* GetMediaInfoById(const QString& mediaId) const;
     // The folder a page's image goes to inside the course cache folder: the
     // id itself when it is a plain name, else a hash of it. Ids come from
     // the network and must never become path sections.

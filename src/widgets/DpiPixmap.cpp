@@ -1,5 +1,6 @@
 #include "DpiPixmap.h"
 
+#include <QImageReader>
 #include <QPainter>
 #include <QPainterPath>
 #include <QWidget>
@@ -14,6 +15,23 @@ QPixmap Load(const QWidget* widget, const QString& path)
     picture.fill(Qt::transparent);
     if (!picture.load(path))
         return QPixmap();
+    return picture;
+}
+
+QSize ShownSize(const QWidget* widget)
+{
+    const qreal ratio = widget->devicePixelRatioF();
+    return QSize(int(widget->width() * ratio), int(widget->height() * ratio));
+}
+
+QPixmap LoadAtShownSize(const QWidget* widget, const QString& path)
+{
+    QImageReader reader(path);
+    const QSize shown = ShownSize(widget);
+    if (!shown.isEmpty())
+        reader.setScaledSize(shown);
+    QPixmap picture = QPixmap::fromImage(reader.read());
+    picture.setDevicePixelRatio(widget->devicePixelRatioF());
     return picture;
 }
 

@@ -77,6 +77,9 @@ private slots:
         Nexus::SetPresentationList(pages);
         Nexus::SetWhiteBoardWidget(m_middle.GetWhiteBoardWidget());
         Nexus::Instance()->OnCourseWareGet();
+        // The room shares a paused video too, whose player the layout would
+        // place over the page.
+        m_middle.OnDestroyAvPlayer();
         QWidget window;
         window.resize(1366, 768);
         m_middle.SetupLayout(&window);
@@ -142,7 +145,7 @@ private slots:
     void DeletionsAndConversionProgress()
     {
         QueuedLog deleted(&m_pages, &PresentationList::DelCoursePage);
-        QueuedLog progress(&m_pages, &PresentationList::uploadProgress);
+        QueuedLog progress(&m_pages, qOverload<qlonglong, qlonglong, QString>(&PresentationList::uploadProgress));
         QVERIFY(m_teacher->Send(MsgDelPage, { { "presentationId", "P1001" } }));
         emit m_data->LocalDelPage("P1002");
         QTRY_COMPARE(deleted.Firsts<QString>(), (QStringList { "P1001", "P1002" }));

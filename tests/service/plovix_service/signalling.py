@@ -27,7 +27,7 @@ import time
 
 from aiohttp import WSMsgType, web
 
-from . import marks, recording, whiteboard
+from . import courseware, marks, media, recording, whiteboard
 
 FIXTURE = os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "fixtures",
                        "demo_rooms.json")
@@ -207,6 +207,8 @@ class Signalling:
         if type_ == 96 or whiteboard.handle(self, conn, room, message, data):
             return
         if marks.handle(self, conn, room, request, message, data):
+            return
+        if courseware.handle(self, conn, room, message, data) or media.handle(self, conn, room, message, data):
             return
         if type_ == 129:
             entry, _ = self.member(conn)
