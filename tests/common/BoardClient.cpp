@@ -104,11 +104,12 @@ bool BoardClient::Connect(const QString& socketUrl)
         { QStringLiteral("userid"), QString::number(m_uid) }, { QStringLiteral("roomid"), QStringLiteral("R100") } });
     bool made = false;
     DataManager* data = m_data;
+    // As the room entry opens it: every (re)connection logs in and asks
+    // for what the room holds.
     const bool ran = TestSupport::RunIn(data, [data, url, &made] {
         made = data->OnCreateWebSocket(url.toString()) == 0;
         if (made)
-            QObject::connect(data->GetWebSocket(), &WebSockClient::connected, data,
-                [data] { emit data->Request4GetWhiteBdHistory(); });
+            QObject::connect(data->GetWebSocket(), &WebSockClient::connected, data, &DataManager::OnSendLoginReq);
     });
     return ran && made;
 }
@@ -198,15 +199,14 @@ bool BoardClient::MoveText(const QString& board, const QString& shapeId, const Q
 QString BoardClient::Digest(const QString& board) const
 {
     BoardModel::Guard guard = Model()->Lock();
-    return Runs(guard.Stack(board, false)).join('\n') + QStringLiteral("\n--\n")
-        + Runs(guard.RedoStack(board, false)).join('\n');
+    return Runs(guard.Stack(board)).join('\n') + QStringLiteral("\n--\n") + Runs(guard.RedoStack(board)).join('\n');
 }
 
 QStringList BoardClient::ShapeIds(const QString& board) const
 {
     QStringList ids;
     BoardModel::Guard guard = Model()->Lock();
-    if (const ShapeStack* stack = guard.Stack(board, false)) {
+    if (const ShapeStack* stack = guard.Stack(board)) {
         for (const Shape* entry : *stack) {
             if (ids.isEmpty() || ids.last() != entry->m_shapeId)
                 ids << entry->m_shapeId;

@@ -15,7 +15,9 @@ class Profile;
 // worker (DataManager on its own thread) connected to the local service's
 // room socket, drawing on its board model the way the widget does (the
 // change applied and queued in one locked step, then the request emitted).
-// After every (re)connection it asks for the whiteboard history.
+// Its connection is wired as the room entry wires it: once the room data is
+// complete (the hub's preparation mask is 3), every (re)connection asks for
+// the whiteboard history.
 class BoardClient : public QObject
 {
 public:

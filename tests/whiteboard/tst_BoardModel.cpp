@@ -170,8 +170,8 @@ private slots:
                 Fill(model, "W", { "R:n" });
         }
         BoardModel::Guard guard = model.Lock();
-        QCOMPARE(Ids(guard.Stack("W", false)), stack);
-        QCOMPARE(Ids(guard.RedoStack("W", false)), redo);
+        QCOMPARE(Ids(guard.Stack("W")), stack);
+        QCOMPARE(Ids(guard.RedoStack("W")), redo);
     }
 
     void BoardToPixels_data()

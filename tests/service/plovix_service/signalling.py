@@ -262,6 +262,11 @@ class Signalling:
                           "slide": "/static/course/blank.jpg"})
             for other in self.room_conns(conn, True):
                 self.send(other, {"type": 260, "source": uid, "dest": conn.room})
+        elif type_ == 257:
+            # A deleted page is missing from every list answered from now on.
+            gone = data.get("presentationId")
+            room["presentations"] = [p for p in room.get("presentations", []) if p.get("presentationId") != gone]
+            self.broadcast(conn, message, True)
         elif type_ == 385:
             room.setdefault("chatHistory", []).append({
                 "messageType": 385, "sourceId": uid, "content": data.get("content", ""),
