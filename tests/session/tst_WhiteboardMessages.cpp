@@ -228,7 +228,9 @@ private slots:
             student->Undo("WR");
             drawn = student->Draw("WR", 2, { { 5, 5 }, { 90, 90 } });
         }));
-        QTRY_COMPARE(log.Count("GetWhiteBoardHistoryMsg msg:"), 1); // the answer is in
+        QTRY_COMPARE(log.Count("GetWhiteBoardHistoryMsg msg:"), 1);
+        QVERIFY(TestSupport::RunIn(student->Data(), [] {})); // the answer is applied
+        QTRY_COMPARE(m_teacher->ShapeIds("WR"), QStringList { drawn });
         QTRY_VERIFY(Same("WR"));
         QCOMPARE(m_student->ShapeIds("WR"), QStringList { drawn });
         QVERIFY(!m_student->Digest("WR").contains(first));

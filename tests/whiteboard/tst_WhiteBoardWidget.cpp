@@ -301,6 +301,7 @@ private slots:
             m_model->Lock().Undo("W1");
         m_board->grab();
         CountingLine::draws = 0;
+        CountingLine::drawsUnderLock = 0;
         if (change == "receive")
             m_model->Lock().Append("W1", CountingLines("W1", 1, "r"));
         else if (change == "drag")
