@@ -196,9 +196,9 @@ bool BoardClient::MoveText(const QString& board, const QString& shapeId, const Q
     return true;
 }
 
-QString BoardClient::Digest(const QString& board) const
+QString BoardClient::Digest(BoardModel* model, const QString& board)
 {
-    BoardModel::Guard guard = Model()->Lock();
+    BoardModel::Guard guard = model->Lock();
     return Runs(guard.Stack(board)).join('\n') + QStringLiteral("\n--\n") + Runs(guard.RedoStack(board)).join('\n');
 }
 

@@ -44,7 +44,8 @@ public:
     // Both stacks of the board in a form that does not depend on who drew a
     // shape: shapes (runs of one id) bottom first, a stroke's segments
     // sorted, then the redo stack the same way.
-    QString Digest(const QString& board) const;
+    QString Digest(const QString& board) const { return Digest(Model(), board); }
+    static QString Digest(BoardModel* model, const QString& board);
     // The shape ids of the board's shape stack, bottom first, one per shape.
     QStringList ShapeIds(const QString& board) const;
 

@@ -169,7 +169,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(Page("P1001") && Page("P1002"), 15000);
         QTRY_VERIFY(!Page("P1003") && !Page("P9"));
         QCOMPARE(m_data->GetCourseWareList().size(), 2);
-        QVERIFY(deleted.Firsts<QString>().contains("P1003"));
+        QTRY_VERIFY(deleted.Firsts<QString>().contains("P1003"));
     }
 };
 
