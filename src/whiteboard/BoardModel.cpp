@@ -72,12 +72,16 @@ BoardVersion BoardModel::Guard::Version(const QString& board) const
 
 void BoardModel::Guard::Changed(const QString& board, bool redraw)
 {
-    BoardVersion& version = m_model->m_versions[board];
-    if (version.redraw == 0) // new since the last Clear(): nothing of it is drawn
-        version.redraw = ++m_model->m_stamp;
-    version.revision = ++m_model->m_stamp;
+    auto version = m_model->m_versions.find(board);
+    if (version == m_model->m_versions.end()) {
+        // Unchanged since the last Clear(): empty, as a picture of that
+        // moment shows it.
+        const quint64 cleared = m_model->m_clearedAt;
+        version = m_model->m_versions.insert(board, BoardVersion { cleared, cleared });
+    }
+    version->revision = ++m_model->m_stamp;
     if (redraw)
-        version.redraw = version.revision;
+        version->redraw = version->revision;
 }
 
 void BoardModel::Guard::Append(const QString& board, const QVector<Shape*>& entries)

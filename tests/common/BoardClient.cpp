@@ -202,10 +202,10 @@ QString BoardClient::Digest(BoardModel* model, const QString& board)
     return Runs(guard.Stack(board)).join('\n') + QStringLiteral("\n--\n") + Runs(guard.RedoStack(board)).join('\n');
 }
 
-QStringList BoardClient::ShapeIds(const QString& board) const
+QStringList BoardClient::ShapeIds(BoardModel* model, const QString& board)
 {
     QStringList ids;
-    BoardModel::Guard guard = Model()->Lock();
+    BoardModel::Guard guard = model->Lock();
     if (const ShapeStack* stack = guard.Stack(board)) {
         for (const Shape* entry : *stack) {
             if (ids.isEmpty() || ids.last() != entry->m_shapeId)

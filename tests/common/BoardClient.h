@@ -47,7 +47,8 @@ public:
     QString Digest(const QString& board) const { return Digest(Model(), board); }
     static QString Digest(BoardModel* model, const QString& board);
     // The shape ids of the board's shape stack, bottom first, one per shape.
-    QStringList ShapeIds(const QString& board) const;
+    QStringList ShapeIds(const QString& board) const { return ShapeIds(Model(), board); }
+    static QStringList ShapeIds(BoardModel* model, const QString& board);
 
 private:
     // Emits the undo, redo or clear request when something moved.

@@ -110,15 +110,7 @@ class TestWhiteBoardWidget : public QObject
     QStringList m_requests; // emitted requests, "name arg"
     int m_emittedUnderLock = 0;
 
-    void Drag(const QList<QPoint>& path)
-    {
-        QTest::mousePress(m_board, Qt::LeftButton, Qt::NoModifier, path.first());
-        for (const QPoint& point : path.mid(1)) {
-            QMouseEvent move(QEvent::MouseMove, point, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-            QApplication::sendEvent(m_board, &move);
-        }
-        QTest::mouseRelease(m_board, Qt::LeftButton, Qt::NoModifier, path.last());
-    }
+    void Drag(const QList<QPoint>& path) { TestSupport::Drag(m_board, path); }
     void Resize(const QSize& size)
     {
         m_page->setFixedSize(size);
