@@ -372,6 +372,8 @@ private:
     void UpdateUserState(const SignallingMessage& message);
     void onPushToTalkMsgRecv(const SignallingMessage& message);
     void OnRemoteDelPage(const SignallingMessage& message);
+    // Takes the page out of the courseware list and the screen.
+    void DropPage(const QString& presentationId);
     void OnRemoteTrunPage(const SignallingMessage& message);
     void GetWhiteboardMsg(const SignallingMessage& message);
     void GetCourseWare(const SignallingMessage& message);
@@ -447,6 +449,9 @@ public slots:
 
 private slots:
     void OnLocalShapeEraser(QString shapeId);
+    // Sends 352 (the history of every board) and notes the request, so
+    // local changes sent after it are made again on its answer.
+    void OnRequest4GetWhiteBdHistory();
 
 private:
     // Moves the shape (a whole stroke) to the redo stack and repaints; the
@@ -460,10 +465,21 @@ private:
         QJsonArray& list) const;
     // Sends a whiteboard message to the room: "roomId" and "operatorId"
     // join data, no timestamp. line is logged with the text.
-    void SendBoardMessage(int type, QJsonObject data, const char* line);
+    void SendBoardMessage(const BoardAction& action, QJsonObject data, const char* line);
+    // Hands a local change's text to the connection and remembers it when
+    // the room got it.
+    void SendBoardChange(const BoardAction& action, const QString& json);
     void ApplyRemoteShape(const QJsonObject& data);
     void ApplyRemoteStackAction(int type, const QJsonObject& data);
-    void ApplyHistoryBoard(const QJsonObject& board);
+    // The stacks of one board of a history (bottom first) and the shape id
+    // its shape stack ends at, empty for none.
+    struct HistoryBoard {
+        QString board;
+        QString current;
+        bool listed = false;
+        QVector<Shape*> entries;
+    };
+    HistoryBoard ReadHistoryBoard(const QJsonObject& entry) const;
 
     BoardModel m_boardModel;
     // ==== end of whiteboard block ====
@@ -576,6 +592,9 @@ private:
     // one put into the map (*created says which).
     UserInfo* UpsertMember(const MemberFields& fields, int actionStatus, bool* created);
     void ApplyOwnRecord(const MemberFields& fields, int actionStatus);
+    // Takes the member out of the room and tells the screens; false when
+    // there was none with the id.
+    bool ForgetMember(int uid);
     void NotifyOwnRightChange(int right, bool granted);
     // Sends the camera switch once the GUI thread found an engine.
     void SendCameraToggle();

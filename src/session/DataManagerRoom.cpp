@@ -318,11 +318,17 @@ void DataManager::OnSendLoginReq()
     Nexus* hub = Nexus::Instance();
     if (hub)
         hub->UpdateLoadingValue(30);
+    m_boardModel.ConnectionOpened();
     emit SendUserLoginMsg();
     emit Request4GetUserList();
     SendCourseWareRequest();
     emit Request4GetMediaList();
     emit Request4GetLikeCount();
+    // Back after a lost connection inside the room: what the room drew,
+    // undid or erased meanwhile comes only with the history. At the entry
+    // the hub asks for it once the room data is complete.
+    if (Nexus::GetDataPrepPhase() == 3)
+        emit Request4GetWhiteBdHistory();
     if (hub)
         hub->UpdateLoadingValue(50);
     const QString teacherId = GetRoomFields().m_strTeacherId;

@@ -7,9 +7,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMouseEvent>
 #include <QMutex>
 #include <QPixmap>
 #include <QWidget>
+#include <QtTest>
 
 namespace TestSupport {
 
@@ -65,6 +67,16 @@ QString ScreenshotFolder()
 {
     const QString chosen = qEnvironmentVariable("PLOVIX_SCREENSHOT_DIR");
     return chosen.isEmpty() ? QStringLiteral(PLOVIX_BINARY_DIR "/screenshots") : chosen;
+}
+
+void Drag(QWidget* widget, const QList<QPoint>& path)
+{
+    QTest::mousePress(widget, Qt::LeftButton, Qt::NoModifier, path.first());
+    for (const QPoint& point : path.mid(1)) {
+        QMouseEvent move(QEvent::MouseMove, point, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(widget, &move);
+    }
+    QTest::mouseRelease(widget, Qt::LeftButton, Qt::NoModifier, path.last());
 }
 
 QString SaveScreenshot(QWidget* widget, const QString& name)

@@ -4,6 +4,7 @@
 #include <QMetaObject>
 #include <QObject>
 #include <QPair>
+#include <QPoint>
 #include <QSemaphore>
 #include <QString>
 #include <QStringList>
@@ -38,6 +39,8 @@ QString ScreenshotFolder();
 // Writes a picture of widget (with its children) as <name>.png for a person
 // to look at; returns the file's path, empty when it could not be written.
 QString SaveScreenshot(QWidget* widget, const QString& name);
+// A left-button drag along path (widget pixels): press, moves, release.
+void Drag(QWidget* widget, const QList<QPoint>& path);
 
 // Runs f in target's thread and waits up to ms for it; false on time-out.
 // The calling thread's events are not delivered meanwhile.

@@ -159,6 +159,21 @@ private slots:
         QCOMPARE(progress.calls.at(0), (QVariantList { 42, 100, "U1" }));
         QCOMPARE(progress.calls.at(1).at(0).toInt(), 0);
     }
+
+    // A reconnection brings the room's list again: pages deleted while the
+    // connection was lost leave the screen as at a deletion, pages the room
+    // still has come back.
+    void ListAfterAReconnectionIsTheRoomsList()
+    {
+        QVERIFY(m_setup.service.Reset() && m_teacher->Join()); // the three pages of R100 again
+        QueuedLog deleted(&m_pages, &PresentationList::DelCoursePage);
+        QCOMPARE(m_setup.room->Drop("58"), 1);
+        QVERIFY(m_teacher->Send(MsgDelPage, { { "presentationId", "P1003" } }));
+        QTRY_VERIFY_WITH_TIMEOUT(Page("P1001") && Page("P1002"), 15000);
+        QTRY_VERIFY(!Page("P1003") && !Page("P9"));
+        QCOMPARE(m_data->GetCourseWareList().size(), 2);
+        QTRY_VERIFY(deleted.Firsts<QString>().contains("P1003"));
+    }
 };
 
 PLOVIX_TEST(TestCoursePages)
