@@ -115,10 +115,14 @@ public:
         QJsonArray pages;
         for (const CourseWareInfo* page : data->GetCourseWareList())
             pages.append(QJsonObject { { "presentationId", page->GetPresentationId() } });
+        QJsonArray fresh;
         for (const auto& page : added)
-            pages.append(QJsonObject { { "presentationId", page.first }, { "whiteboardId", "W" + page.first },
+            fresh.append(QJsonObject { { "presentationId", page.first }, { "whiteboardId", "W" + page.first },
                 { "slide", service.HttpsUrl(page.second).toString() } });
-        return Push(MsgGetCourseWare, QJsonObject { { "presentations", pages } });
+        for (const QJsonValue& page : fresh)
+            pages.append(page);
+        // The service lists them too, so a list it answers later keeps them.
+        return room->AddPages("R100", fresh) && Push(MsgGetCourseWare, QJsonObject { { "presentations", pages } });
     }
 
     // What the local user sent of type, oldest first.

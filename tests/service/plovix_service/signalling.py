@@ -448,6 +448,18 @@ def routes(state):
                 await conn.ws.send_str(body["frame"])
         return web.json_response({"ok": True, "count": len(targets)})
 
+    @table.post("/_control/ws/pages")
+    async def pages(request):
+        # Pages a test adds to a room's list, so every later list answer
+        # names them as the room's own.
+        body = await body_of(request) or {}
+        added = body.get("pages")
+        if not isinstance(added, list) or not isinstance(body.get("room"), str):
+            return recording.json_error(400, "pages needs a room and a list")
+        listed = room_service.room(body["room"]).setdefault("presentations", [])
+        listed.extend(page for page in added if isinstance(page, dict))
+        return web.json_response({"ok": True, "count": len(added)})
+
     @table.post("/_control/ws/drop")
     async def drop(request):
         body = await body_of(request) or {}
