@@ -10,8 +10,8 @@
 #include "rtc/Player.h"
 #include "rtc/RecordAndPlay.h"
 #include "rtc/WavSound.h"
-#include "widgets/FrameShadow.h"
 #include "widgets/QMeter.h"
+#include "widgets/ShadowedFrame.h"
 
 #include <QBuffer>
 #include <QCameraViewfinder>
@@ -21,7 +21,6 @@
 #include <QEvent>
 #include <QGroupBox>
 #include <QLabel>
-#include <QPainter>
 #include <QPushButton>
 #include <QSlider>
 #include <QUrl>
@@ -223,8 +222,7 @@ void DeviceTest::hideEvent(QHideEvent* event)
 void DeviceTest::paintEvent(QPaintEvent* event)
 {
     Q_UNUSED(event)
-    QPainter painter(this);
-    FrameShadow::Paint(painter, size());
+    ShadowedFrame::Paint(this);
 }
 
 bool DeviceTest::eventFilter(QObject* watched, QEvent* event)
