@@ -2,6 +2,7 @@
 
 #include "app/MainWindow.h"
 #include "app/Nexus.h"
+#include "platform/SystemDevices.h"
 #include "room/MenuBar.h"
 #include "room/MicCapture.h"
 #include "room/NotifyUIV2.h"
@@ -94,7 +95,7 @@ QStringList EntryDevices(const QComboBox* combo)
 DeviceTest::DeviceTest(QWidget* parent)
     : QFrame(parent)
 {
-    m_format = MediaDevices::PcmFormat(16000);
+    m_format = SystemDevices::PcmFormat(16000);
     // The test sound is played in its own format, header skipped.
     m_testSound = new QBuffer(this);
     m_soundFormat = m_format;

@@ -4,7 +4,7 @@
 
 #include "app/TitleBar.h"
 #include "app/UserSettings.h"
-#include "platform/AudioDevices.h"
+#include "platform/SystemDevices.h"
 #include "rtc/AudioInManager.h"
 #include "rtc/AudioOutManager.h"
 #include "rtc/CameraManager.h"
@@ -98,8 +98,8 @@ private slots:
         QCOMPARE(m_dialog->parentWidget(), m_room.window);
         // The system's devices (none on a machine without sound) and the
         // plugged ones, each entry holding its engine id, the one in use picked.
-        QCOMPARE(Entries(Box(0)), AudioDevices::InputNames());
-        QCOMPARE(Entries(Box(1)), AudioDevices::OutputNames());
+        QCOMPARE(Entries(Box(0)), SystemDevices::AudioNames(QAudio::AudioInput));
+        QCOMPARE(Entries(Box(1)), SystemDevices::AudioNames(QAudio::AudioOutput));
         QVERIFY(Entries(Box(2)).contains("Plovix Fake Camera"));
         QCOMPARE(Box(0)->itemData(Box(0)->findText("Plovix Fake Mic")).toString(), QString("in:fake-mic"));
         for (int i = 0; i < 3; ++i)

@@ -1,14 +1,17 @@
 #include "../app/MainWindowFixture.h"
+#include "LogCapture.h"
 #include "TestRegistry.h"
 
 #include "app/TitleBar.h"
 #include "app/UserSettings.h"
 #include "platform/RtcEngineControl.h"
+#include "room/MenuBar.h"
 #include "room/MicCapture.h"
 #include "room/NotifyUIV2.h"
 #include "rtc/AudioInManager.h"
 #include "rtc/AudioOutManager.h"
 #include "rtc/CAgoraObject.h"
+#include "rtc/DeviceManager.h"
 #include "rtc/DeviceTest.h"
 #include "rtc/Player.h"
 #include "rtc/StandInMedia.h"
@@ -21,6 +24,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSlider>
 
 namespace control = RtcEngineControl;
@@ -56,6 +60,14 @@ class TestDeviceTest : public QObject
     QString Current(const char* combo) const { return Find<QComboBox>(combo)->currentText(); }
     double Meter() const { return Find<QMeter>("progressBar")->value(); }
     StandInMedia::Stream* Out(const QString& name) const { return m_devices->Last(QAudio::AudioOutput, name); }
+    static QStringList Sorted(const QComboBox* combo)
+    {
+        QStringList entries;
+        for (int i = 0; i < combo->count(); ++i)
+            entries << combo->itemText(i);
+        entries.sort();
+        return entries;
+    }
     void Press(const char* name) { QTest::mousePress(Find<QWidget>(name), Qt::LeftButton); }
     void Click(const char* name) { Find(name)->click(); }
     void Choose(const char* combo, int index)
@@ -64,13 +76,14 @@ class TestDeviceTest : public QObject
         emit Find<QComboBox>(combo)->activated(index);
     }
 
+    // The computer's devices, the engine's lists: the first of each is
+    // the system default.
     void Plug()
     {
-        m_devices->outputs = QStringList { "Headset", "Speakers" };
-        m_devices->defaultOutput = "Speakers";
-        m_devices->inputs = QStringList { "Mic A", "Mic B" };
-        m_devices->defaultInput = "Mic A";
-        m_devices->cameras = { CameraDevice { "/dev/video0", "HD Camera" } };
+        control::SetDevices(
+            control::DeviceKind::Playback, { { "Speakers", "out:Speakers" }, { "Headset", "out:Headset" } });
+        control::SetDevices(control::DeviceKind::Recording, { { "Mic A", "in:Mic A" }, { "Mic B", "in:Mic B" } });
+        control::SetDevices(control::DeviceKind::Camera, { { "HD Camera", "/dev/video0" } });
         m_devices->recorded["Mic A"] = StandInMedia::Tone(0.5);
     }
     void Open()
@@ -130,10 +143,6 @@ private slots:
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window));
         m_bar = m_window->GetTitleBar();
-        // The engine lists the same devices: the sliders set its volumes.
-        control::SetDevices(control::DeviceKind::Recording, { { "Mic A", "in:Mic A" }, { "Mic B", "in:Mic B" } });
-        control::SetDevices(
-            control::DeviceKind::Playback, { { "Speakers", "out:Speakers" }, { "Headset", "out:Headset" } });
         CAgoraObject* engine = CAgoraObject::GetAgoraObject(QStringLiteral("devicetest"));
         QVERIFY(engine);
         Nexus::GetPlayer()->GetMediaPlayer()->SetAgoraObject(engine);
@@ -192,7 +201,7 @@ private slots:
         QCOMPARE(m_opened, (QList<QUrl> { QUrl("https://www.drivergenius.com/"), NotifyUIV2::SupportChatUrl() }));
 
         // A microphone plugged in since: its page lists it and tests it.
-        m_devices->inputs << "USB Mic";
+        control::PlugDevice(control::DeviceKind::Recording, { "USB Mic", "in:USB Mic" });
         Press("btn4AuioIn");
         QCOMPARE(Current("combox4AIn"), QString("USB Mic"));
         QVERIFY(!Find("btn14AudioIn")->isVisible());
@@ -279,7 +288,7 @@ private slots:
     void ResultsSurviveLaterPages()
     {
         Plug();
-        m_devices->cameras.clear();
+        control::SetDevices(control::DeviceKind::Camera, {});
         Open();
         Ask(DeviceTest::Speaker);
         Click("btn14AudioOut"); // heard
@@ -291,7 +300,7 @@ private slots:
         QCOMPARE(Text("btnAInResult"), QString("异常"));
         Shoot("result-mixed");
         // The speaker unplugged since: it stays OK when its page is seen again.
-        m_devices->outputs.clear();
+        control::SetDevices(control::DeviceKind::Playback, {});
         Press("tab4AudioOut");
         QCOMPARE(m_test->GetResult(DeviceTest::Speaker), DeviceTest::ResultOk);
     }
@@ -450,11 +459,13 @@ private slots:
     }
 
     // Last: the machine's own devices (none without a sound card), then the
-    // demo's, which fill in what the machine lacks.
+    // demo's, which fill in what the machine lacks. The device dialog lists
+    // the same, and a device chosen in the test is the engine's.
     void TheMachinesDevicesAreListed()
     {
         MediaDevices::Set(nullptr);
         m_devices = nullptr;
+        control::UseSystemDevices();
         Open();
         MediaDevices& system = MediaDevices::Get();
         const int speakers = system.AudioDevices(QAudio::AudioOutput).size();
@@ -465,16 +476,35 @@ private slots:
         QCOMPARE(m_test->IsCameraRunning(), !QCameraInfo::availableCameras().isEmpty());
         m_test->HideDialog();
 
-        std::unique_ptr<MediaDevices> demo = StandInMedia::Devices::Demo(system);
         const QStringList microphones = system.AudioDevices(QAudio::AudioInput);
-        QCOMPARE(demo->AudioDevices(QAudio::AudioInput),
+        qputenv("PLOVIX_MEDIA_DEMO", "1");
+        const auto noDemo = qScopeGuard([] { qunsetenv("PLOVIX_MEDIA_DEMO"); });
+        QCOMPARE(system.AudioDevices(QAudio::AudioInput),
             microphones.isEmpty() ? QStringList { "Demo microphone" } : microphones);
-        QVERIFY(!demo->AudioDevices(QAudio::AudioOutput).isEmpty() && !demo->Cameras().isEmpty());
-        MediaDevices::Set(std::move(demo));
         Open();
+        Press("tab4Camera");
+        QVERIFY(m_test->IsCameraRunning());
         Ask(DeviceTest::Microphone);
         if (microphones.isEmpty())
             QTRY_VERIFY_WITH_TIMEOUT(Meter() > 20, 5000);
+        // The engine knows the device chosen: it takes it by its id.
+        const QString chosen = Current("combox4AIn");
+        LogCapture log;
+        Choose("combox4AIn", 0);
+        QCOMPARE(log.Count("cannot find device id"), 0);
+        QString id;
+        for (const control::Device& device : control::Devices(control::DeviceKind::Recording))
+            id = device.name == chosen ? device.id : id;
+        QCOMPARE(Nexus::GetPlayer()->GetMediaPlayer()->GetAgoraObject()->GetAudioInManager()->GetCurDevice(), id);
+        // The device dialog lists what the test lists.
+        emit Nexus::GetMenuBar()->DeviceDialogRequested();
+        DeviceManager* dialog = Nexus::GetMenuBar()->GetDeviceManager();
+        QVERIFY(dialog->isVisible());
+        const QList<QPair<const char*, QComboBox*>> lists { { "combox4AIn", dialog->GetAudioInBox() },
+            { "combox4AOut", dialog->GetAudioOutBox() }, { "combox4Camera", dialog->GetVideoBox() } };
+        for (const auto& list : lists)
+            QCOMPARE(Sorted(Find<QComboBox>(list.first)), Sorted(list.second));
+        dialog->HideDialog();
         m_test->HideDialog();
     }
 };
