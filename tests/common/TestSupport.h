@@ -11,6 +11,7 @@
 #include <memory>
 
 class Profile;
+class QComboBox;
 class QWidget;
 
 namespace TestSupport {
@@ -35,6 +36,9 @@ QString ScreenshotFolder();
 // Writes a picture of widget (with its children) as <name>.png for a person
 // to look at; returns the file's path, empty when it could not be written.
 QString SaveScreenshot(QWidget* widget, const QString& name);
+
+// The texts of a combo box's entries, in order.
+QStringList ComboEntries(const QComboBox* combo);
 
 // Runs f in target's thread and waits up to ms for it; false on time-out.
 // The calling thread's events are not delivered meanwhile.

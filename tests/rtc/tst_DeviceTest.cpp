@@ -1,6 +1,7 @@
 #include "../app/MainWindowFixture.h"
 #include "LogCapture.h"
 #include "TestRegistry.h"
+#include "TestSupport.h"
 
 #include "app/TitleBar.h"
 #include "app/UserSettings.h"
@@ -62,9 +63,7 @@ class TestDeviceTest : public QObject
     StandInMedia::Stream* Out(const QString& name) const { return m_devices->Last(QAudio::AudioOutput, name); }
     static QStringList Sorted(const QComboBox* combo)
     {
-        QStringList entries;
-        for (int i = 0; i < combo->count(); ++i)
-            entries << combo->itemText(i);
+        QStringList entries = TestSupport::ComboEntries(combo);
         entries.sort();
         return entries;
     }
