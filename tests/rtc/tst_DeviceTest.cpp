@@ -1,5 +1,5 @@
-#include "../app/MainWindowFixture.h"
 #include "LogCapture.h"
+#include "RoomEngine.h"
 #include "TestRegistry.h"
 #include "TestSupport.h"
 
@@ -44,6 +44,7 @@ class TestDeviceTest : public QObject
 {
     Q_OBJECT
 
+    RoomEngine m_room;
     MainWindow* m_window = nullptr;
     TitleBar* m_bar = nullptr;
     DeviceTest* m_test = nullptr;
@@ -137,24 +138,15 @@ private slots:
     {
         qputenv("PLOVIX_RTC_NO_AUDIO", "1");
         m_devices = StandInMedia::Devices::Install();
-        m_window = MainWindowFixture::BuildLoggedIn();
-        MainWindowFixture::EnterRoom(m_window);
-        m_window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_window));
+        m_room.Start(QStringLiteral("devicetest"));
+        m_window = m_room.window;
         m_bar = m_window->GetTitleBar();
-        CAgoraObject* engine = CAgoraObject::GetAgoraObject(QStringLiteral("devicetest"));
-        QVERIFY(engine);
-        Nexus::GetPlayer()->GetMediaPlayer()->SetAgoraObject(engine);
         QDesktopServices::setUrlHandler("https", this, "OnUrl");
     }
     void cleanupTestCase()
     {
         QDesktopServices::unsetUrlHandler("https");
-        Nexus::GetPlayer()->GetMediaPlayer()->SetAgoraObject(nullptr);
-        delete m_window;
-        if (CAgoraObject::Instance())
-            CAgoraObject::ReleaseEngine();
-        control::Reset();
+        m_room.Stop();
         MediaDevices::Set(nullptr);
     }
     void init()
@@ -363,7 +355,7 @@ private slots:
         QTRY_COMPARE(Meter(), 100.0);
         // Through the tool bar's device dialog: the engine uses both, the
         // next join selects them again.
-        CAgoraObject* engine = Nexus::GetPlayer()->GetMediaPlayer()->GetAgoraObject();
+        CAgoraObject* engine = m_room.engine;
         QCOMPARE(engine->GetAudioOutManager()->GetCurDevice(), QString("out:Headset"));
         QCOMPARE(engine->GetAudioInManager()->GetCurDevice(), QString("in:Mic B"));
         QCOMPARE(UserSettings::Text(UserSettings::AudioOutDevice), QString("out:Headset"));
@@ -494,10 +486,10 @@ private slots:
         QString id;
         for (const control::Device& device : control::Devices(control::DeviceKind::Recording))
             id = device.name == chosen ? device.id : id;
-        QCOMPARE(Nexus::GetPlayer()->GetMediaPlayer()->GetAgoraObject()->GetAudioInManager()->GetCurDevice(), id);
+        QCOMPARE(m_room.engine->GetAudioInManager()->GetCurDevice(), id);
         // The device dialog lists what the test lists.
-        emit Nexus::GetMenuBar()->DeviceDialogRequested();
-        DeviceManager* dialog = Nexus::GetMenuBar()->GetDeviceManager();
+        m_room.bar->GetDeviceButton()->click();
+        DeviceManager* dialog = m_room.bar->GetDeviceManager();
         QVERIFY(dialog->isVisible());
         const QList<QPair<const char*, QComboBox*>> lists { { "combox4AIn", dialog->GetAudioInBox() },
             { "combox4AOut", dialog->GetAudioOutBox() }, { "combox4Camera", dialog->GetVideoBox() } };
