@@ -51,10 +51,10 @@ if [ -z "$port" ]; then
 fi
 base="http://127.0.0.1:$port"
 export PLOVIX_CONFIG_HOST="$base" PLOVIX_IPINFO_HOST="$base" PLOVIX_COURSE_SITE_HOST="$base" PLOVIX_PICTURE_HOST="$base"
-# Machines without a camera get a generated one from the stand-in engine,
-# and the device test a generated microphone, speaker and camera where the
-# machine has none.
-export PLOVIX_RTC_DEMO_CAMERA=1 PLOVIX_MEDIA_DEMO=1
+# Machines without a microphone, speaker or camera get a generated one of
+# each missing kind: the engine, the device dialog and the device test all
+# list it.
+export PLOVIX_MEDIA_DEMO=1
 echo "run: demo school at $base; log in as teacher, student1, student2, student3, tutor or auditor, password 123456"
 
 if [ "$clients" = 2 ]; then

@@ -1,5 +1,6 @@
 // The engine's devices: the system's recording and playback devices as Qt
-// Multimedia names them, its cameras, or the lists a test set instead.
+// Multimedia names them, its cameras, or the lists a test set instead; the
+// rest of the program reads the same lists through SystemDevices.
 #include "RtcEngine.h"
 #include "RtcSim.h"
 
@@ -47,14 +48,20 @@ QList<Device> SystemCameras()
 
 QList<Device> SystemDevices(DeviceKind kind)
 {
-    if (kind != DeviceKind::Camera)
-        return SystemAudio(kind);
-    QList<Device> cameras = SystemCameras();
-    // The demo runs on machines without a camera; it asks for a generated
-    // one so that the camera button has something to open.
-    if (cameras.isEmpty() && qEnvironmentVariableIntValue("PLOVIX_RTC_DEMO_CAMERA") == 1)
-        cameras.append({ QStringLiteral("Demo camera"), QStringLiteral("camera:demo") });
-    return cameras;
+    QList<Device> devices = kind == DeviceKind::Camera ? SystemCameras() : SystemAudio(kind);
+    // The demo runs on machines without sound card or camera; it asks for a
+    // generated device of each missing kind, so that the camera button, the
+    // device dialog and the device test have something to use.
+    if (devices.isEmpty() && qEnvironmentVariableIntValue("PLOVIX_MEDIA_DEMO") == 1) {
+        if (kind == DeviceKind::Camera)
+            devices << Device { QStringLiteral("Demo camera"), QStringLiteral("camera:demo") };
+        else {
+            const QString name
+                = kind == DeviceKind::Recording ? QStringLiteral("Demo microphone") : QStringLiteral("Demo speaker");
+            devices << Device { name, QLatin1String(KindPrefix(kind)) + name };
+        }
+    }
+    return devices;
 }
 
 // Copies text into a device buffer, cut at a character boundary.

@@ -118,6 +118,9 @@ MenuBar::MenuBar(QWidget* parent)
     m_recordCloseDialog = new AudioRecordCloseDialog();
     m_recordBroswerDialog = new AudioRecordBroswerDialog();
     connect(this, &MenuBar::DeviceDialogRequested, m_deviceManager, &DeviceManager::ShowDialog);
+    // A speaker or microphone picked in the device test is selected in the
+    // engine and remembered like one picked in the dialog.
+    connect(this, &MenuBar::DefaultDeviceChosen, m_deviceManager, &DeviceManager::OnDefaultDeviceChanged);
     connect(this, &MenuBar::RecordStartRequested, m_recordSetDialog, &AudioRecordSetDialog::ShowDialog);
     connect(this, &MenuBar::RecordStopRequested, m_recordCloseDialog, &AudioRecordCloseDialog::ShowDialog);
     // Leaving the room closes whatever of them is open.

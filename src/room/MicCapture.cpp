@@ -1,5 +1,6 @@
 #include "MicCapture.h"
 
+#include "platform/SystemDevices.h"
 #include "rtc/AudioInfo.h"
 #include "rtc/MediaDevices.h"
 
@@ -106,7 +107,7 @@ MicCapture::MicCapture(QObject* parent)
 
 std::unique_ptr<MicCapture> MicCapture::Create()
 {
-    return Create(MediaDevices::Get().DefaultAudioDevice(QAudio::AudioInput), MediaDevices::PcmFormat(8000));
+    return Create(MediaDevices::Get().DefaultAudioDevice(QAudio::AudioInput), SystemDevices::PcmFormat(8000));
 }
 
 std::unique_ptr<MicCapture> MicCapture::Create(const QString& deviceName, const QAudioFormat& format)

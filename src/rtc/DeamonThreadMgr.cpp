@@ -2,7 +2,7 @@
 
 #include "app/Nexus.h"
 #include "app/Profile.h"
-#include "platform/AudioDevices.h"
+#include "platform/SystemDevices.h"
 #include "room/MenuBar.h"
 #include "room/MiddleArea.h"
 #include "room/NotifyType.h"
@@ -118,8 +118,8 @@ void DeamonThreadMgr::CheckDevices()
         m_inputs.clear();
         m_outputs.clear();
     }
-    const QStringList inputs = AudioDevices::InputNames();
-    const QStringList outputs = AudioDevices::OutputNames();
+    const QStringList inputs = SystemDevices::AudioNames(QAudio::AudioInput);
+    const QStringList outputs = SystemDevices::AudioNames(QAudio::AudioOutput);
     QString newInput;
     QString newOutput;
     const bool inputsChanged = Refresh(inputs, m_inputs, "new AudioInput DeviceName:", newInput);

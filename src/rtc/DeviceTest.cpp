@@ -2,6 +2,7 @@
 
 #include "app/MainWindow.h"
 #include "app/Nexus.h"
+#include "platform/SystemDevices.h"
 #include "room/MenuBar.h"
 #include "room/MicCapture.h"
 #include "room/NotifyUIV2.h"
@@ -10,8 +11,8 @@
 #include "rtc/Player.h"
 #include "rtc/RecordAndPlay.h"
 #include "rtc/WavSound.h"
-#include "widgets/FrameShadow.h"
 #include "widgets/QMeter.h"
+#include "widgets/ShadowedFrame.h"
 
 #include <QBuffer>
 #include <QCameraViewfinder>
@@ -21,7 +22,6 @@
 #include <QEvent>
 #include <QGroupBox>
 #include <QLabel>
-#include <QPainter>
 #include <QPushButton>
 #include <QSlider>
 #include <QUrl>
@@ -95,7 +95,7 @@ QStringList EntryDevices(const QComboBox* combo)
 DeviceTest::DeviceTest(QWidget* parent)
     : QFrame(parent)
 {
-    m_format = MediaDevices::PcmFormat(16000);
+    m_format = SystemDevices::PcmFormat(16000);
     // The test sound is played in its own format, header skipped.
     m_testSound = new QBuffer(this);
     m_soundFormat = m_format;
@@ -223,8 +223,7 @@ void DeviceTest::hideEvent(QHideEvent* event)
 void DeviceTest::paintEvent(QPaintEvent* event)
 {
     Q_UNUSED(event)
-    QPainter painter(this);
-    FrameShadow::Paint(painter, size());
+    ShadowedFrame::Paint(this);
 }
 
 bool DeviceTest::eventFilter(QObject* watched, QEvent* event)

@@ -6,6 +6,7 @@
 #include "app/Profile.h"
 #include "rtc/MediaDevices.h"
 #include "widgets/QMeter.h"
+#include "widgets/ShadowedFrame.h"
 
 #include <QCameraViewfinder>
 #include <QComboBox>
@@ -92,7 +93,8 @@ void DeviceTest::BuildForm()
 {
     setObjectName(QStringLiteral("DeviceTestDialog"));
     resize(kInnerWidth + 25, kInnerHeight + 25);
-    m_inner = Frame(this, "DeviceTest", QRect(12, 12, kInnerWidth, kInnerHeight));
+    m_inner
+        = Frame(this, "DeviceTest", QRect(ShadowedFrame::kMargin, ShadowedFrame::kMargin, kInnerWidth, kInnerHeight));
     QFrame* top = Frame(m_inner, "topFrame", QRect(1, 1, kInnerWidth - 2, 40));
     m_title = Text(top, "tbnDesc", QStringLiteral("设备检测"), QRect(20, 0, 200, 40),
         "font:16px \"Microsoft YaHei\";color:#333333;");

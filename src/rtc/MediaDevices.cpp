@@ -12,22 +12,6 @@
 
 namespace {
 
-QAudioDeviceInfo FindAudio(QAudio::Mode mode, const QString& name)
-{
-    if (name.isEmpty())
-        return QAudioDeviceInfo();
-    const QAudioDeviceInfo preferred
-        = mode == QAudio::AudioInput ? QAudioDeviceInfo::defaultInputDevice() : QAudioDeviceInfo::defaultOutputDevice();
-    if (!preferred.isNull() && preferred.deviceName() == name)
-        return preferred;
-    const QList<QAudioDeviceInfo> devices = QAudioDeviceInfo::availableDevices(mode);
-    for (const QAudioDeviceInfo& device : devices) {
-        if (device.deviceName() == name)
-            return device;
-    }
-    return QAudioDeviceInfo();
-}
-
 // QAudioInput and QAudioOutput share their shape but no base class.
 template <typename Audio> class QtAudioStream : public AudioStream
 {
@@ -89,58 +73,42 @@ private:
     QCamera* m_camera;
 };
 
-class QtMediaDevices : public MediaDevices
+// Qt Multimedia's devices through Qt Multimedia; the others the computer
+// lists (a test's fake ones, the demo's) are generated: a microphone among
+// them speaks.
+class SystemMedia : public StandInMedia::Devices
 {
 public:
-    QStringList AudioDevices(QAudio::Mode mode) const override
+    SystemMedia()
     {
-        QStringList names;
-        const QList<QAudioDeviceInfo> devices = QAudioDeviceInfo::availableDevices(mode);
-        for (const QAudioDeviceInfo& device : devices) {
-            // A sound server that cannot be reached lists one null device.
-            if (!device.isNull() && !device.deviceName().isEmpty() && !names.contains(device.deviceName()))
-                names << device.deviceName();
-        }
-        return names;
+        keepPlayed = false;
+        otherInputs = StandInMedia::Speech();
     }
-    QString DefaultAudioDevice(QAudio::Mode mode) const override
-    {
-        const QAudioDeviceInfo device = mode == QAudio::AudioInput ? QAudioDeviceInfo::defaultInputDevice()
-                                                                   : QAudioDeviceInfo::defaultOutputDevice();
-        return device.isNull() ? QString() : device.deviceName();
-    }
+
     QAudioFormat NearestFormat(QAudio::Mode mode, const QString& name, const QAudioFormat& format) const override
     {
-        const QAudioDeviceInfo device = FindAudio(mode, name);
+        const QAudioDeviceInfo device = SystemDevices::QtAudioDevice(mode, name);
         if (device.isNull() || device.isFormatSupported(format))
             return format;
         return device.nearestFormat(format);
     }
     std::unique_ptr<AudioStream> OpenAudio(QAudio::Mode mode, const QString& name, const QAudioFormat& format) override
     {
-        const QAudioDeviceInfo device = FindAudio(mode, name);
-        if (device.isNull())
+        if (!AudioDevices(mode).contains(name))
             return nullptr;
+        const QAudioDeviceInfo device = SystemDevices::QtAudioDevice(mode, name);
+        if (device.isNull())
+            return Devices::OpenAudio(mode, name, format);
         if (mode == QAudio::AudioInput)
             return std::make_unique<QtAudioStream<QAudioInput>>(device, format);
         return std::make_unique<QtAudioStream<QAudioOutput>>(device, format);
     }
-    QList<CameraDevice> Cameras() const override
-    {
-        QList<CameraDevice> cameras;
-        const QList<QCameraInfo> infos = QCameraInfo::availableCameras();
-        for (const QCameraInfo& info : infos)
-            cameras << CameraDevice { info.deviceName(), info.description() };
-        return cameras;
-    }
     std::unique_ptr<CameraStream> OpenCamera(const QString& id, QCameraViewfinder* view) override
     {
-        const QList<QCameraInfo> infos = QCameraInfo::availableCameras();
-        for (const QCameraInfo& info : infos) {
-            if (info.deviceName() == id)
-                return std::make_unique<QtCameraStream>(info, view);
-        }
-        return nullptr;
+        const QCameraInfo info(id.toUtf8());
+        if (info.isNull())
+            return Devices::OpenCamera(id, view);
+        return std::make_unique<QtCameraStream>(info, view);
     }
 };
 
@@ -152,28 +120,25 @@ std::unique_ptr<MediaDevices>& Installed()
 
 } // namespace
 
-QAudioFormat MediaDevices::PcmFormat(int sampleRate)
+QStringList MediaDevices::AudioDevices(QAudio::Mode mode) const
 {
-    QAudioFormat format;
-    format.setSampleRate(sampleRate);
-    format.setChannelCount(1);
-    format.setSampleSize(16);
-    format.setSampleType(QAudioFormat::SignedInt);
-    format.setByteOrder(QAudioFormat::LittleEndian);
-    format.setCodec(QStringLiteral("audio/pcm"));
-    return format;
+    return SystemDevices::AudioNames(mode);
+}
+
+QString MediaDevices::DefaultAudioDevice(QAudio::Mode mode) const
+{
+    return SystemDevices::DefaultAudioName(mode);
+}
+
+QList<CameraDevice> MediaDevices::Cameras() const
+{
+    return SystemDevices::Cameras();
 }
 
 MediaDevices& MediaDevices::Get()
 {
-    static QtMediaDevices system;
-    if (Installed())
-        return *Installed();
-    // The demo runs on machines without sound card or camera; it asks for
-    // generated ones so that every test has something to test.
-    static const std::unique_ptr<MediaDevices> demo
-        = qEnvironmentVariableIntValue("PLOVIX_MEDIA_DEMO") == 1 ? StandInMedia::Devices::Demo(system) : nullptr;
-    return demo ? *demo : system;
+    static SystemMedia system;
+    return Installed() ? *Installed() : system;
 }
 
 void MediaDevices::Set(std::unique_ptr<MediaDevices> devices)

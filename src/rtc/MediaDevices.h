@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/SystemDevices.h"
+
 #include <QAudio>
 #include <QAudioFormat>
 #include <QList>
@@ -57,40 +59,34 @@ signals:
     void failed();
 };
 
-// A camera as the system lists it: its id and the name shown to the user.
-struct CameraDevice {
-    QString id;
-    QString description;
-};
+using CameraDevice = SystemDevices::Camera;
 
 // The sound devices and cameras that the device test and the tool bar's
-// meter list and open: Qt Multimedia's, or a set a test installs. Audio
-// devices are known by their Qt Multimedia names (the RTC engine names
-// them the same). GUI thread.
+// meter list and open. The lists are the computer's (SystemDevices), the
+// same the RTC engine has; opening is Qt Multimedia's, or generated for a
+// device that only this program has, or a test's (StandInMedia). Audio
+// devices are known by their Qt Multimedia names. GUI thread.
 class MediaDevices
 {
 public:
     virtual ~MediaDevices() = default;
 
     // The listed devices of a mode, each once, none nameless.
-    virtual QStringList AudioDevices(QAudio::Mode mode) const = 0;
+    QStringList AudioDevices(QAudio::Mode mode) const;
     // The system default's name; empty when there is none.
-    virtual QString DefaultAudioDevice(QAudio::Mode mode) const = 0;
+    QString DefaultAudioDevice(QAudio::Mode mode) const;
+    QList<CameraDevice> Cameras() const;
+
     // The format itself when the device takes it, else the nearest one it
     // offers.
     virtual QAudioFormat NearestFormat(QAudio::Mode mode, const QString& name, const QAudioFormat& format) const = 0;
     // Null when no device of that name is listed.
     virtual std::unique_ptr<AudioStream> OpenAudio(QAudio::Mode mode, const QString& name, const QAudioFormat& format)
         = 0;
-
-    virtual QList<CameraDevice> Cameras() const = 0;
     // Null when no camera of that id is listed.
     virtual std::unique_ptr<CameraStream> OpenCamera(const QString& id, QCameraViewfinder* view) = 0;
 
-    // Mono 16-bit signed little-endian PCM at a rate.
-    static QAudioFormat PcmFormat(int sampleRate);
-
     static MediaDevices& Get();
-    // Replaces Qt Multimedia's devices (tests); null restores them.
+    // Replaces how devices are opened (tests); null restores it.
     static void Set(std::unique_ptr<MediaDevices> devices);
 };

@@ -1,5 +1,6 @@
 #include "RecordAndPlay.h"
 
+#include "platform/SystemDevices.h"
 #include "rtc/MediaDevices.h"
 
 #include <QDebug>
@@ -40,7 +41,7 @@ RecordAndPlay::~RecordAndPlay()
 
 void RecordAndPlay::InitializeAudio()
 {
-    m_format = MediaDevices::PcmFormat(8000);
+    m_format = SystemDevices::PcmFormat(8000);
     MediaDevices& devices = MediaDevices::Get();
     m_format = devices.NearestFormat(QAudio::AudioInput, m_inputDevice, m_format);
     m_format = devices.NearestFormat(QAudio::AudioOutput, m_outputDevice, m_format);

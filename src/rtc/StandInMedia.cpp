@@ -1,5 +1,7 @@
 #include "StandInMedia.h"
 
+#include "platform/RtcEngineControl.h"
+
 #include <QCameraViewfinder>
 #include <QLabel>
 #include <QtEndian>
@@ -8,6 +10,8 @@
 #include <utility>
 
 namespace StandInMedia {
+
+using RtcEngineControl::DeviceKind;
 
 namespace {
 constexpr double kPi = 3.14159265358979323846;
@@ -131,11 +135,11 @@ void Stream::Tick()
         return;
     const int frames = m_format.sampleRate() * kBlockMs / 1000;
     if (mode == QAudio::AudioInput) {
-        const auto signal = m_owner->recorded.find(name);
+        const auto found = m_owner->recorded.find(name);
+        const Signal& signal = found == m_owner->recorded.end() ? m_owner->otherInputs : found->second;
         QByteArray block(frames * 2, '\0');
         for (int i = 0; i < frames; ++i, ++m_sample) {
-            const double value
-                = signal == m_owner->recorded.end() ? 0 : signal->second(m_sample, m_format.sampleRate());
+            const double value = signal(m_sample, m_format.sampleRate());
             qToLittleEndian(qint16(qBound(-32768.0, std::round(value * 32767), 32767.0)), block.data() + 2 * i);
         }
         Feed(block);
@@ -195,12 +199,13 @@ void Devices::Clear()
             stream->Orphan();
     }
     streams.clear();
-    inputs.clear();
-    outputs.clear();
-    defaultInput.clear();
-    defaultOutput.clear();
-    cameras.clear();
+    for (auto kind : { DeviceKind::Recording, DeviceKind::Playback, DeviceKind::Camera }) {
+        for (const RtcEngineControl::Device& device : RtcEngineControl::Devices(kind))
+            RtcEngineControl::UnplugDevice(kind, device.id);
+        RtcEngineControl::SetDevices(kind, {});
+    }
     recorded.clear();
+    otherInputs = Silence();
     broken.clear();
     refusingWrites.clear();
     onlyFormat.clear();
@@ -212,6 +217,7 @@ Devices* Devices::Install()
 {
     auto devices = std::make_unique<Devices>();
     Devices* raw = devices.get();
+    raw->Clear();
     MediaDevices::Set(std::move(devices));
     return raw;
 }
@@ -227,22 +233,16 @@ Stream* Devices::Last(QAudio::Mode mode, const QString& name) const
 
 void Devices::Unplug(const QString& name)
 {
-    inputs.removeAll(name);
-    outputs.removeAll(name);
+    for (auto kind : { DeviceKind::Recording, DeviceKind::Playback }) {
+        for (const RtcEngineControl::Device& device : RtcEngineControl::Devices(kind)) {
+            if (device.name == name)
+                RtcEngineControl::UnplugDevice(kind, device.id);
+        }
+    }
     for (const QPointer<Stream>& stream : streams) {
         if (stream && stream->name == name && stream->state() != QAudio::StoppedState)
             stream->Unplug();
     }
-}
-
-QStringList Devices::AudioDevices(QAudio::Mode mode) const
-{
-    return mode == QAudio::AudioInput ? inputs : outputs;
-}
-
-QString Devices::DefaultAudioDevice(QAudio::Mode mode) const
-{
-    return mode == QAudio::AudioInput ? defaultInput : defaultOutput;
 }
 
 QAudioFormat Devices::NearestFormat(QAudio::Mode, const QString& name, const QAudioFormat& format) const
@@ -256,12 +256,14 @@ std::unique_ptr<AudioStream> Devices::OpenAudio(QAudio::Mode mode, const QString
     if (!AudioDevices(mode).contains(name))
         return nullptr;
     auto stream = std::make_unique<Stream>(mode, name, format, this);
+    streams.removeAll(nullptr);
     streams << stream.get();
     return stream;
 }
 
 std::unique_ptr<CameraStream> Devices::OpenCamera(const QString& id, QCameraViewfinder* view)
 {
+    const QList<CameraDevice> cameras = Cameras();
     for (const CameraDevice& listed : cameras) {
         if (listed.id == id) {
             auto opened = std::make_unique<Camera>(listed.description, view);
@@ -270,64 +272,6 @@ std::unique_ptr<CameraStream> Devices::OpenCamera(const QString& id, QCameraView
         }
     }
     return nullptr;
-}
-
-namespace {
-
-// The system's devices of each kind it has, the stand-in's of the others.
-class DemoDevices : public Devices
-{
-public:
-    explicit DemoDevices(MediaDevices& system)
-        : m_system(system)
-    {
-        keepPlayed = false;
-        if (system.AudioDevices(QAudio::AudioInput).isEmpty()) {
-            inputs << QStringLiteral("Demo microphone");
-            defaultInput = inputs.first();
-            recorded[defaultInput] = Speech();
-        }
-        if (system.AudioDevices(QAudio::AudioOutput).isEmpty()) {
-            outputs << QStringLiteral("Demo speaker");
-            defaultOutput = outputs.first();
-        }
-        if (system.Cameras().isEmpty())
-            cameras << CameraDevice { QStringLiteral("camera:demo"), QStringLiteral("Demo camera") };
-    }
-
-    QStringList AudioDevices(QAudio::Mode mode) const override
-    {
-        return Own(mode) ? Devices::AudioDevices(mode) : m_system.AudioDevices(mode);
-    }
-    QString DefaultAudioDevice(QAudio::Mode mode) const override
-    {
-        return Own(mode) ? Devices::DefaultAudioDevice(mode) : m_system.DefaultAudioDevice(mode);
-    }
-    QAudioFormat NearestFormat(QAudio::Mode mode, const QString& name, const QAudioFormat& format) const override
-    {
-        return Own(mode) ? format : m_system.NearestFormat(mode, name, format);
-    }
-    std::unique_ptr<AudioStream> OpenAudio(QAudio::Mode mode, const QString& name, const QAudioFormat& format) override
-    {
-        return Own(mode) ? Devices::OpenAudio(mode, name, format) : m_system.OpenAudio(mode, name, format);
-    }
-    QList<CameraDevice> Cameras() const override { return cameras.isEmpty() ? m_system.Cameras() : cameras; }
-    std::unique_ptr<CameraStream> OpenCamera(const QString& id, QCameraViewfinder* view) override
-    {
-        return cameras.isEmpty() ? m_system.OpenCamera(id, view) : Devices::OpenCamera(id, view);
-    }
-
-private:
-    bool Own(QAudio::Mode mode) const { return !Devices::AudioDevices(mode).isEmpty(); }
-
-    MediaDevices& m_system;
-};
-
-} // namespace
-
-std::unique_ptr<MediaDevices> Devices::Demo(MediaDevices& system)
-{
-    return std::make_unique<DemoDevices>(system);
 }
 
 } // namespace StandInMedia

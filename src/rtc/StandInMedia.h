@@ -2,10 +2,12 @@
 
 // Sound devices and cameras that exist only in the program: inputs record a
 // generated signal in 20 ms blocks, outputs take what they play, cameras
-// show a generated picture. The demo gets them on machines without sound
-// card or camera (PLOVIX_MEDIA_DEMO=1); tests install them to feed known
-// sound, and pull devices out, break them or make them refuse data while
-// in use. GUI thread.
+// show a generated picture. They open the devices the computer lists
+// (SystemDevices) that Qt Multimedia does not have: the demo's on machines
+// without sound card or camera (PLOVIX_MEDIA_DEMO=1), and the fake ones
+// tests set through the engine's control. Tests install a set of their own
+// to feed known sound, and pull devices out, break them or make them
+// refuse data while in use. GUI thread.
 
 #include "rtc/MediaDevices.h"
 
@@ -111,12 +113,8 @@ private:
 class Devices : public MediaDevices
 {
 public:
-    QStringList inputs;
-    QStringList outputs;
-    QString defaultInput;
-    QString defaultOutput;
-    QList<CameraDevice> cameras;
-    std::map<QString, Signal> recorded; // silence when not set
+    std::map<QString, Signal> recorded;
+    Signal otherInputs = Silence(); // what an input not in recorded records
     QSet<QString> broken; // listed, but do not open
     QSet<QString> refusingWrites;
     std::map<QString, QAudioFormat> onlyFormat;
@@ -126,25 +124,21 @@ public:
     QPointer<Camera> camera; // the last one opened
 
     ~Devices() override;
-    // Nothing plugged in, no setting; streams opened before no longer start.
+    // Nothing plugged in (the engine's lists emptied too), no setting;
+    // streams opened before no longer start.
     void Clear();
 
     // Installs a new set with nothing plugged in; MediaDevices owns it.
     static Devices* Install();
-    // The demo's: the system's devices, and a generated microphone,
-    // speaker or camera for each kind the system has none of.
-    static std::unique_ptr<MediaDevices> Demo(MediaDevices& system);
 
     // The last stream opened on a device that is still alive.
     Stream* Last(QAudio::Mode mode, const QString& name) const;
-    // Pulled out: the device leaves the lists and its streams stop.
+    // Pulled out: the device leaves the computer's lists and its streams
+    // stop.
     void Unplug(const QString& name);
 
-    QStringList AudioDevices(QAudio::Mode mode) const override;
-    QString DefaultAudioDevice(QAudio::Mode mode) const override;
     QAudioFormat NearestFormat(QAudio::Mode mode, const QString& name, const QAudioFormat& format) const override;
     std::unique_ptr<AudioStream> OpenAudio(QAudio::Mode mode, const QString& name, const QAudioFormat& format) override;
-    QList<CameraDevice> Cameras() const override { return cameras; }
     std::unique_ptr<CameraStream> OpenCamera(const QString& id, QCameraViewfinder* view) override;
 };
 

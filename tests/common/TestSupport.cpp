@@ -4,6 +4,7 @@
 #include "app/Nexus.h"
 #include "app/Profile.h"
 
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -61,6 +62,14 @@ Profile* StartHub(const QString& configHost)
     Nexus::Instance();
     Nexus::Startup();
     return Nexus::GetProfile();
+}
+
+QStringList ComboEntries(const QComboBox* combo)
+{
+    QStringList entries;
+    for (int i = 0; i < combo->count(); ++i)
+        entries << combo->itemText(i);
+    return entries;
 }
 
 QString ScreenshotFolder()

@@ -12,6 +12,7 @@
 #include <memory>
 
 class Profile;
+class QComboBox;
 class QWidget;
 
 namespace TestSupport {
@@ -41,6 +42,9 @@ QString ScreenshotFolder();
 QString SaveScreenshot(QWidget* widget, const QString& name);
 // A left-button drag along path (widget pixels): press, moves, release.
 void Drag(QWidget* widget, const QList<QPoint>& path);
+
+// The texts of a combo box's entries, in order.
+QStringList ComboEntries(const QComboBox* combo);
 
 // Runs f in target's thread and waits up to ms for it; false on time-out.
 // The calling thread's events are not delivered meanwhile.

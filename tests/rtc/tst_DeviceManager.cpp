@@ -1,10 +1,11 @@
 #include "../room/RoomScreens.h"
 #include "RoomEngine.h"
 #include "TestRegistry.h"
+#include "TestSupport.h"
 
 #include "app/TitleBar.h"
 #include "app/UserSettings.h"
-#include "platform/AudioDevices.h"
+#include "platform/SystemDevices.h"
 #include "rtc/AudioInManager.h"
 #include "rtc/AudioOutManager.h"
 #include "rtc/CameraManager.h"
@@ -31,13 +32,6 @@ class TestDeviceManager : public QObject
     {
         QComboBox* boxes[] = { m_dialog->GetAudioInBox(), m_dialog->GetAudioOutBox(), m_dialog->GetVideoBox() };
         return boxes[i];
-    }
-    static QStringList Entries(QComboBox* box)
-    {
-        QStringList entries;
-        for (int i = 0; i < box->count(); ++i)
-            entries << box->itemText(i);
-        return entries;
     }
     void Open()
     {
@@ -98,9 +92,9 @@ private slots:
         QCOMPARE(m_dialog->parentWidget(), m_room.window);
         // The system's devices (none on a machine without sound) and the
         // plugged ones, each entry holding its engine id, the one in use picked.
-        QCOMPARE(Entries(Box(0)), AudioDevices::InputNames());
-        QCOMPARE(Entries(Box(1)), AudioDevices::OutputNames());
-        QVERIFY(Entries(Box(2)).contains("Plovix Fake Camera"));
+        QCOMPARE(TestSupport::ComboEntries(Box(0)), SystemDevices::AudioNames(QAudio::AudioInput));
+        QCOMPARE(TestSupport::ComboEntries(Box(1)), SystemDevices::AudioNames(QAudio::AudioOutput));
+        QVERIFY(TestSupport::ComboEntries(Box(2)).contains("Plovix Fake Camera"));
         QCOMPARE(Box(0)->itemData(Box(0)->findText("Plovix Fake Mic")).toString(), QString("in:fake-mic"));
         for (int i = 0; i < 3; ++i)
             QCOMPARE(Box(i)->currentData().toString(), Current().at(i));
@@ -111,14 +105,14 @@ private slots:
         control::UnplugDevice(DeviceKind::Recording, "in:fake-mic");
         control::PlugDevice(DeviceKind::Camera, { "Cam 3", "/dev/video2" });
         m_room.bar->GetDeviceButton()->click();
-        QVERIFY(!Entries(Box(0)).contains("Plovix Fake Mic"));
-        QVERIFY(Entries(Box(2)).contains("Cam 3"));
+        QVERIFY(!TestSupport::ComboEntries(Box(0)).contains("Plovix Fake Mic"));
+        QVERIFY(TestSupport::ComboEntries(Box(2)).contains("Cam 3"));
         // After OK the next opening shows the same entries.
         m_dialog->GetOkButton()->click();
         QVERIFY(!m_dialog->isVisible());
         control::UnplugDevice(DeviceKind::Camera, "/dev/video2");
         m_room.bar->GetDeviceButton()->click();
-        QVERIFY(Entries(Box(2)).contains("Cam 3"));
+        QVERIFY(TestSupport::ComboEntries(Box(2)).contains("Cam 3"));
     }
 
     void OkRemembersThePicksAndTheNextJoinSelectsThem()
@@ -149,7 +143,7 @@ private slots:
             DeviceKind::Recording, { { "Mic A", "in:Mic A" }, { "Mic B", "in:Mic B" }, { "Mic C", "in:Mic C" } });
         control::FailNext("collection.getDevice", -1); // Mic A is left out
         Open();
-        QCOMPARE(Entries(Box(0)), (QStringList { "Mic B", "Mic C" }));
+        QCOMPARE(TestSupport::ComboEntries(Box(0)), (QStringList { "Mic B", "Mic C" }));
         Box(0)->setCurrentIndex(0);
         m_dialog->GetOkButton()->click();
         QCOMPARE(Stored().first(), QString("in:Mic B"));
@@ -175,7 +169,7 @@ private slots:
         QVERIFY(m_dialog->isVisible());
         QCOMPARE(m_dialog->GetHintLabel()->text(), QString("所选的麦克风已断开,请重新选择"));
         QCOMPARE(Stored(), (QStringList { "", "out:Speakers", "/dev/video1" }));
-        QCOMPARE(Entries(Box(0)), QStringList { "Mic A" });
+        QCOMPARE(TestSupport::ComboEntries(Box(0)), QStringList { "Mic A" });
         m_dialog->GetOkButton()->click();
         QVERIFY(!m_dialog->isVisible());
         QCOMPARE(Stored().first(), QString("in:Mic A"));

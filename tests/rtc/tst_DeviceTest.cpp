@@ -1,5 +1,7 @@
-#include "../app/MainWindowFixture.h"
+#include "LogCapture.h"
+#include "RoomEngine.h"
 #include "TestRegistry.h"
+#include "TestSupport.h"
 
 #include "app/TitleBar.h"
 #include "app/UserSettings.h"
@@ -7,7 +9,10 @@
 #include "room/MenuBar.h"
 #include "room/MicCapture.h"
 #include "room/NotifyUIV2.h"
+#include "rtc/AudioInManager.h"
+#include "rtc/AudioOutManager.h"
 #include "rtc/CAgoraObject.h"
+#include "rtc/DeviceManager.h"
 #include "rtc/DeviceTest.h"
 #include "rtc/Player.h"
 #include "rtc/StandInMedia.h"
@@ -20,7 +25,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
-#include <QSignalSpy>
+#include <QScopeGuard>
 #include <QSlider>
 
 namespace control = RtcEngineControl;
@@ -39,6 +44,7 @@ class TestDeviceTest : public QObject
 {
     Q_OBJECT
 
+    RoomEngine m_room;
     MainWindow* m_window = nullptr;
     TitleBar* m_bar = nullptr;
     DeviceTest* m_test = nullptr;
@@ -56,6 +62,12 @@ class TestDeviceTest : public QObject
     QString Current(const char* combo) const { return Find<QComboBox>(combo)->currentText(); }
     double Meter() const { return Find<QMeter>("progressBar")->value(); }
     StandInMedia::Stream* Out(const QString& name) const { return m_devices->Last(QAudio::AudioOutput, name); }
+    static QStringList Sorted(const QComboBox* combo)
+    {
+        QStringList entries = TestSupport::ComboEntries(combo);
+        entries.sort();
+        return entries;
+    }
     void Press(const char* name) { QTest::mousePress(Find<QWidget>(name), Qt::LeftButton); }
     void Click(const char* name) { Find(name)->click(); }
     void Choose(const char* combo, int index)
@@ -64,13 +76,14 @@ class TestDeviceTest : public QObject
         emit Find<QComboBox>(combo)->activated(index);
     }
 
+    // The computer's devices, the engine's lists: the first of each is
+    // the system default.
     void Plug()
     {
-        m_devices->outputs = QStringList { "Headset", "Speakers" };
-        m_devices->defaultOutput = "Speakers";
-        m_devices->inputs = QStringList { "Mic A", "Mic B" };
-        m_devices->defaultInput = "Mic A";
-        m_devices->cameras = { CameraDevice { "/dev/video0", "HD Camera" } };
+        control::SetDevices(
+            control::DeviceKind::Playback, { { "Speakers", "out:Speakers" }, { "Headset", "out:Headset" } });
+        control::SetDevices(control::DeviceKind::Recording, { { "Mic A", "in:Mic A" }, { "Mic B", "in:Mic B" } });
+        control::SetDevices(control::DeviceKind::Camera, { { "HD Camera", "/dev/video0" } });
         m_devices->recorded["Mic A"] = StandInMedia::Tone(0.5);
     }
     void Open()
@@ -125,28 +138,15 @@ private slots:
     {
         qputenv("PLOVIX_RTC_NO_AUDIO", "1");
         m_devices = StandInMedia::Devices::Install();
-        m_window = MainWindowFixture::BuildLoggedIn();
-        MainWindowFixture::EnterRoom(m_window);
-        m_window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_window));
+        m_room.Start(QStringLiteral("devicetest"));
+        m_window = m_room.window;
         m_bar = m_window->GetTitleBar();
-        // The engine lists the same devices: the sliders set its volumes.
-        control::SetDevices(control::DeviceKind::Recording, { { "Mic A", "in:Mic A" }, { "Mic B", "in:Mic B" } });
-        control::SetDevices(
-            control::DeviceKind::Playback, { { "Headset", "out:Headset" }, { "Speakers", "out:Speakers" } });
-        CAgoraObject* engine = CAgoraObject::GetAgoraObject(QStringLiteral("devicetest"));
-        QVERIFY(engine);
-        Nexus::GetPlayer()->GetMediaPlayer()->SetAgoraObject(engine);
         QDesktopServices::setUrlHandler("https", this, "OnUrl");
     }
     void cleanupTestCase()
     {
         QDesktopServices::unsetUrlHandler("https");
-        Nexus::GetPlayer()->GetMediaPlayer()->SetAgoraObject(nullptr);
-        delete m_window;
-        if (CAgoraObject::Instance())
-            CAgoraObject::ReleaseEngine();
-        control::Reset();
+        m_room.Stop();
         MediaDevices::Set(nullptr);
     }
     void init()
@@ -192,7 +192,7 @@ private slots:
         QCOMPARE(m_opened, (QList<QUrl> { QUrl("https://www.drivergenius.com/"), NotifyUIV2::SupportChatUrl() }));
 
         // A microphone plugged in since: its page lists it and tests it.
-        m_devices->inputs << "USB Mic";
+        control::PlugDevice(control::DeviceKind::Recording, { "USB Mic", "in:USB Mic" });
         Press("btn4AuioIn");
         QCOMPARE(Current("combox4AIn"), QString("USB Mic"));
         QVERIFY(!Find("btn14AudioIn")->isVisible());
@@ -279,7 +279,7 @@ private slots:
     void ResultsSurviveLaterPages()
     {
         Plug();
-        m_devices->cameras.clear();
+        control::SetDevices(control::DeviceKind::Camera, {});
         Open();
         Ask(DeviceTest::Speaker);
         Click("btn14AudioOut"); // heard
@@ -291,7 +291,7 @@ private slots:
         QCOMPARE(Text("btnAInResult"), QString("异常"));
         Shoot("result-mixed");
         // The speaker unplugged since: it stays OK when its page is seen again.
-        m_devices->outputs.clear();
+        control::SetDevices(control::DeviceKind::Playback, {});
         Press("tab4AudioOut");
         QCOMPARE(m_test->GetResult(DeviceTest::Speaker), DeviceTest::ResultOk);
     }
@@ -344,7 +344,8 @@ private slots:
         Plug();
         m_devices->recorded["Mic B"] = StandInMedia::Tone(0.5);
         Open();
-        QSignalSpy chosen(Nexus::GetMenuBar(), &MenuBar::DefaultDeviceChosen);
+        UserSettings::Remove(UserSettings::AudioInDevice);
+        UserSettings::Remove(UserSettings::AudioOutDevice);
         Choose("combox4AOut", 1);
         Press("tab4AudioIn");
         Choose("combox4AIn", 1);
@@ -352,7 +353,13 @@ private slots:
         // The meter follows the new microphone before any check.
         QCOMPARE(m_test->GetMicCapture()->GetState(), MicCapture::Active);
         QTRY_COMPARE(Meter(), 100.0);
-        QCOMPARE(chosen, (QList<QVariantList> { { 2, "Headset" }, { 1, "Mic B" } }));
+        // Through the tool bar's device dialog: the engine uses both, the
+        // next join selects them again.
+        CAgoraObject* engine = m_room.engine;
+        QCOMPARE(engine->GetAudioOutManager()->GetCurDevice(), QString("out:Headset"));
+        QCOMPARE(engine->GetAudioInManager()->GetCurDevice(), QString("in:Mic B"));
+        QCOMPARE(UserSettings::Text(UserSettings::AudioOutDevice), QString("out:Headset"));
+        QCOMPARE(UserSettings::Text(UserSettings::AudioInDevice), QString("in:Mic B"));
         // The own voice: the chosen microphone out of the chosen speaker,
         // even after another page was seen.
         Press("tab4Camera");
@@ -443,11 +450,13 @@ private slots:
     }
 
     // Last: the machine's own devices (none without a sound card), then the
-    // demo's, which fill in what the machine lacks.
+    // demo's, which fill in what the machine lacks. The device dialog lists
+    // the same, and a device chosen in the test is the engine's.
     void TheMachinesDevicesAreListed()
     {
         MediaDevices::Set(nullptr);
         m_devices = nullptr;
+        control::UseSystemDevices();
         Open();
         MediaDevices& system = MediaDevices::Get();
         const int speakers = system.AudioDevices(QAudio::AudioOutput).size();
@@ -458,16 +467,35 @@ private slots:
         QCOMPARE(m_test->IsCameraRunning(), !QCameraInfo::availableCameras().isEmpty());
         m_test->HideDialog();
 
-        std::unique_ptr<MediaDevices> demo = StandInMedia::Devices::Demo(system);
         const QStringList microphones = system.AudioDevices(QAudio::AudioInput);
-        QCOMPARE(demo->AudioDevices(QAudio::AudioInput),
+        qputenv("PLOVIX_MEDIA_DEMO", "1");
+        const auto noDemo = qScopeGuard([] { qunsetenv("PLOVIX_MEDIA_DEMO"); });
+        QCOMPARE(system.AudioDevices(QAudio::AudioInput),
             microphones.isEmpty() ? QStringList { "Demo microphone" } : microphones);
-        QVERIFY(!demo->AudioDevices(QAudio::AudioOutput).isEmpty() && !demo->Cameras().isEmpty());
-        MediaDevices::Set(std::move(demo));
         Open();
+        Press("tab4Camera");
+        QVERIFY(m_test->IsCameraRunning());
         Ask(DeviceTest::Microphone);
         if (microphones.isEmpty())
             QTRY_VERIFY_WITH_TIMEOUT(Meter() > 20, 5000);
+        // The engine knows the device chosen: it takes it by its id.
+        const QString chosen = Current("combox4AIn");
+        LogCapture log;
+        Choose("combox4AIn", 0);
+        QCOMPARE(log.Count("cannot find device id"), 0);
+        QString id;
+        for (const control::Device& device : control::Devices(control::DeviceKind::Recording))
+            id = device.name == chosen ? device.id : id;
+        QCOMPARE(m_room.engine->GetAudioInManager()->GetCurDevice(), id);
+        // The device dialog lists what the test lists.
+        m_room.bar->GetDeviceButton()->click();
+        DeviceManager* dialog = m_room.bar->GetDeviceManager();
+        QVERIFY(dialog->isVisible());
+        const QList<QPair<const char*, QComboBox*>> lists { { "combox4AIn", dialog->GetAudioInBox() },
+            { "combox4AOut", dialog->GetAudioOutBox() }, { "combox4Camera", dialog->GetVideoBox() } };
+        for (const auto& list : lists)
+            QCOMPARE(Sorted(Find<QComboBox>(list.first)), Sorted(list.second));
+        dialog->HideDialog();
         m_test->HideDialog();
     }
 };

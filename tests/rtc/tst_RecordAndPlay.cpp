@@ -1,10 +1,14 @@
 #include "TestRegistry.h"
 
+#include "platform/RtcEngineControl.h"
+#include "platform/SystemDevices.h"
 #include "rtc/RecordAndPlay.h"
 #include "rtc/StandInMedia.h"
 
 #include <QSignalSpy>
 #include <QtTest>
+
+namespace control = RtcEngineControl;
 
 namespace {
 QVector<qint16> Samples(const QByteArray& bytes)
@@ -41,12 +45,15 @@ private slots:
     void init()
     {
         m_devices = StandInMedia::Devices::Install();
-        m_devices->inputs = QStringList { "Mic A", "Mic B" };
-        m_devices->outputs = QStringList { "Speakers", "Headset" };
-        m_devices->defaultInput = "Mic A";
-        m_devices->defaultOutput = "Speakers";
+        control::SetDevices(control::DeviceKind::Recording, { { "Mic A", "in:Mic A" }, { "Mic B", "in:Mic B" } });
+        control::SetDevices(
+            control::DeviceKind::Playback, { { "Speakers", "out:Speakers" }, { "Headset", "out:Headset" } });
     }
-    void cleanup() { MediaDevices::Set(nullptr); }
+    void cleanup()
+    {
+        MediaDevices::Set(nullptr);
+        control::Reset();
+    }
 
     void SmoothsThenAppliesTheGain_data()
     {
@@ -119,19 +126,19 @@ private slots:
         QFETCH(QString, fault);
         QFETCH(int, failure);
         if (fault == "no speaker")
-            m_devices->outputs.clear();
+            control::SetDevices(control::DeviceKind::Playback, {});
         if (fault == "broken speaker")
             m_devices->broken << "Speakers";
         if (fault == "refusing speaker")
             m_devices->refusingWrites << "Speakers";
         if (fault == "8-bit") {
-            QAudioFormat eightBit = MediaDevices::PcmFormat(8000);
+            QAudioFormat eightBit = SystemDevices::PcmFormat(8000);
             eightBit.setSampleSize(8);
             eightBit.setSampleType(QAudioFormat::UnSignedInt);
             m_devices->onlyFormat["Mic A"] = eightBit;
         }
         m_devices->recorded["Mic A"] = StandInMedia::Tone(0.5);
-        RecordAndPlay play("Mic A", m_devices->outputs.value(0));
+        RecordAndPlay play("Mic A", m_devices->AudioDevices(QAudio::AudioOutput).value(0));
         play.SetGain(50);
         QSignalSpy failed(&play, &RecordAndPlay::Failed);
         play.OnRecordPlayStart();

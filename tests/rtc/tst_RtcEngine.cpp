@@ -2,9 +2,9 @@
 #include "TestRegistry.h"
 #include "TestSupport.h"
 
-#include "platform/AudioDevices.h"
 #include "platform/RtcEngine.h"
 #include "platform/RtcEngineControl.h"
+#include "platform/SystemDevices.h"
 #include "rtc/AgoraVideoFrameObserver.h"
 #include "rtc/AudioInManager.h"
 #include "rtc/AudioOutManager.h"
@@ -285,7 +285,7 @@ private slots:
         control::PlugDevice(DeviceKind::Recording, { "USB", "in:USB" });
         control::PlugDevice(DeviceKind::Recording, { "USB headset", "in:USB" }); // same id: replaced
         QVERIFY(control::UnplugDevice(DeviceKind::Recording, "in:Mic B")); // a set one too
-        QCOMPARE(AudioDevices::InputNames(), (QStringList { "Mic A", "USB headset" }));
+        QCOMPARE(SystemDevices::AudioNames(QAudio::AudioInput), (QStringList { "Mic A", "USB headset" }));
         QVERIFY(agora->CreateAudioInManager());
         QVERIFY(agora->GetAudioInManager()->SetCurDevice("in:USB"));
         QVERIFY(control::UnplugDevice(DeviceKind::Recording, "in:USB"));
@@ -294,7 +294,7 @@ private slots:
         control::PlugDevice(DeviceKind::Recording, { "USB headset", "in:USB" });
         QCOMPARE(agora->GetAudioInManager()->GetCurDevice(), QString("in:USB"));
         control::Reset();
-        QVERIFY(!AudioDevices::InputNames().contains("USB headset"));
+        QVERIFY(!SystemDevices::AudioNames(QAudio::AudioInput).contains("USB headset"));
     }
 
     void MixingAnswersTruthfully()
