@@ -1,0 +1,118 @@
+#include "OpenGLRenderer.h"
+
+#include "MpvCore.h"
+
+#include <QDebug>
+#include <QOpenGLContext>
+#include <QOpenGLFunctions>
+#include <mpv/render_gl.h>
+
+namespace plxav {
+
+namespace {
+void* procAddress(void*, const char* name)
+{
+    QOpenGLContext* context = QOpenGLContext::currentContext();
+    return context != nullptr ? reinterpret_cast<void*>(context->getProcAddress(QByteArray(name))) : nullptr;
+}
+} // namespace
+
+OpenGLRenderer::OpenGLRenderer(VideoRendererId kind, QWidget* parent)
+    : QOpenGLWidget(parent)
+    , m_id(kind)
+{
+    setMinimumSize(1, 1);
+}
+
+OpenGLRenderer::~OpenGLRenderer()
+{
+    attachCore(nullptr);
+}
+
+void OpenGLRenderer::attachCore(MpvCore* core)
+{
+    if (m_context != nullptr) {
+        makeCurrent();
+        freeRenderContext();
+        doneCurrent();
+    }
+    m_core = core;
+    // Without an OpenGL context yet, initializeGL makes the render context.
+    if (core != nullptr && context() != nullptr && context()->isValid()) {
+        makeCurrent();
+        makeRenderContext();
+        doneCurrent();
+    }
+}
+
+void OpenGLRenderer::initializeGL()
+{
+    // A new top-level window (full screen and back) gives the widget a new
+    // OpenGL context; the render context goes with the old one.
+    connect(
+        context(), &QOpenGLContext::aboutToBeDestroyed, this,
+        [this] {
+            makeCurrent();
+            freeRenderContext();
+            doneCurrent();
+        },
+        Qt::DirectConnection);
+    makeRenderContext();
+}
+
+void OpenGLRenderer::makeRenderContext()
+{
+    if (m_context != nullptr || m_core == nullptr || !m_core->isValid())
+        return;
+    mpv_opengl_init_params init { &procAddress, nullptr };
+    char apiType[] = MPV_RENDER_API_TYPE_OPENGL;
+    mpv_render_param params[] = {
+        { MPV_RENDER_PARAM_API_TYPE, apiType },
+        { MPV_RENDER_PARAM_OPENGL_INIT_PARAMS, &init },
+        { MPV_RENDER_PARAM_INVALID, nullptr },
+    };
+    const int error = mpv_render_context_create(&m_context, m_core->handle(), params);
+    if (error < 0) {
+        qWarning() << "[player] no OpenGL render context:" << MpvCore::errorText(error);
+        m_context = nullptr;
+        return;
+    }
+    mpv_render_context_set_update_callback(m_context, &OpenGLRenderer::onUpdate, this);
+    restoreVideo(m_core);
+}
+
+void OpenGLRenderer::freeRenderContext()
+{
+    if (m_context == nullptr)
+        return;
+    mpv_render_context_set_update_callback(m_context, nullptr, nullptr);
+    mpv_render_context_free(m_context);
+    m_context = nullptr;
+}
+
+void OpenGLRenderer::onUpdate(void* self)
+{
+    auto* renderer = static_cast<OpenGLRenderer*>(self);
+    QMetaObject::invokeMethod(renderer, QOverload<>::of(&QWidget::update), Qt::QueuedConnection);
+}
+
+void OpenGLRenderer::paintGL()
+{
+    if (m_context == nullptr) {
+        QOpenGLContext::currentContext()->functions()->glClearColor(0, 0, 0, 1);
+        QOpenGLContext::currentContext()->functions()->glClear(GL_COLOR_BUFFER_BIT);
+        return;
+    }
+    const qreal ratio = devicePixelRatioF();
+    mpv_opengl_fbo fbo { static_cast<int>(defaultFramebufferObject()), static_cast<int>(width() * ratio),
+        static_cast<int>(height() * ratio), 0 };
+    int flipY = 1;
+    mpv_render_param params[] = {
+        { MPV_RENDER_PARAM_OPENGL_FBO, &fbo },
+        { MPV_RENDER_PARAM_FLIP_Y, &flipY },
+        { MPV_RENDER_PARAM_INVALID, nullptr },
+    };
+    mpv_render_context_render(m_context, params);
+}
+
+} // namespace plxav
