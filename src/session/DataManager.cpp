@@ -490,5 +490,3 @@ void DataManager::OnLocalSwitchMedia(QString)
 
 void DataManager::OnLocalDelMedia(QString, int)
 { }
-void DataManager::OnLocalMediaSeek(QString, int, bool)
-{ }

@@ -629,4 +629,11 @@ private:
     // would count the likes twice.
     int m_likeCountAsked = 0;
     // ==== end of likes and lesson marks ====
+
+    // ==== media files and play in step (DataManagerMedia.cpp) ====
+public:
+    // The first media of the room's list with that id (exact match), or
+    // null. Any thread.
+    MediaInfo* GetMediaInfoById(const QString& mediaId) const;
+    // ==== end of media files ====
 };

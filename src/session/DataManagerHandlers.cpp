@@ -10,12 +10,8 @@
         qDebug() << "into " #Handler ", not handled yet, type:" << message.type;                                       \
     }
 
-PLOVIX_NOT_HANDLED_YET(OnRemoteMediaSeek)
 PLOVIX_NOT_HANDLED_YET(OnRemoteDelMedia)
-PLOVIX_NOT_HANDLED_YET(OnRemoteSwitchMedia)
-PLOVIX_NOT_HANDLED_YET(OnMediaClose)
 PLOVIX_NOT_HANDLED_YET(GetMediaTransProgress)
 PLOVIX_NOT_HANDLED_YET(GetMediaTransResult)
-PLOVIX_NOT_HANDLED_YET(GetMediaList)
 
 #undef PLOVIX_NOT_HANDLED_YET

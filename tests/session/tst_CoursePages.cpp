@@ -77,6 +77,8 @@ private slots:
         Nexus::SetPresentationList(pages);
         Nexus::SetWhiteBoardWidget(m_middle.GetWhiteBoardWidget());
         Nexus::Instance()->OnCourseWareGet();
+        // The room also shares a paused video, which would cover the page.
+        m_middle.OnDestroyAvPlayer();
         QWidget window;
         window.resize(1366, 768);
         m_middle.SetupLayout(&window);

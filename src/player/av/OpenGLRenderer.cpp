@@ -3,6 +3,7 @@
 #include "MpvCore.h"
 
 #include <QDebug>
+#include <QDir>
 #include <QOpenGLContext>
 #include <QOpenGLFunctions>
 #include <mpv/render_gl.h>
@@ -94,6 +95,31 @@ void OpenGLRenderer::onUpdate(void* self)
 {
     auto* renderer = static_cast<OpenGLRenderer*>(self);
     QMetaObject::invokeMethod(renderer, QOverload<>::of(&QWidget::update), Qt::QueuedConnection);
+}
+
+bool OpenGLRenderer::setUserShader(const QString& header, const QString& sample, const QString& postProcess)
+{
+    if (m_core == nullptr)
+        return false;
+    if (sample.trimmed().isEmpty()) {
+        m_shaderFile.reset();
+        return m_core->command(
+                   { QStringLiteral("change-list"), QStringLiteral("glsl-shaders"), QStringLiteral("clr"), QString() })
+            >= 0;
+    }
+    // A hook on the main picture: the sample function reads the frame, the
+    // post-process code works on the colour as gl_FragColor.
+    const QString source = QStringLiteral("//!HOOK MAIN\n//!BIND HOOKED\n") + header + QLatin1Char('\n') + sample
+        + QStringLiteral("\nvec4 hook() {\n    vec4 c = sample2d(HOOKED_raw, HOOKED_pos, 0) * HOOKED_mul;\n"
+                         "#define gl_FragColor c\n")
+        + postProcess + QStringLiteral("\n#undef gl_FragColor\n    return c;\n}\n");
+    auto file = std::make_unique<QTemporaryFile>(QDir::tempPath() + QStringLiteral("/plovix-shader-XXXXXX.glsl"));
+    if (!file->open() || file->write(source.toUtf8()) < 0 || !file->flush())
+        return false;
+    m_shaderFile = std::move(file);
+    return m_core->command({ QStringLiteral("change-list"), QStringLiteral("glsl-shaders"), QStringLiteral("set"),
+               m_shaderFile->fileName() })
+        >= 0;
 }
 
 void OpenGLRenderer::paintGL()

@@ -3,6 +3,8 @@
 #include "VideoRenderer.h"
 
 #include <QOpenGLWidget>
+#include <QTemporaryFile>
+#include <memory>
 
 struct mpv_render_context;
 
@@ -22,6 +24,12 @@ public:
     VideoRendererId id() const override { return m_id; }
     QWidget* widget() override { return this; }
 
+    // Runs a fragment shader over every frame: header (declarations), the
+    // sample function "vec4 sample2d(sampler2D tex, vec2 pos, int p)" and
+    // code that changes gl_FragColor after sampling. An empty sample
+    // function removes it. False when the core refused it.
+    bool setUserShader(const QString& header, const QString& sample, const QString& postProcess);
+
 protected:
     void attachCore(MpvCore* core) override;
     void initializeGL() override;
@@ -37,6 +45,7 @@ private:
     VideoRendererId m_id;
     MpvCore* m_core = nullptr;
     mpv_render_context* m_context = nullptr;
+    std::unique_ptr<QTemporaryFile> m_shaderFile;
 };
 
 } // namespace plxav

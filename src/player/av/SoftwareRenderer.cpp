@@ -71,12 +71,12 @@ void SoftwareRenderer::renderFrame(bool redraw)
     if (target.isEmpty())
         return;
     if (m_frame.size() != target) {
-        m_frame = QImage(target, QImage::Format_RGBX8888);
+        m_frame = QImage(target, QImage::Format_RGB32);
         m_frame.fill(Qt::black);
     }
     m_frame.setDevicePixelRatio(ratio);
     int frameSize[2] = { target.width(), target.height() };
-    char format[] = "rgb0";
+    char format[] = "bgr0";
     size_t stride = static_cast<size_t>(m_frame.bytesPerLine());
     mpv_render_param params[] = {
         { MPV_RENDER_PARAM_SW_SIZE, frameSize },
@@ -85,8 +85,18 @@ void SoftwareRenderer::renderFrame(bool redraw)
         { MPV_RENDER_PARAM_SW_POINTER, m_frame.bits() },
         { MPV_RENDER_PARAM_INVALID, nullptr },
     };
-    if (mpv_render_context_render(m_context, params) < 0)
+    if (mpv_render_context_render(m_context, params) < 0) {
         m_frame.fill(Qt::black);
+    } else {
+        // "bgr0" leaves the fourth byte undefined, but RGB32 must hold 0xff
+        // there: a picture drawn into a translucent one (a grab of the
+        // window) would otherwise come out transparent.
+        for (int y = 0; y < m_frame.height(); ++y) {
+            auto* line = reinterpret_cast<quint32*>(m_frame.scanLine(y));
+            for (int x = 0; x < m_frame.width(); ++x)
+                line[x] |= 0xff000000u;
+        }
+    }
     update();
 }
 

@@ -1,0 +1,70 @@
+#pragma once
+
+// What the player window tests share: generated media, the local user's
+// rights, and screenshots at the two display scales.
+
+#include "TestMedia.h"
+#include "TestSupport.h"
+
+#include "app/Nexus.h"
+#include "player/AvPlayer.h"
+#include "player/av/AVPlayer.h"
+#include "player/av/AudioOutput.h"
+#include "session/DataManager.h"
+
+#include <QPainter>
+#include <QPixmap>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace PlayerFixture {
+
+constexpr int kTeacher = 4;
+constexpr int kStudent = 5;
+constexpr int kAllRights = 255;
+constexpr int kStudentRights = 17;
+
+// The hub with its session (threads not started) and no sound device.
+inline DataManager* StartHub()
+{
+    plxav::AudioOutput::setDefaultBackends({ QStringLiteral("null") });
+    TestSupport::StartHub(QStringLiteral("http://127.0.0.1:9"));
+    return Nexus::GetDataManager();
+}
+
+inline void SetRights(int role, int permission)
+{
+    Nexus::GetDataManager()->SetRoomRole(role);
+    Nexus::GetDataManager()->SetPermission(permission);
+}
+
+// Waits until the window's library player exists and has started a file.
+inline bool WaitStarted(AvPlayer* window, int timeoutMs = 15000)
+{
+    return QTest::qWaitFor(
+        [window] { return window->GetLibPlayer() != nullptr && window->GetLibPlayer()->isLoaded(); }, timeoutMs);
+}
+
+// Whether the window shows a frame of that second of a TestMedia video:
+// each second has its own colour, looked at above the digits.
+inline bool ShowsSecond(QWidget* window, int second)
+{
+    const QColor shown(window->grab().toImage().pixel(window->width() / 2, 8));
+    const int wanted = second * 47 % 360;
+    const int off = qAbs(shown.hsvHue() - wanted);
+    return shown.saturation() > 80 && qMin(off, 360 - off) <= 12;
+}
+
+// The widget at display scale 1 and 1.5, as <name>-x1.png and -x1.5.png.
+inline bool SaveScaledScreenshots(QWidget* widget, const QString& name)
+{
+    if (TestSupport::SaveScreenshot(widget, name + QStringLiteral("-x1")).isEmpty())
+        return false;
+    QPixmap picture(widget->size() * 1.5);
+    picture.setDevicePixelRatio(1.5);
+    picture.fill(Qt::white);
+    widget->render(&picture);
+    return picture.save(TestSupport::ScreenshotFolder() + QLatin1Char('/') + name + QStringLiteral("-x1.5.png"));
+}
+
+} // namespace PlayerFixture
