@@ -481,11 +481,6 @@ void DataManager::OnRequest4CloseMedia(QString mediaId)
         WebSocketRequestById(456, false, mediaId, mediaType);
 }
 
-// The senders below check the room's state first; they come with the
-// media, courseware and whiteboard messages.
-void DataManager::OnLocalSwitchMedia(QString)
-{ }
-
 // ---- handlers of later roads ----
 
 void DataManager::OnLocalDelMedia(QString, int)

@@ -90,6 +90,15 @@ void DataManager::GetMediaList(const SignallingMessage& message)
     }
 }
 
+void DataManager::OnLocalSwitchMedia(QString mediaId)
+{
+    if ((GetPermission() & 128) == 0) {
+        qDebug() << "has none media auth.";
+        return;
+    }
+    WebSocketRequestById(MsgSwitchMedia, false, mediaId);
+}
+
 void DataManager::OnLocalMediaSeek(QString mediaId, int seconds, bool play)
 {
     const MediaInfo* media = GetMediaInfoById(mediaId);

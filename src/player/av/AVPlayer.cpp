@@ -49,11 +49,27 @@ AVPlayer::AVPlayer(QObject* parent)
     m_audio = new AudioOutput(&m_core, this);
     if (!m_core.isValid())
         return;
-    m_core.observe("pause", MPV_FORMAT_FLAG, kObserved);
-    m_core.observe("time-pos", MPV_FORMAT_DOUBLE, kObserved);
-    m_core.observe("speed", MPV_FORMAT_DOUBLE, kObserved);
-    m_core.observe("paused-for-cache", MPV_FORMAT_FLAG, kObserved);
-    m_core.observe("cache-buffering-state", MPV_FORMAT_INT64, kObserved);
+    // Everything the owner asks while a file plays is kept from these
+    // reports: a synchronous read could wait for the core, and the core for
+    // the GUI thread to draw its frame.
+    static const struct {
+        const char* name;
+        mpv_format format;
+    } observed[] = {
+        { "pause", MPV_FORMAT_FLAG },
+        { "time-pos", MPV_FORMAT_DOUBLE },
+        { "speed", MPV_FORMAT_DOUBLE },
+        { "paused-for-cache", MPV_FORMAT_FLAG },
+        { "cache-buffering-state", MPV_FORMAT_INT64 },
+        { "cache-speed", MPV_FORMAT_INT64 },
+        { "seekable", MPV_FORMAT_FLAG },
+        { "duration", MPV_FORMAT_DOUBLE },
+        { "volume", MPV_FORMAT_DOUBLE },
+        { "current-ao", MPV_FORMAT_STRING },
+        { "remaining-file-loops", MPV_FORMAT_STRING },
+    };
+    for (const auto& property : observed)
+        m_core.observe(property.name, property.format, kObserved);
     mpv_request_log_messages(m_core.handle(), "warn");
     mpv_set_wakeup_callback(m_core.handle(), &AVPlayer::wakeUp, this);
 }
@@ -87,6 +103,12 @@ void AVPlayer::drainEvents()
             break;
         handleEvent(*event);
     }
+    // The position that came with the restart is in by now.
+    if (m_landed) {
+        m_landed = false;
+        emit positionChanged(m_position);
+        emit seekFinished(m_position);
+    }
 }
 
 void AVPlayer::handleEvent(const mpv_event& event)
@@ -118,6 +140,11 @@ void AVPlayer::handleEvent(const mpv_event& event)
                            << QString::fromUtf8(message->text).trimmed();
         break;
     }
+    case MPV_EVENT_COMMAND_REPLY:
+    case MPV_EVENT_SET_PROPERTY_REPLY:
+        if (event.error < 0)
+            qDebug() << "[player] request refused:" << MpvCore::errorText(event.error);
+        break;
     case MPV_EVENT_IDLE:
         if (m_state == Idle && m_status != EndOfMedia && m_status != InvalidMedia)
             setStatus(NoMedia);
@@ -137,7 +164,9 @@ void AVPlayer::play(const QString& name)
     m_file = name;
     m_seeking = false;
     m_seekStarted = false;
+    m_landed = false;
     m_cacheWaiting = false;
+    m_paused = false;
     applyLoadOptions();
     m_core.setProperty("pause", false);
     int code = 0;
@@ -181,6 +210,10 @@ void AVPlayer::onFileLoaded()
     m_state = Loaded;
     m_loadedEntry = m_entry;
     m_position = 0;
+    // Read once: the owner sets its slider from them when it hears of the
+    // start, and no frame waits to be drawn before the file is open.
+    m_durationMs = qMax<qint64>(0, qRound64(m_core.doubleProperty("duration", 0.0) * 1000.0));
+    m_seekable = m_core.flagProperty("seekable");
     if (m_pendingSeek >= 0) {
         const qint64 target = m_pendingSeek;
         m_pendingSeek = -1;
@@ -220,13 +253,11 @@ void AVPlayer::onPlaybackRestart()
     if (!m_seekStarted)
         return;
     m_seekStarted = false;
-    m_position = qRound64(m_core.doubleProperty("time-pos", m_position / 1000.0) * 1000.0);
+    m_landed = true;
     // A later seek may still be on its way; the one landing near the last
     // target ends the wait.
     if (qAbs(m_position - m_seekTarget) <= kSeekLandingMs)
         m_seeking = false;
-    emit positionChanged(m_position);
-    emit seekFinished(m_position);
 }
 
 void AVPlayer::onPropertyChange(const mpv_event_property& property)
@@ -235,24 +266,37 @@ void AVPlayer::onPropertyChange(const mpv_event_property& property)
     if (property.format == MPV_FORMAT_NONE || property.data == nullptr)
         return;
     if (name == QLatin1String("pause")) {
-        emit paused(*static_cast<int*>(property.data) != 0);
+        m_paused = *static_cast<int*>(property.data) != 0;
+        emit paused(m_paused);
+    } else if (name == QLatin1String("seekable")) {
+        m_seekable = *static_cast<int*>(property.data) != 0;
+    } else if (name == QLatin1String("duration")) {
+        m_durationMs = qMax<qint64>(0, qRound64(*static_cast<double*>(property.data) * 1000.0));
+    } else if (name == QLatin1String("cache-speed")) {
+        m_cacheSpeed = *static_cast<int64_t*>(property.data);
+    } else if (name == QLatin1String("remaining-file-loops")) {
+        m_remainingLoops = QString::fromUtf8(*static_cast<char**>(property.data));
+    } else if (name == QLatin1String("volume") || name == QLatin1String("current-ao")) {
+        m_audio->onCoreReport(name, property);
     } else if (name == QLatin1String("time-pos")) {
         if (m_state != Loaded)
             return;
         m_position = qRound64(*static_cast<double*>(property.data) * 1000.0);
         emit positionChanged(m_position);
     } else if (name == QLatin1String("speed")) {
-        emit speedChanged(*static_cast<double*>(property.data));
+        m_speed = *static_cast<double*>(property.data);
+        emit speedChanged(m_speed);
     } else if (name == QLatin1String("paused-for-cache")) {
         const bool waiting = *static_cast<int*>(property.data) != 0;
         if (waiting == m_cacheWaiting || m_state != Loaded)
             return;
         m_cacheWaiting = waiting;
         if (waiting)
-            setStatus(m_core.intProperty("cache-buffering-state", 0) == 0 ? StalledMedia : BufferingMedia);
+            setStatus(m_cacheState == 0 ? StalledMedia : BufferingMedia);
         else
             setStatus(BufferedMedia);
     } else if (name == QLatin1String("cache-buffering-state")) {
+        m_cacheState = static_cast<int>(*static_cast<int64_t*>(property.data));
         if (m_cacheWaiting)
             emit bufferProgressChanged(static_cast<qreal>(*static_cast<int64_t*>(property.data)) / 100.0);
     }
@@ -270,21 +314,22 @@ void AVPlayer::setStatus(MediaStatus status)
 
 bool AVPlayer::isPaused() const
 {
-    return m_core.flagProperty("pause");
+    return m_paused;
 }
 
 void AVPlayer::pause(bool paused)
 {
-    if (m_state != Idle)
-        m_core.setProperty("pause", paused);
+    if (m_state == Idle)
+        return;
+    m_paused = paused;
+    m_core.setPropertyAsync("pause", paused);
 }
 
 qint64 AVPlayer::position() const
 {
     if (m_state != Loaded)
         return m_pendingSeek >= 0 ? m_pendingSeek : 0;
-    const double pos = m_core.doubleProperty("time-pos", -1.0);
-    return pos >= 0.0 ? qRound64(pos * 1000.0) : m_position;
+    return m_position;
 }
 
 void AVPlayer::seek(qint64 ms)
@@ -300,7 +345,7 @@ void AVPlayer::seekNow(qint64 ms)
 {
     const QString flags
         = m_seekType == AccurateSeek ? QStringLiteral("absolute+exact") : QStringLiteral("absolute+keyframes");
-    if (m_core.command({ QStringLiteral("seek"), seconds(ms), flags }) < 0)
+    if (m_core.commandAsync({ QStringLiteral("seek"), seconds(ms), flags }) < 0)
         return;
     m_seeking = true;
     m_seekTarget = ms;
@@ -309,24 +354,23 @@ void AVPlayer::seekNow(qint64 ms)
 
 bool AVPlayer::isSeekable() const
 {
-    return m_state == Loaded && m_core.flagProperty("seekable");
+    return m_state == Loaded && m_seekable;
 }
 
 qint64 AVPlayer::duration() const
 {
-    if (m_state != Loaded)
-        return 0;
-    return qMax<qint64>(0, qRound64(m_core.doubleProperty("duration", 0.0) * 1000.0));
+    return m_state == Loaded ? m_durationMs : 0;
 }
 
 qreal AVPlayer::speed() const
 {
-    return m_core.doubleProperty("speed", 1.0);
+    return m_speed;
 }
 
 void AVPlayer::setSpeed(qreal speed)
 {
-    m_core.setProperty("speed", qBound<qreal>(0.01, speed, 100.0));
+    m_speed = qBound<qreal>(0.01, speed, 100.0);
+    m_core.setPropertyAsync("speed", m_speed);
 }
 
 // ---- settings
@@ -340,16 +384,15 @@ void AVPlayer::setRepeat(int count)
 {
     m_repeat = count;
     if (m_state != Idle)
-        m_core.setProperty("loop-file",
+        m_core.setPropertyAsync("loop-file",
             count == 0 ? QStringLiteral("no") : (count < 0 ? QStringLiteral("inf") : QString::number(count)));
 }
 
 int AVPlayer::currentRepeat() const
 {
-    const QString remaining = m_core.textProperty("remaining-file-loops");
-    if (remaining == QLatin1String("inf"))
+    if (m_remainingLoops == QLatin1String("inf"))
         return -1;
-    return remaining.toInt();
+    return m_remainingLoops.toInt();
 }
 
 void AVPlayer::setStartPosition(qint64 ms)
@@ -381,7 +424,7 @@ void AVPlayer::setInterruptTimeout(qint64 ms)
 void AVPlayer::setPriority(const QVector<VideoDecoderId>& decoders)
 {
     m_priority = decoders;
-    m_core.setProperty("hwdec", VideoDecoder::hardwareInterfaceFor(decoders));
+    m_core.setPropertyAsync("hwdec", VideoDecoder::hardwareInterfaceFor(decoders));
 }
 
 void AVPlayer::setOptionsForVideoCodec(const QVariantHash& options)
@@ -462,7 +505,7 @@ bool AVPlayer::uninstallFilter(LibAVFilter* filter)
 
 qint64 AVPlayer::bufferSpeed() const
 {
-    return m_core.intProperty("cache-speed", 0);
+    return m_cacheSpeed;
 }
 
 QString AVPlayer::versionString() const

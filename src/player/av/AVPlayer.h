@@ -163,8 +163,19 @@ private:
     bool m_seeking = false;
     bool m_seekStarted = false;
     qint64 m_seekTarget = 0;
+    // A seek landed; its position is reported once the events in hand are
+    // taken.
+    bool m_landed = false;
     bool m_cacheWaiting = false;
+    // What the core last reported (or was last asked for).
     qint64 m_position = 0;
+    bool m_paused = false;
+    bool m_seekable = false;
+    qint64 m_durationMs = 0;
+    qreal m_speed = 1.0;
+    int m_cacheState = 0;
+    qint64 m_cacheSpeed = 0;
+    QString m_remainingLoops;
     SeekType m_seekType = AccurateSeek;
 
     double m_frameRate = 0.0;

@@ -30,19 +30,29 @@ AudioOutput::AudioOutput(MpvCore* core, QObject* parent)
 // The core's volume scale is cubic: its volume v gives the gain (v/100)^3.
 qreal AudioOutput::volume() const
 {
-    const double volume = m_core->doubleProperty("volume", 100.0);
-    return std::pow(volume / 100.0, 3.0);
+    return std::pow(m_volume / 100.0, 3.0);
 }
 
 bool AudioOutput::setVolume(qreal gain)
 {
-    const double volume = 100.0 * std::cbrt(qMax<qreal>(0.0, gain));
-    return m_core->setProperty("volume", volume) >= 0;
+    const double volume = qMin(400.0, 100.0 * std::cbrt(qMax<qreal>(0.0, gain)));
+    if (m_core->setPropertyAsync("volume", volume) < 0)
+        return false;
+    m_volume = volume;
+    return true;
 }
 
 bool AudioOutput::isOpen() const
 {
-    return !m_core->textProperty("current-ao").isEmpty();
+    return !m_currentOutput.isEmpty();
+}
+
+void AudioOutput::onCoreReport(const QLatin1String& name, const mpv_event_property& property)
+{
+    if (name == QLatin1String("volume"))
+        m_volume = *static_cast<double*>(property.data);
+    else if (name == QLatin1String("current-ao"))
+        m_currentOutput = QString::fromUtf8(*static_cast<char**>(property.data));
 }
 
 void AudioOutput::setBackends(const QStringList& backends)

@@ -3,6 +3,8 @@
 #include <QObject>
 #include <QStringList>
 
+#include <mpv/client.h>
+
 namespace plxav {
 
 class MpvCore;
@@ -33,9 +35,14 @@ public:
     // the default choice.
     QString outputOption() const;
 
+    // The player hands over the core's reports of "volume" and "current-ao".
+    void onCoreReport(const QLatin1String& name, const mpv_event_property& property);
+
 private:
     MpvCore* m_core;
     QStringList m_backends;
+    double m_volume = 100.0;
+    QString m_currentOutput;
 };
 
 } // namespace plxav

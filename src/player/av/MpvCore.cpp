@@ -72,38 +72,54 @@ int MpvCore::initialize()
     return error;
 }
 
-int MpvCore::setProperty(const char* name, const QVariant& value)
+namespace {
+// Calls set(format, data) with the value in the format of its type.
+template <typename Set> int WithFormat(const QVariant& value, Set set)
 {
-    if (m_handle == nullptr)
-        return MPV_ERROR_UNINITIALIZED;
-    int error = 0;
     switch (static_cast<int>(value.type())) {
     case QMetaType::Bool: {
         int flag = value.toBool() ? 1 : 0;
-        error = mpv_set_property(m_handle, name, MPV_FORMAT_FLAG, &flag);
-        break;
+        return set(MPV_FORMAT_FLAG, &flag);
     }
     case QMetaType::Int:
     case QMetaType::UInt:
     case QMetaType::LongLong:
     case QMetaType::ULongLong: {
         int64_t number = value.toLongLong();
-        error = mpv_set_property(m_handle, name, MPV_FORMAT_INT64, &number);
-        break;
+        return set(MPV_FORMAT_INT64, &number);
     }
     case QMetaType::Double:
     case QMetaType::Float: {
         double number = value.toDouble();
-        error = mpv_set_property(m_handle, name, MPV_FORMAT_DOUBLE, &number);
-        break;
+        return set(MPV_FORMAT_DOUBLE, &number);
     }
-    default:
-        error = mpv_set_property_string(m_handle, name, value.toString().toUtf8().constData());
-        break;
+    default: {
+        const QByteArray text = value.toString().toUtf8();
+        const char* data = text.constData();
+        return set(MPV_FORMAT_STRING, &data);
     }
+    }
+}
+} // namespace
+
+int MpvCore::setProperty(const char* name, const QVariant& value)
+{
+    if (m_handle == nullptr)
+        return MPV_ERROR_UNINITIALIZED;
+    const int error = WithFormat(
+        value, [this, name](mpv_format format, void* data) { return mpv_set_property(m_handle, name, format, data); });
     if (error < 0)
         qDebug() << "[player] property" << name << "=" << value << "refused:" << errorText(error);
     return error;
+}
+
+int MpvCore::setPropertyAsync(const char* name, const QVariant& value)
+{
+    if (m_handle == nullptr)
+        return MPV_ERROR_UNINITIALIZED;
+    return WithFormat(value, [this, name](mpv_format format, void* data) {
+        return mpv_set_property_async(m_handle, 0, name, format, data);
+    });
 }
 
 QVariant MpvCore::toVariant(const mpv_node& node)
@@ -212,6 +228,14 @@ int MpvCore::command(const QStringList& args)
     if (error < 0)
         qDebug() << "[player] command" << args << "failed:" << errorText(error);
     return error;
+}
+
+int MpvCore::commandAsync(const QStringList& args)
+{
+    if (m_handle == nullptr)
+        return MPV_ERROR_UNINITIALIZED;
+    CommandArgs array(args);
+    return mpv_command_async(m_handle, 0, array.data());
 }
 
 QVariant MpvCore::commandResult(const QStringList& args, int* error)

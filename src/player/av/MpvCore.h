@@ -44,6 +44,11 @@ public:
 
     // Runs a command; the libmpv error code (0 on success).
     int command(const QStringList& args);
+    // The same without waiting for the core: for what the GUI thread does
+    // while a file plays. A synchronous call may wait for the core, and the
+    // core for the GUI thread to draw its frame. Requests run in order.
+    int commandAsync(const QStringList& args);
+    int setPropertyAsync(const char* name, const QVariant& value);
     // Runs a command and returns its result node.
     QVariant commandResult(const QStringList& args, int* error = nullptr);
     // Asks for MPV_EVENT_PROPERTY_CHANGE events of the property.
