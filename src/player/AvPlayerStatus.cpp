@@ -286,6 +286,10 @@ void AvPlayer::playFullScreen()
         layout->setContentsMargins(0, 0, 0, 0);
         setParent(fullScreenWindow);
         layout->addWidget(this);
+        // The screen's size also where no window manager makes the window
+        // full screen.
+        if (!screenRect.isEmpty())
+            fullScreenWindow->setGeometry(screenRect);
         fullScreenWindow->showFullScreen();
         resize(fullScreenWindow->size());
         move(0, 0);

@@ -59,6 +59,8 @@ int main(int argc, char* argv[])
         qputenv("PLOVIX_RTC_NO_AUDIO", "1");
 
     AppPaths::ApplyIdentity();
+    // As the client: an OpenGL widget keeps its context in a new window.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     TestSupport::InstallFonts();
 

@@ -46,10 +46,11 @@ inline bool WaitStarted(AvPlayer* window, int timeoutMs = 15000)
 }
 
 // Whether the window shows a frame of that second of a TestMedia video:
-// each second has its own colour, looked at above the digits.
+// each second has its own colour, looked at above the digits (below any
+// black band of a wider window).
 inline bool ShowsSecond(QWidget* window, int second)
 {
-    const QColor shown(window->grab().toImage().pixel(window->width() / 2, 8));
+    const QColor shown(window->grab().toImage().pixel(window->width() / 2, window->height() / 6));
     const int wanted = second * 47 % 360;
     const int off = qAbs(shown.hsvHue() - wanted);
     return shown.saturation() > 80 && qMin(off, 360 - off) <= 12;

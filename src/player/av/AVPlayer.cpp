@@ -167,8 +167,24 @@ void AVPlayer::play(const QString& name)
     m_landed = false;
     m_cacheWaiting = false;
     m_paused = false;
+    m_entry = -1;
+    setStatus(LoadingMedia);
+    // The core turns the video off for good when it finds no render
+    // context; a renderer still making its own waits to be ready.
+    VideoRenderer* shown = renderer();
+    if (shown != nullptr && !shown->isReadyToDraw()) {
+        m_deferredFile = name;
+        return;
+    }
+    loadFile(name);
+}
+
+void AVPlayer::loadFile(const QString& name)
+{
+    m_deferredFile.clear();
     applyLoadOptions();
-    m_core.setProperty("pause", false);
+    // A pause asked for while the file waited is kept.
+    m_core.setProperty("pause", m_paused);
     int code = 0;
     const QVariant result
         = m_core.commandResult({ QStringLiteral("loadfile"), name, QStringLiteral("replace") }, &code);
@@ -179,12 +195,19 @@ void AVPlayer::play(const QString& name)
         return;
     }
     m_entry = result.toMap().value(QStringLiteral("playlist_entry_id"), -1).toLongLong();
-    setStatus(LoadingMedia);
+}
+
+void AVPlayer::onRendererReady()
+{
+    const QString waiting = m_deferredFile;
+    if (!waiting.isEmpty() && m_state == Loading)
+        loadFile(waiting);
 }
 
 void AVPlayer::stop()
 {
     m_pendingSeek = -1;
+    m_deferredFile.clear();
     if (m_state == Idle)
         return;
     m_state = Idle;
@@ -472,17 +495,24 @@ void AVPlayer::applyLoadOptions()
 
 void AVPlayer::setRenderer(VideoRenderer* renderer)
 {
-    if (m_renderer != nullptr && !m_rendererWidget.isNull())
+    if (m_renderer != nullptr && !m_rendererWidget.isNull()) {
+        m_renderer->m_onReady = nullptr;
         m_renderer->attachCore(nullptr);
+    }
     m_renderer = renderer;
     m_rendererWidget = renderer != nullptr ? renderer->widget() : nullptr;
-    if (renderer == nullptr)
+    if (renderer == nullptr) {
+        onRendererReady();
         return;
+    }
+    renderer->m_onReady = [this] { onRendererReady(); };
     renderer->attachCore(&m_core);
     // A renderer that goes first detaches itself; forget it then.
     connect(m_rendererWidget, &QObject::destroyed, this, [this, renderer] {
-        if (m_renderer == renderer)
+        if (m_renderer == renderer) {
             m_renderer = nullptr;
+            onRendererReady();
+        }
     });
     if (m_state != Idle)
         m_core.setProperty("vo", renderer->videoOutput());

@@ -140,6 +140,10 @@ private:
     void onPropertyChange(const mpv_event_property& property);
     void setStatus(MediaStatus status);
     void applyLoadOptions();
+    // Opens the file in the core now.
+    void loadFile(const QString& name);
+    // The renderer can draw (or is gone): a file that waited for it opens.
+    void onRendererReady();
     void applyTimeRange();
     void seekNow(qint64 ms);
 
@@ -152,6 +156,8 @@ private:
     State m_state = Idle;
     MediaStatus m_status = NoMedia;
     QString m_file;
+    // A file asked for before the renderer could draw; empty when none.
+    QString m_deferredFile;
     // Entry ids of the file asked for last, of the last file the core
     // started (a file-loaded event is about it) and of the file loaded.
     qint64 m_entry = -1;

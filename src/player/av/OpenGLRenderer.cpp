@@ -80,6 +80,7 @@ void OpenGLRenderer::makeRenderContext()
     }
     mpv_render_context_set_update_callback(m_context, &OpenGLRenderer::onUpdate, this);
     restoreVideo(m_core);
+    notifyReady();
 }
 
 void OpenGLRenderer::freeRenderContext()

@@ -23,6 +23,7 @@ public:
 
     VideoRendererId id() const override { return m_id; }
     QWidget* widget() override { return this; }
+    bool isReadyToDraw() const override { return m_context != nullptr; }
 
     // Runs a fragment shader over every frame: header (declarations), the
     // sample function "vec4 sample2d(sampler2D tex, vec2 pos, int p)" and

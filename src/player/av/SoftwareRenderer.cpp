@@ -47,6 +47,7 @@ void SoftwareRenderer::attachCore(MpvCore* core)
     mpv_render_context_set_update_callback(m_context, &SoftwareRenderer::onUpdate, this);
     restoreVideo(core);
     renderFrame(true);
+    notifyReady();
 }
 
 void SoftwareRenderer::onUpdate(void* self)

@@ -22,6 +22,7 @@ public:
 
     VideoRendererId id() const override { return VideoRendererId_Widget; }
     QWidget* widget() override { return this; }
+    bool isReadyToDraw() const override { return m_context != nullptr; }
     // The last frame drawn, at the widget's size; null before the first.
     QImage currentFrame() const { return m_frame; }
 

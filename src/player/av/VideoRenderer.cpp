@@ -62,11 +62,12 @@ bool VideoRenderer::isAvailable(VideoRendererId id)
 
 void VideoRenderer::restoreVideo(MpvCore* core)
 {
-    if (core == nullptr || core->textProperty("path").isEmpty() || core->textProperty("vid") != QLatin1String("no"))
+    if (core == nullptr || core->textProperty("path").isEmpty() || core->property("current-tracks/video").isValid())
         return;
     for (const QVariant& track : core->property("track-list").toList()) {
-        if (track.toMap().value(QStringLiteral("type")).toString() == QLatin1String("video")) {
-            core->setProperty("vid", QStringLiteral("auto"));
+        const QVariantMap fields = track.toMap();
+        if (fields.value(QStringLiteral("type")).toString() == QLatin1String("video")) {
+            core->setProperty("vid", fields.value(QStringLiteral("id")).toLongLong());
             return;
         }
     }

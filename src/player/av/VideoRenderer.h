@@ -4,6 +4,7 @@
 
 #include <QRectF>
 #include <QString>
+#include <functional>
 
 class QWidget;
 
@@ -30,6 +31,8 @@ public:
     static bool isAvailable(VideoRendererId id);
 
     virtual VideoRendererId id() const = 0;
+    // Whether it has its render context, so the core can show video now.
+    virtual bool isReadyToDraw() const = 0;
     bool isAvailable() const { return isAvailable(id()); }
     virtual QWidget* widget() = 0;
 
@@ -49,9 +52,16 @@ protected:
     // After a render context was made while a file plays: the core turned
     // its video off when it found no context, so it is turned on again.
     static void restoreVideo(MpvCore* core);
+    // Says to the attached player that the render context exists.
+    void notifyReady()
+    {
+        if (m_onReady)
+            m_onReady();
+    }
 
 private:
     QRectF m_regionOfInterest;
+    std::function<void()> m_onReady;
 };
 
 } // namespace plxav
