@@ -62,7 +62,8 @@ class Config : public QObject
     Q_PROPERTY(QString fragPostProcess READ fragPostProcess WRITE setFragPostProcess NOTIFY fragPostProcessChanged)
 
 public:
-    enum OpenGLType { Auto = 0, Desktop = 1, OpenGLES = 2, Software = 3 };
+    // Typed, so that -1 (a stored name that is no key) is a value it holds.
+    enum OpenGLType : int { Auto = 0, Desktop = 1, OpenGLES = 2, Software = 3 };
     Q_ENUM(OpenGLType)
 
     // The one store, made on first use (files named as set by setName

@@ -1,8 +1,10 @@
 #pragma once
 
 // What the player window tests share: generated media, the local user's
-// rights, and screenshots at the two display scales.
+// rights, and what the screenshots show (written at the two display scales
+// by the room panels' helper).
 
+#include "../room/RoomPanels.h"
 #include "TestMedia.h"
 #include "TestSupport.h"
 
@@ -12,8 +14,6 @@
 #include "player/av/AudioOutput.h"
 #include "session/DataManager.h"
 
-#include <QPainter>
-#include <QPixmap>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -54,18 +54,6 @@ inline bool ShowsSecond(QWidget* window, int second)
     const int wanted = second * 47 % 360;
     const int off = qAbs(shown.hsvHue() - wanted);
     return shown.saturation() > 80 && qMin(off, 360 - off) <= 12;
-}
-
-// The widget at display scale 1 and 1.5, as <name>-x1.png and -x1.5.png.
-inline bool SaveScaledScreenshots(QWidget* widget, const QString& name)
-{
-    if (TestSupport::SaveScreenshot(widget, name + QStringLiteral("-x1")).isEmpty())
-        return false;
-    QPixmap picture(widget->size() * 1.5);
-    picture.setDevicePixelRatio(1.5);
-    picture.fill(Qt::white);
-    widget->render(&picture);
-    return picture.save(TestSupport::ScreenshotFolder() + QLatin1Char('/') + name + QStringLiteral("-x1.5.png"));
 }
 
 } // namespace PlayerFixture

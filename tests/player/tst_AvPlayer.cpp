@@ -343,7 +343,7 @@ private slots:
         window->seek(2000, true);
         QTRY_VERIFY(window->GetTimeLabel()->text().startsWith(QStringLiteral("00:02")));
         QTRY_VERIFY(ShowsSecond(window, 2));
-        QVERIFY(SaveScaledScreenshots(window, QStringLiteral("player-video-paused")));
+        QVERIFY(::SaveScaledScreenshots(window, QStringLiteral("player-video-paused")));
         QTest::mouseClick(window->GetFullScreenButton(), Qt::LeftButton);
         QWidget* full = window->GetFullScreenWindow();
         QVERIFY(full != nullptr);
@@ -353,7 +353,7 @@ private slots:
                 QString::number(int(full->windowState())) + " " + QString::number(int(full->windowFlags()), 16)));
         QTRY_COMPARE(window->size(), full->size());
         QTRY_VERIFY(ShowsSecond(window, 2));
-        QVERIFY(SaveScaledScreenshots(window, QStringLiteral("player-video-fullscreen")));
+        QVERIFY(::SaveScaledScreenshots(window, QStringLiteral("player-video-fullscreen")));
         QTest::keyClick(full, Qt::Key_Escape);
         QVERIFY(window->GetFullScreenWindow() == nullptr);
         QCOMPARE(window->parentWidget(), m_panel.get());
@@ -387,13 +387,13 @@ private slots:
         QTRY_VERIFY(ShowsSecond(video, static_cast<int>(video->GetLibPlayer()->position() / 1000)));
         video->GetLibPlayer()->pause(false);
         QTRY_VERIFY(video->GetPlayButton()->styleSheet().contains(QLatin1String("x1/play.png")));
-        QVERIFY(SaveScaledScreenshots(video, QStringLiteral("player-video-playing")));
+        QVERIFY(::SaveScaledScreenshots(video, QStringLiteral("player-video-playing")));
         delete m_window;
         AvPlayer* sound = Open(1, m_sound, 4);
         sound->OnPlay();
         QVERIFY(WaitStarted(sound));
         QTRY_VERIFY(sound->GetLibPlayer()->position() >= 1000);
-        QVERIFY(SaveScaledScreenshots(sound, QStringLiteral("player-audio-playing")));
+        QVERIFY(::SaveScaledScreenshots(sound, QStringLiteral("player-audio-playing")));
     }
 };
 

@@ -61,7 +61,7 @@ private slots:
         window->GetLibPlayer()->pause(true);
         window->seek(2000, true);
         QTRY_VERIFY_WITH_TIMEOUT(Near(ShownHue(window), 2 * 47), 10000);
-        QVERIFY(SaveScaledScreenshots(window, QStringLiteral("player-video-opengl")));
+        QVERIFY(::SaveScaledScreenshots(window, QStringLiteral("player-video-opengl")));
         window->playFullScreen();
         window->seek(3000, true);
         QTRY_VERIFY_WITH_TIMEOUT(Near(ShownHue(window), 3 * 47), 10000);

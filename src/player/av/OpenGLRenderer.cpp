@@ -28,6 +28,9 @@ OpenGLRenderer::OpenGLRenderer(VideoRendererId kind, QWidget* parent)
 OpenGLRenderer::~OpenGLRenderer()
 {
     attachCore(nullptr);
+    // The widget's base deletes the context after this object is gone.
+    if (context() != nullptr)
+        disconnect(context(), nullptr, this, nullptr);
 }
 
 void OpenGLRenderer::attachCore(MpvCore* core)
@@ -48,8 +51,8 @@ void OpenGLRenderer::attachCore(MpvCore* core)
 
 void OpenGLRenderer::initializeGL()
 {
-    // A new top-level window (full screen and back) gives the widget a new
-    // OpenGL context; the render context goes with the old one.
+    // Should the widget get a new OpenGL context (a new top-level window
+    // where contexts are not shared), the render context goes with the old.
     connect(
         context(), &QOpenGLContext::aboutToBeDestroyed, this,
         [this] {
