@@ -4,6 +4,8 @@
 #include "player/QWidgetFullSrc.h"
 #include "player/Slider.h"
 #include "player/av/VideoRenderer.h"
+#include "room/MiddleArea.h"
+#include "session/MediaInfo.h"
 #include "whiteboard/QtAvPlayerItem.h"
 #include "whiteboard/QtAvPlayerList.h"
 
@@ -311,6 +313,36 @@ private slots:
         QFETCH(QString, url);
         QFETCH(bool, allowed);
         QCOMPARE(AvPlayer::IsRoomMediaUrl(url), allowed);
+    }
+
+    void theCentrePanelOpensOnlyRoomAddresses_data()
+    {
+        QTest::addColumn<QString>("url");
+        QTest::addColumn<bool>("kept");
+        QTest::newRow("web") << "https://school.example/m/1.y4m" << true;
+        QTest::newRow("local file") << "file://" + m_video << false;
+        QTest::newRow("plain path") << m_video << false;
+    }
+    void theCentrePanelOpensOnlyRoomAddresses()
+    {
+        QFETCH(QString, url);
+        QFETCH(bool, kept);
+        const QString program = QCoreApplication::applicationName();
+        MiddleArea middle;
+        MediaInfo media;
+        media.SetMediaId(QStringLiteral("MX"));
+        media.SetMediaType(MediaInfo::Video);
+        media.SetUrlPath(url);
+        middle.PlayerAdapte(&media, true);
+        AvPlayer* window = middle.GetAvPlayer();
+        QVERIFY(window != nullptr);
+        QCOMPARE(window->GetFile().isEmpty(), !kept);
+        // The data folder and the log stay under the program's own name.
+        QCOMPARE(QCoreApplication::applicationName(), program);
+        if (!kept) {
+            QTest::qWait(800);
+            QVERIFY(!window->GetLibPlayer()->isPlaying());
+        }
     }
 
     void volumeSliderSetsTheGain_data()
