@@ -88,8 +88,9 @@ private slots:
     {
         m_slider->setValue(0);
         QTest::mouseClick(m_slider, Qt::RightButton, Qt::NoModifier, QPoint(300, 10));
-        QVERIFY(!m_events.contains(QStringLiteral("moved")));
-        QVERIFY(m_slider->value() < 30000);
+        // No jump: the base slider leaves a right click alone.
+        QVERIFY(m_events.isEmpty());
+        QCOMPARE(m_slider->value(), 0);
     }
 
     void hoverReportsTheValueUnderThePointer()
