@@ -197,8 +197,17 @@ void MiddleArea::PlayerAdapte(MediaInfo* item, bool bDirectPlay)
         m_avPlayer->setMediaFile(url);
     else
         qWarning() << "[player] media address refused, mediaId:" << item->GetMediaId() << ",url:" << url;
-    if (bDirectPlay)
-        QTimer::singleShot(500, m_avPlayer, &AvPlayer::OnPlay);
+    if (bDirectPlay) {
+        // A participant who comes in while the media plays starts where the
+        // room is, not at its beginning.
+        const int seconds = qBound(0, item->GetSeekPos(), std::numeric_limits<int>::max() / 1000);
+        AvPlayer* window = m_avPlayer;
+        QTimer::singleShot(500, window, [window, seconds] {
+            window->OnPlay();
+            if (seconds > 0)
+                window->seek(seconds * 1000, true);
+        });
+    }
     m_avPlayer->show();
 }
 

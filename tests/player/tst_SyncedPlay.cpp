@@ -9,6 +9,7 @@
 #include "whiteboard/QtAvPlayerItem.h"
 #include "whiteboard/QtAvPlayerList.h"
 
+#include <QJsonArray>
 #include <QPushButton>
 
 namespace {
@@ -155,6 +156,22 @@ private slots:
         QVERIFY(m_teacher->Send(MsgCloseMedia, { { "mediaId", "M2001" }, { "mediaType", "video" } }));
         QTRY_VERIFY_WITH_TIMEOUT(m_room.Player() == nullptr, 10000);
         QVERIFY(m_room.Row() == nullptr);
+    }
+
+    void aLateComerStartsWhereTheRoomIs()
+    {
+        // The room's list, as a participant entering now gets it: a sound
+        // playing at 20 s.
+        const QJsonObject sound { { "type", "audio" }, { "mediaId", "M3003" }, { "duration", 60 },
+            { "url", m_setup.service.HttpsUrl("/media/late.wav").toString() + "?seconds=60" } };
+        QVERIFY(m_setup.Push(MsgGetMediaList,
+            QJsonObject { { "mediaShare", "M3003" }, { "mediaStatus", "play" }, { "seek", 20 },
+                { "medias", QJsonArray { sound } } },
+            "58"));
+        QTRY_VERIFY_WITH_TIMEOUT(m_room.PlayerOf(QStringLiteral("M3003")), 10000);
+        QVERIFY(PlayerFixture::WaitStarted(m_room.Player()));
+        plxav::AVPlayer* player = m_room.Player()->GetLibPlayer();
+        QTRY_VERIFY_WITH_TIMEOUT(player->position() >= 20000 && !player->isPaused(), 10000);
     }
 };
 
