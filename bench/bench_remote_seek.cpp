@@ -6,7 +6,8 @@
 // time label shows the second, and until its picture shows that second's
 // colour. The bare side: the same player seeking directly, measured the
 // same way. Printed: median and 95th percentile of each, and the ratio of
-// the 95th percentiles.
+// the 95th percentiles. A picture of a part the player has not read yet
+// waits for a new ranged request to the service.
 #include "../tests/session/JoinedRoom.h"
 
 #include "app/AppPaths.h"
