@@ -43,6 +43,9 @@ int main(int argc, char* argv[])
         qputenv("QT_SCALE_FACTOR", scale.toUtf8());
     }
 
+    // The media player's OpenGL picture keeps its context (and the playing
+    // video) when its window goes full screen and back.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     int code = 0;
     {

@@ -4,6 +4,8 @@
 #include "app/Nexus.h"
 #include "player/AudioMixPlayer.h"
 #include "player/AvPlayer.h"
+#include "player/Config.h"
+#include "player/PlayerStartup.h"
 #include "room/LeftArea.h"
 #include "rtc/Player.h"
 #include "session/DataManager.h"
@@ -11,9 +13,11 @@
 #include "whiteboard/QtAvPlayerItem.h"
 #include "widgets/Placement.h"
 
+#include <QApplication>
 #include <QDebug>
 #include <QPixmap>
 #include <QTimer>
+#include <limits>
 
 namespace {
 constexpr int kAudioBarHeight = 45;
@@ -91,9 +95,11 @@ void MiddleArea::SetupLayout(QWidget* window)
         else
             m_avPlayer->setGeometry(0, m_courseArea.height() - kAudioBarHeight, m_courseArea.width(), kAudioBarHeight);
         m_avPlayer->show();
-    } else {
-        ShowTeachersPage();
     }
+    // A video covers the page (and a teacher's page turn would close it);
+    // the sound bar leaves the page in view.
+    if (m_avPlayer == nullptr || m_avPlayer->GetMediaType() != MediaInfo::Video)
+        ShowTeachersPage();
     m_palette.OnShowPalette();
     show();
 }
@@ -114,6 +120,18 @@ void MiddleArea::ShowTeachersPage()
 
 void MiddleArea::PresentationSizeAdapte(QString path)
 {
+    if (m_avPlayer != nullptr && m_avPlayer->GetMediaType() == MediaInfo::Video) {
+        DataManager* data = Nexus::GetDataManager();
+        const bool teacher = data != nullptr && (data->GetPermission() & 128) != 0 && data->GetRoomRole() == 4;
+        if (teacher) {
+            // Asks the room to close the media and destroys the window.
+            m_avPlayer->toggleClose();
+        } else {
+            const QSize small = m_courseArea.size() * 0.3;
+            m_avPlayer->setGeometry(m_courseArea.width() - small.width(), m_courseArea.height() - small.height(),
+                small.width(), small.height());
+        }
+    }
     qDebug() << "into PresentationSizeAdapte, and path:" << path;
     if (path.section(QLatin1Char('/'), -1) == QLatin1String("blank.png"))
         path = QLatin1String(kBlankPage);
@@ -155,15 +173,41 @@ void MiddleArea::PlayerAdapte(MediaInfo* item, bool bDirectPlay)
     OnDestroyAvPlayer();
     const int type = item->GetMediaType() == MediaInfo::Video ? MediaInfo::Video : MediaInfo::Audio;
     m_avPlayer = new AvPlayer(&m_courseArea, type);
-    m_avPlayer->SetMediaId(item->GetMediaId());
+    m_avPlayer->setMediaId(item->GetMediaId());
     m_avPlayer->setDuration(item->GetDuration());
-    m_avPlayer->SetFile(item->GetUrlPath());
     if (type == MediaInfo::Video)
         m_avPlayer->setGeometry(0, 0, m_courseArea.width(), m_courseArea.height());
     else
         m_avPlayer->setGeometry(0, m_courseArea.height() - kAudioBarHeight, m_courseArea.width(), kAudioBarHeight);
-    if (bDirectPlay)
-        QTimer::singleShot(500, m_avPlayer, &AvPlayer::OnPlay);
+    Config::setName(QStringLiteral("Player"));
+    // The program keeps its own name: the data folder, the debug log and
+    // the settings are found under it for the whole run.
+    QApplication::setAttribute(Qt::AA_DontCreateNativeWidgetSiblings);
+    const QString program = QApplication::arguments().value(0);
+    const QString rendererName = PlayerStartup::RendererNameFromProgram(program);
+    qDebug("vo: %s", qPrintable(rendererName));
+    const plxav::VideoRendererId renderer
+        = PlayerStartup::UsableRendererId(PlayerStartup::RendererIdForName(rendererName));
+    m_avPlayer->setProperty("rendererId", renderer);
+    m_avPlayer->show();
+    m_avPlayer->setWindowTitle(PlayerStartup::LibraryVersion());
+    // The room's data never makes a participant open local files or devices.
+    const QString url = item->GetUrlPath();
+    if (AvPlayer::IsRoomMediaUrl(url))
+        m_avPlayer->setMediaFile(url);
+    else
+        qWarning() << "[player] media address refused, mediaId:" << item->GetMediaId() << ",url:" << url;
+    if (bDirectPlay) {
+        // A participant who comes in while the media plays starts where the
+        // room is, not at its beginning.
+        const int seconds = qBound(0, item->GetSeekPos(), std::numeric_limits<int>::max() / 1000);
+        AvPlayer* window = m_avPlayer;
+        QTimer::singleShot(500, window, [window, seconds] {
+            window->OnPlay();
+            if (seconds > 0)
+                window->seek(seconds * 1000, true);
+        });
+    }
     m_avPlayer->show();
 }
 
@@ -185,8 +229,11 @@ void MiddleArea::OnCleanUp()
     emit m_notifyWindow.CleanUp();
     m_board.ClearShapeType();
     m_board.OnCleanUp();
-    delete m_avPlayer;
-    m_avPlayer = nullptr;
+    if (m_avPlayer != nullptr) {
+        m_avPlayer->setParent(nullptr);
+        delete m_avPlayer;
+        m_avPlayer = nullptr;
+    }
     m_mediaList.SetLastFocusBuddy(nullptr);
 }
 
@@ -201,7 +248,8 @@ void MiddleArea::OnSeekPos(int seconds, bool isPlaying)
         m_avPlayer->OnPlay();
     else
         m_avPlayer->OnPaused();
-    m_avPlayer->seek(static_cast<qint64>(seconds) * 1000, true);
+    // Seconds from the network: kept within what milliseconds in an int hold.
+    m_avPlayer->seek(qBound(0, seconds, std::numeric_limits<int>::max() / 1000) * 1000, true);
     if (QtAvPlayerItem* focused = m_mediaList.GetLastFocusBuddy())
         focused->SetPlayStatus(isPlaying ? QtAvPlayerItem::StatusPlaying : QtAvPlayerItem::StatusPaused);
 }

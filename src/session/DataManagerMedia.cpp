@@ -179,7 +179,7 @@ void DataManager::OnRequest4CloseMedia(QString mediaId)
 void DataManager::OnRemoteMediaSeek(const SignallingMessage& message)
 {
     qDebug() << "into DataManager::OnRemoteMediaSeek, message:" << message.Text();
-    if (RoomJson::Uid(message.json, "source") == GetUserId()) {
+    if (IsOwnMessage(message.json)) {
         qDebug() << "这是一个自己的消息，忽略. ";
         return;
     }
@@ -197,7 +197,7 @@ void DataManager::OnRemoteMediaSeek(const SignallingMessage& message)
 void DataManager::OnRemoteSwitchMedia(const SignallingMessage& message)
 {
     qDebug() << "into DataManager::OnRemoteSwitchMedia, message:" << message.Text();
-    if (RoomJson::Uid(message.json, "source") == GetUserId()) {
+    if (IsOwnMessage(message.json)) {
         qDebug() << "这是一个自己的消息，忽略. ";
         return;
     }

@@ -64,6 +64,8 @@ int main(int argc, char* argv[])
     Shell::SetUrlOpener([](const QUrl&) { return false; });
 
     AppPaths::ApplyIdentity();
+    // As the client: an OpenGL widget keeps its context in a new window.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     TestSupport::InstallFonts();
 

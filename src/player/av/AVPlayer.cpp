@@ -1,0 +1,547 @@
+#include "AVPlayer.h"
+
+#include "AudioOutput.h"
+#include "LibAVFilter.h"
+#include "VideoRenderer.h"
+
+#include <QDebug>
+#include <QFileInfo>
+#include <limits>
+
+namespace plxav {
+
+namespace {
+// Events that are no change of ours: replies we never ask for, ticks.
+constexpr quint64 kObserved = 1;
+// A restart this close to the last seek target is that seek's landing.
+constexpr qint64 kSeekLandingMs = 1000;
+
+QString seconds(qint64 ms)
+{
+    return QString::number(static_cast<double>(ms) / 1000.0, 'f', 3);
+}
+
+// A value of the core's key-value lists ("a=1,b=2"); values holding a
+// separator are given with their length, which the core reads literally.
+QString keyValueList(const QVariantHash& options)
+{
+    QStringList pairs;
+    for (auto it = options.cbegin(); it != options.cend(); ++it) {
+        const QString value = it.value().toString();
+        const bool plain = !value.contains(QLatin1Char(',')) && !value.contains(QLatin1Char('='))
+            && !value.contains(QLatin1Char('%')) && !value.startsWith(QLatin1Char('['));
+        pairs << it.key() + QLatin1Char('=')
+                + (plain ? value : QStringLiteral("%%1%%2").arg(value.toUtf8().size()).arg(value));
+    }
+    pairs.sort();
+    return pairs.join(QLatin1Char(','));
+}
+} // namespace
+
+AVPlayer::AVPlayer(QObject* parent)
+    : QObject(parent)
+{
+    qRegisterMetaType<plxav::MediaStatus>();
+    qRegisterMetaType<plxav::AVError>();
+    // No picture until a renderer attaches, and never a window of its own.
+    m_core.setOption("vo", QStringLiteral("null"));
+    m_core.initialize();
+    m_audio = new AudioOutput(&m_core, this);
+    if (!m_core.isValid())
+        return;
+    // Everything the owner asks while a file plays is kept from these
+    // reports: a synchronous read could wait for the core, and the core for
+    // the GUI thread to draw its frame.
+    static const struct {
+        const char* name;
+        mpv_format format;
+    } observed[] = {
+        { "pause", MPV_FORMAT_FLAG },
+        { "time-pos", MPV_FORMAT_DOUBLE },
+        { "speed", MPV_FORMAT_DOUBLE },
+        { "paused-for-cache", MPV_FORMAT_FLAG },
+        { "cache-buffering-state", MPV_FORMAT_INT64 },
+        { "cache-speed", MPV_FORMAT_INT64 },
+        { "seekable", MPV_FORMAT_FLAG },
+        { "duration", MPV_FORMAT_DOUBLE },
+        { "volume", MPV_FORMAT_DOUBLE },
+        { "current-ao", MPV_FORMAT_STRING },
+        { "remaining-file-loops", MPV_FORMAT_STRING },
+    };
+    for (const auto& property : observed)
+        m_core.observe(property.name, property.format, kObserved);
+    mpv_request_log_messages(m_core.handle(), "warn");
+    mpv_set_wakeup_callback(m_core.handle(), &AVPlayer::wakeUp, this);
+}
+
+AVPlayer::~AVPlayer()
+{
+    // No wake-up runs once this returns: libmpv calls it under the lock
+    // this takes. Queued drains die with the object.
+    if (m_core.isValid())
+        mpv_set_wakeup_callback(m_core.handle(), nullptr, nullptr);
+    // A render context must go before its core.
+    setRenderer(nullptr);
+}
+
+void AVPlayer::wakeUp(void* self)
+{
+    auto* player = static_cast<AVPlayer*>(self);
+    if (!player->m_wakePending.exchange(true))
+        QMetaObject::invokeMethod(
+            player, [player] { player->drainEvents(); }, Qt::QueuedConnection);
+}
+
+void AVPlayer::drainEvents()
+{
+    m_wakePending = false;
+    if (!m_core.isValid())
+        return;
+    while (true) {
+        const mpv_event* event = mpv_wait_event(m_core.handle(), 0);
+        if (event == nullptr || event->event_id == MPV_EVENT_NONE)
+            break;
+        handleEvent(*event);
+    }
+    // The position that came with the restart is in by now.
+    if (m_landed) {
+        m_landed = false;
+        emit positionChanged(m_position);
+        emit seekFinished(m_position);
+    }
+}
+
+void AVPlayer::handleEvent(const mpv_event& event)
+{
+    switch (event.event_id) {
+    case MPV_EVENT_START_FILE:
+        onStartFile(event);
+        break;
+    case MPV_EVENT_FILE_LOADED:
+        onFileLoaded();
+        break;
+    case MPV_EVENT_END_FILE:
+        onEndFile(event);
+        break;
+    case MPV_EVENT_SEEK:
+        // The restart that follows ends a seek; the first one after a load
+        // only starts the file.
+        m_seekStarted = m_seeking;
+        break;
+    case MPV_EVENT_PLAYBACK_RESTART:
+        onPlaybackRestart();
+        break;
+    case MPV_EVENT_PROPERTY_CHANGE:
+        onPropertyChange(*static_cast<const mpv_event_property*>(event.data));
+        break;
+    case MPV_EVENT_LOG_MESSAGE: {
+        const auto* message = static_cast<const mpv_event_log_message*>(event.data);
+        qDebug().noquote() << "[mpv]" << message->prefix << message->level
+                           << QString::fromUtf8(message->text).trimmed();
+        break;
+    }
+    case MPV_EVENT_COMMAND_REPLY:
+    case MPV_EVENT_SET_PROPERTY_REPLY:
+        if (event.error < 0)
+            qDebug() << "[player] request refused:" << MpvCore::errorText(event.error);
+        break;
+    case MPV_EVENT_IDLE:
+        if (m_state == Idle && m_status != EndOfMedia && m_status != InvalidMedia)
+            setStatus(NoMedia);
+        break;
+    default:
+        break;
+    }
+}
+
+// ---- the file
+
+void AVPlayer::play(const QString& name)
+{
+    if (m_state != Idle)
+        m_core.command({ QStringLiteral("stop") });
+    m_state = Loading;
+    m_file = name;
+    m_seeking = false;
+    m_seekStarted = false;
+    m_landed = false;
+    m_cacheWaiting = false;
+    m_paused = false;
+    m_entry = -1;
+    setStatus(LoadingMedia);
+    // The core turns the video off for good when it finds no render
+    // context; a renderer still making its own waits to be ready.
+    VideoRenderer* shown = renderer();
+    if (shown != nullptr && !shown->isReadyToDraw()) {
+        m_deferredFile = name;
+        return;
+    }
+    loadFile(name);
+}
+
+void AVPlayer::loadFile(const QString& name)
+{
+    m_deferredFile.clear();
+    applyLoadOptions();
+    // A pause asked for while the file waited is kept.
+    m_core.setProperty("pause", m_paused);
+    int code = 0;
+    const QVariant result
+        = m_core.commandResult({ QStringLiteral("loadfile"), name, QStringLiteral("replace") }, &code);
+    if (code < 0) {
+        m_state = Idle;
+        setStatus(InvalidMedia);
+        emit error(AVError(code, tr("Can not open %1: %2").arg(name, MpvCore::errorText(code))));
+        return;
+    }
+    m_entry = result.toMap().value(QStringLiteral("playlist_entry_id"), -1).toLongLong();
+}
+
+void AVPlayer::onRendererReady()
+{
+    const QString waiting = m_deferredFile;
+    if (!waiting.isEmpty() && m_state == Loading)
+        loadFile(waiting);
+}
+
+void AVPlayer::stop()
+{
+    m_pendingSeek = -1;
+    m_deferredFile.clear();
+    if (m_state == Idle)
+        return;
+    m_state = Idle;
+    m_seeking = false;
+    m_core.command({ QStringLiteral("stop") });
+}
+
+void AVPlayer::onStartFile(const mpv_event& event)
+{
+    const auto* start = static_cast<const mpv_event_start_file*>(event.data);
+    // Without an id from loadfile, the next file that starts is ours.
+    if (m_entry < 0 && m_state == Loading)
+        m_entry = start->playlist_entry_id;
+    m_startedEntry = start->playlist_entry_id;
+}
+
+void AVPlayer::onFileLoaded()
+{
+    // The core loads one file at a time, the one it started last; a file
+    // replaced before it opened is not ours any more.
+    if (m_state != Loading || m_startedEntry != m_entry)
+        return;
+    m_state = Loaded;
+    m_loadedEntry = m_entry;
+    m_position = 0;
+    // Read once: the owner sets its slider from them when it hears of the
+    // start, and no frame waits to be drawn before the file is open.
+    m_durationMs = qMax<qint64>(0, qRound64(m_core.doubleProperty("duration", 0.0) * 1000.0));
+    m_seekable = m_core.flagProperty("seekable");
+    if (m_pendingSeek >= 0) {
+        const qint64 target = m_pendingSeek;
+        m_pendingSeek = -1;
+        seekNow(target);
+    }
+    setStatus(LoadedMedia);
+    emit started();
+}
+
+void AVPlayer::onEndFile(const mpv_event& event)
+{
+    const auto* end = static_cast<const mpv_event_end_file*>(event.data);
+    const bool wasLoaded = end->playlist_entry_id == m_loadedEntry;
+    if (wasLoaded)
+        m_loadedEntry = -1;
+    if (end->playlist_entry_id == m_entry && m_state != Idle) {
+        m_state = Idle;
+        m_seeking = false;
+    }
+    if (end->playlist_entry_id == m_entry) {
+        if (end->reason == MPV_END_FILE_REASON_ERROR) {
+            const QString name = QFileInfo(m_file).fileName().isEmpty() ? m_file : QFileInfo(m_file).fileName();
+            setStatus(InvalidMedia);
+            emit error(AVError(end->error, tr("%1: %2").arg(MpvCore::errorText(end->error), name)));
+        } else if (end->reason == MPV_END_FILE_REASON_EOF) {
+            setStatus(EndOfMedia);
+        } else {
+            setStatus(NoMedia);
+        }
+    }
+    if (wasLoaded)
+        emit stopped();
+}
+
+void AVPlayer::onPlaybackRestart()
+{
+    if (!m_seekStarted)
+        return;
+    m_seekStarted = false;
+    m_landed = true;
+    // A later seek may still be on its way; the one landing near the last
+    // target ends the wait.
+    if (qAbs(m_position - m_seekTarget) <= kSeekLandingMs)
+        m_seeking = false;
+}
+
+void AVPlayer::onPropertyChange(const mpv_event_property& property)
+{
+    const QLatin1String name(property.name);
+    if (property.format == MPV_FORMAT_NONE || property.data == nullptr)
+        return;
+    if (name == QLatin1String("pause")) {
+        m_paused = *static_cast<int*>(property.data) != 0;
+        emit paused(m_paused);
+    } else if (name == QLatin1String("seekable")) {
+        m_seekable = *static_cast<int*>(property.data) != 0;
+    } else if (name == QLatin1String("duration")) {
+        m_durationMs = qMax<qint64>(0, qRound64(*static_cast<double*>(property.data) * 1000.0));
+    } else if (name == QLatin1String("cache-speed")) {
+        m_cacheSpeed = *static_cast<int64_t*>(property.data);
+    } else if (name == QLatin1String("remaining-file-loops")) {
+        m_remainingLoops = QString::fromUtf8(*static_cast<char**>(property.data));
+    } else if (name == QLatin1String("volume") || name == QLatin1String("current-ao")) {
+        m_audio->onCoreReport(name, property);
+    } else if (name == QLatin1String("time-pos")) {
+        if (m_state != Loaded)
+            return;
+        m_position = qRound64(*static_cast<double*>(property.data) * 1000.0);
+        emit positionChanged(m_position);
+    } else if (name == QLatin1String("speed")) {
+        m_speed = *static_cast<double*>(property.data);
+        emit speedChanged(m_speed);
+    } else if (name == QLatin1String("paused-for-cache")) {
+        const bool waiting = *static_cast<int*>(property.data) != 0;
+        if (waiting == m_cacheWaiting || m_state != Loaded)
+            return;
+        m_cacheWaiting = waiting;
+        if (waiting)
+            setStatus(m_cacheState == 0 ? StalledMedia : BufferingMedia);
+        else
+            setStatus(BufferedMedia);
+    } else if (name == QLatin1String("cache-buffering-state")) {
+        m_cacheState = static_cast<int>(*static_cast<int64_t*>(property.data));
+        if (m_cacheWaiting)
+            emit bufferProgressChanged(static_cast<qreal>(*static_cast<int64_t*>(property.data)) / 100.0);
+    }
+}
+
+void AVPlayer::setStatus(MediaStatus status)
+{
+    if (status == m_status)
+        return;
+    m_status = status;
+    emit mediaStatusChanged(status);
+}
+
+// ---- playing
+
+bool AVPlayer::isPaused() const
+{
+    return m_paused;
+}
+
+void AVPlayer::pause(bool paused)
+{
+    if (m_state == Idle)
+        return;
+    m_paused = paused;
+    m_core.setPropertyAsync("pause", paused);
+}
+
+qint64 AVPlayer::position() const
+{
+    if (m_state != Loaded)
+        return m_pendingSeek >= 0 ? m_pendingSeek : 0;
+    return m_position;
+}
+
+void AVPlayer::seek(qint64 ms)
+{
+    ms = qMax<qint64>(0, ms);
+    if (m_state == Loaded)
+        seekNow(ms);
+    else
+        m_pendingSeek = ms;
+}
+
+void AVPlayer::seekNow(qint64 ms)
+{
+    const QString flags
+        = m_seekType == AccurateSeek ? QStringLiteral("absolute+exact") : QStringLiteral("absolute+keyframes");
+    if (m_core.commandAsync({ QStringLiteral("seek"), seconds(ms), flags }) < 0)
+        return;
+    m_seeking = true;
+    m_seekTarget = ms;
+    m_position = ms;
+}
+
+bool AVPlayer::isSeekable() const
+{
+    return m_state == Loaded && m_seekable;
+}
+
+qint64 AVPlayer::duration() const
+{
+    return m_state == Loaded ? m_durationMs : 0;
+}
+
+qreal AVPlayer::speed() const
+{
+    return m_speed;
+}
+
+void AVPlayer::setSpeed(qreal speed)
+{
+    m_speed = qBound<qreal>(0.01, speed, 100.0);
+    m_core.setPropertyAsync("speed", m_speed);
+}
+
+// ---- settings
+
+void AVPlayer::setFrameRate(double fps)
+{
+    m_frameRate = fps;
+}
+
+void AVPlayer::setRepeat(int count)
+{
+    m_repeat = count;
+    if (m_state != Idle)
+        m_core.setPropertyAsync("loop-file",
+            count == 0 ? QStringLiteral("no") : (count < 0 ? QStringLiteral("inf") : QString::number(count)));
+}
+
+int AVPlayer::currentRepeat() const
+{
+    if (m_remainingLoops == QLatin1String("inf"))
+        return -1;
+    return m_remainingLoops.toInt();
+}
+
+void AVPlayer::setStartPosition(qint64 ms)
+{
+    m_startPosition = qMax<qint64>(0, ms);
+}
+
+void AVPlayer::setStopPosition(qint64 ms)
+{
+    m_stopPosition = qMax<qint64>(0, ms);
+}
+
+void AVPlayer::setTimeRange(qint64 startMs, qint64 stopMs)
+{
+    setStartPosition(startMs);
+    setStopPosition(stopMs);
+}
+
+void AVPlayer::setInterruptOnTimeout(bool interrupt)
+{
+    m_interruptOnTimeout = interrupt;
+}
+
+void AVPlayer::setInterruptTimeout(qint64 ms)
+{
+    m_interruptTimeout = ms;
+}
+
+void AVPlayer::setPriority(const QVector<VideoDecoderId>& decoders)
+{
+    m_priority = decoders;
+    m_core.setPropertyAsync("hwdec", VideoDecoder::hardwareInterfaceFor(decoders));
+}
+
+void AVPlayer::setOptionsForVideoCodec(const QVariantHash& options)
+{
+    m_videoCodecOptions = options;
+}
+
+void AVPlayer::setOptionsForAudioCodec(const QVariantHash& options)
+{
+    m_audioCodecOptions = options;
+}
+
+void AVPlayer::setOptionsForFormat(const QVariantHash& options)
+{
+    m_formatOptions = options;
+}
+
+void AVPlayer::applyTimeRange()
+{
+    const bool whole = m_stopPosition <= 0 || m_stopPosition == std::numeric_limits<qint64>::max();
+    m_core.setProperty("start", m_startPosition > 0 ? seconds(m_startPosition) : QStringLiteral("none"));
+    m_core.setProperty("end", whole ? QStringLiteral("none") : seconds(m_stopPosition));
+}
+
+void AVPlayer::applyLoadOptions()
+{
+    m_core.setProperty("vo", m_renderer != nullptr ? m_renderer->videoOutput() : QStringLiteral("null"));
+    m_core.setProperty("ao", m_audio->outputOption());
+    const QString fps = m_frameRate > 0.0 ? QString::number(m_frameRate) : QStringLiteral("0");
+    // Named "fps" up to libmpv 0.35, "container-fps-override" after.
+    if (m_core.setProperty("fps", fps) < 0)
+        m_core.setProperty("container-fps-override", fps);
+    m_core.setProperty("loop-file",
+        m_repeat == 0 ? QStringLiteral("no") : (m_repeat < 0 ? QStringLiteral("inf") : QString::number(m_repeat)));
+    applyTimeRange();
+    const qint64 timeout = m_interruptOnTimeout && m_interruptTimeout > 0 ? m_interruptTimeout : 0;
+    m_core.setProperty("network-timeout", static_cast<double>(timeout) / 1000.0);
+    m_core.setProperty("hwdec", VideoDecoder::hardwareInterfaceFor(m_priority));
+    m_core.setProperty("vd-lavc-o", keyValueList(m_videoCodecOptions));
+    m_core.setProperty("ad-lavc-o", keyValueList(m_audioCodecOptions));
+    m_core.setProperty("demuxer-lavf-o", keyValueList(m_formatOptions));
+}
+
+// ---- output
+
+void AVPlayer::setRenderer(VideoRenderer* renderer)
+{
+    if (m_renderer != nullptr && !m_rendererWidget.isNull()) {
+        m_renderer->m_onReady = nullptr;
+        m_renderer->attachCore(nullptr);
+    }
+    m_renderer = renderer;
+    m_rendererWidget = renderer != nullptr ? renderer->widget() : nullptr;
+    if (renderer == nullptr) {
+        onRendererReady();
+        return;
+    }
+    renderer->m_onReady = [this] { onRendererReady(); };
+    renderer->attachCore(&m_core);
+    // A renderer that goes first detaches itself; forget it then.
+    connect(m_rendererWidget, &QObject::destroyed, this, [this, renderer] {
+        if (m_renderer == renderer) {
+            m_renderer = nullptr;
+            onRendererReady();
+        }
+    });
+    if (m_state != Idle)
+        m_core.setProperty("vo", renderer->videoOutput());
+}
+
+VideoRenderer* AVPlayer::renderer() const
+{
+    return m_rendererWidget.isNull() ? nullptr : m_renderer;
+}
+
+bool AVPlayer::installFilter(LibAVFilter* filter, int)
+{
+    return filter != nullptr && filter->installTo(this);
+}
+
+bool AVPlayer::uninstallFilter(LibAVFilter* filter)
+{
+    return filter != nullptr && filter->uninstall();
+}
+
+qint64 AVPlayer::bufferSpeed() const
+{
+    return m_cacheSpeed;
+}
+
+QString AVPlayer::versionString() const
+{
+    return QStringLiteral("libmpv %1, %2")
+        .arg(m_core.textProperty("mpv-version"), m_core.textProperty("ffmpeg-version"));
+}
+
+} // namespace plxav

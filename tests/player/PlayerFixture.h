@@ -1,0 +1,59 @@
+#pragma once
+
+// What the player window tests share: generated media, the local user's
+// rights, and what the screenshots show (written at the two display scales
+// by the room panels' helper).
+
+#include "../room/RoomPanels.h"
+#include "TestMedia.h"
+#include "TestSupport.h"
+
+#include "app/Nexus.h"
+#include "player/AvPlayer.h"
+#include "player/av/AVPlayer.h"
+#include "player/av/AudioOutput.h"
+#include "session/DataManager.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace PlayerFixture {
+
+constexpr int kTeacher = 4;
+constexpr int kStudent = 5;
+constexpr int kAllRights = 255;
+constexpr int kStudentRights = 17;
+
+// The hub with its session (threads not started) and no sound device.
+inline DataManager* StartHub()
+{
+    plxav::AudioOutput::setDefaultBackends({ QStringLiteral("null") });
+    TestSupport::StartHub(QStringLiteral("http://127.0.0.1:9"));
+    return Nexus::GetDataManager();
+}
+
+inline void SetRights(int role, int permission)
+{
+    Nexus::GetDataManager()->SetRoomRole(role);
+    Nexus::GetDataManager()->SetPermission(permission);
+}
+
+// Waits until the window's library player exists and has started a file.
+inline bool WaitStarted(AvPlayer* window, int timeoutMs = 15000)
+{
+    return QTest::qWaitFor(
+        [window] { return window->GetLibPlayer() != nullptr && window->GetLibPlayer()->isLoaded(); }, timeoutMs);
+}
+
+// Whether the window shows a frame of that second of a TestMedia video:
+// each second has its own colour, looked at above the digits (below any
+// black band of a wider window).
+inline bool ShowsSecond(QWidget* window, int second)
+{
+    const QColor shown(window->grab().toImage().pixel(window->width() / 2, window->height() / 6));
+    const int wanted = second * 47 % 360;
+    const int off = qAbs(shown.hsvHue() - wanted);
+    return shown.saturation() > 80 && qMin(off, 360 - off) <= 12;
+}
+
+} // namespace PlayerFixture

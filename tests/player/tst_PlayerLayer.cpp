@@ -1,0 +1,207 @@
+#include "TestMedia.h"
+#include "TestRegistry.h"
+
+#include "player/av/AVPlayer.h"
+#include "player/av/AudioOutput.h"
+#include "player/av/LibAVFilter.h"
+#include "player/av/SoftwareRenderer.h"
+
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+// The media layer over libmpv on generated files: opening, seeking (also
+// before the file is open), bad files, the end, volume, drawing, filters.
+class TestPlayerLayer : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QString m_video;
+
+    QString Path(const QString& name) const { return m_dir.filePath(name); }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        plxav::AudioOutput::setDefaultBackends({ QStringLiteral("null") });
+        m_video = Path(QStringLiteral("count.y4m"));
+        QVERIFY(TestMedia::WriteVideo(m_video, 6));
+        QVERIFY(TestMedia::WriteSound(Path(QStringLiteral("tone.wav")), 3));
+        QVERIFY(TestMedia::WriteVideo(Path(QStringLiteral("empty.y4m")), 0));
+        QVERIFY(TestMedia::WriteSound(Path(QStringLiteral("empty.wav")), 0));
+        QFile text(Path(QStringLiteral("notes.mp4")));
+        QVERIFY(text.open(QIODevice::WriteOnly));
+        text.write(QByteArray("these are lesson notes, not a video\n").repeated(200));
+    }
+
+    void opensAndReportsTheFile()
+    {
+        plxav::AVPlayer player;
+        QSignalSpy started(&player, &plxav::AVPlayer::started);
+        player.play(m_video);
+        QVERIFY(player.isPlaying());
+        QCOMPARE(player.mediaStatus(), plxav::LoadingMedia);
+        QTRY_COMPARE_WITH_TIMEOUT(started.count(), 1, 15000);
+        QCOMPARE(player.mediaStatus(), plxav::LoadedMedia);
+        QVERIFY(qAbs(player.duration() - 6000) <= 200);
+        QVERIFY(player.isSeekable());
+        QCOMPARE(player.file(), m_video);
+    }
+
+    void seeksLandWhereAsked_data()
+    {
+        QTest::addColumn<qint64>("target");
+        QTest::addColumn<bool>("beforeOpen");
+        QTest::newRow("middle") << qint64(2500) << false;
+        QTest::newRow("near the end") << qint64(5400) << false;
+        QTest::newRow("back to the start") << qint64(0) << false;
+        QTest::newRow("asked while the file opens") << qint64(3700) << true;
+    }
+    void seeksLandWhereAsked()
+    {
+        QFETCH(qint64, target);
+        QFETCH(bool, beforeOpen);
+        plxav::AVPlayer player;
+        QSignalSpy started(&player, &plxav::AVPlayer::started);
+        QSignalSpy landed(&player, &plxav::AVPlayer::seekFinished);
+        player.play(m_video);
+        player.pause(true);
+        if (beforeOpen) {
+            player.seek(target);
+            QCOMPARE(player.position(), target);
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(started.count(), 1, 15000);
+        if (!beforeOpen) {
+            QTRY_VERIFY(player.position() < 1000);
+            player.seek(target);
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(landed.count(), 1, 15000);
+        QVERIFY2(qAbs(landed.first().first().toLongLong() - target) <= 100,
+            qPrintable(QString::number(landed.first().first().toLongLong())));
+        QVERIFY(qAbs(player.position() - target) <= 100);
+    }
+
+    void badFilesEndCleanly_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("invalid");
+        QTest::newRow("missing") << QStringLiteral("absent.mp4") << true;
+        QTest::newRow("not media") << QStringLiteral("notes.mp4") << true;
+        QTest::newRow("no frame") << QStringLiteral("empty.y4m") << false;
+        QTest::newRow("no sample") << QStringLiteral("empty.wav") << false;
+    }
+    void badFilesEndCleanly()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, invalid);
+        plxav::AVPlayer player;
+        QSignalSpy started(&player, &plxav::AVPlayer::started);
+        QSignalSpy stopped(&player, &plxav::AVPlayer::stopped);
+        QSignalSpy errors(&player, &plxav::AVPlayer::error);
+        player.play(Path(name));
+        QTRY_VERIFY_WITH_TIMEOUT(!player.isPlaying(), 15000);
+        if (invalid) {
+            QCOMPARE(player.mediaStatus(), plxav::InvalidMedia);
+            QCOMPARE(errors.count(), 1);
+            QVERIFY(errors.first().first().value<plxav::AVError>().string().contains(name));
+            QCOMPARE(started.count(), 0);
+        }
+        // Whatever became of it, every start has its stop.
+        QTRY_COMPARE(stopped.count(), started.count());
+        // The player is not stuck: the next file plays.
+        player.play(m_video);
+        QTRY_COMPARE_WITH_TIMEOUT(started.count() - stopped.count(), 1, 15000);
+        QCOMPARE(player.file(), m_video);
+    }
+
+    void seekPastTheEndEndsTheFile()
+    {
+        plxav::AVPlayer player;
+        QSignalSpy started(&player, &plxav::AVPlayer::started);
+        QSignalSpy stopped(&player, &plxav::AVPlayer::stopped);
+        player.play(m_video);
+        QTRY_COMPARE_WITH_TIMEOUT(started.count(), 1, 15000);
+        player.seek(3600 * 1000);
+        QTRY_COMPARE_WITH_TIMEOUT(stopped.count(), 1, 15000);
+        QCOMPARE(player.mediaStatus(), plxav::EndOfMedia);
+        QVERIFY(!player.isPlaying());
+        player.play(m_video);
+        QTRY_COMPARE_WITH_TIMEOUT(started.count(), 2, 15000);
+    }
+
+    void aReplacedFileNeverStarts()
+    {
+        plxav::AVPlayer player;
+        QSignalSpy started(&player, &plxav::AVPlayer::started);
+        QSignalSpy stopped(&player, &plxav::AVPlayer::stopped);
+        player.play(m_video);
+        player.play(Path(QStringLiteral("tone.wav")));
+        QTRY_COMPARE_WITH_TIMEOUT(started.count(), 1, 15000);
+        QVERIFY(qAbs(player.duration() - 3000) <= 200);
+        // The stopped sound plays to its end; nothing of the video follows.
+        QTRY_COMPARE_WITH_TIMEOUT(stopped.count(), 1, 15000);
+        QTest::qWait(200);
+        QCOMPARE(started.count(), 1);
+    }
+
+    void volumeIsAGain_data()
+    {
+        QTest::addColumn<qreal>("gain");
+        QTest::newRow("silent") << 0.0;
+        QTest::newRow("as recorded") << 1.0;
+        QTest::newRow("four times") << 4.0;
+    }
+    void volumeIsAGain()
+    {
+        QFETCH(qreal, gain);
+        plxav::AVPlayer player;
+        QVERIFY(player.audio()->setVolume(gain));
+        QVERIFY(qAbs(player.audio()->volume() - gain) < 0.001);
+    }
+
+    void softwareRendererDrawsTheFrames()
+    {
+        plxav::AVPlayer player;
+        auto* renderer = new plxav::SoftwareRenderer();
+        renderer->resize(320, 240);
+        renderer->show();
+        player.setRenderer(renderer);
+        QSignalSpy started(&player, &plxav::AVPlayer::started);
+        player.play(m_video);
+        QTRY_COMPARE_WITH_TIMEOUT(started.count(), 1, 15000);
+        // The frames are coloured, never black.
+        QTRY_VERIFY_WITH_TIMEOUT(
+            !renderer->currentFrame().isNull() && QColor(renderer->currentFrame().pixel(10, 10)).value() > 60, 15000);
+        // The renderer may go first; the player plays on without it.
+        delete renderer;
+        QVERIFY(player.renderer() == nullptr);
+        player.seek(1000);
+        QTRY_VERIFY(player.isPlaying());
+    }
+
+    void filtersJoinAndLeaveTheChain()
+    {
+        plxav::AVPlayer player;
+        QSignalSpy started(&player, &plxav::AVPlayer::started);
+        player.play(m_video);
+        QTRY_COMPARE_WITH_TIMEOUT(started.count(), 1, 15000);
+        plxav::LibAVFilterVideo filter;
+        filter.setEnabled(true);
+        QVERIFY(player.installFilter(&filter));
+        filter.setOptions(QStringLiteral("hflip,negate"));
+        QVERIFY(filter.isApplied());
+        QCOMPARE(player.core()->textProperty("vf").contains(QLatin1String("hflip,negate")), true);
+        filter.setEnabled(false);
+        QVERIFY(!filter.isApplied());
+        QVERIFY(!player.core()->textProperty("vf").contains(QLatin1String("hflip")));
+        filter.setEnabled(true);
+        filter.setOptions(QStringLiteral("no_such_filter=1"));
+        QVERIFY(!filter.isApplied());
+        QVERIFY(player.isPlaying());
+    }
+};
+
+PLOVIX_TEST(TestPlayerLayer)
+#include "tst_PlayerLayer.moc"

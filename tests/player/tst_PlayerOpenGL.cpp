@@ -1,0 +1,101 @@
+#include "PlayerFixture.h"
+#include "TestRegistry.h"
+
+#include "player/Config.h"
+#include "player/PlayerStartup.h"
+#include "player/av/VideoRenderer.h"
+
+#include <QMessageBox>
+
+using namespace PlayerFixture;
+
+// The OpenGL renderer where a display gives OpenGL (the test runs under a
+// virtual X server): the picture, full screen and back (a new OpenGL
+// context each way), and the user shader. Skipped where there is none.
+class TestPlayerOpenGL : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QString m_video;
+    std::unique_ptr<QWidget> m_panel;
+
+    // The hue the picture shows at its top, -1 when grey.
+    static int ShownHue(QWidget* window)
+    {
+        const QColor shown(window->grab().toImage().pixel(window->width() / 2, window->height() / 6));
+        return shown.saturation() > 80 ? shown.hsvHue() : -1;
+    }
+    static bool Near(int hue, int wanted)
+    {
+        return hue >= 0 && qMin(qAbs(hue - wanted), 360 - qAbs(hue - wanted)) <= 12;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        if (!plxav::VideoRenderer::isAvailable(plxav::VideoRendererId_GLWidget2))
+            QSKIP("no OpenGL on this display");
+        QVERIFY(m_dir.isValid());
+        StartHub();
+        SetRights(kStudent, kStudentRights);
+        m_video = m_dir.filePath(QStringLiteral("lesson.y4m"));
+        QVERIFY(TestMedia::WriteVideo(m_video, 6, 10, QSize(320, 240)));
+        m_panel = std::make_unique<QWidget>();
+        m_panel->resize(640, 400);
+        m_panel->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_panel.get()));
+    }
+
+    void drawsFullScreenAndBackAndRunsTheShader()
+    {
+        QCOMPARE(PlayerStartup::UsableRendererId(plxav::VideoRendererId_GLWidget2), plxav::VideoRendererId_GLWidget2);
+        auto* window = new AvPlayer(m_panel.get(), 2);
+        std::unique_ptr<AvPlayer> owner(window);
+        window->setProperty("rendererId", plxav::VideoRendererId_GLWidget2);
+        window->setGeometry(0, 0, 640, 400);
+        window->setMediaFile(m_video);
+        window->show();
+        window->OnPlay();
+        QVERIFY(WaitStarted(window));
+        window->GetLibPlayer()->pause(true);
+        window->seek(2000, true);
+        QTRY_VERIFY_WITH_TIMEOUT(Near(ShownHue(window), 2 * 47), 10000);
+        QVERIFY(::SaveScaledScreenshots(window, QStringLiteral("player-video-opengl")));
+        window->playFullScreen();
+        window->seek(3000, true);
+        QTRY_VERIFY_WITH_TIMEOUT(Near(ShownHue(window), 3 * 47), 10000);
+        window->playFullScreen();
+        QCOMPARE(window->parentWidget(), m_panel.get());
+        window->seek(4000, true);
+        QTRY_VERIFY_WITH_TIMEOUT(Near(ShownHue(window), 4 * 47), 10000);
+        // The default post-process inverts the colours.
+        Config::instance().setUserShaderEnabled(true);
+        QTRY_VERIFY_WITH_TIMEOUT(Near(ShownHue(window), (4 * 47 + 180) % 360), 10000);
+        Config::instance().setUserShaderEnabled(false);
+        QTRY_VERIFY_WITH_TIMEOUT(Near(ShownHue(window), 4 * 47), 10000);
+    }
+
+    void aFileWaitsForTheFirstOpenGLContext()
+    {
+        // Hidden, the renderer has no OpenGL context yet; the core would
+        // turn the video off for good if the file opened now.
+        auto* window = new AvPlayer(m_panel.get(), 2);
+        std::unique_ptr<AvPlayer> owner(window);
+        window->setProperty("rendererId", plxav::VideoRendererId_GLWidget2);
+        window->setGeometry(0, 0, 640, 400);
+        window->setMediaFile(m_video);
+        QTRY_VERIFY(window->IsReady());
+        window->OnPlay();
+        window->seek(1000, true);
+        QTest::qWait(300);
+        QCOMPARE(window->GetLibPlayer()->mediaStatus(), plxav::LoadingMedia);
+        window->show();
+        QVERIFY(WaitStarted(window));
+        QTRY_VERIFY_WITH_TIMEOUT(Near(ShownHue(window), 47), 10000);
+        QVERIFY(window->findChildren<QMessageBox*>().isEmpty());
+    }
+};
+
+PLOVIX_TEST(TestPlayerOpenGL)
+#include "tst_PlayerOpenGL.moc"

@@ -1,0 +1,276 @@
+#include "../session/JoinedRoom.h"
+#include "PlayerFixture.h"
+#include "TestRegistry.h"
+
+#include "player/Slider.h"
+#include "room/MiddleArea.h"
+#include "session/MediaInfo.h"
+#include "session/MsgType.h"
+#include "whiteboard/QtAvPlayerItem.h"
+#include "whiteboard/QtAvPlayerList.h"
+
+#include <QJsonArray>
+#include <QPushButton>
+
+namespace {
+
+// The centre panel in a window, registered with the hub as the class room
+// registers it.
+class RoomCentre
+{
+public:
+    // The window first: the panel goes into it and must go before it.
+    QWidget window;
+    MiddleArea middle;
+
+    void Register()
+    {
+        plxav::AudioOutput::setDefaultBackends({ QStringLiteral("null") });
+        Nexus::Instance();
+        Nexus::SetMiddleArea(&middle);
+        Nexus::SetQtAvPlayerList(middle.GetQtAvPlayerList());
+        Nexus::SetPresentationList(middle.GetPresentationList());
+    }
+    void LayOut()
+    {
+        window.resize(1366, 768);
+        middle.SetupLayout(&window);
+        window.show();
+    }
+    AvPlayer* Player() const { return middle.GetAvPlayer(); }
+    bool PlayerOf(const QString& mediaId) const { return Player() != nullptr && Player()->GetMediaId() == mediaId; }
+    QtAvPlayerItem* Row() { return middle.GetQtAvPlayerList()->GetLastFocusBuddy(); }
+};
+
+QJsonObject SeekData(const QString& mediaId, int seconds, const QString& state)
+{
+    return { { "mediaId", mediaId }, { "seek", seconds }, { "state", state }, { "roomId", "R100" } };
+}
+
+} // namespace
+
+// A student (58) whose player follows the teacher's (57) switch, play,
+// pause and seek on the local service; nothing of it goes back.
+class TestStudentFollows : public QObject
+{
+    Q_OBJECT
+
+    JoinedRoom m_setup;
+    RoomCentre m_room;
+    Participant* m_teacher = nullptr;
+
+    int Echoes() const
+    {
+        return m_setup.room->Sent(QStringLiteral("58"), MsgVideoSeek).size()
+            + m_setup.room->Sent(QStringLiteral("58"), MsgAudioSeek).size();
+    }
+
+private slots:
+    void initTestCase()
+    {
+        m_room.Register();
+        QVERIFY(m_setup.Enter());
+        m_teacher = m_setup.teacher.get();
+        m_room.LayOut();
+        // The room shares its paused video: the window is there, not playing.
+        QTRY_VERIFY_WITH_TIMEOUT(m_room.PlayerOf(QStringLiteral("M2001")), 15000);
+        QVERIFY(!m_room.Player()->GetPlayButton());
+    }
+    void cleanupTestCase() { Nexus::Teardown(); }
+
+    void followsTheTeacher_data()
+    {
+        QTest::addColumn<QString>("mediaId");
+        QTest::addColumn<int>("type");
+        // Sound reports its position behind the output's buffer while paused.
+        QTest::addColumn<int>("toleranceMs");
+        QTest::newRow("sound") << QStringLiteral("M2002") << int(MsgAudioSeek) << 250;
+        QTest::newRow("video") << QStringLiteral("M2001") << int(MsgVideoSeek) << 100;
+    }
+    void followsTheTeacher()
+    {
+        QFETCH(QString, mediaId);
+        QFETCH(int, type);
+        QFETCH(int, toleranceMs);
+        QVERIFY(m_teacher->Send(MsgSwitchMedia, { { "mediaId", mediaId }, { "roomId", "R100" } }));
+        QTRY_VERIFY_WITH_TIMEOUT(m_room.PlayerOf(mediaId), 10000);
+        QVERIFY(m_teacher->Send(type, SeekData(mediaId, 30, "play")));
+        QVERIFY(PlayerFixture::WaitStarted(m_room.Player()));
+        plxav::AVPlayer* player = m_room.Player()->GetLibPlayer();
+        QTRY_VERIFY_WITH_TIMEOUT(player->position() >= 30000 && !player->isPaused(), 10000);
+        QCOMPARE(m_room.Row()->GetPlayStatus(), int(QtAvPlayerItem::StatusPlaying));
+        QVERIFY(m_teacher->Send(type, SeekData(mediaId, 40, "pause")));
+        QTRY_VERIFY_WITH_TIMEOUT(player->isPaused() && qAbs(player->position() - 40000) <= toleranceMs, 10000);
+        QTRY_COMPARE(m_room.Row()->GetPlayStatus(), int(QtAvPlayerItem::StatusPaused));
+        QTRY_VERIFY(m_room.Player()->GetTimeLabel()->text().startsWith(QStringLiteral("00:")));
+        // Nothing leaves, not even after the announcement delay.
+        QTest::qWait(700);
+        QCOMPARE(Echoes(), 0);
+    }
+
+    void strayMessagesChangeNothing_data()
+    {
+        QTest::addColumn<QJsonObject>("data");
+        QTest::newRow("unknown media") << SeekData(QStringLiteral("M9999"), 5, "play");
+        QTest::newRow("another media") << SeekData(QStringLiteral("M2002"), 5, "play");
+        QTest::newRow("no media") << QJsonObject { { "seek", 5 }, { "state", "play" } };
+        QTest::newRow("own message") << SeekData(QStringLiteral("M2001"), 5, "play");
+    }
+    void strayMessagesChangeNothing()
+    {
+        QFETCH(QJsonObject, data);
+        QTRY_VERIFY(m_room.PlayerOf(QStringLiteral("M2001")));
+        plxav::AVPlayer* player = m_room.Player()->GetLibPlayer();
+        QVERIFY(m_teacher->Send(MsgVideoSeek, SeekData(QStringLiteral("M2001"), 12, "pause")));
+        QTRY_VERIFY_WITH_TIMEOUT(player->isPaused() && qAbs(player->position() - 12000) <= 100, 10000);
+        const QString source
+            = QString::fromLatin1(QTest::currentDataTag()) == QLatin1String("own message") ? "58" : "57";
+        QVERIFY(m_setup.Push(MsgVideoSeek, data, source));
+        // A marker the student does follow, sent after the stray one.
+        QVERIFY(m_teacher->Send(MsgVideoSeek, SeekData(QStringLiteral("M2001"), 14, "pause")));
+        QTRY_VERIFY_WITH_TIMEOUT(qAbs(player->position() - 14000) <= 100, 10000);
+        QVERIFY(player->isPaused());
+    }
+
+    void hostileNumbersAndTheEnd()
+    {
+        QTRY_VERIFY(m_room.PlayerOf(QStringLiteral("M2001")));
+        AvPlayer* window = m_room.Player();
+        for (const QJsonValue& seek : { QJsonValue(-30), QJsonValue(1e12), QJsonValue("ten"), QJsonValue(2.5) }) {
+            const QJsonObject data { { "mediaId", "M2001" }, { "seek", seek }, { "state", "pause" } };
+            QVERIFY(m_setup.Push(MsgVideoSeek, data));
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(window->GetLibPlayer()->isLoaded() && window->GetLibPlayer()->position() == 0, 10000);
+        // A seek past the end ends the media; the next play starts it again.
+        QVERIFY(m_teacher->Send(MsgVideoSeek, SeekData(QStringLiteral("M2001"), 100000, "play")));
+        QTRY_VERIFY_WITH_TIMEOUT(!window->GetLibPlayer()->isPlaying(), 10000);
+        QTRY_COMPARE(window->GetTimeLabel()->text(), QStringLiteral("00:00/03:00"));
+        QVERIFY(m_teacher->Send(MsgVideoSeek, SeekData(QStringLiteral("M2001"), 20, "play")));
+        QTRY_VERIFY_WITH_TIMEOUT(
+            window->GetLibPlayer()->isLoaded() && window->GetLibPlayer()->position() >= 20000, 10000);
+    }
+
+    void theTeachersCloseTakesTheWindowAway()
+    {
+        QTRY_VERIFY(m_room.PlayerOf(QStringLiteral("M2001")));
+        QVERIFY(m_teacher->Send(MsgCloseMedia, { { "mediaId", "M2001" }, { "mediaType", "video" } }));
+        QTRY_VERIFY_WITH_TIMEOUT(m_room.Player() == nullptr, 10000);
+        QVERIFY(m_room.Row() == nullptr);
+    }
+
+    void aLateComerStartsWhereTheRoomIs()
+    {
+        // The room's list, as a participant entering now gets it: a sound
+        // playing at 20 s.
+        const QJsonObject sound { { "type", "audio" }, { "mediaId", "M3003" }, { "duration", 60 },
+            { "url", m_setup.service.HttpsUrl("/media/late.wav").toString() + "?seconds=60" } };
+        QVERIFY(m_setup.Push(MsgGetMediaList,
+            QJsonObject { { "mediaShare", "M3003" }, { "mediaStatus", "play" }, { "seek", 20 },
+                { "medias", QJsonArray { sound } } },
+            "58"));
+        QTRY_VERIFY_WITH_TIMEOUT(m_room.PlayerOf(QStringLiteral("M3003")), 10000);
+        QVERIFY(PlayerFixture::WaitStarted(m_room.Player()));
+        plxav::AVPlayer* player = m_room.Player()->GetLibPlayer();
+        QTRY_VERIFY_WITH_TIMEOUT(player->position() >= 20000 && !player->isPaused(), 10000);
+    }
+};
+
+// The teacher (57, the local user) opens the room's media and plays,
+// pauses and drags; the student (58) receives each announcement once, and
+// a seek from the room is followed without one.
+class TestTeacherAnnounces : public QObject
+{
+    Q_OBJECT
+
+    RoomSetup m_setup;
+    RoomCentre m_room;
+    std::unique_ptr<Participant> m_student;
+
+    QList<QJsonObject> Received(int type) const { return m_student->Inbox(type); }
+    int Announced(int type) const { return m_setup.room->Sent(QStringLiteral("57"), type).size(); }
+
+private slots:
+    void initTestCase()
+    {
+        m_room.Register();
+        QVERIFY(m_setup.Start("1"));
+        m_setup.data->SetUserId(57);
+        m_student = std::make_unique<Participant>(m_setup.service, "58", "R100");
+        QVERIFY(m_student->Join());
+        m_setup.AddSession("S100", "R100", "100100");
+        m_setup.data->OnRoomEntry("S100");
+        emit m_setup.data->EnterRoom();
+        QVERIFY(QTest::qWaitFor([] { return Nexus::GetDataPrepPhase() == 3; }, 15000));
+        QTRY_VERIFY_WITH_TIMEOUT(AvPlayer::CanControlMedia(), 10000);
+        m_room.LayOut();
+        QTRY_VERIFY_WITH_TIMEOUT(m_room.PlayerOf(QStringLiteral("M2001")), 15000);
+    }
+    void cleanupTestCase() { Nexus::Teardown(); }
+
+    void playPauseAndDragReachTheStudentOnce()
+    {
+        // A row click: the room switches, the panel opens the window.
+        MediaInfo* sound = m_setup.data->GetMediaInfoById(QStringLiteral("M2002"));
+        QVERIFY(sound != nullptr);
+        emit m_setup.data->LocalSwitchMedia(QStringLiteral("M2002"));
+        m_room.middle.PlayerAdapte(sound);
+        QtAvPlayerList* list = m_room.middle.GetQtAvPlayerList();
+        for (QtAvPlayerItem* row : list->GetItems()) {
+            if (row->GetMediaId() == QLatin1String("M2002"))
+                list->SetLastFocusBuddy(row);
+        }
+        QTRY_VERIFY(m_room.PlayerOf(QStringLiteral("M2002")));
+        AvPlayer* window = m_room.Player();
+        QTRY_VERIFY(window->IsReady());
+        QTRY_COMPARE_WITH_TIMEOUT(Received(MsgSwitchMedia).size(), 1, 10000);
+
+        QTest::mouseClick(window->GetPlayButton(), Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(Received(MsgAudioSeek).size(), 1, 10000);
+        QJsonObject data = Received(MsgAudioSeek).last().value("data").toObject();
+        QCOMPARE(data.value("state").toString(), QStringLiteral("play"));
+        QCOMPARE(data.value("seek").toInt(), 0);
+        QCOMPARE(data.value("mediaId").toString(), QStringLiteral("M2002"));
+        QVERIFY(PlayerFixture::WaitStarted(window));
+        QTRY_VERIFY(window->GetLibPlayer()->position() >= 2000);
+
+        QTest::mouseClick(window->GetPlayButton(), Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(Received(MsgAudioSeek).size(), 2, 10000);
+        data = Received(MsgAudioSeek).last().value("data").toObject();
+        QCOMPARE(data.value("state").toString(), QStringLiteral("pause"));
+        QVERIFY(data.value("seek").toInt() >= 2);
+
+        for (int ms : { 10000, 20000, 30000 })
+            emit window->GetTimeSlider()->sliderMoved(ms);
+        QTRY_COMPARE_WITH_TIMEOUT(Received(MsgAudioSeek).size(), 3, 10000);
+        data = Received(MsgAudioSeek).last().value("data").toObject();
+        QCOMPARE(data.value("seek").toInt(), 30);
+        QCOMPARE(data.value("state").toString(), QStringLiteral("pause"));
+        QTest::qWait(700);
+        QCOMPARE(Received(MsgAudioSeek).size(), 3);
+    }
+
+    void aSeekFromTheRoomIsFollowedNotAnnounced()
+    {
+        QTRY_VERIFY(m_room.PlayerOf(QStringLiteral("M2002")));
+        plxav::AVPlayer* player = m_room.Player()->GetLibPlayer();
+        const int before = Announced(MsgAudioSeek);
+        QVERIFY(m_student->Send(MsgAudioSeek, SeekData(QStringLiteral("M2002"), 50, "play")));
+        QTRY_VERIFY_WITH_TIMEOUT(player->position() >= 50000 && !player->isPaused(), 10000);
+        QTest::qWait(700);
+        QCOMPARE(Announced(MsgAudioSeek), before);
+    }
+
+    void theCloseButtonClosesForTheRoom()
+    {
+        QTRY_VERIFY(m_room.PlayerOf(QStringLiteral("M2002")));
+        QTest::mouseClick(m_room.Player()->GetCloseButton(), Qt::LeftButton);
+        QVERIFY(m_room.Player() == nullptr);
+        QTRY_COMPARE_WITH_TIMEOUT(Received(MsgCloseMedia).size(), 1, 10000);
+        QCOMPARE(Received(MsgCloseMedia).last().value("data").toObject().value("mediaType").toString(),
+            QStringLiteral("audio"));
+    }
+};
+
+PLOVIX_TEST(TestStudentFollows)
+PLOVIX_TEST(TestTeacherAnnounces)
+#include "tst_SyncedPlay.moc"
