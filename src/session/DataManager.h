@@ -390,6 +390,9 @@ private:
     void OnRemoteDelMedia(const SignallingMessage& message);
     void OnRemoteSwitchMedia(const SignallingMessage& message);
     void OnMediaClose(const SignallingMessage& message);
+    // The room no longer shares the media: the current media id is
+    // cleared when it is this one.
+    void EndSharedMedia(const QString& mediaId);
     void GetMediaTransProgress(const SignallingMessage& message);
     void GetMediaTransResult(const SignallingMessage& message);
     void GetMediaList(const SignallingMessage& message);

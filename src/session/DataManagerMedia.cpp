@@ -133,6 +133,8 @@ void DataManager::OnLocalSwitchMedia(QString mediaId)
         return;
     }
     WebSocketRequestById(MsgSwitchMedia, false, mediaId);
+    if (GetMediaInfoById(mediaId))
+        SetCurrentMediaId(mediaId);
 }
 
 void DataManager::OnLocalMediaSeek(QString mediaId, int seconds, bool play)
@@ -170,8 +172,19 @@ void DataManager::OnLocalDelMedia(QString mediaId, int mediaType)
 void DataManager::OnRequest4CloseMedia(QString mediaId)
 {
     const MediaInfo* media = GetMediaInfoById(mediaId);
-    if (media)
-        WebSocketRequestById(MsgCloseMedia, false, mediaId, media->GetMediaType());
+    if (!media)
+        return;
+    WebSocketRequestById(MsgCloseMedia, false, mediaId, media->GetMediaType());
+    EndSharedMedia(mediaId);
+}
+
+// The current media id follows the room's switches and closes, not only
+// its lists: a list rebuilt later opens the player for it again.
+void DataManager::EndSharedMedia(const QString& mediaId)
+{
+    QMutexLocker lock(&m_roomLock);
+    if (m_room.m_strCurrMediaId == mediaId)
+        m_room.m_strCurrMediaId.clear();
 }
 
 // ---- the room's messages ----
@@ -203,8 +216,10 @@ void DataManager::OnRemoteSwitchMedia(const SignallingMessage& message)
     }
     const QString mediaId = RoomJson::Text(message.Data(), "mediaId");
     MediaInfo* media = mediaId.isEmpty() ? nullptr : GetMediaInfoById(mediaId);
-    QtAvPlayerList* screen = Nexus::GetQtAvPlayerList();
-    if (media && screen)
+    if (!media)
+        return;
+    SetCurrentMediaId(mediaId);
+    if (QtAvPlayerList* screen = Nexus::GetQtAvPlayerList())
         emit screen->RemoteSwitchMedia(media);
 }
 
@@ -226,6 +241,7 @@ void DataManager::OnRemoteDelMedia(const SignallingMessage& message)
     }
     if (!media)
         return;
+    EndSharedMedia(mediaId);
     if (QtAvPlayerList* screen = Nexus::GetQtAvPlayerList())
         emit screen->DelMediaPage(mediaId);
     // Deleted in the GUI thread after every signal already queued with it.
@@ -238,6 +254,7 @@ void DataManager::OnMediaClose(const SignallingMessage& message)
     const QString mediaId = RoomJson::Text(message.Data(), "mediaId");
     if (mediaId.isEmpty() || !GetMediaInfoById(mediaId))
         return;
+    EndSharedMedia(mediaId);
     if (MiddleArea* area = Nexus::GetMiddleArea())
         emit area->DestroyAvPlayer();
 }

@@ -209,20 +209,24 @@ private slots:
 
     void playPauseAndDragReachTheStudentOnce()
     {
-        // A row click: the room switches, the panel opens the window.
-        MediaInfo* sound = m_setup.data->GetMediaInfoById(QStringLiteral("M2002"));
-        QVERIFY(sound != nullptr);
-        emit m_setup.data->LocalSwitchMedia(QStringLiteral("M2002"));
-        m_room.middle.PlayerAdapte(sound);
+        // The teacher clicks the media rows: the one playing stays as it
+        // is; another one switches the room and opens in the window.
         QtAvPlayerList* list = m_room.middle.GetQtAvPlayerList();
-        for (QtAvPlayerItem* row : list->GetItems()) {
-            if (row->GetMediaId() == QLatin1String("M2002"))
-                list->SetLastFocusBuddy(row);
-        }
-        QTRY_VERIFY(m_room.PlayerOf(QStringLiteral("M2002")));
+        QCOMPARE(m_room.Row(), list->FindItem(QStringLiteral("M2001")));
+        const AvPlayer* shared = m_room.Player();
+        QTest::mousePress(m_room.Row()->GetThumbnail(), Qt::LeftButton, {}, QPoint(5, 5));
+        QCOMPARE(m_room.Player(), shared);
+        QtAvPlayerItem* soundRow = list->FindItem(QStringLiteral("M2002"));
+        QVERIFY(soundRow != nullptr);
+        QTest::mousePress(soundRow->GetThumbnail(), Qt::LeftButton, {}, QPoint(5, 5));
+        QVERIFY(m_room.PlayerOf(QStringLiteral("M2002")));
+        QCOMPARE(m_room.Row(), soundRow);
         AvPlayer* window = m_room.Player();
+        QCOMPARE(window->GetMediaType(), int(MediaInfo::Audio));
         QTRY_VERIFY(window->IsReady());
         QTRY_COMPARE_WITH_TIMEOUT(Received(MsgSwitchMedia).size(), 1, 10000);
+        QCOMPARE(Received(MsgSwitchMedia).last().value("data").toObject().value("mediaId").toString(),
+            QStringLiteral("M2002"));
 
         QTest::mouseClick(window->GetPlayButton(), Qt::LeftButton);
         QTRY_COMPARE_WITH_TIMEOUT(Received(MsgAudioSeek).size(), 1, 10000);

@@ -92,6 +92,15 @@ private slots:
         QCOMPARE(Player()->geometry(), QRect(QPoint(0, 0), whole));
         QVERIFY(Teacher(MsgCloseMedia, { { "mediaId", "M2001" }, { "mediaType", "video" } }));
         QTRY_VERIFY(!Player());
+        // A closed media stays closed when the list grows and is rebuilt.
+        const QJsonArray grown { QJsonObject { { "mediaId", "M2001" }, { "type", "video" } },
+            QJsonObject { { "mediaId", "M2002" }, { "type", "audio" } },
+            QJsonObject { { "mediaId", "M11" }, { "type", "audio" } } };
+        QVERIFY(m_room.Push(MsgGetMediaList, QJsonObject { { "mediaStatus", "hidden" }, { "medias", grown } }));
+        QTRY_VERIFY(Row("M11"));
+        QVERIFY(!Player() && !m_room.Media()->GetLastFocusBuddy());
+        QVERIFY(Teacher(MsgDelAudio, { { "mediaId", "M11" } }));
+        QTRY_VERIFY(!Row("M11"));
     }
 
     void DeletionsAndBadRecordsLoseNothingElse()
