@@ -146,7 +146,9 @@ void PresentationItem::UpdateUI(PresentationList* list)
     const int w = list->width() - 1;
     const int thumbWidth = qMax(1, w - 29);
     const int thumbHeight = qMax(1, int(thumbWidth * 0.75));
-    setGeometry(0, 0, w, qMax(1, thumbHeight - 1));
+    // Sized only: the list places its row, also when a picture arrives
+    // after the list was laid out.
+    resize(w, qMax(1, thumbHeight - 1));
     m_thumbnail->setFixedSize(thumbWidth, thumbHeight);
     m_thumbnail->move(15, 0);
 

@@ -103,7 +103,7 @@ void QtAvPlayerItem::UpdateUI(QtAvPlayerList* list)
     const double x = (w - 29) * 0.88;
     const int thumbWidth = qMax(1, w - 29);
     const int thumbHeight = qMax(1, int(thumbWidth * 0.75));
-    setGeometry(0, 0, w, qMax(1, int(x - 1)));
+    resize(w, qMax(1, int(x - 1))); // the list places its row
     m_thumbnail->setFixedSize(thumbWidth, thumbHeight);
     m_thumbnail->move(15, 0);
     SetFocusedLook(list->GetLastFocusBuddy() == this);

@@ -103,6 +103,9 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(player->isPaused() && qAbs(player->position() - 40000) <= toleranceMs, 10000);
         QTRY_COMPARE(m_room.Row()->GetPlayStatus(), int(QtAvPlayerItem::StatusPaused));
         QTRY_VERIFY(m_room.Player()->GetTimeLabel()->text().startsWith(QStringLiteral("00:")));
+        // The student's class room: the lists beside the paused media.
+        QVERIFY(
+            SaveScaledScreenshots(&m_room.window, QStringLiteral("player-lists-student-") + QTest::currentDataTag()));
         // Nothing leaves, not even after the announcement delay.
         QTest::qWait(700);
         QCOMPARE(Echoes(), 0);
@@ -236,6 +239,7 @@ private slots:
         QCOMPARE(data.value("mediaId").toString(), QStringLiteral("M2002"));
         QVERIFY(PlayerFixture::WaitStarted(window));
         QTRY_VERIFY(window->GetLibPlayer()->position() >= 2000);
+        QVERIFY(SaveScaledScreenshots(&m_room.window, QStringLiteral("player-lists-teacher-sound")));
 
         QTest::mouseClick(window->GetPlayButton(), Qt::LeftButton);
         QTRY_COMPARE_WITH_TIMEOUT(Received(MsgAudioSeek).size(), 2, 10000);

@@ -63,6 +63,20 @@ public:
         Pages()->SetupLayout(10, ListArea());
     }
 
+    // Whether every row's widget sits in its row of both lists, none left
+    // over another one.
+    bool RowsInPlace()
+    {
+        for (QListWidget* list : { static_cast<QListWidget*>(Media()), static_cast<QListWidget*>(Pages()) }) {
+            for (int row = 0; row < list->count(); ++row) {
+                const QWidget* widget = list->itemWidget(list->item(row));
+                if (widget && widget->pos() != list->visualItemRect(list->item(row)).topLeft())
+                    return false;
+            }
+        }
+        return true;
+    }
+
     PresentationItem* Page(const QString& id)
     {
         for (PresentationItem* item : Pages()->GetItems()) {

@@ -225,6 +225,8 @@ private slots:
         QVERIFY(m_room.Page("LATE")->IsLoading() && refresh->isHidden());
         QTRY_VERIFY_WITH_TIMEOUT(
             m_room.Page("LATE")->GetThumbnail()->HasPicture() && !m_room.Page("LATE")->IsFailed(), 15000);
+        // A picture that comes after the layout fills its own row.
+        QVERIFY(m_room.RowsInPlace());
         // Fetched once, then asked for again up to the retry limit.
         QCOMPARE(m_room.service.RequestCount("/blob/300/junk.png"), 4);
         Nexus::GetDownldManager()->SetTimeOuts(0, 0);
