@@ -303,18 +303,17 @@ void MenuBar::SetupLayout(QWidget* window)
     m_mainWindow = window;
     if (parentWidget() != window)
         setParent(window);
-    LeftArea* left = Nexus::GetLeftArea();
-    RightArea* right = Nexus::GetRightArea();
-    const int leftWidth = left != nullptr ? left->width() : 0;
-    const int rightWidth = right != nullptr ? right->width() : 0;
-    setGeometry(leftWidth, window->height() - kBarHeight, window->width() - leftWidth - rightWidth, kBarHeight);
+    PlaceBetweenColumns(window);
 
     const int buttonY = (kBarHeight - 24) / 2;
     m_btnAudioOutput->move(10, buttonY);
     m_btnCamera->move(53, buttonY);
     m_btnDevice->move(96, buttonY);
     m_btnMacphone->move(139, buttonY);
-    m_btnSpeakMode->move(kModeX, 2);
+    // Below the bar's top line and whole inside the bar: 39 high from y 2
+    // would lose its last row.
+    m_btnSpeakMode->move(kModeX, 1);
+    const int leftWidth = x();
     const int sliderY = window->height() - kBarHeight - m_volumOutputSlider->height();
     for (QSlider* slider : { m_volumOutputSlider.data(), m_volumeInputSlider.data() }) {
         if (slider->parentWidget() != window)
@@ -331,21 +330,45 @@ void MenuBar::SetupLayout(QWidget* window)
         RefreshAudioBtnIcon(m_volumOutputSlider->value());
 
     OnUpdateAudioRecordStatus();
-    const bool recording = profile && profile->GetClassRecordingFlag();
-    const int r = recording ? 39 + kRecordLabelWidth + 10 : 39;
-    const int w = width();
-    const int recordWidth = m_btnRecord->width();
-    m_btnRecord->move(w - r, (kBarHeight - m_btnRecord->height()) / 2);
+    PlaceRightGroup();
     DataManager* data = Nexus::GetDataManager();
     const int role = data ? data->GetRoomRole() : 0;
-    m_btnAudioMix->move(w - (r + recordWidth + 19), (kBarHeight - m_btnAudioMix->height()) / 2);
     m_btnAudioMix->setVisible(role == 4);
-    m_btnMark->move(w - (r + recordWidth + 19) - m_btnMark->width() + 18, (kBarHeight - m_btnMark->height()) / 2);
     m_btnMark->setVisible(role >= 5);
 
     OnUpdateUIByPermission(data ? data->GetPermission() : 0);
     UpdateUIByStates(data ? data->GetActionStatus() : 0);
     show();
+}
+
+void MenuBar::FollowColumns()
+{
+    if (!m_mainWindow || parentWidget() != m_mainWindow)
+        return;
+    PlaceBetweenColumns(m_mainWindow);
+    PlaceRightGroup();
+}
+
+void MenuBar::PlaceBetweenColumns(QWidget* window)
+{
+    LeftArea* left = Nexus::GetLeftArea();
+    RightArea* right = Nexus::GetRightArea();
+    const int leftWidth = left != nullptr ? left->width() : 0;
+    const int rightWidth = right != nullptr ? right->width() : 0;
+    setGeometry(leftWidth, window->height() - kBarHeight, window->width() - leftWidth - rightWidth, kBarHeight);
+}
+
+void MenuBar::PlaceRightGroup()
+{
+    Profile* profile = Nexus::GetProfile();
+    const bool recording = profile && profile->GetClassRecordingFlag();
+    const int r = recording ? 39 + kRecordLabelWidth + 10 : 39;
+    const int w = width();
+    const int recordWidth = m_btnRecord->width();
+    m_btnRecord->move(w - r, (kBarHeight - m_btnRecord->height()) / 2);
+    m_recordLabel->move(w - 65, (kBarHeight - m_recordLabel->height()) / 2);
+    m_btnAudioMix->move(w - (r + recordWidth + 19), (kBarHeight - m_btnAudioMix->height()) / 2);
+    m_btnMark->move(w - (r + recordWidth + 19) - m_btnMark->width() + 18, (kBarHeight - m_btnMark->height()) / 2);
 }
 
 void MenuBar::OnAltKeyPress()

@@ -39,6 +39,9 @@ public:
     void InitUI();
     // Lays the bar out across the bottom of the main window.
     void SetupLayout(QWidget* window);
+    // Takes the width the user list and the right column leave it now, its
+    // right-hand buttons moving with its right edge.
+    void FollowColumns();
 
     // 1 free speech, 2 hold Alt to talk. Any thread.
     int GetSpeakMode() const { return m_speakMode.loadAcquire(); }
@@ -121,6 +124,8 @@ private:
     void StartHideTimer(QTimer* timer, QSlider* slider);
     void ReleaseTalk();
     void PlaceMeter();
+    void PlaceBetweenColumns(QWidget* window);
+    void PlaceRightGroup();
     bool HasMicrophoneRight() const;
     bool IsMicrophoneMuted() const;
 

@@ -4,7 +4,7 @@
 #include "app/Nexus.h"
 #include "player/AudioMixPlayer.h"
 #include "player/AvPlayer.h"
-#include "room/LeftArea.h"
+#include "room/RoomColumns.h"
 #include "rtc/Player.h"
 #include "session/DataManager.h"
 #include "whiteboard/PresentationItem.h"
@@ -59,18 +59,19 @@ void MiddleArea::SetupLayout(QWidget* window)
     const int w = window->width();
     const int h = window->height();
     Player* player = Nexus::GetPlayer();
-    LeftArea* left = Nexus::GetLeftArea();
     const int top = (player != nullptr && player->GetCurStreamPlayerNum() > 2) ? (h - 40) / 4 : 0;
-    const int x0 = (left == nullptr || left->GetMode() == LeftArea::ModeNarrow) ? 80 : (w > 1366 ? 192 : 170);
-    const int listWidth = w < 1367 ? 132 : 198;
-    const int courseWidth = (w - x0 - listWidth) * 3 / 4;
-    setGeometry(x0, top + 40, listWidth + courseWidth, h - top - 80);
+    // The panel ends where the right column begins, the page list shown or
+    // not.
+    const RoomColumns::Widths columns = RoomColumns::For(w);
+    const int listWidth = columns.list;
+    const int courseWidth = columns.centre;
+    setGeometry(columns.left, top + 40, listWidth + courseWidth, h - top - 80);
 
     if (m_listState == ListCollapsed) {
         m_listArea.setGeometry(0, 0, 0, 0);
         m_pageList.hide();
         m_listArea.hide();
-        m_courseArea.setGeometry(0, 0, listWidth + courseWidth, height());
+        m_courseArea.setGeometry(0, 0, courseWidth, height());
     } else {
         m_listArea.setGeometry(0, 0, listWidth, height());
         const int listTop = 10;
@@ -229,5 +230,11 @@ void MiddleArea::OnDestroyAudioMixPlayer()
 void MiddleArea::OnUserRoleGet(int role)
 {
     m_listState = role < 5 ? ListShown : ListCollapsed;
-    SetupLayout(Nexus::GetMainWindow());
+    // The page list's state moves the right column and the tool bar too:
+    // in a class room on screen every panel is laid out again.
+    MainWindow* window = Nexus::GetMainWindow();
+    if (window != nullptr && isVisible() && Nexus::GetDataPrepPhase() == 3)
+        window->OnLayoutRefresh();
+    else
+        SetupLayout(window);
 }

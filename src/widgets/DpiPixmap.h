@@ -10,9 +10,15 @@ class QWidget;
 // pixel ratio, and drawing it over the whole label. GUI thread.
 namespace DpiPixmap {
 
-// A picture of the widget's size at its device pixel ratio, filled
-// transparent, then replaced by the file; null when the file is no picture.
+// The file's picture; null when the file is no picture. A file larger
+// than the widget is decoded straight at the widget's size (it is drawn
+// into the whole widget anyway), so a huge picture never costs its full
+// size in memory.
 QPixmap Load(const QWidget* widget, const QString& path);
+
+// True when the widget has grown beyond a picture decoded for a smaller
+// size, so it must be read again to stay sharp.
+bool Outgrown(const QWidget* widget, const QPixmap& picture);
 
 // A painter on the widget with smooth scaling; round clips it to the ellipse
 // inscribed in the widget.
@@ -20,5 +26,9 @@ void Prepare(QPainter& painter, const QWidget* widget, bool round);
 
 // Draws the whole picture scaled into the widget's whole rectangle.
 void Draw(QPainter& painter, const QWidget* widget, const QPixmap& picture);
+
+// The avatar shown for somebody without a readable picture, at a display
+// scale folder ("x1", "x1.5", ...).
+QString DefaultAvatar(const QString& scaleFolder);
 
 } // namespace DpiPixmap

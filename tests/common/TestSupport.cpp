@@ -4,11 +4,15 @@
 #include "app/Nexus.h"
 #include "app/Profile.h"
 
+#include <QAbstractButton>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
 #include <QMutex>
 #include <QPixmap>
+#include <QTextDocument>
+#include <QTextDocumentFragment>
 #include <QWidget>
 
 namespace TestSupport {
@@ -67,6 +71,76 @@ QString SaveScreenshot(QWidget* widget, const QString& name)
         return QString();
     const QString path = folder + QLatin1Char('/') + name + QStringLiteral(".png");
     return widget->grab().save(path, "PNG") ? path : QString();
+}
+
+namespace {
+QString Rendered(const QString& text, bool rich)
+{
+    return rich ? QTextDocumentFragment::fromHtml(text).toPlainText() : text;
+}
+
+// Whether a visible sibling stacked above widget covers part of area
+// (in the parent's coordinates); overlays that let the mouse through do
+// not count.
+bool Covered(const QWidget* widget, const QRect& area)
+{
+    const QWidget* parent = widget->parentWidget();
+    if (parent == nullptr)
+        return false;
+    const QObjectList& siblings = parent->children();
+    for (int i = siblings.indexOf(const_cast<QWidget*>(widget)) + 1; i < siblings.size(); ++i) {
+        const auto* sibling = qobject_cast<const QWidget*>(siblings.at(i));
+        if (sibling && !sibling->isWindow() && sibling->isVisible()
+            && !sibling->testAttribute(Qt::WA_TransparentForMouseEvents) && sibling->geometry().intersects(area))
+            return true;
+    }
+    return false;
+}
+} // namespace
+
+QString ShownText(const QLabel* label)
+{
+    const Qt::TextFormat format = label->textFormat();
+    const bool rich = format == Qt::RichText || (format == Qt::AutoText && Qt::mightBeRichText(label->text()));
+    return Rendered(label->text(), rich);
+}
+
+QString ShownToolTip(const QWidget* widget)
+{
+    return Rendered(widget->toolTip(), Qt::mightBeRichText(widget->toolTip()));
+}
+
+bool EveryButtonWhole(QWidget* root, QString* culprit)
+{
+    for (QAbstractButton* button : root->findChildren<QAbstractButton*>()) {
+        if (!button->isVisible() || button->testAttribute(Qt::WA_TransparentForMouseEvents) || button->isWindow())
+            continue;
+        QRect area = button->rect();
+        bool whole = true;
+        for (QWidget* widget = button; widget != root && whole; widget = widget->parentWidget()) {
+            area.translate(widget->pos());
+            const QWidget* parent = widget->parentWidget();
+            whole = parent != nullptr && parent->rect().contains(area) && !Covered(widget, area);
+        }
+        if (!whole) {
+            if (culprit != nullptr) {
+                QStringList path;
+                for (QWidget* widget = button; widget != root && widget != nullptr; widget = widget->parentWidget())
+                    path << QString::fromLatin1(widget->metaObject()->className()) + QLatin1Char('#')
+                            + widget->objectName();
+                const QRect place = button->geometry();
+                *culprit = path.join(QLatin1String(" in "))
+                    + QStringLiteral(" \"%1\" at %2,%3 %4x%5")
+                          .arg(button->text())
+                          .arg(place.x())
+                          .arg(place.y())
+                          .arg(place.width())
+                          .arg(place.height());
+            }
+            return false;
+        }
+    }
+    return true;
 }
 
 HubTransfers::HubTransfers()

@@ -11,6 +11,7 @@
 #include <memory>
 
 class Profile;
+class QLabel;
 class QWidget;
 
 namespace TestSupport {
@@ -35,6 +36,15 @@ QString ScreenshotFolder();
 // Writes a picture of widget (with its children) as <name>.png for a person
 // to look at; returns the file's path, empty when it could not be written.
 QString SaveScreenshot(QWidget* widget, const QString& name);
+
+// The text a person reads on the label and in the widget's tool tip, as Qt
+// renders them: markup that is rendered leaves only its text.
+QString ShownText(const QLabel* label);
+QString ShownToolTip(const QWidget* widget);
+// True when no button in root is cut off by a parent or the window edge,
+// and none lies under a sibling panel stacked above one of its parents;
+// the first one that is, by object name and text, in *culprit.
+bool EveryButtonWhole(QWidget* root, QString* culprit);
 
 // Runs f in target's thread and waits up to ms for it; false on time-out.
 // The calling thread's events are not delivered meanwhile.

@@ -9,7 +9,8 @@
 #include "room/UsrPermissionItem.h"
 #include "room/UsrPermissionTable.h"
 #include "room/UsrPermissionWidget.h"
-#include "widgets/RoundAvatar.h"
+#include "widgets/DPIWidget4RoundPixmapV2.h"
+#include "widgets/DpiPixmap.h"
 
 #include <QMenu>
 #include <QPointer>
@@ -77,6 +78,24 @@ class TestUserList : public QObject
         Login({ 61, 5, QString(200, QChar(0x540d)), 0x95, 0x95 });
         Login({ 70, 6, QString::fromUtf8("旁听生"), 0, 0 });
         Login({ 80, 7, QString::fromUtf8("体验者一"), 0, 0 });
+    }
+    // Each header and row stands where the tree placed its item, shown and
+    // over no other.
+    bool EveryRowInItsPlace() const
+    {
+        QList<QRect> taken;
+        for (int i = 0; i < m_list->topLevelItemCount(); ++i) {
+            QWidget* widget = m_list->itemWidget(m_list->topLevelItem(i), 0);
+            const QRect place = widget->geometry();
+            if (!widget->isVisible() || place.topLeft() != m_list->visualItemRect(m_list->topLevelItem(i)).topLeft())
+                return false;
+            for (const QRect& other : taken) {
+                if (place.intersects(other))
+                    return false;
+            }
+            taken << place;
+        }
+        return true;
     }
     void Empty()
     {
@@ -208,7 +227,7 @@ private slots:
         QCOMPARE(row->GetShownIcons(), icons);
         QCOMPARE(row->IsCameraOn(), cameraOn);
         QCOMPARE(row->IsSpeaking(), speaking);
-        QCOMPARE(row->GetAvatar()->isBlur(), cameraOn);
+        QCOMPARE(row->GetAvatar()->GetBlur(), cameraOn);
     }
 
     void HostileMembersAreShownSafely()
@@ -219,7 +238,9 @@ private slots:
         FillDemoClass();
         UserInfo* hostile = Login({ 62, 5, QString(200, QChar('W')), 0, 0 }, notPicture);
         UserItem* row = m_list->FindItem(62);
-        QVERIFY(!row->GetAvatar()->HasPicture());
+        // A picture that does not decode leaves the default avatar, not a hole.
+        QCOMPARE(row->GetAvatar()->GetPixmapPath(), DpiPixmap::DefaultAvatar("x1"));
+        QVERIFY(row->GetAvatar()->HasPicture());
         QVERIFY(row->GetShownName().endsWith(QChar(0x2026)));
         QVERIFY(row->GetShownName().size() < 60);
         QVERIFY(m_list->FindItem(60)->GetShownName().isEmpty());
@@ -336,6 +357,30 @@ private slots:
         QCoreApplication::sendEvent(m_list->FindItem(58), &enter);
         QCOMPARE(asked.size(), 1);
         QCOMPARE(m_list->FindItem(58)->toolTip(), m_list->FindItem(58)->GetAvatar()->toolTip());
+    }
+
+    // A member joining a list already on screen gets a row of its own: no
+    // row or header is drawn over another, in either panel mode.
+    void AJoinerGetsARowOfItsOwn_data()
+    {
+        QTest::addColumn<bool>("teacher");
+        QTest::addColumn<int>("joiner");
+        QTest::addColumn<int>("role");
+        QTest::newRow("student view, the teacher joins") << false << 57 << 4;
+        QTest::newRow("teacher view, a student joins") << true << 62 << 5;
+    }
+    void AJoinerGetsARowOfItsOwn()
+    {
+        QFETCH(bool, teacher);
+        QFETCH(int, joiner);
+        QFETCH(int, role);
+        BeTeacher(teacher);
+        Login({ teacher ? 57 : 58, teacher ? 4 : 5, "self" });
+        Login({ 59, 5, "other" });
+        QTRY_VERIFY(EveryRowInItsPlace());
+        Login({ joiner, role, "late" });
+        // Once its events ran, before any resize.
+        QTRY_VERIFY2(EveryRowInItsPlace(), qPrintable(Tree()));
     }
 
     void Screenshots_data() { RoomScreens::ScaleRows(); }
