@@ -12,6 +12,7 @@
 #include "entry/SchoolEntryWidget.h"
 #include "entry/SchoolItem.h"
 #include "entry/SchoolList.h"
+#include "widgets/DPIWidget4RoundPixmap.h"
 
 #include <QComboBox>
 #include <QDesktopServices>
@@ -20,6 +21,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QToolTip>
 #include <QtTest>
 
 // Records the addresses the page hands to the desktop.
@@ -135,7 +137,8 @@ private slots:
     void AfterLoginThePageShowsTheUserAndTheUpcomingCards()
     {
         QCOMPARE(m_form->usrName->text(), QString("王老师"));
-        QTRY_VERIFY(m_form->avatar->HasPicture());
+        // The default avatar until the user's own has arrived.
+        QTRY_VERIFY(!m_form->avatar->GetPixmapPath().startsWith(':') && m_form->avatar->HasPicture());
         QCOMPARE(m_form->schoolChoose->count(), 3);
         QCOMPARE(m_form->schoolChoose->currentText(), QString("普罗维示范学校"));
         QVERIFY(m_form->groupBox4School->isVisible());
@@ -349,5 +352,78 @@ private slots:
     }
 };
 
+// A school whose names carry markup and run long: the page shows them as
+// they stand, the school combo cuts the name with an ellipsis.
+class TestSchoolEntryNames : public QObject
+{
+    Q_OBJECT
+
+    ServiceFixture m_service;
+    MainWindow* m_window = nullptr;
+    SchoolEntryForm* m_form = nullptr;
+
+    static QJsonArray Renamed(QJsonArray list, const char* key, const QString& value)
+    {
+        QJsonObject first = list.at(0).toObject();
+        first.insert(key, value);
+        list[0] = first;
+        return list;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY2(m_service.Start(), qPrintable(m_service.ErrorText()));
+        QJsonObject school = SchoolFixture::Demo();
+        school["users"] = Renamed(school["users"].toArray(), "nickName", "<font size=7>Big</font> Wang");
+        school["schools"] = Renamed(school["schools"].toArray(), "schoolName", "Plovix <i>Demo</i> School");
+        school["teachers"] = Renamed(school["teachers"].toArray(), "teacherName", "<img src=x>Wang");
+        school["sessions"] = Renamed(school["sessions"].toArray(), "sessionName", "<h1>Lesson</h1> 5");
+        QVERIFY(m_service.LoadSchool(school));
+        m_window = MainWindowFixture::Build();
+        m_form = m_window->GetSchoolEntryWidget()->GetForm();
+        Profile* profile = Nexus::GetProfile();
+        profile->StartThreads();
+        QVERIFY(SchoolFixture::UseServiceProperties(profile, m_service));
+        DataManager* data = Nexus::GetDataManager();
+        data->SetUserId(57);
+        data->SetSchoolId("1");
+        TestSupport::QueuedSpy finished(m_window->GetSchoolEntryWidget(), &SchoolEntryWidget::RequestFinished);
+        emit m_window->UpdateLoginProgress(2);
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 20000);
+        QCoreApplication::processEvents();
+    }
+    void cleanupTestCase()
+    {
+        delete m_window;
+        Nexus::Teardown();
+    }
+
+    void NamesStayTextAndFit()
+    {
+        const QString user = "<font size=7>Big</font> Wang";
+        QTRY_VERIFY(TestSupport::ShownText(m_form->usrName).endsWith(QChar(0x2026)));
+        const QString name = TestSupport::ShownText(m_form->usrName);
+        QVERIFY2(user.startsWith(name.chopped(1)), qPrintable(name));
+        QCOMPARE(TestSupport::ShownToolTip(m_form->usrName), user);
+        SchoolCombo* combo = m_form->schoolChoose;
+        QCOMPARE(combo->currentText(), QString("Plovix <i>Demo</i> School"));
+        const QString shown = combo->GetShownText();
+        QVERIFY2(shown.endsWith(QChar(0x2026)) && combo->currentText().startsWith(shown.chopped(1)), qPrintable(shown));
+        QHelpEvent hover(QEvent::ToolTip, QPoint(5, 5), combo->mapToGlobal(QPoint(5, 5)));
+        QCoreApplication::sendEvent(combo, &hover);
+        QTRY_COMPARE(TestSupport::ShownAsText(QToolTip::text()), combo->currentText());
+        const QList<SchoolItem*> cards = Nexus::GetSchoolList()->GetItems();
+        QVERIFY(!cards.isEmpty());
+        QCOMPARE(
+            TestSupport::ShownText(cards.first()->findChild<QLabel*>("courseTitle")), QString("<h1>Lesson</h1> 5"));
+        QCOMPARE(TestSupport::ShownText(cards.first()->findChild<QLabel*>("courseTeacher")),
+            QString("老师: <img src=x>Wang"));
+        m_window->resize(MainWindow::kNormalWidth, MainWindow::kNormalHeight);
+        QVERIFY(TestSupport::SaveScreenshot(m_window, "home-names-as-text-1000x640").size());
+    }
+};
+
 PLOVIX_TEST(TestSchoolEntry)
+PLOVIX_TEST(TestSchoolEntryNames)
 #include "tst_SchoolEntry.moc"

@@ -107,7 +107,12 @@ QString ShownText(const QLabel* label)
 
 QString ShownToolTip(const QWidget* widget)
 {
-    return Rendered(widget->toolTip(), Qt::mightBeRichText(widget->toolTip()));
+    return ShownAsText(widget->toolTip());
+}
+
+QString ShownAsText(const QString& text)
+{
+    return Rendered(text, Qt::mightBeRichText(text));
 }
 
 bool EveryButtonWhole(QWidget* root, QString* culprit)

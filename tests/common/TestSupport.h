@@ -41,6 +41,8 @@ QString SaveScreenshot(QWidget* widget, const QString& name);
 // renders them: markup that is rendered leaves only its text.
 QString ShownText(const QLabel* label);
 QString ShownToolTip(const QWidget* widget);
+// A text (a tool tip shown now, say) as Qt renders it.
+QString ShownAsText(const QString& text);
 // True when no button in root is cut off by a parent or the window edge,
 // and none lies under a sibling panel stacked above one of its parents;
 // the first one that is, by object name and text, in *culprit.
