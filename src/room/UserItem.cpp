@@ -82,6 +82,7 @@ void UserItem::Build()
     m_camera->setIcon(CameraOnIcon());
     m_camera->hide();
     m_name = new QLabel(this);
+    m_name->setObjectName(QStringLiteral("userName"));
     // Names come from other clients: never markup.
     m_name->setTextFormat(Qt::PlainText);
     m_avatar->installEventFilter(this);

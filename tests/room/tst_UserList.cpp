@@ -250,7 +250,11 @@ private slots:
         QCOMPARE(retries.size(), 1);
         QCOMPARE(retries.at(0), (QList<QVariant> { 1, QString("62") }));
         m_list->OnDownloadFinished("not a number");
-        // Device details from other clients are text, never markup.
+        // Names and device details from other clients are text, never markup.
+        Login({ 63, 5, "<b>大" });
+        UserItem* marked = m_list->FindItem(63);
+        QCOMPARE(marked->GetShownName(), QString("<b>大")); // builds the row
+        QCOMPARE(TestSupport::ShownText(marked->findChild<QLabel*>("userName")), QString("<b>大"));
         hostile->SetDeviceSystem("<img src=x>");
         emit m_list->DeviceInfoUpdate(hostile);
         QVERIFY(row->GetAvatar()->toolTip().contains("&lt;img"));
