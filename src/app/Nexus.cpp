@@ -137,20 +137,28 @@ void Nexus::Startup()
 void Nexus::Teardown()
 {
     Nexus* hub = s_hub.load();
+    if (hub) {
+        Profile* profile = hub->m_profile;
+        const int volume = profile ? profile->GetOutputVolume() : -1;
+        if (volume >= 0 && hub->m_player) {
+            MediaPlayer* media = hub->m_player->GetMediaPlayer();
+            CAgoraObject* engine = media ? media->GetAgoraObject() : nullptr;
+            AudioOutManager* out = engine ? engine->GetAudioOutManager() : nullptr;
+            if (out)
+                out->SetVolume(volume);
+        }
+        // The engine's callback thread reads the hub and the session: it has
+        // ended, the channel left and a recording finished, before they go.
+        if (hub->m_player)
+            hub->m_player->ReleaseEngine();
+        else if (CAgoraObject::Instance())
+            CAgoraObject::ReleaseEngine();
+    }
     // From here on no getter hands out anything and no slot acts, so no
     // signal still queued for the hub reaches a worker being deleted.
     s_tornDown.store(true);
     if (!hub)
         return;
-    Profile* profile = hub->m_profile;
-    const int volume = profile ? profile->GetOutputVolume() : -1;
-    if (volume >= 0 && hub->m_player) {
-        MediaPlayer* media = hub->m_player->GetMediaPlayer();
-        CAgoraObject* engine = media ? media->GetAgoraObject() : nullptr;
-        AudioOutManager* out = engine ? engine->GetAudioOutManager() : nullptr;
-        if (out)
-            out->SetVolume(volume);
-    }
     delete hub;
     s_hub.store(nullptr);
 }
