@@ -462,7 +462,10 @@ void Nexus::OnActionStatusChanged(int value)
 
 void Nexus::PermissionChanged(int value)
 {
-    if (IsTornDown() || value == 0)
+    // Outside a class 0 is only the room's reset; inside one it is the last
+    // right withdrawn, which the bar, the camera, the microphone and the
+    // chat must follow like any other change.
+    if (IsTornDown() || (value == 0 && GetDataPrepPhase() != 3))
         return;
     qDebug() << "Nexus::PermissionChanged value:" << value;
     DataManager* data = GetDataManager();

@@ -13,6 +13,8 @@
 #include "rtc/CAgoraObject.h"
 #include "rtc/Player.h"
 #include "session/DataManager.h"
+#include "ui/chatArea/ChatWidget.h"
+#include "ui/chatArea/EmojiWidget.h"
 #include "widgets/QMeter.h"
 
 #include <QDebug>
@@ -460,6 +462,15 @@ void MenuBar::OnCleanUp()
     m_speaking = 0;
     m_peaks[0] = m_peaks[1] = m_peaks[2] = 0;
     m_initDone = false;
+    // The mutes belong to the class: the next one starts with the speaker
+    // playing at the slider's volume and the microphone not muted, as the
+    // bar will show them.
+    if (Profile* profile = Nexus::GetProfile()) {
+        if (profile->GetSpeakerMuted() == 1)
+            SetPlaybackVolume(m_volumOutputSlider->value());
+        profile->SetSpeakerMuted(0);
+        profile->SetMicrophoneMuted(0);
+    }
 }
 
 void MenuBar::OnUpdateVolumInfo()
@@ -722,8 +733,20 @@ void MenuBar::ClosePopUpWidget(QEvent* event)
 
 void MenuBar::HidePopUpWidget()
 {
+    HidePopUps(false);
+}
+
+void MenuBar::HidePopUps(bool keepVoicePanel)
+{
     if (LeftArea* left = Nexus::GetLeftArea())
         emit left->HideUsrPermWidget();
+    ChatWidget* chat = Nexus::GetChatWidget();
+    if (EmojiWidget* emoji = chat ? chat->GetEmojiWidget() : nullptr)
+        emoji->hide();
+    if (!keepVoicePanel && m_voicePanel && m_voicePanel->isVisible()) {
+        m_voicePanel->hide();
+        m_voicePanel->lower();
+    }
 }
 
 void MenuBar::OnAudioRecordPressed()
@@ -799,7 +822,8 @@ bool MenuBar::eventFilter(QObject* watched, QEvent* event)
         return false;
     const QEvent::Type type = event->type();
     if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick) {
-        HidePopUpWidget();
+        // The speaking-mode button opens and closes its own pop-up.
+        HidePopUps(watched == m_btnSpeakMode);
         return false;
     }
     if (watched == m_filteredWindow) {

@@ -124,6 +124,9 @@ private:
     void StartHideTimer(QTimer* timer, QSlider* slider);
     void ReleaseTalk();
     void PlaceMeter();
+    // Closes the other panels' pop-ups and, unless kept, the speaking-mode
+    // pop-up.
+    void HidePopUps(bool keepVoicePanel);
     void PlaceBetweenColumns(QWidget* window);
     void PlaceRightGroup();
     bool HasMicrophoneRight() const;

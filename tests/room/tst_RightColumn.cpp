@@ -15,6 +15,7 @@
 #include "rtc/Player.h"
 #include "session/SchoolInfo.h"
 #include "ui/chatArea/ChatWidget.h"
+#include "widgets/DpiPixmap.h"
 
 #include <QJsonDocument>
 #include <QLabel>
@@ -242,6 +243,22 @@ private slots:
         m_card->OnCleanUp();
         m_card->OnDownloadFinished();
         QCOMPARE(retry.count(), 2);
+    }
+
+    // The next class's teacher card fails: the card shows nobody, not the
+    // teacher of the class before.
+    void AFailedCardShowsNoFormerTeacher()
+    {
+        FetchTeacherCard();
+        emit m_player->ShowTeacherInfo();
+        QCOMPARE(m_card->GetNameLabel()->text(), QString("王老师"));
+        QVERIFY(TestSupport::RunIn(m_data, [this] { m_data->OnCleanUp(); }));
+        QVERIFY(m_service.SetRule("/api/teachers/57", { { "action", "status" }, { "status", 500 } }));
+        m_data->GetTeacherInfo(m_service.HttpUrl("/api/teachers/57").toString());
+        emit m_player->ShowTeacherInfo();
+        QCOMPARE(m_card->GetNameLabel()->text(), QString());
+        QCOMPARE(m_card->GetAvatarPath(), DpiPixmap::DefaultAvatar("x1"));
+        QVERIFY(m_service.ClearRule("/api/teachers/57"));
     }
 };
 
