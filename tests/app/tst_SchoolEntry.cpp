@@ -420,6 +420,8 @@ private slots:
         QCOMPARE(TestSupport::ShownText(cards.first()->findChild<QLabel*>("courseTeacher")),
             QString("老师: <img src=x>Wang"));
         m_window->resize(MainWindow::kNormalWidth, MainWindow::kNormalHeight);
+        QString culprit;
+        QVERIFY2(TestSupport::EveryButtonWhole(m_window, &culprit), qPrintable(culprit));
         QVERIFY(TestSupport::SaveScreenshot(m_window, "home-names-as-text-1000x640").size());
     }
 };

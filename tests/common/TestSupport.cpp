@@ -125,6 +125,9 @@ bool EveryButtonWhole(QWidget* root, QString* culprit)
         for (QWidget* widget = button; widget != root && whole; widget = widget->parentWidget()) {
             area.translate(widget->pos());
             const QWidget* parent = widget->parentWidget();
+            // Rows of a list may stand partly scrolled out of view.
+            if (parent != nullptr && parent->objectName() == QLatin1String("qt_scrollarea_viewport"))
+                break;
             whole = parent != nullptr && parent->rect().contains(area) && !Covered(widget, area);
         }
         if (!whole) {

@@ -45,7 +45,8 @@ QString ShownToolTip(const QWidget* widget);
 QString ShownAsText(const QString& text);
 // True when no button in root is cut off by a parent or the window edge,
 // and none lies under a sibling panel stacked above one of its parents;
-// the first one that is, by object name and text, in *culprit.
+// the first one that is, by object name and text, in *culprit. Rows of a
+// scrolled list may stand partly out of view.
 bool EveryButtonWhole(QWidget* root, QString* culprit);
 
 // Runs f in target's thread and waits up to ms for it; false on time-out.
