@@ -73,82 +73,35 @@ QString SaveScreenshot(QWidget* widget, const QString& name)
     return widget->grab().save(path, "PNG") ? path : QString();
 }
 
-namespace {
-QString Rendered(const QString& text, bool rich)
+QString ShownAsText(const QString& text, bool rich)
 {
     return rich ? QTextDocumentFragment::fromHtml(text).toPlainText() : text;
 }
 
-// Whether a visible sibling stacked above widget covers part of area
-// (in the parent's coordinates); overlays that let the mouse through do
-// not count.
-bool Covered(const QWidget* widget, const QRect& area)
-{
-    const QWidget* parent = widget->parentWidget();
-    if (parent == nullptr)
-        return false;
-    const QObjectList& siblings = parent->children();
-    for (int i = siblings.indexOf(const_cast<QWidget*>(widget)) + 1; i < siblings.size(); ++i) {
-        const auto* sibling = qobject_cast<const QWidget*>(siblings.at(i));
-        if (sibling && !sibling->isWindow() && sibling->isVisible()
-            && !sibling->testAttribute(Qt::WA_TransparentForMouseEvents) && sibling->geometry().intersects(area))
-            return true;
-    }
-    return false;
-}
-} // namespace
-
 QString ShownText(const QLabel* label)
 {
     const Qt::TextFormat format = label->textFormat();
-    const bool rich = format == Qt::RichText || (format == Qt::AutoText && Qt::mightBeRichText(label->text()));
-    return Rendered(label->text(), rich);
+    return ShownAsText(label->text(), format != Qt::PlainText && Qt::mightBeRichText(label->text()));
 }
 
-QString ShownToolTip(const QWidget* widget)
-{
-    return ShownAsText(widget->toolTip());
-}
-
-QString ShownAsText(const QString& text)
-{
-    return Rendered(text, Qt::mightBeRichText(text));
-}
-
-bool EveryButtonWhole(QWidget* root, QString* culprit)
+QString CutButton(QWidget* root)
 {
     for (QAbstractButton* button : root->findChildren<QAbstractButton*>()) {
-        if (!button->isVisible() || button->testAttribute(Qt::WA_TransparentForMouseEvents) || button->isWindow())
+        if (!button->isVisible() || button->testAttribute(Qt::WA_TransparentForMouseEvents))
             continue;
         QRect area = button->rect();
-        bool whole = true;
-        for (QWidget* widget = button; widget != root && whole; widget = widget->parentWidget()) {
+        for (QWidget* widget = button; widget != root; widget = widget->parentWidget()) {
             area.translate(widget->pos());
             const QWidget* parent = widget->parentWidget();
-            // Rows of a list may stand partly scrolled out of view.
-            if (parent != nullptr && parent->objectName() == QLatin1String("qt_scrollarea_viewport"))
+            if (parent->objectName() == QLatin1String("qt_scrollarea_viewport"))
                 break;
-            whole = parent != nullptr && parent->rect().contains(area) && !Covered(widget, area);
-        }
-        if (!whole) {
-            if (culprit != nullptr) {
-                QStringList path;
-                for (QWidget* widget = button; widget != root && widget != nullptr; widget = widget->parentWidget())
-                    path << QString::fromLatin1(widget->metaObject()->className()) + QLatin1Char('#')
-                            + widget->objectName();
-                const QRect place = button->geometry();
-                *culprit = path.join(QLatin1String(" in "))
-                    + QStringLiteral(" \"%1\" at %2,%3 %4x%5")
-                          .arg(button->text())
-                          .arg(place.x())
-                          .arg(place.y())
-                          .arg(place.width())
-                          .arg(place.height());
-            }
-            return false;
+            if (!parent->rect().contains(area))
+                return QStringLiteral("%1 \"%2\" in %3")
+                    .arg(button->objectName(), button->text(),
+                        QString::fromLatin1(button->parentWidget()->metaObject()->className()));
         }
     }
-    return true;
+    return QString();
 }
 
 HubTransfers::HubTransfers()

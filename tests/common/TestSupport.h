@@ -7,6 +7,7 @@
 #include <QSemaphore>
 #include <QString>
 #include <QStringList>
+#include <QTextDocument>
 #include <QtMessageHandler>
 #include <memory>
 
@@ -37,17 +38,17 @@ QString ScreenshotFolder();
 // to look at; returns the file's path, empty when it could not be written.
 QString SaveScreenshot(QWidget* widget, const QString& name);
 
-// The text a person reads on the label and in the widget's tool tip, as Qt
-// renders them: markup that is rendered leaves only its text.
+// The text a person reads on the label, or in a tool tip, as Qt renders it:
+// markup that is rendered leaves only its text.
 QString ShownText(const QLabel* label);
-QString ShownToolTip(const QWidget* widget);
-// A text (a tool tip shown now, say) as Qt renders it.
-QString ShownAsText(const QString& text);
-// True when no button in root is cut off by a parent or the window edge,
-// and none lies under a sibling panel stacked above one of its parents;
-// the first one that is, by object name and text, in *culprit. Rows of a
-// scrolled list may stand partly out of view.
-bool EveryButtonWhole(QWidget* root, QString* culprit);
+QString ShownAsText(const QString& text, bool rich);
+inline QString ShownAsText(const QString& text)
+{
+    return ShownAsText(text, Qt::mightBeRichText(text));
+}
+// The first button in root cut off by a parent or the window's edge (rows of
+// a scrolled list may stand partly out of view); empty when all are whole.
+QString CutButton(QWidget* root);
 
 // Runs f in target's thread and waits up to ms for it; false on time-out.
 // The calling thread's events are not delivered meanwhile.

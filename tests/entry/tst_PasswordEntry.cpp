@@ -7,9 +7,9 @@
 
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSemaphore>
 #include <QtTest>
-#include <memory>
 
 namespace {
 
@@ -116,33 +116,25 @@ private slots:
         QVERIFY(m_entry->isHidden());
     }
 
-    // While the session's thread is busy with a course-list road, which
-    // writes the same record, the panel writes nothing itself: the room is
-    // stored in that thread, after the road, and only then is it entered.
+    // While the session's thread runs a course-list road, which writes the
+    // same record, the panel writes nothing itself: the room is stored in
+    // that thread after the road, and only then entered.
     void TheRoomIsStoredInTheSessionThread()
     {
         DataManager* data = Nexus::GetDataManager();
         auto road = std::make_shared<QSemaphore>();
-        auto busy = std::make_shared<QSemaphore>();
         QMetaObject::invokeMethod(
-            data,
-            [road, busy] {
-                busy->release();
-                road->acquire();
-            },
-            Qt::QueuedConnection);
-        QVERIFY(busy->tryAcquire(1, 10000));
-        QVERIFY(m_service.SetRule(QString(kRooms) + "555",
-            { { "action", "body" },
-                { "content", R"({"returncode":"SUCCESS","data":{"sessionId":"busy","room":{"roomNo":"R5"}}})" } }));
+            data, [road] { road->acquire(2); }, Qt::QueuedConnection);
+        auto endTheRoad = qScopeGuard([road] { road->release(2); });
         QSignalSpy phases(m_window, &MainWindow::UpdateLoginProgress);
-        Type("555");
+        Type("106106");
         QCOMPARE(m_entry->OnUsrLogin(), 0);
-        QVERIFY(data->GetRoomFields().m_strSessionId != "busy");
+        QVERIFY(data->GetRoomFields().m_strRoomId != "R106");
         QCOMPARE(phases.count(), 0);
-        road->release();
+        endTheRoad.dismiss();
+        road->release(2);
         QTRY_COMPARE(phases.count(), 1);
-        QCOMPARE(data->GetRoomFields().m_strSessionId, QString("busy"));
+        QCOMPARE(data->GetRoomFields().m_strRoomId, QString("R106"));
         MainWindowFixture::BackToCourseHome(m_window);
     }
 
@@ -183,16 +175,12 @@ private slots:
         QTest::newRow("slow service") << "104104" << QJsonObject { { "action", "delay" }, { "ms", 3000 } }
                                       << RoomEntryWidget::kRequestFailed << "";
         // Accepted, but nothing to enter.
-        const QString noRoom = "未找到教室，请确认密码后重试";
         QTest::newRow("success without a room")
-            << "104104" << body(R"({"returncode":"SUCCESS","data":{"sessionId":"s9","teacherId":"57"}})")
-            << RoomEntryWidget::kRequestFailed << noRoom;
-        QTest::newRow("success with an empty room number")
             << "104104" << body(R"({"returncode":"SUCCESS","data":{"sessionId":"s9","room":{"roomNo":""}}})")
-            << RoomEntryWidget::kRequestFailed << noRoom;
-        QTest::newRow("success with data not an object")
-            << "104104" << body(R"({"returncode":"SUCCESS","data":["R104"]})") << RoomEntryWidget::kRequestFailed
-            << noRoom;
+            << RoomEntryWidget::kRequestFailed << "未找到教室，请确认密码后重试";
+        QTest::newRow("success, data not an object")
+            << "104104" << body(R"({"returncode":"SUCCESS","data":["R"]})") << RoomEntryWidget::kRequestFailed
+            << "未找到教室，请确认密码后重试";
     }
     void FailedRequests()
     {
@@ -205,14 +193,12 @@ private slots:
         m_entry->SetRequestTimeOut(500);
         QSignalSpy phases(m_window, &MainWindow::UpdateLoginProgress);
         Type(password);
-        const RoomFields before = Nexus::GetDataManager()->GetRoomFields();
         QCOMPARE(m_entry->OnUsrLogin(), result);
         QCOMPARE(Error()->text(), shown);
         // Nothing was handed to the session that could still move the window.
         QVERIFY(TestSupport::RunIn(Nexus::GetDataManager(), [] {}));
         QCoreApplication::processEvents();
         QCOMPARE(phases.count(), 0);
-        QCOMPARE(Nexus::GetDataManager()->GetRoomFields().m_strSessionId, before.m_strSessionId);
         QVERIFY(m_entry->isVisible());
         QCOMPARE(Button()->text(), QString("进入教室"));
         QVERIFY(!UserSettings::Contains(UserSettings::RoomPwd));

@@ -241,7 +241,7 @@ private slots:
         for (QLabel* child : tile->findChildren<QLabel*>(QString(), Qt::FindDirectChildrenOnly)) {
             texts << TestSupport::ShownText(child);
             if (!child->toolTip().isEmpty())
-                QCOMPARE(TestSupport::ShownToolTip(child), name);
+                QCOMPARE(TestSupport::ShownAsText(child->toolTip()), name);
         }
         QVERIFY2(texts.contains(name) == !elided, qPrintable(texts.join("|")));
         QCOMPARE(texts.filter(QString::fromUtf8("…")).size(), elided ? 1 : 0);
