@@ -4,6 +4,8 @@
 #   resource/<area>/<name>.ico.svg  -> :/resource/<area>/<name>.ico
 #   resource/<area>/noscale/<name>.svg -> :/resource/<area>/<name>.png (x1 only)
 #   resource/<area>/vector/<name>.svg  -> :/resource/<area>/<name>.svg (as drawn)
+# and sounds are written as notes, played into WAV files at build time:
+#   resource/<area>/<name>.wav.notes -> :/resource/<area>/<name>.wav
 # Any other file below resource/ is embedded as it is.
 set(PLOVIX_SCALES x1 x1.25 x1.5 x1.75)
 set(PLOVIX_SCALE_FACTORS 1 1.25 1.5 1.75)
@@ -26,6 +28,13 @@ function(plovix_add_image_resources out_var resource_dir)
         DEPENDS plovix_svgrender ${src} VERBATIM)
       list(APPEND outputs ${out})
       string(APPEND entries "    <file alias=\"resource/${dir}/${base}.ico\">${out}</file>\n")
+    elseif(fname MATCHES "^(.+\\.wav)\\.notes$")
+      set(out ${gen_dir}/resource/${dir}/${CMAKE_MATCH_1})
+      add_custom_command(OUTPUT ${out}
+        COMMAND plovix_soundgen ${src} ${out}
+        DEPENDS plovix_soundgen ${src} VERBATIM)
+      list(APPEND outputs ${out})
+      string(APPEND entries "    <file alias=\"resource/${dir}/${CMAKE_MATCH_1}\">${out}</file>\n")
     elseif(fname MATCHES "^(.+)\\.svg$" AND dir MATCHES "(.*)/vector$")
       string(APPEND entries "    <file alias=\"resource/${CMAKE_MATCH_1}/${fname}\">${src}</file>\n")
       list(APPEND outputs ${src})

@@ -2,20 +2,34 @@
 # Installs what is missing, builds, starts the local classroom service with
 # its demo school on a free loopback port, and starts the client against it.
 # The service stops when the client exits. Without a display the client runs
-# under a virtual X server.
+# under a virtual X server. "tools/run.sh 2" starts a second client against
+# the same school, with a home of its own, so that a teacher and a student
+# can share one class room side by side.
 set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
 "$top/tools/setup.sh"
 "$top/tools/build.sh"
 client="$top/build/plovix"
 
+clients="${1:-1}"
+if [ "$clients" != 1 ] && [ "$clients" != 2 ]; then
+  echo "run: usage: tools/run.sh [1|2]" >&2
+  exit 2
+fi
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+  echo "run: no display, starting the client under Xvfb"
+  exec xvfb-run -a -s "-screen 0 2600x1000x24" "$0" "$@"
+fi
+
 ready="$(mktemp)"
 (cd "$top/tests/service" && exec /usr/bin/python3 -m plovix_service --port 0) >"$ready" 2>&1 &
 service=$!
+second_home=""
 stop_service() {
   kill "$service" 2>/dev/null || true
   wait "$service" 2>/dev/null || true
   rm -f "$ready"
+  [ -z "$second_home" ] || rm -rf "$second_home"
 }
 trap stop_service EXIT
 trap 'exit 130' INT
@@ -37,13 +51,18 @@ if [ -z "$port" ]; then
 fi
 base="http://127.0.0.1:$port"
 export PLOVIX_CONFIG_HOST="$base" PLOVIX_IPINFO_HOST="$base" PLOVIX_COURSE_SITE_HOST="$base" PLOVIX_PICTURE_HOST="$base"
-# Machines without a camera get a generated one from the stand-in engine.
-export PLOVIX_RTC_DEMO_CAMERA=1
+# Machines without a microphone, speaker or camera get a generated one of
+# each missing kind: the engine, the device dialog and the device test all
+# list it.
+export PLOVIX_MEDIA_DEMO=1
 echo "run: demo school at $base; log in as teacher, student1, student2, student3, tutor or auditor, password 123456"
 
-if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
-  echo "run: no display, starting the client under Xvfb"
-  xvfb-run -a -s "-screen 0 1600x1000x24" "$client"
-else
-  "$client"
+if [ "$clients" = 2 ]; then
+  # The second client keeps its settings and data apart from the first.
+  second_home="$(mktemp -d)"
+  HOME="$second_home" XDG_CONFIG_HOME="$second_home/.config" XDG_DATA_HOME="$second_home/.local/share" \
+    "$client" &
+  second=$!
 fi
+"$client"
+[ "$clients" = 1 ] || wait "$second"

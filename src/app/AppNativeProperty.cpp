@@ -3,8 +3,26 @@
 #include "AppPaths.h"
 #include "UserSettings.h"
 
+#include <QDir>
+#include <QStandardPaths>
+
+namespace {
+// Never empty: an empty folder would put recordings at the root.
+QString DefaultRecordFolder()
+{
+    const QString home = QDir::homePath();
+    for (auto location : { QStandardPaths::MusicLocation, QStandardPaths::DocumentsLocation }) {
+        const QString folder = QStandardPaths::writableLocation(location);
+        if (!folder.isEmpty() && QDir(folder) != QDir(home))
+            return folder + QStringLiteral("/Plovix");
+    }
+    return home + QStringLiteral("/Plovix");
+}
+} // namespace
+
 AppNativeProperty::AppNativeProperty()
-    : m_dataFolder(AppPaths::DataFolder())
+    : m_defaultRecordPath(DefaultRecordFolder())
+    , m_dataFolder(AppPaths::DataFolder())
 { }
 
 QString AppNativeProperty::GetWritableDir()

@@ -46,10 +46,18 @@ public:
     QString GetDataFolder() const { return m_dataFolder.Get(); }
     void SetDataFolder(const QString& folder) { m_dataFolder.Set(folder); }
 
+    // The folder of class recordings: the one the user chose, else the
+    // default ("Plovix" in the user's music folder, else in the documents).
     QString GetRecordPath();
     void SetRecordPath(const QString& path);
     QString GetDefaultRecordPath() const { return m_defaultRecordPath.Get(); }
     void SetDefaultRecordPath(const QString& path) { m_defaultRecordPath.Set(path); }
+    // The file name of the latest class recording (without its folder).
+    QString GetRecordFileName() const { return m_recordFileName.Get(); }
+    void SetRecordFileName(const QString& name) { m_recordFileName.Set(name); }
+    // 1: the small frames over the main window cast a drop shadow.
+    int GetShadowSetting() const { return m_shadowSetting; }
+    void SetShadowSetting(int setting) { m_shadowSetting = setting; }
 
     // What the public-address look-up found: the user's public address,
     // city and network supplier. Written by the transfer worker, read by
@@ -129,6 +137,10 @@ public:
     void SetDeviceFirstCheckDone(bool done) { m_deviceFirstCheckDone = done; }
     bool GetDeviceReTestRequested() const { return m_deviceReTestRequested; }
     void SetDeviceReTestRequested(bool requested) { m_deviceReTestRequested = requested; }
+    // Set by the device watcher whenever the audio device lists change;
+    // the device test reads and clears it.
+    bool GetDeviceListChanged() const { return m_deviceListChanged; }
+    void SetDeviceListChanged(bool changed) { m_deviceListChanged = changed; }
     // ---- the bottom tool bar's audio state
     // Set: the main window's keyboard hook drives hold-Alt-to-talk; clear:
     // the tool bar filters the main window's key events itself.
@@ -157,6 +169,8 @@ private:
     std::atomic<bool> m_deviceNoticePending { false };
     std::atomic<bool> m_deviceFirstCheckDone { false };
     std::atomic<bool> m_deviceReTestRequested { false };
+    std::atomic<bool> m_deviceListChanged { true };
+    std::atomic<int> m_shadowSetting { 1 };
     std::atomic<int> m_testServer { 0 };
     std::atomic<int> m_coursesPerHistoryPage { 15 };
     std::atomic<int> m_outputVolume { -1 };
@@ -175,6 +189,7 @@ private:
     Locked<QString> m_scaleFolder { QStringLiteral("x1") };
     Locked<QString> m_recordPath;
     Locked<QString> m_defaultRecordPath;
+    Locked<QString> m_recordFileName;
     Locked<QString> m_dataFolder;
     Locked<QString> m_userIp;
     Locked<QString> m_userLocation;

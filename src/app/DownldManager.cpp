@@ -368,7 +368,7 @@ void DownldManager::OnRetryDownload(int type, QString key)
         qDebug() << "into OnRetryDownload, already on its way, key:" << key;
         return;
     }
-    if (found->attempts >= found->retryLimit) {
+    if (found->attempts >= found->retryLimit || found->retriesAsked >= found->retryLimit) {
         qDebug() << "into OnRetryDownload, key:httpCurRetryTimes" << found->attempts
                  << "httpRetryTimesThreshold:" << found->retryLimit;
         if (Nexus* hub = Nexus::Instance())
@@ -380,6 +380,7 @@ void DownldManager::OnRetryDownload(int type, QString key)
     // Only a file of our own is ever removed.
     if (AppPaths::IsInside(AppPaths::DataFolder(), QFileInfo(path).absoluteFilePath()) && QFile::exists(path))
         QFile::remove(path);
+    ++found->retriesAsked;
     found->state = HttpClient::StateWaiting;
     StartWaitingDownload();
 }
@@ -391,8 +392,10 @@ void DownldManager::OnRefreshDownload(int type, QString key)
         qDebug() << "into OnRefreshDownload, no transfer of type" << type << "with key:" << key;
         return;
     }
-    if (transfer->state != HttpClient::StateRunning)
+    if (transfer->state != HttpClient::StateRunning) {
         transfer->attempts = 0;
+        transfer->retriesAsked = 0;
+    }
     OnRetryDownload(type, key);
 }
 
@@ -405,6 +408,8 @@ void DownldManager::StopAll()
 
 void DownldManager::OnCleanUp()
 {
+    // Pictures not yet sent belong to the room being left.
+    m_waitingUploads.clear();
     StopAll();
     qDebug() << "aft call DownldManager::OnCleanUp, queue list size:" << m_queue.size();
 }
@@ -412,6 +417,19 @@ void DownldManager::OnCleanUp()
 // ---- uploads, report and look-up ----
 
 void DownldManager::OnChatImageUpload(QString path)
+{
+    // One at a time: the answers then come in the order the pictures were
+    // asked for, which is how the chat tells its rows apart.
+    m_waitingUploads.append(path);
+    if (m_uploading)
+        return;
+    m_uploading = true;
+    while (!m_waitingUploads.isEmpty())
+        UploadChatImage(m_waitingUploads.takeFirst());
+    m_uploading = false;
+}
+
+void DownldManager::UploadChatImage(const QString& path)
 {
     // Whatever ends the upload short, the chat panel hears of it, so the
     // picture does not stay "sending" for ever.

@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <atomic>
 #include <vector>
 
@@ -38,6 +39,8 @@ public:
     // and the stall check of uploads (30000 ms). Any thread; tests shorten
     // them.
     void SetTimeOuts(int transferMs, int uploadCheckMs);
+    // The stall check of uploads, in ms. Any thread.
+    int GetUploadCheckInterval() const { return m_uploadCheckInterval; }
 
 signals:
     void download(DownloadElem& elem);
@@ -72,6 +75,9 @@ private:
         int retryLimit = 3;
         int state = 0; // HttpClient::State
         int attempts = 0;
+        // Fetches asked for again by the screens (a file that came whole but
+        // is no picture); bounded by the retry limit too.
+        int retriesAsked = 0;
         HttpClient* client = nullptr;
     };
 
@@ -89,6 +95,7 @@ private:
     void DropClient(Transfer& transfer);
     void StopAll();
     QNetworkAccessManager* Manager();
+    void UploadChatImage(const QString& path);
 
     Profile* m_profile;
     std::vector<Transfer> m_queue;
@@ -97,4 +104,8 @@ private:
     QNetworkAccessManager* m_manager = nullptr;
     std::atomic<int> m_transferTimeOut { 20000 };
     std::atomic<int> m_uploadCheckInterval { 30000 };
+    // Chat pictures asked for while one uploads (its wait runs the event
+    // loop), sent after it in the order asked.
+    QStringList m_waitingUploads;
+    bool m_uploading = false;
 };

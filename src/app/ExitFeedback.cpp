@@ -38,9 +38,10 @@ void Run(MainWindow* window)
     const int role = data->GetRoomRole();
     if (role >= 5 && student) {
         student->OnShowDialog();
-        const int result = student->exec();
-        // "提交并退出" ends the dialog as rejected: that is the submit.
-        if (student && result != QDialog::Accepted)
+        student->exec();
+        // Only "提交并退出" sends: Esc and closing end the dialog as rejected
+        // too, and must not post a score the user never gave.
+        if (student && student->IsSubmitted())
             student->OnFeedbackAndDirectExt();
     } else if (role == 4 && teacher && data->GetTeacherFeedbackFlag()) {
         teacher->OnShowDialog();

@@ -15,9 +15,9 @@ namespace ExitFeedback {
 using Gate = std::function<bool(DataManager& data)>;
 void SetGate(Gate gate);
 
-// Runs the due dialog modally. A student dialog that ended in anything but
-// "leave directly" (accepted) sends its feedback; nothing is sent when no
-// student dialog ran. Both dialogs are hidden afterwards.
+// Runs the due dialog modally. A student dialog that the user submitted
+// sends its feedback; leaving directly, Esc or closing send nothing. Both
+// dialogs are hidden afterwards.
 void Run(MainWindow* window);
 
 } // namespace ExitFeedback

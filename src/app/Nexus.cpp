@@ -218,6 +218,12 @@ Profile* Nexus::GetProfile()
     return hub ? hub->m_profile : nullptr;
 }
 
+QString Nexus::GetScaleFolder()
+{
+    Profile* profile = GetProfile();
+    return profile ? profile->GetScaleFolder() : QStringLiteral("x1");
+}
+
 DataManager* Nexus::GetDataManager()
 {
     Profile* profile = GetProfile();

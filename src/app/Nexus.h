@@ -85,6 +85,8 @@ public:
     static void SetHistoryCoursePageCount(int count);
     // True while the course list is shown (login phase 2, 128 or 256).
     static bool IsOutOfClassroom();
+    // The profile's picture folder of the display scale; "x1" without one.
+    static QString GetScaleFolder();
 
     // Screens registered by the main window; all GUI thread objects, null
     // before registration.

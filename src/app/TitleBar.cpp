@@ -238,6 +238,7 @@ void TitleBar::BuildClassRoomLayout()
     } else {
         m_btnRefresh->hide();
         m_btnDeviceTest->hide();
+        HideDeviceTest();
     }
     auto* exit = static_cast<CommandButton*>(m_btnExit);
     exit->setText(QStringLiteral("返回课表"));
@@ -257,6 +258,7 @@ void TitleBar::BuildCourseListLayout()
     int x = PlaceRightCluster();
     m_btnRefresh->hide();
     m_btnDeviceTest->hide();
+    HideDeviceTest();
     auto* exit = static_cast<CommandButton*>(m_btnExit);
     exit->setText(QStringLiteral("密码登录"));
     exit->SetPicture(QString());
@@ -277,6 +279,14 @@ void TitleBar::CentreBelowStrip(QWidget* popup) const
     popup->move((m_mainWindow->width() - popup->width()) / 2, kHeight + (areaHeight - popup->height()) / 2);
 }
 
+void TitleBar::HideDeviceTest()
+{
+    // Out of the class room the test, its microphone and camera stop with
+    // the button that opens it.
+    if (m_deviceTest && !m_deviceTest->isHidden())
+        m_deviceTest->HideDialog();
+}
+
 void TitleBar::OnShowAVTestDialog()
 {
     ShowDeviceTestWidget();
@@ -295,6 +305,7 @@ void TitleBar::ShowDeviceTestWidget()
     }
     if (m_deviceTest->isHidden()) {
         m_deviceTest->PrepareTest();
+        m_deviceTest->OnBtnAudioOutClicked();
         m_deviceTest->ShowDialog();
     } else {
         m_deviceTest->HideDialog();

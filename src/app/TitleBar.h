@@ -72,6 +72,7 @@ private:
     int PlaceRightCluster();
     void PlaceTitle(int left, int right);
     void CentreBelowStrip(QWidget* popup) const;
+    void HideDeviceTest();
 
     QPushButton* m_btnMin = nullptr;
     QPushButton* m_btnMax = nullptr;

@@ -3,8 +3,8 @@
 // played with a clock that answers length and position truthfully.
 #include "RtcEngine.h"
 #include "RtcSim.h"
+#include "SystemDevices.h"
 
-#include <QAudioDeviceInfo>
 #include <QAudioInput>
 #include <QDataStream>
 #include <QDebug>
@@ -164,25 +164,16 @@ struct Recorder::Inner {
     {
         if (AudioDisabled() || inputName.isEmpty())
             return;
-        for (const QAudioDeviceInfo& info : QAudioDeviceInfo::availableDevices(QAudio::AudioInput)) {
-            if (info.deviceName() != inputName)
-                continue;
-            QAudioFormat format;
-            format.setSampleRate(rate);
-            format.setChannelCount(1);
-            format.setSampleSize(16);
-            format.setSampleType(QAudioFormat::SignedInt);
-            format.setByteOrder(QAudioFormat::LittleEndian);
-            format.setCodec(QStringLiteral("audio/pcm"));
-            if (!info.isFormatSupported(format))
-                return; // silence rather than a file in a format its header does not state
-            input = new QAudioInput(info, format, worker);
-            source = input->start();
-            if (!source) {
-                delete input;
-                input = nullptr;
-            }
-            return;
+        // A generated device (no Qt Multimedia device) records silence.
+        const QAudioDeviceInfo info = SystemDevices::QtAudioDevice(QAudio::AudioInput, inputName);
+        const QAudioFormat format = SystemDevices::PcmFormat(rate);
+        if (info.isNull() || !info.isFormatSupported(format))
+            return; // silence rather than a file in a format its header does not state
+        input = new QAudioInput(info, format, worker);
+        source = input->start();
+        if (!source) {
+            delete input;
+            input = nullptr;
         }
     }
     void Stop()

@@ -1,10 +1,12 @@
 // The engine's devices: the system's recording and playback devices as Qt
-// Multimedia names them, its cameras, or the lists a test set instead.
+// Multimedia names them, its cameras, or the lists a test set instead; the
+// rest of the program reads the same lists through SystemDevices.
 #include "RtcEngine.h"
 #include "RtcSim.h"
 
 #include <QAudioDeviceInfo>
 #include <QCameraInfo>
+#include <algorithm>
 #include <cstring>
 
 using namespace rtcsim;
@@ -41,6 +43,24 @@ QList<Device> SystemCameras()
         devices << Device { info.description(), info.deviceName() };
     if (qEnvironmentVariableIntValue("PLOVIX_RTC_FAKE_CAMERA") == 1)
         devices << Device { QStringLiteral("Plovix test pattern"), QStringLiteral("plovix-test-pattern") };
+    return devices;
+}
+
+QList<Device> SystemDevices(DeviceKind kind)
+{
+    QList<Device> devices = kind == DeviceKind::Camera ? SystemCameras() : SystemAudio(kind);
+    // The demo runs on machines without sound card or camera; it asks for a
+    // generated device of each missing kind, so that the camera button, the
+    // device dialog and the device test have something to use.
+    if (devices.isEmpty() && qEnvironmentVariableIntValue("PLOVIX_MEDIA_DEMO") == 1) {
+        if (kind == DeviceKind::Camera)
+            devices << Device { QStringLiteral("Demo camera"), QStringLiteral("camera:demo") };
+        else {
+            const QString name
+                = kind == DeviceKind::Recording ? QStringLiteral("Demo microphone") : QStringLiteral("Demo speaker");
+            devices << Device { name, QLatin1String(KindPrefix(kind)) + name };
+        }
+    }
     return devices;
 }
 
@@ -210,20 +230,21 @@ namespace rtcsim {
 
 QList<Device> ListDevices(DeviceKind kind)
 {
+    std::optional<QList<Device>> set;
+    QList<Device> plugged;
     {
         QMutexLocker lock(&Lock());
-        const auto& fake = State().devices[int(kind)];
-        if (fake)
-            return *fake;
+        set = State().devices[int(kind)];
+        plugged = State().plugged[int(kind)];
     }
-    if (kind != DeviceKind::Camera)
-        return SystemAudio(kind);
-    QList<Device> cameras = SystemCameras();
-    // The demo runs on machines without a camera; it asks for a generated
-    // one so that the camera button has something to open.
-    if (cameras.isEmpty() && qEnvironmentVariableIntValue("PLOVIX_RTC_DEMO_CAMERA") == 1)
-        cameras.append({ QStringLiteral("Demo camera"), QStringLiteral("camera:demo") });
-    return cameras;
+    QList<Device> devices = set ? *set : SystemDevices(kind);
+    for (const Device& device : plugged) {
+        const bool listed = std::any_of(
+            devices.cbegin(), devices.cend(), [&device](const Device& other) { return other.id == device.id; });
+        if (!listed)
+            devices << device;
+    }
+    return devices;
 }
 
 QString DefaultDeviceId(DeviceKind kind, const QList<Device>& devices)
@@ -268,12 +289,18 @@ rtc::IVideoDeviceManager* NewVideoDeviceManager(std::shared_ptr<SimEngine> engin
 
 QString SimEngine::CurrentDevice(DeviceKind kind)
 {
+    QString chosen;
     {
         QMutexLocker lock(&Lock());
-        if (!m_current[int(kind)].isEmpty())
-            return m_current[int(kind)];
+        chosen = m_current[int(kind)];
     }
-    return DefaultDeviceId(kind, ListDevices(kind));
+    const QList<Device> devices = ListDevices(kind);
+    // A chosen device that is unplugged is not used while it is away: the
+    // system's default takes over.
+    if (!chosen.isEmpty()
+        && std::any_of(devices.cbegin(), devices.cend(), [&chosen](const Device& d) { return d.id == chosen; }))
+        return chosen;
+    return DefaultDeviceId(kind, devices);
 }
 
 int SimEngine::SetCurrentDevice(DeviceKind kind, const QString& id)

@@ -70,6 +70,14 @@ int RenderedFrames(unsigned uid);
 // what the system reports. Changes show at the next enumeration.
 void SetDevices(DeviceKind kind, const QList<Device>& devices);
 void UseSystemDevices();
+// A fake device plugged into the computer: listed after the system's
+// devices (or the list SetDevices gave) until unplugged; one with the same
+// id is replaced. Reset unplugs every fake device.
+void PlugDevice(DeviceKind kind, const Device& device);
+// Unplugs the fake or set device with that id; false when none had it.
+// While a device the engine was using is away, the engine uses the system's
+// default instead, as it does when a real device goes.
+bool UnplugDevice(DeviceKind kind, const QString& id);
 // The devices of one kind as the engine sees them now.
 QList<Device> Devices(DeviceKind kind);
 

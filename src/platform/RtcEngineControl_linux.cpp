@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QSemaphore>
 #include <QThread>
+#include <algorithm>
 
 namespace rtcsim {
 
@@ -203,6 +204,35 @@ void UseSystemDevices()
     QMutexLocker lock(&Lock());
     for (auto& list : State().devices)
         list.reset();
+}
+
+namespace {
+bool RemoveId(QList<Device>& devices, const QString& id)
+{
+    const auto end
+        = std::remove_if(devices.begin(), devices.end(), [&id](const Device& device) { return device.id == id; });
+    const bool removed = end != devices.end();
+    devices.erase(end, devices.end());
+    return removed;
+}
+} // namespace
+
+void PlugDevice(DeviceKind kind, const Device& device)
+{
+    QMutexLocker lock(&Lock());
+    QList<Device>& plugged = State().plugged[int(kind)];
+    RemoveId(plugged, device.id);
+    plugged << device;
+}
+
+bool UnplugDevice(DeviceKind kind, const QString& id)
+{
+    QMutexLocker lock(&Lock());
+    Settings& s = State();
+    bool removed = RemoveId(s.plugged[int(kind)], id);
+    if (s.devices[int(kind)])
+        removed = RemoveId(*s.devices[int(kind)], id) || removed;
+    return removed;
 }
 
 QList<Device> Devices(DeviceKind kind)

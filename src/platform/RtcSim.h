@@ -62,6 +62,7 @@ struct Settings {
     QMap<unsigned, RemoteUser> remote;
     QMap<unsigned, int> renderedFrames;
     std::optional<QList<Device>> devices[3];
+    QList<Device> plugged[3];
 };
 Settings& State();
 

@@ -10,7 +10,11 @@
 #include "room/MiddleArea.h"
 #include "room/RightArea.h"
 #include "rtc/AudioOutManager.h"
+#include "rtc/AudioRecordBroswerDialog.h"
+#include "rtc/AudioRecordCloseDialog.h"
+#include "rtc/AudioRecordSetDialog.h"
 #include "rtc/CAgoraObject.h"
+#include "rtc/DeviceManager.h"
 #include "rtc/Player.h"
 #include "session/DataManager.h"
 #include "ui/chatArea/ChatWidget.h"
@@ -111,6 +115,21 @@ MenuBar::MenuBar(QWidget* parent)
     connect(this, &MenuBar::CleanUp, this, &MenuBar::OnCleanUp);
     connect(this, &MenuBar::UpdateMacphone, this, &MenuBar::OnUpdateMacphone);
     connect(m_btnRecord, &QPushButton::clicked, this, &MenuBar::OnAudioRecordPressed);
+    m_deviceManager = new DeviceManager();
+    m_recordSetDialog = new AudioRecordSetDialog();
+    m_recordCloseDialog = new AudioRecordCloseDialog();
+    m_recordBroswerDialog = new AudioRecordBroswerDialog();
+    connect(this, &MenuBar::DeviceDialogRequested, m_deviceManager, &DeviceManager::ShowDialog);
+    // A speaker or microphone picked in the device test is selected in the
+    // engine and remembered like one picked in the dialog.
+    connect(this, &MenuBar::DefaultDeviceChosen, m_deviceManager, &DeviceManager::OnDefaultDeviceChanged);
+    connect(this, &MenuBar::RecordStartRequested, m_recordSetDialog, &AudioRecordSetDialog::ShowDialog);
+    connect(this, &MenuBar::RecordStopRequested, m_recordCloseDialog, &AudioRecordCloseDialog::ShowDialog);
+    // Leaving the room closes whatever of them is open.
+    connect(this, &MenuBar::CleanUp, m_deviceManager, &DeviceManager::HideDialog);
+    connect(this, &MenuBar::CleanUp, m_recordSetDialog, &AudioRecordSetDialog::HideDialog);
+    connect(this, &MenuBar::CleanUp, m_recordCloseDialog, &AudioRecordCloseDialog::HideDialog);
+    connect(this, &MenuBar::CleanUp, m_recordBroswerDialog, &AudioRecordBroswerDialog::HideDialog);
     connect(m_btnMark, &QPushButton::clicked, this, [] {
         if (DataManager* data = Nexus::GetDataManager())
             emit data->UserMakeMark();
@@ -124,6 +143,30 @@ MenuBar::~MenuBar()
     delete m_voicePanel;
     delete m_volumOutputSlider;
     delete m_volumeInputSlider;
+    delete m_deviceManager;
+    delete m_recordSetDialog;
+    delete m_recordCloseDialog;
+    delete m_recordBroswerDialog;
+}
+
+DeviceManager* MenuBar::GetDeviceManager() const
+{
+    return m_deviceManager;
+}
+
+AudioRecordSetDialog* MenuBar::GetAudioRecordSetDialog() const
+{
+    return m_recordSetDialog;
+}
+
+AudioRecordCloseDialog* MenuBar::GetAudioRecordCloseDialog() const
+{
+    return m_recordCloseDialog;
+}
+
+AudioRecordBroswerDialog* MenuBar::GetAudioRecordBroswerDialog() const
+{
+    return m_recordBroswerDialog;
 }
 
 void MenuBar::SetFileChooser(FileChooser chooser)

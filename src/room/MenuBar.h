@@ -11,6 +11,10 @@
 #include <functional>
 #include <memory>
 
+class AudioRecordBroswerDialog;
+class AudioRecordCloseDialog;
+class AudioRecordSetDialog;
+class DeviceManager;
 class MicCapture;
 class QMeter;
 class QPushButton;
@@ -74,6 +78,13 @@ public:
     QPushButton* GetRecordLabel() const { return m_recordLabel; }
     QPushButton* GetAudioMixButton() const { return m_btnAudioMix; }
     QPushButton* GetMarkButton() const { return m_btnMark; }
+    // The device dialog and the class-recording frames the bar opens; they
+    // live in the main window while shown. Made with the bar, never
+    // replaced, so the device watcher may ask for the dialog from its thread.
+    DeviceManager* GetDeviceManager() const;
+    AudioRecordSetDialog* GetAudioRecordSetDialog() const;
+    AudioRecordCloseDialog* GetAudioRecordCloseDialog() const;
+    AudioRecordBroswerDialog* GetAudioRecordBroswerDialog() const;
 
 signals:
     void ButtonWithCmdPress();
@@ -82,11 +93,14 @@ signals:
     void UpdateUIByPermission(int permission);
     // 1 no recording device, 2 recording devices present.
     void UpdateMacphone(int type);
-    // The device dialog and the recording dialogs are opened by whoever
-    // holds them.
+    // The device button and the record button (as the recording state
+    // decides) open the bar's dialogs.
     void DeviceDialogRequested();
     void RecordStartRequested();
     void RecordStopRequested();
+    // A speaker (kind 2) or microphone (kind 1) chosen by name in the device
+    // test; the device dialog selects it in the engine and remembers it.
+    void DefaultDeviceChosen(int kind, const QString& name);
 
 public slots:
     void UpdateUIByStates(int status);
@@ -147,6 +161,10 @@ private:
     QPushButton* m_btnRecord = nullptr;
     QPushButton* m_recordLabel = nullptr;
     QMeter* m_meter = nullptr;
+    QPointer<DeviceManager> m_deviceManager;
+    QPointer<AudioRecordSetDialog> m_recordSetDialog;
+    QPointer<AudioRecordCloseDialog> m_recordCloseDialog;
+    QPointer<AudioRecordBroswerDialog> m_recordBroswerDialog;
     QPointer<QWidget> m_mainWindow;
     std::unique_ptr<MicCapture> m_capture;
     QTimer* m_meterTimer = nullptr;

@@ -1,9 +1,9 @@
 #include "MicCapture.h"
 
+#include "platform/SystemDevices.h"
 #include "rtc/AudioInfo.h"
+#include "rtc/MediaDevices.h"
 
-#include <QAudioDeviceInfo>
-#include <QAudioInput>
 #include <QDebug>
 
 namespace {
@@ -14,30 +14,35 @@ MicCapture::Factory& TestFactory()
     return factory;
 }
 
-class QtMicCapture : public MicCapture
+class StreamMicCapture : public MicCapture
 {
 public:
-    QtMicCapture()
+    StreamMicCapture(const QString& deviceName, QAudioFormat format)
     {
-        QAudioFormat format;
-        format.setSampleRate(8000);
-        format.setChannelCount(1);
-        format.setSampleSize(16);
-        format.setSampleType(QAudioFormat::SignedInt);
-        format.setByteOrder(QAudioFormat::LittleEndian);
-        format.setCodec(QStringLiteral("audio/pcm"));
-        const QAudioDeviceInfo device = QAudioDeviceInfo::defaultInputDevice();
-        if (device.isNull()) {
+        if (deviceName.isEmpty()) {
             qDebug() << "no audio input device, the microphone meter stays at 0";
             return;
         }
-        if (!device.isFormatSupported(format)) {
+        MediaDevices& devices = MediaDevices::Get();
+        const QAudioFormat nearest = devices.NearestFormat(QAudio::AudioInput, deviceName, format);
+        if (nearest != format) {
             qWarning() << "Default format not supported - trying to use nearest";
-            format = device.nearestFormat(format);
+            format = nearest;
+        }
+        m_input = devices.OpenAudio(QAudio::AudioInput, deviceName, format);
+        if (!m_input) {
+            qDebug() << "the microphone" << deviceName << "is not listed, the meter stays at 0";
+            return;
         }
         m_sink = new AudioInfo(format, this);
-        m_input = new QAudioInput(device, format, this);
         connect(m_sink, &AudioInfo::update, this, &MicCapture::update);
+        connect(m_input.get(), &AudioStream::stateChanged, this, [this](QAudio::State state) {
+            if (state == QAudio::StoppedState && m_input->error() != QAudio::NoError) {
+                qDebug() << "the microphone stopped recording, error:" << m_input->error();
+                m_sink->stop();
+                emit Failed();
+            }
+        });
     }
 
     bool Start(int notifyMs) override
@@ -91,7 +96,7 @@ public:
 
 private:
     AudioInfo* m_sink = nullptr;
-    QAudioInput* m_input = nullptr;
+    std::unique_ptr<AudioStream> m_input;
 };
 
 } // namespace
@@ -102,9 +107,14 @@ MicCapture::MicCapture(QObject* parent)
 
 std::unique_ptr<MicCapture> MicCapture::Create()
 {
+    return Create(MediaDevices::Get().DefaultAudioDevice(QAudio::AudioInput), SystemDevices::PcmFormat(8000));
+}
+
+std::unique_ptr<MicCapture> MicCapture::Create(const QString& deviceName, const QAudioFormat& format)
+{
     if (TestFactory())
         return TestFactory()();
-    return std::make_unique<QtMicCapture>();
+    return std::make_unique<StreamMicCapture>(deviceName, format);
 }
 
 void MicCapture::SetFactory(Factory factory)

@@ -1,12 +1,14 @@
 #pragma once
 
+#include <QAudioFormat>
 #include <QObject>
 #include <functional>
 #include <memory>
 
-// The tool bar's microphone capture for its level meter. The real one
-// records the default input into a level sink; a machine without an input
-// device fails quietly, so the meter simply stays at 0. GUI thread.
+// A microphone recorded into a level sink: the tool bar's meter and the
+// device test's. The real one records through MediaDevices; a machine
+// without an input device fails quietly, so the meter simply stays at 0.
+// GUI thread.
 class MicCapture : public QObject
 {
     Q_OBJECT
@@ -21,6 +23,9 @@ public:
     // The default input with an 8000 Hz mono 16-bit format, or what the
     // factory set for tests makes.
     static std::unique_ptr<MicCapture> Create();
+    // The named input in format (the nearest one the device offers when it
+    // does not take it), or what the factory makes.
+    static std::unique_ptr<MicCapture> Create(const QString& deviceName, const QAudioFormat& format);
     // Replaces the real capture (tests); an empty factory restores it.
     static void SetFactory(Factory factory);
 
@@ -38,4 +43,6 @@ public:
 signals:
     // A recorded block was measured.
     void update();
+    // Recording stopped on its own: the device was unplugged or refused.
+    void Failed();
 };

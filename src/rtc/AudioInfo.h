@@ -33,3 +33,6 @@ private:
     quint32 m_maxAmplitude = 0;
     double m_level = 0;
 };
+
+// The device test's microphone meter: the same sink as the tool bar's.
+using MICVolumeAnalyse = AudioInfo;

@@ -13,14 +13,15 @@
 #include "room/MiddleArea.h"
 #include "rtc/AudioInManager.h"
 #include "rtc/AudioOutManager.h"
+#include "rtc/AudioRecordSetDialog.h"
 #include "rtc/CAgoraObject.h"
 #include "rtc/CameraManager.h"
 #include "rtc/DeamonThreadMgr.h"
+#include "rtc/DeviceManager.h"
+#include "rtc/DeviceTest.h"
 #include "session/DataManager.h"
 
-#include <QDateTime>
 #include <QDebug>
-#include <QDir>
 #include <QTimer>
 
 namespace {
@@ -28,24 +29,18 @@ namespace {
 constexpr int kDeviceNotice = 0x10000;
 constexpr int kDeviceReportDelayMs = 10000;
 
-// Starts the class recording of the room entered again; the flag is set
-// only when the engine took the start.
-void RestartRecording(CAgoraObject* agora, Profile* profile)
+// Starts the class recording of the room entered again. A start that fails
+// (the folder has become unwritable, say) is told through the recording
+// dialog, and the room is forgotten so the next entry does not try again.
+void RestartRecording(Profile* profile)
 {
-    const QString folder = profile->GetRecordPath();
-    if (!agora || folder.isEmpty() || !QDir().mkpath(folder)) {
-        qDebug() << "[ERROR]into Player::OnJoinAgoraSuccessed, no recording folder:" << folder;
+    QString error;
+    if (AudioRecordSetDialog::StartClassRecording(&error))
         return;
-    }
-    const QString path
-        = folder + QLatin1Char('/') + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMddhhmmss")) + ".aac";
-    if (!agora->StartAudioRecording(path, 2)) {
-        qDebug() << "[ERROR]into Player::OnJoinAgoraSuccessed, recording did not start:" << agora->GetLastResult();
-        return;
-    }
-    profile->SetClassRecordingFlag(true);
-    if (MenuBar* bar = Nexus::GetMenuBar())
-        bar->OnUpdateAudioRecordStatus();
+    profile->SetRecordingRoomId(QString());
+    MenuBar* bar = Nexus::GetMenuBar();
+    if (AudioRecordSetDialog* dialog = bar ? bar->GetAudioRecordSetDialog() : nullptr)
+        dialog->ShowFailure(error);
 }
 
 } // namespace
@@ -64,12 +59,11 @@ void Player::OnJoinAgoraSuccessed()
     if (DeamonThreadMgr* watcher = Nexus::GetDeamonThreadMgr())
         emit watcher->DeviceInfoGet();
     Profile* profile = Nexus::GetProfile();
-    CAgoraObject* agora = m_mediaPlayer.GetAgoraObject();
     if (profile && !profile->GetClassRecordingFlag()) {
         const QString recordingRoom = profile->GetRecordingRoomId();
         if (!recordingRoom.isEmpty() && recordingRoom == data->GetRoomId()) {
             qDebug() << "into Player::OnJoinAgoraSuccessed, and begin new record";
-            RestartRecording(agora, profile);
+            RestartRecording(profile);
         } else {
             profile->SetRecordingRoomId(QString());
         }
@@ -78,9 +72,17 @@ void Player::OnJoinAgoraSuccessed()
     m_mediaPlayer.VolumRecoeryAftAgoraJoin();
     if (profile && !profile->GetDeviceNoticeGiven()) {
         if (data->GetRoomRole() == 4) {
+            MenuBar* bar = Nexus::GetMenuBar();
             MainWindow* window = Nexus::GetMainWindow();
-            if (TitleBar* bar = window ? window->GetTitleBar() : nullptr)
-                bar->OnShowAVTestDialog();
+            TitleBar* title = window ? window->GetTitleBar() : nullptr;
+            // Opened, never toggled: a test the teacher already runs stays.
+            const bool testShown = title && title->GetDeviceTest() && !title->GetDeviceTest()->isHidden();
+            if (!testShown) {
+                if (DeviceManager* dialog = bar ? bar->GetDeviceManager() : nullptr)
+                    dialog->ShowAVTestDialog();
+                else if (title)
+                    title->OnShowAVTestDialog();
+            }
             profile->SetDeviceNoticeGiven(true);
         } else if (profile->GetDeviceNoticePending()) {
             if (MiddleArea* middle = Nexus::GetMiddleArea())
@@ -134,6 +136,10 @@ void Player::DevRecoeryAftAgoraJoin()
         // what the system chose.
         if (!manager->SetCurDevice(id)) {
             qDebug() << "[ERROR]into Player::DevRecoeryAftAgoraJoin," << step.name << " SetCurDevice error ";
+            // The remembered device is not there: the user is invited to
+            // check the devices once this join is done.
+            if (Profile* profile = Nexus::GetProfile())
+                profile->SetDeviceNoticePending(true);
             return;
         }
         qDebug() << "into Player::DevRecoeryAftAgoraJoin," << step.name

@@ -90,7 +90,7 @@ void DataManager::ConnectMessageSenders()
         [this](int state) { WebSocketRequestById(132, true, QString(), state); });
     connect(this, &DataManager::Request4GetCourseWare, this, &DataManager::OnRequest4GetCourseWare);
     connect(this, &DataManager::LocalTrunPage, this, &DataManager::OnLocalTrunPage);
-    connect(this, &DataManager::Request4GetWhiteBdHistory, this, [this] { WebSocketRequestById(352, true); });
+    connect(this, &DataManager::Request4GetWhiteBdHistory, this, &DataManager::OnRequest4GetWhiteBdHistory);
     connect(this, &DataManager::LocalShapeEraser, this, &DataManager::OnLocalShapeEraser);
     connect(this, &DataManager::NotifyLaserPointPos, this,
         [this](QPoint point) { WebSocketRequestById(261, false, QString::number(point.x()), point.y()); });
@@ -216,6 +216,12 @@ void DataManager::ResetRoomData()
     ModelObject::ReleaseAll(marks);
     ModelObject::ReleaseAll(users);
     ResetRoomFlags();
+    // The local user's rights and devices belong to the room left: none
+    // carries into the next one.
+    if (m_dwPermission != 0)
+        SetPermission(0);
+    if (m_dwActionStatus != 0)
+        SetActionStatus(0);
 }
 
 void DataManager::ResetShapeStacks()
@@ -466,33 +472,3 @@ bool DataManager::RemoveCacheFolders()
         ok = DelDir(folder) && ok;
     return ok;
 }
-
-// ---- signalling messages ----
-
-void DataManager::OnRequest4CloseMedia(QString mediaId)
-{
-    int mediaType = -1;
-    {
-        QMutexLocker lock(&m_roomLock);
-        for (const MediaInfo* media : qAsConst(m_room.m_media)) {
-            if (media->GetMediaId() == mediaId) {
-                mediaType = media->GetMediaType();
-                break;
-            }
-        }
-    }
-    if (mediaType >= 0)
-        WebSocketRequestById(456, false, mediaId, mediaType);
-}
-
-// The senders below check the room's state first; they come with the
-// media, courseware and whiteboard messages.
-void DataManager::OnLocalSwitchMedia(QString)
-{ }
-
-// ---- handlers of later roads ----
-
-void DataManager::OnLocalDelMedia(QString, int)
-{ }
-void DataManager::OnLocalMediaSeek(QString, int, bool)
-{ }

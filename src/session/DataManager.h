@@ -372,6 +372,8 @@ private:
     void UpdateUserState(const SignallingMessage& message);
     void onPushToTalkMsgRecv(const SignallingMessage& message);
     void OnRemoteDelPage(const SignallingMessage& message);
+    // Takes the page out of the courseware list and the screen.
+    void DropPage(const QString& presentationId);
     void OnRemoteTrunPage(const SignallingMessage& message);
     void GetWhiteboardMsg(const SignallingMessage& message);
     void GetCourseWare(const SignallingMessage& message);
@@ -450,6 +452,9 @@ public slots:
 
 private slots:
     void OnLocalShapeEraser(QString shapeId);
+    // Sends 352 (the history of every board) and notes the request, so
+    // local changes sent after it are made again on its answer.
+    void OnRequest4GetWhiteBdHistory();
 
 private:
     // Moves the shape (a whole stroke) to the redo stack and repaints; the
@@ -463,10 +468,21 @@ private:
         QJsonArray& list) const;
     // Sends a whiteboard message to the room: "roomId" and "operatorId"
     // join data, no timestamp. line is logged with the text.
-    void SendBoardMessage(int type, QJsonObject data, const char* line);
+    void SendBoardMessage(const BoardAction& action, QJsonObject data, const char* line);
+    // Hands a local change's text to the connection and remembers it when
+    // the room got it.
+    void SendBoardChange(const BoardAction& action, const QString& json);
     void ApplyRemoteShape(const QJsonObject& data);
     void ApplyRemoteStackAction(int type, const QJsonObject& data);
-    void ApplyHistoryBoard(const QJsonObject& board);
+    // The stacks of one board of a history (bottom first) and the shape id
+    // its shape stack ends at, empty for none.
+    struct HistoryBoard {
+        QString board;
+        QString current;
+        bool listed = false;
+        QVector<Shape*> entries;
+    };
+    HistoryBoard ReadHistoryBoard(const QJsonObject& entry) const;
 
     BoardModel m_boardModel;
     // ==== end of whiteboard block ====
@@ -566,6 +582,8 @@ public:
     CourseWareInfo* GetCourseWareById(const QString& presentationId) const;
     QString GetPresentationIdByWhiteboardId(const QString& whiteboardId) const;
     QString GetWhiteboardIdByPresentationId(const QString& presentationId) const;
+    // The first media with that id (exact match), or null; any thread.
+    MediaInfo* GetMediaInfoById(const QString& mediaId) const;
     // The folder a page's image goes to inside the course cache folder: the
     // id itself when it is a plain name, else a hash of it. Ids come from
     // the network and must never become path sections.
@@ -577,6 +595,9 @@ private:
     // one put into the map (*created says which).
     UserInfo* UpsertMember(const MemberFields& fields, int actionStatus, bool* created);
     void ApplyOwnRecord(const MemberFields& fields, int actionStatus);
+    // Takes the member out of the room and tells the screens; false when
+    // there was none with the id.
+    bool ForgetMember(int uid);
     void NotifyOwnRightChange(int right, bool granted);
     // Sends the camera switch once the GUI thread found an engine.
     void SendCameraToggle();

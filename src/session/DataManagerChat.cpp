@@ -147,10 +147,16 @@ void DataManager::OnChatImageTransResultRecv(const SignallingMessage& message)
         qDebug() << "in OnChatImageTransResultRecv, picture already sent or too many, imageId:" << imageId;
         return;
     }
-    m_sentChatImages.insert(imageId);
     const QString json = ChatImageMessage(content);
-    SendText(MsgChatImage, json);
+    const int sent = SendText(MsgChatImage, json);
     qDebug() << "in OnChatImageTransResultRecv, strJson:" << json;
+    // The sender's row stays "sending" until the room has it; one that
+    // never gets there shows its failure when its wait ends.
+    if (sent <= 0)
+        return;
+    m_sentChatImages.insert(imageId);
+    if (ChatWidget* chat = Nexus::GetChatWidget())
+        emit chat->ChatImageSent(imageId);
 }
 
 QString DataManager::ChatImageMessage(const QJsonObject& converted) const

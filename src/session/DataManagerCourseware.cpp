@@ -142,6 +142,22 @@ void DataManager::GetCourseWare(const SignallingMessage& message)
         if (roomShown)
             newest = page;
     }
+    // Pages deleted while the connection was lost are gone from the list:
+    // they leave the screen as at their deletion.
+    if (roomShown && data.toObject().value(QLatin1String("presentations")).isArray()) {
+        QSet<QString> listed;
+        for (const QJsonValue& element : pages)
+            listed.insert(RoomJson::Text(element.toObject(), "presentationId"));
+        listed.remove(QString());
+        // A list without one usable page tells nothing.
+        for (const CourseWareInfo* page : listed.isEmpty() ? QList<CourseWareInfo*>() : GetCourseWareList()) {
+            const QString id = page->GetPresentationId();
+            if (!listed.contains(id)) {
+                qDebug() << "GetCourseWare, page no longer in the room:" << id;
+                DropPage(id);
+            }
+        }
+    }
     PresentationList* screen = Nexus::GetPresentationList();
     const QString share = RoomJson::Text(data.toObject(), "presentationShare");
     CourseWareInfo* shared = share.isEmpty() ? nullptr : GetCourseWareById(share);
@@ -208,7 +224,11 @@ void DataManager::OnRemoteTrunPage(const SignallingMessage& message)
 void DataManager::OnRemoteDelPage(const SignallingMessage& message)
 {
     qDebug() << "into DataManager::OnRemoteDelPage, message:" << message.Text();
-    const QString id = RoomJson::Text(message.Data(), "presentationId");
+    DropPage(RoomJson::Text(message.Data(), "presentationId"));
+}
+
+void DataManager::DropPage(const QString& id)
+{
     CourseWareInfo* page = nullptr;
     {
         QMutexLocker lock(&m_roomLock);

@@ -36,6 +36,7 @@ void DataManager::EnterPasswordRoom(const PasswordRoom& room)
                 m_room.m_endTime = room.endTime;
                 m_room.m_strTeacherId = room.teacherId;
                 m_room.m_strRoomPwd = room.roomPwd;
+                m_room.m_teacherFeedback = true;
             }
             if (Nexus* hub = Nexus::Instance())
                 emit hub->UpdateLoginProgress(16);

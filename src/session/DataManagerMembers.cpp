@@ -179,6 +179,7 @@ void DataManager::GetUserList(const SignallingMessage& message)
     const bool roomShown = Nexus::GetDataPrepPhase() == 3;
     Nexus* hub = Nexus::Instance();
     UserList* screen = Nexus::GetUserList();
+    QSet<int> listed;
     for (int i = 0; i < entries.size() && i < kMaxMembers; ++i) {
         if (!entries.at(i).isObject()) {
             qDebug() << "GetUserList, entry is not an object and dropped, index:" << i;
@@ -198,6 +199,7 @@ void DataManager::GetUserList(const SignallingMessage& message)
             actionStatus |= MicOff;
         bool created = false;
         UserInfo* user = UpsertMember(fields, actionStatus, &created);
+        listed.insert(fields.uid);
         qDebug() << "userId :" << fields.uid << ",userName :" << fields.userName << "avatar :" << fields.avatarUrl
                  << "role :" << fields.roleName << "permission :" << fields.privilege
                  << "permissionAlterable :" << fields.alterablePrivilege << ",ActionStatus" << actionStatus;
@@ -209,6 +211,22 @@ void DataManager::GetUserList(const SignallingMessage& message)
             emit hub->NewUserLogin(user);
         else if (!created && screen)
             emit screen->AuthStateChanged(user);
+    }
+    // Members who left while the connection was lost are gone from the
+    // room's list (the one that names the local user): they leave the
+    // screens as at their logout.
+    if (roomShown && listed.contains(selfId) && entries.size() <= kMaxMembers) {
+        QList<int> known;
+        {
+            QMutexLocker lock(&m_roomLock);
+            known = m_room.m_users.keys();
+        }
+        for (int uid : qAsConst(known)) {
+            if (!listed.contains(uid) && uid != selfId) {
+                qDebug() << "GetUserList, member no longer in the room:" << uid;
+                ForgetMember(uid);
+            }
+        }
     }
     if (hub)
         emit hub->UpdateDataPrepPhase(1);
@@ -249,15 +267,19 @@ void DataManager::OnNewUserLogOut(const SignallingMessage& message)
     if (!message.HasObjectData() || TypeOf(message) != MsgUserLogout)
         return;
     const int uid = RoomJson::Uid(message.Data(), "userId");
+    if (!ForgetMember(uid))
+        qDebug() << "OnNewUserLogout , has no this user:" << uid;
+}
+
+bool DataManager::ForgetMember(int uid)
+{
     UserInfo* user = nullptr;
     {
         QMutexLocker lock(&m_roomLock);
         user = uid > 0 ? m_room.m_users.take(uid) : nullptr;
     }
-    if (!user) {
-        qDebug() << "OnNewUserLogout , has no this user:" << uid;
-        return;
-    }
+    if (!user)
+        return false;
     // The user list takes the record over; without one it is let go here.
     if (UserList* screen = Nexus::GetUserList())
         emit screen->UserLogout(user);
@@ -265,6 +287,7 @@ void DataManager::OnNewUserLogOut(const SignallingMessage& message)
         ModelObject::Release(user);
     if (Player* player = Nexus::GetPlayer())
         emit player->CamaraClosed(uid);
+    return true;
 }
 
 // ---- user state (132) ----

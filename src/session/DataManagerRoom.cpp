@@ -118,6 +118,9 @@ void DataManager::OnRoomEntry(QString sessionId)
         m_room.m_strTeacherId = session->GetTeacherId();
         m_room.m_strRoomPwd = session->GetRoomPwd();
         m_room.m_dwRoomRole = 5;
+        // A class of the school's timetable asks its teacher for feedback
+        // at its end.
+        m_room.m_teacherFeedback = true;
     }
     if (Nexus* hub = Nexus::Instance())
         emit hub->UpdateLoginProgress(8);
@@ -315,11 +318,17 @@ void DataManager::OnSendLoginReq()
     Nexus* hub = Nexus::Instance();
     if (hub)
         hub->UpdateLoadingValue(30);
+    m_boardModel.ConnectionOpened();
     emit SendUserLoginMsg();
     emit Request4GetUserList();
     SendCourseWareRequest();
     emit Request4GetMediaList();
     emit Request4GetLikeCount();
+    // Back after a lost connection inside the room: what the room drew,
+    // undid or erased meanwhile comes only with the history. At the entry
+    // the hub asks for it once the room data is complete.
+    if (Nexus::GetDataPrepPhase() == 3)
+        emit Request4GetWhiteBdHistory();
     if (hub)
         hub->UpdateLoadingValue(50);
     const QString teacherId = GetRoomFields().m_strTeacherId;

@@ -34,9 +34,9 @@ template <typename Signal, typename... Args> void TellBoard(Signal signal, Args.
 }
 
 // The entries of the top shape of a stack (a whole stroke), bottom first.
-QVector<Shape*> TopShape(const ShapeStack& stack)
+QVector<const Shape*> TopShape(const ShapeStack& stack)
 {
-    QVector<Shape*> entries;
+    QVector<const Shape*> entries;
     const QString shapeId = stack.last()->m_shapeId;
     for (int i = stack.size() - 1; i >= 0 && stack.at(i)->m_shapeId == shapeId; --i)
         entries.prepend(stack.at(i));
@@ -47,14 +47,28 @@ QVector<Shape*> TopShape(const ShapeStack& stack)
 
 // ---- local changes
 
-void DataManager::SendBoardMessage(int type, QJsonObject data, const char* line)
+void DataManager::SendBoardMessage(const BoardAction& action, QJsonObject data, const char* line)
 {
     const RoomFields room = GetRoomFields();
     data.insert(QStringLiteral("roomId"), room.m_strRoomId);
     data.insert(QStringLiteral("operatorId"), QString::number(room.m_dwUserId));
-    const QString json = Envelope(type, room.m_strRoomId, data);
+    const QString json = Envelope(action.type, room.m_strRoomId, data);
     qDebug() << line << json;
-    SendText(type, json);
+    SendBoardChange(action, json);
+}
+
+void DataManager::SendBoardChange(const BoardAction& action, const QString& json)
+{
+    // A change lost with the connection never reached the room: the
+    // history after the reconnection shows the board without it.
+    if (SendText(action.type, json) > 0)
+        m_boardModel.ChangeSent(action);
+}
+
+void DataManager::OnRequest4GetWhiteBdHistory()
+{
+    if (WebSocketRequestById(MsgWhiteBdHistory, true) > 0)
+        m_boardModel.HistoryAsked();
 }
 
 void DataManager::OnLocalNewShape(int shapeType)
@@ -63,9 +77,9 @@ void DataManager::OnLocalNewShape(int shapeType)
     if (!m_boardModel.TakeOutgoing(MsgNewShape, action)) {
         // A request nobody queued a shape for: the top shape of the current
         // board as it is now.
-        const QString board = m_boardModel.GetCurrentBoard();
+        action = { MsgNewShape, m_boardModel.GetCurrentBoard(), {} };
         BoardModel::Guard guard = m_boardModel.Lock();
-        const ShapeStack* stack = guard.Stack(board, false);
+        const ShapeStack* stack = guard.Stack(action.whiteboardId);
         if (!stack) {
             qDebug() << "in OnLocalNewShape and _pStack is null";
             return;
@@ -78,8 +92,7 @@ void DataManager::OnLocalNewShape(int shapeType)
         shapeType = action.shape.kind;
     }
     const bool known = shapeType >= Shape::TypeRectangle && shapeType <= Shape::TypeText;
-    SendBoardMessage(
-        MsgNewShape, known ? ShapeCodec::ToJson(action.shape) : QJsonObject(), "in palettePainter, json data:");
+    SendBoardMessage(action, known ? ShapeCodec::ToJson(action.shape) : QJsonObject(), "in palettePainter, json data:");
 }
 
 void DataManager::OnLocalRedoUndoAction(int action)
@@ -88,37 +101,38 @@ void DataManager::OnLocalRedoUndoAction(int action)
         return;
     const int type = MsgUndo + action - 1;
     BoardAction queued;
-    const QString board
-        = m_boardModel.TakeOutgoing(type, queued) ? queued.whiteboardId : m_boardModel.GetCurrentBoard();
-    SendBoardMessage(type, QJsonObject { { QStringLiteral("whiteboardId"), board } },
+    if (!m_boardModel.TakeOutgoing(type, queued))
+        queued = { type, m_boardModel.GetCurrentBoard(), {} };
+    SendBoardMessage(queued, QJsonObject { { QStringLiteral("whiteboardId"), queued.whiteboardId } },
         "into DataManager::OnLocalRedoUndoAction, json data:");
 }
 
 void DataManager::OnLocalShapeEraser(QString shapeId)
 {
     BoardAction queued;
-    const QString board
-        = m_boardModel.TakeOutgoing(MsgShapeEraser, queued) ? queued.whiteboardId : m_boardModel.GetCurrentBoard();
+    if (!m_boardModel.TakeOutgoing(MsgShapeEraser, queued))
+        queued = { MsgShapeEraser, m_boardModel.GetCurrentBoard(), {} };
+    queued.shape.shapeId = shapeId;
     const RoomFields room = GetRoomFields();
     const QJsonObject data { { QStringLiteral("roomId"), room.m_strRoomId },
         { QStringLiteral("operatorId"), QString::number(room.m_dwUserId) },
-        { QStringLiteral("timestamp"), NowMs() / 1000 * 1000 }, { QStringLiteral("whiteboardId"), board },
+        { QStringLiteral("timestamp"), NowMs() / 1000 * 1000 }, { QStringLiteral("whiteboardId"), queued.whiteboardId },
         { QStringLiteral("shapesId"), QJsonArray { shapeId } } };
     const QString json = Envelope(MsgShapeEraser, room.m_strRoomId, data);
     qDebug() << "into DataManager::WebSocketRequestById,type:" << MsgShapeEraser << ",json data:" << json;
-    SendText(MsgShapeEraser, json);
+    SendBoardChange(queued, json);
 }
 
 void DataManager::OnLocalShapeMove(QString shapeId)
 {
     BoardAction action;
     if (!m_boardModel.TakeOutgoing(MsgShapeMove, action)) {
-        action.whiteboardId = m_boardModel.GetCurrentBoard();
+        action = { MsgShapeMove, m_boardModel.GetCurrentBoard(), {} };
         BoardModel::Guard guard = m_boardModel.Lock();
-        const ShapeStack* stack = guard.Stack(action.whiteboardId, false);
+        const ShapeStack* stack = guard.Stack(action.whiteboardId);
         if (!stack || stack->isEmpty())
             return;
-        for (Shape* shape : *stack) {
+        for (const Shape* shape : *stack) {
             if (shape->m_shapeId == shapeId) {
                 action.shape = ShapeCodec::Snapshot({ shape }, shape->m_colorName, shape->m_fontSize);
                 break;
@@ -131,7 +145,7 @@ void DataManager::OnLocalShapeMove(QString shapeId)
         moved.insert(QStringLiteral("roomId"), room.m_strRoomId);
         moved.insert(QStringLiteral("operatorId"), QString::number(room.m_dwUserId));
     }
-    SendBoardMessage(MsgShapeMove,
+    SendBoardMessage(action,
         QJsonObject { { QStringLiteral("whiteboardId"), action.whiteboardId },
             { QStringLiteral("shapes"), QJsonArray { moved } } },
         "into DataManager::OnLocalShapeMove ,strJson:");
@@ -139,7 +153,9 @@ void DataManager::OnLocalShapeMove(QString shapeId)
 
 void DataManager::OnAddWhiteBoard()
 {
-    SendBoardMessage(MsgAddWhiteBoard, QJsonObject(), "into DataManager::OnAddWhiteBoard, json data:");
+    // Not a change of a board's stacks: nothing to make again on a history.
+    SendBoardMessage(
+        { MsgAddWhiteBoard, QString(), {} }, QJsonObject(), "into DataManager::OnAddWhiteBoard, json data:");
 }
 
 void DataManager::ClearShapesById(const QString& whiteboardId)
@@ -270,8 +286,14 @@ void DataManager::OnRecvWhiteboardEraserMsg(const SignallingMessage& message)
 {
     QJsonObject data;
     QJsonArray ids;
-    if (BoardListOf(message, "shapesId", "OnRecvWhiteboardEraserMsg", data, ids))
-        EraserShapeById(data.value(QLatin1String("whiteboardId")).toString(), ids.first().toString());
+    if (!BoardListOf(message, "shapesId", "OnRecvWhiteboardEraserMsg", data, ids))
+        return;
+    // An id that is no text would match every shape without an id.
+    if (!ids.first().isString()) {
+        qDebug() << "into DataManager::OnRecvWhiteboardEraserMsg, shape id is not a text and dropped:" << ids.first();
+        return;
+    }
+    EraserShapeById(data.value(QLatin1String("whiteboardId")).toString(), ids.first().toString());
 }
 
 void DataManager::OnRecvWhiteboardMoveMsg(const SignallingMessage& message)
@@ -286,17 +308,7 @@ void DataManager::OnRecvWhiteboardMoveMsg(const SignallingMessage& message)
     const int y = qBound(-limit, ShapeCodec::WholeNumber(moved.value(QLatin1String("y")), 0), limit);
     const QString board = moved.value(QLatin1String("whiteboardId")).toString();
     const QString shapeId = moved.value(QLatin1String("shapeId")).toString();
-    bool found = false;
-    {
-        BoardModel::Guard guard = m_boardModel.Lock();
-        // Only texts move; a stroke's marker given a position would draw.
-        Shape* shape = guard.Find(board, shapeId);
-        if (shape && shape->GetType() == Shape::TypeText) {
-            shape->SetPoints(x, y, x, y, false);
-            found = true;
-        }
-    }
-    if (found)
+    if (m_boardModel.Lock().MoveText(board, shapeId, QPoint(x, y)))
         TellBoard(&WhiteBoardWidget::RemoteUpdate);
 }
 
@@ -304,36 +316,52 @@ void DataManager::GetWhiteBoardHistoryMsg(const SignallingMessage& message)
 {
     qDebug() << "GetWhiteBoardHistoryMsg msg:" << message.Text();
     const QJsonValue boards = message.json.value(QLatin1String("data")).toObject().value(QLatin1String("whiteboards"));
+    // Whatever it holds, this is the answer to the oldest request.
+    const QVector<BoardAction> missing = m_boardModel.HistoryAnswered();
     if (!boards.isArray() || boards.toArray().isEmpty())
         return;
+    QVector<HistoryBoard> read;
     for (const QJsonValue& board : boards.toArray()) {
         if (board.isObject())
-            ApplyHistoryBoard(board.toObject());
+            read << ReadHistoryBoard(board.toObject());
     }
+    {
+        // One step: the widget never paints half a history.
+        BoardModel::Guard guard = m_boardModel.Lock();
+        for (const HistoryBoard& board : qAsConst(read)) {
+            // The room's history of a board replaces what the board held,
+            // so a history sent again never piles up copies.
+            if (board.listed)
+                guard.Replace(board.board, board.entries);
+            if (!board.current.isEmpty())
+                guard.RollBackTo(board.board, board.current);
+        }
+        // What this user changed after asking is not in the answer yet.
+        QWidget* canvas = RemoteCanvas();
+        for (const BoardAction& action : missing)
+            guard.Apply(action, canvas);
+    }
+    if (!missing.isEmpty())
+        qDebug() << "GetWhiteBoardHistoryMsg, local changes made again on the history:" << missing.size();
     // A late joiner sees the history at once, not at the next repaint.
     TellBoard(&WhiteBoardWidget::RemoteUpdate);
 }
 
-// The room's history of one board replaces what the board held, so a
-// history sent again never piles up copies.
-void DataManager::ApplyHistoryBoard(const QJsonObject& entry)
+DataManager::HistoryBoard DataManager::ReadHistoryBoard(const QJsonObject& entry) const
 {
-    const QString board = entry.value(QLatin1String("whiteboardId")).toString();
-    const QString current = entry.value(QLatin1String("currentShapeId")).toString();
+    HistoryBoard read;
+    read.board = entry.value(QLatin1String("whiteboardId")).toString();
+    read.current = entry.value(QLatin1String("currentShapeId")).toString();
     const QJsonValue list = entry.value(QLatin1String("shapeList"));
-    if (board.isEmpty() || (list.isArray() && list.toArray().isEmpty()))
-        return;
-    QVector<Shape*> entries;
-    if (list.isArray()) {
-        QWidget* canvas = RemoteCanvas();
-        for (const QJsonValue& shape : list.toArray()) {
-            if (shape.isObject())
-                entries += ShapeCodec::FromJson(shape.toObject(), board, canvas);
-        }
+    if (read.board.isEmpty() || (list.isArray() && list.toArray().isEmpty())) {
+        read.current.clear();
+        return read;
     }
-    BoardModel::Guard guard = m_boardModel.Lock();
-    if (list.isArray())
-        guard.Replace(board, entries);
-    if (!current.isEmpty())
-        guard.RollBackTo(board, current);
+    read.listed = list.isArray();
+    QWidget* canvas = RemoteCanvas();
+    for (const QJsonValue& shape : list.toArray()) {
+        if (shape.isObject())
+            read.entries += ShapeCodec::FromJson(shape.toObject(), read.board, canvas);
+    }
+    return read;
 }

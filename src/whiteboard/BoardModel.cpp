@@ -6,9 +6,13 @@
 #include <QDebug>
 #include <QThread>
 
-BoardModel::Guard::Guard(BoardModel& model, bool reading)
+namespace {
+// Most local changes kept for a history that has not answered yet.
+const int kMaxChangesKept = 5000;
+} // namespace
+
+BoardModel::Guard::Guard(BoardModel& model)
     : m_model(&model)
-    , m_reading(reading)
 {
     model.m_lock.lock();
     model.m_holder.storeRelease(QThread::currentThread());
@@ -16,7 +20,6 @@ BoardModel::Guard::Guard(BoardModel& model, bool reading)
 
 BoardModel::Guard::Guard(Guard&& other) noexcept
     : m_model(other.m_model)
-    , m_reading(other.m_reading)
 {
     other.m_model = nullptr;
 }
@@ -25,32 +28,30 @@ BoardModel::Guard::~Guard()
 {
     if (!m_model)
         return;
-    if (!m_reading)
-        ++m_model->m_revision;
     m_model->m_holder.storeRelease(nullptr);
     m_model->m_lock.unlock();
 }
 
-ShapeStack* BoardModel::Guard::Stack(const QString& board, bool create)
+const ShapeStack* BoardModel::Guard::Stack(const QString& board) const
 {
-    auto it = m_model->m_shapes.find(board);
-    if (it == m_model->m_shapes.end()) {
-        if (!create)
-            return nullptr;
-        it = m_model->m_shapes.insert(board, ShapeStack());
-    }
-    return &it.value();
+    const auto it = m_model->m_shapes.constFind(board);
+    return it == m_model->m_shapes.constEnd() ? nullptr : &it.value();
 }
 
-ShapeStack* BoardModel::Guard::RedoStack(const QString& board, bool create)
+const ShapeStack* BoardModel::Guard::RedoStack(const QString& board) const
 {
-    auto it = m_model->m_redo.find(board);
-    if (it == m_model->m_redo.end()) {
-        if (!create)
-            return nullptr;
-        it = m_model->m_redo.insert(board, ShapeStack());
-    }
-    return &it.value();
+    const auto it = m_model->m_redo.constFind(board);
+    return it == m_model->m_redo.constEnd() ? nullptr : &it.value();
+}
+
+ShapeStack& BoardModel::Guard::Shapes(const QString& board)
+{
+    return m_model->m_shapes[board];
+}
+
+ShapeStack& BoardModel::Guard::Redos(const QString& board)
+{
+    return m_model->m_redo[board];
 }
 
 QStringList BoardModel::Guard::Boards() const
@@ -63,72 +64,103 @@ QStringList BoardModel::Guard::Boards() const
     return boards;
 }
 
+BoardVersion BoardModel::Guard::Version(const QString& board) const
+{
+    const quint64 cleared = m_model->m_clearedAt;
+    return m_model->m_versions.value(board, BoardVersion { cleared, cleared });
+}
+
+void BoardModel::Guard::Changed(const QString& board, bool redraw)
+{
+    auto version = m_model->m_versions.find(board);
+    if (version == m_model->m_versions.end()) {
+        // Unchanged since the last Clear(): empty, as a picture of that
+        // moment shows it.
+        const quint64 cleared = m_model->m_clearedAt;
+        version = m_model->m_versions.insert(board, BoardVersion { cleared, cleared });
+    }
+    version->revision = ++m_model->m_stamp;
+    if (redraw)
+        version->redraw = version->revision;
+}
+
 void BoardModel::Guard::Append(const QString& board, const QVector<Shape*>& entries)
 {
-    ShapeStack* shapes = Stack(board, true);
-    if (ShapeStack* redo = RedoStack(board, false)) {
+    ShapeStack& shapes = Shapes(board);
+    const auto redo = m_model->m_redo.find(board);
+    if (redo != m_model->m_redo.end()) {
         while (!redo->isEmpty()) {
             Shape* shape = redo->takeLast();
             qDebug() << "in mousePressEvent clear redo stack, shape id:" << shape->m_shapeId;
             delete shape;
         }
     }
-    *shapes += entries;
+    shapes += entries;
+    // The redo stack is never drawn: the shapes only grew at the top.
+    Changed(board, false);
 }
 
 int BoardModel::Guard::Undo(const QString& board)
 {
-    ShapeStack* shapes = Stack(board, false);
-    if (!shapes || shapes->isEmpty())
+    const ShapeStack* current = Stack(board);
+    if (!current || current->isEmpty())
         return 0;
-    ShapeStack* redo = RedoStack(board, true);
-    qDebug() << " \n enter WhiteBoardWidget::Undo() loop, and stack.size: " << shapes->size();
+    ShapeStack& shapes = Shapes(board);
+    qDebug() << " \n enter WhiteBoardWidget::Undo() loop, and stack.size: " << shapes.size();
     // A stroke is every entry carrying the marker's id: a segment that
     // happens to lie at (0, 0) never cuts it short.
-    if (shapes->last()->GetType() == Shape::TypePen)
-        return MoveId(*shapes, *redo, shapes->last()->m_shapeId);
-    return MoveTop(*shapes, *redo);
+    const int moved = shapes.last()->GetType() == Shape::TypePen
+        ? MoveId(shapes, Redos(board), shapes.last()->m_shapeId)
+        : MoveTop(shapes, Redos(board));
+    Changed(board, true);
+    return moved;
 }
 
 int BoardModel::Guard::Redo(const QString& board)
 {
-    ShapeStack* redo = RedoStack(board, false);
-    if (!redo || redo->isEmpty())
+    const ShapeStack* current = RedoStack(board);
+    if (!current || current->isEmpty())
         return 0;
-    ShapeStack* shapes = Stack(board, true);
-    qDebug() << " enter WhiteBoardWidget::Redo() loop, and stack.size: " << redo->size()
-             << ",shape_id:" << redo->last()->m_shapeId;
-    if (redo->last()->GetType() == Shape::TypePen)
-        return MoveId(*redo, *shapes, redo->last()->m_shapeId);
-    return MoveTop(*redo, *shapes);
+    ShapeStack& redo = Redos(board);
+    qDebug() << " enter WhiteBoardWidget::Redo() loop, and stack.size: " << redo.size()
+             << ",shape_id:" << redo.last()->m_shapeId;
+    const int moved = redo.last()->GetType() == Shape::TypePen ? MoveId(redo, Shapes(board), redo.last()->m_shapeId)
+                                                               : MoveTop(redo, Shapes(board));
+    // Back on top of the others: only pushed.
+    Changed(board, false);
+    return moved;
 }
 
 int BoardModel::Guard::Reset(const QString& board)
 {
-    ShapeStack* shapes = Stack(board, false);
-    if (!shapes || shapes->isEmpty())
+    const ShapeStack* current = Stack(board);
+    if (!current || current->isEmpty())
         return 0;
-    ShapeStack* redo = RedoStack(board, true);
-    const int moved = shapes->size();
-    while (!shapes->isEmpty())
-        redo->append(shapes->takeLast());
+    ShapeStack& shapes = Shapes(board);
+    ShapeStack& redo = Redos(board);
+    const int moved = shapes.size();
+    while (!shapes.isEmpty())
+        redo.append(shapes.takeLast());
+    Changed(board, true);
     return moved;
 }
 
 int BoardModel::Guard::Erase(const QString& board, const QString& shapeId)
 {
-    ShapeStack* shapes = Stack(board, false);
-    if (!shapes || shapes->isEmpty())
+    const ShapeStack* current = Stack(board);
+    if (!current || current->isEmpty())
         return 0;
-    return MoveId(*shapes, *RedoStack(board, true), shapeId);
+    const int moved = MoveId(Shapes(board), Redos(board), shapeId);
+    if (moved > 0)
+        Changed(board, true);
+    return moved;
 }
 
-Shape* BoardModel::Guard::Find(const QString& board, const QString& shapeId) const
+const Shape* BoardModel::Guard::Find(const QString& board, const QString& shapeId) const
 {
-    const auto it = m_model->m_shapes.constFind(board);
-    if (it == m_model->m_shapes.constEnd())
+    const ShapeStack* shapes = Stack(board);
+    if (!shapes)
         return nullptr;
-    const ShapeStack* shapes = &it.value();
     for (int i = shapes->size() - 1; i >= 0; --i) {
         if (shapes->at(i)->m_shapeId == shapeId)
             return shapes->at(i);
@@ -136,16 +168,41 @@ Shape* BoardModel::Guard::Find(const QString& board, const QString& shapeId) con
     return nullptr;
 }
 
+Shape* BoardModel::Guard::Edit(const QString& board, const QString& shapeId)
+{
+    if (!Find(board, shapeId))
+        return nullptr;
+    ShapeStack& shapes = Shapes(board);
+    for (int i = shapes.size() - 1; i >= 0; --i) {
+        if (shapes.at(i)->m_shapeId == shapeId) {
+            Changed(board, true);
+            return shapes.at(i);
+        }
+    }
+    return nullptr;
+}
+
+bool BoardModel::Guard::MoveText(const QString& board, const QString& shapeId, const QPoint& at)
+{
+    // Only texts move; a stroke's marker given a position would draw.
+    const Shape* found = Find(board, shapeId);
+    if (!found || found->GetType() != Shape::TypeText)
+        return false;
+    Edit(board, shapeId)->SetPoints(at.x(), at.y(), at.x(), at.y(), false);
+    return true;
+}
+
 void BoardModel::Guard::Replace(const QString& board, const QVector<Shape*>& entries)
 {
     ClearBoard(board);
-    RedoStack(board, true);
-    *Stack(board, true) = entries;
+    Redos(board);
+    Shapes(board) = entries;
+    Changed(board, true);
 }
 
 void BoardModel::Guard::RollBackTo(const QString& board, const QString& shapeId)
 {
-    ShapeStack* shapes = Stack(board, false);
+    const ShapeStack* shapes = Stack(board);
     if (!shapes)
         return;
     while (!shapes->isEmpty() && shapes->last()->m_shapeId != shapeId) {
@@ -156,11 +213,47 @@ void BoardModel::Guard::RollBackTo(const QString& board, const QString& shapeId)
 
 void BoardModel::Guard::ClearBoard(const QString& board)
 {
-    for (ShapeStack* stack : { Stack(board, false), RedoStack(board, false) }) {
-        if (!stack)
+    bool cleared = false;
+    for (auto* stacks : { &m_model->m_shapes, &m_model->m_redo }) {
+        const auto it = stacks->find(board);
+        if (it == stacks->end())
             continue;
-        while (!stack->isEmpty())
-            delete stack->takeLast();
+        cleared = cleared || !it->isEmpty();
+        qDeleteAll(*it);
+        it->clear();
+    }
+    if (cleared)
+        Changed(board, true);
+}
+
+void BoardModel::Guard::Apply(const BoardAction& action, QWidget* canvas)
+{
+    const QString& board = action.whiteboardId;
+    switch (action.type) {
+    case 321: {
+        const QVector<Shape*> entries = ShapeCodec::FromJson(ShapeCodec::ToJson(action.shape), board, canvas);
+        if (!entries.isEmpty())
+            Append(board, entries);
+        break;
+    }
+    case 323:
+        Undo(board);
+        break;
+    case 324:
+        Redo(board);
+        break;
+    case 325:
+        Reset(board);
+        break;
+    case 326:
+        Erase(board, action.shape.shapeId);
+        break;
+    case 327:
+        if (!action.shape.points.isEmpty())
+            MoveText(board, action.shape.shapeId, action.shape.points.first());
+        break;
+    default:
+        break;
     }
 }
 
@@ -201,7 +294,8 @@ void BoardModel::LocalAppend(
         return;
     Guard guard(*this);
     guard.Append(board, entries);
-    guard.PushOutgoing({ 321, board, ShapeCodec::Snapshot(entries, colorName, fontSize) });
+    const QVector<const Shape*> shape(entries.cbegin(), entries.cend());
+    guard.PushOutgoing({ 321, board, ShapeCodec::Snapshot(shape, colorName, fontSize) });
 }
 
 int BoardModel::LocalUndo(const QString& board)
@@ -243,17 +337,16 @@ int BoardModel::LocalErase(const QString& board, const QString& shapeId)
 bool BoardModel::LocalMoveText(const QString& board, const QString& shapeId, const QPoint& at)
 {
     Guard guard(*this);
-    Shape* text = guard.Find(board, shapeId);
-    if (!text || text->GetType() != Shape::TypeText)
+    if (!guard.MoveText(board, shapeId, at))
         return false;
-    text->SetPoints(at.x(), at.y(), at.x(), at.y(), false);
+    const Shape* text = guard.Find(board, shapeId);
     guard.PushOutgoing({ 327, board, ShapeCodec::Snapshot({ text }, text->m_colorName, text->m_fontSize) });
     return true;
 }
 
 bool BoardModel::TakeOutgoing(int type, BoardAction& action)
 {
-    Guard guard(*this, true); // the stacks stay as they are
+    Guard guard(*this);
     for (int i = 0; i < m_outgoing.size(); ++i) {
         if (m_outgoing.at(i).type == type) {
             action = m_outgoing.takeAt(i);
@@ -272,11 +365,62 @@ void BoardModel::Clear()
         shapes.swap(m_shapes);
         redo.swap(m_redo);
         m_outgoing.clear();
+        m_versions.clear();
+        m_clearedAt = ++m_stamp;
+        m_historyAsked = 0;
+        m_historyAnswered = 0;
+        m_sentSinceHistory.clear();
     }
     for (const auto* stacks : { &shapes, &redo }) {
         for (const ShapeStack& stack : *stacks)
             qDeleteAll(stack);
     }
+}
+
+void BoardModel::ConnectionOpened()
+{
+    Guard guard(*this);
+    m_historyAsked = 0;
+    m_historyAnswered = 0;
+    m_sentSinceHistory.clear();
+}
+
+void BoardModel::HistoryAsked()
+{
+    Guard guard(*this);
+    ++m_historyAsked;
+}
+
+void BoardModel::ChangeSent(const BoardAction& action)
+{
+    Guard guard(*this);
+    if (m_historyAnswered >= m_historyAsked)
+        return;
+    if (m_sentSinceHistory.size() >= kMaxChangesKept) {
+        qWarning() << "[ERROR] ChangeSent, the history is late; the oldest change sent is forgotten";
+        m_sentSinceHistory.removeFirst();
+    }
+    m_sentSinceHistory.append({ m_historyAsked, action });
+}
+
+QVector<BoardAction> BoardModel::HistoryAnswered()
+{
+    Guard guard(*this);
+    QVector<BoardAction> missing;
+    if (m_historyAnswered >= m_historyAsked) // an answer nobody here asked for
+        return missing;
+    const int answer = ++m_historyAnswered;
+    // Changes sent before this request are in this answer; those sent
+    // after it, in none answered yet.
+    for (const auto& sent : qAsConst(m_sentSinceHistory)) {
+        if (sent.first >= answer)
+            missing << sent.second;
+    }
+    while (!m_sentSinceHistory.isEmpty() && m_sentSinceHistory.first().first <= answer)
+        m_sentSinceHistory.removeFirst();
+    if (m_historyAnswered == m_historyAsked)
+        m_sentSinceHistory.clear();
+    return missing;
 }
 
 QString BoardModel::GetCurrentBoard() const

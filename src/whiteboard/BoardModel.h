@@ -2,11 +2,13 @@
 
 #include <QMap>
 #include <QMutex>
+#include <QPair>
 #include <QPoint>
 #include <QQueue>
 #include <QString>
 #include <QVector>
 
+class QWidget;
 class Shape;
 
 // A whiteboard's shapes, bottom first; the stack owns them.
@@ -37,34 +39,48 @@ struct BoardAction {
     ShapeSnapshot shape;
 };
 
+// How far one board has changed, for painting it: every change raises
+// `revision`; a change other than shapes put on top (undo, clear, erase, a
+// text moved, a history) also raises `redraw`. While `redraw` stays, the
+// stack only grew at its top, so a picture of its first entries stays true.
+// Stamps come from one counter of the model and never repeat.
+struct BoardVersion {
+    quint64 revision = 0;
+    quint64 redraw = 0;
+    bool operator==(const BoardVersion& other) const { return revision == other.revision && redraw == other.redraw; }
+};
+
 // The shape and redo stacks of every whiteboard of the class room, shared by
 // the GUI thread (local drawing, painting) and the session thread (remote
 // messages, history, outgoing messages).
 //
 // Locking rule: every stack and every shape on one is reached only through a
 // Guard, which holds the one board lock for its lifetime. Nobody emits a
-// signal, sends, paints synchronously or takes another lock while holding a
-// Guard; callers collect what to announce and do it after the Guard is gone.
-// The local values (current board, colour name, font size) have their own
-// small lock, so reading them never waits for a stack operation.
+// signal, sends, paints or takes another lock while holding a Guard; callers
+// collect what to announce or copy what to draw, and do it after the Guard
+// is gone. Every change goes through a Guard method that marks the board's
+// version, so the board widget knows what to paint again. The local values
+// (current board, colour name, font size) have their own small lock, so
+// reading them never waits for a stack operation.
 class BoardModel
 {
 public:
     class Guard
     {
     public:
-        // A guard that only reads leaves the revision as it was.
-        explicit Guard(BoardModel& model, bool reading = false);
+        explicit Guard(BoardModel& model);
         ~Guard();
         Guard(const Guard&) = delete;
         Guard& operator=(const Guard&) = delete;
         Guard(Guard&& other) noexcept;
 
-        // The stack of the board; with create, a missing one is made empty.
-        ShapeStack* Stack(const QString& board, bool create);
-        ShapeStack* RedoStack(const QString& board, bool create);
+        // The stacks of the board, null when it has none; valid while the
+        // Guard lives.
+        const ShapeStack* Stack(const QString& board) const;
+        const ShapeStack* RedoStack(const QString& board) const;
         // The ids of every board that has stacks.
         QStringList Boards() const;
+        BoardVersion Version(const QString& board) const;
 
         // A new shape on top of the board: ends the board's redo stack, as
         // every new drawing does, for the drawer and for the room alike.
@@ -80,7 +96,13 @@ public:
         // the others keep their order.
         int Erase(const QString& board, const QString& shapeId);
         // The topmost entry with the id, or null; valid while the Guard lives.
-        Shape* Find(const QString& board, const QString& shapeId) const;
+        const Shape* Find(const QString& board, const QString& shapeId) const;
+        // The same entry to be changed in place: the board is marked to be
+        // drawn again whole.
+        Shape* Edit(const QString& board, const QString& shapeId);
+        // Moves the text with the id to the board point; false when there is
+        // no text with the id.
+        bool MoveText(const QString& board, const QString& shapeId, const QPoint& at);
         // Replaces both stacks of the board with entries (bottom first).
         void Replace(const QString& board, const QVector<Shape*>& entries);
         // Moves shapes (whole strokes) from the top to the redo stack until
@@ -88,15 +110,18 @@ public:
         void RollBackTo(const QString& board, const QString& shapeId);
         // Destroys every shape of the board (both stacks); the stacks stay.
         void ClearBoard(const QString& board);
+        // A local change made again, as the room applied it (shapes are
+        // rebuilt from the message, on canvas).
+        void Apply(const BoardAction& action, QWidget* canvas);
 
         void PushOutgoing(const BoardAction& action);
-        // Grows with every guard that may have changed something; equal
-        // revisions mean equal stacks.
-        quint64 Revision() const { return m_model->m_revision; }
 
     private:
+        ShapeStack& Shapes(const QString& board);
+        ShapeStack& Redos(const QString& board);
+        void Changed(const QString& board, bool redraw);
+
         BoardModel* m_model;
-        bool m_reading;
     };
 
     BoardModel() = default;
@@ -105,8 +130,6 @@ public:
     BoardModel& operator=(const BoardModel&) = delete;
 
     Guard Lock() { return Guard(*this); }
-    // For painting and other reads that change nothing.
-    Guard Read() { return Guard(*this, true); }
 
     // Local changes of this user: each is applied and, when it changed
     // something, queued for sending in one step under the lock, so a
@@ -127,6 +150,21 @@ public:
     // Destroys every stack and shape and forgets the waiting actions (the
     // class room is left or entered again).
     void Clear();
+
+    // The room's history answers the state of the moment it was asked for:
+    // local changes that left after the request are missing from it and are
+    // made again on top of it. Session thread.
+    //
+    // A new connection: requests and changes of the one before are gone
+    // with it.
+    void ConnectionOpened();
+    // A history request left.
+    void HistoryAsked();
+    // A local change was handed to the connection.
+    void ChangeSent(const BoardAction& action);
+    // The answer to the oldest open request arrived: the local changes it
+    // does not hold, oldest first.
+    QVector<BoardAction> HistoryAnswered();
 
     // Board shown and drawn on; empty until a page becomes current.
     QString GetCurrentBoard() const;
@@ -153,7 +191,18 @@ private:
     QMap<QString, ShapeStack> m_shapes;
     QMap<QString, ShapeStack> m_redo;
     QQueue<BoardAction> m_outgoing;
-    quint64 m_revision = 0;
+    QMap<QString, BoardVersion> m_versions;
+    // Last stamp given; a board without a version of its own has this
+    // one as it was at the last Clear().
+    quint64 m_stamp = 0;
+    quint64 m_clearedAt = 0;
+
+    // History requests of this connection (asked, answered) and the local
+    // changes sent since the oldest open one, each with the number of
+    // requests that had left before it.
+    int m_historyAsked = 0;
+    int m_historyAnswered = 0;
+    QVector<QPair<int, BoardAction>> m_sentSinceHistory;
 
     mutable QMutex m_localLock;
     QString m_currentBoard;

@@ -27,6 +27,8 @@ public:
 
     virtual void Draw(QPainter* painter, double zoom) = 0;
     virtual int GetType() const = 0;
+    // A copy the caller owns: what a painter draws outside the board lock.
+    virtual Shape* Clone() const = 0;
     virtual void SetText(const QString& text);
     virtual QString GetText() const;
     virtual QWidget* GetCanvas() const;
@@ -67,6 +69,7 @@ protected:
 class Rectangel : public Shape
 {
 public:
+    Rectangel* Clone() const override { return new Rectangel(*this); }
     void Draw(QPainter* painter, double zoom) override;
     int GetType() const override { return TypeRectangle; }
 };
@@ -74,6 +77,7 @@ public:
 class Line : public Shape
 {
 public:
+    Line* Clone() const override { return new Line(*this); }
     void Draw(QPainter* painter, double zoom) override;
     int GetType() const override { return TypeLine; }
 };
@@ -83,6 +87,7 @@ public:
 class Pen : public Shape
 {
 public:
+    Pen* Clone() const override { return new Pen(*this); }
     void Draw(QPainter* painter, double zoom) override;
     int GetType() const override { return TypePen; }
 };
@@ -90,6 +95,7 @@ public:
 class Text : public Shape
 {
 public:
+    Text* Clone() const override { return new Text(*this); }
     void Draw(QPainter* painter, double zoom) override;
     int GetType() const override { return TypeText; }
     void SetText(const QString& text) override { m_text = text; }

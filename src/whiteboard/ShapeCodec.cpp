@@ -180,7 +180,7 @@ QJsonObject MoveJson(const ShapeSnapshot& text)
         { QStringLiteral("whiteboardId"), text.whiteboardId } };
 }
 
-ShapeSnapshot Snapshot(const QVector<Shape*>& entries, const QString& colorName, int fontSize)
+ShapeSnapshot Snapshot(const QVector<const Shape*>& entries, const QString& colorName, int fontSize)
 {
     ShapeSnapshot shot;
     shot.colorName = colorName;

@@ -37,5 +37,5 @@ QJsonObject ToJson(const ShapeSnapshot& shape);
 // "operatorId").
 QJsonObject MoveJson(const ShapeSnapshot& text);
 // A value copy of one shape's entries (a whole stroke, bottom first).
-ShapeSnapshot Snapshot(const QVector<Shape*>& entries, const QString& colorName, int fontSize);
+ShapeSnapshot Snapshot(const QVector<const Shape*>& entries, const QString& colorName, int fontSize);
 } // namespace ShapeCodec

@@ -17,6 +17,8 @@
 #include <QTimer>
 #include <cmath>
 #include <limits>
+#include <memory>
+#include <vector>
 
 namespace {
 constexpr int kWhiteboardRight = 128;
@@ -323,6 +325,70 @@ void WhiteBoardWidget::DiscardLive()
         update();
 }
 
+WhiteBoardWidget::CacheKey WhiteBoardWidget::CurrentCacheKey(const QString& board) const
+{
+    return { board, size(), m_canvas ? m_canvas->size() : QSize(), devicePixelRatioF(), m_zoom, m_panA + m_panB };
+}
+
+bool WhiteBoardWidget::ShownBoardChanged() const
+{
+    BoardModel* model = Model();
+    const QString board = GetCurrWhiteboardId();
+    if (!model || board.isEmpty())
+        return false;
+    if (m_cache.isNull() || m_cacheKey.board != board)
+        return true;
+    return !(model->Lock().Version(board) == m_cacheVersion);
+}
+
+void WhiteBoardWidget::RepaintIfShownChanged()
+{
+    if (ShownBoardChanged())
+        update();
+}
+
+void WhiteBoardWidget::UpdateCache(BoardModel* model, const QString& board)
+{
+    const CacheKey key = CurrentCacheKey(board);
+    bool whole = m_cache.isNull() || !(key == m_cacheKey);
+    std::vector<std::unique_ptr<Shape>> copies;
+    {
+        BoardModel::Guard guard = model->Lock();
+        const BoardVersion version = guard.Version(board);
+        const ShapeStack* stack = guard.Stack(board);
+        const int count = stack ? stack->size() : 0;
+        whole = whole || version.redraw != m_cacheVersion.redraw || count < m_cacheEntries;
+        if (!whole && version.revision == m_cacheVersion.revision)
+            return;
+        for (int i = whole ? 0 : m_cacheEntries; i < count; ++i) {
+            const Shape* shape = stack->at(i);
+            if (shape->m_whiteboardId == board)
+                copies.emplace_back(shape->Clone());
+        }
+        m_cacheVersion = version;
+        m_cacheEntries = count;
+    }
+    if (whole) {
+        const qreal ratio = key.ratio;
+        m_cache = QImage(size() * ratio, QImage::Format_ARGB32_Premultiplied);
+        m_cache.setDevicePixelRatio(ratio);
+        m_cache.fill(Qt::transparent);
+        m_cacheKey = key;
+    }
+    if (copies.empty())
+        return;
+    QPainter painter(&m_cache);
+    painter.translate(key.pan);
+    painter.scale(m_zoom, m_zoom);
+    for (const auto& shape : copies) {
+        // Shapes that arrived before the page view existed scale with it
+        // all the same.
+        if (!shape->m_canvas)
+            shape->m_canvas = m_canvas;
+        shape->Draw(&painter, m_zoom);
+    }
+}
+
 void WhiteBoardWidget::paintEvent(QPaintEvent* event)
 {
     Q_UNUSED(event)
@@ -330,36 +396,11 @@ void WhiteBoardWidget::paintEvent(QPaintEvent* event)
     const QString board = GetCurrWhiteboardId();
     if (!model || board.isEmpty())
         return;
-    const QPointF pan = m_panA + m_panB;
-    {
-        BoardModel::Guard guard = model->Read();
-        const CacheKey key { guard.Revision(), board, size(), m_canvas ? m_canvas->size() : QSize(), m_zoom, pan };
-        if (m_cache.isNull() || !(key == m_cacheKey)) {
-            const qreal ratio = devicePixelRatioF();
-            m_cache = QImage(size() * ratio, QImage::Format_ARGB32_Premultiplied);
-            m_cache.setDevicePixelRatio(ratio);
-            m_cache.fill(Qt::transparent);
-            QPainter painter(&m_cache);
-            painter.translate(pan);
-            painter.scale(m_zoom, m_zoom);
-            if (const ShapeStack* stack = guard.Stack(board, false)) {
-                for (Shape* shape : *stack) {
-                    if (shape->m_whiteboardId != board)
-                        continue;
-                    // Shapes that arrived before the page view existed
-                    // scale with it all the same.
-                    if (!shape->m_canvas)
-                        shape->m_canvas = m_canvas;
-                    shape->Draw(&painter, m_zoom);
-                }
-            }
-            m_cacheKey = key;
-        }
-    }
+    UpdateCache(model, board);
     QPainter painter(this);
     painter.drawImage(QPoint(), m_cache);
     if (m_liveBoard == board && !m_live.isEmpty()) {
-        painter.translate(pan);
+        painter.translate(m_cacheKey.pan);
         painter.scale(m_zoom, m_zoom);
         for (Shape* shape : m_live)
             shape->Draw(&painter, m_zoom);
@@ -411,7 +452,7 @@ void WhiteBoardWidget::StackAction(int action, const QString& whiteboardId, int 
         qDebug() << kNothing[action - 1];
         return;
     }
-    update();
+    RepaintIfShownChanged();
     if (msgType == kLocal)
         emit Session()->LocalRedoUndoAction(action);
 }
@@ -435,25 +476,25 @@ void WhiteBoardWidget::OnShapeEraserById(QString shapeId)
 
 void WhiteBoardWidget::OnRemoteUpdate()
 {
-    update();
+    RepaintIfShownChanged();
 }
 
 void WhiteBoardWidget::OnRemoteUndo(QString whiteboardId)
 {
     Q_UNUSED(whiteboardId)
-    update();
+    RepaintIfShownChanged();
 }
 
 void WhiteBoardWidget::OnRemoteRedo(QString whiteboardId)
 {
     Q_UNUSED(whiteboardId)
-    update();
+    RepaintIfShownChanged();
 }
 
 void WhiteBoardWidget::OnRemoteReset(QString whiteboardId)
 {
     Q_UNUSED(whiteboardId)
-    update();
+    RepaintIfShownChanged();
 }
 
 void WhiteBoardWidget::OnRemoteLaserPoint(QPoint point, QString presentationId)
@@ -505,5 +546,7 @@ void WhiteBoardWidget::OnCleanUp()
         model->SetCurrentBoard(QString());
     StopLasterPointTimer();
     m_cache = QImage();
+    m_cacheVersion = BoardVersion();
+    m_cacheEntries = 0;
     update();
 }

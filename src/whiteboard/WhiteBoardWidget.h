@@ -1,5 +1,7 @@
 #pragma once
 
+#include "BoardModel.h"
+
 #include <QColor>
 #include <QImage>
 #include <QPoint>
@@ -8,7 +10,6 @@
 #include <QVector>
 #include <QWidget>
 
-class BoardModel;
 class DataManager;
 class QPushButton;
 class QTimer;
@@ -19,7 +20,7 @@ class Shape;
 // model (DataManager::GetBoardModel), reached through a guard that holds the
 // board lock; the session thread applies the room's changes to the same
 // model in message order and then emits the Remote* signals, which arrive
-// queued here and repaint.
+// queued here and repaint when the shown board changed.
 //
 // The shape being drawn stays the widget's own until the mouse is released:
 // shapes of others that arrive meanwhile go onto the stack below it and can
@@ -157,22 +158,37 @@ private:
     bool m_strokeOpen = false;
     QString m_highlightedId;
 
-    // The board's shapes as last drawn, and what they were drawn for: a
-    // repaint while nothing changed (a drag over a full board) only copies
-    // them.
+    // Painting. The shown board's shapes live in m_cache, drawn for
+    // m_cacheKey and up to the board version m_cacheVersion (its first
+    // m_cacheEntries stack entries). A paint takes, under the board lock,
+    // copies of only what the picture lacks: the entries pushed on top
+    // since (a shape drawn here or received, a redo), or every entry when
+    // the stack changed otherwise or the picture is for another size,
+    // board or zoom. It draws the copies after the lock is gone, then
+    // shows the picture and the shape being drawn over it.
     struct CacheKey {
-        quint64 revision = 0;
         QString board;
         QSize size;
         QSize canvas;
+        qreal ratio = 0.0;
         double zoom = 0.0;
         QPointF pan;
         bool operator==(const CacheKey& other) const
         {
-            return revision == other.revision && board == other.board && size == other.size && canvas == other.canvas
+            return board == other.board && size == other.size && canvas == other.canvas && ratio == other.ratio
                 && zoom == other.zoom && pan == other.pan;
         }
     };
+    CacheKey CurrentCacheKey(const QString& board) const;
+    // Brings m_cache up to the board's version.
+    void UpdateCache(BoardModel* model, const QString& board);
+    // Whether the picture shown no longer matches the shown board: the
+    // room's changes of other boards leave the picture alone.
+    bool ShownBoardChanged() const;
+    void RepaintIfShownChanged();
+
     QImage m_cache;
     CacheKey m_cacheKey;
+    BoardVersion m_cacheVersion;
+    int m_cacheEntries = 0;
 };

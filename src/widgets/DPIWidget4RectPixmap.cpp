@@ -12,7 +12,7 @@ DPIWidget4RectPixmap::DPIWidget4RectPixmap(QWidget* parent)
 void DPIWidget4RectPixmap::SetPixmapPath(const QString& path)
 {
     m_path = path;
-    m_backing = DpiPixmap::Load(this, path);
+    m_backing = DpiPixmap::LoadAtShownSize(this, path);
     update();
 }
 
@@ -27,9 +27,10 @@ void DPIWidget4RectPixmap::paintEvent(QPaintEvent* event)
 {
     if (m_path.isEmpty())
         return;
-    // A file that arrived after the path was set is picked up here.
-    if (m_backing.isNull())
-        m_backing = DpiPixmap::Load(this, m_path);
+    // A file that arrived after the path was set is picked up here, and a
+    // picture is decoded again at a new size rather than scaled.
+    if (m_backing.isNull() || m_backing.size() != DpiPixmap::ShownSize(this))
+        m_backing = DpiPixmap::LoadAtShownSize(this, m_path);
     if (m_backing.isNull()) {
         QLabel::paintEvent(event);
         return;

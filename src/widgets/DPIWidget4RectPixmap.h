@@ -4,8 +4,9 @@
 #include <QPixmap>
 
 // A picture file scaled into the label's rectangle (emoji cells, course
-// pages and cards, guide pages). Without a path it paints nothing at all;
-// with a file that is no picture it paints as a plain label. GUI thread.
+// pages and cards, guide pages), decoded at the size shown. Without a path
+// it paints nothing at all; with a file that is no picture it paints as a
+// plain label. GUI thread.
 class DPIWidget4RectPixmap : public QLabel
 {
     Q_OBJECT

@@ -35,6 +35,23 @@ bool Outgrown(const QWidget* widget, const QPixmap& picture)
     return picture.width() < target.width() || picture.height() < target.height();
 }
 
+QSize ShownSize(const QWidget* widget)
+{
+    const qreal ratio = widget->devicePixelRatioF();
+    return QSize(int(widget->width() * ratio), int(widget->height() * ratio));
+}
+
+QPixmap LoadAtShownSize(const QWidget* widget, const QString& path)
+{
+    QImageReader reader(path);
+    const QSize shown = ShownSize(widget);
+    if (!shown.isEmpty())
+        reader.setScaledSize(shown);
+    QPixmap picture = QPixmap::fromImage(reader.read());
+    picture.setDevicePixelRatio(widget->devicePixelRatioF());
+    return picture;
+}
+
 void Prepare(QPainter& painter, const QWidget* widget, bool round)
 {
     painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing | QPainter::SmoothPixmapTransform);

@@ -15,6 +15,11 @@ namespace DpiPixmap {
 // into the whole widget anyway), so a huge picture never costs its full
 // size in memory.
 QPixmap Load(const QWidget* widget, const QString& path);
+// The file decoded straight at the widget's size in device pixels (the
+// whole file while the widget has no size yet); null when it is no picture.
+QPixmap LoadAtShownSize(const QWidget* widget, const QString& path);
+// The size in device pixels a picture of the widget is decoded at.
+QSize ShownSize(const QWidget* widget);
 
 // True when the widget has grown beyond a picture decoded for a smaller
 // size, so it must be read again to stay sharp.

@@ -16,4 +16,15 @@ bool MoveInto(QWidget* widget, QWidget* host, const char* nullHostLog)
     return true;
 }
 
+void CentreDialogOver(QWidget* dialog, QWidget* host)
+{
+    if (host == nullptr)
+        return;
+    if (dialog->parentWidget() != host)
+        dialog->setParent(host, dialog->windowFlags());
+    // A window is placed in screen coordinates, not in its parent's.
+    const QPoint offset((host->width() - dialog->width()) / 2, (host->height() - dialog->height()) / 2);
+    dialog->move(host->mapToGlobal(offset));
+}
+
 } // namespace Placement

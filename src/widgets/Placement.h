@@ -9,4 +9,8 @@ namespace Placement {
 // with nullHostLog and refused (false).
 bool MoveInto(QWidget* widget, QWidget* host, const char* nullHostLog);
 
+// Makes dialog a window of host (kept above it) and centres it over host,
+// wherever host stands on the screen. Nothing without a host.
+void CentreDialogOver(QWidget* dialog, QWidget* host);
+
 } // namespace Placement

@@ -291,6 +291,9 @@ private slots:
         Nexus::GetUserList()->OnUserLogin(&member);
         auto* page = new PresentationItem(Nexus::GetPresentationList());
         page->SetPresentationId("p1");
+        // Where the page's picture lands; a row whose file is no picture
+        // asks for it again.
+        page->SetImagePath(AppPaths::DataFolder() + "routing/2/p1.png");
         Nexus::GetPresentationList()->AddItem(page);
         Nexus::GetPresentationList()->SetFocusedItem(page);
         auto* card = new SchoolItem();

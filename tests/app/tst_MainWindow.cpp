@@ -585,14 +585,14 @@ private slots:
         MainWindowFixture::WhenShown(dialog, [dialog, submit] {
             if (submit) {
                 dialog->OnScoreBtnPressed(4);
-                dialog->reject();
+                QTest::mouseClick(dialog->GetSubmitButton(), Qt::LeftButton);
             } else {
                 dialog->accept();
             }
         });
         TestSupport::MessageCapture log;
         QVERIFY(MainWindowFixture::QuitsTheEventLoop([this] { m_window->close(); }));
-        QCOMPARE(log.Count("into UserFeedBack::OnFeedbackAndDirectExt, score: 4"), sent);
+        QCOMPARE(log.Count("into UserFeedBack::OnFeedbackAndDirectExt url:"), sent);
         QVERIFY(!dialog->isVisible());
         QVERIFY(log.Count("into OnFeedbackAndDirectExt score is 0") == 0);
     }

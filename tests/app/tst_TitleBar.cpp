@@ -171,11 +171,12 @@ private slots:
             // The room is left only after the dialog.
             QCOMPARE(exit.count(), 0);
             dialog->OnScoreBtnPressed(5);
-            dialog->reject();
+            QTest::mouseClick(dialog->GetSubmitButton(), Qt::LeftButton);
         });
         TestSupport::MessageCapture log;
         m_bar->Exit();
-        QCOMPARE(log.Count("into UserFeedBack::OnFeedbackAndDirectExt, score: 5"), 1);
+        QCOMPARE(log.Count("into UserFeedBack::OnFeedbackAndDirectExt url:"), 1);
+        QVERIFY(log.Lines().join('\n').contains("\"teacherScore\":5"));
         QCOMPARE(exit.count(), 1);
         QVERIFY(!dialog->isVisible());
     }

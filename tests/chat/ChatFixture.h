@@ -3,6 +3,7 @@
 #include "TestSupport.h"
 #include "app/Nexus.h"
 #include "session/DataManager.h"
+#include "ui/chatArea/ChatImageStruct.h"
 #include "ui/chatArea/ChatWidget.h"
 
 #include <QColor>
@@ -38,6 +39,21 @@ struct ChatFixture {
         shot.fill(Qt::white);
         widget->render(&shot);
         return shot.save(QStringLiteral("%1/%2-x%3.png").arg(TestSupport::ScreenshotFolder(), name).arg(scale));
+    }
+
+    // A picture message of 张华 (uid 7): its small picture is
+    // https://pic.example/s/<id>.png, stored as chatImage/<id>.png.
+    static chatImageStruct Received(const QString& id, const QString& size, int sendTime = 0)
+    {
+        chatImageStruct message;
+        message.sendTime = sendTime;
+        message.senderUid = 7;
+        message.senderName = QStringLiteral("张华");
+        message.imageId = id;
+        message.slideUrl = QStringLiteral("https://pic.example/s/%1.png").arg(id);
+        message.slideSize = size;
+        message.normalUrl = QStringLiteral("https://pic.example/n/%1-full.png").arg(id);
+        return message;
     }
 
     // Writes a w x h PNG at path (its folder made) and returns the path.

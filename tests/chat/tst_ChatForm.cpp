@@ -16,6 +16,7 @@
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QGraphicsSceneMouseEvent>
+#include <QGraphicsSimpleTextItem>
 #include <QPainter>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -104,8 +105,16 @@ private slots:
     {
         DataManager* data = Nexus::GetDataManager();
         QSignalSpy asked(data, &DataManager::UserMakeLike);
+        QApplication::setActiveWindow(m_form.get());
         QTest::mouseClick(m_form->GetLikeButton(), Qt::LeftButton);
         QCOMPARE(asked.count(), 1);
+        // The click leaves no focus on the button: a space typed afterwards
+        // (say, while the chat right is away) is no second like.
+        QVERIFY(!m_form->GetLikeButton()->hasFocus());
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : m_form.get(), Qt::Key_Space);
+        QCOMPARE(asked.count(), 1);
+        for (QPushButton* button : m_form->findChildren<QPushButton*>())
+            QCOMPARE(button->focusPolicy(), Qt::NoFocus);
         m_form->UpdateCSS4BtnLike();
         QVERIFY(!m_form->IsLikeShownLiked());
         QVERIFY(m_form->GetLikeButton()->styleSheet().contains("x1.5/make_like.png"));
@@ -187,6 +196,7 @@ private slots:
     {
         const QString folder = ChatContext::DataFolder() + "chatImage/";
         const QString photo = folder + "photo.png";
+        QDir().mkpath(folder);
         QImage image(240, 160, QImage::Format_RGB32);
         QPainter painter(&image);
         QLinearGradient sky(0, 0, 0, 160);
@@ -239,6 +249,36 @@ private slots:
             QDir().mkpath(TestSupport::ScreenshotFolder());
             QVERIFY(shot.save(TestSupport::ScreenshotFolder() + "/" + name + ".png"));
         }
+
+        // The narrowest panel, of a 1000 x 640 window, with both failures.
+        m_form->GetChatLog()->clearLog();
+        m_form->resize(198, 420);
+        m_fixture->panel->resize(198, 420);
+        m_form->InsertChatLine(ChatMessage::CreateSenderMessage("王老师", true, false));
+        received.imageId = "gone";
+        received.slideUrl = "https://pic.example/gone.png";
+        m_form->InsertChatLine(ChatMessage::CreateImageMessage(received));
+        m_form->InsertChatLine(ChatMessage::CreateSenderMessage("李明", true, true));
+        m_form->InsertChatLine(ChatMessage::CreateLocalImageMessage(photo, "", 100, 66, true, true));
+        m_form->GetChatLog()->OnUploadFailed(photo);
+        TestSupport::WriteFile(folder + "gone.png", "broken");
+        m_form->GetChatLog()->OnDownloadSuccess(32, "gone");
+        QCoreApplication::processEvents();
+        for (double scale : { 1.0, 1.5 })
+            QVERIFY(ChatFixture::SaveScaledScreenshot(m_form.get(), "chat-form-narrow", scale));
+        // Every failure's words stand inside the log, clear of the own picture.
+        const QRectF visible
+            = m_form->GetChatLog()->mapToScene(m_form->GetChatLog()->viewport()->rect()).boundingRect();
+        int failures = 0;
+        for (QGraphicsItem* item : m_form->GetChatLog()->scene()->items()) {
+            auto* words = dynamic_cast<QGraphicsSimpleTextItem*>(item);
+            if (!words)
+                continue;
+            ++failures;
+            QVERIFY2(visible.contains(words->sceneBoundingRect()), qPrintable(words->text()));
+            QVERIFY(!words->collidesWithItem(m_form->GetChatLog()->lines().back()->item(1)));
+        }
+        QCOMPARE(failures, 2);
     }
 };
 

@@ -120,7 +120,7 @@ private slots:
         QCOMPARE(m_log->selectedText(), QString());
     }
 
-    void DragSelectsInsideOneItemThenWholeRows()
+    void DragAcrossRowsKeepsTheTextSelection()
     {
         Fill(3, "abcdefghijklmnopqrstuvwxyz %1");
         const auto lines = m_log->lines();
@@ -131,11 +131,16 @@ private slots:
         QCOMPARE(m_log->selectionMode(), 1);
         const QString part = m_log->selectedText();
         QVERIFY2(part.size() > 3 && QString("abcdefghijklmnopqrstuvwxyz 0").startsWith(part), qPrintable(part));
-        // Dragging onto the third row selects rows 0 to 2 as a whole.
+        // Dragged on to the third row, the text stays selected up to its
+        // end, and that is what is shown and copied.
         Move(At(TextOf(lines[2])->sceneBoundingRect().center()));
-        QCOMPARE(m_log->selectionMode(), 2);
-        QCOMPARE(m_log->selectionBoxRect(), lines[0]->bounds().united(lines[2]->bounds()));
+        QCOMPARE(m_log->selectionMode(), 1);
+        QCOMPARE(m_log->selectedText(), QString("abcdefghijklmnopqrstuvwxyz 0"));
+        QCOMPARE(m_log->selectionBoxRect(), QRectF());
         QTest::mouseRelease(m_log->viewport(), Qt::LeftButton, {}, At(TextOf(lines[2])->sceneBoundingRect().center()));
+        QApplication::clipboard()->clear();
+        QTest::keyClick(m_log.get(), Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QApplication::clipboard()->text(), QString("abcdefghijklmnopqrstuvwxyz 0"));
     }
 
     void SelectAllSpansEveryRow()
@@ -262,20 +267,82 @@ private slots:
         for (int row = 0; row < 5; ++row)
             QCOMPARE(spinner(row)->state(), int(Spinner::Loading));
 
+        // A spinner turns while it waits, and stops for good once hidden.
+        QVERIFY(spinner(3)->isTurning());
         m_log->OnDownloadSuccess(32, "dup");
         for (int row : { 0, 3 }) {
             QCOMPARE(picture(row)->shownPath(), folder + "dup.png");
             QVERIFY(picture(row)->hasPicture());
             QCOMPARE(spinner(row)->state(), int(Spinner::Finished));
+            QVERIFY(!spinner(row)->isTurning());
         }
         QCOMPARE(spinner(2)->state(), int(Spinner::Loading));
         QCOMPARE(picture(1)->shownPath(), local);
 
+        // Uploaded, it still waits (and turns) until the room hears of it.
+        QVERIFY(spinner(1)->isTurning());
         m_log->OnUploadSuccess("mine.png", "id-9");
         QCOMPARE(picture(1)->tag(), QString("id-9"));
+        QCOMPARE(spinner(1)->state(), int(Spinner::Loading));
+        m_log->OnPictureSent("id-9");
         QCOMPARE(spinner(1)->state(), int(Spinner::Finished));
+        QVERIFY(!spinner(1)->isTurning());
         m_log->OnUploadFailed("failing");
         QCOMPARE(spinner(4)->state(), int(Spinner::Failed));
+    }
+
+    void UploadAnswersFindTheirOwnRows()
+    {
+        const QString local = ChatFixture::WritePicture(m_dir.filePath("twice.png"), 30, 30);
+        auto send = [&] {
+            m_log->appendLine(ChatMessage::CreateLocalImageMessage(local, "", 30, 30, true, true));
+            return qobject_cast<Spinner*>(m_log->lines().back()->item(0));
+        };
+        // One file sent twice: each answer finds its own row.
+        Spinner* first = send();
+        Spinner* second = send();
+        m_log->OnUploadSuccess("twice.png", "a-1");
+        m_log->OnUploadSuccess("twice.png", "a-2");
+        m_log->OnPictureSent("a-2");
+        m_log->OnPictureSent("a-1");
+        QCOMPARE(first->state(), int(Spinner::Finished));
+        QCOMPARE(second->state(), int(Spinner::Finished));
+        // A retry after a failure: the answer is the retry's, and a room
+        // that hears of it before the answer arrives counts too.
+        Spinner* failed = send();
+        m_log->OnUploadFailed(local);
+        QCOMPARE(failed->failureText(), QString("发送失败"));
+        Spinner* retry = send();
+        m_log->OnPictureSent("a-3");
+        m_log->OnUploadSuccess("twice.png", "a-3");
+        QCOMPARE(retry->state(), int(Spinner::Finished));
+        QCOMPARE(failed->state(), int(Spinner::Failed));
+        // An answer without an id, and a room that never hears of the
+        // picture within the wait, both end in the failure.
+        Spinner* noId = send();
+        m_log->OnUploadSuccess("twice.png", "");
+        QCOMPARE(noId->failureText(), QString("发送失败"));
+        m_log->SetSendTimeOut(200);
+        Spinner* unheard = send();
+        m_log->OnUploadSuccess("twice.png", "a-4");
+        QCOMPARE(unheard->state(), int(Spinner::Loading));
+        QTRY_COMPARE(unheard->failureText(), QString("发送失败"));
+        QVERIFY(!unheard->isTurning());
+    }
+
+    void UndecodableDownloadSaysSo()
+    {
+        const QString folder = ChatContext::DataFolder() + "chatImage/";
+        QDir().mkpath(folder);
+        TestSupport::WriteFile(folder + "broken.png", "not a picture at all");
+        m_log->appendLine(ChatMessage::CreateImageMessage(ChatFixture::Received("broken", "120x60")));
+        auto* picture = qobject_cast<Image*>(m_log->lines().back()->item(0));
+        auto* spinner = qobject_cast<Spinner*>(m_log->lines().back()->item(1));
+        m_log->OnDownloadSuccess(32, "broken");
+        QCOMPARE(spinner->failureText(), QString("加载失败"));
+        // The placeholder stays instead of a blank gap.
+        QVERIFY(picture->hasPicture());
+        QCOMPARE(picture->shownPath(), QString(":/resource/chat/x1/sending.png"));
     }
 };
 

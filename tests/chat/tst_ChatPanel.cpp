@@ -11,8 +11,8 @@
 #include "ui/chatArea/EmojiWidget.h"
 #include "ui/chatArea/Image.h"
 
+#include <QDateTime>
 #include <QPushButton>
-
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -103,18 +103,21 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("picture");
         QTest::addColumn<bool>("own");
+        QTest::addColumn<bool>("timed");
         QTest::newRow("emoji of another") << "张华"
-                                          << ":e_smiling" << true << false;
+                                          << ":e_smiling" << true << false << true;
         QTest::newRow("own emoji by name") << "李明"
-                                           << ":e_tears" << true << true;
+                                           << ":e_tears" << true << true << true;
         QTest::newRow("code with a blank") << "张华"
-                                           << ":e_smiling " << false << false;
+                                           << ":e_smiling " << false << false << true;
         QTest::newRow("code in another case") << "张华"
-                                              << ":E_SMILING" << false << false;
+                                              << ":E_SMILING" << false << false << true;
         QTest::newRow("text under the own name") << "李明"
-                                                 << "hi" << false << true;
+                                                 << "hi" << false << true << true;
         QTest::newRow("empty name is nobody's") << ""
-                                                << "hi" << false << false;
+                                                << "hi" << false << false << true;
+        QTest::newRow("another's text without a time") << "张华"
+                                                       << "hi" << false << false << false;
     }
     void EmojiCodesAndOwnRows()
     {
@@ -122,7 +125,8 @@ private slots:
         QFETCH(QString, text);
         QFETCH(bool, picture);
         QFETCH(bool, own);
-        m_panel->OnShowChatMsg(sender, text, int(m_now));
+        QFETCH(bool, timed);
+        m_panel->OnShowChatMsg(sender, text, timed ? int(m_now) : 0);
         ChatLine::Ptr last = Last();
         if (picture) {
             auto* image = qobject_cast<Image*>(last->item(0));
@@ -134,6 +138,22 @@ private slots:
         }
         // Own rows stand against the right side.
         QCOMPARE(last->item(0)->pos().x() > 0, own);
+    }
+
+    void PictureTimeRowsTellTheSendTime()
+    {
+        // A picture and an emoji of the history, sent long before entry.
+        m_now += 100000;
+        const int sent = int(m_now) - 3600;
+        m_panel->OnShowChatImageMsg(QVariant::fromValue(ChatFixture::Received("t1", "20x20", sent)));
+        m_panel->OnShowChatMsg("张华", ":e_tears", sent + 600);
+        QStringList times;
+        for (const ChatLine::Ptr& line : m_panel->GetChatLog()->lines()) {
+            if (line->singleItemType() == 1)
+                times << line->item(0)->plainText();
+        }
+        auto at = [](int seconds) { return QDateTime::fromSecsSinceEpoch(seconds).toString("hh:mm:ss"); };
+        QCOMPARE(times, (QStringList { at(sent), at(sent + 600) }));
     }
 
     void PictureSizes_data()
@@ -251,6 +271,32 @@ private slots:
             m_panel->OnDownloadImageSuccess(32, imageId);
             QVERIFY(qobject_cast<Image*>(Last()->item(0))->hasPicture());
         }
+    }
+
+    void LargePicturesAreKeptAtTheirShownSize()
+    {
+        // Any participant may send a 6000 x 6000 picture (a hundred KB as a
+        // PNG) again and again; each row keeps only what it shows.
+        const QString folder = ChatContext::DataFolder() + "chatImage/";
+        const QString huge = ChatFixture::WritePicture(folder + "huge-0.png", 6000, 6000);
+        QVERIFY(!huge.isEmpty());
+        for (int i = 1; i < 50; ++i)
+            QVERIFY(QFile::copy(huge, folder + QString("huge-%1.png").arg(i)));
+        const qint64 before = TestSupport::ResidentKb();
+        for (int i = 0; i < 50; ++i) {
+            const chatImageStruct message = ChatFixture::Received(QString("huge-%1").arg(i), "6000x6000");
+            m_panel->OnShowChatImageMsg(QVariant::fromValue(message));
+            auto* picture = qobject_cast<Image*>(Last()->item(0));
+            QVERIFY(picture && picture->hasPicture());
+            QCOMPARE(picture->shownPath(), folder + message.imageId + ".png");
+            QCOMPARE(picture->keptSize(), QSize(200, 200));
+            // Checked as it grows, so a fault stops here, not at the
+            // machine's last gigabyte.
+            const qint64 added = TestSupport::ResidentKb() - before;
+            QVERIFY2(added < 50 * 1024, qPrintable(QString("%1 pictures added %2 KB").arg(i + 1).arg(added)));
+        }
+        QCoreApplication::processEvents();
+        QVERIFY(TestSupport::ResidentKb() - before < 50 * 1024);
     }
 
     void PicturesAttachedAndPasted()

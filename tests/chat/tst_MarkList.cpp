@@ -1,4 +1,5 @@
 #include "ChatFixture.h"
+#include "LogCapture.h"
 #include "TestRegistry.h"
 
 #include "app/Profile.h"
@@ -100,6 +101,31 @@ private slots:
         m_panel->UpdateUIByStates();
         QVERIFY(!m_panel->GetTabWidget());
         QCOMPARE(m_panel->GetContentWidget()->parentWidget(), m_panel);
+    }
+
+    void MarksLaidOutOnlyForANewSize()
+    {
+        Enter(5);
+        for (int i = 0; i < 50; ++i)
+            Row(QString("m%1").arg(i), i * 60, "标记");
+        // Room layout passes and device toggles at the same size.
+        LogCapture log;
+        m_panel->UpdateUI(0, &m_area);
+        m_panel->UpdateUIByStates();
+        QCOMPARE(log.Count("into MarkItem::DrawItem4Mode"), 0);
+        QCOMPARE(log.Count("into updateCSS4TabWidget"), 0);
+        // A new width: the tabs and every row follow it once.
+        m_area.resize(360, 720);
+        m_panel->UpdateUI(0, &m_area);
+        m_panel->UpdateUI(0, &m_area);
+        QCOMPARE(log.Count("into MarkItem::DrawItem4Mode"), 51);
+        QCOMPARE(log.Count("into updateCSS4TabWidget"), 1);
+        QCOMPARE(List()->GetItems().first()->width(), 360 - 17);
+        // An edit lays out the row it opens, not the others.
+        log.Clear();
+        QTest::mouseClick(List()->GetItems().first()->GetEditButton(), Qt::LeftButton);
+        QCOMPARE(log.Count("into MarkItem::DrawItem4Mode"), 1);
+        m_area.resize(320, 720);
     }
 
     void RowModesPlainTextsAndLimit()

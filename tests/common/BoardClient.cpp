@@ -104,11 +104,12 @@ bool BoardClient::Connect(const QString& socketUrl)
         { QStringLiteral("userid"), QString::number(m_uid) }, { QStringLiteral("roomid"), QStringLiteral("R100") } });
     bool made = false;
     DataManager* data = m_data;
+    // As the room entry opens it: every (re)connection logs in and asks
+    // for what the room holds.
     const bool ran = TestSupport::RunIn(data, [data, url, &made] {
         made = data->OnCreateWebSocket(url.toString()) == 0;
         if (made)
-            QObject::connect(data->GetWebSocket(), &WebSockClient::connected, data,
-                [data] { emit data->Request4GetWhiteBdHistory(); });
+            QObject::connect(data->GetWebSocket(), &WebSockClient::connected, data, &DataManager::OnSendLoginReq);
     });
     return ran && made;
 }
@@ -195,18 +196,17 @@ bool BoardClient::MoveText(const QString& board, const QString& shapeId, const Q
     return true;
 }
 
-QString BoardClient::Digest(const QString& board) const
+QString BoardClient::Digest(BoardModel* model, const QString& board)
 {
-    BoardModel::Guard guard = Model()->Lock();
-    return Runs(guard.Stack(board, false)).join('\n') + QStringLiteral("\n--\n")
-        + Runs(guard.RedoStack(board, false)).join('\n');
+    BoardModel::Guard guard = model->Lock();
+    return Runs(guard.Stack(board)).join('\n') + QStringLiteral("\n--\n") + Runs(guard.RedoStack(board)).join('\n');
 }
 
-QStringList BoardClient::ShapeIds(const QString& board) const
+QStringList BoardClient::ShapeIds(BoardModel* model, const QString& board)
 {
     QStringList ids;
-    BoardModel::Guard guard = Model()->Lock();
-    if (const ShapeStack* stack = guard.Stack(board, false)) {
+    BoardModel::Guard guard = model->Lock();
+    if (const ShapeStack* stack = guard.Stack(board)) {
         for (const Shape* entry : *stack) {
             if (ids.isEmpty() || ids.last() != entry->m_shapeId)
                 ids << entry->m_shapeId;

@@ -15,7 +15,9 @@ class Profile;
 // worker (DataManager on its own thread) connected to the local service's
 // room socket, drawing on its board model the way the widget does (the
 // change applied and queued in one locked step, then the request emitted).
-// After every (re)connection it asks for the whiteboard history.
+// Its connection is wired as the room entry wires it: once the room data is
+// complete (the hub's preparation mask is 3), every (re)connection asks for
+// the whiteboard history.
 class BoardClient : public QObject
 {
 public:
@@ -42,9 +44,11 @@ public:
     // Both stacks of the board in a form that does not depend on who drew a
     // shape: shapes (runs of one id) bottom first, a stroke's segments
     // sorted, then the redo stack the same way.
-    QString Digest(const QString& board) const;
+    QString Digest(const QString& board) const { return Digest(Model(), board); }
+    static QString Digest(BoardModel* model, const QString& board);
     // The shape ids of the board's shape stack, bottom first, one per shape.
-    QStringList ShapeIds(const QString& board) const;
+    QStringList ShapeIds(const QString& board) const { return ShapeIds(Model(), board); }
+    static QStringList ShapeIds(BoardModel* model, const QString& board);
 
 private:
     // Emits the undo, redo or clear request when something moved.

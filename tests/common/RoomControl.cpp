@@ -74,6 +74,11 @@ int RoomControl::Push(const QString& uid, const QString& frame) const
     return PostCount(QStringLiteral("/_control/ws/push"), { { "uid", uid }, { "frame", frame } });
 }
 
+bool RoomControl::AddPages(const QString& room, const QJsonArray& pages) const
+{
+    return PostOk(QStringLiteral("/_control/ws/pages"), { { "room", room }, { "pages", pages } });
+}
+
 int RoomControl::Drop(const QString& uid, const QString& path) const
 {
     return PostCount(QStringLiteral("/_control/ws/drop"), { { "uid", uid }, { "path", path } });

@@ -31,6 +31,8 @@ public:
 
     // Sends the raw frame text to user uid's connections; how many got it.
     int Push(const QString& uid, const QString& frame) const;
+    // Adds pages (objects as a page list names them) to room's list.
+    bool AddPages(const QString& room, const QJsonArray& pages) const;
     // Cuts user uid's connections without a close frame.
     int Drop(const QString& uid, const QString& path = "/ws") const;
     // Refuses new connections on path for ms milliseconds.

@@ -46,18 +46,7 @@ bool ServiceFixture::Start(bool https, const QStringList& extraArgs)
             line = m_process.readLine().trimmed();
             if (!line.startsWith(kReady))
                 continue;
-            const QJsonObject ready = QJsonDocument::fromJson(line.mid(int(sizeof(kReady)) - 1)).object();
-            m_httpPort = ready.value(QLatin1String("http")).toInt();
-            m_httpsPort = ready.value(QLatin1String("https")).toInt();
-            m_untrustedPort = ready.value(QLatin1String("untrusted")).toInt();
-            m_caPath = ready.value(QLatin1String("ca")).toString();
-            m_candidates.clear();
-            m_tlsCandidates.clear();
-            for (const QJsonValue port : ready.value(QLatin1String("candidates")).toArray())
-                m_candidates << port.toInt();
-            for (const QJsonValue port : ready.value(QLatin1String("tls_candidates")).toArray())
-                m_tlsCandidates << port.toInt();
-            if (m_httpPort == 0) {
+            if (!TakeReady(QJsonDocument::fromJson(line.mid(int(sizeof(kReady)) - 1)).object())) {
                 m_error = QStringLiteral("unreadable ready line: ") + QString::fromUtf8(line);
                 Stop();
                 return false;
@@ -69,6 +58,33 @@ bool ServiceFixture::Start(bool https, const QStringList& extraArgs)
                   .arg(m_process.state())
                   .arg(QString::fromUtf8(line));
     Stop();
+    return false;
+}
+
+bool ServiceFixture::TakeReady(const QJsonObject& ready)
+{
+    m_ready = ready;
+    m_httpPort = ready.value(QLatin1String("http")).toInt();
+    m_httpsPort = ready.value(QLatin1String("https")).toInt();
+    m_untrustedPort = ready.value(QLatin1String("untrusted")).toInt();
+    m_caPath = ready.value(QLatin1String("ca")).toString();
+    m_candidates.clear();
+    m_tlsCandidates.clear();
+    for (const QJsonValue port : ready.value(QLatin1String("candidates")).toArray())
+        m_candidates << port.toInt();
+    for (const QJsonValue port : ready.value(QLatin1String("tls_candidates")).toArray())
+        m_tlsCandidates << port.toInt();
+    return m_httpPort != 0;
+}
+
+bool ServiceFixture::Attach(const QJsonObject& ready)
+{
+    Stop();
+    m_error.clear();
+    if (TakeReady(ready))
+        return true;
+    m_error = QStringLiteral("no service to attach to");
+    m_httpPort = m_httpsPort = m_untrustedPort = 0;
     return false;
 }
 

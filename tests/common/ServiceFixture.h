@@ -23,6 +23,11 @@ public:
     // extra command-line options) and waits up to 15 s for its ready line;
     // false with ErrorText() otherwise.
     bool Start(bool https = false, const QStringList& extraArgs = {});
+    // Uses a service that another process started, given its ReadyInfo();
+    // it is never stopped from here.
+    bool Attach(const QJsonObject& ready);
+    // The service's ports and test CA, for another process's Attach.
+    QJsonObject ReadyInfo() const { return m_ready; }
     void Stop();
     bool IsRunning() const { return m_httpPort != 0; }
     QString ErrorText() const { return m_error; }
@@ -80,7 +85,11 @@ private:
     // One HTTP/1.0 exchange with the control API over a blocking socket.
     QByteArray Control(const QByteArray& method, const QString& target, const QByteArray& body = QByteArray()) const;
 
+    // Takes the ports and CA of a ready line; false when it names no port.
+    bool TakeReady(const QJsonObject& ready);
+
     QProcess m_process;
+    QJsonObject m_ready;
     QString m_error;
     QString m_caPath;
     int m_httpPort = 0;

@@ -6,6 +6,7 @@
 #include "TestSupport.h"
 
 #include "app/AppPaths.h"
+#include "platform/Shell.h"
 
 #include <QApplication>
 #include <QProcess>
@@ -57,6 +58,10 @@ int main(int argc, char* argv[])
     // machines that run them have no sound device.
     if (qEnvironmentVariableIsEmpty("PLOVIX_RTC_NO_AUDIO"))
         qputenv("PLOVIX_RTC_NO_AUDIO", "1");
+
+    // Nor start the desktop's browser: a test that follows a link sees the
+    // address through its own opener.
+    Shell::SetUrlOpener([](const QUrl&) { return false; });
 
     AppPaths::ApplyIdentity();
     QApplication app(argc, argv);

@@ -5,15 +5,18 @@
 #include "app/Profile.h"
 
 #include <QAbstractButton>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QMutex>
 #include <QPixmap>
 #include <QTextDocument>
 #include <QTextDocumentFragment>
 #include <QWidget>
+#include <QtTest>
 
 namespace TestSupport {
 
@@ -41,6 +44,15 @@ QByteArray ReadFile(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+qint64 ResidentKb()
+{
+    for (const QByteArray& line : ReadFile(QStringLiteral("/proc/self/status")).split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    }
+    return 0;
+}
+
 bool WriteFile(const QString& path, const QByteArray& data)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
@@ -56,10 +68,28 @@ Profile* StartHub(const QString& configHost)
     return Nexus::GetProfile();
 }
 
+QStringList ComboEntries(const QComboBox* combo)
+{
+    QStringList entries;
+    for (int i = 0; i < combo->count(); ++i)
+        entries << combo->itemText(i);
+    return entries;
+}
+
 QString ScreenshotFolder()
 {
     const QString chosen = qEnvironmentVariable("PLOVIX_SCREENSHOT_DIR");
     return chosen.isEmpty() ? QStringLiteral(PLOVIX_BINARY_DIR "/screenshots") : chosen;
+}
+
+void Drag(QWidget* widget, const QList<QPoint>& path)
+{
+    QTest::mousePress(widget, Qt::LeftButton, Qt::NoModifier, path.first());
+    for (const QPoint& point : path.mid(1)) {
+        QMouseEvent move(QEvent::MouseMove, point, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(widget, &move);
+    }
+    QTest::mouseRelease(widget, Qt::LeftButton, Qt::NoModifier, path.last());
 }
 
 QString SaveScreenshot(QWidget* widget, const QString& name)

@@ -4,6 +4,7 @@
 #include <QMetaObject>
 #include <QObject>
 #include <QPair>
+#include <QPoint>
 #include <QSemaphore>
 #include <QString>
 #include <QStringList>
@@ -12,6 +13,7 @@
 #include <memory>
 
 class Profile;
+class QComboBox;
 class QLabel;
 class QWidget;
 
@@ -24,6 +26,9 @@ void InstallFonts();
 
 // The whole file, empty when it cannot be read.
 QByteArray ReadFile(const QString& path);
+// The process's resident memory in KB (VmRSS of /proc/self/status); 0 when
+// it cannot be read.
+qint64 ResidentKb();
 // Writes data as the whole file, making its folder; false when it cannot.
 bool WriteFile(const QString& path, const QByteArray& data);
 
@@ -37,6 +42,11 @@ QString ScreenshotFolder();
 // Writes a picture of widget (with its children) as <name>.png for a person
 // to look at; returns the file's path, empty when it could not be written.
 QString SaveScreenshot(QWidget* widget, const QString& name);
+// A left-button drag along path (widget pixels): press, moves, release.
+void Drag(QWidget* widget, const QList<QPoint>& path);
+
+// The texts of a combo box's entries, in order.
+QStringList ComboEntries(const QComboBox* combo);
 
 // The text a person reads on the label, or in a tool tip, as Qt renders it:
 // markup that is rendered leaves only its text.

@@ -7,8 +7,10 @@
 #include "../app/MainWindowFixture.h"
 #include "SchoolFixture.h"
 #include "ServiceFixture.h"
+#include "platform/Shell.h"
 
 #include <QPixmap>
+#include <QUrl>
 
 namespace EntryScreens {
 
@@ -47,6 +49,20 @@ inline void ScaleRows()
     QTest::addColumn<QString>("folder");
     QTest::newRow("x1") << 1.0 << "x1";
     QTest::newRow("x1.5") << 1.5 << "x1.5";
+}
+
+// The web pages the screens open, in order, instead of a browser; null
+// stops recording.
+inline void RecordOpenedPages(QList<QUrl>* opened)
+{
+    if (!opened) {
+        Shell::SetUrlOpener([](const QUrl&) { return false; });
+        return;
+    }
+    Shell::SetUrlOpener([opened](const QUrl& url) {
+        *opened << url;
+        return true;
+    });
 }
 
 } // namespace EntryScreens

@@ -4,6 +4,7 @@
 
 #include "platform/RtcEngine.h"
 #include "platform/RtcEngineControl.h"
+#include "platform/SystemDevices.h"
 #include "rtc/AgoraVideoFrameObserver.h"
 #include "rtc/AudioInManager.h"
 #include "rtc/AudioOutManager.h"
@@ -276,6 +277,24 @@ private slots:
             QVERIFY(qtNames.contains(device.name));
             QVERIFY(device.id != device.name);
         }
+    }
+
+    void PluggedDevicesFollowTheListsAndAChosenOneGivesWayWhileAway()
+    {
+        CAgoraObject* agora = CAgoraObject::GetAgoraObject("app-1");
+        control::PlugDevice(DeviceKind::Recording, { "USB", "in:USB" });
+        control::PlugDevice(DeviceKind::Recording, { "USB headset", "in:USB" }); // same id: replaced
+        QVERIFY(control::UnplugDevice(DeviceKind::Recording, "in:Mic B")); // a set one too
+        QCOMPARE(SystemDevices::AudioNames(QAudio::AudioInput), (QStringList { "Mic A", "USB headset" }));
+        QVERIFY(agora->CreateAudioInManager());
+        QVERIFY(agora->GetAudioInManager()->SetCurDevice("in:USB"));
+        QVERIFY(control::UnplugDevice(DeviceKind::Recording, "in:USB"));
+        QVERIFY(!control::UnplugDevice(DeviceKind::Recording, "in:USB"));
+        QCOMPARE(agora->GetAudioInManager()->GetCurDevice(), QString("in:Mic A"));
+        control::PlugDevice(DeviceKind::Recording, { "USB headset", "in:USB" });
+        QCOMPARE(agora->GetAudioInManager()->GetCurDevice(), QString("in:USB"));
+        control::Reset();
+        QVERIFY(!SystemDevices::AudioNames(QAudio::AudioInput).contains("USB headset"));
     }
 
     void MixingAnswersTruthfully()

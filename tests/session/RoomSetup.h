@@ -34,11 +34,15 @@ public:
     // Set before Start: the classroom host's name instead of 127.0.0.1 (its
     // URLs are renamed after the server properties are read).
     QString classroomName;
+    // Set before Start: the local user, and the ready line of a service that
+    // another process runs (none is started then).
+    int localUid = 58;
+    QJsonObject attachTo;
 
     // wssOptimize empty: the key stays absent.
     bool Start(const QString& wssOptimize, const QStringList& serviceArgs = {})
     {
-        if (!service.Start(true, serviceArgs)) {
+        if (!(attachTo.isEmpty() ? service.Start(true, serviceArgs) : service.Attach(attachTo))) {
             qWarning() << service.ErrorText();
             return false;
         }
@@ -67,7 +71,7 @@ public:
         Nexus::SetLoadingUI(loading.get());
         Nexus::SetLoadingFailUI(failure.get());
         loading->show();
-        data->SetUserId(58);
+        data->SetUserId(localUid);
         return true;
     }
 

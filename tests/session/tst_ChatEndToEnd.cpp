@@ -2,8 +2,10 @@
 #include "TestRegistry.h"
 
 #include "LogCapture.h"
+#include "app/DownldManager.h"
 #include "session/MsgType.h"
 #include "ui/chatArea/ChatContext.h"
+#include "ui/chatArea/ChatDialogs.h"
 #include "ui/chatArea/ChatLog.h"
 #include "ui/chatArea/ChatTextEdit.h"
 #include "ui/chatArea/ChatWidget.h"
@@ -16,8 +18,10 @@
 #include <QApplication>
 #include <QDateTime>
 #include <QImage>
+#include <QProcess>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTextEdit>
 
 // The chat panel of student 58 in room R100 with the teacher (57) as a
@@ -113,8 +117,10 @@ private slots:
         QTRY_VERIFY(Rows(8).contains(QString("同学们好，今天讲勾股定理")));
         QVERIFY(Rows(8).contains(QString("老师好！")));
         QVERIFY(Rows(1).contains(QDateTime::fromSecsSinceEpoch(1700000000).toString("hh:mm:ss")));
-        // The history's picture is fetched and shown.
+        // The history's picture is fetched and shown, under the time row of
+        // its own time (9 s after the first line), not of the entry.
         QTRY_VERIFY(Rows(0).filter("chatImage/i1s.png").size() == 1);
+        QCOMPARE(Rows(1), QStringList { QDateTime::fromSecsSinceEpoch(1700000000).toString("hh:mm:ss") });
     }
 
     void TextAndEmojiBothWays()
@@ -143,20 +149,66 @@ private slots:
         m_chat.OnUploadChatImage(own);
         Spinner* spinner = NewestSpinner();
         QVERIFY(spinner && Rows(0).contains(own));
+        // Sent once the classroom has converted it and the room has it.
         QTRY_COMPARE_WITH_TIMEOUT(spinner->state(), int(Spinner::Finished), 10000);
-        // The classroom converts it and the room hears of it once.
+        QTRY_COMPARE(m_teacher->Inbox(MsgChatImage).size(), 1);
+        const QJsonObject sent = m_teacher->Inbox(MsgChatImage).first().value("data").toObject();
         const QString small = m_setup.service.HttpsUrl("/static/chat/chat-1.png").toString();
+        QCOMPARE(sent.value("content").toObject().value("slideUrl").toString(), small);
+        QCOMPARE(sent.value("content").toObject().value("slideSize").toString(), QString("160x90"));
+        // A repeated conversion result sends nothing more.
+        LogCapture log;
         QVERIFY(m_setup.Push(MsgChatImageTransResult,
             QJsonObject { { "imageId", "img-1" }, { "slideUrl", small }, { "slideSize", "160x90" },
                 { "mediumUrl", small }, { "mediumSize", "160x90" }, { "normalUrl", small }, { "normalSize", "160x90" },
                 { "timestamp", NowMs() } }));
-        QTRY_COMPARE(m_teacher->Inbox(MsgChatImage).size(), 1);
+        QTRY_COMPARE(log.Count("picture already sent"), 1);
+        QCOMPARE(m_teacher->Inbox(MsgChatImage).size(), 1);
         // The teacher's picture arrives, is fetched and shown.
         const QJsonObject picture { { "imageId", "T1" },
             { "slideUrl", m_setup.service.HttpsUrl("/static/chat/t1s.png").toString() }, { "slideSize", "64x64" },
             { "normalUrl", m_setup.service.HttpsUrl("/static/chat/t1.png").toString() }, { "timestamp", NowMs() } };
         QVERIFY(m_teacher->Send(MsgChatImage, { { "operatorUserName", "王老师" }, { "content", picture } }));
         QTRY_VERIFY_WITH_TIMEOUT(Rows(0).filter("chatImage/t1s.png").size() == 1, 10000);
+    }
+
+    void PictureOfAnotherClientShowsHere()
+    {
+        // Student 59 runs a client of its own and sends a picture from its
+        // chat panel; it shows here as the user there sent it.
+        QTemporaryDir folder;
+        QImage image(240, 120, QImage::Format_RGB32);
+        image.fill(QColor("#2e8b57"));
+        const QString path = folder.filePath("from-59.png");
+        QVERIFY(image.save(path));
+        const QByteArray original = TestSupport::ReadFile(path);
+        QProcess other;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("PLOVIX_TEST_ROOM_SERVICE",
+            QString::fromUtf8(QJsonDocument(m_setup.service.ReadyInfo()).toJson(QJsonDocument::Compact)));
+        environment.insert("PLOVIX_TEST_PICTURE", path);
+        other.setProcessEnvironment(environment);
+        other.setProcessChannelMode(QProcess::ForwardedChannels);
+        other.start(QCoreApplication::applicationFilePath(), { "ChatPictureSender" });
+        auto received = [&] {
+            for (const ChatLine::Ptr& line : Lines()) {
+                for (int i = 0; i < line->itemCount(); ++i) {
+                    auto* picture = qobject_cast<Image*>(line->item(i));
+                    if (picture && !picture->sentBySelf() && picture->hasPicture()
+                        && TestSupport::ReadFile(picture->shownPath()) == original)
+                        return true;
+                }
+            }
+            return false;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(received(), 60000);
+        // It may have ended while the picture was awaited: waiting again
+        // for a finished process fails.
+        QVERIFY(other.state() == QProcess::NotRunning || other.waitForFinished(60000));
+        QCOMPARE(other.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(other.exitCode(), 0);
+        m_chat.GetChatLog()->scrollToBottom();
+        QVERIFY(!TestSupport::SaveScreenshot(&m_chat, "chat-panel-picture-of-another-client").isEmpty());
     }
 
     void FailedTransfersSaySo()
@@ -214,6 +266,22 @@ private slots:
             QVERIFY(button->isEnabled());
     }
 
+    void PictureTheRoomNeverHearsOfFails()
+    {
+        // The classroom takes the upload but its conversion never comes
+        // within the upload's time-out.
+        QVERIFY(m_setup.room->Late(MsgChatImageTransResult, 600000));
+        Nexus::GetDownldManager()->SetTimeOuts(20000, 1500);
+        const int sent = m_teacher->Inbox(MsgChatImage).size();
+        m_chat.OnUploadChatImage(Picture("unheard.png"));
+        Spinner* spinner = NewestSpinner();
+        QTRY_COMPARE_WITH_TIMEOUT(spinner->failureText(), QString("发送失败"), 15000);
+        QVERIFY(!spinner->isTurning());
+        QCOMPARE(m_teacher->Inbox(MsgChatImage).size(), sent);
+        Nexus::GetDownldManager()->SetTimeOuts(0, 0);
+        QVERIFY(m_setup.room->Late(MsgChatImageTransResult, 0));
+    }
+
     void MarksListedMadeEditedAndDeleted()
     {
         const QString listed = "2b7e1516-28ae-4d2a-a6d2-abf7158809cf";
@@ -258,6 +326,54 @@ private slots:
         QVERIFY(!TestSupport::SaveScreenshot(&m_chat, "chat-panel-student-marks-in-room").isEmpty());
     }
 };
+
+// The other client of TestChatEndToEnd::PictureOfAnotherClientShowsHere, in
+// a process of its own: student 59 enters room R100 on the service that test
+// runs and sends a picture with its chat panel's picture button, as a user
+// would. Skipped when run on its own.
+class ChatPictureSender : public QObject
+{
+    Q_OBJECT
+
+    RoomSetup m_setup;
+    QWidget m_area;
+    ChatWidget m_chat;
+
+private slots:
+    void SendsAPicture()
+    {
+        const QByteArray service = qgetenv("PLOVIX_TEST_ROOM_SERVICE");
+        if (service.isEmpty())
+            QSKIP("the other client of a two-client chat test");
+        const QString picture = qEnvironmentVariable("PLOVIX_TEST_PICTURE");
+        Nexus::Instance();
+        Nexus::SetChatWidget(&m_chat);
+        m_setup.localUid = 59;
+        m_setup.attachTo = QJsonDocument::fromJson(service).object();
+        QVERIFY(m_setup.Start("1"));
+        m_setup.AddSession("S100", "R100", "100100");
+        m_setup.data->OnRoomEntry("S100");
+        emit m_setup.data->EnterRoom();
+        QTRY_VERIFY_WITH_TIMEOUT(Nexus::GetDataPrepPhase() == 3, 30000);
+        m_area.resize(320, 720);
+        m_chat.UpdateUI(0, &m_area);
+        m_area.show();
+        QTRY_VERIFY_WITH_TIMEOUT(m_chat.IsChatAllowed() && (m_setup.data->GetPermission() & 16), 15000);
+        ChatDialogs::Instance().getOpenFileNames
+            = [picture](QWidget*, const QString&, const QString&, const QString&) { return QStringList { picture }; };
+        QTest::mouseClick(m_chat.findChild<QPushButton*>("fileButton"), Qt::LeftButton);
+        const std::vector<ChatLine::Ptr> lines = m_chat.GetChatLog()->lines();
+        QVERIFY(!lines.empty());
+        auto* spinner = qobject_cast<Spinner*>(lines.back()->item(0));
+        QVERIFY(spinner);
+        QTRY_COMPARE_WITH_TIMEOUT(spinner->state(), int(Spinner::Finished), 30000);
+        Nexus::SetChatWidget(nullptr);
+        Nexus::Teardown();
+    }
+};
+
+static TestRegistry::Registrar s_chatPictureSender(
+    "ChatPictureSender", []() -> std::unique_ptr<QObject> { return std::make_unique<ChatPictureSender>(); });
 
 PLOVIX_TEST(TestChatEndToEnd)
 #include "tst_ChatEndToEnd.moc"

@@ -77,6 +77,9 @@ private slots:
         Nexus::SetPresentationList(pages);
         Nexus::SetWhiteBoardWidget(m_middle.GetWhiteBoardWidget());
         Nexus::Instance()->OnCourseWareGet();
+        // The room shares a paused video too, whose player the layout would
+        // place over the page.
+        m_middle.OnDestroyAvPlayer();
         QWidget window;
         window.resize(1366, 768);
         m_middle.SetupLayout(&window);
@@ -142,7 +145,7 @@ private slots:
     void DeletionsAndConversionProgress()
     {
         QueuedLog deleted(&m_pages, &PresentationList::DelCoursePage);
-        QueuedLog progress(&m_pages, &PresentationList::uploadProgress);
+        QueuedLog progress(&m_pages, qOverload<qlonglong, qlonglong, QString>(&PresentationList::uploadProgress));
         QVERIFY(m_teacher->Send(MsgDelPage, { { "presentationId", "P1001" } }));
         emit m_data->LocalDelPage("P1002");
         QTRY_COMPARE(deleted.Firsts<QString>(), (QStringList { "P1001", "P1002" }));
@@ -155,6 +158,21 @@ private slots:
         QTRY_COMPARE(progress.size(), 2);
         QCOMPARE(progress.calls.at(0), (QVariantList { 42, 100, "U1" }));
         QCOMPARE(progress.calls.at(1).at(0).toInt(), 0);
+    }
+
+    // A reconnection brings the room's list again: pages deleted while the
+    // connection was lost leave the screen as at a deletion, pages the room
+    // still has come back.
+    void ListAfterAReconnectionIsTheRoomsList()
+    {
+        QVERIFY(m_setup.service.Reset() && m_teacher->Join()); // the three pages of R100 again
+        QueuedLog deleted(&m_pages, &PresentationList::DelCoursePage);
+        QCOMPARE(m_setup.room->Drop("58"), 1);
+        QVERIFY(m_teacher->Send(MsgDelPage, { { "presentationId", "P1003" } }));
+        QTRY_VERIFY_WITH_TIMEOUT(Page("P1001") && Page("P1002"), 15000);
+        QTRY_VERIFY(!Page("P1003") && !Page("P9"));
+        QCOMPARE(m_data->GetCourseWareList().size(), 2);
+        QTRY_VERIFY(deleted.Firsts<QString>().contains("P1003"));
     }
 };
 

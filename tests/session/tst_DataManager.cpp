@@ -117,6 +117,11 @@ private slots:
         m_data->SetSchoolId("S1");
         m_data->SetRoomRole(5);
         m_profile->SetClassRecordingFlag(true);
+        InWorker(m_data, [&] {
+            m_data->SetPermission(128 | 16);
+            m_data->SetActionStatus(4 | 2 | 16);
+        });
+        QSignalSpy rights(m_data, &DataManager::PermissionChanged);
         QCOMPARE(m_data->GetUserMap().size(), 3);
 
         LogCapture log;
@@ -129,6 +134,11 @@ private slots:
         QCOMPARE(m_data->GetUserId(), 7);
         QCOMPARE(m_data->GetSchoolId(), QString("S1"));
         QCOMPARE(m_data->GetRoomRole(), 5);
+        // No right or device state of the room left carries into the next.
+        QCOMPARE(m_data->GetPermission(), 0);
+        QCOMPARE(m_data->GetActionStatus(), 0);
+        QCOMPARE(rights.size(), 1);
+        QCOMPARE(rights.at(0).at(0).toInt(), 0);
         // The members go in this (the GUI) thread, once it runs its loop.
         QVERIFY(!watch.AllGone());
         QTRY_VERIFY(watch.AllGone());

@@ -226,10 +226,12 @@ private slots:
         QTRY_VERIFY(m_room->Sent("58", MsgKeepAlive).size() >= 5);
     }
 
+    // Back inside the room, the client asks again for what the room changed
+    // meanwhile: its members, its pages and the boards' history.
     void ReconnectsAndLogsInAgainAfterADrop()
     {
         QCOMPARE(m_room->Drop("58"), 1);
-        QTRY_VERIFY_WITH_TIMEOUT(InOrder(m_setup.SentTypes(), { 129, 161, 288, 484, 98 }), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(InOrder(m_setup.SentTypes(), { 129, 161, 288, 484, 98, 352 }), 10000);
         QCOMPARE(m_room->Attempts().size(), 1);
         QCOMPARE(m_room->OpenCount("58"), 1);
     }

@@ -78,6 +78,21 @@ private slots:
         QCOMPARE(m_selfLogins->size(), 1);
     }
 
+    // A member who left while the connection was lost is missing from the
+    // list the reconnection brings: it leaves the screens as at a logout.
+    void MemberGoneWhileAwayLeavesOnTheReconnection()
+    {
+        Participant auditor(m_setup.service, "60", "R100");
+        QVERIFY(auditor.Join() && auditor.Send(MsgUserLogin, { { "userId", "60" } }));
+        QTRY_VERIFY(Member(60));
+        QueuedLog gone(&m_users, &UserList::UserLogout);
+        QVERIFY(auditor.Leave()); // nobody is told
+        QCOMPARE(m_setup.room->Drop("58"), 1);
+        QTRY_VERIFY_WITH_TIMEOUT(!Member(60), 10000);
+        QTRY_COMPARE(gone.size(), 1);
+        QVERIFY(Member(57) && Member(58) && Member(59));
+    }
+
     void RightsChangeOnlyTheirMember_data()
     {
         QTest::addColumn<QString>("privilege");

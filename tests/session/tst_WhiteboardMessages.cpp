@@ -1,4 +1,5 @@
 #include "BoardClient.h"
+#include "LogCapture.h"
 #include "RoomControl.h"
 #include "ServiceFixture.h"
 #include "TestRegistry.h"
@@ -70,6 +71,10 @@ private slots:
         WatchWidget(&WhiteBoardWidget::RemoteUndo);
         WatchWidget(&WhiteBoardWidget::RemoteRedo);
         WatchWidget(&WhiteBoardWidget::RemoteReset);
+        // The room data is complete: connections ask for the history.
+        emit Nexus::Instance()->UpdateDataPrepPhase(1);
+        emit Nexus::Instance()->UpdateDataPrepPhase(2);
+        QCOMPARE(Nexus::GetDataPrepPhase(), 3);
         QUrl socket = m_service.HttpUrl("/ws");
         socket.setScheme("ws");
         m_teacher = std::make_unique<BoardClient>(profile, 57);
@@ -208,6 +213,29 @@ private slots:
         }
     }
 
+    // What the student changes while its history request is on the way
+    // stays: the answer holds the room as it was when asked, and the
+    // changes sent after asking are made again on it.
+    void ChangesSentAfterAskingForTheHistoryStay()
+    {
+        const QString first = m_teacher->Draw("WR", 1, { { 10, 10 }, { 60, 60 } });
+        QTRY_VERIFY(Same("WR"));
+        LogCapture log;
+        QString drawn;
+        BoardClient* student = m_student.get();
+        QVERIFY(TestSupport::RunIn(student->Data(), [student, &drawn] {
+            emit student->Data()->Request4GetWhiteBdHistory();
+            student->Undo("WR");
+            drawn = student->Draw("WR", 2, { { 5, 5 }, { 90, 90 } });
+        }));
+        QTRY_COMPARE(log.Count("GetWhiteBoardHistoryMsg msg:"), 1);
+        QVERIFY(TestSupport::RunIn(student->Data(), [] {})); // the answer is applied
+        QTRY_COMPARE(m_teacher->ShapeIds("WR"), QStringList { drawn });
+        QTRY_VERIFY(Same("WR"));
+        QCOMPARE(m_student->ShapeIds("WR"), QStringList { drawn });
+        QVERIFY(!m_student->Digest("WR").contains(first));
+    }
+
     // Whatever arrives, nothing crashes and nothing stored is lost;
     // numbers are bounded before they become coordinates.
     void HostileMessagesAreBoundedOrDropped()
@@ -218,6 +246,10 @@ private slots:
         for (int i = 0; i < 10001; ++i)
             many += QStringLiteral("%1{\"x\":1,\"y\":2}").arg(i ? "," : "");
         const QStringList frames {
+            "{\"type\":321,\"source\":\"57\",\"data\":{\"type\":\"line\",\"whiteboardId\":\"WH\",\"endX\":4}}",
+            // An id that is no text erases nothing, not every shape without one.
+            "{\"type\":326,\"source\":\"57\",\"data\":{\"whiteboardId\":\"WH\",\"shapesId\":[5]}}",
+            "{\"type\":326,\"source\":\"57\",\"data\":{\"whiteboardId\":\"WH\",\"shapesId\":[null]}}",
             "{\"type\":321,\"source\":\"57\",\"data\":{\"type\":\"rectangle\",\"shapeId\":\"big\",\"whiteboardId\":"
             "\"WH\",\"startX\":1e300,\"startY\":\"1\",\"width\":-1e300,\"height\":5}}",
             "{\"type\":321,\"source\":\"57\",\"data\":[1,2]}",
@@ -236,7 +268,7 @@ private slots:
         };
         for (const QString& frame : frames)
             PushToStudent(frame.toUtf8());
-        QCOMPARE(m_student->ShapeIds("WH"), (QStringList { text, "big" }));
+        QCOMPARE(m_student->ShapeIds("WH"), (QStringList { text, "", "big" }));
         const QString digest = m_student->Digest("WH");
         QVERIFY2(digest.contains("100000,0-0,5"), qPrintable(digest));
         // The text moved, bounded; the rectangle did not (only texts move).

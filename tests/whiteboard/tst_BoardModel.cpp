@@ -170,8 +170,35 @@ private slots:
                 Fill(model, "W", { "R:n" });
         }
         BoardModel::Guard guard = model.Lock();
-        QCOMPARE(Ids(guard.Stack("W", false)), stack);
-        QCOMPARE(Ids(guard.RedoStack("W", false)), redo);
+        QCOMPARE(Ids(guard.Stack("W")), stack);
+        QCOMPARE(Ids(guard.RedoStack("W")), redo);
+    }
+
+    // A history answers the room as it was asked for: the local changes
+    // sent after its request (and only those) are made again on it.
+    void ChangesMissingFromEachHistory()
+    {
+        BoardModel model;
+        auto types = [&model] {
+            QList<int> missing;
+            for (const BoardAction& action : model.HistoryAnswered())
+                missing << action.type;
+            return missing;
+        };
+        model.ConnectionOpened();
+        model.ChangeSent({ 323, "W", {} }); // in every answer
+        model.HistoryAsked();
+        model.ChangeSent({ 324, "W", {} });
+        model.HistoryAsked();
+        model.ChangeSent({ 325, "W", {} });
+        QCOMPARE(types(), (QList<int> { 324, 325 }));
+        QCOMPARE(types(), QList<int> { 325 });
+        QCOMPARE(types(), QList<int>()); // an answer nobody asked for
+        model.HistoryAsked();
+        model.ChangeSent({ 326, "W", {} });
+        model.ConnectionOpened(); // the request went with the connection
+        model.HistoryAsked();
+        QCOMPARE(types(), QList<int>());
     }
 
     void BoardToPixels_data()

@@ -24,7 +24,7 @@ QStringList Entries(BoardModel* model, const QString& board)
 {
     QStringList entries;
     BoardModel::Guard guard = model->Lock();
-    if (const ShapeStack* stack = guard.Stack(board, false)) {
+    if (const ShapeStack* stack = guard.Stack(board)) {
         for (const Shape* shape : *stack)
             entries << QStringLiteral("%1:%2,%3-%4,%5")
                            .arg(shape->GetType())
@@ -48,6 +48,50 @@ QPixmap Page(const QSize& size)
     return page;
 }
 
+// A line that counts how often it is drawn, and how often under the board
+// lock (its copies count too: the board paints copies).
+class CountingLine : public Line
+{
+public:
+    static inline int draws = 0;
+    static inline int drawsUnderLock = 0;
+    static inline BoardModel* model = nullptr;
+
+    CountingLine* Clone() const override { return new CountingLine(*this); }
+    void Draw(QPainter* painter, double zoom) override
+    {
+        ++draws;
+        drawsUnderLock += model && model->IsLockedByThisThread() ? 1 : 0;
+        Line::Draw(painter, zoom);
+    }
+};
+
+QVector<Shape*> CountingLines(const QString& board, int count, const QString& prefix)
+{
+    QVector<Shape*> lines;
+    for (int i = 0; i < count; ++i) {
+        auto* line = new CountingLine();
+        line->m_shapeId = prefix + QString::number(i);
+        line->m_whiteboardId = board;
+        line->SetStyle({ QColor(30 + i % 200, 90, 200), Qt::transparent, 1 + i % 4 });
+        line->SetPoints(i * 7 % 800, i * 13 % 600, (i * 31 + 50) % 800, (i * 17 + 80) % 600, false);
+        lines << line;
+    }
+    return lines;
+}
+
+// Counts the paint events of a widget.
+class PaintCounter : public QObject
+{
+public:
+    int paints = 0;
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        paints += event->type() == QEvent::Paint ? 1 : 0;
+        return QObject::eventFilter(watched, event);
+    }
+};
+
 } // namespace
 
 // The board under the mouse: what a drag leaves on the stacks, what is
@@ -66,15 +110,7 @@ class TestWhiteBoardWidget : public QObject
     QStringList m_requests; // emitted requests, "name arg"
     int m_emittedUnderLock = 0;
 
-    void Drag(const QList<QPoint>& path)
-    {
-        QTest::mousePress(m_board, Qt::LeftButton, Qt::NoModifier, path.first());
-        for (const QPoint& point : path.mid(1)) {
-            QMouseEvent move(QEvent::MouseMove, point, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-            QApplication::sendEvent(m_board, &move);
-        }
-        QTest::mouseRelease(m_board, Qt::LeftButton, Qt::NoModifier, path.last());
-    }
+    void Drag(const QList<QPoint>& path) { TestSupport::Drag(m_board, path); }
     void Resize(const QSize& size)
     {
         m_page->setFixedSize(size);
@@ -184,7 +220,7 @@ private slots:
         QVERIFY(m_model->TakeOutgoing(321, queued));
         QCOMPARE(queued.shape.points, (QVector<QPoint> { { 10, 10 }, { 20, 20 }, { 30, 25 } }));
         BoardModel::Guard guard = m_model->Lock();
-        const ShapeStack& stack = *guard.Stack("W1", false);
+        const ShapeStack& stack = *guard.Stack("W1");
         QCOMPARE(stack.first()->m_shapeId, QString("remote"));
         for (int i = 1; i < stack.size(); ++i)
             QCOMPARE(stack.at(i)->m_shapeId, queued.shape.shapeId);
@@ -200,7 +236,7 @@ private slots:
         Drag({ { 100, 10 }, { 160, 60 } });
         m_board->Undo();
         m_board->Redo();
-        const QString first = m_model->Lock().Stack("W1", false)->first()->m_shapeId;
+        const QString first = m_model->Lock().Stack("W1")->first()->m_shapeId;
         m_board->OnShapeEraserById(first);
         m_board->Reset();
         m_board->SetCurrWhiteboardId("W2");
@@ -222,6 +258,97 @@ private slots:
         m_data->SetPermission(128);
         QCOMPARE(m_requests.size(), 6);
         QCOMPARE(Entries(m_model, "W1"), QStringList());
+    }
+
+    // A shape added is painted onto the board's picture alone; a change
+    // that takes shapes away draws the board again; never under the lock.
+    // Either way the picture is the one a whole drawing gives.
+    void PaintsOnlyWhatChanged_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<int>("draws");
+        QTest::newRow("shape received") << "receive" << 1;
+        QTest::newRow("shape drawn here") << "drag" << 0;
+        QTest::newRow("redo") << "redo" << 1;
+        QTest::newRow("undo") << "undo" << 199;
+        QTest::newRow("erase") << "erase" << 199;
+        QTest::newRow("text moved") << "move" << 200;
+        QTest::newRow("clear") << "clear" << 0;
+        QTest::newRow("history") << "history" << 3;
+        QTest::newRow("page resized") << "resize" << 200;
+        QTest::newRow("other board") << "other" << 0;
+    }
+    void PaintsOnlyWhatChanged()
+    {
+        QFETCH(QString, change);
+        QFETCH(int, draws);
+        CountingLine::model = m_model;
+        m_model->Lock().Append("W1", CountingLines("W1", 200, "c"));
+        if (change == "move")
+            m_model->Lock().Append("W1",
+                ShapeCodec::FromJson(
+                    QJsonObject { { "type", "text" }, { "shapeId", "t" }, { "x", 5 }, { "y", 5 }, { "text", "t" } },
+                    "W1", nullptr));
+        if (change == "redo")
+            m_model->Lock().Undo("W1");
+        m_board->grab();
+        CountingLine::draws = 0;
+        CountingLine::drawsUnderLock = 0;
+        if (change == "receive")
+            m_model->Lock().Append("W1", CountingLines("W1", 1, "r"));
+        else if (change == "drag")
+            Drag({ { 10, 10 }, { 300, 300 } });
+        else if (change == "redo")
+            m_model->Lock().Redo("W1");
+        else if (change == "undo")
+            m_model->Lock().Undo("W1");
+        else if (change == "erase")
+            m_model->Lock().Erase("W1", "c7");
+        else if (change == "move")
+            m_model->Lock().MoveText("W1", "t", QPoint(90, 90));
+        else if (change == "clear")
+            m_model->Lock().Reset("W1");
+        else if (change == "history")
+            m_model->Lock().Replace("W1", CountingLines("W1", 3, "h"));
+        else if (change == "resize")
+            Resize(QSize(640, 480));
+        else if (change == "other")
+            m_model->Lock().Append("W2", CountingLines("W2", 5, "o"));
+        const QImage changed = m_board->grab().toImage();
+        QCOMPARE(CountingLine::draws, draws);
+        QCOMPARE(CountingLine::drawsUnderLock, 0);
+        // A picture drawn whole from the stack looks the same.
+        const QSize size = m_board->size();
+        Resize(size + QSize(1, 1));
+        m_board->grab();
+        Resize(size);
+        QCOMPARE(m_board->grab().toImage(), changed);
+        CountingLine::model = nullptr;
+    }
+
+    // The room's changes of boards not shown, and locks that change
+    // nothing, never ask for a paint.
+    void OnlyChangesOfTheShownBoardPaint()
+    {
+        PaintCounter counter;
+        m_board->installEventFilter(&counter);
+        m_model->Lock().Append("W1", CountingLines("W1", 20, "c"));
+        emit m_board->RemoteUpdate();
+        QTRY_VERIFY(counter.paints > 0);
+        QTest::qWait(100);
+        const int paints = counter.paints;
+        m_model->Lock().Append("W2", CountingLines("W2", 5, "o"));
+        emit m_board->RemoteUpdate();
+        m_model->Lock().Undo("W2");
+        emit m_board->RemoteUndo("W2");
+        m_model->Lock();
+        emit m_board->RemoteUpdate();
+        QTest::qWait(100);
+        QCOMPARE(counter.paints, paints);
+        m_model->Lock().Append("W1", CountingLines("W1", 1, "r"));
+        emit m_board->RemoteUpdate();
+        QTRY_VERIFY(counter.paints > paints);
+        m_board->removeEventFilter(&counter);
     }
 
     void CleanUpForgetsTheRoom()

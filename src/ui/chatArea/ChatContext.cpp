@@ -47,27 +47,40 @@ int LocalUid()
     return data ? data->GetUserId() : 0;
 }
 
-QPixmap LoadPixmap(const QString& path)
+QSize PictureSize(const QString& path)
 {
     if (path.isEmpty())
+        return QSize();
+    const QSize size = QImageReader(path).size();
+    if (!size.isValid() || qint64(size.width()) * size.height() > kMaxPicturePixels) {
+        qDebug() << "into ChatContext::PictureSize, picture unreadable or too large, path:" << path << ",size:" << size;
+        return QSize();
+    }
+    return size;
+}
+
+QPixmap LoadPixmap(const QString& path, const QSize& size)
+{
+    if (PictureSize(path).isEmpty())
         return QPixmap();
     QImageReader reader(path);
-    const QSize size = reader.size();
-    if (!size.isValid() || qint64(size.width()) * size.height() > kMaxPicturePixels) {
-        qDebug() << "into ChatContext::LoadPixmap, picture unreadable or too large, path:" << path << ",size:" << size;
-        return QPixmap();
-    }
+    // Only ever smaller: a small picture is kept at its own size.
+    if (size.isValid() && !size.isEmpty() && size.width() < reader.size().width()
+        && size.height() < reader.size().height())
+        reader.setScaledSize(size);
     return QPixmap::fromImage(reader.read());
 }
 
-QPixmap CachedPixmap(const QString& path)
+QPixmap CachedPixmap(const QString& path, const QSize& size)
 {
     QPixmap pixmap;
-    if (path.isEmpty() || QPixmapCache::find(path, &pixmap))
+    const QString key
+        = size.isValid() ? QStringLiteral("%1@%2x%3").arg(path).arg(size.width()).arg(size.height()) : path;
+    if (path.isEmpty() || QPixmapCache::find(key, &pixmap))
         return pixmap;
-    pixmap = LoadPixmap(path);
+    pixmap = LoadPixmap(path, size);
     if (!pixmap.isNull())
-        QPixmapCache::insert(path, pixmap);
+        QPixmapCache::insert(key, pixmap);
     return pixmap;
 }
 

@@ -22,11 +22,16 @@ int LocalUid();
 // its placeholder, so a hostile file never allocates gigabytes.
 constexpr qint64 kMaxPicturePixels = 40 * 1000 * 1000;
 // The picture at path, read afresh; null when the file is missing,
-// unreadable or larger than kMaxPicturePixels.
-QPixmap LoadPixmap(const QString& path);
-// The picture at path, shared through QPixmapCache (path as key); null when
-// the file is missing, unreadable or larger than kMaxPicturePixels.
-QPixmap CachedPixmap(const QString& path);
+// unreadable or larger than kMaxPicturePixels. With a valid size, a larger
+// picture is decoded at that size (device pixels) and only that copy is
+// kept: a chat shows pictures at 100 px, whatever their own size.
+QPixmap LoadPixmap(const QString& path, const QSize& size = QSize());
+// The same, shared through QPixmapCache (path and size as key).
+QPixmap CachedPixmap(const QString& path, const QSize& size = QSize());
+// Size of the picture at path as its header says, without decoding it;
+// invalid when the file is missing, unreadable or larger than
+// kMaxPicturePixels.
+QSize PictureSize(const QString& path);
 // Display size of a w x h picture: at most 100 wide (the width becomes
 // about 100, keeping the ratio in integer steps); 0 x 0 when w >= 100 and h
 // is 0. Computed in 64 bits so no side overflows.

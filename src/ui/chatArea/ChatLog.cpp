@@ -26,6 +26,8 @@ constexpr double kMarginBottom = 10;
 constexpr double kLineSpacing = 5;
 constexpr int kRelayoutStep = 50;
 constexpr int kBusySceneCharacters = 500000;
+// Sent pictures remembered before their row hears of its upload.
+constexpr int kMaxSentPictures = 1000;
 
 // The picture and the spinner of a two-item picture row, in either order.
 struct PictureCells {
@@ -158,6 +160,9 @@ void ChatLog::appendLine(const ChatLine::Ptr& line)
 
 void ChatLog::clearLog()
 {
+    // Waits for pictures of the rows dropped end with them.
+    ++m_generation;
+    m_sentPictures.clear();
     dropSelection();
     for (const ChatLine::Ptr& line : m_lines)
         line->detachFromScene();
@@ -368,10 +373,14 @@ void ChatLog::mouseMoveEvent(QMouseEvent* event)
         m_selectionMode = 1;
         item->extendSelectionTo(scenePos);
         m_selectionBox->hide();
-    } else {
-        // Over another row the whole rows between are selected.
-        m_selectionMode = 2;
-        m_lines.at(m_clickedRow)->dropSelection();
+    } else if (item->getRow() != m_clickedRow && m_selectionMode == 1) {
+        // The text selection stays what is shown and copied; dragged past
+        // its row it reaches to the text's end (below) or start (above).
+        if (ChatLineContent* clicked = m_lines.at(m_clickedRow)->item(m_clickedColumn)) {
+            const QRectF bounds = clicked->sceneBoundingRect();
+            clicked->extendSelectionTo(item->getRow() > m_clickedRow ? bounds.bottomRight() - QPointF(1, 1)
+                                                                     : bounds.topLeft() + QPointF(1, 1));
+        }
     }
     if (item->getRow() < m_clickedRow) {
         m_firstRow = item->getRow();
@@ -547,32 +556,89 @@ void ChatLog::OnDownloadSuccess(int type, QString imageId)
         return;
     qDebug() << "into ChatLog::OnDownloadSuccess, and imageId:" << imageId;
     // Rows still waiting for their upload carry no key: an empty one matches
-    // nothing. A picture listed twice gets both rows updated.
+    // nothing. A picture listed twice gets both rows updated; an own
+    // picture shows the file that was sent, never a download.
     if (imageId.isEmpty())
         return;
     for (const ChatLine::Ptr& line : m_lines) {
         const PictureCells cells = PictureCellsOf(*line);
-        if (!cells.picture || cells.picture->tag() != imageId)
+        if (!cells.picture || cells.picture->sentBySelf() || cells.picture->tag() != imageId)
             continue;
-        if (!cells.picture->downloadedPath().isEmpty())
-            cells.picture->showDownloaded();
-        FinishSpinner(cells.partner, Spinner::Finished);
+        // A file that is no picture says so instead of leaving a gap.
+        const bool shown = cells.picture->showDownloaded();
+        FinishSpinner(cells.partner, shown ? Spinner::Finished : Spinner::Failed);
     }
+}
+
+ChatLog::PendingUpload ChatLog::PendingUploadOf(const ChatLine& line)
+{
+    PendingUpload upload;
+    if (line.itemCount() != 2)
+        return upload;
+    upload.spinner = qobject_cast<Spinner*>(line.item(0));
+    upload.picture = qobject_cast<Image*>(line.item(1));
+    if (!upload.spinner || !upload.picture || !upload.picture->sentBySelf()
+        || upload.spinner->state() != Spinner::Loading)
+        upload = PendingUpload();
+    return upload;
 }
 
 void ChatLog::OnUploadSuccess(QString fileName, QString imageId)
 {
     if (fileName.isEmpty())
         return;
+    // Uploads are answered in the order they were asked: the answer is the
+    // oldest own picture of that name still waiting for one.
     for (const ChatLine::Ptr& line : m_lines) {
-        if (line->itemCount() != 2 || !line->item(0)->tag().isEmpty())
+        const PendingUpload upload = PendingUploadOf(*line);
+        if (!upload.picture || !upload.picture->tag().isEmpty()
+            || upload.picture->shownPath().section(QLatin1Char('/'), -1) != fileName)
             continue;
-        auto* picture = qobject_cast<Image*>(line->item(1));
-        if (!picture || picture->shownPath().section(QLatin1Char('/'), -1) != fileName)
-            continue;
-        picture->setTag(imageId);
-        FinishSpinner(line->item(0), Spinner::Finished);
+        if (imageId.isEmpty()) {
+            qDebug() << "into ChatLog::OnUploadSuccess, no image id, and the picture cannot be sent:" << fileName;
+            upload.spinner->setState(Spinner::Failed);
+            return;
+        }
+        upload.picture->setTag(imageId);
+        upload.spinner->setTag(imageId);
+        // The room hears of the picture only once the classroom has
+        // converted it; until then it is still on its way.
+        if (m_sentPictures.contains(imageId)) {
+            upload.spinner->setState(Spinner::Finished);
+            return;
+        }
+        QTimer::singleShot(m_sendTimeOut, this, [this, imageId, generation = m_generation] {
+            if (generation == m_generation)
+                FailUnsent(imageId);
+        });
         return;
+    }
+}
+
+void ChatLog::OnPictureSent(QString imageId)
+{
+    if (imageId.isEmpty())
+        return;
+    // Remembered, since the room may hear of it before the upload's answer
+    // reaches the row.
+    if (m_sentPictures.size() >= kMaxSentPictures)
+        m_sentPictures.clear();
+    m_sentPictures.insert(imageId);
+    for (const ChatLine::Ptr& line : m_lines) {
+        const PendingUpload upload = PendingUploadOf(*line);
+        if (upload.picture && upload.picture->tag() == imageId)
+            upload.spinner->setState(Spinner::Finished);
+    }
+}
+
+void ChatLog::FailUnsent(const QString& imageId)
+{
+    for (const ChatLine::Ptr& line : m_lines) {
+        const PendingUpload upload = PendingUploadOf(*line);
+        if (upload.picture && upload.picture->tag() == imageId) {
+            qDebug() << "into ChatLog::FailUnsent, the room never heard of the picture, imageId:" << imageId;
+            upload.spinner->setState(Spinner::Failed);
+        }
     }
 }
 
@@ -596,11 +662,9 @@ void ChatLog::OnUploadFailed(QString key)
         if (line->itemCount() != 2)
             continue;
         // An own picture still uploading has no key yet: it is known by
-        // the file it shows, and only while its spinner still waits.
-        const auto* spinner = qobject_cast<Spinner*>(line->item(0));
-        const auto* picture = qobject_cast<Image*>(line->item(1));
-        const bool pending = spinner && spinner->tag().isEmpty() && spinner->state() == Spinner::Loading && picture
-            && picture->shownPath() == key;
+        // the file it shows, and only while it waits for its answer.
+        const PendingUpload upload = PendingUploadOf(*line);
+        const bool pending = upload.picture && upload.picture->tag().isEmpty() && upload.picture->shownPath() == key;
         if (pending || line->item(0)->tag() == key) {
             FinishSpinner(line->item(0), Spinner::Failed);
             return;

@@ -5,12 +5,15 @@
 #include <QColor>
 #include <QGraphicsView>
 #include <QList>
+#include <QSet>
 #include <QTimer>
 #include <vector>
 
+class Image;
 class QAction;
 class QGraphicsRectItem;
 class QShortcut;
+class Spinner;
 
 // The scrolling chat log: rows stacked top to bottom in a graphics scene.
 // It tracks the rows on screen (so off-screen rows hold no text document),
@@ -47,6 +50,9 @@ public:
     QAction* selectAllAction() const { return m_selectAllAction; }
     // Usable row width: the widget minus its scroll bar and both margins.
     double lineWidth() const;
+    // How long an uploaded picture may wait for the room to hear of it
+    // before it shows its failure.
+    void SetSendTimeOut(int ms) { m_sendTimeOut = ms > 0 ? ms : 30000; }
 
 signals:
     void selectionChanged();
@@ -54,8 +60,14 @@ signals:
 
 public slots:
     void forceRelayout();
+    // Shows a downloaded small picture; one that cannot be decoded shows
+    // its failure.
     void OnDownloadSuccess(int type, QString imageId);
+    // The oldest own picture of that file name still uploading takes the id
+    // and waits for the room to hear of it.
     void OnUploadSuccess(QString fileName, QString imageId);
+    // The room heard of the uploaded picture with that id: it is sent.
+    void OnPictureSent(QString imageId);
     // The first picture row whose spinner carries key, or an own picture
     // still uploading that shows the file key, gets its retry mark.
     void OnUploadFailed(QString key);
@@ -86,6 +98,15 @@ private:
     void updateSelectionBox();
     void scrollToLine(const ChatLine::Ptr& line);
     bool isAtBottom() const;
+    // An own picture row whose spinner still turns: uploading, or uploaded
+    // and waiting for the room to hear of it.
+    struct PendingUpload {
+        Spinner* spinner = nullptr;
+        Image* picture = nullptr;
+    };
+    static PendingUpload PendingUploadOf(const ChatLine& line);
+    // An uploaded picture the room has still not heard of failed.
+    void FailUnsent(const QString& imageId);
 
     QGraphicsScene* m_scene = nullptr;
     QGraphicsScene* m_busyScene = nullptr;
@@ -110,4 +131,7 @@ private:
     QAction* m_exportAction = nullptr;
     QAction* m_selectAllAction = nullptr;
     QShortcut* m_copyShortcut = nullptr;
+    int m_sendTimeOut = 30000;
+    int m_generation = 0; // grows with every clearLog()
+    QSet<QString> m_sentPictures;
 };

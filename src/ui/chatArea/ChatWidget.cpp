@@ -55,6 +55,7 @@ ChatWidget::ChatWidget(QWidget* parent)
     connect(this, &ChatWidget::MsgInitFlagChanged, this, &ChatWidget::OnMsgInitFlagChanged);
     connect(this, &ChatWidget::UploadImageSuccess, this, &ChatWidget::OnUploadImageSuccess);
     connect(this, &ChatWidget::UploadImageFailed, this, &ChatWidget::OnUploadImageFailed);
+    connect(this, &ChatWidget::ChatImageSent, this, &ChatWidget::OnChatImageSent);
     connect(this, &ChatWidget::DragScrollBarToEnd, this, &ChatWidget::OnDragScrollBarToEnd);
 }
 
@@ -193,7 +194,8 @@ void ChatWidget::CreateTabWidgetByRole()
         return;
     }
     qDebug() << "into ChatWidget::CreateTabWidgetByRole student role";
-    if (!m_tabWidget) {
+    const bool made = !m_tabWidget;
+    if (made) {
         m_tabWidget = new QTabWidget(this);
         m_markList = new MarkList();
         layout()->removeWidget(m_contentWidget);
@@ -202,6 +204,11 @@ void ChatWidget::CreateTabWidgetByRole()
         m_tabWidget->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
         layout()->addWidget(m_tabWidget);
     }
+    // The room lays the panel out on every pass and every device toggle;
+    // restyling the tabs and laying every mark out again is for a new size.
+    if (!made && m_tabsLaidOutFor == size())
+        return;
+    m_tabsLaidOutFor = size();
     updateCSS4TabWidget();
     m_markList->RefreshUI();
 }
@@ -238,6 +245,7 @@ void ChatWidget::DropTabWidget()
         delete m_tabWidget;
         m_tabWidget = nullptr;
     }
+    m_tabsLaidOutFor = QSize();
 }
 
 void ChatWidget::AddTimeRowIfDue(int sendTime)
@@ -264,7 +272,7 @@ void ChatWidget::OnShowChatMsg(QString sender, QString msg, int sendTime)
 {
     const QString emoji = EmojiEntry::PathOfCode(msg);
     if (!emoji.isEmpty()) {
-        AddImageMessage(emoji, sender, kEmojiSize, kEmojiSize, false, IsOwnName(sender));
+        AddPictureRows(emoji, sender, QSize(kEmojiSize, kEmojiSize), false, IsOwnName(sender), sendTime);
         return;
     }
     AddTextMessage(msg, sender, sendTime);
@@ -278,11 +286,15 @@ void ChatWidget::OnDirectShowChatMsg(QString sender, QString msg, int sendTime)
 
 void ChatWidget::AddTextMessage(const QString& text, const QString& sender, int sendTime)
 {
+    // A message without a time is still drawn on its sender's side.
+    AddTextRows(text, sender, sendTime, IsOwnName(sender));
+}
+
+void ChatWidget::AddTextRows(const QString& text, const QString& sender, int sendTime, bool isSelf)
+{
     if (text.isEmpty())
         return;
     AddTimeRowIfDue(sendTime);
-    // Own messages are shown before they are sent, with no send time.
-    const bool isSelf = sendTime == 0 || IsOwnName(sender);
     InsertChatLine(ChatMessage::CreateSenderMessage(sender, false, isSelf));
     InsertChatLine(ChatMessage::CreateTextMessage(text, isSelf));
 }
@@ -290,11 +302,17 @@ void ChatWidget::AddTextMessage(const QString& text, const QString& sender, int 
 void ChatWidget::AddImageMessage(
     const QString& path, const QString& sender, int width, int height, bool sending, bool isSelf)
 {
+    AddPictureRows(path, sender, QSize(width, height), sending, isSelf, 0);
+}
+
+void ChatWidget::AddPictureRows(
+    const QString& path, const QString& sender, QSize size, bool sending, bool isSelf, int sendTime)
+{
     if (path.isEmpty())
         return;
-    AddTimeRowIfDue(0);
+    AddTimeRowIfDue(sendTime);
     InsertChatLine(ChatMessage::CreateSenderMessage(isSelf ? LocalName() : sender, true, isSelf));
-    InsertChatLine(ChatMessage::CreateLocalImageMessage(path, QString(), width, height, sending, isSelf));
+    InsertChatLine(ChatMessage::CreateLocalImageMessage(path, QString(), size.width(), size.height(), sending, isSelf));
 }
 
 void ChatWidget::OnShowChatImageMsg(QVariant image)
@@ -308,7 +326,8 @@ void ChatWidget::OnShowChatImageMsg(QVariant image)
                  << picture.imageId;
         return;
     }
-    AddTimeRowIfDue(0);
+    // The time row tells when the picture was sent, not when it came in.
+    AddTimeRowIfDue(picture.sendTime);
     const bool isSelf = picture.senderUid != 0 && picture.senderUid == ChatContext::LocalUid();
     InsertChatLine(ChatMessage::CreateSenderMessage(picture.senderName, true, isSelf));
     InsertChatLine(ChatMessage::CreateImageMessage(picture));
@@ -347,7 +366,7 @@ void ChatWidget::onSendTriggered()
     const QString text = m_msgEdit->toPlainText();
     if (text.isEmpty())
         return;
-    AddTextMessage(text, LocalName(), 0);
+    AddTextRows(text, LocalName(), 0, true);
     m_chatLog->scrollToBottom();
     if (DataManager* data = Nexus::GetDataManager())
         emit data->SendChatMsg(text);
@@ -357,10 +376,12 @@ void ChatWidget::onSendTriggered()
 
 QSize ChatWidget::GetPictureSize(const QString& path)
 {
-    const QPixmap pixmap = ChatContext::LoadPixmap(path);
-    if (pixmap.isNull() || pixmap.width() == 0 || pixmap.height() == 0)
+    // The header tells the size; the picture itself is decoded only at the
+    // size it is shown.
+    const QSize size = ChatContext::PictureSize(path);
+    if (size.isEmpty())
         return QSize(0, 0);
-    return ChatContext::HundredPixelRule(pixmap.width(), pixmap.height());
+    return ChatContext::HundredPixelRule(size.width(), size.height());
 }
 
 void ChatWidget::onAttachClicked()
@@ -446,7 +467,17 @@ void ChatWidget::sendImage(QPixmap pixmap)
 
 void ChatWidget::OnUploadImageSuccess(QString fileName, QString imageId)
 {
+    // The room hears of the picture through the classroom's conversion; it
+    // may take as long as an upload may stall.
+    if (DownldManager* worker = Nexus::GetDownldManager())
+        m_chatLog->SetSendTimeOut(worker->GetUploadCheckInterval());
     m_chatLog->OnUploadSuccess(fileName, imageId);
+}
+
+void ChatWidget::OnChatImageSent(QString imageId)
+{
+    qDebug() << "into ChatWidget::OnChatImageSent, imageId:" << imageId;
+    m_chatLog->OnPictureSent(imageId);
 }
 
 void ChatWidget::OnUploadImageFailed(QString path)

@@ -66,6 +66,8 @@ signals:
     void UploadImageSuccess(QString fileName, QString imageId);
     // The upload of the local picture file at path failed.
     void UploadImageFailed(QString path);
+    // The room was sent the uploaded picture with that id.
+    void ChatImageSent(QString imageId);
     void DragScrollBarToEnd();
 
 public slots:
@@ -75,6 +77,7 @@ public slots:
     void OnShowChatSystemMsg(QString text);
     void OnUploadImageSuccess(QString fileName, QString imageId);
     void OnUploadImageFailed(QString path);
+    void OnChatImageSent(QString imageId);
     void OnDownloadImageSuccess(int kind, QString key);
     // The small picture with that id could not be fetched.
     void OnDownloadImageFailed(QString imageId);
@@ -100,6 +103,9 @@ protected:
 private:
     // Adds a time row when one is due; sendTime 0 means "now".
     void AddTimeRowIfDue(int sendTime);
+    void AddTextRows(const QString& text, const QString& sender, int sendTime, bool isSelf);
+    void AddPictureRows(
+        const QString& path, const QString& sender, QSize size, bool sending, bool isSelf, int sendTime);
     // Shows and uploads a picture file that passed its checks.
     void ShowAndUpload(const QString& path);
     // Asks for a received picture unless it is on disk already.
@@ -119,6 +125,7 @@ private:
 
     QTabWidget* m_tabWidget = nullptr;
     MarkList* m_markList = nullptr;
+    QSize m_tabsLaidOutFor; // the panel's size when the tabs were laid out
     // What the user had typed when the chat right was taken away.
     QString m_draft;
 

@@ -139,6 +139,9 @@ QPushButton* GenericChatForm::MakeToolButton(const QString& name, const QString&
     button->setAttribute(Qt::WA_LayoutUsesWidgetRect);
     button->setObjectName(name);
     button->setCursor(Qt::PointingHandCursor);
+    // Clicked, never focused: keys typed afterwards (a space, Enter) go to
+    // the input box or nowhere, not to the last button clicked.
+    button->setFocusPolicy(Qt::NoFocus);
     if (!tip.isEmpty())
         button->setToolTip(tip);
     if (name != QLatin1String("sendButton"))
@@ -156,7 +159,11 @@ void GenericChatForm::OnLikeClicked()
 void GenericChatForm::UpdateCSS4BtnLike()
 {
     DataManager* data = Nexus::GetDataManager();
-    m_likeShownLiked = data && data->GetLikedFlag();
+    const bool likedNow = data && data->GetLikedFlag();
+    // Runs on every layout of the room: restyled only when the look changes.
+    if (likedNow == m_likeShownLiked)
+        return;
+    m_likeShownLiked = likedNow;
     const QString liked = QStringLiteral("make_like_hover");
     m_likeButton->setStyleSheet(
         ImageButtonStyle(QStringLiteral("likeButton"), m_likeShownLiked ? liked : QStringLiteral("make_like"), liked));

@@ -17,7 +17,14 @@ Image::Image(int width, int height, const QString& path)
     , m_height(qMax(0, height))
 {
     setCursor(QCursor(Qt::PointingHandCursor));
-    m_pixmap = ChatContext::CachedPixmap(m_shownPath);
+    m_pixmap = Load(m_shownPath);
+}
+
+QPixmap Image::Load(const QString& path) const
+{
+    // Twice the display size stays sharp on every display scale the
+    // client supports.
+    return ChatContext::CachedPixmap(path, QSize(m_width, m_height) * 2);
 }
 
 QRectF Image::boundingRect() const
@@ -43,12 +50,18 @@ void Image::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*)
     painter->restore();
 }
 
-void Image::showDownloaded()
+bool Image::showDownloaded()
 {
+    const QPixmap downloaded = Load(m_downloadedPath);
+    if (downloaded.isNull()) {
+        qDebug() << "into Image::showDownloaded, picture cannot be decoded, path:" << m_downloadedPath;
+        return false;
+    }
     m_shownPath = m_downloadedPath;
-    m_pixmap = ChatContext::CachedPixmap(m_shownPath);
+    m_pixmap = downloaded;
     m_scaled = QPixmap();
     update();
+    return true;
 }
 
 QString Image::fileToOpen() const

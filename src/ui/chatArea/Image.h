@@ -5,7 +5,9 @@
 #include <QPixmap>
 
 // A picture cell of a chat row, drawn scaled into its display size. A
-// received picture shows a placeholder until its download arrives.
+// received picture shows a placeholder until its download arrives. Only a
+// copy at twice the display size is decoded and kept; the full picture is
+// read only by the viewer a click opens.
 class Image : public ChatLineContent
 {
     Q_OBJECT
@@ -18,8 +20,9 @@ public:
     void paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget* widget) override;
     int type() const override { return 2; }
 
-    // Shows the downloaded small picture in place of the placeholder.
-    void showDownloaded();
+    // Shows the downloaded small picture in place of the placeholder; false
+    // (the placeholder stays) when it cannot be decoded.
+    bool showDownloaded();
 
     QString shownPath() const { return m_shownPath; }
     void setDownloadedPath(const QString& path) { m_downloadedPath = path; }
@@ -31,6 +34,8 @@ public:
     int width() const { return m_width; }
     int height() const { return m_height; }
     bool hasPicture() const { return !m_pixmap.isNull(); }
+    // The size of the picture kept, in device pixels.
+    QSize keptSize() const { return m_pixmap.size(); }
 
     // The file a click opens: the sent file for an own picture, else the
     // downloaded full picture. Empty unless it is a readable picture file,
@@ -42,6 +47,8 @@ protected:
     void mousePressEvent(QGraphicsSceneMouseEvent* event) override;
 
 private:
+    QPixmap Load(const QString& path) const;
+
     QString m_shownPath;
     QString m_downloadedPath;
     QString m_fullPath;

@@ -118,7 +118,14 @@ void MarkItem::RefreshUI(MarkList* list)
     qDebug() << "into MarkItem::RefreshUI";
     if (list == nullptr)
         return;
+    const int width = list->ItemWidth();
+    if (list == m_list && m_markStatus == m_drawnStatus && width == m_drawnWidth) {
+        show();
+        return;
+    }
     m_list = list;
+    m_drawnStatus = m_markStatus;
+    m_drawnWidth = width;
     if (m_markStatus == Read)
         DrawItem4ModeRead();
     else if (m_markStatus == Modify)

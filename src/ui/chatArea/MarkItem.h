@@ -70,6 +70,9 @@ private:
     QString m_uuid;
     MarkList* m_list = nullptr;
     int m_styledMode = 0;
+    // Status and width of the last layout: the same again changes nothing.
+    int m_drawnStatus = 0;
+    int m_drawnWidth = -1;
     // Set while the editor's text is set or trimmed by the row itself, so
     // only the user's typing meets the length limit.
     bool m_settingText = false;

@@ -9,6 +9,7 @@
 #include <QGraphicsSimpleTextItem>
 #include <QPainter>
 #include <QTime>
+#include <limits>
 
 Spinner::Spinner(const QString& path, QSize size, double speed)
     : m_width(size.width())
@@ -17,6 +18,8 @@ Spinner::Spinner(const QString& path, QSize size, double speed)
     , m_speed(speed)
 {
     setCursor(QCursor(Qt::ArrowCursor));
+    // Told when the row moves it, so the failure's words can follow.
+    setFlag(ItemSendsGeometryChanges);
     m_timer.setInterval(33);
     connect(&m_timer, &QTimer::timeout, this, [this] {
         if (scene())
@@ -65,19 +68,50 @@ void Spinner::setState(int state)
             m_failure = new QGraphicsSimpleTextItem(m_failureWords, this);
             m_failure->setFont(font);
             m_failure->setBrush(QColor("#f74945"));
-            const QRectF text = m_failure->boundingRect();
-            const double x = m_failureOnLeft ? -m_width / 2.0 - text.width() - 2 : m_width / 2.0 + 2;
-            m_failure->setPos(x, -text.height() / 2.0);
         }
+        PlaceFailureWords();
         m_failure->show();
         m_timer.stop();
     } else if (state == Finished) {
-        m_finished = true;
-        if (m_failure)
-            m_failure->hide();
+        Finish();
     }
     m_state = state;
     update();
+}
+
+void Spinner::Finish()
+{
+    // A hidden spinner has nothing to turn.
+    m_finished = true;
+    m_timer.stop();
+    if (m_failure)
+        m_failure->hide();
+}
+
+QVariant Spinner::itemChange(GraphicsItemChange change, const QVariant& value)
+{
+    if (change == ItemPositionHasChanged)
+        PlaceFailureWords();
+    return ChatLineContent::itemChange(change, value);
+}
+
+void Spinner::PlaceFailureWords()
+{
+    if (!m_failure)
+        return;
+    const QRectF text = m_failure->boundingRect();
+    const double beside = m_failureOnLeft ? -m_width / 2.0 - text.width() - 2 : m_width / 2.0 + 2;
+    // Rows span the panel less the log's margin; where that leaves no room
+    // beside the mark (the narrowest window), the words go under it, flush
+    // with its side away from the picture.
+    const double right = ChatContext::PanelWidth(std::numeric_limits<double>::max()) - 12;
+    const double left = pos().x() + beside;
+    if (left >= 0 && left + text.width() <= right) {
+        m_failure->setPos(beside, -text.height() / 2.0);
+        return;
+    }
+    const double under = m_failureOnLeft ? m_width / 2.0 - text.width() : -m_width / 2.0;
+    m_failure->setPos(qBound(-pos().x(), under, right - pos().x() - text.width()), m_height / 2.0 + 2);
 }
 
 void Spinner::setFailureWords(const QString& words, bool onLeft)
@@ -95,9 +129,7 @@ void Spinner::mousePressEvent(QGraphicsSceneMouseEvent* event)
 {
     qDebug() << "into Spinner::mousePressEvent, and filename:" << m_tag;
     event->accept();
-    m_finished = true;
+    Finish();
     m_state = Finished;
-    if (m_failure)
-        m_failure->hide();
     update();
 }

@@ -35,8 +35,12 @@ public:
 
 protected:
     void mousePressEvent(QGraphicsSceneMouseEvent* event) override;
+    QVariant itemChange(GraphicsItemChange change, const QVariant& value) override;
 
 private:
+    void Finish();
+    void PlaceFailureWords();
+
     int m_width = 0;
     int m_height = 0;
     QPixmap m_pixmap;

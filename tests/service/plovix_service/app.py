@@ -3,10 +3,11 @@ MODULES and finds the shared state in `state`."""
 
 from aiohttp import web
 
-from . import control, misbehave, participants, properties, reports, signalling, static, uploads, webservice
+from . import (control, conversion, misbehave, participants, properties, reports, signalling, static, uploads,
+               webservice)
 
 # participants hooks into signalling, so it comes after it.
-MODULES = [control, properties, static, uploads, reports, webservice, signalling, participants]
+MODULES = [control, properties, static, uploads, reports, webservice, signalling, participants, conversion]
 
 
 def build(state):

@@ -27,7 +27,7 @@ import time
 
 from aiohttp import WSMsgType, web
 
-from . import marks, recording, whiteboard
+from . import courseware, marks, media, recording, whiteboard
 
 FIXTURE = os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "fixtures",
                        "demo_rooms.json")
@@ -208,6 +208,8 @@ class Signalling:
             return
         if marks.handle(self, conn, room, request, message, data):
             return
+        if courseware.handle(self, conn, room, message, data) or media.handle(self, conn, room, message, data):
+            return
         if type_ == 129:
             entry, _ = self.member(conn)
             for other in self.room_conns(conn, True):
@@ -262,6 +264,14 @@ class Signalling:
                           "slide": "/static/course/blank.jpg"})
             for other in self.room_conns(conn, True):
                 self.send(other, {"type": 260, "source": uid, "dest": conn.room})
+        elif type_ == 386 and str(message.get("dest")) == conn.room:
+            # Kept for the history in the shape the history answers with.
+            content = data.get("content") if isinstance(data.get("content"), dict) else {}
+            room.setdefault("chatHistory", []).append({
+                "messageType": 386, "sourceId": uid, "operatorUserName": data.get("operatorUserName", ""),
+                "timestamp": content.get("timestamp") or int(time.time() * 1000),
+                "content": {key: content.get(key, "") for key in ("imageId", "normalUrl", "slideUrl", "slideSize")}})
+            self.broadcast(conn, message, False)
         elif type_ == 385:
             room.setdefault("chatHistory", []).append({
                 "messageType": 385, "sourceId": uid, "content": data.get("content", ""),
@@ -269,6 +279,13 @@ class Signalling:
             self.broadcast(conn, message, True)
         elif str(message.get("dest")) == conn.room:
             self.broadcast(conn, message, type_ in ECHOED)
+
+    def converted(self, room_id, uid, data):
+        """A chat picture of user uid is converted: 421 to its room sockets
+        (late answers of type 421 apply)."""
+        for conn in list(self.conns.values()):
+            if conn.room == room_id and conn.uid == uid and conn.path == "/ws":
+                self.send(conn, {"type": 421, "source": "0", "dest": uid, "data": data}, self.late.get(421, 0))
 
     def broadcast(self, conn, message, include_sender):
         for other in self.room_conns(conn, include_sender):
@@ -430,6 +447,18 @@ def routes(state):
             if not conn.ws.closed:
                 await conn.ws.send_str(body["frame"])
         return web.json_response({"ok": True, "count": len(targets)})
+
+    @table.post("/_control/ws/pages")
+    async def pages(request):
+        # Pages a test adds to a room's list, so every later list answer
+        # names them as the room's own.
+        body = await body_of(request) or {}
+        added = body.get("pages")
+        if not isinstance(added, list) or not isinstance(body.get("room"), str):
+            return recording.json_error(400, "pages needs a room and a list")
+        listed = room_service.room(body["room"]).setdefault("presentations", [])
+        listed.extend(page for page in added if isinstance(page, dict))
+        return web.json_response({"ok": True, "count": len(added)})
 
     @table.post("/_control/ws/drop")
     async def drop(request):

@@ -32,6 +32,25 @@ def picture_url(request, state, folder, name):
     return "%s/static/%s/%s" % (state.base_url(request.secure), folder, name)
 
 
+def comment_problem(comment, school_id, session_id):
+    """Why the school would refuse an end-of-class comment; None when it
+    takes it."""
+    if not isinstance(comment, dict):
+        return "comment is not an object"
+    if comment.get("schoolId") != school_id or comment.get("sessionId") != session_id:
+        return "schoolId and sessionId must name the address's school and session"
+    whole = lambda value: isinstance(value, int) and not isinstance(value, bool)
+    if not whole(comment.get("userId")):
+        return "userId must be a number"
+    if not whole(comment.get("teacherScore")) or not 1 <= comment["teacherScore"] <= 5:
+        return "teacherScore must be 1 to 5"
+    if comment.get("anonymous") not in (0, 1) or isinstance(comment.get("anonymous"), bool):
+        return "anonymous must be 0 or 1"
+    if not isinstance(comment.get("description", ""), str):
+        return "description must be text"
+    return None
+
+
 def ms(seconds):
     return int(seconds) * 1000
 
@@ -159,15 +178,21 @@ def routes(state):
 
     @table.post("/api/comments/{schoolId:[^/]*}/{sessionId:[^/]*}")
     async def comment_add(request):
+        if request.content_type != "application/json":
+            return recording.json_error(415, "comment is not application/json")
         try:
             comment = json.loads(request["body"].decode("utf-8"))
         except ValueError:
             return recording.json_error(400, "comment is not JSON")
-        if not isinstance(comment, dict):
-            return recording.json_error(400, "comment is not an object")
-        school().comments.append({"userId": str(comment.get("userId", "")),
-                                  "schoolId": request.match_info["schoolId"],
-                                  "sessionId": request.match_info["sessionId"]})
+        problem = comment_problem(comment, request.match_info["schoolId"], request.match_info["sessionId"])
+        if problem:
+            return recording.json_error(400, problem)
+        school_id, session_id = comment["schoolId"], comment["sessionId"]
+        if school().has_comment(str(comment["userId"]), school_id, session_id):
+            return fail("已评价")
+        school().comments.append({"userId": str(comment["userId"]), "schoolId": school_id, "sessionId": session_id,
+                                  "teacherScore": comment["teacherScore"], "anonymous": comment["anonymous"],
+                                  "description": comment.get("description", "")})
         return web.json_response({"returncode": "SUCCESS", "message": "ok"})
 
     @table.get("/api/rooms/by-password/{password:[^/]*}")
@@ -195,7 +220,8 @@ def routes(state):
 
     for page in ("/teacher/vip/session/{session}", "/teacher/session/{session}", "/vip/session/{session}",
                  "/student/session/{session}/help", "/session/{session}",
-                 "/help/meeting/help.html", "/password/forget", "/register/fp"):
+                 "/help/meeting/help.html", "/password/forget", "/register/fp", "/feedback",
+                 "/survey/student", "/survey/software", "/survey/teaching"):
         table.get(page)(course_page)
 
     return table

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QAudio>
+#include <QAudioDeviceInfo>
+#include <QAudioFormat>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// The computer's sound devices and cameras, the one list that the RTC
+// engine, the device watcher and the device test all read: what Qt
+// Multimedia lists, the fake devices a test sets or plugs in through the
+// engine's control, and with PLOVIX_MEDIA_DEMO=1 a generated microphone,
+// speaker and camera for each kind the machine has none of. Audio devices
+// carry Qt Multimedia's names (QAudioDeviceInfo::deviceName()), in the
+// order the system lists them. Any thread.
+namespace SystemDevices {
+
+struct Camera {
+    QString id;
+    QString description;
+};
+
+QStringList AudioNames(QAudio::Mode mode);
+// The one used when none is chosen, as the engine picks it; empty when
+// there is no device of that mode.
+QString DefaultAudioName(QAudio::Mode mode);
+QList<Camera> Cameras();
+
+// Qt Multimedia's device of that name; null for a device only this program
+// has (fake or generated).
+QAudioDeviceInfo QtAudioDevice(QAudio::Mode mode, const QString& name);
+
+// Mono 16-bit signed little-endian PCM at a rate: the format in which the
+// program records and plays its own sound.
+QAudioFormat PcmFormat(int sampleRate);
+
+} // namespace SystemDevices
