@@ -201,7 +201,9 @@ private slots:
             m_card->OnDownloadFinished();
         QCOMPARE(retry.count(), 1);
         QCOMPARE(retry.at(0).at(0).toInt(), 256);
-        // A new class may try again.
+        // A new class may try again, once the fetch of this one has landed.
+        QTRY_VERIFY_WITH_TIMEOUT(!QImage(path).isNull(), 15000);
+        QVERIFY(TestSupport::WriteFile(path, "<html>not a picture</html>"));
         m_card->OnCleanUp();
         m_card->OnDownloadFinished();
         QCOMPARE(retry.count(), 2);
