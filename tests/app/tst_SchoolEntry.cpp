@@ -12,6 +12,7 @@
 #include "entry/SchoolEntryWidget.h"
 #include "entry/SchoolItem.h"
 #include "entry/SchoolList.h"
+#include "platform/Shell.h"
 #include "widgets/DPIWidget4RoundPixmap.h"
 
 #include <QComboBox>
@@ -110,8 +111,14 @@ private slots:
         QVERIFY2(m_service.Start(), qPrintable(m_service.ErrorText()));
         qputenv("PLOVIX_PICTURE_HOST", m_service.HttpBase().toUtf8());
         qputenv("PLOVIX_COURSE_SITE_HOST", m_service.HttpBase().toUtf8());
+        // Links of labels reach the desktop's handlers; buttons go
+        // through the shell layer.
         for (const char* scheme : { "http", "https", "file" })
             QDesktopServices::setUrlHandler(scheme, &m_urls, "Open");
+        Shell::SetUrlOpener([this](const QUrl& url) {
+            m_urls.Open(url);
+            return true;
+        });
         m_window = MainWindowFixture::Build();
         m_page = m_window->GetSchoolEntryWidget();
         m_form = m_page->GetForm();
@@ -129,6 +136,7 @@ private slots:
     {
         for (const char* scheme : { "http", "https", "file" })
             QDesktopServices::unsetUrlHandler(scheme);
+        Shell::SetUrlOpener([](const QUrl&) { return false; });
         delete m_window;
         Nexus::Teardown();
     }
@@ -162,7 +170,8 @@ private slots:
         SchoolItem* card = Nexus::GetSchoolList()->GetItems().at(1);
         QSignalSpy phases(Nexus::Instance(), &Nexus::UpdateLoginProgress);
         QTest::mouseClick(card->GetActionButton(), Qt::LeftButton);
-        QCOMPARE(phases.count(), 1);
+        // The session thread takes the session over, then the window moves.
+        QTRY_COMPARE(phases.count(), 1);
         QCOMPARE(phases.first().first().toInt(), 8);
         QCOMPARE(m_data->GetRoomFields().m_strSessionId, QString("1001"));
         QTRY_VERIFY(!m_page->isVisible());
