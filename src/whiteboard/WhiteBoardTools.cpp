@@ -277,6 +277,9 @@ QWidget* WhiteBoardWidget::GetLaserImage() const
 void WhiteBoardWidget::SetShape4LaserPointer()
 {
     SelectTool(6);
+    // Where the laser pointed before is no longer where the mouse is.
+    m_vPoint4LasterPoint = QPoint();
+    m_lastLaserPoint = QPoint();
     m_laserNotifyTimer->start(kLaserIntervalMs);
     const QPixmap pointer(QStringLiteral(":/resource/whiteboard/x1/lasterpoint.png"));
     setCursor(pointer.isNull() ? QCursor(Qt::CrossCursor) : QCursor(pointer));
