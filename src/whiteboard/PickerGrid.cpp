@@ -20,8 +20,13 @@ PickerGrid::PickerGrid(int rows, int columns, int cellWidth, int cellHeight, QWi
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setRowCount(rows);
     setColumnCount(columns);
-    horizontalHeader()->setVisible(false);
-    verticalHeader()->setVisible(false);
+    // Cells of exactly their size, whatever the least a header section
+    // would take in the application's font.
+    for (QHeaderView* header : { horizontalHeader(), verticalHeader() }) {
+        header->setVisible(false);
+        header->setMinimumSectionSize(1);
+        header->setSectionResizeMode(QHeaderView::Fixed);
+    }
     horizontalHeader()->setDefaultSectionSize(cellWidth);
     verticalHeader()->setDefaultSectionSize(cellHeight);
     setFixedHeight(cellHeight);

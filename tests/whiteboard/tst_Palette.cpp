@@ -66,6 +66,7 @@ class TestPalette : public QObject
 private slots:
     void initTestCase()
     {
+        QApplication::setFont(QFont("Microsoft YaHei UI")); // as the client shows itself
         m_data = RoomScreens::StartSession();
         m_data->SetPermission(128);
         Build();
@@ -129,6 +130,9 @@ private slots:
         Cross(box, true);
         QTest::qWait(1300); // longer than the closing delay
         QVERIFY(box->isVisible());
+        // Every colour in its own 40-pixel cell, in the client's font.
+        for (int column = 0; column < 6; ++column)
+            QCOMPARE(box->GetGrid()->cellWidget(0, column)->geometry(), QRect(column * 40, 0, 39, 39));
         Cross(box, false);
         QTRY_VERIFY(!box->isVisible());
         // Nothing to pick without the right: the box goes with it.
