@@ -176,6 +176,13 @@ private slots:
         QTRY_VERIFY(image->isVisible());
         QCOMPARE(image->pos(), QPoint(Canvas()->width() * 400 / 800, Canvas()->height() * 300 / 600));
         QTRY_VERIFY_WITH_TIMEOUT(!image->isVisible(), 3000);
+        // The teacher's own pointer names the page it is over, also one
+        // turned away from the room's.
+        Board()->SetCurrWhiteboardId("W1001");
+        Choose(PaletteWidget::Laser);
+        Hover({ 300, 300 });
+        QCOMPARE(Received(MsgLaserPointPos, m_round + 1).value("presentationId").toString(), QString("P1001"));
+        Board()->SetCurrWhiteboardId("W1002");
     }
 
     // Markup, a very long text and colours nobody knows arrive as plain

@@ -429,9 +429,13 @@ private slots:
 
     void CleanUpForgetsTheRoom()
     {
+        m_board->SetShapeType(4);
+        Click(QPoint(200, 200));
+        QTest::keyClicks(m_editor, "left behind");
         m_board->SetShapeType(2);
         QTest::mousePress(m_board, Qt::LeftButton, Qt::NoModifier, QPoint(10, 10));
         m_board->OnCleanUp();
+        QVERIFY(m_editor->toPlainText().isEmpty());
         QTest::mouseRelease(m_board, Qt::LeftButton, Qt::NoModifier, QPoint(90, 90));
         QVERIFY(m_board->GetCurrWhiteboardId().isEmpty());
         QCOMPARE(m_requests, QStringList());
