@@ -483,6 +483,8 @@ void Nexus::PermissionChanged(int value)
     }
     if (!(value & 128) && m_paletteWidget && !m_paletteWidget->isHidden() && m_whiteBoardWidget)
         m_whiteBoardWidget->StopLasterPointTimer();
+    if (!(value & 128) && m_whiteBoardWidget)
+        m_whiteBoardWidget->OnWhiteboardRightLost();
     if (!(value & 4)) {
         if (m_player)
             emit m_player->CamaraClosed(data->GetUserId());

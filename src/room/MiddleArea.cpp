@@ -13,6 +13,7 @@
 
 #include <QDebug>
 #include <QPixmap>
+#include <QPushButton>
 #include <QTimer>
 
 namespace {
@@ -42,12 +43,28 @@ MiddleArea::MiddleArea(QWidget* parent)
     m_palette.SetAnchor(&m_courseArea);
 
     connect(this, &MiddleArea::ShowMsgNotifyWidget, &m_notifyWindow, &MsgNotifyWindow::ShowDialog);
+    auto wire = [this](PaletteWidget::Button button, void (WhiteBoardWidget::*tool)()) {
+        connect(m_palette.GetButton(button), &QPushButton::clicked, &m_board, tool);
+    };
+    wire(PaletteWidget::Laser, &WhiteBoardWidget::SetShape4LaserPointer);
+    wire(PaletteWidget::Line, &WhiteBoardWidget::SetShape4Line);
+    wire(PaletteWidget::Rect, &WhiteBoardWidget::SetShape4Rect);
+    wire(PaletteWidget::Pencil, &WhiteBoardWidget::SetShape4Pen);
+    wire(PaletteWidget::Text, &WhiteBoardWidget::SetShape4Text);
+    wire(PaletteWidget::Clear, &WhiteBoardWidget::Reset);
+    wire(PaletteWidget::Undo, &WhiteBoardWidget::Undo);
+    wire(PaletteWidget::Redo, &WhiteBoardWidget::Redo);
+    wire(PaletteWidget::Eraser, &WhiteBoardWidget::SetShape4Eraser);
     connect(&m_board, &WhiteBoardWidget::ShapeTypeChanged, &m_palette, &PaletteWidget::OnShapeBarChanged);
     connect(this, &MiddleArea::CleanUp, this, &MiddleArea::OnCleanUp);
     connect(this, &MiddleArea::UserRoleGet, this, &MiddleArea::OnUserRoleGet);
     connect(this, &MiddleArea::DestroyAvPlayer, this, &MiddleArea::OnDestroyAvPlayer);
     connect(this, &MiddleArea::SeekPos, this, &MiddleArea::OnSeekPos);
+    m_textSelectBox.installEventFilter(&m_palette);
+    m_colorBox.installEventFilter(&m_palette);
     m_palette.hide();
+    m_colorBox.hide();
+    m_textSelectBox.hide();
 }
 
 MiddleArea::~MiddleArea() = default;
@@ -96,6 +113,7 @@ void MiddleArea::SetupLayout(QWidget* window)
         ShowTeachersPage();
     }
     m_palette.OnShowPalette();
+    m_palette.OnShapeBarChanged(m_board.GetShapeType());
     show();
 }
 
@@ -184,6 +202,8 @@ void MiddleArea::OnCleanUp()
     emit m_pageList.CleanUp();
     emit m_mediaList.CleanUp();
     emit m_notifyWindow.CleanUp();
+    OnHideColorBox();
+    OnHideTextSelectBox();
     m_board.ClearShapeType();
     m_board.OnCleanUp();
     delete m_avPlayer;
@@ -225,6 +245,68 @@ void MiddleArea::OnDestroyAudioMixPlayer()
     m_audioMixPlayer->stop();
     delete m_audioMixPlayer;
     m_audioMixPlayer = nullptr;
+}
+
+void MiddleArea::OnShowColorBox()
+{
+    qDebug() << "into ShowBoxColor, m_dwColorBoxShowType:" << m_dwColorBoxShowType;
+    if (m_dwColorBoxShowType == 0)
+        m_colorBox.showColorBox(100, 200);
+    ShowPopUp(&m_colorBox, m_dwColorBoxShowType, m_palette.GetButton(PaletteWidget::Color), true);
+}
+
+void MiddleArea::OnShowTextSelectBox()
+{
+    qDebug() << "into OnShowTextSelectBox, m_dwColorBoxShowType:" << m_dwTextSelectShowType;
+    if (m_dwTextSelectShowType == 0)
+        m_textSelectBox.showTextSelectBox(100, 200);
+    ShowPopUp(&m_textSelectBox, m_dwTextSelectShowType, m_palette.GetButton(PaletteWidget::Text), false);
+}
+
+void MiddleArea::ShowPopUp(PickerWindow* popUp, int& state, QWidget* button, bool atLeftEdge)
+{
+    QWidget* window = Nexus::GetMainWindow();
+    if (window == nullptr)
+        window = this->window();
+    const bool first = state == 0;
+    if (first) {
+        popUp->setParent(window);
+        popUp->setWindowFlags(Qt::FramelessWindowHint);
+    } else if (popUp->isVisible()) {
+        return;
+    }
+    const QPoint at = button->mapToGlobal(QPoint());
+    const QPoint origin = window->mapToGlobal(QPoint());
+    const int x = atLeftEdge ? at.x() - popUp->width() / 2 - origin.x()
+                             : at.x() - (popUp->width() - button->width()) / 2 - origin.x();
+    const QPoint position(x, at.y() - origin.y() - 43);
+    if (first) {
+        qDebug() << "_pos1:" << at << ",_pos2:" << origin << ",colorBoxWidget-height:" << popUp->height()
+                 << ",colorBoxWidget-width:" << popUp->width();
+    }
+    popUp->move(position);
+    popUp->show();
+    popUp->raise();
+    state = 1;
+}
+
+void MiddleArea::OnHideColorBox()
+{
+    HidePopUp(&m_colorBox, m_dwColorBoxShowType);
+}
+
+void MiddleArea::OnHideTextSelectBox()
+{
+    HidePopUp(&m_textSelectBox, m_dwTextSelectShowType);
+}
+
+void MiddleArea::HidePopUp(PickerWindow* popUp, int& state)
+{
+    if (popUp->isHidden())
+        return;
+    popUp->hide();
+    popUp->lower();
+    state = 2;
 }
 
 void MiddleArea::OnUserRoleGet(int role)
