@@ -6,7 +6,8 @@
 // undo) and copies its picture otherwise (a repaint during a drag), so both
 // of its times are printed. A shape added (a room message, as the session
 // reads it) is painted onto the picture alone: its time runs from the
-// message to the end of the next paint.
+// message to the end of the next paint. The eraser hovering over the full
+// board finds the shape under each mouse move.
 #include "TestSupport.h"
 
 #include "app/Nexus.h"
@@ -22,6 +23,7 @@
 #include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -172,6 +174,19 @@ int main(int argc, char** argv)
         board.render(&image);
         addedMs << timer.nsecsElapsed() / 1e6;
     }
+    // The eraser over the full board: each move tests the shapes from the
+    // bottom until one is under the mouse.
+    session->SetPermission(128);
+    board.SetShape4Eraser();
+    QVector<double> hoverMs;
+    for (int round = 0; round < kRounds * 3; ++round) {
+        QMouseEvent move(QEvent::MouseMove, QPoint(random.bounded(kPage.width()), random.bounded(kPage.height())),
+            Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QElapsedTimer timer;
+        timer.start();
+        QApplication::sendEvent(&board, &move);
+        hoverMs << timer.nsecsElapsed() / 1e6;
+    }
     const double boardMedian = Median(boardMs);
     const double repaintMedian = Median(repaintMs);
     const double bareMedian = Median(bareMs);
@@ -184,6 +199,8 @@ int main(int argc, char** argv)
     std::printf("  ratio of the repaint:        %8.3f (half a 60 Hz frame is 8.33 ms)\n", repaintMedian / bareMedian);
     std::printf(
         "shape added: %.2f ms (median of %d, a 60 Hz frame is 16.7 ms)\n", Median(addedMs), int(addedMs.size()));
+    std::printf("eraser hover: %.2f ms per move (median of %d, a 60 Hz frame is 16.7 ms)\n", Median(hoverMs),
+        int(hoverMs.size()));
     Nexus::SetWhiteBoardWidget(nullptr);
     Nexus::Teardown();
     return 0;

@@ -24,6 +24,7 @@
 #include "room/RightArea.h"
 #include "room/RightMiddleArea.h"
 #include "rtc/DeamonThreadMgr.h"
+#include "rtc/Player.h"
 #include "session/DataManager.h"
 
 #include <QAction>
@@ -261,6 +262,10 @@ void MainWindow::closeEvent(QCloseEvent* event)
         m_trayIcon->hide();
     if (DataManager* data = Nexus::GetDataManager())
         emit data->SendUserLogoutMsg(1);
+    // The others see this user leave the channel now, not when the process
+    // has gone.
+    if (Player* player = Nexus::GetPlayer())
+        player->LeaveChannel();
     event->accept();
     QCoreApplication::quit();
 }

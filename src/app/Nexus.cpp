@@ -137,20 +137,28 @@ void Nexus::Startup()
 void Nexus::Teardown()
 {
     Nexus* hub = s_hub.load();
+    if (hub) {
+        Profile* profile = hub->m_profile;
+        const int volume = profile ? profile->GetOutputVolume() : -1;
+        if (volume >= 0 && hub->m_player) {
+            MediaPlayer* media = hub->m_player->GetMediaPlayer();
+            CAgoraObject* engine = media ? media->GetAgoraObject() : nullptr;
+            AudioOutManager* out = engine ? engine->GetAudioOutManager() : nullptr;
+            if (out)
+                out->SetVolume(volume);
+        }
+        // The engine's callback thread reads the hub and the session: it has
+        // ended, the channel left and a recording finished, before they go.
+        if (hub->m_player)
+            hub->m_player->ReleaseEngine();
+        else if (CAgoraObject::Instance())
+            CAgoraObject::ReleaseEngine();
+    }
     // From here on no getter hands out anything and no slot acts, so no
     // signal still queued for the hub reaches a worker being deleted.
     s_tornDown.store(true);
     if (!hub)
         return;
-    Profile* profile = hub->m_profile;
-    const int volume = profile ? profile->GetOutputVolume() : -1;
-    if (volume >= 0 && hub->m_player) {
-        MediaPlayer* media = hub->m_player->GetMediaPlayer();
-        CAgoraObject* engine = media ? media->GetAgoraObject() : nullptr;
-        AudioOutManager* out = engine ? engine->GetAudioOutManager() : nullptr;
-        if (out)
-            out->SetVolume(volume);
-    }
     delete hub;
     s_hub.store(nullptr);
 }
@@ -460,7 +468,10 @@ void Nexus::OnActionStatusChanged(int value)
 
 void Nexus::PermissionChanged(int value)
 {
-    if (IsTornDown() || value == 0)
+    // Outside a class 0 is only the room's reset; inside one it is the last
+    // right withdrawn, which the bar, the camera, the microphone and the
+    // chat must follow like any other change.
+    if (IsTornDown() || (value == 0 && GetDataPrepPhase() != 3))
         return;
     qDebug() << "Nexus::PermissionChanged value:" << value;
     DataManager* data = GetDataManager();
@@ -472,6 +483,8 @@ void Nexus::PermissionChanged(int value)
     }
     if (!(value & 128) && m_paletteWidget && !m_paletteWidget->isHidden() && m_whiteBoardWidget)
         m_whiteBoardWidget->StopLasterPointTimer();
+    if (!(value & 128) && m_whiteBoardWidget)
+        m_whiteBoardWidget->OnWhiteboardRightLost();
     if (!(value & 4)) {
         if (m_player)
             emit m_player->CamaraClosed(data->GetUserId());

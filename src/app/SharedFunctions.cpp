@@ -47,6 +47,13 @@ QString ElideText(const QFont& font, const QString& text, int maxWidth)
     return text;
 }
 
+QString PlainToolTip(const QString& text)
+{
+    if (text.isEmpty())
+        return QString();
+    return QStringLiteral("<p style='white-space:pre'>%1</p>").arg(text.toHtmlEscaped());
+}
+
 QString LoggableUrl(const QUrl& url)
 {
     static const char* const secrets[] = { "password", "pwd", "passwd", "key", "token", "secret" };

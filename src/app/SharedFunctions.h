@@ -22,6 +22,10 @@ QString GetWindowsVersionName();
 // The text, elided on the right when it is as wide as maxWidth or wider.
 QString ElideText(const QFont& font, const QString& text, int maxWidth);
 
+// A tool tip that shows text as it stands: a name from the network with
+// markup in it is shown, never rendered. Empty for an empty text.
+QString PlainToolTip(const QString& text);
+
 // The address for a log line: the values of query items that carry secrets
 // (passwords, keys, tokens) are replaced by "***".
 QString LoggableUrl(const QUrl& url);

@@ -116,6 +116,8 @@ void downLoadExeFile::SetupForm()
 
     m_form.labeldownload = new QLabel(QStringLiteral("整体UI更美观！\n登录可以记住密码了"), this);
     m_form.labeldownload->setObjectName(QStringLiteral("labeldownload"));
+    // The update's description comes from the server: shown as it stands.
+    m_form.labeldownload->setTextFormat(Qt::PlainText);
     m_form.labeldownload->setGeometry(53, 86, 411, 161);
     m_form.labeldownload->setStyleSheet(QStringLiteral("color:#ffffff; font:16px \"Microsoft YaHei\";"));
 

@@ -1,9 +1,10 @@
 #include "CourseItem.h"
 
+#include "widgets/DPIWidget4RectPixmap.h"
+
 #include <QFontMetrics>
 #include <QLabel>
 #include <QListWidget>
-#include <QPixmap>
 #include <QPushButton>
 
 namespace {
@@ -23,10 +24,14 @@ CourseItem::CourseItem(const QRect& timeGeometry, const QString& objectName, QWi
     // The action button's red look comes from the card, so a style set on
     // the button itself (grey, pale) takes its place.
     setStyleSheet(QStringLiteral("#%1{border:0px;}%2").arg(objectName, QLatin1String(kActionStyle)));
-    m_picture = new QLabel(this);
-    m_picture->setScaledContents(true);
-    m_picture->setStyleSheet(QStringLiteral("border:1px solid #e5e5e5; border-radius:2px;background-color:#f5f6f7;"));
+    m_picture = new DPIWidget4RectPixmap(this);
+    m_picture->setStyleSheet(QStringLiteral("border:1px solid #e5e5e5; border-radius:2px;"));
+    // The frame is drawn over the picture.
+    m_picture->paintStyleOverlay = true;
     m_title = new QLabel(this);
+    m_title->setObjectName(QStringLiteral("courseTitle"));
+    // Titles and names come from the school's service: never markup.
+    m_title->setTextFormat(Qt::PlainText);
     m_title->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     m_title->setStyleSheet(QStringLiteral("color: #333333;font:20px Microsoft YaHei;"));
     m_timeCaption = new QLabel(QStringLiteral("时间: "), this);
@@ -34,6 +39,8 @@ CourseItem::CourseItem(const QRect& timeGeometry, const QString& objectName, QWi
     m_time = new QLabel(this);
     m_time->setStyleSheet(QString::fromLatin1(kTimeStyle));
     m_teacher = new QLabel(this);
+    m_teacher->setObjectName(QStringLiteral("courseTeacher"));
+    m_teacher->setTextFormat(Qt::PlainText);
     m_teacher->setStyleSheet(QStringLiteral("color: #666666;font:16px Microsoft YaHei;"));
     m_courseType = new QPushButton(this);
     m_courseType->setFocusPolicy(Qt::NoFocus);
@@ -111,7 +118,7 @@ QString CourseItem::GetDetailsText() const
 
 bool CourseItem::HasPicture() const
 {
-    return !m_picture->pixmap(Qt::ReturnByValue).isNull();
+    return m_picture->HasPicture();
 }
 
 void CourseItem::LayoutIn(QListWidget* list)
@@ -143,10 +150,8 @@ void CourseItem::LayoutIn(QListWidget* list)
 
 void CourseItem::OnDownloadFinished()
 {
-    const QPixmap picture(m_picturePath);
-    if (picture.isNull())
-        return; // not a picture: the empty frame stays
-    m_picture->setPixmap(picture);
-    m_picture->update();
+    // Read at the size of the card's picture, however large the file; a
+    // file that is no picture leaves the empty frame.
+    m_picture->SetPixmapPath(m_picturePath);
     m_picture->show();
 }

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QWidget>
 
+class DPIWidget4RectPixmap;
 class QLabel;
 class QListWidget;
 class QPushButton;
@@ -57,7 +58,7 @@ protected:
     QPushButton* m_details = nullptr;
 
 private:
-    QLabel* m_picture = nullptr;
+    DPIWidget4RectPixmap* m_picture = nullptr;
     QLabel* m_title = nullptr;
     QLabel* m_timeCaption = nullptr;
     QLabel* m_time = nullptr;

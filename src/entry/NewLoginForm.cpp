@@ -74,6 +74,8 @@ void NewLoginForm::setupUi(QFrame* host)
     btnErrorIcon->hide();
     labelErrorMsg = Make<QLabel>(topFrame, "labelErrorMsg", QRect(66, 77, 321, 16));
     labelErrorMsg->setStyleSheet(QStringLiteral("color:#f74945;font:16px Microsoft YaHei;"));
+    // The service's own message may stand here: shown as it stands.
+    labelErrorMsg->setTextFormat(Qt::PlainText);
 
     checkBox = Make<QCheckBox>(topFrame, "checkBox", QRect(40, 246, 92, 20));
     checkBox->setText(QStringLiteral("记住密码"));

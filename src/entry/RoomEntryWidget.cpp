@@ -20,6 +20,8 @@ namespace {
 
 const char kHint[] = "请输入教室密码";
 const char kEnterText[] = "进入教室";
+// An accepted answer that names no room to enter.
+const char kNoRoomText[] = "未找到教室，请确认密码后重试";
 const int kShadow = 12; // the panel's margin around the form, for its shadow
 
 // A time of the reply, in milliseconds, as whole seconds; 0 for anything
@@ -213,11 +215,17 @@ int RoomEntryWidget::OnUsrLogin()
         chosen.endTime = SecondsOf(data.value(QLatin1String("endTime")));
         chosen.roomNo = room.value(QLatin1String("roomNo")).toString();
         chosen.roomPwd = room.value(QLatin1String("password")).toString();
-        if (DataManager* manager = Nexus::GetDataManager())
-            manager->SetPasswordRoom(chosen);
+        // Without a room there is nothing to enter: a loading screen for an
+        // empty room would only end in a failure the user cannot place.
+        if (!reply.data.isObject() || chosen.roomNo.isEmpty()) {
+            qDebug() << "RoomEntryWidget::OnUsrLogin error, the answer names no room";
+            ShowError(QString::fromUtf8(kNoRoomText));
+            result = kRequestFailed;
+            break;
+        }
         UserSettings::SetValue(UserSettings::RoomPwd, m_edit->text());
-        if (MainWindow* window = Nexus::GetMainWindow())
-            emit window->UpdateLoginProgress(16);
+        if (DataManager* manager = Nexus::GetDataManager())
+            manager->EnterPasswordRoom(chosen);
         break;
     }
     }

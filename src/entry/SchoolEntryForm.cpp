@@ -1,48 +1,64 @@
 #include "SchoolEntryForm.h"
 
+#include "app/SharedFunctions.h"
+#include "widgets/DPIWidget4RectPixmap.h"
+#include "widgets/DPIWidget4RoundPixmap.h"
 #include "widgets/QtMaterialProgress.h"
 
-#include <QComboBox>
+#include <QAbstractItemView>
 #include <QFrame>
 #include <QGroupBox>
-#include <QPainter>
-#include <QPainterPath>
+#include <QHelpEvent>
 #include <QPushButton>
+#include <QStyleOptionComboBox>
+#include <QStylePainter>
+#include <QToolTip>
 #include <QVBoxLayout>
 
-PictureLabel::PictureLabel(bool round, QWidget* parent)
-    : QLabel(parent)
-    , m_round(round)
+SchoolCombo::SchoolCombo(QWidget* parent)
+    : QComboBox(parent)
 { }
 
-bool PictureLabel::SetPictureFile(const QString& path)
+bool SchoolCombo::event(QEvent* event)
 {
-    const QPixmap picture(path);
-    if (picture.isNull())
-        return false;
-    m_picture = picture;
-    update();
-    return true;
+    // The whole name, however the combo was filled.
+    if (event->type() == QEvent::ToolTip && !currentText().isEmpty()) {
+        QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), PlainToolTip(currentText()), this);
+        return true;
+    }
+    return QComboBox::event(event);
 }
 
-void PictureLabel::paintEvent(QPaintEvent* event)
+QRect SchoolCombo::TextRect() const
 {
-    if (m_picture.isNull()) {
-        QLabel::paintEvent(event);
-        return;
-    }
-    QPainter painter(this);
-    painter.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform);
-    if (!m_round) {
-        painter.drawPixmap(rect(), m_picture);
-        return;
-    }
-    QPainterPath circle;
-    circle.addEllipse(QRectF(rect()));
-    painter.setClipPath(circle);
-    const int side = qMin(m_picture.width(), m_picture.height());
-    const QRect source((m_picture.width() - side) / 2, (m_picture.height() - side) / 2, side, side);
-    painter.drawPixmap(rect(), m_picture, source);
+    QStyleOptionComboBox option;
+    initStyleOption(&option);
+    return style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
+}
+
+QString SchoolCombo::GetShownText() const
+{
+    return ElideText(font(), currentText(), TextRect().width());
+}
+
+void SchoolCombo::showPopup()
+{
+    // The open list is as wide as its longest name needs.
+    int widest = 0;
+    for (int i = 0; i < count(); ++i)
+        widest = qMax(widest, fontMetrics().horizontalAdvance(itemText(i)));
+    view()->setMinimumWidth(qMax(width(), widest + 30));
+    QComboBox::showPopup();
+}
+
+void SchoolCombo::paintEvent(QPaintEvent*)
+{
+    QStylePainter painter(this);
+    QStyleOptionComboBox option;
+    initStyleOption(&option);
+    painter.drawComplexControl(QStyle::CC_ComboBox, option);
+    option.currentText = GetShownText();
+    painter.drawControl(QStyle::CE_ComboBoxLabel, option);
 }
 
 namespace {
@@ -88,12 +104,14 @@ SchoolEntryForm::SchoolEntryForm(QWidget* page)
     topLeftFrame = Named(new QFrame(leftFrame), "topLeftFrame");
     groupBox4UsrInfo = Named(new QFrame(topLeftFrame), "groupBox4UsrInfo");
     groupBox4UsrInfo->resize(143, 186);
-    avatar = Named(new PictureLabel(true, groupBox4UsrInfo), "avatar");
+    avatar = Named(new DPIWidget4RoundPixmap(groupBox4UsrInfo), "avatar");
     avatar->setGeometry((143 - 68) / 2, 26, 68, 68);
     usrName = Text(groupBox4UsrInfo, "usrName", QString(), "color:#333333;font:16px Microsoft YaHei;");
     usrName->setGeometry(0, 104, 143, 24);
     usrName->setAlignment(Qt::AlignCenter);
-    schoolChoose = Named(new QComboBox(groupBox4UsrInfo), "schoolChoose");
+    // The user's name comes from the school's service: never markup.
+    usrName->setTextFormat(Qt::PlainText);
+    schoolChoose = Named(new SchoolCombo(groupBox4UsrInfo), "schoolChoose");
     schoolChoose->setGeometry(2, 140, 139, 31);
     schoolChoose->setFocusPolicy(Qt::NoFocus);
     schoolChoose->setCursor(Qt::PointingHandCursor);
@@ -121,7 +139,7 @@ SchoolEntryForm::SchoolEntryForm(QWidget* page)
 
     rightFrame = Named(new QFrame(page), "rightFrame");
     rightFrame->setStyleSheet(QStringLiteral("#rightFrame{background:#e8e9eb;}"));
-    backgroundLabel = Named(new PictureLabel(false, rightFrame), "backgroundLabel");
+    backgroundLabel = Named(new DPIWidget4RectPixmap(rightFrame), "backgroundLabel");
 
     groupBox4School = Box(rightFrame, "groupBox4School");
     groupBox4School->setStyleSheet(QStringLiteral("#groupBox4School{%1}").arg(QLatin1String(kWhiteBox)));
@@ -206,7 +224,7 @@ SchoolEntryForm::SchoolEntryForm(QWidget* page)
     const QRect codes[] = { QRect(10, 90, 150, 150), QRect(180, 90, 150, 150), QRect(25, 90, 150, 150) };
     const char* const codeNames[] = { "qrlabel1", "qrlabel2", "qrlabel3" };
     for (int i = 0; i < 3; ++i) {
-        auto* code = Named(new PictureLabel(false, i < 2 ? groupBox4App1 : groupBox4App2), codeNames[i]);
+        auto* code = Named(new DPIWidget4RectPixmap(i < 2 ? groupBox4App1 : groupBox4App2), codeNames[i]);
         code->setGeometry(codes[i]);
         qrLabels << code;
     }

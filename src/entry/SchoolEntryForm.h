@@ -1,35 +1,35 @@
 #pragma once
 
+#include <QComboBox>
 #include <QLabel>
 #include <QList>
-#include <QPixmap>
 
-class QComboBox;
+class DPIWidget4RectPixmap;
+class DPIWidget4RoundPixmap;
 class QFrame;
 class QGroupBox;
 class QPushButton;
 class QtMaterialProgress;
 
-// A picture label that scales its picture smoothly to its own size, drawn
-// sharp at any display scale; a round one shows a centred square of the
-// picture inside a circle (the user's avatar).
-class PictureLabel : public QLabel
+// The school combo: a name too long for it is cut with an ellipsis (and
+// shown whole in the tool tip and in the open list), never clipped.
+class SchoolCombo : public QComboBox
 {
     Q_OBJECT
 
 public:
-    explicit PictureLabel(bool round, QWidget* parent = nullptr);
+    explicit SchoolCombo(QWidget* parent = nullptr);
 
-    // False, keeping the picture shown, when the file is no readable image.
-    bool SetPictureFile(const QString& path);
-    bool HasPicture() const { return !m_picture.isNull(); }
+    // The current school's name as the combo shows it.
+    QString GetShownText() const;
+    void showPopup() override;
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    bool m_round;
-    QPixmap m_picture;
+    QRect TextRect() const;
 };
 
 // The widgets of the course home page, built in code under the object
@@ -42,9 +42,9 @@ struct SchoolEntryForm {
     QFrame* leftFrame = nullptr;
     QFrame* topLeftFrame = nullptr;
     QFrame* groupBox4UsrInfo = nullptr;
-    PictureLabel* avatar = nullptr;
+    DPIWidget4RoundPixmap* avatar = nullptr;
     QLabel* usrName = nullptr;
-    QComboBox* schoolChoose = nullptr;
+    SchoolCombo* schoolChoose = nullptr;
     QFrame* bottomLeftFrame = nullptr;
     QFrame* groupBox4Select = nullptr;
     QPushButton* btnMyCourse = nullptr;
@@ -58,7 +58,7 @@ struct SchoolEntryForm {
     // The right area: banner, course area, no-course and busy boxes, app
     // download view.
     QFrame* rightFrame = nullptr;
-    PictureLabel* backgroundLabel = nullptr;
+    DPIWidget4RectPixmap* backgroundLabel = nullptr;
     QGroupBox* groupBox4School = nullptr;
     QPushButton* btn4GoingClass = nullptr;
     QPushButton* btn4HistoryClass = nullptr;
@@ -72,5 +72,5 @@ struct SchoolEntryForm {
     QGroupBox* groupBox4AppDown = nullptr;
     QGroupBox* groupBox4App1 = nullptr;
     QGroupBox* groupBox4App2 = nullptr;
-    QList<PictureLabel*> qrLabels; // "qrlabel1" to "qrlabel3"
+    QList<DPIWidget4RectPixmap*> qrLabels; // "qrlabel1" to "qrlabel3"
 };

@@ -2,11 +2,15 @@
 
 #include "app/Nexus.h"
 #include "app/Profile.h"
+#include "app/SharedFunctions.h"
 #include "entry/CourseCards.h"
 #include "entry/PageButton.h"
 #include "entry/SchoolEntryForm.h"
 #include "session/DataManager.h"
 #include "session/SchoolListInfo.h"
+#include "widgets/DPIWidget4RectPixmap.h"
+#include "widgets/DPIWidget4RoundPixmap.h"
+#include "widgets/DpiPixmap.h"
 #include "widgets/Placement.h"
 
 #include <QComboBox>
@@ -145,14 +149,12 @@ int SchoolEntryWidget::SetupLayout(QWidget* host, int top)
     f.rightFrame->setGeometry(kLeftColumnWidth, 0, rightWidth, height());
     const int bannerWidth = qMin(kMaxBannerWidth, rightWidth - 20);
     f.backgroundLabel->setGeometry((rightWidth - bannerWidth) / 2, 10, bannerWidth, bannerWidth / kBannerAspect);
-    f.backgroundLabel->SetPictureFile(QStringLiteral(":/resource/schoollist/background.png"));
+    f.backgroundLabel->SetPixmapPath(QStringLiteral(":/resource/schoollist/background.png"));
 
     const QString folder = ScaleFolder();
-    if (DataManager* data = Nexus::GetDataManager())
-        f.usrName->setText(data->GetRoomFields().m_strNickName);
-    f.usrName->setAlignment(Qt::AlignCenter);
-    if (!f.avatar->HasPicture())
-        f.avatar->SetPictureFile(QStringLiteral(":/resource/schoollist/%1/default_avatar.png").arg(folder));
+    ShowUserName();
+    if (!f.avatar->HasPicture() || f.avatar->GetPixmapPath().startsWith(QLatin1Char(':')))
+        f.avatar->SetPixmapPath(DpiPixmap::DefaultAvatar(folder));
     f.label4NoBook->setStyleSheet(
         QStringLiteral("QPushButton{image: url(:resource/schoollist/%1/no_book_course.png);border:0px;}").arg(folder));
     f.schoolChoose->setStyleSheet(QString::fromLatin1(kSchoolCombo).arg(folder));
@@ -241,8 +243,7 @@ void SchoolEntryWidget::SetLayout4GroupBoxAppDownload()
     f.groupBox4App2->move(gap * 2 + f.groupBox4App1->width(), (areaHeight - f.groupBox4App2->height()) / 2);
     const QString folder = ScaleFolder();
     for (int i = 0; i < f.qrLabels.size(); ++i)
-        f.qrLabels.at(i)->SetPictureFile(
-            QStringLiteral(":/resource/schoollist/%1/QRCode%2.png").arg(folder).arg(i + 1));
+        f.qrLabels.at(i)->SetPixmapPath(QStringLiteral(":/resource/schoollist/%1/QRCode%2.png").arg(folder).arg(i + 1));
     f.groupBox4AppDown->show();
     StyleLeftButtons();
 }
@@ -392,14 +393,30 @@ void SchoolEntryWidget::OnShowHistoryClass()
     m_form->groupBox4NoBook->hide();
 }
 
+void SchoolEntryWidget::ShowUserName()
+{
+    DataManager* data = Nexus::GetDataManager();
+    if (data == nullptr)
+        return;
+    const QString name = data->GetRoomFields().m_strNickName;
+    QLabel* label = m_form->usrName;
+    // Measured in the font the label's style sheet gives it.
+    label->ensurePolished();
+    label->setText(ElideText(label->font(), name, label->width()));
+    label->setToolTip(label->text() == name ? QString() : PlainToolTip(name));
+    label->setAlignment(Qt::AlignCenter);
+}
+
 void SchoolEntryWidget::OnAvatarDownloadFinished(QString imagePath)
 {
     qDebug() << "into SchoolEntryWidget::OnAvatarDownloadFinished, and imagePath:" << imagePath;
-    if (DataManager* data = Nexus::GetDataManager())
-        m_form->usrName->setText(data->GetRoomFields().m_strNickName);
-    m_form->usrName->setAlignment(Qt::AlignCenter);
-    if (!m_form->avatar->SetPictureFile(imagePath))
+    ShowUserName();
+    const QString shown = m_form->avatar->GetPixmapPath();
+    m_form->avatar->SetPixmapPath(imagePath);
+    if (!m_form->avatar->HasPicture()) {
         qDebug() << "SchoolEntryWidget::OnAvatarDownloadFinished, not a picture, kept the one shown";
+        m_form->avatar->SetPixmapPath(shown.isEmpty() ? DpiPixmap::DefaultAvatar(ScaleFolder()) : shown);
+    }
     m_form->avatar->show();
 }
 

@@ -98,6 +98,9 @@ private slots:
 
 private:
     void ConnectForm();
+    // The user's display name, cut to the label with an ellipsis (whole in
+    // the tool tip).
+    void ShowUserName();
     void StyleLeftButtons();
     void StyleTabs();
     void ShowNoBookBox();

@@ -3,10 +3,10 @@
 #include "app/Nexus.h"
 #include "entry/CourseCards.h"
 #include "entry/SchoolEntryWidget.h"
+#include "platform/Shell.h"
 #include "session/DataManager.h"
 
 #include <QDateTime>
-#include <QDesktopServices>
 #include <QEvent>
 #include <QLabel>
 #include <QListWidget>
@@ -57,9 +57,13 @@ void SchoolItem::OnRoomEntry()
 {
     if (m_onLeave)
         return;
-    // Runs in the GUI thread by design: it only copies the session over.
-    if (DataManager* data = Nexus::GetDataManager())
-        data->OnRoomEntry(GetSessionId());
+    // The session is copied over in the session thread, in order with a
+    // course-list refresh that may rewrite the same room fields.
+    if (DataManager* data = Nexus::GetDataManager()) {
+        const QString id = GetSessionId();
+        QMetaObject::invokeMethod(
+            data, [data, id] { data->OnRoomEntry(id); }, Qt::QueuedConnection);
+    }
 }
 
 void SchoolItem::OnRoomDetails()
@@ -67,7 +71,7 @@ void SchoolItem::OnRoomDetails()
     SchoolEntryWidget* home = Nexus::GetSchoolEntryWidget();
     const QUrl url = CourseCards::SiteUrl(m_detailsTemplate, home ? home->GetSchoolLabel() : QString(), GetSessionId());
     if (url.isValid())
-        QDesktopServices::openUrl(url);
+        Shell::OpenUrl(url);
 }
 
 bool SchoolItem::eventFilter(QObject* watched, QEvent* event)

@@ -17,6 +17,8 @@
 #include "rtc/DeviceManager.h"
 #include "rtc/Player.h"
 #include "session/DataManager.h"
+#include "ui/chatArea/ChatWidget.h"
+#include "ui/chatArea/EmojiWidget.h"
 #include "widgets/QMeter.h"
 
 #include <QDebug>
@@ -346,18 +348,17 @@ void MenuBar::SetupLayout(QWidget* window)
     m_mainWindow = window;
     if (parentWidget() != window)
         setParent(window);
-    LeftArea* left = Nexus::GetLeftArea();
-    RightArea* right = Nexus::GetRightArea();
-    const int leftWidth = left != nullptr ? left->width() : 0;
-    const int rightWidth = right != nullptr ? right->width() : 0;
-    setGeometry(leftWidth, window->height() - kBarHeight, window->width() - leftWidth - rightWidth, kBarHeight);
+    PlaceBetweenColumns(window);
 
     const int buttonY = (kBarHeight - 24) / 2;
     m_btnAudioOutput->move(10, buttonY);
     m_btnCamera->move(53, buttonY);
     m_btnDevice->move(96, buttonY);
     m_btnMacphone->move(139, buttonY);
-    m_btnSpeakMode->move(kModeX, 2);
+    // Below the bar's top line and whole inside the bar: 39 high from y 2
+    // would lose its last row.
+    m_btnSpeakMode->move(kModeX, 1);
+    const int leftWidth = x();
     const int sliderY = window->height() - kBarHeight - m_volumOutputSlider->height();
     for (QSlider* slider : { m_volumOutputSlider.data(), m_volumeInputSlider.data() }) {
         if (slider->parentWidget() != window)
@@ -374,21 +375,45 @@ void MenuBar::SetupLayout(QWidget* window)
         RefreshAudioBtnIcon(m_volumOutputSlider->value());
 
     OnUpdateAudioRecordStatus();
-    const bool recording = profile && profile->GetClassRecordingFlag();
-    const int r = recording ? 39 + kRecordLabelWidth + 10 : 39;
-    const int w = width();
-    const int recordWidth = m_btnRecord->width();
-    m_btnRecord->move(w - r, (kBarHeight - m_btnRecord->height()) / 2);
+    PlaceRightGroup();
     DataManager* data = Nexus::GetDataManager();
     const int role = data ? data->GetRoomRole() : 0;
-    m_btnAudioMix->move(w - (r + recordWidth + 19), (kBarHeight - m_btnAudioMix->height()) / 2);
     m_btnAudioMix->setVisible(role == 4);
-    m_btnMark->move(w - (r + recordWidth + 19) - m_btnMark->width() + 18, (kBarHeight - m_btnMark->height()) / 2);
     m_btnMark->setVisible(role >= 5);
 
     OnUpdateUIByPermission(data ? data->GetPermission() : 0);
     UpdateUIByStates(data ? data->GetActionStatus() : 0);
     show();
+}
+
+void MenuBar::FollowColumns()
+{
+    if (!m_mainWindow || parentWidget() != m_mainWindow)
+        return;
+    PlaceBetweenColumns(m_mainWindow);
+    PlaceRightGroup();
+}
+
+void MenuBar::PlaceBetweenColumns(QWidget* window)
+{
+    LeftArea* left = Nexus::GetLeftArea();
+    RightArea* right = Nexus::GetRightArea();
+    const int leftWidth = left != nullptr ? left->width() : 0;
+    const int rightWidth = right != nullptr ? right->width() : 0;
+    setGeometry(leftWidth, window->height() - kBarHeight, window->width() - leftWidth - rightWidth, kBarHeight);
+}
+
+void MenuBar::PlaceRightGroup()
+{
+    Profile* profile = Nexus::GetProfile();
+    const bool recording = profile && profile->GetClassRecordingFlag();
+    const int r = recording ? 39 + kRecordLabelWidth + 10 : 39;
+    const int w = width();
+    const int recordWidth = m_btnRecord->width();
+    m_btnRecord->move(w - r, (kBarHeight - m_btnRecord->height()) / 2);
+    m_recordLabel->move(w - 65, (kBarHeight - m_recordLabel->height()) / 2);
+    m_btnAudioMix->move(w - (r + recordWidth + 19), (kBarHeight - m_btnAudioMix->height()) / 2);
+    m_btnMark->move(w - (r + recordWidth + 19) - m_btnMark->width() + 18, (kBarHeight - m_btnMark->height()) / 2);
 }
 
 void MenuBar::OnAltKeyPress()
@@ -480,6 +505,15 @@ void MenuBar::OnCleanUp()
     m_speaking = 0;
     m_peaks[0] = m_peaks[1] = m_peaks[2] = 0;
     m_initDone = false;
+    // The mutes belong to the class: the next one starts with the speaker
+    // playing at the slider's volume and the microphone not muted, as the
+    // bar will show them.
+    if (Profile* profile = Nexus::GetProfile()) {
+        if (profile->GetSpeakerMuted() == 1)
+            SetPlaybackVolume(m_volumOutputSlider->value());
+        profile->SetSpeakerMuted(0);
+        profile->SetMicrophoneMuted(0);
+    }
 }
 
 void MenuBar::OnUpdateVolumInfo()
@@ -742,8 +776,20 @@ void MenuBar::ClosePopUpWidget(QEvent* event)
 
 void MenuBar::HidePopUpWidget()
 {
+    HidePopUps(false);
+}
+
+void MenuBar::HidePopUps(bool keepVoicePanel)
+{
     if (LeftArea* left = Nexus::GetLeftArea())
         emit left->HideUsrPermWidget();
+    ChatWidget* chat = Nexus::GetChatWidget();
+    if (EmojiWidget* emoji = chat ? chat->GetEmojiWidget() : nullptr)
+        emoji->hide();
+    if (!keepVoicePanel && m_voicePanel && m_voicePanel->isVisible()) {
+        m_voicePanel->hide();
+        m_voicePanel->lower();
+    }
 }
 
 void MenuBar::OnAudioRecordPressed()
@@ -819,7 +865,8 @@ bool MenuBar::eventFilter(QObject* watched, QEvent* event)
         return false;
     const QEvent::Type type = event->type();
     if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick) {
-        HidePopUpWidget();
+        // The speaking-mode button opens and closes its own pop-up.
+        HidePopUps(watched == m_btnSpeakMode);
         return false;
     }
     if (watched == m_filteredWindow) {

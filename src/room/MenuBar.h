@@ -43,6 +43,9 @@ public:
     void InitUI();
     // Lays the bar out across the bottom of the main window.
     void SetupLayout(QWidget* window);
+    // Takes the width the user list and the right column leave it now, its
+    // right-hand buttons moving with its right edge.
+    void FollowColumns();
 
     // 1 free speech, 2 hold Alt to talk. Any thread.
     int GetSpeakMode() const { return m_speakMode.loadAcquire(); }
@@ -135,6 +138,11 @@ private:
     void StartHideTimer(QTimer* timer, QSlider* slider);
     void ReleaseTalk();
     void PlaceMeter();
+    // Closes the other panels' pop-ups and, unless kept, the speaking-mode
+    // pop-up.
+    void HidePopUps(bool keepVoicePanel);
+    void PlaceBetweenColumns(QWidget* window);
+    void PlaceRightGroup();
     bool HasMicrophoneRight() const;
     bool IsMicrophoneMuted() const;
 

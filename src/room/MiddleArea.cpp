@@ -6,7 +6,7 @@
 #include "player/AvPlayer.h"
 #include "player/Config.h"
 #include "player/PlayerStartup.h"
-#include "room/LeftArea.h"
+#include "room/RoomColumns.h"
 #include "rtc/Player.h"
 #include "session/DataManager.h"
 #include "whiteboard/PresentationItem.h"
@@ -16,6 +16,7 @@
 #include <QApplication>
 #include <QDebug>
 #include <QPixmap>
+#include <QPushButton>
 #include <QTimer>
 #include <limits>
 
@@ -46,12 +47,28 @@ MiddleArea::MiddleArea(QWidget* parent)
     m_palette.SetAnchor(&m_courseArea);
 
     connect(this, &MiddleArea::ShowMsgNotifyWidget, &m_notifyWindow, &MsgNotifyWindow::ShowDialog);
+    auto wire = [this](PaletteWidget::Button button, void (WhiteBoardWidget::*tool)()) {
+        connect(m_palette.GetButton(button), &QPushButton::clicked, &m_board, tool);
+    };
+    wire(PaletteWidget::Laser, &WhiteBoardWidget::SetShape4LaserPointer);
+    wire(PaletteWidget::Line, &WhiteBoardWidget::SetShape4Line);
+    wire(PaletteWidget::Rect, &WhiteBoardWidget::SetShape4Rect);
+    wire(PaletteWidget::Pencil, &WhiteBoardWidget::SetShape4Pen);
+    wire(PaletteWidget::Text, &WhiteBoardWidget::SetShape4Text);
+    wire(PaletteWidget::Clear, &WhiteBoardWidget::Reset);
+    wire(PaletteWidget::Undo, &WhiteBoardWidget::Undo);
+    wire(PaletteWidget::Redo, &WhiteBoardWidget::Redo);
+    wire(PaletteWidget::Eraser, &WhiteBoardWidget::SetShape4Eraser);
     connect(&m_board, &WhiteBoardWidget::ShapeTypeChanged, &m_palette, &PaletteWidget::OnShapeBarChanged);
     connect(this, &MiddleArea::CleanUp, this, &MiddleArea::OnCleanUp);
     connect(this, &MiddleArea::UserRoleGet, this, &MiddleArea::OnUserRoleGet);
     connect(this, &MiddleArea::DestroyAvPlayer, this, &MiddleArea::OnDestroyAvPlayer);
     connect(this, &MiddleArea::SeekPos, this, &MiddleArea::OnSeekPos);
+    m_textSelectBox.installEventFilter(&m_palette);
+    m_colorBox.installEventFilter(&m_palette);
     m_palette.hide();
+    m_colorBox.hide();
+    m_textSelectBox.hide();
 }
 
 MiddleArea::~MiddleArea() = default;
@@ -63,18 +80,19 @@ void MiddleArea::SetupLayout(QWidget* window)
     const int w = window->width();
     const int h = window->height();
     Player* player = Nexus::GetPlayer();
-    LeftArea* left = Nexus::GetLeftArea();
     const int top = (player != nullptr && player->GetCurStreamPlayerNum() > 2) ? (h - 40) / 4 : 0;
-    const int x0 = (left == nullptr || left->GetMode() == LeftArea::ModeNarrow) ? 80 : (w > 1366 ? 192 : 170);
-    const int listWidth = w < 1367 ? 132 : 198;
-    const int courseWidth = (w - x0 - listWidth) * 3 / 4;
-    setGeometry(x0, top + 40, listWidth + courseWidth, h - top - 80);
+    // The panel ends where the right column begins, the page list shown or
+    // not.
+    const RoomColumns::Widths columns = RoomColumns::For(w);
+    const int listWidth = columns.list;
+    const int courseWidth = columns.centre;
+    setGeometry(columns.left, top + 40, listWidth + courseWidth, h - top - 80);
 
     if (m_listState == ListCollapsed) {
         m_listArea.setGeometry(0, 0, 0, 0);
         m_pageList.hide();
         m_listArea.hide();
-        m_courseArea.setGeometry(0, 0, listWidth + courseWidth, height());
+        m_courseArea.setGeometry(0, 0, courseWidth, height());
     } else {
         m_listArea.setGeometry(0, 0, listWidth, height());
         const int listTop = 10;
@@ -101,6 +119,7 @@ void MiddleArea::SetupLayout(QWidget* window)
     if (m_avPlayer == nullptr || m_avPlayer->GetMediaType() != MediaInfo::Video)
         ShowTeachersPage();
     m_palette.OnShowPalette();
+    m_palette.OnShapeBarChanged(m_board.GetShapeType());
     show();
 }
 
@@ -227,6 +246,8 @@ void MiddleArea::OnCleanUp()
     emit m_pageList.CleanUp();
     emit m_mediaList.CleanUp();
     emit m_notifyWindow.CleanUp();
+    OnHideColorBox();
+    OnHideTextSelectBox();
     m_board.ClearShapeType();
     m_board.OnCleanUp();
     if (m_avPlayer != nullptr) {
@@ -274,8 +295,76 @@ void MiddleArea::OnDestroyAudioMixPlayer()
     m_audioMixPlayer = nullptr;
 }
 
+void MiddleArea::OnShowColorBox()
+{
+    qDebug() << "into ShowBoxColor, m_dwColorBoxShowType:" << m_dwColorBoxShowType;
+    if (m_dwColorBoxShowType == 0)
+        m_colorBox.showColorBox(100, 200);
+    ShowPopUp(&m_colorBox, m_dwColorBoxShowType, m_palette.GetButton(PaletteWidget::Color), true);
+}
+
+void MiddleArea::OnShowTextSelectBox()
+{
+    qDebug() << "into OnShowTextSelectBox, m_dwColorBoxShowType:" << m_dwTextSelectShowType;
+    if (m_dwTextSelectShowType == 0)
+        m_textSelectBox.showTextSelectBox(100, 200);
+    ShowPopUp(&m_textSelectBox, m_dwTextSelectShowType, m_palette.GetButton(PaletteWidget::Text), false);
+}
+
+void MiddleArea::ShowPopUp(PickerWindow* popUp, int& state, QWidget* button, bool atLeftEdge)
+{
+    QWidget* window = Nexus::GetMainWindow();
+    if (window == nullptr)
+        window = this->window();
+    const bool first = state == 0;
+    if (first) {
+        popUp->setParent(window);
+        popUp->setWindowFlags(Qt::FramelessWindowHint);
+    } else if (popUp->isVisible()) {
+        return;
+    }
+    const QPoint at = button->mapToGlobal(QPoint());
+    const QPoint origin = window->mapToGlobal(QPoint());
+    const int x = atLeftEdge ? at.x() - popUp->width() / 2 - origin.x()
+                             : at.x() - (popUp->width() - button->width()) / 2 - origin.x();
+    const QPoint position(x, at.y() - origin.y() - 43);
+    if (first) {
+        qDebug() << "_pos1:" << at << ",_pos2:" << origin << ",colorBoxWidget-height:" << popUp->height()
+                 << ",colorBoxWidget-width:" << popUp->width();
+    }
+    popUp->move(position);
+    popUp->show();
+    popUp->raise();
+    state = 1;
+}
+
+void MiddleArea::OnHideColorBox()
+{
+    HidePopUp(&m_colorBox, m_dwColorBoxShowType);
+}
+
+void MiddleArea::OnHideTextSelectBox()
+{
+    HidePopUp(&m_textSelectBox, m_dwTextSelectShowType);
+}
+
+void MiddleArea::HidePopUp(PickerWindow* popUp, int& state)
+{
+    if (popUp->isHidden())
+        return;
+    popUp->hide();
+    popUp->lower();
+    state = 2;
+}
+
 void MiddleArea::OnUserRoleGet(int role)
 {
     m_listState = role < 5 ? ListShown : ListCollapsed;
-    SetupLayout(Nexus::GetMainWindow());
+    // The page list's state moves the right column and the tool bar too:
+    // in a class room on screen every panel is laid out again.
+    MainWindow* window = Nexus::GetMainWindow();
+    if (window != nullptr && isVisible() && Nexus::GetDataPrepPhase() == 3)
+        window->OnLayoutRefresh();
+    else
+        SetupLayout(window);
 }

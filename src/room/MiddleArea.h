@@ -6,9 +6,11 @@
 
 #include "room/MsgNotifyWindow.h"
 #include "session/MediaInfo.h"
+#include "whiteboard/ColorBoxWindow.h"
 #include "whiteboard/PaletteWidget.h"
 #include "whiteboard/PresentationList.h"
 #include "whiteboard/QtAvPlayerList.h"
+#include "whiteboard/TextSelectWindow.h"
 #include "whiteboard/WhiteBoardWidget.h"
 
 class AudioMixPlayer;
@@ -32,6 +34,9 @@ public:
     QtAvPlayerList* GetQtAvPlayerList() { return &m_mediaList; }
     WhiteBoardWidget* GetWhiteBoardWidget() { return &m_board; }
     PaletteWidget* GetPaletteWidget() { return &m_palette; }
+    // The palette's pop-ups, windows of the main window once first shown.
+    ColorBoxWindow* GetColorBox() { return &m_colorBox; }
+    TextSelectWindow* GetTextSelectBox() { return &m_textSelectBox; }
     MsgNotifyWindow* GetMsgNotifyWindow() { return &m_notifyWindow; }
     // The page view under the whiteboard: its size converts board units to
     // pixels. The pointer never changes, so any thread may take it.
@@ -58,10 +63,19 @@ public slots:
     void OnDestroyAvPlayer();
     void OnDestroyAudioMixPlayer();
     void OnUserRoleGet(int role);
+    // The palette's colour box and text-size picker, above their buttons.
+    void OnShowColorBox();
+    void OnHideColorBox();
+    void OnShowTextSelectBox();
+    void OnHideTextSelectBox();
 
 private:
     // Turns to the page the teacher shows, as the page list knows it.
     void ShowTeachersPage();
+    // Shows a palette pop-up above its button (centred on it, or, with
+    // atLeftEdge, on its left edge); state as m_dwColorBoxShowType.
+    void ShowPopUp(PickerWindow* popUp, int& state, QWidget* button, bool atLeftEdge);
+    void HidePopUp(PickerWindow* popUp, int& state);
 
     // Declared parents first: members are destroyed in reverse order, so
     // every child goes before the member that holds it.
@@ -70,6 +84,11 @@ private:
     QLabel m_pageView;
     WhiteBoardWidget m_board;
     PaletteWidget m_palette;
+    ColorBoxWindow m_colorBox;
+    TextSelectWindow m_textSelectBox;
+    // 0 never shown, 1 shown, 2 hidden again.
+    int m_dwColorBoxShowType = 0;
+    int m_dwTextSelectShowType = 0;
     QtAvPlayerList m_mediaList;
     PresentationList m_pageList;
     MsgNotifyWindow m_notifyWindow;

@@ -3,9 +3,9 @@
 #include "app/MainWindow.h"
 #include "app/Nexus.h"
 #include "app/TitleBar.h"
+#include "platform/Shell.h"
 
 #include <QDebug>
-#include <QDesktopServices>
 #include <QLabel>
 #include <QPushButton>
 #include <QUrlQuery>
@@ -14,12 +14,6 @@ namespace {
 // The outside web chat of the support desk. PLOVIX_SUPPORT_CHAT_URL
 // replaces it (test desks, other sites).
 const char kSupportChat[] = "https://webchat.dravona.cn/chat?v=1&uin=800000000&site=plovix&menu=yes";
-
-NotifyUIV2::UrlOpener& Opener()
-{
-    static NotifyUIV2::UrlOpener opener;
-    return opener;
-}
 
 struct ModeShape {
     int mode;
@@ -121,16 +115,11 @@ QUrl NotifyUIV2::SupportChatUrl()
     return QUrl(configured.isEmpty() ? QString::fromLatin1(kSupportChat) : configured);
 }
 
-void NotifyUIV2::SetUrlOpener(UrlOpener opener)
-{
-    Opener() = std::move(opener);
-}
-
 void NotifyUIV2::OnContactSupportLinkJump()
 {
     const QUrl url = SupportChatUrl();
     qDebug() << "into NotifyUIV2::OnContactSupportLinkJump, url:" << url.toString();
-    const bool opened = Opener() ? Opener()(url) : QDesktopServices::openUrl(url);
+    const bool opened = Shell::OpenUrl(url);
     if (!opened)
         qDebug() << "into NotifyUIV2::OnContactSupportLinkJump, the desktop did not open it";
 }

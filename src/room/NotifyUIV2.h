@@ -26,10 +26,8 @@ public:
     QPushButton* GetLeftButton() const { return m_left; }
     QPushButton* GetRightButton() const { return m_right; }
 
-    // The customer-support chat; tests replace the desktop's URL handler.
+    // The customer-support chat.
     static QUrl SupportChatUrl();
-    using UrlOpener = std::function<bool(const QUrl&)>;
-    static void SetUrlOpener(UrlOpener opener);
 
 public slots:
     void OnContactSupportLinkJump();

@@ -2,8 +2,9 @@
 
 #include "app/Nexus.h"
 #include "app/Profile.h"
-#include "room/LeftArea.h"
+#include "room/MenuBar.h"
 #include "room/MiddleArea.h"
+#include "room/RoomColumns.h"
 #include "widgets/Placement.h"
 
 RightArea::RightArea(QWidget* parent)
@@ -30,16 +31,15 @@ void RightArea::SetupLayout(QWidget* window)
 
     const int w = window->width();
     const int h = window->height();
-    LeftArea* left = Nexus::GetLeftArea();
-    MiddleArea* middle = Nexus::GetMiddleArea();
-    const int x0 = (left == nullptr || left->GetMode() == LeftArea::ModeNarrow) ? 80 : (w > 1366 ? 192 : 170);
-    int listWidth = w <= 1366 ? 132 : 198;
-    if (middle != nullptr && middle->GetListState() == MiddleArea::ListCollapsed)
-        listWidth = 0;
-    const int centre = (w - x0 - listWidth) * 3 / 4;
-    const int column = w - x0 - listWidth - centre;
+    const int column = RoomColumns::For(w).right;
     const int tile = static_cast<int>(column * 0.75);
+    const QRect before = geometry();
     setGeometry(w - column, 40, column, h - 40);
+    // The tool bar takes what the column leaves, whoever moved the column.
+    if (geometry() != before) {
+        if (MenuBar* bar = Nexus::GetMenuBar(); bar != nullptr && bar->isVisible())
+            bar->FollowColumns();
+    }
 
     const int tiles = m_player.GetCurStreamPlayerNum();
     int chatTop = (h - 40) / 4;
@@ -62,6 +62,11 @@ void RightArea::SetupLayout(QWidget* window)
     m_chatWidget.UpdateUI(chatTop, this);
     m_chatWidget.show();
     show();
+}
+
+int RightArea::GetMinimumWidth() const
+{
+    return qMax(RoomColumns::kMinimumRight, m_chatWidget.minimumSizeHint().width());
 }
 
 void RightArea::OnCleanUp()

@@ -17,6 +17,9 @@ public:
     Player* GetPlayer() { return &m_player; }
 
     void SetupLayout(QWidget* window);
+    // The least width that keeps the chat's buttons and the teacher card
+    // whole.
+    int GetMinimumWidth() const;
 
 signals:
     void CleanUp();

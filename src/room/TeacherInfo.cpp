@@ -3,68 +3,18 @@
 #include "app/DownldManager.h"
 #include "app/DownloadElem.h"
 #include "app/Nexus.h"
+#include "app/Profile.h"
+#include "app/SharedFunctions.h"
 #include "session/DataManager.h"
+#include "widgets/DPIWidget4RoundPixmap.h"
+#include "widgets/DpiPixmap.h"
 
 #include <QDebug>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPainter>
-#include <QPainterPath>
 #include <QPixmapCache>
 #include <QPushButton>
 #include <QVBoxLayout>
-
-// The teacher's picture cut to a circle; a grey disc while there is none.
-class TeacherAvatar : public QWidget
-{
-public:
-    explicit TeacherAvatar(QWidget* parent)
-        : QWidget(parent)
-    { }
-
-    void SetPath(const QString& path)
-    {
-        m_path = path;
-        update();
-    }
-    QString GetPath() const { return m_path; }
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter painter(this);
-        painter.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform);
-        const int side = qMin(width(), height());
-        const QRect circle((width() - side) / 2, (height() - side) / 2, side, side);
-        QPainterPath clip;
-        clip.addEllipse(circle);
-        QPixmap picture;
-        if (!m_path.isEmpty() && !QPixmapCache::find(m_path, &picture) && picture.load(m_path))
-            QPixmapCache::insert(m_path, picture);
-        if (picture.isNull()) {
-            painter.setPen(Qt::NoPen);
-            painter.setBrush(QColor(0xE4, 0xE7, 0xEC));
-            painter.drawPath(clip);
-            // A plain head and shoulders in the disc.
-            painter.setBrush(QColor(0xFF, 0xFF, 0xFF));
-            painter.setClipPath(clip);
-            const double s = side;
-            painter.drawEllipse(QRectF(circle.x() + s * 0.33, circle.y() + s * 0.2, s * 0.34, s * 0.34));
-            painter.drawEllipse(QRectF(circle.x() + s * 0.18, circle.y() + s * 0.6, s * 0.64, s * 0.6));
-            return;
-        }
-        painter.setClipPath(clip);
-        const QPixmap scaled = picture.scaled(
-            circle.size() * devicePixelRatioF(), Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation);
-        const QSize logical = scaled.size() / devicePixelRatioF();
-        painter.drawPixmap(QRect(circle.x() + (side - logical.width()) / 2, circle.y() + (side - logical.height()) / 2,
-                               logical.width(), logical.height()),
-            scaled);
-    }
-
-private:
-    QString m_path;
-};
 
 TeacherInfo::TeacherInfo(QWidget* parent)
     : QFrame(parent)
@@ -73,9 +23,11 @@ TeacherInfo::TeacherInfo(QWidget* parent)
     setStyleSheet(QStringLiteral("#TEACHER_INFO{background:%1;border-bottom-width: 1px;border-bottom-color: "
                                  "rgb(236,236,236);border-bottom-style: solid;}")
                       .arg(QStringLiteral("#FAFBFC")));
-    m_avatar = new TeacherAvatar(this);
+    m_avatar = new DPIWidget4RoundPixmap(this);
     m_avatar->setStyleSheet(QStringLiteral("border:0px;"));
     m_name = new QLabel(this);
+    // The name comes from the school's service: never markup.
+    m_name->setTextFormat(Qt::PlainText);
     m_name->setStyleSheet(QStringLiteral("color:#343434; font:16px Microsoft YaHei UI;"));
     const QString buttonStyle = QStringLiteral("color:#666666;font:16px Microsoft YaHei UI;border:0px;");
     m_likeMark = new QPushButton(QStringLiteral("赞"), this);
@@ -111,7 +63,16 @@ TeacherInfo::TeacherInfo(QWidget* parent)
 
 QString TeacherInfo::GetAvatarPath() const
 {
-    return m_avatar->GetPath();
+    return m_avatar->GetPixmapPath();
+}
+
+void TeacherInfo::ShowAvatar(const QString& path)
+{
+    m_avatar->SetPixmapPath(path);
+    if (m_avatar->HasPicture())
+        return;
+    Profile* profile = Nexus::GetProfile();
+    m_avatar->SetPixmapPath(DpiPixmap::DefaultAvatar(profile ? profile->GetScaleFolder() : QStringLiteral("x1")));
 }
 
 void TeacherInfo::RefreshLikeCount()
@@ -140,18 +101,24 @@ void TeacherInfo::OnShowTeacherInfo()
     const RoomFields room = data->GetRoomFields();
     const int side = width() / 3;
     m_avatar->setFixedSize(side, side);
-    m_avatar->SetPath(room.m_strTeacherAvatarPath);
-
-    m_name->setText(m_name->fontMetrics().elidedText(room.m_strTeacherName, Qt::ElideRight, width() / 2));
-    m_name->setToolTip(room.m_strTeacherName);
-    m_name->setFixedHeight(18);
-    m_name->adjustSize();
-    m_name->show();
+    ShowAvatar(room.m_strTeacherAvatarPath);
 
     m_likeMark->setFixedSize(24, 24);
     m_likeCount->setText(QString::number(room.m_dwTeacherLikeTotal));
     m_likeCount->setFixedHeight(18);
     m_likeCount->show();
+
+    // Half the card, and never more than the row leaves beside the like
+    // count; measured in the label's own font, which its style sheet sets.
+    m_name->ensurePolished();
+    m_likeCount->ensurePolished();
+    const int beside = kRowMargins + m_likeMark->width() + m_likeCount->sizeHint().width();
+    const int limit = qMax(0, qMin(width() / 2, width() - beside));
+    m_name->setText(ElideText(m_name->font(), room.m_strTeacherName, limit));
+    m_name->setToolTip(PlainToolTip(room.m_strTeacherName));
+    m_name->setFixedHeight(18);
+    m_name->adjustSize();
+    m_name->show();
     m_avatar->show();
     show();
     raise();
@@ -166,6 +133,10 @@ void TeacherInfo::OnHideTeacherInfo()
 void TeacherInfo::OnCleanUp()
 {
     m_retried.clear();
+    // Nothing of this class's teacher may show in the next one.
+    m_avatar->SetPixmapPath(QString());
+    m_name->clear();
+    m_name->setToolTip(QString());
 }
 
 void TeacherInfo::OnDownloadFinished()
@@ -179,10 +150,9 @@ void TeacherInfo::OnDownloadFinished()
     // No teacher card of this room named a picture: nothing to show or fetch.
     if (path.isEmpty())
         return;
-    QPixmap picture;
-    if (!QPixmapCache::find(path, &picture) && picture.load(path))
-        QPixmapCache::insert(path, picture);
-    if (picture.isNull()) {
+    // Read at the size the card shows it, never at the file's own size.
+    ShowAvatar(path);
+    if (m_avatar->GetPixmapPath() != path) {
         qDebug() << "into TeacherInfo::OnDownloadFinish, and pixmap is null, and will make retry download, and head "
                     "path:"
                  << path;
@@ -197,7 +167,5 @@ void TeacherInfo::OnDownloadFinished()
         m_retried.insert(key);
         if (DownldManager* downloads = Nexus::GetDownldManager())
             emit downloads->retryDownload(DownloadTeacherAvatar, key);
-        return;
     }
-    m_avatar->SetPath(path);
 }

@@ -5,7 +5,7 @@
 
 class QLabel;
 class QPushButton;
-class TeacherAvatar;
+class DPIWidget4RoundPixmap;
 
 // The teacher's card laid over the video panel while no video tile shows:
 // avatar, name and the room's like count.
@@ -21,6 +21,7 @@ public:
 
     QLabel* GetNameLabel() const { return m_name; }
     QPushButton* GetLikeCountButton() const { return m_likeCount; }
+    QPushButton* GetLikeMarkButton() const { return m_likeMark; }
     // The avatar file the card paints; empty when none.
     QString GetAvatarPath() const;
 
@@ -37,7 +38,12 @@ public slots:
     void OnDownloadFinished();
 
 private:
-    TeacherAvatar* m_avatar = nullptr;
+    // The row's fixed spacings around the name and the like count.
+    static constexpr int kRowMargins = 20 + 10 + 20;
+    // The picture at path, or the default avatar while there is none.
+    void ShowAvatar(const QString& path);
+
+    DPIWidget4RoundPixmap* m_avatar = nullptr;
     QLabel* m_name = nullptr;
     QPushButton* m_likeCount = nullptr;
     QPushButton* m_likeMark = nullptr;

@@ -1,13 +1,15 @@
 #include "UserItem.h"
 
 #include "app/Nexus.h"
+#include "app/Profile.h"
 #include "room/LeftArea.h"
 #include "room/UserList.h"
 #include "session/DataManager.h"
 #include "session/UserInfo.h"
+#include "widgets/DPIWidget4RoundPixmapV2.h"
+#include "widgets/DpiPixmap.h"
 #include "widgets/QtMaterialBadge.h"
 #include "widgets/QtMaterialCircularProgress.h"
-#include "widgets/RoundAvatar.h"
 
 #include <QAction>
 #include <QDebug>
@@ -66,7 +68,7 @@ void UserItem::Build()
     m_ring->setArcWidth(2);
     m_ring->setFocusPolicy(Qt::NoFocus);
     m_ring->hide();
-    m_avatar = new RoundAvatar(this);
+    m_avatar = new DPIWidget4RoundPixmapV2(this);
     m_avatar->setFixedSize(m_avatarSize1, m_avatarSize1);
     m_presence = new QtMaterialBadge(m_avatar);
     m_presence->setRelativePosition(13, 13);
@@ -80,6 +82,9 @@ void UserItem::Build()
     m_camera->setIcon(CameraOnIcon());
     m_camera->hide();
     m_name = new QLabel(this);
+    m_name->setObjectName(QStringLiteral("userName"));
+    // Names come from other clients: never markup.
+    m_name->setTextFormat(Qt::PlainText);
     m_avatar->installEventFilter(this);
     m_name->installEventFilter(this);
 
@@ -120,7 +125,10 @@ void UserItem::UpdateUI(int mode)
     if (m_name->styleSheet() != nameStyle)
         m_name->setStyleSheet(nameStyle);
     const QFontMetrics metrics(m_name->font());
-    move(0, 0);
+    // A row of the list stays where the list placed it: a row built when it
+    // first comes into view would otherwise be drawn over the top rows.
+    if (m_treeItem == nullptr)
+        move(0, 0);
     if (mode == LeftArea::ModeWide) {
         m_avatar->setFixedSize(m_avatarSize2, m_avatarSize2);
         m_avatar->move(12, 10);
@@ -146,10 +154,19 @@ void UserItem::UpdateUI(int mode)
         ApplyCurrentRights();
         FitWideName();
     }
-    m_avatar->SetPixmapPath(m_headPath);
+    ShowAvatar();
     m_avatar->show();
     m_name->show();
     show();
+}
+
+void UserItem::ShowAvatar()
+{
+    m_avatar->SetPixmapPath(m_headPath);
+    if (m_avatar->HasPicture())
+        return;
+    Profile* profile = Nexus::GetProfile();
+    m_avatar->SetPixmapPath(DpiPixmap::DefaultAvatar(profile ? profile->GetScaleFolder() : QStringLiteral("x1")));
 }
 
 void UserItem::OnDownloadFinished()
@@ -159,8 +176,7 @@ void UserItem::OnDownloadFinished()
     // A row not built yet reads the picture when it is.
     if (!IsBuilt())
         return;
-    m_avatar->SetPixmapPath(m_headPath);
-    m_avatar->update();
+    ShowAvatar();
 }
 
 void UserItem::ApplyCurrentRights()
@@ -342,7 +358,7 @@ void UserItem::mousePressEvent(QMouseEvent* event)
         emit left->ShowUsrPermWidget(info, this);
 }
 
-RoundAvatar* UserItem::GetAvatar() const
+DPIWidget4RoundPixmapV2* UserItem::GetAvatar() const
 {
     EnsureBuilt();
     return m_avatar;

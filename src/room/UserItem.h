@@ -9,7 +9,7 @@ class QPushButton;
 class QTreeWidgetItem;
 class QtMaterialBadge;
 class QtMaterialCircularProgress;
-class RoundAvatar;
+class DPIWidget4RoundPixmapV2;
 class UserInfo;
 
 // One participant's row in the user list: round avatar with a ring that
@@ -59,7 +59,7 @@ public:
     // Right-hand icons shown, "camera", "microphone", "brush", right to left.
     QStringList GetShownIcons() const;
     bool IsPresenceShown() const;
-    RoundAvatar* GetAvatar() const;
+    DPIWidget4RoundPixmapV2* GetAvatar() const;
 
 signals:
     void AuthStateChanged(int permission, int status);
@@ -80,6 +80,8 @@ private:
     // Asking a row what it shows builds it.
     void EnsureBuilt() const { const_cast<UserItem*>(this)->Build(); }
     void ApplyCurrentRights();
+    // The member's picture, or the default avatar while there is none.
+    void ShowAvatar();
     // Cuts the name in the wide panel to the room the icons leave.
     void FitWideName();
     // Puts icon (made when first needed) into the next free slot from the
@@ -101,7 +103,7 @@ private:
     QString m_deviceTip;
     QString m_headPath;
     QString m_userName;
-    RoundAvatar* m_avatar = nullptr;
+    DPIWidget4RoundPixmapV2* m_avatar = nullptr;
     QtMaterialCircularProgress* m_ring = nullptr;
     QtMaterialBadge* m_presence = nullptr;
     QtMaterialBadge* m_camera = nullptr;

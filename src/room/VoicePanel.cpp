@@ -8,6 +8,8 @@
 #include "rtc/Player.h"
 #include "session/DataManager.h"
 
+#include <QApplication>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -64,6 +66,37 @@ void VoicePanel::ShowPanel()
         return;
     if (m_menuBar)
         m_menuBar->ShowVoicePanel();
+}
+
+void VoicePanel::showEvent(QShowEvent* event)
+{
+    QLabel::showEvent(event);
+    qApp->installEventFilter(this);
+}
+
+void VoicePanel::hideEvent(QHideEvent* event)
+{
+    qApp->removeEventFilter(this);
+    QLabel::hideEvent(event);
+}
+
+bool VoicePanel::eventFilter(QObject* watched, QEvent* event)
+{
+    if ((event->type() != QEvent::MouseButtonPress && event->type() != QEvent::MouseButtonDblClick)
+        || !watched->isWidgetType())
+        return false;
+    // A press the panel or its parents pass on reaches this filter again:
+    // where it happened decides, not who sees it.
+    const QPoint at = static_cast<QMouseEvent*>(event)->globalPos();
+    if (rect().contains(mapFromGlobal(at)))
+        return false;
+    // The speaking-mode button toggles the panel itself.
+    QWidget* button = m_menuBar ? m_menuBar->GetSpeakModeButton() : nullptr;
+    if (button != nullptr && button->isVisible() && button->rect().contains(button->mapFromGlobal(at)))
+        return false;
+    hide();
+    lower();
+    return false;
 }
 
 bool VoicePanel::Choose(int mode)

@@ -27,8 +27,16 @@ signals:
 
 public slots:
     void ShowPanel();
+
     void OnButtonWithFreePress();
     void OnButtonWithCmdPress();
+
+protected:
+    // While shown, a press anywhere else closes the panel, as a click
+    // outside closes the other pop-ups.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     // Hides the panel; true when the mode changed and the bar must follow.

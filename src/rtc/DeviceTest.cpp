@@ -2,6 +2,7 @@
 
 #include "app/MainWindow.h"
 #include "app/Nexus.h"
+#include "platform/Shell.h"
 #include "platform/SystemDevices.h"
 #include "room/MenuBar.h"
 #include "room/MicCapture.h"
@@ -18,7 +19,6 @@
 #include <QCameraViewfinder>
 #include <QComboBox>
 #include <QDebug>
-#include <QDesktopServices>
 #include <QEvent>
 #include <QGroupBox>
 #include <QLabel>
@@ -749,7 +749,7 @@ void DeviceTest::OnDriverLinkJump()
 {
     const QUrl url(QString::fromLatin1(kDriverToolPage));
     qDebug() << "into DeviceTest::OnDriverLinkJump, url:" << url.toString();
-    if (!QDesktopServices::openUrl(url))
+    if (!Shell::OpenUrl(url))
         qDebug() << "into DeviceTest::OnDriverLinkJump, the desktop did not open it";
 }
 
@@ -757,6 +757,6 @@ void DeviceTest::OnContactSupportLinkJump()
 {
     const QUrl url = NotifyUIV2::SupportChatUrl();
     qDebug() << "into DeviceTest::OnContactSupportLinkJump, url:" << url.toString();
-    if (!QDesktopServices::openUrl(url))
+    if (!Shell::OpenUrl(url))
         qDebug() << "into DeviceTest::OnContactSupportLinkJump, the desktop did not open it";
 }

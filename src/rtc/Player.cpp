@@ -54,9 +54,7 @@ Player::Player(QWidget* parent)
 
 Player::~Player()
 {
-    if (CAgoraObject::Instance())
-        CAgoraObject::ReleaseEngine();
-    m_mediaPlayer.SetAgoraObject(nullptr);
+    ReleaseEngine();
     DeleteAllTiles();
     m_videoStatus.clear();
     AgoraVideoFrameObserver::ClearFrameTimes();
@@ -325,18 +323,32 @@ void Player::OnUpdateLikeCnt()
     }
 }
 
-void Player::OnCleanUp()
+void Player::LeaveChannel()
 {
     CAgoraObject* agora = m_mediaPlayer.GetAgoraObject();
+    if (!agora)
+        return;
     Profile* profile = Nexus::GetProfile();
     // A running class recording is finished before the channel is left;
     // its room id stays, so entering the room again restarts it.
-    if (agora && profile && profile->GetClassRecordingFlag()) {
+    if (profile && profile->GetClassRecordingFlag()) {
         agora->StopAudioRecording();
         profile->SetClassRecordingFlag(false);
     }
-    if (agora)
-        agora->LeaveChannel();
+    agora->LeaveChannel();
+}
+
+void Player::ReleaseEngine()
+{
+    LeaveChannel();
+    if (CAgoraObject::Instance())
+        CAgoraObject::ReleaseEngine();
+    m_mediaPlayer.SetAgoraObject(nullptr);
+}
+
+void Player::OnCleanUp()
+{
+    LeaveChannel();
     DataManager* data = Nexus::GetDataManager();
     if (data && m_vWidgetMap.contains(data->GetUserId()))
         emit data->LocalCameraStatusNofity(2);

@@ -41,6 +41,12 @@ public:
     // the first that fails.
     void DevRecoeryAftAgoraJoin();
     void SetCurStreamPlayerNum(int count) { m_dwCurStreamPlayerNum = count; }
+    // Finishes a running class recording and leaves the channel; the
+    // engine keeps running.
+    void LeaveChannel();
+    // Leaves the channel and releases the engine, whose callback thread
+    // then has ended: run before the hub and the session go.
+    void ReleaseEngine();
 
 signals:
     void CameraStatusChanged(UserInfo* user);

@@ -2,6 +2,7 @@
 
 #include "app/Nexus.h"
 #include "app/Profile.h"
+#include "app/SharedFunctions.h"
 #include "rtc/Player.h"
 #include "session/DataManager.h"
 #include "session/UserInfo.h"
@@ -53,6 +54,8 @@ PlayerItem::PlayerItem(QWidget* panel, int uid)
                                          "background-color:rgba(222,222,222,0);"));
     m_name->setFocusPolicy(Qt::NoFocus);
     m_name->setEnabled(false);
+    // The member's name comes from the room: never markup.
+    m_name->setTextFormat(Qt::PlainText);
     m_like = new QPushButton(QStringLiteral("赞"), this);
     m_like->setStyleSheet(QStringLiteral("color:#666666;font:16px \"Microsoft YaHei UI\";border:0px;"
                                          "background-color:rgba(222,222,222,0);"));
@@ -105,7 +108,7 @@ void PlayerItem::Arrange()
     m_name->setText(metrics.horizontalAdvance(m_userName) >= limit
             ? metrics.elidedText(m_userName, Qt::ElideRight, limit)
             : m_userName);
-    m_name->setToolTip(m_userName);
+    m_name->setToolTip(PlainToolTip(m_userName));
     m_name->setAlignment(Qt::AlignCenter);
     m_name->show();
     RefreshLikeCounter();

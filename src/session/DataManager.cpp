@@ -170,6 +170,10 @@ void DataManager::OnCleanUp()
     {
         QMutexLocker lock(&m_roomLock);
         m_room.m_dwLastLogoutType = 0;
+        // The teacher card of the last class: a card that fails in the next
+        // one must not show that teacher.
+        m_room.m_strTeacherName.clear();
+        m_room.m_strTeacherAvatarPath.clear();
     }
     ResetRoomData();
 }

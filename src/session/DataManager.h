@@ -414,8 +414,8 @@ private:
     // ==== end of signalling, room entry and server choice ====
 
     // ==== entry screens: the login and the classroom password ====
-    // (DataManagerEntry.cpp). Direct calls from the GUI thread; each write
-    // takes the room lock once, so no reader sees half a record.
+    // (DataManagerEntry.cpp). Each write takes the room lock once, so no
+    // reader sees half a record.
 public:
     // What a classroom password opened (times in seconds since 1970).
     struct PasswordRoom {
@@ -430,8 +430,11 @@ public:
     // The identity a login answered with; loginName is the name as typed.
     void SetLoginIdentity(const QString& loginName, int uid, const QString& schoolId);
     QString GetLoginName() const;
-    // Makes the room behind a classroom password the chosen session.
-    void SetPasswordRoom(const PasswordRoom& room);
+    // Any thread: hands the room behind a classroom password to this
+    // worker's thread, which makes it the chosen session (in order with the
+    // course-list roads that write the same record) and then moves the
+    // window on to the room entry (phase 16).
+    void EnterPasswordRoom(const PasswordRoom& room);
     // The server-choice flag: true skips the best-server probe at the next
     // room entry (a node was chosen by hand); false makes that entry
     // measure every candidate again, from the first one.

@@ -1,7 +1,10 @@
 // What the login window and the classroom-password panel write into the
-// session record. They run in the GUI thread while the "Profile Manager"
-// thread may read the record, so every write goes under the room lock.
+// session record. The login writes from the GUI thread under the room lock;
+// the room behind a classroom password is written in the "Profile Manager"
+// thread, where the course-list roads write the same fields.
 #include "DataManager.h"
+
+#include "app/Nexus.h"
 
 #include <QDebug>
 
@@ -19,17 +22,26 @@ QString DataManager::GetLoginName() const
     return m_room.m_strLoginName;
 }
 
-void DataManager::SetPasswordRoom(const PasswordRoom& room)
+void DataManager::EnterPasswordRoom(const PasswordRoom& room)
 {
-    QMutexLocker lock(&m_roomLock);
-    m_room.m_strRoomId = room.roomNo;
-    m_room.m_strSessionId = room.sessionId;
-    m_room.m_strSessionName = room.sessionName;
-    m_room.m_startTime = room.startTime;
-    m_room.m_endTime = room.endTime;
-    m_room.m_strTeacherId = room.teacherId;
-    m_room.m_strRoomPwd = room.roomPwd;
-    m_room.m_teacherFeedback = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this, room] {
+            {
+                QMutexLocker lock(&m_roomLock);
+                m_room.m_strRoomId = room.roomNo;
+                m_room.m_strSessionId = room.sessionId;
+                m_room.m_strSessionName = room.sessionName;
+                m_room.m_startTime = room.startTime;
+                m_room.m_endTime = room.endTime;
+                m_room.m_strTeacherId = room.teacherId;
+                m_room.m_strRoomPwd = room.roomPwd;
+                m_room.m_teacherFeedback = true;
+            }
+            if (Nexus* hub = Nexus::Instance())
+                emit hub->UpdateLoginProgress(16);
+        },
+        Qt::QueuedConnection);
 }
 
 void DataManager::SetServerChoiceDone(bool done)

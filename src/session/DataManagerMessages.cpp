@@ -115,12 +115,16 @@ int DataManager::WebSocketRequestById(int type, bool toSelf, const QString& text
     case MsgTrunPage:
         data.insert(QStringLiteral("presentationId"), text);
         break;
-    case MsgLaserPointPos:
+    case MsgLaserPointPos: {
         data.insert(QStringLiteral("cursorX"), text.toInt());
         data.insert(QStringLiteral("cursorY"), number);
         data.insert(QStringLiteral("diameter"), 5);
-        data.insert(QStringLiteral("presentationId"), room.m_strCurrPresentationId);
+        // The page the pointer is over, which a participant with the right
+        // may have turned away from the room's.
+        const QString shown = GetPresentationIdByWhiteboardId(m_boardModel.GetCurrentBoard());
+        data.insert(QStringLiteral("presentationId"), shown.isEmpty() ? room.m_strCurrPresentationId : shown);
         break;
+    }
     case MsgShapeEraser: {
         const WhiteBoardWidget* board = Nexus::GetWhiteBoardWidget();
         data.insert(QStringLiteral("whiteboardId"), board ? board->GetCurrWhiteboardId() : QString());

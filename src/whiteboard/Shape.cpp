@@ -64,6 +64,11 @@ int ScaledCoordinate(int value, int size, int board)
 }
 } // namespace
 
+int Shape::DrawnFontSize(int fontSize)
+{
+    return qBound(kMinFontSize, fontSize, kMaxFontSize);
+}
+
 int Shape::PenWidth() const
 {
     return qBound(0, m_thickness, kMaxPenWidth);
@@ -128,7 +133,7 @@ void Text::Draw(QPainter* painter, double zoom)
 
     const int canvasHeight = m_canvas != nullptr ? m_canvas->height() : 600;
     QFont font = QGuiApplication::font();
-    const int fontSize = qBound(kMinFontSize, m_fontSize, kMaxFontSize);
+    const int fontSize = DrawnFontSize(m_fontSize);
     font.setPixelSize(qMax(1, static_cast<int>(canvasHeight * zoom * fontSize / 600)));
     painter->setFont(font);
     const QFontMetrics metrics(font);

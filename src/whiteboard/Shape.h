@@ -45,6 +45,9 @@ public:
     // Board units to pixels of the canvas; (0, 0) and a null canvas pass
     // through unchanged.
     static QPoint MapToWidget(int x, int y, QWidget* canvas, double zoom);
+    // A text's font size as drawn and measured: bounded, whatever a message
+    // carried.
+    static int DrawnFontSize(int fontSize);
 
     int m_startX = 0;
     int m_startY = 0;

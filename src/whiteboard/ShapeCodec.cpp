@@ -52,6 +52,11 @@ void Style(Shape* shape, const QString& colorName, int thickness)
 {
     shape->m_colorName = colorName;
     shape->m_penColor = QColor(colorName);
+    if (!shape->m_penColor.isValid()) {
+        qDebug() << "into ShapeCodec, unknown colour name, the shape is drawn black, shapeId:" << shape->m_shapeId
+                 << ",color:" << colorName.left(32);
+        shape->m_penColor = Qt::black;
+    }
     shape->m_thickness = thickness;
 }
 

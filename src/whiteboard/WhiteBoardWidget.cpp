@@ -2,6 +2,7 @@
 
 #include "BoardModel.h"
 #include "Shape.h"
+#include "TextEdit.h"
 #include "app/Nexus.h"
 #include "app/SharedFunctions.h"
 #include "room/MenuBar.h"
@@ -35,12 +36,40 @@ WhiteBoardWidget::WhiteBoardWidget(QWidget* parent)
 {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     setMouseTracking(true);
+    installEventFilter(this);
     setCursor(Qt::ArrowCursor);
+
+    m_textEdit = new TextEdit(this);
+    m_textEdit->setObjectName(QStringLiteral("PainterTextEdit"));
+    m_textEdit->setStyleSheet(QStringLiteral(
+        "#PainterTextEdit{border-style:dashed;border-width:2px;border-color:rgb(127,127,172);font:18px Microsoft "
+        "YaHei;color:#aaaaaa;margin:0px;padding:0px;color:#000000;}"));
+    m_textEdit->resize(90, 35);
+    m_textEdit->hide();
+    m_textEdit->SetFontColor(m_colorName);
+    // A size or colour picked while typing shows at once, at the board's
+    // size; the size is the one new texts get.
+    connect(m_textEdit, &TextEdit::FontSizeChange, this, [this](int size) {
+        SetFontSize(size);
+        if (m_textEdit->isVisible())
+            StyleTextEdit();
+    });
+    connect(m_textEdit, &TextEdit::ColorChange, this, [this] {
+        if (m_textEdit->isVisible())
+            StyleTextEdit();
+    });
 
     m_laserImage = new QPushButton(this);
     m_laserImage->setFixedSize(20, 20);
+    m_laserImage->setFocusPolicy(Qt::NoFocus);
+    m_laserImage->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_laserImage->setStyleSheet(
+        QStringLiteral("QPushButton{image: url(:resource/whiteboard/%1/lasterpoint.png);border:0px;}")
+            .arg(Nexus::GetScaleFolder()));
     m_laserImage->hide();
 
+    m_laserNotifyTimer = new QTimer(this);
+    connect(m_laserNotifyTimer, &QTimer::timeout, this, &WhiteBoardWidget::NotifyLaserPointPos);
     m_laserHideTimer = new QTimer(this);
     m_laserHideTimer->setSingleShot(true);
     connect(m_laserHideTimer, &QTimer::timeout, this, &WhiteBoardWidget::HideLaserPointPos);
@@ -139,18 +168,20 @@ void WhiteBoardWidget::SelectTool(int type)
     EnterShapeMode(type);
 }
 
-void WhiteBoardWidget::SetShape4LaserPointer()
-{
-    SelectTool(6);
-    setCursor(Qt::PointingHandCursor);
-}
-
 void WhiteBoardWidget::LeaveShapeMode(int type)
 {
-    if (type == 4 || type == 5)
+    // What the mouse pointed at with the old tool is let go.
+    m_grabbedId.clear();
+    m_textHighlighted = false;
+    if (type == 4) {
+        m_textEdit->hide();
         setCursor(Qt::ArrowCursor);
-    else if (type == 6)
+    } else if (type == 5) {
+        UnShapeHighlight(m_highlightedId);
+        setCursor(Qt::ArrowCursor);
+    } else if (type == 6) {
         StopLasterPointTimer();
+    }
 }
 
 void WhiteBoardWidget::EnterShapeMode(int type)
@@ -197,6 +228,8 @@ void WhiteBoardWidget::mousePressEvent(QMouseEvent* event)
     qDebug() << "into mousePressEvent";
     if (MenuBar* menu = Nexus::GetMenuBar())
         menu->HidePopUpWidget();
+    if (!m_grabbedId.isEmpty()) // the press picks the text up
+        return;
     if (PaletteZooms()) {
         event->ignore();
         return;
@@ -208,10 +241,7 @@ void WhiteBoardWidget::mousePressEvent(QMouseEvent* event)
     if (m_vShapeType == 6 || !HasWhiteboardRight())
         return;
     if (m_vShapeType == 5) {
-        if (!m_highlightedId.isEmpty()) {
-            OnShapeEraserById(m_highlightedId);
-            m_highlightedId.clear();
-        }
+        EraseHighlighted();
         return;
     }
     if (m_vShapeType >= 1 && m_vShapeType <= 3)
@@ -246,12 +276,24 @@ void WhiteBoardWidget::StartShape(const QPoint& position)
 
 void WhiteBoardWidget::mouseMoveEvent(QMouseEvent* event)
 {
+    if (!m_grabbedId.isEmpty())
+        return;
     if (PaletteZooms()) {
         event->ignore();
         return;
     }
-    if (m_live.isEmpty() || !HasWhiteboardRight())
+    if (m_live.isEmpty() && m_vShapeType != 5 && m_vShapeType != 6)
         return;
+    if (!HasWhiteboardRight() || m_textEdit->isVisible() || m_vShapeType == 4)
+        return;
+    if (m_vShapeType == 5) {
+        OnShapeHighlight(MapToBoard(event->pos().x(), event->pos().y(), 1.0));
+        return;
+    }
+    if (m_vShapeType == 6) {
+        m_vPoint4LasterPoint = MapToBoard(event->pos().x(), event->pos().y(), 1.0);
+        return;
+    }
     Shape* current = m_live.last();
     const QPoint at = MapToBoard(event->pos().x(), event->pos().y(), m_zoom);
     const QPoint start = current->GetStartPoint();
@@ -284,6 +326,11 @@ void WhiteBoardWidget::mouseReleaseEvent(QMouseEvent* event)
 {
     Q_UNUSED(event)
     m_pressed = false;
+    if (m_textMovePending && !m_grabbedId.isEmpty()) {
+        FinishTextMove();
+        return;
+    }
+    m_textMovePending = false;
     if (PaletteZooms() || m_live.isEmpty())
         return;
     const int tool = m_strokeOpen ? 3 : m_live.last()->GetType();
@@ -327,7 +374,8 @@ void WhiteBoardWidget::DiscardLive()
 
 WhiteBoardWidget::CacheKey WhiteBoardWidget::CurrentCacheKey(const QString& board) const
 {
-    return { board, size(), m_canvas ? m_canvas->size() : QSize(), devicePixelRatioF(), m_zoom, m_panA + m_panB };
+    return { board, size(), m_canvas ? m_canvas->size() : QSize(), devicePixelRatioF(), m_zoom, m_panA + m_panB,
+        m_dragging ? m_grabbedId : QString() };
 }
 
 bool WhiteBoardWidget::ShownBoardChanged() const
@@ -347,46 +395,75 @@ void WhiteBoardWidget::RepaintIfShownChanged()
         update();
 }
 
+bool WhiteBoardWidget::SyncMirror(BoardModel* model, const QString& board)
+{
+    BoardModel::Guard guard = model->Lock();
+    const BoardVersion version = guard.Version(board);
+    bool whole = !m_mirror.valid || m_mirror.board != board || version.redraw != m_mirror.version.redraw;
+    if (!whole && version.revision == m_mirror.version.revision)
+        return false;
+    const ShapeStack* stack = guard.Stack(board);
+    const size_t count = stack ? size_t(stack->size()) : 0;
+    whole = whole || count < m_mirror.entries.size();
+    if (whole)
+        m_mirror.entries.clear();
+    m_mirror.entries.reserve(count);
+    for (size_t i = m_mirror.entries.size(); i < count; ++i) {
+        Shape* copy = stack->at(int(i))->Clone();
+        // Shapes that arrived before the page view existed scale with it
+        // all the same.
+        if (!copy->m_canvas)
+            copy->m_canvas = m_canvas;
+        m_mirror.entries.emplace_back(copy);
+    }
+    m_mirror.board = board;
+    m_mirror.version = version;
+    m_mirror.valid = true;
+    return whole;
+}
+
+QVector<const Shape*> WhiteBoardWidget::ShownShapes()
+{
+    QVector<const Shape*> shapes;
+    BoardModel* model = Model();
+    const QString board = GetCurrWhiteboardId();
+    if (!model || board.isEmpty())
+        return shapes;
+    SyncMirror(model, board);
+    shapes.reserve(int(m_mirror.entries.size()));
+    for (const auto& shape : m_mirror.entries) {
+        if (shape->m_whiteboardId == board)
+            shapes << shape.get();
+    }
+    return shapes;
+}
+
 void WhiteBoardWidget::UpdateCache(BoardModel* model, const QString& board)
 {
     const CacheKey key = CurrentCacheKey(board);
-    bool whole = m_cache.isNull() || !(key == m_cacheKey);
-    std::vector<std::unique_ptr<Shape>> copies;
-    {
-        BoardModel::Guard guard = model->Lock();
-        const BoardVersion version = guard.Version(board);
-        const ShapeStack* stack = guard.Stack(board);
-        const int count = stack ? stack->size() : 0;
-        whole = whole || version.redraw != m_cacheVersion.redraw || count < m_cacheEntries;
-        if (!whole && version.revision == m_cacheVersion.revision)
-            return;
-        for (int i = whole ? 0 : m_cacheEntries; i < count; ++i) {
-            const Shape* shape = stack->at(i);
-            if (shape->m_whiteboardId == board)
-                copies.emplace_back(shape->Clone());
-        }
-        m_cacheVersion = version;
-        m_cacheEntries = count;
-    }
+    const bool copiedWhole = SyncMirror(model, board);
+    const size_t count = m_mirror.entries.size();
+    const bool whole = copiedWhole || m_cache.isNull() || !(key == m_cacheKey) || size_t(m_cacheEntries) > count;
+    if (!whole && size_t(m_cacheEntries) == count)
+        return;
     if (whole) {
         const qreal ratio = key.ratio;
         m_cache = QImage(size() * ratio, QImage::Format_ARGB32_Premultiplied);
         m_cache.setDevicePixelRatio(ratio);
         m_cache.fill(Qt::transparent);
         m_cacheKey = key;
+        m_cacheEntries = 0;
     }
-    if (copies.empty())
-        return;
     QPainter painter(&m_cache);
     painter.translate(key.pan);
     painter.scale(m_zoom, m_zoom);
-    for (const auto& shape : copies) {
-        // Shapes that arrived before the page view existed scale with it
-        // all the same.
-        if (!shape->m_canvas)
-            shape->m_canvas = m_canvas;
-        shape->Draw(&painter, m_zoom);
+    for (size_t i = size_t(m_cacheEntries); i < count; ++i) {
+        Shape* shape = m_mirror.entries.at(i).get();
+        if (shape->m_whiteboardId == board && (key.dragged.isEmpty() || shape->m_shapeId != key.dragged))
+            shape->Draw(&painter, m_zoom);
     }
+    m_cacheEntries = int(count);
+    m_cacheVersion = m_mirror.version;
 }
 
 void WhiteBoardWidget::paintEvent(QPaintEvent* event)
@@ -399,12 +476,13 @@ void WhiteBoardWidget::paintEvent(QPaintEvent* event)
     UpdateCache(model, board);
     QPainter painter(this);
     painter.drawImage(QPoint(), m_cache);
-    if (m_liveBoard == board && !m_live.isEmpty()) {
-        painter.translate(m_cacheKey.pan);
-        painter.scale(m_zoom, m_zoom);
+    painter.translate(m_cacheKey.pan);
+    painter.scale(m_zoom, m_zoom);
+    if (m_liveBoard == board) {
         for (Shape* shape : m_live)
             shape->Draw(&painter, m_zoom);
     }
+    PaintOverlay(painter);
 }
 
 // ---- stack operations
@@ -497,18 +575,6 @@ void WhiteBoardWidget::OnRemoteReset(QString whiteboardId)
     RepaintIfShownChanged();
 }
 
-void WhiteBoardWidget::OnRemoteLaserPoint(QPoint point, QString presentationId)
-{
-    m_laserHideTimer->start(1000);
-    // Every page's point is shown until the board knows the page it shows.
-    Q_UNUSED(presentationId)
-    if (m_canvas == nullptr || m_canvas->width() <= 0 || m_canvas->height() <= 0)
-        return;
-    m_laserImage->move(Shape::MapToWidget(point.x(), point.y(), m_canvas, 1.0));
-    m_laserImage->show();
-    m_laserImage->raise();
-}
-
 void WhiteBoardWidget::OnScaleChanged(double zoom)
 {
     m_zoom = zoom;
@@ -525,26 +591,25 @@ void WhiteBoardWidget::OnShiftPosNotify(QPointF first, QPointF second)
     m_panB = second;
 }
 
-void WhiteBoardWidget::StopLasterPointTimer()
-{
-    m_laserHideTimer->stop();
-    m_laserImage->hide();
-    setCursor(Qt::ArrowCursor);
-}
-
-void WhiteBoardWidget::HideLaserPointPos()
-{
-    m_laserImage->hide();
-}
-
 void WhiteBoardWidget::OnCleanUp()
 {
     DiscardLive();
     m_pressed = false;
     m_highlightedId.clear();
+    m_grabbedId.clear();
+    m_textHighlighted = false;
+    m_textMovePending = false;
+    m_dragging = false;
+    m_textEdit->hide();
+    m_textEdit->clear();
+    m_textAnchor = QPoint();
     if (BoardModel* model = Model())
         model->SetCurrentBoard(QString());
     StopLasterPointTimer();
+    m_laserHideTimer->stop();
+    m_vPoint4LasterPoint = QPoint();
+    m_lastLaserPoint = QPoint();
+    m_mirror = Mirror();
     m_cache = QImage();
     m_cacheVersion = BoardVersion();
     m_cacheEntries = 0;

@@ -9,11 +9,16 @@
 #include <QString>
 #include <QVector>
 #include <QWidget>
+#include <memory>
+#include <vector>
 
 class DataManager;
+class QMouseEvent;
+class QPainter;
 class QPushButton;
 class QTimer;
 class Shape;
+class TextEdit;
 
 // The transparent drawing surface over the course page. Lives in the GUI
 // thread. The stacks it draws and changes belong to the session's board
@@ -25,7 +30,12 @@ class Shape;
 // The shape being drawn stays the widget's own until the mouse is released:
 // shapes of others that arrive meanwhile go onto the stack below it and can
 // never mix into it, and it joins the stack whole, in one locked step that
-// also queues its message.
+// also queues its message. A text dragged is drawn at the mouse and moved
+// on the stack when the mouse is released.
+//
+// What the mouse points at (the eraser's shape, a text to pick up) is found
+// on a copy of the shown board and highlighted over the board's picture;
+// the shapes on the stack keep their colours.
 class WhiteBoardWidget : public QWidget
 {
     Q_OBJECT
@@ -52,6 +62,10 @@ public:
     QWidget* GetCanvas() const { return m_canvas; }
     void SetCanvas(QWidget* canvas) { m_canvas = canvas; }
 
+    // The editor texts are typed into ("PainterTextEdit"); its fontSize is
+    // the size of new texts.
+    TextEdit* GetTextEdit() const { return m_textEdit; }
+
     int GetShapeType() const { return m_vShapeType; }
     void SetShapeType(int type);
     // Back to no tool, silently and without leaving the old tool's mode
@@ -61,6 +75,14 @@ public:
     // Pixel to board units, the inverse of the painter's transform; a
     // canvas without size leaves the point unconverted.
     QPoint MapToBoard(int x, int y, double zoom) const;
+
+    // The shape the eraser would take, the text the mouse would pick up
+    // (empty when none), and where the laser points (board units).
+    QString GetHighlightedId() const { return m_highlightedId; }
+    QString GetGrabbedTextId() const { return m_grabbedId; }
+    QPoint GetLaserPoint() const { return m_vPoint4LasterPoint; }
+    // The pointer of another participant, shown over the page.
+    QWidget* GetLaserImage() const;
 
 signals:
     void ShapeTypeChanged(int type);
@@ -109,11 +131,25 @@ public slots:
     void OnShiftPosNotify(QPointF first, QPointF second);
     void StopLasterPointTimer();
     void HideLaserPointPos();
+    // Sends the laser's position when it moved since the last time.
+    void NotifyLaserPointPos();
+    // The eraser at a board point: highlights the shape it would take.
+    void OnShapeHighlight(QPoint point);
+    // The mouse at a board point: picks up the text under it.
+    void OnShapeHighlight4Text(QPoint point);
+    // The mouse left the board; true when a text lost its highlight.
+    bool UnShapeHighlight4Text();
+    // The text picked up follows the mouse to the board point.
+    void OnShapeMovement4Text(QPoint point);
+    // The whiteboard right was withdrawn: the text being typed is put
+    // away, the shape being drawn and the text being moved are dropped.
+    void OnWhiteboardRightLost();
     // Forgets everything of the room left: the shape being drawn, the
     // current board, the laser.
     void OnCleanUp();
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -137,6 +173,28 @@ private:
     // 1 undo, 2 redo, 3 clear; msgType as for Undo().
     void StackAction(int action, const QString& whiteboardId, int msgType);
 
+    // Opens the text editor at the event's position, or closes it and puts
+    // its text on the board.
+    void ActiveTextEdit(QMouseEvent* event);
+    void CommitText();
+    // The editor's style at the board's size, in the board's colour.
+    void StyleTextEdit();
+    // Whether the board event filter acts on an event of watched.
+    bool FiltersInput(QObject* watched) const;
+    // Moves the text picked up to where it was dragged and announces it.
+    void FinishTextMove();
+    // Puts the highlighted shape (a whole stroke) to the redo stack and
+    // announces it.
+    void EraseHighlighted();
+    // Highlight of the eraser's shape; a change repaints.
+    void ShapeHighlightById(const QString& shapeId);
+    void UnShapeHighlight(const QString& shapeId);
+    // The shapes of the shown board as copies, bottom first, for tests of
+    // what the mouse points at.
+    QVector<const Shape*> ShownShapes();
+    // Draws the highlighted shapes and the text being moved over the board.
+    void PaintOverlay(QPainter& painter);
+
     QColor m_penColor { 236, 38, 41 };
     QColor m_fillColor { Qt::transparent };
     QString m_colorName { QStringLiteral("#EC2629") };
@@ -145,10 +203,15 @@ private:
     double m_zoom = 1.0;
     QPointF m_panA;
     QPointF m_panB;
+    QTimer* m_laserNotifyTimer = nullptr;
     QTimer* m_laserHideTimer = nullptr;
     int m_vShapeType = 0;
     QWidget* m_canvas = nullptr;
     QPushButton* m_laserImage = nullptr;
+    TextEdit* m_textEdit = nullptr;
+    QPoint m_textAnchor;
+    QPoint m_vPoint4LasterPoint;
+    QPoint m_lastLaserPoint;
 
     // The shape being drawn, bottom first (a stroke's start marker and its
     // segments), owned here until release; the board it was started on.
@@ -156,16 +219,37 @@ private:
     QString m_liveBoard;
     bool m_pressed = false;
     bool m_strokeOpen = false;
+    // The eraser's shape.
     QString m_highlightedId;
+    // The text under the mouse, where it was picked, whether it shows
+    // highlighted, and while the button is held, where it is dragged to.
+    QString m_grabbedId;
+    QPoint m_grabOffset;
+    bool m_textHighlighted = false;
+    bool m_textMovePending = false;
+    bool m_dragging = false;
+    QPoint m_dragAt;
 
-    // Painting. The shown board's shapes live in m_cache, drawn for
-    // m_cacheKey and up to the board version m_cacheVersion (its first
-    // m_cacheEntries stack entries). A paint takes, under the board lock,
-    // copies of only what the picture lacks: the entries pushed on top
-    // since (a shape drawn here or received, a redo), or every entry when
-    // the stack changed otherwise or the picture is for another size,
-    // board or zoom. It draws the copies after the lock is gone, then
-    // shows the picture and the shape being drawn over it.
+    // Painting. m_mirror holds copies of the shown board's stack, taken
+    // under the board lock: when the board only grew at its top (a shape
+    // drawn here or received, a redo), just the new entries are copied;
+    // after any other change all of them. The shapes live in m_cache,
+    // drawn for m_cacheKey from the mirror's first m_cacheEntries entries
+    // (board version m_cacheVersion); a paint draws the entries the picture
+    // lacks, or all of them for another size, board or zoom, with no lock
+    // held, then shows the picture with the shape being drawn and the
+    // highlights over it.
+    struct Mirror {
+        QString board;
+        BoardVersion version;
+        bool valid = false;
+        std::vector<std::unique_ptr<Shape>> entries;
+    };
+    // Brings m_mirror up to the board's stack; true when it was copied
+    // whole.
+    bool SyncMirror(BoardModel* model, const QString& board);
+    Mirror m_mirror;
+
     struct CacheKey {
         QString board;
         QSize size;
@@ -173,10 +257,11 @@ private:
         qreal ratio = 0.0;
         double zoom = 0.0;
         QPointF pan;
+        QString dragged; // a text being moved is drawn over the picture
         bool operator==(const CacheKey& other) const
         {
             return board == other.board && size == other.size && canvas == other.canvas && ratio == other.ratio
-                && zoom == other.zoom && pan == other.pan;
+                && zoom == other.zoom && pan == other.pan && dragged == other.dragged;
         }
     };
     CacheKey CurrentCacheKey(const QString& board) const;

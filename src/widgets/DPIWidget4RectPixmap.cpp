@@ -16,6 +16,13 @@ void DPIWidget4RectPixmap::SetPixmapPath(const QString& path)
     update();
 }
 
+void DPIWidget4RectPixmap::resizeEvent(QResizeEvent* event)
+{
+    QLabel::resizeEvent(event);
+    if (DpiPixmap::Outgrown(this, m_backing))
+        m_backing = DpiPixmap::Load(this, m_path);
+}
+
 void DPIWidget4RectPixmap::paintEvent(QPaintEvent* event)
 {
     if (m_path.isEmpty())

@@ -15,6 +15,13 @@ void DPIWidget4RoundPixmap::SetPixmapPath(const QString& path)
     update();
 }
 
+void DPIWidget4RoundPixmap::resizeEvent(QResizeEvent* event)
+{
+    QLabel::resizeEvent(event);
+    if (DpiPixmap::Outgrown(this, m_backing))
+        m_backing = DpiPixmap::Load(this, m_path);
+}
+
 void DPIWidget4RoundPixmap::paintEvent(QPaintEvent*)
 {
     if (m_path.isEmpty())

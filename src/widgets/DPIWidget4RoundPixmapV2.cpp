@@ -15,7 +15,19 @@ void DPIWidget4RoundPixmapV2::SetPixmapPath(const QString& path)
 {
     qDebug() << "into DPIWidget4RoundPixmapV2 path is :" << path << ",isPixmapBlur:" << m_blur;
     m_path = path;
-    m_backing = DpiPixmap::Load(this, path);
+    Reload();
+}
+
+void DPIWidget4RoundPixmapV2::resizeEvent(QResizeEvent* event)
+{
+    QLabel::resizeEvent(event);
+    if (DpiPixmap::Outgrown(this, m_backing))
+        Reload();
+}
+
+void DPIWidget4RoundPixmapV2::Reload()
+{
+    m_backing = DpiPixmap::Load(this, m_path);
     // A veil shown once follows the new picture, even with the blur off.
     if (!m_veiled.isNull()) {
         m_veiled = QPixmap();

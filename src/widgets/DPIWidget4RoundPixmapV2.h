@@ -15,6 +15,7 @@ public:
 
     void SetPixmapPath(const QString& path);
     QString GetPixmapPath() const { return m_path; }
+    bool HasPicture() const { return !m_backing.isNull(); }
     void setBlur(bool blur);
     bool GetBlur() const { return m_blur; }
     bool HasVeil() const { return !m_veiled.isNull(); }
@@ -23,8 +24,11 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // Reads the picture again and, when one was shown, the veil with it.
+    void Reload();
     void BuildVeil();
 
     bool m_blur = false;

@@ -7,15 +7,32 @@
 
 namespace DpiPixmap {
 
-QPixmap Load(const QWidget* widget, const QString& path)
+namespace {
+QSize PixelSize(const QWidget* widget)
 {
     const qreal ratio = widget->devicePixelRatioF();
-    QPixmap picture(int(widget->width() * ratio), int(widget->height() * ratio));
-    picture.setDevicePixelRatio(ratio);
-    picture.fill(Qt::transparent);
-    if (!picture.load(path))
+    return QSize(qMax(1, qRound(widget->width() * ratio)), qMax(1, qRound(widget->height() * ratio)));
+}
+} // namespace
+
+QPixmap Load(const QWidget* widget, const QString& path)
+{
+    if (path.isEmpty())
         return QPixmap();
-    return picture;
+    const QSize target = PixelSize(widget);
+    QImageReader reader(path);
+    const QSize native = reader.size();
+    if (native.isValid() && (native.width() > target.width() || native.height() > target.height()))
+        reader.setScaledSize(target);
+    return QPixmap::fromImage(reader.read());
+}
+
+bool Outgrown(const QWidget* widget, const QPixmap& picture)
+{
+    if (picture.isNull())
+        return false;
+    const QSize target = PixelSize(widget);
+    return picture.width() < target.width() || picture.height() < target.height();
 }
 
 QSize ShownSize(const QWidget* widget)
@@ -49,6 +66,11 @@ void Draw(QPainter& painter, const QWidget* widget, const QPixmap& picture)
 {
     if (!picture.isNull())
         painter.drawPixmap(QRectF(widget->rect()), picture, QRectF(picture.rect()));
+}
+
+QString DefaultAvatar(const QString& scaleFolder)
+{
+    return QStringLiteral(":/resource/schoollist/%1/default_avatar.png").arg(scaleFolder);
 }
 
 } // namespace DpiPixmap

@@ -158,6 +158,8 @@ private slots:
                                            << "\none";
         QTest::newRow("one piece") << "one"
                                    << "one";
+        QTest::newRow("markup stays text") << "<h1>New</h1>|<img src=x>"
+                                           << "<h1>New</h1>\n<img src=x>";
         QTest::newRow("no message keeps the form's text") << ""
                                                           << "整体UI更美观！\n登录可以记住密码了";
     }
@@ -167,7 +169,7 @@ private slots:
         QFETCH(QString, shown);
         Nexus::GetProfile()->SetUpdateMessage(message);
         Offer(m_service.HttpsUrl(kInstaller));
-        QCOMPARE(LabelText("labeldownload"), shown);
+        QCOMPARE(TestSupport::ShownText(Part<QLabel>(m_window.get(), "labeldownload")), shown);
     }
 
     void FileNameOfTheUrl_data()

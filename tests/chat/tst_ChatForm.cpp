@@ -2,6 +2,7 @@
 #include "TestRegistry.h"
 #include "TestSupport.h"
 
+#include "platform/Shell.h"
 #include "ui/chatArea/ChatContext.h"
 #include "ui/chatArea/ChatDialogs.h"
 #include "ui/chatArea/ChatImageStruct.h"
@@ -66,7 +67,10 @@ private slots:
     {
         QApplication::setFont(QFont(QStringLiteral("Microsoft YaHei UI"), 9));
         m_fixture = std::make_unique<ChatFixture>(320, 42);
-        QDesktopServices::setUrlHandler("file", &m_desktop, "open");
+        Shell::SetOpener([this](const QString& path) {
+            m_desktop.open(QUrl::fromLocalFile(path));
+            return true;
+        });
     }
     void init()
     {
@@ -84,7 +88,7 @@ private slots:
     }
     void cleanupTestCase()
     {
-        QDesktopServices::unsetUrlHandler("file");
+        Shell::SetOpener(nullptr);
         m_fixture.reset();
     }
 

@@ -4,13 +4,17 @@
 #include "app/Nexus.h"
 #include "app/Profile.h"
 
+#include <QAbstractButton>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QMutex>
 #include <QPixmap>
+#include <QTextDocument>
+#include <QTextDocumentFragment>
 #include <QWidget>
 #include <QtTest>
 
@@ -97,6 +101,37 @@ QString SaveScreenshot(QWidget* widget, const QString& name)
         return QString();
     const QString path = folder + QLatin1Char('/') + name + QStringLiteral(".png");
     return widget->grab().save(path, "PNG") ? path : QString();
+}
+
+QString ShownAsText(const QString& text, bool rich)
+{
+    return rich ? QTextDocumentFragment::fromHtml(text).toPlainText() : text;
+}
+
+QString ShownText(const QLabel* label)
+{
+    const Qt::TextFormat format = label->textFormat();
+    return ShownAsText(label->text(), format != Qt::PlainText && Qt::mightBeRichText(label->text()));
+}
+
+QString CutButton(QWidget* root)
+{
+    for (QAbstractButton* button : root->findChildren<QAbstractButton*>()) {
+        if (!button->isVisible() || button->testAttribute(Qt::WA_TransparentForMouseEvents))
+            continue;
+        QRect area = button->rect();
+        for (QWidget* widget = button; widget != root; widget = widget->parentWidget()) {
+            area.translate(widget->pos());
+            const QWidget* parent = widget->parentWidget();
+            if (parent->objectName() == QLatin1String("qt_scrollarea_viewport"))
+                break;
+            if (!parent->rect().contains(area))
+                return QStringLiteral("%1 \"%2\" in %3")
+                    .arg(button->objectName(), button->text(),
+                        QString::fromLatin1(button->parentWidget()->metaObject()->className()));
+        }
+    }
+    return QString();
 }
 
 HubTransfers::HubTransfers()

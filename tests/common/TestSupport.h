@@ -8,11 +8,13 @@
 #include <QSemaphore>
 #include <QString>
 #include <QStringList>
+#include <QTextDocument>
 #include <QtMessageHandler>
 #include <memory>
 
 class Profile;
 class QComboBox;
+class QLabel;
 class QWidget;
 
 namespace TestSupport {
@@ -45,6 +47,18 @@ void Drag(QWidget* widget, const QList<QPoint>& path);
 
 // The texts of a combo box's entries, in order.
 QStringList ComboEntries(const QComboBox* combo);
+
+// The text a person reads on the label, or in a tool tip, as Qt renders it:
+// markup that is rendered leaves only its text.
+QString ShownText(const QLabel* label);
+QString ShownAsText(const QString& text, bool rich);
+inline QString ShownAsText(const QString& text)
+{
+    return ShownAsText(text, Qt::mightBeRichText(text));
+}
+// The first button in root cut off by a parent or the window's edge (rows of
+// a scrolled list may stand partly out of view); empty when all are whole.
+QString CutButton(QWidget* root);
 
 // Runs f in target's thread and waits up to ms for it; false on time-out.
 // The calling thread's events are not delivered meanwhile.

@@ -43,7 +43,7 @@ class TestLoginWindow : public QObject
     template <typename T> T* Child(const char* name) const { return m_login->findChild<T*>(QLatin1String(name)); }
     QLineEdit* User() const { return Child<QLineEdit>("usrNameEdit"); }
     QLineEdit* Password() const { return Child<QLineEdit>("pwdEdit"); }
-    QString Error() const { return Child<QLabel>("labelErrorMsg")->text(); }
+    QString Error() const { return TestSupport::ShownText(Child<QLabel>("labelErrorMsg")); }
 
     // Fresh fields with the given texts typed in, as a user would.
     void Type(const QString& user, const QString& password)
@@ -183,6 +183,9 @@ private slots:
         QTest::newRow("code with a message")
             << "student1"
             << "123456" << body(R"({"returncode":"LOCKED","message":"账号已锁定"})") << "账号已锁定";
+        QTest::newRow("message with markup")
+            << "student1"
+            << "123456" << body(R"({"returncode":"LOCKED","message":"<b>账号</b>已锁定"})") << "<b>账号</b>已锁定";
         QTest::newRow("slow service") << "student1"
                                       << "123456" << QJsonObject { { "action", "delay" }, { "ms", 3000 } } << "";
     }

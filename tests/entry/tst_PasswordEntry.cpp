@@ -7,6 +7,8 @@
 
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopeGuard>
+#include <QSemaphore>
 #include <QtTest>
 
 namespace {
@@ -57,6 +59,8 @@ private slots:
         QVERIFY2(m_window, qPrintable(m_service.ErrorText()));
         emit m_window->UpdateLoginProgress(2);
         m_entry = m_window->GetRoomEntryWidget();
+        // The room is handed over through the session's own thread.
+        Nexus::GetProfile()->StartThreads();
     }
     void cleanupTestCase() { delete m_window; }
     void init()
@@ -88,7 +92,7 @@ private slots:
         Type("104 104");
         QTest::keyClick(Edit(), Qt::Key_Return);
         QCOMPARE(RoomPaths(), QStringList({ "/api/rooms/by-password/104104" }));
-        QCOMPARE(phases.count(), 1);
+        QTRY_COMPARE(phases.count(), 1);
         QCOMPARE(phases.at(0).at(0).toInt(), 16);
         QVERIFY(!m_entry->isVisible());
         const RoomFields record = Nexus::GetDataManager()->GetRoomFields();
@@ -112,6 +116,28 @@ private slots:
         QVERIFY(m_entry->isHidden());
     }
 
+    // While the session's thread runs a course-list road, which writes the
+    // same record, the panel writes nothing itself: the room is stored in
+    // that thread after the road, and only then entered.
+    void TheRoomIsStoredInTheSessionThread()
+    {
+        DataManager* data = Nexus::GetDataManager();
+        auto road = std::make_shared<QSemaphore>();
+        QMetaObject::invokeMethod(
+            data, [road] { road->acquire(2); }, Qt::QueuedConnection);
+        auto endTheRoad = qScopeGuard([road] { road->release(2); });
+        QSignalSpy phases(m_window, &MainWindow::UpdateLoginProgress);
+        Type("106106");
+        QCOMPARE(m_entry->OnUsrLogin(), 0);
+        QVERIFY(data->GetRoomFields().m_strRoomId != "R106");
+        QCOMPARE(phases.count(), 0);
+        endTheRoad.dismiss();
+        road->release(2);
+        QTRY_COMPARE(phases.count(), 1);
+        QCOMPARE(data->GetRoomFields().m_strRoomId, QString("R106"));
+        MainWindowFixture::BackToCourseHome(m_window);
+    }
+
     // A password with URL characters reaches the service as one path
     // section, and the room behind it is found.
     void PasswordIsPercentEncoded()
@@ -128,7 +154,7 @@ private slots:
         Type("a&b#c?d%e+f/g");
         QCOMPARE(m_entry->OnUsrLogin(), 0);
         QCOMPARE(RoomPaths(), QStringList({ "/api/rooms/by-password/a%26b%23c%3Fd%25e%2Bf%2Fg" }));
-        QCOMPARE(phases.count(), 1);
+        QTRY_COMPARE(phases.count(), 1);
         QCOMPARE(log.Count("a&b#c?d%e+f/g"), 0);
         QVERIFY(m_service.LoadSchool(SchoolFixture::Demo()));
         MainWindowFixture::BackToCourseHome(m_window);
@@ -148,6 +174,13 @@ private slots:
                                       << RoomEntryWidget::kRequestFailed << "";
         QTest::newRow("slow service") << "104104" << QJsonObject { { "action", "delay" }, { "ms", 3000 } }
                                       << RoomEntryWidget::kRequestFailed << "";
+        // Accepted, but nothing to enter.
+        QTest::newRow("success without a room")
+            << "104104" << body(R"({"returncode":"SUCCESS","data":{"sessionId":"s9","room":{"roomNo":""}}})")
+            << RoomEntryWidget::kRequestFailed << "未找到教室，请确认密码后重试";
+        QTest::newRow("success, data not an object")
+            << "104104" << body(R"({"returncode":"SUCCESS","data":["R"]})") << RoomEntryWidget::kRequestFailed
+            << "未找到教室，请确认密码后重试";
     }
     void FailedRequests()
     {
@@ -162,6 +195,9 @@ private slots:
         Type(password);
         QCOMPARE(m_entry->OnUsrLogin(), result);
         QCOMPARE(Error()->text(), shown);
+        // Nothing was handed to the session that could still move the window.
+        QVERIFY(TestSupport::RunIn(Nexus::GetDataManager(), [] {}));
+        QCoreApplication::processEvents();
         QCOMPARE(phases.count(), 0);
         QVERIFY(m_entry->isVisible());
         QCOMPARE(Button()->text(), QString("进入教室"));
@@ -169,20 +205,24 @@ private slots:
         m_entry->hide();
     }
 
-    // A reply without the room still stores the session and its times.
-    void ReplyWithoutRoom()
+    // Times in milliseconds become whole seconds; a time that is no number
+    // and a room without a password give 0 and an empty password.
+    void ReplyTimesAndMissingFields()
     {
         QVERIFY(m_service.SetRule(QString(kRooms) + "777",
             { { "action", "body" },
                 { "content",
-                    R"({"returncode":"SUCCESS","data":{"sessionId":"s9","startTime":1700000000999,"endTime":"x"}})" } }));
+                    R"({"returncode":"SUCCESS","data":{"sessionId":"s9","startTime":1700000000999,"endTime":"x",)"
+                    R"("room":{"roomNo":"R9"}}})" } }));
+        QSignalSpy phases(m_window, &MainWindow::UpdateLoginProgress);
         Type("777");
         QCOMPARE(m_entry->OnUsrLogin(), 0);
+        QTRY_COMPARE(phases.count(), 1);
         const RoomFields record = Nexus::GetDataManager()->GetRoomFields();
         QCOMPARE(record.m_strSessionId, QString("s9"));
         QCOMPARE(record.m_startTime, Q_INT64_C(1700000000));
         QCOMPARE(record.m_endTime, Q_INT64_C(0));
-        QCOMPARE(record.m_strRoomId, QString());
+        QCOMPARE(record.m_strRoomId, QString("R9"));
         QCOMPARE(record.m_strRoomPwd, QString());
         MainWindowFixture::BackToCourseHome(m_window);
     }

@@ -11,6 +11,9 @@
 #include "rtc/AudioOutManager.h"
 #include "rtc/CAgoraObject.h"
 #include "rtc/Player.h"
+#include "ui/chatArea/ChatTextEdit.h"
+#include "ui/chatArea/ChatWidget.h"
+#include "ui/chatArea/EmojiWidget.h"
 #include "widgets/QMeter.h"
 
 #include <QKeyEvent>
@@ -97,8 +100,9 @@ private slots:
         emit m_bar->CleanUp();
         QVERIFY(!m_window->IsKeyHookInstalled());
         // A cleaned-up bar's buttons do nothing.
+        const int muted = m_profile->GetMicrophoneMuted();
         m_bar->GetMicrophoneButton()->click();
-        QCOMPARE(m_profile->GetMicrophoneMuted(), 1);
+        QCOMPARE(m_profile->GetMicrophoneMuted(), muted);
     }
 
     void RightGroupByRoleAndRecording_data()
@@ -318,6 +322,53 @@ private slots:
         m_bar->GetSpeakerButton()->click();
         m_bar->GetSpeakerButton()->click();
         QCOMPARE(FakeCapture::last->state, MicCapture::Suspended);
+    }
+
+    // Muting is the class's own: the next class plays the speaker at the
+    // slider's volume, shown so, the microphone not muted.
+    void MutesEndWithTheClass()
+    {
+        Join(1);
+        m_bar->GetOutputSlider()->setValue(140);
+        m_bar->GetSpeakerButton()->click();
+        m_bar->GetMicrophoneButton()->click();
+        emit m_bar->CleanUp();
+        QCOMPARE(m_profile->GetSpeakerMuted() + m_profile->GetMicrophoneMuted(), 0);
+        QCOMPARE(m_engine->GetAudioOutManager()->GetVolume(), 140);
+    }
+
+    // The last right withdrawn in the room reaches the bar, the camera, the
+    // meter and the chat input.
+    void TheLastRightWithdrawnReachesTheBarAndTheChat()
+    {
+        Join(1 | 4 | 16, 1);
+        m_data->SetPermission(1 | 4 | 16);
+        m_bar->GetVoicePanel()->GetFreeButton()->click();
+        QSignalSpy closed(Nexus::GetPlayer(), &Player::CamaraClosed);
+        m_data->SetPermission(0);
+        QVERIFY(Style(m_bar->GetMicrophoneButton()).contains("footer_icon_microphone_disable"));
+        QVERIFY(FakeCapture::last->state != MicCapture::Active);
+        QCOMPARE(closed.count(), 1);
+        QVERIFY(!Nexus::GetChatWidget()->GetInputBox()->isEnabled());
+    }
+
+    // The emoji picker closes with the other pop-ups; the speaking-mode
+    // pop-up closes on a press anywhere but on itself and its own button.
+    void PopUpsCloseOnAClickElsewhere()
+    {
+        Join(1);
+        ChatWidget* chat = Nexus::GetChatWidget();
+        chat->GetEmojiWidget()->show();
+        m_bar->HidePopUpWidget();
+        QVERIFY(!chat->GetEmojiWidget()->isVisible());
+        VoicePanel* panel = m_bar->GetVoicePanel();
+        const QList<QWidget*> targets { panel, m_bar->GetSpeakModeButton(), chat, m_bar };
+        for (QWidget* target : targets) {
+            if (!panel->isVisible())
+                QTest::mouseClick(m_bar->GetSpeakModeButton(), Qt::LeftButton);
+            QTest::mouseClick(target, Qt::LeftButton, {}, QPoint(3, 3));
+            QCOMPARE(panel->isVisible(), target == panel);
+        }
     }
 
     void SlidersFollowTheHover()

@@ -3,6 +3,7 @@
 
 #include "../app/MainWindowFixture.h"
 #include "app/TitleBar.h"
+#include "platform/Shell.h"
 #include "room/MiddleArea.h"
 #include "room/MsgNotifyWindow.h"
 #include "room/NotifyType.h"
@@ -33,14 +34,14 @@ private slots:
         m_window->show();
         m_middle = m_window->GetMiddleArea();
         m_bar = m_middle->GetMsgNotifyWindow();
-        NotifyUIV2::SetUrlOpener([this](const QUrl& url) {
+        Shell::SetUrlOpener([this](const QUrl& url) {
             m_opened << url;
             return true;
         });
     }
     void cleanupTestCase()
     {
-        NotifyUIV2::SetUrlOpener(nullptr);
+        Shell::SetUrlOpener([](const QUrl&) { return false; });
         delete m_window;
     }
     void init()

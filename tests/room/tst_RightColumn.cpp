@@ -4,7 +4,9 @@
 #include "TestRegistry.h"
 
 #include "app/DownldManager.h"
+#include "room/BottomArea.h"
 #include "room/LeftArea.h"
+#include "room/MenuBar.h"
 #include "room/MiddleArea.h"
 #include "room/RightArea.h"
 #include "room/RightMiddleArea.h"
@@ -12,6 +14,7 @@
 #include "rtc/Player.h"
 #include "session/SchoolInfo.h"
 #include "ui/chatArea/ChatWidget.h"
+#include "widgets/DpiPixmap.h"
 
 #include <QLabel>
 #include <QPixmapCache>
@@ -140,11 +143,52 @@ private slots:
         QLabel* label = m_card->GetNameLabel();
         QCOMPARE(label->text(), label->fontMetrics().elidedText(longName, Qt::ElideRight, m_card->width() / 2));
         QVERIFY(label->text().endsWith(QChar(0x2026)));
-        QCOMPARE(label->toolTip(), longName);
+        QCOMPARE(TestSupport::ShownAsText(label->toolTip()), longName);
         QVERIFY(m_service.ClearRule("/api/teachers/57"));
         FetchTeacherCard();
         emit m_card->UpdateUI();
         QVERIFY(SaveScaledScreenshots(m_window->GetRightArea(), "right-column-teacher-card"));
+    }
+
+    // At the smallest windows a teacher (wide user list, page list shown) and
+    // a student (narrow list, page list collapsed once the room names the
+    // role) see a long name cut beside the like count, markup as text, the
+    // tool bar and the centre ending where the column begins, as the video
+    // panel lays the column out again, and every button whole.
+    void SmallWindowsKeepNamesAndButtonsWhole_data()
+    {
+        QTest::addColumn<int>("role");
+        QTest::addColumn<QSize>("size");
+        for (int role : { 4, 5 })
+            for (QSize size : { QSize(1000, 640), QSize(1024, 700) })
+                QTest::addRow("%s-%dx%d", role == 4 ? "teacher" : "student", size.width(), size.height())
+                    << role << size;
+    }
+    void SmallWindowsKeepNamesAndButtonsWhole()
+    {
+        QFETCH(int, role);
+        QFETCH(QSize, size);
+        QVERIFY(m_service.Body("/api/teachers/57",
+            R"({"returncode":"SUCCESS","data":{"teacherName":"Teacher <b>Wang</b> Xiaoming","likeCount":0}})"));
+        FetchTeacherCard();
+        m_window->resize(size);
+        if ((m_window->GetLeftArea()->GetMode() == LeftArea::ModeWide) != (role == 4))
+            m_window->GetLeftArea()->OnZoomInOutUsrArea();
+        emit m_window->GetMiddleArea()->UserRoleGet(4);
+        emit m_window->GetMiddleArea()->UserRoleGet(role);
+        m_player->SetCurStreamPlayerNum(0);
+        m_window->GetRightArea()->SetupLayout(m_window);
+        const int column = m_window->GetRightArea()->x();
+        QCOMPARE(m_window->GetBottomArea()->GetMenuBar()->geometry().right() + 1, column);
+        QCOMPARE(m_window->GetMiddleArea()->geometry().right() + 1, column);
+        emit m_player->ShowTeacherInfo();
+        QLabel* label = m_card->GetNameLabel();
+        QVERIFY2(TestSupport::ShownText(label).endsWith(QChar(0x2026)), qPrintable(label->text()));
+        QVERIFY(label->geometry().right() < m_card->GetLikeMarkButton()->x());
+        QCOMPARE(TestSupport::ShownAsText(label->toolTip()), QString("Teacher <b>Wang</b> Xiaoming"));
+        QCOMPARE(TestSupport::CutButton(m_window), QString());
+        QVERIFY(SaveScaledScreenshots(m_window, QStringLiteral("room-") + QTest::currentDataTag()));
+        QVERIFY(m_service.ClearRule("/api/teachers/57"));
     }
 
     void ACorruptAvatarIsFetchedAgainOnce()
@@ -157,10 +201,26 @@ private slots:
             m_card->OnDownloadFinished();
         QCOMPARE(retry.count(), 1);
         QCOMPARE(retry.at(0).at(0).toInt(), 256);
-        // A new class may try again.
+        // A new class may try again, once the fetch of this one has landed.
+        QTRY_VERIFY_WITH_TIMEOUT(!QImage(path).isNull(), 15000);
+        QVERIFY(TestSupport::WriteFile(path, "<html>not a picture</html>"));
         m_card->OnCleanUp();
         m_card->OnDownloadFinished();
         QCOMPARE(retry.count(), 2);
+    }
+
+    // The next class's teacher card fails: it shows nobody, not the teacher
+    // of the class before.
+    void AFailedCardShowsNoFormerTeacher()
+    {
+        FetchTeacherCard();
+        QVERIFY(TestSupport::RunIn(m_data, [this] { m_data->OnCleanUp(); }));
+        QVERIFY(m_service.SetRule("/api/teachers/57", { { "action", "status" }, { "status", 500 } }));
+        m_data->GetTeacherInfo(m_service.HttpUrl("/api/teachers/57").toString());
+        emit m_player->ShowTeacherInfo();
+        QCOMPARE(m_card->GetNameLabel()->text(), QString());
+        QCOMPARE(m_card->GetAvatarPath(), DpiPixmap::DefaultAvatar("x1"));
+        QVERIFY(m_service.ClearRule("/api/teachers/57"));
     }
 };
 

@@ -9,7 +9,8 @@
 #include "room/UsrPermissionItem.h"
 #include "room/UsrPermissionTable.h"
 #include "room/UsrPermissionWidget.h"
-#include "widgets/RoundAvatar.h"
+#include "widgets/DPIWidget4RoundPixmapV2.h"
+#include "widgets/DpiPixmap.h"
 
 #include <QMenu>
 #include <QPointer>
@@ -77,6 +78,17 @@ class TestUserList : public QObject
         Login({ 61, 5, QString(200, QChar(0x540d)), 0x95, 0x95 });
         Login({ 70, 6, QString::fromUtf8("旁听生"), 0, 0 });
         Login({ 80, 7, QString::fromUtf8("体验者一"), 0, 0 });
+    }
+    // Each header and row stands where the tree placed its item, so none is
+    // drawn over another.
+    bool EveryRowInItsPlace() const
+    {
+        for (int i = 0; i < m_list->topLevelItemCount(); ++i) {
+            QTreeWidgetItem* item = m_list->topLevelItem(i);
+            if (m_list->itemWidget(item, 0)->pos() != m_list->visualItemRect(item).topLeft())
+                return false;
+        }
+        return true;
     }
     void Empty()
     {
@@ -208,7 +220,7 @@ private slots:
         QCOMPARE(row->GetShownIcons(), icons);
         QCOMPARE(row->IsCameraOn(), cameraOn);
         QCOMPARE(row->IsSpeaking(), speaking);
-        QCOMPARE(row->GetAvatar()->isBlur(), cameraOn);
+        QCOMPARE(row->GetAvatar()->GetBlur(), cameraOn);
     }
 
     void HostileMembersAreShownSafely()
@@ -219,7 +231,8 @@ private slots:
         FillDemoClass();
         UserInfo* hostile = Login({ 62, 5, QString(200, QChar('W')), 0, 0 }, notPicture);
         UserItem* row = m_list->FindItem(62);
-        QVERIFY(!row->GetAvatar()->HasPicture());
+        // A picture that does not decode leaves the default avatar, not a hole.
+        QCOMPARE(row->GetAvatar()->GetPixmapPath(), DpiPixmap::DefaultAvatar("x1"));
         QVERIFY(row->GetShownName().endsWith(QChar(0x2026)));
         QVERIFY(row->GetShownName().size() < 60);
         QVERIFY(m_list->FindItem(60)->GetShownName().isEmpty());
@@ -229,7 +242,10 @@ private slots:
         QCOMPARE(retries.size(), 1);
         QCOMPARE(retries.at(0), (QList<QVariant> { 1, QString("62") }));
         m_list->OnDownloadFinished("not a number");
-        // Device details from other clients are text, never markup.
+        // Names and device details from other clients are text, never markup.
+        Login({ 63, 5, "<b>大" });
+        m_list->FindItem(63)->GetShownName(); // builds the row
+        QCOMPARE(TestSupport::ShownText(m_list->FindItem(63)->findChild<QLabel*>("userName")), QString("<b>大"));
         hostile->SetDeviceSystem("<img src=x>");
         emit m_list->DeviceInfoUpdate(hostile);
         QVERIFY(row->GetAvatar()->toolTip().contains("&lt;img"));
@@ -336,6 +352,20 @@ private slots:
         QCoreApplication::sendEvent(m_list->FindItem(58), &enter);
         QCOMPARE(asked.size(), 1);
         QCOMPARE(m_list->FindItem(58)->toolTip(), m_list->FindItem(58)->GetAvatar()->toolTip());
+    }
+
+    // A member joining a list already on screen gets a row of its own, in
+    // the student's narrow list and in the teacher's wide one.
+    void AJoinerGetsARowOfItsOwn()
+    {
+        for (bool teacher : { false, true }) {
+            BeTeacher(teacher);
+            Empty();
+            Login({ 59, 5, "other" });
+            QTRY_VERIFY(EveryRowInItsPlace());
+            Login({ teacher ? 62 : 57, teacher ? 5 : 4, "late" });
+            QTRY_VERIFY2(EveryRowInItsPlace(), qPrintable(Tree()));
+        }
     }
 
     void Screenshots_data() { RoomScreens::ScaleRows(); }

@@ -6,6 +6,7 @@
 #include "app/TitleBar.h"
 #include "app/UserSettings.h"
 #include "platform/RtcEngineControl.h"
+#include "platform/Shell.h"
 #include "room/MenuBar.h"
 #include "room/MicCapture.h"
 #include "room/NotifyUIV2.h"
@@ -141,11 +142,14 @@ private slots:
         m_room.Start(QStringLiteral("devicetest"));
         m_window = m_room.window;
         m_bar = m_window->GetTitleBar();
-        QDesktopServices::setUrlHandler("https", this, "OnUrl");
+        Shell::SetUrlOpener([this](const QUrl& url) {
+            OnUrl(url);
+            return true;
+        });
     }
     void cleanupTestCase()
     {
-        QDesktopServices::unsetUrlHandler("https");
+        Shell::SetUrlOpener([](const QUrl&) { return false; });
         m_room.Stop();
         MediaDevices::Set(nullptr);
     }

@@ -224,6 +224,7 @@ private slots:
         QTest::newRow("another user, short name") << 61 << "李四" << false << true;
         QTest::newRow("another user, long name") << 61 << "一个名字很长很长的学生" << true << true;
         QTest::newRow("the local user") << 58 << "我" << false << false;
+        QTest::newRow("a name with markup") << 62 << "<b>李" << false << true;
     }
     void TileSwitchAndName()
     {
@@ -237,9 +238,12 @@ private slots:
         tile->setGeometry(0, 0, 300, 225);
         tile->Arrange();
         QStringList texts;
-        for (QLabel* child : tile->findChildren<QLabel*>(QString(), Qt::FindDirectChildrenOnly))
-            texts << child->text();
-        QCOMPARE(texts.contains(name), !elided);
+        for (QLabel* child : tile->findChildren<QLabel*>(QString(), Qt::FindDirectChildrenOnly)) {
+            texts << TestSupport::ShownText(child);
+            if (!child->toolTip().isEmpty())
+                QCOMPARE(TestSupport::ShownAsText(child->toolTip()), name);
+        }
+        QVERIFY2(texts.contains(name) == !elided, qPrintable(texts.join("|")));
         QCOMPARE(texts.filter(QString::fromUtf8("…")).size(), elided ? 1 : 0);
         auto* button = tile->findChild<QPushButton*>("videoSwitch");
         QCOMPARE(button->isVisible(), switchShown);

@@ -39,6 +39,7 @@ public:
         Nexus::SetPresentationList(Pages());
         Nexus::SetQtAvPlayerList(Media());
         Nexus::SetWhiteBoardWidget(middle.GetWhiteBoardWidget());
+        Nexus::SetPaletteWidget(middle.GetPaletteWidget());
         if (!Start("1"))
             return false;
         data->SetUserId(uid);

@@ -4,14 +4,18 @@
 #include "app/Nexus.h"
 #include "app/Profile.h"
 #include "session/DataManager.h"
+#include "whiteboard/BoardHitTest.h"
 #include "whiteboard/BoardModel.h"
 #include "whiteboard/Shape.h"
 #include "whiteboard/ShapeCodec.h"
+#include "whiteboard/TextEdit.h"
 #include "whiteboard/WhiteBoardWidget.h"
 
+#include <QClipboard>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QLabel>
+#include <QMimeData>
 #include <QPainter>
 #include <QtTest>
 #include <cmath>
@@ -80,6 +84,38 @@ QVector<Shape*> CountingLines(const QString& board, int count, const QString& pr
     return lines;
 }
 
+QVector<Shape*> Made(const QJsonObject& entry)
+{
+    return ShapeCodec::FromJson(entry, "W1", nullptr);
+}
+
+// A pen stroke round a rectangle, closed where it started.
+QJsonObject Loop(const QString& id, const QRect& around)
+{
+    QJsonArray points;
+    for (const QPoint& p :
+        { around.topLeft(), around.topRight(), around.bottomRight(), around.bottomLeft(), around.topLeft() })
+        points.append(QJsonObject { { "x", p.x() }, { "y", p.y() } });
+    return { { "type", "pencil" }, { "shapeId", id }, { "color", "#23B24D" }, { "thickness", 3 },
+        { "points", points } };
+}
+
+QJsonObject TextEntry(const QString& id, int x, int y, const QString& text)
+{
+    return { { "type", "text" }, { "shapeId", id }, { "x", x }, { "y", y }, { "text", text }, { "fontSize", 18 } };
+}
+
+// Pixels of the colour in the picture.
+int CountOf(const QImage& image, const QColor& color)
+{
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x)
+            count += image.pixelColor(x, y).rgb() == color.rgb() ? 1 : 0;
+    }
+    return count;
+}
+
 // Counts the paint events of a widget.
 class PaintCounter : public QObject
 {
@@ -95,7 +131,8 @@ public:
 } // namespace
 
 // The board under the mouse: what a drag leaves on the stacks, what is
-// queued for the room and when the requests are emitted, the pictures.
+// queued for the room and when the requests are emitted, the pictures;
+// typing and picking up texts, the eraser's highlight, the laser pointer.
 // The session worker's thread is not started, so its requests stay queued
 // and the board model can be read as the session would find it.
 class TestWhiteBoardWidget : public QObject
@@ -107,10 +144,41 @@ class TestWhiteBoardWidget : public QObject
     BoardModel* m_model = nullptr;
     std::unique_ptr<QLabel> m_page;
     WhiteBoardWidget* m_board = nullptr;
+    TextEdit* m_editor = nullptr;
     QStringList m_requests; // emitted requests, "name arg"
     int m_emittedUnderLock = 0;
 
     void Drag(const QList<QPoint>& path) { TestSupport::Drag(m_board, path); }
+    void Click(const QPoint& at) { TestSupport::Drag(m_board, { at }); }
+    void Hover(const QPoint& at)
+    {
+        QMouseEvent move(QEvent::MouseMove, at, Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(m_board, &move);
+    }
+    // The board's texts as "x,y:text".
+    QStringList Texts()
+    {
+        QStringList texts;
+        BoardModel::Guard guard = m_model->Lock();
+        if (const ShapeStack* stack = guard.Stack("W1")) {
+            for (const Shape* shape : *stack) {
+                if (shape->GetType() == Shape::TypeText)
+                    texts << QStringLiteral("%1,%2:%3").arg(shape->m_startX).arg(shape->m_startY).arg(shape->GetText());
+            }
+        }
+        return texts;
+    }
+    // Opens the editor at at, types, and closes it with a click.
+    void Type(const QPoint& at, const std::function<void()>& typing)
+    {
+        m_board->SetShape4Text();
+        Click(at);
+        QVERIFY(m_editor->isVisible());
+        typing();
+        Click(QPoint(5, 590));
+        QVERIFY(!m_editor->isVisible());
+    }
+
     void Resize(const QSize& size)
     {
         m_page->setFixedSize(size);
@@ -138,21 +206,29 @@ private slots:
         Watch<int>(&DataManager::LocalNewShape, "shape");
         Watch<int>(&DataManager::LocalRedoUndoAction, "action");
         Watch<QString>(&DataManager::LocalShapeEraser, "erase");
+        Watch<QString>(&DataManager::LocalShapeMove, "move");
+        connect(m_data, &DataManager::NotifyLaserPointPos, this,
+            [this](QPoint at) { m_requests << QStringLiteral("laser %1,%2").arg(at.x()).arg(at.y()); });
         m_page = std::make_unique<QLabel>();
         m_page->setScaledContents(true);
         m_board = new WhiteBoardWidget(m_page.get());
         m_board->SetCanvas(m_page.get());
+        m_editor = m_board->GetTextEdit();
+        Nexus::SetWhiteBoardWidget(m_board);
         m_board->SetShape4Rect();
         Resize(QSize(800, 600));
         m_page->show();
     }
     void cleanupTestCase()
     {
+        Nexus::SetWhiteBoardWidget(nullptr);
         m_page.reset();
         Nexus::Teardown();
     }
     void init()
     {
+        m_editor->clear();
+        m_data->SetPermission(128);
         m_model->Clear();
         m_board->SetCurrWhiteboardId("W1");
         m_requests.clear();
@@ -353,15 +429,282 @@ private slots:
 
     void CleanUpForgetsTheRoom()
     {
+        m_board->SetShapeType(4);
+        Click(QPoint(200, 200));
+        QTest::keyClicks(m_editor, "left behind");
         m_board->SetShapeType(2);
         QTest::mousePress(m_board, Qt::LeftButton, Qt::NoModifier, QPoint(10, 10));
         m_board->OnCleanUp();
+        QVERIFY(m_editor->toPlainText().isEmpty());
         QTest::mouseRelease(m_board, Qt::LeftButton, Qt::NoModifier, QPoint(90, 90));
         QVERIFY(m_board->GetCurrWhiteboardId().isEmpty());
         QCOMPARE(m_requests, QStringList());
         QCOMPARE(Entries(m_model, "W1"), QStringList());
     }
 
+    // What was typed, pasted or double-clicked in is what the room gets,
+    // with a line feed wherever the editor broke a line; bad input stays
+    // text. No text goes on a board before a page is shown.
+    void TextsCommitAsTyped_data()
+    {
+        QTest::addColumn<QString>("typed"); // "|" ends a paragraph
+        QTest::addColumn<int>("x");
+        QTest::addColumn<QString>("committed"); // "*": broken as shown
+        QTest::newRow("nothing typed: no text") << "" << 100 << "";
+        QTest::newRow("one line") << "ab" << 100 << "ab\n";
+        QTest::newRow("two paragraphs") << "ab|cd" << 100 << "ab\ncd\n";
+        QTest::newRow("markup stays text") << "<b>x</b>&amp;" << 100 << "<b>x</b>&amp;\n";
+        QTest::newRow("pasted formatting") << "paste" << 100 << "粗\n";
+        QTest::newRow("opened by a double-click") << "double" << 100 << "dd\n";
+        QTest::newRow("no page shown") << "nopage" << 100 << "";
+        QTest::newRow("wrapped at the board's edge") << "wrap these words at the edge" << 690 << "*";
+        QTest::newRow("10,000 characters") << QString("长文本 long text ").repeated(625) << 10 << "*";
+    }
+    void TextsCommitAsTyped()
+    {
+        QFETCH(QString, typed);
+        QFETCH(int, x);
+        QFETCH(QString, committed);
+        m_board->SetShape4Text();
+        if (typed == "double") {
+            m_board->SetShape4Rect();
+            QTest::mouseDClick(m_board, Qt::LeftButton, Qt::NoModifier, QPoint(x, 100));
+            typed = "dd";
+        } else {
+            m_board->SetCurrWhiteboardId(typed == "nopage" ? QString() : "W1");
+            Click(QPoint(x, 100));
+            m_board->SetCurrWhiteboardId("W1");
+        }
+        QCOMPARE(m_editor->isVisible(), typed != "nopage");
+        if (typed == "nopage") {
+            QCOMPARE(m_requests, QStringList());
+            return;
+        }
+        if (typed == "paste") {
+            auto* mime = new QMimeData();
+            mime->setHtml("<b style='color:red'>粗</b><img src='x.png'>");
+            mime->setText("粗");
+            QGuiApplication::clipboard()->setMimeData(mime);
+            m_editor->paste();
+        } else if (typed.size() > 100) {
+            m_editor->insertPlainText(typed);
+        } else {
+            for (const QChar c : typed)
+                c == '|' ? QTest::keyClick(m_editor, Qt::Key_Return) : QTest::keyClicks(m_editor, QString(c));
+        }
+        QCOMPARE(m_editor->GetMaximumWidth(), 800 - x);
+        QVERIFY(m_editor->width() <= qMax(90, 800 - x));
+        m_board->SetShape4Text();
+        Click(QPoint(5, 590));
+        QVERIFY(!m_editor->isVisible());
+        const QStringList texts = Texts();
+        QCOMPARE(m_requests, committed.isEmpty() ? QStringList() : QStringList { "shape 4" });
+        QCOMPARE(texts.size(), committed.isEmpty() ? 0 : 1);
+        if (committed.isEmpty())
+            return;
+        BoardAction queued;
+        QVERIFY(m_model->TakeOutgoing(321, queued));
+        QCOMPARE(queued.shape.points, QVector<QPoint> { QPoint(x, 100) });
+        if (committed != "*") {
+            QCOMPARE(texts.first(), QStringLiteral("%1,100:%2").arg(x).arg(committed));
+            return;
+        }
+        // Broken where the editor broke it: no line wider than the editor.
+        const QString text = queued.shape.text;
+        QVERIFY2(text.count('\n') >= 3, qPrintable(text));
+        QCOMPARE(QString(text).remove('\n'), QString(typed).remove('|'));
+        const QFontMetrics metrics(m_editor->font());
+        for (const QString& line : text.split('\n'))
+            QVERIFY(metrics.horizontalAdvance(line.trimmed()) <= 800 - x);
+        QVERIFY(!m_board->grab().isNull());
+    }
+
+    // A size picked while typing keeps the colour typed in, at the
+    // board's size; the size is the new text's.
+    void SizePickedWhileTyping()
+    {
+        Resize(QSize(400, 300));
+        Type(QPoint(50, 50), [&] {
+            m_editor->SetFontColor("#07A6ED");
+            m_board->SetColorName("#07A6ED");
+            m_editor->SetFontSize(22);
+            QVERIFY2(m_editor->styleSheet().contains("font:11px Microsoft YaHei;color:#07A6ED"),
+                qPrintable(m_editor->styleSheet()));
+            QTest::keyClicks(m_editor, "z");
+        });
+        Resize(QSize(800, 600));
+        BoardAction queued;
+        QVERIFY(m_model->TakeOutgoing(321, queued));
+        QCOMPARE(queued.shape.fontSize, 22);
+        QCOMPARE(queued.shape.colorName, QString("#07A6ED"));
+        m_editor->SetFontSize(18);
+        m_editor->SetFontColor("#EC2629");
+        m_board->SetColorName("#EC2629");
+    }
+
+    // A text is picked up by hovering over it; a click moves nothing and
+    // is still announced. A text picked up never blocks the next tool.
+    void TextsPickedUp()
+    {
+        m_model->Lock().Append("W1", Made(TextEntry("t1", 300, 200, "move me\n")));
+        m_board->SetShape4Rect();
+        Hover(QPoint(305, 205));
+        QCOMPARE(m_board->GetGrabbedTextId(), QString("t1"));
+        Click(QPoint(305, 205));
+        QCOMPARE(m_requests, QStringList { "move t1" });
+        QCOMPARE(Texts(), QStringList { "300,200:move me\n" });
+        Hover(QPoint(305, 205));
+        m_board->SetShape4Eraser();
+        Hover(QPoint(305, 206));
+        Click(QPoint(305, 206));
+        QCOMPARE(m_requests.last(), QString("erase t1"));
+    }
+
+    // The hit boxes of texts are in board units whatever the page's size:
+    // a one-line text at (100, 100) is hovered from a quarter of its
+    // ascent below its top to its last line.
+    void TextHoverBox_data()
+    {
+        QTest::addColumn<int>("height");
+        QTest::newRow("600 pixels high") << 600;
+        QTest::newRow("300 pixels high") << 300;
+        QTest::newRow("900 pixels high") << 900;
+    }
+    void TextHoverBox()
+    {
+        QFETCH(int, height);
+        const std::unique_ptr<Shape> text(Made(TextEntry("t", 100, 100, "one line\n")).first());
+        const QFontMetrics metrics(BoardHitTest::TextFont(18, 600));
+        const int top = 100 + metrics.ascent() / 4;
+        const int bottom = 100 + metrics.ascent() + metrics.descent();
+        const QSize canvas(height * 4 / 3, height);
+        auto hits = [&](int y) { return BoardHitTest::TextHit({ text.get() }, QPoint(110, y), canvas) != nullptr; };
+        QVERIFY(hits(top + 1) && hits(bottom - 1));
+        QVERIFY(!hits(top - 2) && !hits(bottom + 2));
+        QVERIFY(!BoardHitTest::TextHit({ text.get() }, QPoint(110, top + 1), QSize()));
+    }
+
+    void EraserHits_data()
+    {
+        QTest::addColumn<QList<QJsonObject>>("shapes");
+        QTest::addColumn<QPoint>("at");
+        QTest::addColumn<QString>("hit");
+        auto rect = [](const char* id, int x) {
+            return QJsonObject { { "type", "rectangle" }, { "shapeId", id }, { "startX", x }, { "startY", 100 },
+                { "width", 100 }, { "height", 100 } };
+        };
+        const QJsonObject line { { "type", "line" }, { "shapeId", "l" }, { "endX", 100 } };
+        QJsonArray loop;
+        for (const QPoint& p :
+            { QPoint(300, 300), QPoint(400, 300), QPoint(400, 400), QPoint(300, 400), QPoint(300, 300) })
+            loop.append(QJsonObject { { "x", p.x() }, { "y", p.y() } });
+        const QList<QJsonObject> two { rect("low", 100), rect("up", 150) };
+        const QList<QJsonObject> stroke { { { "type", "pencil" }, { "shapeId", "s" }, { "points", loop } } };
+        QTest::newRow("overlapping rectangles: the older") << two << QPoint(170, 150) << "low";
+        QTest::newRow("the newer beside it") << two << QPoint(230, 150) << "up";
+        QTest::newRow("line: two units") << QList<QJsonObject> { line } << QPoint(50, 14) << "l";
+        QTest::newRow("line: three units") << QList<QJsonObject> { line } << QPoint(50, 15) << "";
+        QTest::newRow("inside a closed stroke") << stroke << QPoint(350, 350) << "s";
+        QTest::newRow("outside it") << stroke << QPoint(450, 350) << "";
+        QTest::newRow("a text's lines") << QList<QJsonObject> { TextEntry("t", 500, 100, "ab\ncd\n") }
+                                        << QPoint(505, 130) << "t";
+    }
+    void EraserHits()
+    {
+        QFETCH(QList<QJsonObject>, shapes);
+        QFETCH(QPoint, at);
+        QFETCH(QString, hit);
+        QVector<Shape*> entries;
+        for (const QJsonObject& shape : shapes)
+            entries += Made(shape);
+        const QString found = BoardHitTest::EraserHit({ entries.cbegin(), entries.cend() }, at, QSize(800, 600));
+        qDeleteAll(entries);
+        QCOMPARE(found, hit);
+    }
+
+    // The eraser's shape shows in the highlight colour over the board while
+    // the stored shape keeps its own; a click takes a whole stroke away.
+    void EraserHighlightsAndErases()
+    {
+        m_model->Lock().Append("W1", Made(Loop("s", QRect(100, 100, 201, 101))));
+        m_board->SetShape4Eraser();
+        QCOMPARE(CountOf(m_board->grab().toImage(), QColor(255, 9, 255)), 0);
+        Hover(QPoint(200, 150));
+        QCOMPARE(m_board->GetHighlightedId(), QString("s"));
+        QVERIFY(CountOf(m_board->grab().toImage(), QColor(255, 9, 255)) > 100);
+        QCOMPARE(m_model->Lock().Stack("W1")->at(1)->m_penColor, QColor("#23B24D"));
+        Hover(QPoint(200, 300));
+        QVERIFY(m_board->GetHighlightedId().isEmpty());
+        Click(QPoint(200, 300)); // nothing highlighted: nothing erased
+        Hover(QPoint(200, 150));
+        Click(QPoint(200, 150));
+        QCOMPARE(m_requests, QStringList { "erase s" });
+        QCOMPARE(m_model->Lock().Stack("W1")->size(), 0);
+        QCOMPARE(CountOf(m_board->grab().toImage(), QColor(255, 9, 255)), 0);
+    }
+
+    // The laser's position leaves at each tick when it moved since the
+    // last one; never a position left of or above the board.
+    void LaserSendsMovedPositions()
+    {
+        m_board->SetShape4LaserPointer();
+        Hover(QPoint(100, 100));
+        Hover(QPoint(120, 130));
+        m_board->NotifyLaserPointPos();
+        m_board->NotifyLaserPointPos();
+        Hover(QPoint(-5, 40));
+        m_board->NotifyLaserPointPos();
+        Hover(QPoint(400, 300));
+        QTRY_COMPARE(m_requests, (QStringList { "laser 120,130", "laser 400,300" }));
+        m_data->SetPermission(0);
+        Hover(QPoint(10, 10));
+        m_board->NotifyLaserPointPos();
+        QCOMPARE(m_requests.size(), 2);
+    }
+
+    // Another participant's pointer shows by its top left corner at its
+    // board point, whatever the page's size, and goes a second after the
+    // last position; a point off the board is not shown.
+    void RemotePointerShowsAndGoes_data()
+    {
+        QTest::addColumn<QSize>("page");
+        QTest::addColumn<QPoint>("point");
+        QTest::addColumn<QPoint>("shown"); // (-1, -1): hidden
+        QTest::newRow("full size") << QSize(800, 600) << QPoint(400, 300) << QPoint(400, 300);
+        QTest::newRow("half size") << QSize(400, 300) << QPoint(400, 300) << QPoint(200, 150);
+        QTest::newRow("larger") << QSize(1200, 900) << QPoint(800, 600) << QPoint(1200, 900);
+        QTest::newRow("right of the board") << QSize(800, 600) << QPoint(801, 10) << QPoint(-1, -1);
+        QTest::newRow("far off") << QSize(800, 600) << QPoint(-100000, 100000) << QPoint(-1, -1);
+    }
+    void RemotePointerShowsAndGoes()
+    {
+        QFETCH(QSize, page);
+        QFETCH(QPoint, point);
+        QFETCH(QPoint, shown);
+        Resize(page);
+        QWidget* image = m_board->GetLaserImage();
+        emit m_board->RemoteLaserPoint(point, QString());
+        QCOMPARE(image->isVisible(), shown.x() >= 0);
+        if (shown.x() >= 0)
+            QCOMPARE(image->pos(), shown);
+        QTRY_VERIFY(!image->isVisible());
+    }
+
+    // The text being typed is put away when the right goes, and comes back
+    // with it.
+    void RightWithdrawn()
+    {
+        m_board->SetShape4Text();
+        Click(QPoint(100, 100));
+        QTest::keyClicks(m_editor, "kept");
+        m_data->SetPermission(1);
+        QTRY_VERIFY(!m_editor->isVisible());
+        Click(QPoint(100, 100));
+        QVERIFY(!m_editor->isVisible());
+        m_data->SetPermission(128);
+        Type(QPoint(100, 100), [] {});
+        QCOMPARE(Texts(), QStringList { "100,100:kept\n" });
+    }
     // The same board at two display scales: the shapes sit at the same
     // places of the page.
     void Screenshots_data()

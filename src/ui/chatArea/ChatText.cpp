@@ -2,10 +2,10 @@
 
 #include "ChatContext.h"
 #include "TextDocumentPool.h"
+#include "platform/Shell.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QCursor>
-#include <QDesktopServices>
 #include <QFontMetrics>
 #include <QGraphicsSceneMouseEvent>
 #include <QPainter>
@@ -328,7 +328,7 @@ void ChatText::mouseReleaseEvent(QGraphicsSceneMouseEvent* event)
         return;
     const QString anchor = m_document->documentLayout()->anchorAt(event->pos());
     if (!anchor.isEmpty())
-        QDesktopServices::openUrl(QUrl(anchor));
+        Shell::OpenUrl(QUrl(anchor)); // web addresses only: the text came from the room
 }
 
 ChatRichText::ChatRichText(

@@ -1,10 +1,10 @@
 #include "Image.h"
 
 #include "ChatContext.h"
+#include "platform/Shell.h"
 
 #include <QCursor>
 #include <QDebug>
-#include <QDesktopServices>
 #include <QFileInfo>
 #include <QGraphicsSceneMouseEvent>
 #include <QImageReader>
@@ -88,5 +88,5 @@ void Image::mousePressEvent(QGraphicsSceneMouseEvent* event)
         qDebug() << "into Image::mousePressEvent, not a readable picture file, and ignore it";
         return;
     }
-    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    Shell::Execute(QStringLiteral("open"), path, QString(), QString());
 }
