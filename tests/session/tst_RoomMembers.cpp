@@ -115,7 +115,7 @@ private slots:
         QFETCH(int, holdAlt);
         const QMap<QString, int> bits { { "microphone", 1 }, { "whiteboard", 128 }, { "chat", 16 } };
         QueuedLog changed(&m_users, &UserList::AuthStateChanged);
-        QueuedLog notices(&m_middle, &MiddleArea::ShowMsgNotifyWidget);
+        RoomNotices notices(&m_middle);
         QueuedLog holds(&m_bar, &MenuBar::ButtonWithCmdPress);
         const int ownBefore = m_data->GetPermission();
         QVERIFY(m_teacher->Send(MsgUserPrivilege,
@@ -304,7 +304,7 @@ private slots:
     // Last: the local user leaves the room.
     void RemovalOfAnotherOrOfMe()
     {
-        QueuedLog notices(&m_middle, &MiddleArea::ShowMsgNotifyWidget);
+        RoomNotices notices(&m_middle);
         // A removal relayed to everybody names its member only.
         Push(MsgUserKickOut, QJsonObject { { "kickedUserId", "59" } });
         QTRY_COMPARE(Member(59)->GetPermission(), 0);
