@@ -180,7 +180,9 @@ void PaletteWidget::OnShowPalette()
         button->move(next, (kHeight - kZoomSize) / 2);
         button->setToolTip(QString::fromUtf8(zoom.second));
         button->setFocusPolicy(Qt::NoFocus);
-        button->show();
+        // The board works at zoom 1: the palette leaves the zoom tools no
+        // room, and a button cut by its edge is never shown half.
+        button->setVisible(button->geometry().right() < width());
         next += 40;
     }
     show();

@@ -4,6 +4,9 @@
 #include <QObject>
 #include <QVariant>
 
+#include "room/MiddleArea.h"
+#include "room/NotifyType.h"
+
 // Records a signal's arguments as this thread receives them, queued: a
 // signal emitted in a worker thread is read here without a race, in the
 // order it was emitted. The argument types must be registered meta types.
@@ -27,4 +30,29 @@ public:
     }
 
     QList<QVariantList> calls;
+};
+
+// The notices a room raises through its notice bar, but those of the
+// device watcher: its first check reports the machine's missing devices
+// whenever it runs.
+class RoomNotices : public QueuedLog
+{
+public:
+    explicit RoomNotices(MiddleArea* middle)
+        : QueuedLog(middle, &MiddleArea::ShowMsgNotifyWidget)
+    { }
+    static bool FromDeviceWatcher(int notice)
+    {
+        return notice >= NotifyNoMicrophoneNoSound && notice <= NotifyDeviceCheck;
+    }
+    int size() const { return Firsts<int>().size(); }
+    template <typename T> QList<T> Firsts() const
+    {
+        QList<T> values;
+        for (int notice : QueuedLog::Firsts<int>()) {
+            if (!FromDeviceWatcher(notice))
+                values << T(notice);
+        }
+        return values;
+    }
 };

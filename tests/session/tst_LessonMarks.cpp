@@ -56,7 +56,7 @@ class TestLessonMarks : public QObject
     int MakeMarkAt(qint64 lessonSecond)
     {
         m_now = kStart + lessonSecond;
-        QueuedLog notices(&m_middle, &MiddleArea::ShowMsgNotifyWidget);
+        RoomNotices notices(&m_middle);
         QueuedLog added(Nexus::Instance(), &Nexus::AddNewMarkItem);
         emit m_data->UserMakeMark();
         if (!QTest::qWaitFor([&] { return notices.size() > 0; }, 5000))
@@ -261,7 +261,7 @@ private slots:
         QTRY_COMPARE(m_teacher->Inbox(MsgGetLikeCount).size(), 1);
         QCOMPARE(DataKey(m_teacher->Inbox(MsgGetLikeCount).first(), "likedCount").toInt(), 13);
 
-        QueuedLog notices(&m_middle, &MiddleArea::ShowMsgNotifyWidget);
+        RoomNotices notices(&m_middle);
         emit m_data->UserMakeLike();
         QTRY_COMPARE(notices.Firsts<int>(), QList<int> { NotifyLikeOncePerLesson });
         QCOMPARE(SentCount(MsgUserMakeLike), 1);
@@ -293,7 +293,7 @@ private slots:
             page->SetWhiteboardId("W1001");
             m_data->ReplaceCourseWareList({ page });
         }));
-        QueuedLog notices(&m_middle, &MiddleArea::ShowMsgNotifyWidget);
+        RoomNotices notices(&m_middle);
         for (int i = 0; i < 2; ++i) {
             LogCapture log;
             emit m_data->UserMakeMark();
