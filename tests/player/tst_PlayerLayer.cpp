@@ -188,17 +188,42 @@ private slots:
         player.play(m_video);
         QTRY_COMPARE_WITH_TIMEOUT(started.count(), 1, 15000);
         plxav::LibAVFilterVideo filter;
+        QSignalSpy applied(&filter, &plxav::LibAVFilter::applied);
         filter.setEnabled(true);
         QVERIFY(player.installFilter(&filter));
         filter.setOptions(QStringLiteral("hflip,negate"));
-        QVERIFY(filter.isApplied());
+        QTRY_VERIFY(filter.isApplied());
         QCOMPARE(player.core()->textProperty("vf").contains(QLatin1String("hflip,negate")), true);
         filter.setEnabled(false);
         QVERIFY(!filter.isApplied());
-        QVERIFY(!player.core()->textProperty("vf").contains(QLatin1String("hflip")));
+        QTRY_VERIFY(!player.core()->textProperty("vf").contains(QLatin1String("hflip")));
+        applied.clear();
         filter.setEnabled(true);
         filter.setOptions(QStringLiteral("no_such_filter=1"));
+        QTRY_COMPARE(applied.count(), 1);
+        QCOMPARE(applied.first().first().toBool(), false);
         QVERIFY(!filter.isApplied());
+        QVERIFY(player.isPlaying());
+    }
+
+    void aBadGraphSetBetweenFilesLeavesThePicture()
+    {
+        // The core would take any graph while no file is open and then
+        // fail to show the next file's video at all.
+        plxav::AVPlayer player;
+        plxav::LibAVFilterVideo filter;
+        QSignalSpy applied(&filter, &plxav::LibAVFilter::applied);
+        filter.setOptions(QStringLiteral("no_such_filter=1"));
+        QVERIFY(player.installFilter(&filter));
+        auto renderer = std::make_unique<plxav::SoftwareRenderer>();
+        renderer->resize(160, 120);
+        renderer->show();
+        player.setRenderer(renderer.get());
+        player.play(m_video);
+        QTRY_COMPARE_WITH_TIMEOUT(applied.count(), 1, 15000);
+        QCOMPARE(applied.first().first().toBool(), false);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            !renderer->currentFrame().isNull() && QColor(renderer->currentFrame().pixel(10, 10)).value() > 60, 15000);
         QVERIFY(player.isPlaying());
     }
 };

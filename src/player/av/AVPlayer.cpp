@@ -1,12 +1,16 @@
 #include "AVPlayer.h"
 
+#include "AVClock.h"
 #include "AudioOutput.h"
 #include "LibAVFilter.h"
+#include "VideoCapture.h"
 #include "VideoRenderer.h"
 
 #include <QDebug>
 #include <QFileInfo>
+#include <QTimer>
 #include <limits>
+#include <optional>
 
 namespace plxav {
 
@@ -15,6 +19,26 @@ namespace {
 constexpr quint64 kObserved = 1;
 // A restart this close to the last seek target is that seek's landing.
 constexpr qint64 kSeekLandingMs = 1000;
+
+// The core's name of a frame-skipping level given by its number (libavcodec's
+// discard levels); none for a value that is no such number.
+std::optional<QString> DiscardName(const QVariant& value)
+{
+    bool number = false;
+    const int level = value.toInt(&number);
+    if (!number || value.type() == QVariant::String)
+        return std::nullopt;
+    static const struct {
+        int level;
+        const char* name;
+    } levels[] = { { -16, "none" }, { 0, "default" }, { 8, "nonref" }, { 16, "bidir" }, { 24, "nonintra" },
+        { 32, "nonkey" }, { 48, "all" } };
+    for (const auto& entry : levels) {
+        if (entry.level == level)
+            return QString::fromLatin1(entry.name);
+    }
+    return std::nullopt;
+}
 
 QString seconds(qint64 ms)
 {
@@ -47,6 +71,14 @@ AVPlayer::AVPlayer(QObject* parent)
     m_core.setOption("vo", QStringLiteral("null"));
     m_core.initialize();
     m_audio = new AudioOutput(&m_core, this);
+    m_capture = new VideoCapture(this);
+    m_clock = new AVClock(this);
+    m_pictureFilter = new PictureFilter(this);
+    m_pictureTimer = new QTimer(this);
+    m_pictureTimer->setSingleShot(true);
+    m_pictureTimer->setInterval(0);
+    connect(m_pictureTimer, &QTimer::timeout, this, &AVPlayer::applyPicture);
+    installFilter(m_pictureFilter);
     if (!m_core.isValid())
         return;
     // Everything the owner asks while a file plays is kept from these
@@ -67,6 +99,8 @@ AVPlayer::AVPlayer(QObject* parent)
         { "volume", MPV_FORMAT_DOUBLE },
         { "current-ao", MPV_FORMAT_STRING },
         { "remaining-file-loops", MPV_FORMAT_STRING },
+        { "track-list", MPV_FORMAT_NODE },
+        { "audio-out-params/channels", MPV_FORMAT_STRING },
     };
     for (const auto& property : observed)
         m_core.observe(property.name, property.format, kObserved);
@@ -141,6 +175,8 @@ void AVPlayer::handleEvent(const mpv_event& event)
         break;
     }
     case MPV_EVENT_COMMAND_REPLY:
+        onCommandReply(event);
+        break;
     case MPV_EVENT_SET_PROPERTY_REPLY:
         if (event.error < 0)
             qDebug() << "[player] request refused:" << MpvCore::errorText(event.error);
@@ -237,6 +273,12 @@ void AVPlayer::onFileLoaded()
     // start, and no frame waits to be drawn before the file is open.
     m_durationMs = qMax<qint64>(0, qRound64(m_core.doubleProperty("duration", 0.0) * 1000.0));
     m_seekable = m_core.flagProperty("seekable");
+    setTracks(m_core.property("track-list"));
+    applyWaitingFilters();
+    if (m_repeat != 0)
+        applyRepeat();
+    if (!m_externalAudio.isEmpty())
+        setExternalAudio(m_externalAudio);
     if (m_pendingSeek >= 0) {
         const qint64 target = m_pendingSeek;
         m_pendingSeek = -1;
@@ -286,6 +328,11 @@ void AVPlayer::onPlaybackRestart()
 void AVPlayer::onPropertyChange(const mpv_event_property& property)
 {
     const QLatin1String name(property.name);
+    if (name == QLatin1String("volume") || name == QLatin1String("current-ao")
+        || name == QLatin1String("audio-out-params/channels")) {
+        m_audio->onCoreReport(name, property);
+        return;
+    }
     if (property.format == MPV_FORMAT_NONE || property.data == nullptr)
         return;
     if (name == QLatin1String("pause")) {
@@ -299,8 +346,8 @@ void AVPlayer::onPropertyChange(const mpv_event_property& property)
         m_cacheSpeed = *static_cast<int64_t*>(property.data);
     } else if (name == QLatin1String("remaining-file-loops")) {
         m_remainingLoops = QString::fromUtf8(*static_cast<char**>(property.data));
-    } else if (name == QLatin1String("volume") || name == QLatin1String("current-ao")) {
-        m_audio->onCoreReport(name, property);
+    } else if (name == QLatin1String("track-list")) {
+        setTracks(MpvCore::toVariant(*static_cast<mpv_node*>(property.data)));
     } else if (name == QLatin1String("time-pos")) {
         if (m_state != Loaded)
             return;
@@ -406,9 +453,7 @@ void AVPlayer::setFrameRate(double fps)
 void AVPlayer::setRepeat(int count)
 {
     m_repeat = count;
-    if (m_state != Idle)
-        m_core.setPropertyAsync("loop-file",
-            count == 0 ? QStringLiteral("no") : (count < 0 ? QStringLiteral("inf") : QString::number(count)));
+    applyRepeat();
 }
 
 int AVPlayer::currentRepeat() const
@@ -421,17 +466,20 @@ int AVPlayer::currentRepeat() const
 void AVPlayer::setStartPosition(qint64 ms)
 {
     m_startPosition = qMax<qint64>(0, ms);
+    applyRepeat();
 }
 
 void AVPlayer::setStopPosition(qint64 ms)
 {
     m_stopPosition = qMax<qint64>(0, ms);
+    applyRepeat();
 }
 
 void AVPlayer::setTimeRange(qint64 startMs, qint64 stopMs)
 {
-    setStartPosition(startMs);
-    setStopPosition(stopMs);
+    m_startPosition = qMax<qint64>(0, startMs);
+    m_stopPosition = qMax<qint64>(0, stopMs);
+    applyRepeat();
 }
 
 void AVPlayer::setInterruptOnTimeout(bool interrupt)
@@ -465,11 +513,31 @@ void AVPlayer::setOptionsForFormat(const QVariantHash& options)
     m_formatOptions = options;
 }
 
-void AVPlayer::applyTimeRange()
+void AVPlayer::applyRepeat()
 {
-    const bool whole = m_stopPosition <= 0 || m_stopPosition == std::numeric_limits<qint64>::max();
-    m_core.setProperty("start", m_startPosition > 0 ? seconds(m_startPosition) : QStringLiteral("none"));
-    m_core.setProperty("end", whole ? QStringLiteral("none") : seconds(m_stopPosition));
+    // The core repeats a whole file (loop-file) or a part of it (the A-B
+    // loop, after which the file plays on); never both. The end of the file
+    // as the end of a part needs the length, known once the file is open.
+    const qint64 length = m_state == Loaded ? m_durationMs : 0;
+    const bool toTheEnd = m_stopPosition <= 0 || m_stopPosition == std::numeric_limits<qint64>::max()
+        || (length > 0 && m_stopPosition >= length);
+    const bool part = m_repeat != 0 && (m_startPosition > 0 || !toTheEnd) && (!toTheEnd || length > 0);
+    const QString count = m_repeat < 0 ? QStringLiteral("inf") : QString::number(m_repeat);
+    const struct {
+        const char* name;
+        QString value;
+    } values[] = {
+        { "loop-file", part || m_repeat == 0 ? QStringLiteral("no") : count },
+        { "ab-loop-a", part ? seconds(m_startPosition) : QStringLiteral("no") },
+        { "ab-loop-b", part ? seconds(toTheEnd ? length : m_stopPosition) : QStringLiteral("no") },
+        { "ab-loop-count", part ? count : QStringLiteral("inf") },
+    };
+    for (const auto& value : values) {
+        if (m_state == Idle)
+            m_core.setProperty(value.name, value.value);
+        else
+            m_core.setPropertyAsync(value.name, value.value);
+    }
 }
 
 void AVPlayer::applyLoadOptions()
@@ -480,15 +548,53 @@ void AVPlayer::applyLoadOptions()
     // Named "fps" up to libmpv 0.35, "container-fps-override" after.
     if (m_core.setProperty("fps", fps) < 0)
         m_core.setProperty("container-fps-override", fps);
-    m_core.setProperty("loop-file",
-        m_repeat == 0 ? QStringLiteral("no") : (m_repeat < 0 ? QStringLiteral("inf") : QString::number(m_repeat)));
-    applyTimeRange();
+    applyRepeat();
     const qint64 timeout = m_interruptOnTimeout && m_interruptTimeout > 0 ? m_interruptTimeout : 0;
     m_core.setProperty("network-timeout", static_cast<double>(timeout) / 1000.0);
     m_core.setProperty("hwdec", VideoDecoder::hardwareInterfaceFor(m_priority));
-    m_core.setProperty("vd-lavc-o", keyValueList(m_videoCodecOptions));
+    applyVideoCodecOptions();
     m_core.setProperty("ad-lavc-o", keyValueList(m_audioCodecOptions));
     m_core.setProperty("demuxer-lavf-o", keyValueList(m_formatOptions));
+}
+
+void AVPlayer::applyVideoCodecOptions()
+{
+    // The software decoder's settings that the core has options of its own
+    // for; what a table does not hold goes back to the core's default.
+    static const struct {
+        const char* setting;
+        const char* option;
+        const char* fallback;
+        bool level;
+    } known[] = {
+        { "threads", "vd-lavc-threads", "0", false },
+        { "skip_loop_filter", "vd-lavc-skiploopfilter", "default", true },
+        { "skip_idct", "vd-lavc-skipidct", "default", true },
+        { "skip_frame", "vd-lavc-skipframe", "default", true },
+        { "fast", "vd-lavc-fast", "no", false },
+    };
+    const QString software = VideoDecoder::name(VideoDecoder::registered().value(0));
+    QVariantHash settings;
+    QVariantHash raw;
+    for (auto it = m_videoCodecOptions.cbegin(); it != m_videoCodecOptions.cend(); ++it) {
+        if (it.value().type() != QVariant::Hash)
+            raw.insert(it.key(), it.value());
+        else if (it.key().compare(software, Qt::CaseInsensitive) == 0)
+            settings = it.value().toHash();
+    }
+    for (const auto& entry : known) {
+        const QVariant value = settings.value(QLatin1String(entry.setting));
+        QString text = QString::fromLatin1(entry.fallback);
+        if (value.type() == QVariant::Bool)
+            text = value.toBool() ? QStringLiteral("yes") : QStringLiteral("no");
+        else if (entry.level && value.isValid())
+            text = DiscardName(value).value_or(value.toString().toLower());
+        else if (value.isValid())
+            text = value.toString();
+        if (m_core.setProperty(entry.option, text) < 0)
+            m_core.setProperty(entry.option, QString::fromLatin1(entry.fallback));
+    }
+    m_core.setProperty("vd-lavc-o", keyValueList(raw));
 }
 
 // ---- output
@@ -497,6 +603,7 @@ void AVPlayer::setRenderer(VideoRenderer* renderer)
 {
     if (m_renderer != nullptr && !m_rendererWidget.isNull()) {
         m_renderer->m_onReady = nullptr;
+        m_renderer->m_outputCore = nullptr;
         m_renderer->attachCore(nullptr);
     }
     m_renderer = renderer;
@@ -506,7 +613,10 @@ void AVPlayer::setRenderer(VideoRenderer* renderer)
         return;
     }
     renderer->m_onReady = [this] { onRendererReady(); };
+    renderer->m_outputCore = &m_core;
     renderer->attachCore(&m_core);
+    renderer->applyAspectRatio();
+    renderer->applyAdjustments();
     // A renderer that goes first detaches itself; forget it then.
     connect(m_rendererWidget, &QObject::destroyed, this, [this, renderer] {
         if (m_renderer == renderer) {
@@ -525,11 +635,17 @@ VideoRenderer* AVPlayer::renderer() const
 
 bool AVPlayer::installFilter(LibAVFilter* filter, int)
 {
-    return filter != nullptr && filter->installTo(this);
+    if (filter == nullptr || !filter->installTo(this))
+        return false;
+    m_filters.removeAll(nullptr);
+    if (!m_filters.contains(filter))
+        m_filters.append(filter);
+    return true;
 }
 
 bool AVPlayer::uninstallFilter(LibAVFilter* filter)
 {
+    m_filters.removeAll(filter);
     return filter != nullptr && filter->uninstall();
 }
 

@@ -4,18 +4,26 @@
 #include "MpvCore.h"
 #include "VideoDecoder.h"
 
+#include <QHash>
+#include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QString>
 #include <QVariantHash>
+#include <QVariantList>
 #include <QVector>
 #include <QWidget>
 #include <atomic>
+#include <functional>
+
+class QTimer;
 
 namespace plxav {
 
+class AVClock;
 class AudioOutput;
 class LibAVFilter;
+class VideoCapture;
 class VideoRenderer;
 
 // Plays one media file or address at a time on its own libmpv core:
@@ -68,12 +76,14 @@ public:
     // file's own.
     void setFrameRate(double fps);
     // How often a file plays in a row after the first time: 0 once, -1 for
-    // ever.
+    // ever. With a range (start or stop position set) the range repeats,
+    // and the file plays on after the last time; applied at once.
     void setRepeat(int count);
     int repeat() const { return m_repeat; }
     // The repeats still to come; -1 when the player repeats for ever.
     int currentRepeat() const;
-    // Plays only from start to stop; 0 and the largest value play it whole.
+    // The range that repeats; 0 and the largest value (or the length) for
+    // the whole file. Applied at once.
     void setStartPosition(qint64 ms);
     void setStopPosition(qint64 ms);
     void setTimeRange(qint64 startMs, qint64 stopMs);
@@ -88,7 +98,9 @@ public:
     int bufferValue() const { return m_bufferValue; }
     void setPriority(const QVector<VideoDecoderId>& decoders);
     QVector<VideoDecoderId> priority() const { return m_priority; }
-    // Decoder and demuxer options: name to value.
+    // Decoder and demuxer options: name to value. The video decoder options
+    // may also hold, under a decoder's name, a table of that decoder's own
+    // settings; those of the software decoder are used.
     void setOptionsForVideoCodec(const QVariantHash& options);
     void setOptionsForAudioCodec(const QVariantHash& options);
     void setOptionsForFormat(const QVariantHash& options);
@@ -103,6 +115,45 @@ public:
     // Adds a filter to the chain it belongs to; priority is only recorded.
     bool installFilter(LibAVFilter* filter, int priority = 0);
     bool uninstallFilter(LibAVFilter* filter);
+    // Takes the current frames of the video; lives as long as the player.
+    VideoCapture* videoCapture() const { return m_capture; }
+    // The clock the player keeps audio and video to.
+    AVClock* masterClock() const { return m_clock; }
+
+    // ---- picture: colour adjustments done on the decoded frames in the
+    // video filter chain, -100 to 100 (0: as decoded), whatever renderer
+    // draws them.
+    void setBrightness(int value);
+    void setContrast(int value);
+    void setHue(int value);
+    void setSaturation(int value);
+    int brightness() const { return m_picture[0]; }
+    int contrast() const { return m_picture[1]; }
+    int hue() const { return m_picture[2]; }
+    int saturation() const { return m_picture[3]; }
+
+    // ---- audio tracks of the open file (from the file's own reports)
+    // The file's own audio streams, numbered from 0 in the file's order.
+    int audioStreamCount() const;
+    // The stream that plays; -1 for none or while another file's sound
+    // plays.
+    int currentAudioStream() const;
+    // False for a number the file has no stream of.
+    bool setAudioStream(int stream);
+    // Plays the sound of another file with the picture, for this and the
+    // next files; an empty name goes back to the file's own sound. A file
+    // that cannot be opened is reported through error().
+    void setExternalAudio(const QString& file);
+    QString externalAudio() const { return m_externalAudio; }
+    // The tracks as the core lists them (maps with "id", "type",
+    // "external", "selected", ...).
+    QVariantList tracks() const { return m_tracks; }
+
+    // ---- requests that do not wait for the core
+    // done gets the libmpv error code and the result once the core has
+    // run the command; it is dropped with the player. The error of sending.
+    using Reply = std::function<void(int error, const QVariant& result)>;
+    int request(const QStringList& args, Reply done = Reply());
 
     // ---- buffering
     // Bytes per second the source delivers while it buffers.
@@ -125,6 +176,8 @@ signals:
     // 0.0 to 1.0 while waiting for data.
     void bufferProgressChanged(qreal progress);
     void error(const plxav::AVError& error);
+    // The file's track list changed (a file opened, a track was added).
+    void tracksChanged();
 
 private:
     enum State { Idle, Loading, Loaded };
@@ -140,15 +193,39 @@ private:
     void onPropertyChange(const mpv_event_property& property);
     void setStatus(MediaStatus status);
     void applyLoadOptions();
+    void applyVideoCodecOptions();
     // Opens the file in the core now.
     void loadFile(const QString& name);
     // The renderer can draw (or is gone): a file that waited for it opens.
     void onRendererReady();
-    void applyTimeRange();
+    // The repeat count and range for the core: now (asynchronously) while
+    // a file is open, else as options of the next one.
+    void applyRepeat();
     void seekNow(qint64 ms);
+    void onCommandReply(const mpv_event& event);
+    void setTracks(const QVariant& list);
+    // The tracks of one type, the file's own or the added ones.
+    QVariantList tracksOf(const QString& type, bool external) const;
+    // The colour adjustments in force go into the chain (once per turn of
+    // the event loop, however many changed).
+    void schedulePicture();
+    void applyPicture();
+    // Filters whose graph waits for a file to open (the core can only try a
+    // graph on an open file).
+    void applyWaitingFilters();
 
     MpvCore m_core;
     AudioOutput* m_audio = nullptr;
+    VideoCapture* m_capture = nullptr;
+    AVClock* m_clock = nullptr;
+    LibAVFilter* m_pictureFilter = nullptr;
+    QTimer* m_pictureTimer = nullptr;
+    int m_picture[4] = { 0, 0, 0, 0 };
+    QList<QPointer<LibAVFilter>> m_filters;
+    QHash<quint64, Reply> m_replies;
+    quint64 m_nextReply = 1;
+    QVariantList m_tracks;
+    QString m_externalAudio;
     QPointer<QWidget> m_rendererWidget;
     VideoRenderer* m_renderer = nullptr;
     std::atomic<bool> m_wakePending { false };

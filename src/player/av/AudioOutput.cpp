@@ -47,12 +47,33 @@ bool AudioOutput::isOpen() const
     return !m_currentOutput.isEmpty();
 }
 
+bool AudioOutput::close()
+{
+    // The core reopens its device itself when told to (open()).
+    return true;
+}
+
+bool AudioOutput::open()
+{
+    static const char* const names[] = { "fl", "fr", "mono", "stereo", "auto-safe" };
+    const QString channels = QString::fromLatin1(names[qBound(0, static_cast<int>(m_layout), 4)]);
+    return m_core->setPropertyAsync("audio-channels", channels) >= 0
+        && m_core->commandAsync({ QStringLiteral("ao-reload") }) >= 0;
+}
+
 void AudioOutput::onCoreReport(const QLatin1String& name, const mpv_event_property& property)
 {
-    if (name == QLatin1String("volume"))
+    // A text the core no longer has (the device closed) comes without data.
+    const bool present = property.format != MPV_FORMAT_NONE && property.data != nullptr;
+    const QString text = present && property.format == MPV_FORMAT_STRING
+        ? QString::fromUtf8(*static_cast<char**>(property.data))
+        : QString();
+    if (name == QLatin1String("volume") && present)
         m_volume = *static_cast<double*>(property.data);
     else if (name == QLatin1String("current-ao"))
-        m_currentOutput = QString::fromUtf8(*static_cast<char**>(property.data));
+        m_currentOutput = text;
+    else if (name == QLatin1String("audio-out-params/channels"))
+        m_outputChannels = text;
 }
 
 void AudioOutput::setBackends(const QStringList& backends)

@@ -1,6 +1,7 @@
 #include "LibAVFilter.h"
 
 #include "AVPlayer.h"
+#include "MpvCore.h"
 
 #include <QDebug>
 
@@ -14,7 +15,8 @@ LibAVFilter::LibAVFilter(const char* chain, const char* label, QObject* parent)
 
 LibAVFilter::~LibAVFilter()
 {
-    uninstall();
+    if (!m_player.isNull())
+        m_player->uninstallFilter(this);
 }
 
 void LibAVFilter::setEnabled(bool enabled)
@@ -51,9 +53,12 @@ bool LibAVFilter::uninstall()
 
 void LibAVFilter::remove()
 {
-    if (m_applied && !m_player.isNull())
-        m_player->core()->command({ QString::fromLatin1(m_chain), QStringLiteral("remove"), QLatin1String(m_label) });
+    ++m_generation;
+    if (m_added && !m_player.isNull())
+        m_player->request({ QString::fromLatin1(m_chain), QStringLiteral("remove"), QLatin1String(m_label) });
+    m_added = false;
     m_applied = false;
+    m_waiting = false;
 }
 
 void LibAVFilter::apply()
@@ -63,11 +68,25 @@ void LibAVFilter::apply()
     remove();
     if (!m_enabled || m_options.isEmpty())
         return;
+    if (!m_player->isLoaded()) {
+        m_waiting = true;
+        return;
+    }
     // The graph in brackets is taken literally, commas included.
     const QString entry = QStringLiteral("%1:lavfi=[%2]").arg(QLatin1String(m_label), m_options);
-    m_applied = m_player->core()->command({ QString::fromLatin1(m_chain), QStringLiteral("add"), entry }) >= 0;
-    if (!m_applied)
-        qWarning() << "[player] filter refused:" << m_chain << m_options;
+    const quint64 generation = m_generation;
+    m_added = true;
+    m_player->request({ QString::fromLatin1(m_chain), QStringLiteral("add"), entry },
+        [self = QPointer<LibAVFilter>(this), generation](int error, const QVariant&) {
+            if (self.isNull() || self->m_generation != generation)
+                return;
+            self->m_applied = error >= 0;
+            self->m_added = error >= 0;
+            if (error < 0)
+                qWarning() << "[player] filter refused:" << self->m_chain << self->m_options
+                           << MpvCore::errorText(error);
+            emit self->applied(error >= 0);
+        });
 }
 
 } // namespace plxav

@@ -5,6 +5,7 @@
 #include <QVariantMap>
 #include <QVector>
 #include <clocale>
+#include <limits>
 
 namespace plxav {
 
@@ -133,6 +134,11 @@ QVariant MpvCore::toVariant(const mpv_node& node)
         return static_cast<qint64>(node.u.int64);
     case MPV_FORMAT_DOUBLE:
         return node.u.double_;
+    case MPV_FORMAT_BYTE_ARRAY:
+        if (node.u.ba == nullptr || node.u.ba->data == nullptr
+            || node.u.ba->size > static_cast<size_t>(std::numeric_limits<int>::max()))
+            return QByteArray();
+        return QByteArray(static_cast<const char*>(node.u.ba->data), static_cast<int>(node.u.ba->size));
     case MPV_FORMAT_NODE_ARRAY: {
         QVariantList list;
         for (int i = 0; node.u.list != nullptr && i < node.u.list->num; ++i)
@@ -230,12 +236,12 @@ int MpvCore::command(const QStringList& args)
     return error;
 }
 
-int MpvCore::commandAsync(const QStringList& args)
+int MpvCore::commandAsync(const QStringList& args, quint64 replyId)
 {
     if (m_handle == nullptr)
         return MPV_ERROR_UNINITIALIZED;
     CommandArgs array(args);
-    return mpv_command_async(m_handle, 0, array.data());
+    return mpv_command_async(m_handle, replyId, array.data());
 }
 
 QVariant MpvCore::commandResult(const QStringList& args, int* error)

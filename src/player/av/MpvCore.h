@@ -46,8 +46,9 @@ public:
     int command(const QStringList& args);
     // The same without waiting for the core: for what the GUI thread does
     // while a file plays. A synchronous call may wait for the core, and the
-    // core for the GUI thread to draw its frame. Requests run in order.
-    int commandAsync(const QStringList& args);
+    // core for the GUI thread to draw its frame. Requests run in order; the
+    // reply event carries replyId.
+    int commandAsync(const QStringList& args, quint64 replyId = 0);
     int setPropertyAsync(const char* name, const QVariant& value);
     // Runs a command and returns its result node.
     QVariant commandResult(const QStringList& args, int* error = nullptr);
@@ -56,7 +57,7 @@ public:
 
     // The text of a libmpv error code.
     static QString errorText(int error);
-    // A libmpv node as a QVariant.
+    // A libmpv node as a QVariant (byte arrays as QByteArray).
     static QVariant toVariant(const mpv_node& node);
 
 private:

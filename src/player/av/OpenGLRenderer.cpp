@@ -105,9 +105,9 @@ bool OpenGLRenderer::setUserShader(const QString& header, const QString& sample,
 {
     if (m_core == nullptr)
         return false;
+    m_previousShaderFile = std::move(m_shaderFile);
     if (sample.trimmed().isEmpty()) {
-        m_shaderFile.reset();
-        return m_core->command(
+        return m_core->commandAsync(
                    { QStringLiteral("change-list"), QStringLiteral("glsl-shaders"), QStringLiteral("clr"), QString() })
             >= 0;
     }
@@ -121,7 +121,7 @@ bool OpenGLRenderer::setUserShader(const QString& header, const QString& sample,
     if (!file->open() || file->write(source.toUtf8()) < 0 || !file->flush())
         return false;
     m_shaderFile = std::move(file);
-    return m_core->command({ QStringLiteral("change-list"), QStringLiteral("glsl-shaders"), QStringLiteral("set"),
+    return m_core->commandAsync({ QStringLiteral("change-list"), QStringLiteral("glsl-shaders"), QStringLiteral("set"),
                m_shaderFile->fileName() })
         >= 0;
 }

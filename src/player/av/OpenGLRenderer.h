@@ -28,11 +28,13 @@ public:
     // Runs a fragment shader over every frame: header (declarations), the
     // sample function "vec4 sample2d(sampler2D tex, vec2 pos, int p)" and
     // code that changes gl_FragColor after sampling. An empty sample
-    // function removes it. False when the core refused it.
+    // function removes it. False when it could not be handed to the core (a
+    // shader that does not compile is logged by the core).
     bool setUserShader(const QString& header, const QString& sample, const QString& postProcess);
 
 protected:
     void attachCore(MpvCore* core) override;
+    bool adjustsPicture() const override { return true; }
     void initializeGL() override;
     void paintGL() override;
 
@@ -47,6 +49,9 @@ private:
     MpvCore* m_core = nullptr;
     mpv_render_context* m_context = nullptr;
     std::unique_ptr<QTemporaryFile> m_shaderFile;
+    // The file handed over before, kept until the core has surely taken
+    // the new one (the request that names it runs later).
+    std::unique_ptr<QTemporaryFile> m_previousShaderFile;
 };
 
 } // namespace plxav

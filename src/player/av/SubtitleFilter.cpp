@@ -1,6 +1,10 @@
 #include "SubtitleFilter.h"
 
 #include "AVPlayer.h"
+#include "MpvCore.h"
+
+#include <QDebug>
+#include <QTextCodec>
 
 namespace plxav {
 
@@ -10,8 +14,13 @@ SubtitleFilter::SubtitleFilter(QObject* parent)
 
 void SubtitleFilter::setPlayer(AVPlayer* player)
 {
+    if (!m_player.isNull())
+        disconnect(m_player, nullptr, this, nullptr);
     m_player = player;
+    if (player != nullptr)
+        connect(player, &AVPlayer::started, this, &SubtitleFilter::addFile);
     apply();
+    addFile();
 }
 
 bool SubtitleFilter::installTo(VideoRenderer* renderer)
@@ -41,8 +50,20 @@ void SubtitleFilter::setAutoLoad(bool autoLoad)
 
 void SubtitleFilter::setFile(const QString& path)
 {
-    if (!m_player.isNull() && !path.isEmpty())
-        m_player->core()->command({ QStringLiteral("sub-add"), path, QStringLiteral("select") });
+    m_file = path;
+    addFile();
+}
+
+void SubtitleFilter::addFile()
+{
+    if (m_player.isNull() || !m_player->isLoaded() || m_file.isEmpty())
+        return;
+    const QString file = m_file;
+    m_player->request(
+        { QStringLiteral("sub-add"), file, QStringLiteral("select") }, [file](int error, const QVariant&) {
+            if (error < 0)
+                qWarning() << "[player] subtitle file refused:" << file << MpvCore::errorText(error);
+        });
 }
 
 void SubtitleFilter::setEngines(const QStringList& engines)
@@ -61,16 +82,17 @@ void SubtitleFilter::apply()
 {
     if (m_player.isNull())
         return;
+    // Set while a file may play: never wait for the core.
     MpvCore* core = m_player->core();
-    core->setProperty("sub-visibility", m_enabled);
-    core->setProperty("sub-auto", m_autoLoad ? QStringLiteral("fuzzy") : QStringLiteral("no"));
-    core->setProperty("sub-ass", m_engines.contains(QStringLiteral("LibASS"), Qt::CaseInsensitive));
+    core->setPropertyAsync("sub-visibility", m_enabled);
+    core->setPropertyAsync("sub-auto", m_autoLoad ? QStringLiteral("fuzzy") : QStringLiteral("no"));
+    core->setPropertyAsync("sub-ass", m_engines.contains(QStringLiteral("LibASS"), Qt::CaseInsensitive));
     QString codepage = QString::fromLatin1(m_codec);
     if (codepage.isEmpty() || codepage == QLatin1String("AutoDetect"))
         codepage = QStringLiteral("auto");
     else if (codepage == QLatin1String("System"))
-        codepage = QStringLiteral("utf8");
-    core->setProperty("sub-codepage", codepage);
+        codepage = QString::fromLatin1(QTextCodec::codecForLocale()->name());
+    core->setPropertyAsync("sub-codepage", codepage);
 }
 
 } // namespace plxav

@@ -30,8 +30,10 @@ public:
     // next file on).
     void setAutoLoad(bool autoLoad);
     bool autoLoad() const { return m_autoLoad; }
-    // Adds a subtitle file to the open media and shows it.
+    // Adds a subtitle file to the open media (or the next one) and shows
+    // it; it is added again to each file that opens.
     void setFile(const QString& path);
+    QString file() const { return m_file; }
     // "LibASS" among the engines keeps the styles of ASS subtitles;
     // otherwise they are drawn as plain text.
     void setEngines(const QStringList& engines);
@@ -42,6 +44,7 @@ public:
 
 private:
     void apply();
+    void addFile();
 
     QPointer<AVPlayer> m_player;
     VideoRenderer* m_renderer = nullptr;
@@ -49,6 +52,7 @@ private:
     bool m_autoLoad = true;
     QStringList m_engines { QStringLiteral("FFmpeg"), QStringLiteral("LibASS") };
     QByteArray m_codec = "AutoDetect";
+    QString m_file;
 };
 
 } // namespace plxav

@@ -60,6 +60,49 @@ bool VideoRenderer::isAvailable(VideoRendererId id)
     }
 }
 
+void VideoRenderer::setOutAspectRatioMode(OutAspectRatioMode mode)
+{
+    m_aspectMode = mode;
+    applyAspectRatio();
+}
+
+bool VideoRenderer::setOutAspectRatio(qreal ratio)
+{
+    if (!(ratio > 0.0 && ratio <= 10.0))
+        return false;
+    m_aspectRatio = ratio;
+    applyAspectRatio();
+    return true;
+}
+
+void VideoRenderer::applyAspectRatio()
+{
+    if (m_outputCore == nullptr)
+        return;
+    m_outputCore->setPropertyAsync("keepaspect", m_aspectMode != RendererAspectRatio);
+    const bool custom = m_aspectMode == CustomAspectRation && m_aspectRatio > 0.0;
+    m_outputCore->setPropertyAsync(
+        "video-aspect-override", custom ? QString::number(m_aspectRatio, 'f', 6) : QStringLiteral("-1"));
+}
+
+bool VideoRenderer::setAdjustment(int index, qreal value)
+{
+    if (!adjustsPicture())
+        return false;
+    m_adjustment[index] = qBound<qreal>(-1.0, value, 1.0);
+    applyAdjustments();
+    return true;
+}
+
+void VideoRenderer::applyAdjustments()
+{
+    if (m_outputCore == nullptr || !adjustsPicture())
+        return;
+    static const char* const names[] = { "brightness", "contrast", "hue", "saturation" };
+    for (int i = 0; i < 4; ++i)
+        m_outputCore->setPropertyAsync(names[i], qRound(m_adjustment[i] * 100.0));
+}
+
 void VideoRenderer::restoreVideo(MpvCore* core)
 {
     if (core == nullptr || core->textProperty("path").isEmpty() || core->property("current-tracks/video").isValid())

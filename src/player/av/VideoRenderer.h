@@ -19,6 +19,11 @@ class MpvCore;
 class VideoRenderer
 {
 public:
+    // How the picture fills the renderer: stretched to it, at the video's
+    // own ratio, or at a ratio of the owner's choice (each with black bands
+    // where the ratio differs).
+    enum OutAspectRatioMode { RendererAspectRatio = 0, VideoAspectRatio = 1, CustomAspectRation = 2 };
+
     virtual ~VideoRenderer() = default;
 
     // A new renderer of that kind without parent, or null for a kind this
@@ -41,6 +46,25 @@ public:
     void setRegionOfInterest(const QRectF& region) { m_regionOfInterest = region; }
     QRectF regionOfInterest() const { return m_regionOfInterest; }
 
+    void setOutAspectRatioMode(OutAspectRatioMode mode);
+    OutAspectRatioMode outAspectRatioMode() const { return m_aspectMode; }
+    // Width by height for the custom mode; false (nothing changed) for a
+    // ratio the core cannot show: 0 or less, or above 10.
+    bool setOutAspectRatio(qreal ratio);
+    qreal outAspectRatio() const { return m_aspectRatio; }
+
+    // Colour adjustments done while drawing, -1.0 to 1.0 (0: as decoded).
+    // False when this renderer draws without them (then nothing changed and
+    // the player adjusts the frames itself).
+    bool setBrightness(qreal value) { return setAdjustment(0, value); }
+    bool setContrast(qreal value) { return setAdjustment(1, value); }
+    bool setHue(qreal value) { return setAdjustment(2, value); }
+    bool setSaturation(qreal value) { return setAdjustment(3, value); }
+    qreal brightness() const { return m_adjustment[0]; }
+    qreal contrast() const { return m_adjustment[1]; }
+    qreal hue() const { return m_adjustment[2]; }
+    qreal saturation() const { return m_adjustment[3]; }
+
 protected:
     friend class AVPlayer;
     // The player attaches its core while the renderer is installed and
@@ -49,6 +73,9 @@ protected:
     virtual void attachCore(MpvCore* core) = 0;
     // The value of the core's "vo" option this renderer draws through.
     virtual QString videoOutput() const { return QStringLiteral("libmpv"); }
+    // Whether the core adjusts colours while drawing through this renderer
+    // (its OpenGL drawing does, the software one does not).
+    virtual bool adjustsPicture() const { return false; }
     // After a render context was made while a file plays: the core turned
     // its video off when it found no context, so it is turned on again.
     static void restoreVideo(MpvCore* core);
@@ -60,8 +87,19 @@ protected:
     }
 
 private:
+    bool setAdjustment(int index, qreal value);
+    // Sends the ratio and the adjustments to the core the renderer draws for
+    // (without waiting for it).
+    void applyAspectRatio();
+    void applyAdjustments();
+
     QRectF m_regionOfInterest;
     std::function<void()> m_onReady;
+    // The core of the player that shows its pictures here; set by it.
+    MpvCore* m_outputCore = nullptr;
+    OutAspectRatioMode m_aspectMode = VideoAspectRatio;
+    qreal m_aspectRatio = 0.0;
+    qreal m_adjustment[4] = { 0.0, 0.0, 0.0, 0.0 };
 };
 
 } // namespace plxav
