@@ -10,7 +10,6 @@
 #include <QFileInfo>
 #include <QTimer>
 #include <limits>
-#include <optional>
 
 namespace plxav {
 
@@ -19,26 +18,6 @@ namespace {
 constexpr quint64 kObserved = 1;
 // A restart this close to the last seek target is that seek's landing.
 constexpr qint64 kSeekLandingMs = 1000;
-
-// The core's name of a frame-skipping level given by its number (libavcodec's
-// discard levels); none for a value that is no such number.
-std::optional<QString> DiscardName(const QVariant& value)
-{
-    bool number = false;
-    const int level = value.toInt(&number);
-    if (!number || value.type() == QVariant::String)
-        return std::nullopt;
-    static const struct {
-        int level;
-        const char* name;
-    } levels[] = { { -16, "none" }, { 0, "default" }, { 8, "nonref" }, { 16, "bidir" }, { 24, "nonintra" },
-        { 32, "nonkey" }, { 48, "all" } };
-    for (const auto& entry : levels) {
-        if (entry.level == level)
-            return QString::fromLatin1(entry.name);
-    }
-    return std::nullopt;
-}
 
 QString seconds(qint64 ms)
 {
@@ -495,12 +474,15 @@ void AVPlayer::setInterruptTimeout(qint64 ms)
 void AVPlayer::setPriority(const QVector<VideoDecoderId>& decoders)
 {
     m_priority = decoders;
-    m_core.setPropertyAsync("hwdec", VideoDecoder::hardwareInterfaceFor(decoders));
+    m_core.setPropertyAsync("hwdec", VideoDecoder::coreOptions(decoders, m_videoCodecOptions).value("hwdec"));
 }
 
 void AVPlayer::setOptionsForVideoCodec(const QVariantHash& options)
 {
     m_videoCodecOptions = options;
+    // The tables may change the hardware interface; a value sent earlier
+    // without waiting must not land after this one.
+    m_core.setPropertyAsync("hwdec", VideoDecoder::coreOptions(m_priority, options).value("hwdec"));
 }
 
 void AVPlayer::setOptionsForAudioCodec(const QVariantHash& options)
@@ -551,50 +533,12 @@ void AVPlayer::applyLoadOptions()
     applyRepeat();
     const qint64 timeout = m_interruptOnTimeout && m_interruptTimeout > 0 ? m_interruptTimeout : 0;
     m_core.setProperty("network-timeout", static_cast<double>(timeout) / 1000.0);
-    m_core.setProperty("hwdec", VideoDecoder::hardwareInterfaceFor(m_priority));
-    applyVideoCodecOptions();
+    const QVariantHash decoding = VideoDecoder::coreOptions(m_priority, m_videoCodecOptions);
+    for (auto it = decoding.cbegin(); it != decoding.cend(); ++it)
+        m_core.setProperty(it.key().toLatin1().constData(), it.value());
+    m_core.setProperty("vd-lavc-o", keyValueList(VideoDecoder::rawCodecOptions(m_videoCodecOptions)));
     m_core.setProperty("ad-lavc-o", keyValueList(m_audioCodecOptions));
     m_core.setProperty("demuxer-lavf-o", keyValueList(m_formatOptions));
-}
-
-void AVPlayer::applyVideoCodecOptions()
-{
-    // The software decoder's settings that the core has options of its own
-    // for; what a table does not hold goes back to the core's default.
-    static const struct {
-        const char* setting;
-        const char* option;
-        const char* fallback;
-        bool level;
-    } known[] = {
-        { "threads", "vd-lavc-threads", "0", false },
-        { "skip_loop_filter", "vd-lavc-skiploopfilter", "default", true },
-        { "skip_idct", "vd-lavc-skipidct", "default", true },
-        { "skip_frame", "vd-lavc-skipframe", "default", true },
-        { "fast", "vd-lavc-fast", "no", false },
-    };
-    const QString software = VideoDecoder::name(VideoDecoder::registered().value(0));
-    QVariantHash settings;
-    QVariantHash raw;
-    for (auto it = m_videoCodecOptions.cbegin(); it != m_videoCodecOptions.cend(); ++it) {
-        if (it.value().type() != QVariant::Hash)
-            raw.insert(it.key(), it.value());
-        else if (it.key().compare(software, Qt::CaseInsensitive) == 0)
-            settings = it.value().toHash();
-    }
-    for (const auto& entry : known) {
-        const QVariant value = settings.value(QLatin1String(entry.setting));
-        QString text = QString::fromLatin1(entry.fallback);
-        if (value.type() == QVariant::Bool)
-            text = value.toBool() ? QStringLiteral("yes") : QStringLiteral("no");
-        else if (entry.level && value.isValid())
-            text = DiscardName(value).value_or(value.toString().toLower());
-        else if (value.isValid())
-            text = value.toString();
-        if (m_core.setProperty(entry.option, text) < 0)
-            m_core.setProperty(entry.option, QString::fromLatin1(entry.fallback));
-    }
-    m_core.setProperty("vd-lavc-o", keyValueList(raw));
 }
 
 // ---- output

@@ -98,9 +98,7 @@ public:
     int bufferValue() const { return m_bufferValue; }
     void setPriority(const QVector<VideoDecoderId>& decoders);
     QVector<VideoDecoderId> priority() const { return m_priority; }
-    // Decoder and demuxer options: name to value. The video decoder options
-    // may also hold, under a decoder's name, a table of that decoder's own
-    // settings; those of the software decoder are used.
+    // Decoder and demuxer options: name to value.
     void setOptionsForVideoCodec(const QVariantHash& options);
     void setOptionsForAudioCodec(const QVariantHash& options);
     void setOptionsForFormat(const QVariantHash& options);
@@ -193,7 +191,6 @@ private:
     void onPropertyChange(const mpv_event_property& property);
     void setStatus(MediaStatus status);
     void applyLoadOptions();
-    void applyVideoCodecOptions();
     // Opens the file in the core now.
     void loadFile(const QString& name);
     // The renderer can draw (or is gone): a file that waited for it opens.
