@@ -9,15 +9,18 @@
 #include "av/LibAVFilter.h"
 #include "av/OpenGLRenderer.h"
 #include "av/SubtitleFilter.h"
+#include "av/VideoCapture.h"
 #include "av/VideoDecoder.h"
 #include "av/VideoRenderer.h"
 
+#include <QAction>
 #include <QDebug>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace {
@@ -141,6 +144,8 @@ void AvPlayer::setupUi()
     volumeSlider->setStyleSheet(sliderStyle);
     setVolume();
 
+    setupMenu();
+
     windowLayout->addLayout(playerLayout);
     windowLayout->addWidget(controlBar);
     auto* barLayout = new QHBoxLayout(controlBar);
@@ -191,11 +196,15 @@ void AvPlayer::initPlayer()
         installRenderer(made);
     }
     subtitleFilter->setPlayer(player);
+    onCaptureConfigChanged();
     onAVFilterVideoConfigChanged();
     onAVFilterAudioConfigChanged();
 
     Config& config = Config::instance();
     connect(&config, &Config::forceFrameRateChanged, this, &AvPlayer::setFrameRate);
+    connect(&config, &Config::captureDirChanged, this, &AvPlayer::onCaptureConfigChanged);
+    connect(&config, &Config::captureFormatChanged, this, &AvPlayer::onCaptureConfigChanged);
+    connect(&config, &Config::captureQualityChanged, this, &AvPlayer::onCaptureConfigChanged);
     connect(&config, &Config::avfilterVideoChanged, this, &AvPlayer::onAVFilterVideoConfigChanged);
     connect(&config, &Config::avfilterAudioChanged, this, &AvPlayer::onAVFilterAudioConfigChanged);
     connect(&config, &Config::bufferValueChanged, this, &AvPlayer::onBufferValueChanged);
@@ -212,6 +221,7 @@ void AvPlayer::initPlayer()
     connect(player, &plxav::AVPlayer::paused, this, &AvPlayer::onPaused);
     connect(player, &plxav::AVPlayer::speedChanged, this, &AvPlayer::onSpeedChange);
     connect(player, &plxav::AVPlayer::positionChanged, this, &AvPlayer::onPositionChange);
+    connect(captureButton, &QToolButton::clicked, player->videoCapture(), &plxav::VideoCapture::capture);
     emit ready();
 }
 
@@ -235,6 +245,13 @@ bool AvPlayer::installRenderer(plxav::VideoRenderer* r)
     renderer = r;
     rendererWidget = r->widget();
     playerLayout->addWidget(r->widget());
+    rendererAction = nullptr;
+    for (QAction* entry : qAsConst(rendererActions)) {
+        if (entry->data().toInt() == r->id())
+            rendererAction = entry;
+    }
+    offerEqualiserEngines(r);
+    onVideoEQEngineChanged();
     subtitleFilter->installTo(r);
     onUserShaderChanged();
     return true;
@@ -282,6 +299,7 @@ void AvPlayer::applyPlayConfig()
             decoders << id;
     }
     player->setPriority(decoders);
+    applyCodecOptions();
     const QVariantHash format = config.avformatOptionsEnabled() ? config.avformatOptions() : QVariantHash();
     player->setOptionsForFormat(format);
     qDebug() << "[player] demuxer options:" << format;
@@ -301,7 +319,8 @@ void AvPlayer::play(QString name)
     const Config& config = Config::instance();
     if (!audioBackends.isEmpty())
         player->audio()->setBackends(audioBackends);
-    repeatMax = 0;
+    if (!repeatEnableAction->isChecked())
+        repeatMax = 0;
     player->setInterruptOnTimeout(config.abortOnTimeout());
     player->setInterruptTimeout(static_cast<qint64>(config.timeout() * 1000.0));
     player->setBufferMode(plxav::BufferPackets);

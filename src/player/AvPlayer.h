@@ -2,18 +2,31 @@
 
 #include "av/AVTypes.h"
 
+#include <QList>
 #include <QPointer>
 #include <QString>
 #include <QStringList>
+#include <QTime>
 #include <QUrl>
 #include <QWidget>
+#include <functional>
 
+class DecoderConfigPage;
+class QAction;
+class QActionGroup;
+class QDoubleSpinBox;
 class QLabel;
+class QMenu;
 class QPushButton;
+class QSpinBox;
+class QTimeEdit;
 class QTimer;
+class QToolButton;
 class QVBoxLayout;
+class QWidgetAction;
 class QWidgetFullSrc;
 class Slider;
+class VideoEQConfigPage;
 
 namespace plxav {
 class AVPlayer;
@@ -70,6 +83,11 @@ public:
     QPushButton* GetCloseButton() const { return closeButton; }
     QWidget* GetFullScreenWindow() const;
     bool IsReady() const { return isReady; }
+    // The player's menu (the bar does not offer it) and its hidden tool
+    // buttons.
+    QMenu* GetMenu() const { return menu; }
+    QToolButton* GetCaptureButton() const { return captureButton; }
+    VideoEQConfigPage* GetEqualiserPage() const { return equaliserPage; }
 
     // "mm:ss", or "h:mm:ss" with hours (for media of an hour or more).
     static QString FormatTime(qint64 ms, bool withHours);
@@ -80,12 +98,26 @@ signals:
 public slots:
     void play(QString name);
     void play(QUrl url);
+    void openFile();
     void togglePlayPause();
     void toggleClose();
     void showNextOSD();
     void OnPlay();
     void OnPaused();
     void stopUnload();
+    void about();
+    void help();
+    void openUrl();
+    void initAudioTrackMenu();
+    void updateChannelMenu();
+    void switchAspectRatio(QAction* action);
+    void toggleRepeat(bool enable);
+    void setRepeateMax(int max);
+    void changeVO(QAction* action);
+    void changeChannel(QAction* action);
+    void changeAudioTrack(QAction* action);
+    void playOnlineVideo(QAction* action);
+    void onPlayListClick(QString key, QString value);
     void processPendingActions();
     void initPlayer();
     void setupUi();
@@ -104,6 +136,8 @@ public slots:
     void tryShowControlBar();
     void showInfo();
     void onPositionChange(qlonglong pos);
+    void repeatAChanged(QTime t);
+    void repeatBChanged(QTime t);
     void playFullScreen();
     void onTimeSliderHover(int pos, int value);
     void onTimeSliderLeave();
@@ -111,13 +145,27 @@ public slots:
     void onMediaStatusChanged();
     void onBufferProgress(double percent);
     void OnSeekMsgSend();
+    void onVideoEQEngineChanged();
+    void onBrightnessChanged(int b);
+    void onContrastChanged(int c);
+    void onHueChanged(int h);
+    void onSaturationChanged(int s);
     void onSeekFinished(qlonglong pos);
-    void onUserShaderChanged();
+    void onCaptureConfigChanged();
     void onAVFilterVideoConfigChanged();
     void onAVFilterAudioConfigChanged();
     void onBufferValueChanged();
     void onAbortOnTimeoutChanged();
+    void onUserShaderChanged();
+    void donate();
+    void setup();
     void handleFullscreenChange();
+    void toggoleSubtitleEnabled(bool value);
+    void toggleSubtitleAutoLoad(bool value);
+    void openSubtitle();
+    void setSubtitleCharset(QString charSet);
+    void setSubtitleEngine(QString value);
+    void changeClockType(QAction* action);
     void syncVolumeUi(double value);
 
 protected:
@@ -141,6 +189,27 @@ private:
     // The length the media reports, else the list's.
     qint64 LengthMs() const;
     void leaveFullScreen();
+    // The menu, its sub-menus and the hidden tool buttons it hangs on.
+    void setupMenu();
+    QMenu* addSubMenu(const QString& title);
+    // A checkable entry of an exclusive choice, carrying data.
+    static QAction* addChoice(QMenu* menu, QActionGroup* group, const QString& text, const QVariant& data);
+    // "label [widget]" as one entry of a menu, indent pixels from its left.
+    static QWidgetAction* addWidgetEntry(QMenu* menu, const QString& label, QWidget* widget, int indent);
+    void setupRepeatMenu(QMenu* repeatMenu);
+    void setupSubtitleMenu(QMenu* subtitleMenu);
+    // Asks for a file or a text in a dialog that does not block: the room's
+    // messages keep arriving while it is open. chosen runs with the answer,
+    // cancelled when the dialog is closed without one.
+    void askForFile(const QString& title, const QString& start, const std::function<void(const QString&)>& chosen,
+        const std::function<void()>& cancelled = {});
+    void askForText(const QString& title, const QString& label, const std::function<void(const QString&)>& chosen);
+    // The audio and video decoder options of the decoder page.
+    void applyCodecOptions();
+    // The equaliser engines a renderer of that kind offers, the best chosen.
+    void offerEqualiserEngines(plxav::VideoRenderer* r);
+    // Sets the repeat editors from the player's range (at each start).
+    void updateRepeatEditors();
 
     int mediaType = 0;
     QString mediaId;
@@ -176,4 +245,23 @@ private:
     plxav::SubtitleFilter* subtitleFilter = nullptr;
     plxav::LibAVFilterVideo* videoFilter = nullptr;
     plxav::LibAVFilterAudio* audioFilter = nullptr;
+    VideoEQConfigPage* equaliserPage = nullptr;
+    DecoderConfigPage* decoderPage = nullptr;
+    QToolButton* menuButton = nullptr;
+    QToolButton* infoButton = nullptr;
+    QToolButton* captureButton = nullptr;
+    QMenu* menu = nullptr;
+    QAction* rendererAction = nullptr;
+    QAction* aspectAction = nullptr;
+    QAction* channelAction = nullptr;
+    QAction* audioTrackAction = nullptr;
+    QList<QAction*> rendererActions;
+    QAction* repeatEnableAction = nullptr;
+    QWidgetAction* repeatWidgetAction = nullptr;
+    QSpinBox* repeatBox = nullptr;
+    QTimeEdit* repeatA = nullptr;
+    QTimeEdit* repeatB = nullptr;
+    QMenu* audioTrackMenu = nullptr;
+    QMenu* channelMenu = nullptr;
+    QActionGroup* audioTrackGroup = nullptr;
 };

@@ -12,6 +12,7 @@
 #include "av/VideoDecoder.h"
 #include "av/VideoRenderer.h"
 
+#include <QAction>
 #include <QDebug>
 #include <QFileInfo>
 #include <QLabel>
@@ -20,6 +21,7 @@
 #include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QWidgetAction>
 #include <limits>
 
 namespace {
@@ -77,9 +79,12 @@ void AvPlayer::onStartPlay()
     setVolume();
     showControl = 0;
     QTimer::singleShot(kControlBarHideMs, this, &AvPlayer::tryHideControlBar);
+    initAudioTrackMenu();
+    updateRepeatEditors();
     if (cursorTimer != 0)
         killTimer(cursorTimer);
     cursorTimer = startTimer(kControlBarHideMs, Qt::CoarseTimer);
+    updateChannelMenu();
 }
 
 void AvPlayer::onStopPlay()
@@ -102,6 +107,12 @@ void AvPlayer::onStopPlay()
     resetTimeLabel();
     unsetCursor();
     tryShowControlBar();
+    {
+        // Only the check and the editors: the player is reset just below.
+        const QSignalBlocker quiet(repeatEnableAction);
+        repeatEnableAction->setChecked(false);
+    }
+    repeatWidgetAction->defaultWidget()->setEnabled(false);
     repeatMax = 0;
     player->setRepeat(0);
     player->setTimeRange(0, std::numeric_limits<qint64>::max());

@@ -9,7 +9,8 @@
 namespace PlayerMessage {
 
 // Opens the box as a child of parent (it goes with it) and returns it; it
-// deletes itself when closed.
-QMessageBox* Show(QWidget* parent, QMessageBox::Icon icon, const QString& title, const QString& text);
+// deletes itself when closed. Rich text only for the program's own pages.
+QMessageBox* Show(QWidget* parent, QMessageBox::Icon icon, const QString& title, const QString& text,
+    Qt::TextFormat format = Qt::PlainText);
 
 } // namespace PlayerMessage

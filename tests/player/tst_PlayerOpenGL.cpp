@@ -3,9 +3,14 @@
 
 #include "player/Config.h"
 #include "player/PlayerStartup.h"
+#include "player/av/AVPlayer.h"
+#include "player/av/LibAVFilter.h"
 #include "player/av/VideoRenderer.h"
+#include "player/settings/VideoEQConfigPage.h"
 
+#include <QComboBox>
 #include <QMessageBox>
+#include <QSlider>
 
 using namespace PlayerFixture;
 
@@ -74,6 +79,39 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(Near(ShownHue(window), (4 * 47 + 180) % 360), 10000);
         Config::instance().setUserShaderEnabled(false);
         QTRY_VERIFY_WITH_TIMEOUT(Near(ShownHue(window), 4 * 47), 10000);
+    }
+
+    void theEqualiserWorksInEitherEngine()
+    {
+        auto* window = new AvPlayer(m_panel.get(), 2);
+        std::unique_ptr<AvPlayer> owner(window);
+        window->setProperty("rendererId", plxav::VideoRendererId_GLWidget2);
+        window->setGeometry(0, 0, 640, 400);
+        window->setMediaFile(m_video);
+        window->show();
+        window->OnPlay();
+        QVERIFY(WaitStarted(window));
+        window->GetLibPlayer()->pause(true);
+        window->seek(2000, true);
+        QTRY_VERIFY_WITH_TIMEOUT(Near(ShownHue(window), 2 * 47), 10000);
+        // The OpenGL renderer adjusts while drawing; the software engine
+        // adjusts the frames instead, and the renderer goes back to 0.
+        VideoEQConfigPage* equaliser = window->GetEqualiserPage();
+        QCOMPARE(equaliser->engine(), 1);
+        equaliser->findChildren<QSlider*>().at(3)->setValue(-100);
+        QTRY_VERIFY_WITH_TIMEOUT(ShownHue(window) < 0, 10000);
+        QCOMPARE(window->GetRenderer()->saturation(), -1.0);
+        QCOMPARE(window->GetLibPlayer()->saturation(), 0);
+        auto* frames = window->GetLibPlayer()->findChild<plxav::PictureFilter*>();
+        QSignalSpy applied(frames, &plxav::LibAVFilter::applied);
+        equaliser->findChild<QComboBox*>()->setCurrentIndex(0);
+        QCOMPARE(equaliser->engine(), 0);
+        QCOMPARE(window->GetRenderer()->saturation(), 0.0);
+        QCOMPARE(window->GetLibPlayer()->saturation(), -100);
+        QTRY_COMPARE_WITH_TIMEOUT(applied.count(), 1, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(ShownHue(window) < 0, 10000);
+        equaliser->findChildren<QSlider*>().at(3)->setValue(0);
+        QTRY_VERIFY_WITH_TIMEOUT(Near(ShownHue(window), 2 * 47), 10000);
     }
 
     void aFileWaitsForTheFirstOpenGLContext()

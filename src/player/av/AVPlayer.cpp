@@ -81,6 +81,11 @@ AVPlayer::AVPlayer(QObject* parent)
         { "track-list", MPV_FORMAT_NODE },
         { "audio-out-params/channels", MPV_FORMAT_STRING },
     };
+    // Read now: later a file may play, and the GUI thread never waits for
+    // the core then.
+    m_version = QStringLiteral("libmpv %1, FFmpeg %2")
+                    .arg(m_core.textProperty("mpv-version").remove(QStringLiteral("mpv ")),
+                        m_core.textProperty("ffmpeg-version"));
     for (const auto& property : observed)
         m_core.observe(property.name, property.format, kObserved);
     mpv_request_log_messages(m_core.handle(), "warn");
@@ -437,9 +442,13 @@ void AVPlayer::setRepeat(int count)
 
 int AVPlayer::currentRepeat() const
 {
+    // The core repeats without closing the file: once it has stopped, every
+    // repeat is behind it.
+    if (m_state == Idle || m_repeat <= 0)
+        return m_repeat;
     if (m_remainingLoops == QLatin1String("inf"))
         return -1;
-    return m_remainingLoops.toInt();
+    return qMax(0, m_repeat - m_remainingLoops.toInt());
 }
 
 void AVPlayer::setStartPosition(qint64 ms)
@@ -600,8 +609,7 @@ qint64 AVPlayer::bufferSpeed() const
 
 QString AVPlayer::versionString() const
 {
-    return QStringLiteral("libmpv %1, %2")
-        .arg(m_core.textProperty("mpv-version"), m_core.textProperty("ffmpeg-version"));
+    return m_version;
 }
 
 } // namespace plxav

@@ -80,7 +80,8 @@ public:
     // and the file plays on after the last time; applied at once.
     void setRepeat(int count);
     int repeat() const { return m_repeat; }
-    // The repeats still to come; -1 when the player repeats for ever.
+    // The repeats made so far: all of them (repeat()) once the file has
+    // stopped; -1 while it repeats for ever.
     int currentRepeat() const;
     // The range that repeats; 0 and the largest value (or the length) for
     // the whole file. Applied at once.
@@ -157,7 +158,7 @@ public:
     // Bytes per second the source delivers while it buffers.
     qint64 bufferSpeed() const;
 
-    // "libmpv x / FFmpeg y"
+    // "libmpv 0.35.1, FFmpeg 5.1.6"
     QString versionString() const;
     // The core, for the layer's filters, renderers and facades.
     MpvCore* core() { return &m_core; }
@@ -223,6 +224,7 @@ private:
     quint64 m_nextReply = 1;
     QVariantList m_tracks;
     QString m_externalAudio;
+    QString m_version;
     QPointer<QWidget> m_rendererWidget;
     VideoRenderer* m_renderer = nullptr;
     std::atomic<bool> m_wakePending { false };

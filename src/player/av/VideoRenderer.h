@@ -46,6 +46,13 @@ public:
     void setRegionOfInterest(const QRectF& region) { m_regionOfInterest = region; }
     QRectF regionOfInterest() const { return m_regionOfInterest; }
 
+    // The pixel format frames are converted to before drawing. The core
+    // picks the format itself; the choice is only kept.
+    void setPreferredPixelFormat(int format) { m_preferredPixelFormat = format; }
+    int preferredPixelFormat() const { return m_preferredPixelFormat; }
+    void forcePreferredPixelFormat(bool force) { m_forcePixelFormat = force; }
+    bool isPreferredPixelFormatForced() const { return m_forcePixelFormat; }
+
     void setOutAspectRatioMode(OutAspectRatioMode mode);
     OutAspectRatioMode outAspectRatioMode() const { return m_aspectMode; }
     // Width by height for the custom mode; false (nothing changed) for a
@@ -100,6 +107,8 @@ private:
     OutAspectRatioMode m_aspectMode = VideoAspectRatio;
     qreal m_aspectRatio = 0.0;
     qreal m_adjustment[4] = { 0.0, 0.0, 0.0, 0.0 };
+    int m_preferredPixelFormat = 0;
+    bool m_forcePixelFormat = false;
 };
 
 } // namespace plxav
