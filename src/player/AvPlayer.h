@@ -206,6 +206,9 @@ private:
     void askForText(const QString& title, const QString& label, const std::function<void(const QString&)>& chosen);
     // The audio and video decoder options of the decoder page.
     void applyCodecOptions();
+    // Brightness (0), contrast, hue or saturation (3) of the equaliser's
+    // value, -100 to 100, by the renderer or in the player.
+    void adjustPicture(int adjustment, int value);
     // The equaliser engines a renderer of that kind offers, the best chosen.
     void offerEqualiserEngines(plxav::VideoRenderer* r);
     // Sets the repeat editors from the player's range (at each start).

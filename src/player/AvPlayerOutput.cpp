@@ -63,66 +63,53 @@ void AvPlayer::onVideoEQEngineChanged()
     onSaturationChanged(qRound(equaliserPage->saturation() * 100.0));
 }
 
-// The four adjustments take one road: the renderer's own when the engine is
-// one of its kind and it takes the value, else the player's (the decoded
-// frames), the other side back at 0.
 void AvPlayer::onBrightnessChanged(int b)
 {
-    if (player == nullptr)
-        return;
-    plxav::VideoRenderer* shown = GetRenderer();
-    if (equaliserPage->engine() != kSoftwareEngine && shown != nullptr
-        && shown->setBrightness(equaliserPage->brightness())) {
-        player->setBrightness(0);
-        return;
-    }
-    if (shown != nullptr)
-        shown->setBrightness(0);
-    player->setBrightness(b);
+    adjustPicture(0, b);
 }
 
 void AvPlayer::onContrastChanged(int c)
 {
-    if (player == nullptr)
-        return;
-    plxav::VideoRenderer* shown = GetRenderer();
-    if (equaliserPage->engine() != kSoftwareEngine && shown != nullptr
-        && shown->setContrast(equaliserPage->contrast())) {
-        player->setContrast(0);
-        return;
-    }
-    if (shown != nullptr)
-        shown->setContrast(0);
-    player->setContrast(c);
+    adjustPicture(1, c);
 }
 
 void AvPlayer::onHueChanged(int h)
 {
-    if (player == nullptr)
-        return;
-    plxav::VideoRenderer* shown = GetRenderer();
-    if (equaliserPage->engine() != kSoftwareEngine && shown != nullptr && shown->setHue(equaliserPage->hue())) {
-        player->setHue(0);
-        return;
-    }
-    if (shown != nullptr)
-        shown->setHue(0);
-    player->setHue(h);
+    adjustPicture(2, h);
 }
 
 void AvPlayer::onSaturationChanged(int s)
 {
+    adjustPicture(3, s);
+}
+
+// Each adjustment takes one road: the renderer's own when the engine is one
+// of its kind and it takes the value, else the player's (the decoded
+// frames), with the other side back at 0.
+void AvPlayer::adjustPicture(int adjustment, int value)
+{
+    static const struct {
+        bool (plxav::VideoRenderer::*renderer)(qreal);
+        void (plxav::AVPlayer::*player)(int);
+        qreal (VideoEQConfigPage::*page)() const;
+    } roads[] = {
+        { &plxav::VideoRenderer::setBrightness, &plxav::AVPlayer::setBrightness, &VideoEQConfigPage::brightness },
+        { &plxav::VideoRenderer::setContrast, &plxav::AVPlayer::setContrast, &VideoEQConfigPage::contrast },
+        { &plxav::VideoRenderer::setHue, &plxav::AVPlayer::setHue, &VideoEQConfigPage::hue },
+        { &plxav::VideoRenderer::setSaturation, &plxav::AVPlayer::setSaturation, &VideoEQConfigPage::saturation },
+    };
     if (player == nullptr)
         return;
+    const auto& road = roads[adjustment];
     plxav::VideoRenderer* shown = GetRenderer();
     if (equaliserPage->engine() != kSoftwareEngine && shown != nullptr
-        && shown->setSaturation(equaliserPage->saturation())) {
-        player->setSaturation(0);
+        && (shown->*road.renderer)((equaliserPage->*road.page)())) {
+        (player->*road.player)(0);
         return;
     }
     if (shown != nullptr)
-        shown->setSaturation(0);
-    player->setSaturation(s);
+        (shown->*road.renderer)(0.0);
+    (player->*road.player)(value);
 }
 
 void AvPlayer::offerEqualiserEngines(plxav::VideoRenderer* r)

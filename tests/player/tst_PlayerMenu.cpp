@@ -420,6 +420,10 @@ private slots:
 
         // A renderer this display cannot have is refused; another replaces
         // the one that draws.
+        QVERIFY(WaitStarted(m_window));
+        m_window->GetLibPlayer()->pause(true);
+        m_window->seek(2000, true);
+        QTRY_VERIFY_WITH_TIMEOUT(ShowsHue(2 * 47), 10000);
         plxav::VideoRenderer* before = m_window->GetRenderer();
         QAction openGL(QStringLiteral("OpenGL"));
         openGL.setCheckable(true);
@@ -434,7 +438,19 @@ private slots:
         software.setData(plxav::VideoRendererId_Widget);
         m_window->changeVO(&software);
         QVERIFY(m_window->GetRenderer() != before);
-        QTRY_VERIFY_WITH_TIMEOUT(Shown(240, 60).saturation() > 80, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(ShowsHue(2 * 47), 10000);
+        // With sound beside the picture, the file plays on meanwhile.
+        plxav::AVPlayer* player = m_window->GetLibPlayer();
+        player->setExternalAudio(m_sound);
+        QTRY_VERIFY_WITH_TIMEOUT(player->audio()->isOpen(), 10000);
+        QSignalSpy stopped(player, &plxav::AVPlayer::stopped);
+        before = m_window->GetRenderer();
+        QAction again(QStringLiteral("Software again"));
+        again.setData(plxav::VideoRendererId_Widget);
+        m_window->changeVO(&again);
+        QVERIFY(m_window->GetRenderer() != before);
+        QTRY_VERIFY_WITH_TIMEOUT(ShowsHue(2 * 47), 10000);
+        QCOMPARE(stopped.count(), 0);
     }
 
     void helpAboutDonateAndSetup()

@@ -31,6 +31,22 @@ class TestPlayerOpenGL : public QObject
         const QColor shown(window->grab().toImage().pixel(window->width() / 2, window->height() / 6));
         return shown.saturation() > 80 ? shown.hsvHue() : -1;
     }
+    // A window drawing with OpenGL, paused on the second second's picture.
+    std::unique_ptr<AvPlayer> ShowingSecondTwo()
+    {
+        auto window = std::make_unique<AvPlayer>(m_panel.get(), 2);
+        window->setProperty("rendererId", plxav::VideoRendererId_GLWidget2);
+        window->setGeometry(0, 0, 640, 400);
+        window->setMediaFile(m_video);
+        window->show();
+        window->OnPlay();
+        if (!WaitStarted(window.get()))
+            return nullptr;
+        window->GetLibPlayer()->pause(true);
+        window->seek(2000, true);
+        return QTest::qWaitFor([&window] { return Near(ShownHue(window.get()), 2 * 47); }, 10000) ? std::move(window)
+                                                                                                  : nullptr;
+    }
     static bool Near(int hue, int wanted)
     {
         return hue >= 0 && qMin(qAbs(hue - wanted), 360 - qAbs(hue - wanted)) <= 12;
@@ -55,17 +71,9 @@ private slots:
     void drawsFullScreenAndBackAndRunsTheShader()
     {
         QCOMPARE(PlayerStartup::UsableRendererId(plxav::VideoRendererId_GLWidget2), plxav::VideoRendererId_GLWidget2);
-        auto* window = new AvPlayer(m_panel.get(), 2);
-        std::unique_ptr<AvPlayer> owner(window);
-        window->setProperty("rendererId", plxav::VideoRendererId_GLWidget2);
-        window->setGeometry(0, 0, 640, 400);
-        window->setMediaFile(m_video);
-        window->show();
-        window->OnPlay();
-        QVERIFY(WaitStarted(window));
-        window->GetLibPlayer()->pause(true);
-        window->seek(2000, true);
-        QTRY_VERIFY_WITH_TIMEOUT(Near(ShownHue(window), 2 * 47), 10000);
+        const std::unique_ptr<AvPlayer> owner = ShowingSecondTwo();
+        AvPlayer* window = owner.get();
+        QVERIFY(window != nullptr);
         QVERIFY(::SaveScaledScreenshots(window, QStringLiteral("player-video-opengl")));
         window->playFullScreen();
         window->seek(3000, true);
@@ -83,17 +91,9 @@ private slots:
 
     void theEqualiserWorksInEitherEngine()
     {
-        auto* window = new AvPlayer(m_panel.get(), 2);
-        std::unique_ptr<AvPlayer> owner(window);
-        window->setProperty("rendererId", plxav::VideoRendererId_GLWidget2);
-        window->setGeometry(0, 0, 640, 400);
-        window->setMediaFile(m_video);
-        window->show();
-        window->OnPlay();
-        QVERIFY(WaitStarted(window));
-        window->GetLibPlayer()->pause(true);
-        window->seek(2000, true);
-        QTRY_VERIFY_WITH_TIMEOUT(Near(ShownHue(window), 2 * 47), 10000);
+        const std::unique_ptr<AvPlayer> owner = ShowingSecondTwo();
+        AvPlayer* window = owner.get();
+        QVERIFY(window != nullptr);
         // The OpenGL renderer adjusts while drawing; the software engine
         // adjusts the frames instead, and the renderer goes back to 0.
         VideoEQConfigPage* equaliser = window->GetEqualiserPage();

@@ -222,6 +222,29 @@ void AVPlayer::onRendererReady()
     const QString waiting = m_deferredFile;
     if (!waiting.isEmpty() && m_state == Loading)
         loadFile(waiting);
+    m_videoRestorable = true;
+    restoreVideo();
+}
+
+void AVPlayer::restoreVideo()
+{
+    // The core turns the video of the open file off for good when its render
+    // context goes (a renderer replaced, an OpenGL context remade); once a
+    // renderer can draw again, it is turned on again, once per renderer
+    // that became ready, so that a video the core cannot show is not
+    // retried for ever.
+    VideoRenderer* shown = renderer();
+    if (!m_videoLost || !m_videoRestorable || m_state != Loaded || shown == nullptr || !shown->isReadyToDraw())
+        return;
+    for (const QVariant& track : tracksOf(QStringLiteral("video"), false)) {
+        const QVariantMap fields = track.toMap();
+        if (fields.value(QStringLiteral("albumart")).toBool())
+            continue;
+        m_videoLost = false;
+        m_videoRestorable = false;
+        m_core.setPropertyAsync("vid", fields.value(QStringLiteral("id")).toLongLong());
+        return;
+    }
 }
 
 void AVPlayer::stop()
@@ -281,6 +304,9 @@ void AVPlayer::onEndFile(const mpv_event& event)
     if (end->playlist_entry_id == m_entry && m_state != Idle) {
         m_state = Idle;
         m_seeking = false;
+        // A seek that landed in the same batch of events as the end would
+        // report a position of a file that is gone.
+        m_landed = false;
     }
     if (end->playlist_entry_id == m_entry) {
         if (end->reason == MPV_END_FILE_REASON_ERROR) {
@@ -533,7 +559,8 @@ void AVPlayer::applyRepeat()
 
 void AVPlayer::applyLoadOptions()
 {
-    m_core.setProperty("vo", m_renderer != nullptr ? m_renderer->videoOutput() : QStringLiteral("null"));
+    m_videoOutput = m_renderer != nullptr ? m_renderer->videoOutput() : QStringLiteral("null");
+    m_core.setProperty("vo", m_videoOutput);
     m_core.setProperty("ao", m_audio->outputOption());
     const QString fps = m_frameRate > 0.0 ? QString::number(m_frameRate) : QStringLiteral("0");
     // Named "fps" up to libmpv 0.35, "container-fps-override" after.
@@ -554,6 +581,20 @@ void AVPlayer::applyLoadOptions()
 
 void AVPlayer::setRenderer(VideoRenderer* renderer)
 {
+    // Taking the render context away ends a file without sound (the core
+    // is left with nothing to play): such a file opens again where it was.
+    VideoRenderer* previous = this->renderer();
+    bool silent = true;
+    for (const QVariant& track : qAsConst(m_tracks)) {
+        const QVariantMap fields = track.toMap();
+        if (fields.value(QStringLiteral("type")) == QLatin1String("audio")
+            && fields.value(QStringLiteral("selected")).toBool())
+            silent = false;
+    }
+    const bool reopen = m_state == Loaded && silent && previous != nullptr && previous->isReadyToDraw();
+    const QString file = m_file;
+    const qint64 position = m_position;
+    const bool wasPaused = m_paused;
     if (m_renderer != nullptr && !m_rendererWidget.isNull()) {
         m_renderer->m_onReady = nullptr;
         m_renderer->m_outputCore = nullptr;
@@ -577,8 +618,16 @@ void AVPlayer::setRenderer(VideoRenderer* renderer)
             onRendererReady();
         }
     });
-    if (m_state != Idle)
-        m_core.setProperty("vo", renderer->videoOutput());
+    // A new value makes the core open its video output again.
+    if (m_state != Idle && renderer->videoOutput() != m_videoOutput) {
+        m_videoOutput = renderer->videoOutput();
+        m_core.setPropertyAsync("vo", m_videoOutput);
+    }
+    if (reopen) {
+        play(file);
+        pause(wasPaused);
+        seek(position);
+    }
 }
 
 VideoRenderer* AVPlayer::renderer() const

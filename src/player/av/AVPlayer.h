@@ -194,8 +194,10 @@ private:
     void applyLoadOptions();
     // Opens the file in the core now.
     void loadFile(const QString& name);
-    // The renderer can draw (or is gone): a file that waited for it opens.
+    // The renderer can draw (or is gone): a file that waited for it opens,
+    // a video the core turned off comes back.
     void onRendererReady();
+    void restoreVideo();
     // The repeat count and range for the core: now (asynchronously) while
     // a file is open, else as options of the next one.
     void applyRepeat();
@@ -224,7 +226,13 @@ private:
     quint64 m_nextReply = 1;
     QVariantList m_tracks;
     QString m_externalAudio;
+    // The core turned the open file's video off; a renderer may turn it on
+    // again (once after it became ready).
+    bool m_videoLost = false;
+    bool m_videoRestorable = false;
     QString m_version;
+    // The core's "vo" as last set.
+    QString m_videoOutput;
     QPointer<QWidget> m_rendererWidget;
     VideoRenderer* m_renderer = nullptr;
     std::atomic<bool> m_wakePending { false };

@@ -35,6 +35,17 @@ void AVPlayer::onCommandReply(const mpv_event& event)
 void AVPlayer::setTracks(const QVariant& list)
 {
     m_tracks = list.toList();
+    // Nothing here turns the video off; the core does when its render
+    // context goes.
+    bool shown = false;
+    bool picture = false;
+    for (const QVariant& track : tracksOf(QStringLiteral("video"), false)) {
+        const QVariantMap fields = track.toMap();
+        shown = shown || fields.value(QStringLiteral("selected")).toBool();
+        picture = picture || !fields.value(QStringLiteral("albumart")).toBool();
+    }
+    m_videoLost = m_state == Loaded && picture && !shown;
+    restoreVideo();
     emit tracksChanged();
 }
 

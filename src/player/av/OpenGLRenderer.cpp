@@ -82,7 +82,6 @@ void OpenGLRenderer::makeRenderContext()
         return;
     }
     mpv_render_context_set_update_callback(m_context, &OpenGLRenderer::onUpdate, this);
-    restoreVideo(m_core);
     notifyReady();
 }
 

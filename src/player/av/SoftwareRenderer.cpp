@@ -45,7 +45,6 @@ void SoftwareRenderer::attachCore(MpvCore* core)
         return;
     }
     mpv_render_context_set_update_callback(m_context, &SoftwareRenderer::onUpdate, this);
-    restoreVideo(core);
     renderFrame(true);
     notifyReady();
 }

@@ -103,17 +103,4 @@ void VideoRenderer::applyAdjustments()
         m_outputCore->setPropertyAsync(names[i], qRound(m_adjustment[i] * 100.0));
 }
 
-void VideoRenderer::restoreVideo(MpvCore* core)
-{
-    if (core == nullptr || core->textProperty("path").isEmpty() || core->property("current-tracks/video").isValid())
-        return;
-    for (const QVariant& track : core->property("track-list").toList()) {
-        const QVariantMap fields = track.toMap();
-        if (fields.value(QStringLiteral("type")).toString() == QLatin1String("video")) {
-            core->setProperty("vid", fields.value(QStringLiteral("id")).toLongLong());
-            return;
-        }
-    }
-}
-
 } // namespace plxav

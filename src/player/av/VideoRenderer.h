@@ -83,9 +83,6 @@ protected:
     // Whether the core adjusts colours while drawing through this renderer
     // (its OpenGL drawing does, the software one does not).
     virtual bool adjustsPicture() const { return false; }
-    // After a render context was made while a file plays: the core turned
-    // its video off when it found no context, so it is turned on again.
-    static void restoreVideo(MpvCore* core);
     // Says to the attached player that the render context exists.
     void notifyReady()
     {
