@@ -9,6 +9,7 @@ packages=(
   qtmultimedia5-dev libqt5multimedia5-plugins libqt5opengl5-dev libqt5sql5-sqlite
   qttools5-dev qttools5-dev-tools
   libmpv-dev
+  libavformat-dev
   python3 python3-aiohttp openssl
   xvfb xauth fonts-noto-cjk
   clang libclang-rt-14-dev clang-format
