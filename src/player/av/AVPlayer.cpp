@@ -2,6 +2,7 @@
 
 #include "AudioOutput.h"
 #include "LibAVFilter.h"
+#include "LogLevel.h"
 #include "VideoRenderer.h"
 
 #include <QDebug>
@@ -70,7 +71,8 @@ AVPlayer::AVPlayer(QObject* parent)
     };
     for (const auto& property : observed)
         m_core.observe(property.name, property.format, kObserved);
-    mpv_request_log_messages(m_core.handle(), "warn");
+    // The level the player's start-up put into the environment.
+    mpv_request_log_messages(m_core.handle(), coreLogLevel(qgetenv("QTAV_LOG")));
     mpv_set_wakeup_callback(m_core.handle(), &AVPlayer::wakeUp, this);
 }
 

@@ -1,5 +1,7 @@
 #include "MpvCore.h"
 
+#include "LogLevel.h"
+
 #include <QDebug>
 #include <QVariantList>
 #include <QVariantMap>
@@ -41,6 +43,8 @@ MpvCore::MpvCore()
     };
     for (const auto& option : defaults)
         setOption(option[0], QString::fromLatin1(option[1]));
+    if (const QString ffmpeg = ffmpegMessageLevel(); !ffmpeg.isEmpty())
+        setOption("msg-level", ffmpeg);
 }
 
 MpvCore::~MpvCore()
