@@ -246,6 +246,8 @@ void MiddleArea::OnCleanUp()
         m_avPlayer = nullptr;
     }
     m_mediaList.SetLastFocusBuddy(nullptr);
+    // The accompaniment goes with the room, and its delayed pause with it.
+    OnDestroyAudioMixPlayer();
 }
 
 void MiddleArea::OnSeekPos(int seconds, bool isPlaying)
