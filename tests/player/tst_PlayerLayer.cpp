@@ -5,6 +5,7 @@
 #include "player/av/AudioOutput.h"
 #include "player/av/LibAVFilter.h"
 #include "player/av/SoftwareRenderer.h"
+#include "player/av/VideoDecoder.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -200,6 +201,23 @@ private slots:
         filter.setOptions(QStringLiteral("no_such_filter=1"));
         QVERIFY(!filter.isApplied());
         QVERIFY(player.isPlaying());
+    }
+
+    // The decoders' option tables become the core's options when a file
+    // opens; where no hardware decoder is there, the file still plays.
+    void decoderOptionsReachTheCore()
+    {
+        plxav::AVPlayer player;
+        QSignalSpy started(&player, &plxav::AVPlayer::started);
+        player.setPriority({ plxav::VideoDecoder::id("VAAPI"), plxav::VideoDecoder::id("FFmpeg") });
+        player.setOptionsForVideoCodec({ { "FFmpeg", QVariantHash { { "threads", 2 }, { "skip_loop_filter", 48 } } },
+            { "VAAPI", QVariantHash { { "copyMode", 1 } } }, { "flags2", "+showall" } });
+        player.play(m_video);
+        QTRY_COMPARE_WITH_TIMEOUT(started.count(), 1, 15000);
+        QCOMPARE(player.core()->textProperty("hwdec"), QStringLiteral("vaapi-copy"));
+        QCOMPARE(player.core()->intProperty("vd-lavc-threads"), 2);
+        QCOMPARE(player.core()->textProperty("vd-lavc-skiploopfilter"), QStringLiteral("all"));
+        QCOMPARE(player.core()->textProperty("vd-lavc-o"), QStringLiteral("flags2=+showall"));
     }
 };
 

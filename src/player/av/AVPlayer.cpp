@@ -449,12 +449,15 @@ void AVPlayer::setInterruptTimeout(qint64 ms)
 void AVPlayer::setPriority(const QVector<VideoDecoderId>& decoders)
 {
     m_priority = decoders;
-    m_core.setPropertyAsync("hwdec", VideoDecoder::hardwareInterfaceFor(decoders));
+    m_core.setPropertyAsync("hwdec", VideoDecoder::coreOptions(decoders, m_videoCodecOptions).value("hwdec"));
 }
 
 void AVPlayer::setOptionsForVideoCodec(const QVariantHash& options)
 {
     m_videoCodecOptions = options;
+    // The tables may change the hardware interface; a value sent earlier
+    // without waiting must not land after this one.
+    m_core.setPropertyAsync("hwdec", VideoDecoder::coreOptions(m_priority, options).value("hwdec"));
 }
 
 void AVPlayer::setOptionsForAudioCodec(const QVariantHash& options)
@@ -487,8 +490,10 @@ void AVPlayer::applyLoadOptions()
     applyTimeRange();
     const qint64 timeout = m_interruptOnTimeout && m_interruptTimeout > 0 ? m_interruptTimeout : 0;
     m_core.setProperty("network-timeout", static_cast<double>(timeout) / 1000.0);
-    m_core.setProperty("hwdec", VideoDecoder::hardwareInterfaceFor(m_priority));
-    m_core.setProperty("vd-lavc-o", keyValueList(m_videoCodecOptions));
+    const QVariantHash decoding = VideoDecoder::coreOptions(m_priority, m_videoCodecOptions);
+    for (auto it = decoding.cbegin(); it != decoding.cend(); ++it)
+        m_core.setProperty(it.key().toLatin1().constData(), it.value());
+    m_core.setProperty("vd-lavc-o", keyValueList(VideoDecoder::rawCodecOptions(m_videoCodecOptions)));
     m_core.setProperty("ad-lavc-o", keyValueList(m_audioCodecOptions));
     m_core.setProperty("demuxer-lavf-o", keyValueList(m_formatOptions));
 }
