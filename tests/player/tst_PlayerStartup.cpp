@@ -215,6 +215,7 @@ private slots:
         QCOMPARE(PlayerStartup::LoadTranslations({ "player", "QtAV", "qt" }, "zh_CN", appDir.path()),
             QStringList { "player" });
         QCOMPARE(QCoreApplication::translate("AvPlayer", "Player error"), QStringLiteral("播放器错误"));
+        QCOMPARE(QCoreApplication::translate("ConfigDialog", "Apply"), QStringLiteral("应用"));
         QCOMPARE(installed(), before + 1);
         // Every further player start-up asks again: nothing piles up.
         for (int i = 0; i < 3; ++i)
