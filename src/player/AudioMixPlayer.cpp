@@ -91,7 +91,7 @@ bool AudioMixPlayer::startMixing(CAgoraObject* engine)
         return true;
     const int code = engine->GetLastResult();
     qWarning() << "[accompaniment] the engine refused the file:" << filePath << ", code:" << code;
-    fail(code == -2 ? Failure::NotPlayable : Failure::EngineNotReady);
+    fail(code == rtc::ERR_INVALID_ARGUMENT ? Failure::NotPlayable : Failure::EngineNotReady);
     return false;
 }
 
@@ -361,8 +361,9 @@ void AudioMixPlayer::clearRows()
     for (QLayout* layout :
         { static_cast<QLayout*>(rightColumn), static_cast<QLayout*>(rightRow), static_cast<QLayout*>(mainRow) }) {
         while (QLayoutItem* item = layout->takeAt(0)) {
-            // Widgets and the nested layouts stay; spacers go.
-            if (item->spacerItem() != nullptr)
+            // The nested layouts are kept for the next arrangement; a
+            // widget's item goes, not the widget.
+            if (item->layout() == nullptr)
                 delete item;
         }
     }
@@ -370,6 +371,7 @@ void AudioMixPlayer::clearRows()
 
 void AudioMixPlayer::expandBar()
 {
+    barMode = Expanded;
     setMaximumSize(10000, kBarHeight);
     clearRows();
     timeSlider->show();
@@ -393,12 +395,12 @@ void AudioMixPlayer::expandBar()
     rightColumn->setSpacing(0);
     rightColumn->addLayout(rightRow);
     mainRow->addLayout(rightColumn);
-    barMode = Expanded;
     PlaceInPanel();
 }
 
 void AudioMixPlayer::shrinkBar()
 {
+    barMode = Shrunk;
     clearRows();
     timeSlider->hide();
     volumeSlider->hide();
@@ -418,7 +420,6 @@ void AudioMixPlayer::shrinkBar()
     rightColumn->addWidget(timeLabel, 0, Qt::AlignRight);
     mainRow->addLayout(rightColumn);
     setMaximumSize(ShrunkWidth(), kBarHeight);
-    barMode = Shrunk;
     PlaceInPanel();
 }
 
@@ -430,10 +431,8 @@ int AudioMixPlayer::ShrunkWidth() const
         margins.left() + playButton->width() + mainRow->spacing() + timeLabel->minimumWidth() + margins.right());
 }
 
-void AudioMixPlayer::PlaceInPanel()
+QRect AudioMixPlayer::PlacedGeometry() const
 {
-    if (!parentPanel)
-        return;
     const QSize panel = parentPanel->size();
     // A media window along the bottom edge keeps its control bar in view:
     // the bar stands on it.
@@ -443,9 +442,28 @@ void AudioMixPlayer::PlaceInPanel()
             bottom = panel.height() - qMin(media->height(), kBarHeight);
     }
     if (barMode == Expanded)
-        setGeometry(0, bottom - kBarHeight, panel.width(), kBarHeight);
-    else
-        setGeometry(panel.width() - ShrunkWidth(), bottom - kBarHeight, ShrunkWidth(), kBarHeight);
+        return QRect(0, bottom - kBarHeight, panel.width(), kBarHeight);
+    return QRect(panel.width() - ShrunkWidth(), bottom - kBarHeight, ShrunkWidth(), kBarHeight);
+}
+
+void AudioMixPlayer::PlaceInPanel()
+{
+    // Not once the centre panel has taken the bar out to delete it.
+    if (parentPanel && parentWidget() == parentPanel)
+        setGeometry(PlacedGeometry());
+}
+
+void AudioMixPlayer::moveEvent(QMoveEvent* event)
+{
+    QWidget::moveEvent(event);
+    // Whoever moves the bar, it keeps its place.
+    PlaceInPanel();
+}
+
+void AudioMixPlayer::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    PlaceInPanel();
 }
 
 bool AudioMixPlayer::eventFilter(QObject* watched, QEvent* event)

@@ -48,7 +48,8 @@ public:
 
     // Puts the bar in its parent: expanded along the whole bottom edge,
     // shrunk into the bottom-right corner; above the control bar of a media
-    // window that reaches that edge.
+    // window that reaches that edge. The bar goes back there whenever it is
+    // moved or resized.
     void PlaceInPanel();
     // The length in milliseconds: shown in the label and as the range of
     // the position slider (a length of 0 or less is unknown).
@@ -71,6 +72,8 @@ public slots:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     enum class Failure { MissingFile, NotPlayable, EngineNotReady };
@@ -90,7 +93,8 @@ private:
     void shrinkBar();
     // The folded box: 120 pixels, or what its time needs.
     int ShrunkWidth() const;
-    // Empties the bar's rows and column; widgets stay, spacers go.
+    QRect PlacedGeometry() const;
+    // Empties the bar's rows and column; the widgets stay.
     void clearRows();
 
     bool isPlaying = true;

@@ -161,6 +161,14 @@ private slots:
         QTRY_COMPARE(bar->geometry(), alone.translated(0, -45));
         QCOMPARE(window->geometry().top(), alone.top());
         QVERIFY(SaveScaledScreenshots(m_room.window, "accompaniment-room-with-media-bar"));
+        // Placed over it by someone else, the bar goes back; opened after
+        // it, the bar stands on it too.
+        bar->setGeometry(alone);
+        QCOMPARE(bar->geometry(), alone.translated(0, -45));
+        Middle()->OnDestroyAudioMixPlayer();
+        bar = OpenPaused(m_song);
+        QVERIFY(bar);
+        QCOMPARE(bar->geometry(), alone.translated(0, -45));
         Middle()->OnDestroyAvPlayer();
         QTRY_COMPARE(bar->geometry(), alone);
     }
