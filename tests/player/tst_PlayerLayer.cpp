@@ -161,6 +161,22 @@ private slots:
         QVERIFY(qAbs(player.audio()->volume() - gain) < 0.001);
     }
 
+    void soundPlaysOnWithoutASoundDevice()
+    {
+        // The only output writes into a folder that does not exist: a
+        // machine whose sound device does not open.
+        plxav::AVPlayer player;
+        player.audio()->setBackends({ QStringLiteral("pcm") });
+        QVERIFY(player.core()->setProperty("ao-pcm-file", Path(QStringLiteral("absent/sound.wav"))) >= 0);
+        QSignalSpy started(&player, &plxav::AVPlayer::started);
+        QSignalSpy errors(&player, &plxav::AVPlayer::error);
+        QSignalSpy moved(&player, &plxav::AVPlayer::positionChanged);
+        player.play(Path(QStringLiteral("tone.wav")));
+        QTRY_COMPARE_WITH_TIMEOUT(started.count(), 1, 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(!moved.isEmpty() && moved.last().first().toLongLong() >= 1000, 15000);
+        QCOMPARE(errors.count(), 0);
+    }
+
     void softwareRendererDrawsTheFrames()
     {
         plxav::AVPlayer player;
