@@ -177,6 +177,22 @@ private slots:
         QCOMPARE(errors.count(), 0);
     }
 
+    void pausedTellsOnlyChanges()
+    {
+        // The core's first report of its flag, before any file, is no
+        // resume: a window would show its pause sign over nothing playing.
+        plxav::AVPlayer player;
+        QSignalSpy paused(&player, &plxav::AVPlayer::paused);
+        QSignalSpy started(&player, &plxav::AVPlayer::started);
+        player.play(m_video);
+        player.pause(true);
+        QTRY_COMPARE_WITH_TIMEOUT(started.count(), 1, 15000);
+        QTRY_VERIFY(!paused.isEmpty() && paused.last().first().toBool());
+        player.pause(false);
+        QTRY_VERIFY(!paused.last().first().toBool());
+        QCOMPARE(paused, (QList<QVariantList> { { true }, { false } }));
+    }
+
     void softwareRendererDrawsTheFrames()
     {
         plxav::AVPlayer player;

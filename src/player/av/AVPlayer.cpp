@@ -289,7 +289,13 @@ void AVPlayer::onPropertyChange(const mpv_event_property& property)
     if (property.format == MPV_FORMAT_NONE || property.data == nullptr)
         return;
     if (name == QLatin1String("pause")) {
-        m_paused = *static_cast<int*>(property.data) != 0;
+        // The core also reports the flag once when it is observed, before
+        // any file: only a change pauses or resumes what plays.
+        const bool reported = *static_cast<int*>(property.data) != 0;
+        if (reported == m_reportedPaused)
+            return;
+        m_reportedPaused = reported;
+        m_paused = reported;
         emit paused(m_paused);
     } else if (name == QLatin1String("seekable")) {
         m_seekable = *static_cast<int*>(property.data) != 0;
