@@ -103,9 +103,13 @@ void AVPlayer::drainEvents()
             break;
         handleEvent(*event);
     }
-    // The position that came with the restart is in by now.
+    // The position that came with the restart is in by now. A seek past
+    // the end may have ended the file among the same events: no position
+    // then, it would overwrite the stopped window's time.
     if (m_landed) {
         m_landed = false;
+        if (m_state != Loaded)
+            return;
         emit positionChanged(m_position);
         emit seekFinished(m_position);
     }
