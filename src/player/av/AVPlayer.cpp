@@ -105,9 +105,13 @@ void AVPlayer::drainEvents()
             break;
         handleEvent(*event);
     }
-    // The position that came with the restart is in by now.
+    // The position that came with the restart is in by now. A seek past
+    // the end may have ended the file among the same events: no position
+    // then, it would overwrite the stopped window's time.
     if (m_landed) {
         m_landed = false;
+        if (m_state != Loaded)
+            return;
         emit positionChanged(m_position);
         emit seekFinished(m_position);
     }
@@ -291,7 +295,13 @@ void AVPlayer::onPropertyChange(const mpv_event_property& property)
     if (property.format == MPV_FORMAT_NONE || property.data == nullptr)
         return;
     if (name == QLatin1String("pause")) {
-        m_paused = *static_cast<int*>(property.data) != 0;
+        // The core also reports the flag once when it is observed, before
+        // any file: only a change pauses or resumes what plays.
+        const bool reported = *static_cast<int*>(property.data) != 0;
+        if (reported == m_reportedPaused)
+            return;
+        m_reportedPaused = reported;
+        m_paused = reported;
         emit paused(m_paused);
     } else if (name == QLatin1String("seekable")) {
         m_seekable = *static_cast<int*>(property.data) != 0;

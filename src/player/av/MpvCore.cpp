@@ -33,6 +33,9 @@ MpvCore::MpvCore()
         { "keep-open", "no" },
         { "force-window", "no" },
         { "audio-display", "no" },
+        // A machine without a working sound device still plays: the clock
+        // runs on as with no output, instead of the file ending in error.
+        { "audio-fallback-to-null", "yes" },
         // Room files never name other files to play.
         { "load-unsafe-playlists", "no" },
         // The volume slider goes up to four times the original gain.
