@@ -199,17 +199,7 @@ void MiddleArea::PlayerAdapte(MediaInfo* item, bool bDirectPlay)
     else
         m_avPlayer->setGeometry(0, m_courseArea.height() - kAudioBarHeight, m_courseArea.width(), kAudioBarHeight);
     Config::setName(QStringLiteral("Player"));
-    // The program keeps its own name: the data folder, the debug log and
-    // the settings are found under it for the whole run.
-    QApplication::setAttribute(Qt::AA_DontCreateNativeWidgetSiblings);
-    const QString program = QApplication::arguments().value(0);
-    const QString rendererName = PlayerStartup::RendererNameFromProgram(program);
-    qDebug("vo: %s", qPrintable(rendererName));
-    const plxav::VideoRendererId renderer
-        = PlayerStartup::UsableRendererId(PlayerStartup::RendererIdForName(rendererName));
-    m_avPlayer->setProperty("rendererId", renderer);
-    m_avPlayer->show();
-    m_avPlayer->setWindowTitle(PlayerStartup::LibraryVersion());
+    PlayerStartup::SetUpWindow(m_avPlayer);
     // The room's data never makes a participant open local files or devices.
     const QString url = item->GetUrlPath();
     if (AvPlayer::IsRoomMediaUrl(url))
@@ -256,6 +246,8 @@ void MiddleArea::OnCleanUp()
         m_avPlayer = nullptr;
     }
     m_mediaList.SetLastFocusBuddy(nullptr);
+    // The accompaniment goes with the room, and its delayed pause with it.
+    OnDestroyAudioMixPlayer();
 }
 
 void MiddleArea::OnSeekPos(int seconds, bool isPlaying)

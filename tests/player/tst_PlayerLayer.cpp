@@ -123,9 +123,15 @@ private slots:
         QSignalSpy started(&player, &plxav::AVPlayer::started);
         QSignalSpy stopped(&player, &plxav::AVPlayer::stopped);
         player.play(m_video);
+        int movedWhenStopped = 0;
+        connect(&player, &plxav::AVPlayer::positionChanged, &player, [&] { movedWhenStopped += stopped.count(); });
         QTRY_COMPARE_WITH_TIMEOUT(started.count(), 1, 15000);
         player.seek(3600 * 1000);
+        // A busy GUI thread takes the landing and the end together.
+        QThread::msleep(500);
         QTRY_COMPARE_WITH_TIMEOUT(stopped.count(), 1, 15000);
+        // Nothing moves the window's time after its stop.
+        QCOMPARE(movedWhenStopped, 0);
         QCOMPARE(player.mediaStatus(), plxav::EndOfMedia);
         QVERIFY(!player.isPlaying());
         player.play(m_video);
@@ -160,6 +166,38 @@ private slots:
         plxav::AVPlayer player;
         QVERIFY(player.audio()->setVolume(gain));
         QVERIFY(qAbs(player.audio()->volume() - gain) < 0.001);
+    }
+
+    void soundPlaysOnWithoutASoundDevice()
+    {
+        // The only output writes into a folder that does not exist: a
+        // machine whose sound device does not open.
+        plxav::AVPlayer player;
+        player.audio()->setBackends({ QStringLiteral("pcm") });
+        QVERIFY(player.core()->setProperty("ao-pcm-file", Path(QStringLiteral("absent/sound.wav"))) >= 0);
+        QSignalSpy started(&player, &plxav::AVPlayer::started);
+        QSignalSpy errors(&player, &plxav::AVPlayer::error);
+        QSignalSpy moved(&player, &plxav::AVPlayer::positionChanged);
+        player.play(Path(QStringLiteral("tone.wav")));
+        QTRY_COMPARE_WITH_TIMEOUT(started.count(), 1, 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(!moved.isEmpty() && moved.last().first().toLongLong() >= 1000, 15000);
+        QCOMPARE(errors.count(), 0);
+    }
+
+    void pausedTellsOnlyChanges()
+    {
+        // The core's first report of its flag, before any file, is no
+        // resume: a window would show its pause sign over nothing playing.
+        plxav::AVPlayer player;
+        QSignalSpy paused(&player, &plxav::AVPlayer::paused);
+        QSignalSpy started(&player, &plxav::AVPlayer::started);
+        player.play(m_video);
+        player.pause(true);
+        QTRY_COMPARE_WITH_TIMEOUT(started.count(), 1, 15000);
+        QTRY_VERIFY(!paused.isEmpty() && paused.last().first().toBool());
+        player.pause(false);
+        QTRY_VERIFY(!paused.last().first().toBool());
+        QCOMPARE(paused, (QList<QVariantList> { { true }, { false } }));
     }
 
     void softwareRendererDrawsTheFrames()

@@ -3,6 +3,7 @@
 #include "AVClock.h"
 #include "AudioOutput.h"
 #include "LibAVFilter.h"
+#include "LogLevel.h"
 #include "VideoCapture.h"
 #include "VideoRenderer.h"
 
@@ -88,7 +89,8 @@ AVPlayer::AVPlayer(QObject* parent)
                         m_core.textProperty("ffmpeg-version"));
     for (const auto& property : observed)
         m_core.observe(property.name, property.format, kObserved);
-    mpv_request_log_messages(m_core.handle(), "warn");
+    // The level the player's start-up put into the environment.
+    mpv_request_log_messages(m_core.handle(), coreLogLevel(qgetenv("QTAV_LOG")));
     mpv_set_wakeup_callback(m_core.handle(), &AVPlayer::wakeUp, this);
 }
 
@@ -121,9 +123,13 @@ void AVPlayer::drainEvents()
             break;
         handleEvent(*event);
     }
-    // The position that came with the restart is in by now.
+    // The position that came with the restart is in by now. A seek past
+    // the end may have ended the file among the same events: no position
+    // then, it would overwrite the stopped window's time.
     if (m_landed) {
         m_landed = false;
+        if (m_state != Loaded)
+            return;
         emit positionChanged(m_position);
         emit seekFinished(m_position);
     }
@@ -304,9 +310,6 @@ void AVPlayer::onEndFile(const mpv_event& event)
     if (end->playlist_entry_id == m_entry && m_state != Idle) {
         m_state = Idle;
         m_seeking = false;
-        // A seek that landed in the same batch of events as the end would
-        // report a position of a file that is gone.
-        m_landed = false;
     }
     if (end->playlist_entry_id == m_entry) {
         if (end->reason == MPV_END_FILE_REASON_ERROR) {
@@ -346,7 +349,13 @@ void AVPlayer::onPropertyChange(const mpv_event_property& property)
     if (property.format == MPV_FORMAT_NONE || property.data == nullptr)
         return;
     if (name == QLatin1String("pause")) {
-        m_paused = *static_cast<int*>(property.data) != 0;
+        // The core also reports the flag once when it is observed, before
+        // any file: only a change pauses or resumes what plays.
+        const bool reported = *static_cast<int*>(property.data) != 0;
+        if (reported == m_reportedPaused)
+            return;
+        m_reportedPaused = reported;
+        m_paused = reported;
         emit paused(m_paused);
     } else if (name == QLatin1String("seekable")) {
         m_seekable = *static_cast<int*>(property.data) != 0;
