@@ -85,6 +85,214 @@
         <source>Player error</source>
         <translation>播放器错误</translation>
     </message>
+    <message>
+        <source>Open Url</source>
+        <translation>打开网址</translation>
+    </message>
+    <message>
+        <source>Play list</source>
+        <translation>播放列表</translation>
+    </message>
+    <message>
+        <source>History</source>
+        <translation>历史记录</translation>
+    </message>
+    <message>
+        <source>About</source>
+        <translation>关于</translation>
+    </message>
+    <message>
+        <source>Help</source>
+        <translation>帮助</translation>
+    </message>
+    <message>
+        <source>Donate</source>
+        <translation>捐助</translation>
+    </message>
+    <message>
+        <source>Setup</source>
+        <translation>设置</translation>
+    </message>
+    <message>
+        <source>Speed</source>
+        <translation>播放速度</translation>
+    </message>
+    <message>
+        <source>Repeat</source>
+        <translation>循环播放</translation>
+    </message>
+    <message>
+        <source>Clock</source>
+        <translation>时钟</translation>
+    </message>
+    <message>
+        <source>Auto</source>
+        <translation>自动</translation>
+    </message>
+    <message>
+        <source>Audio</source>
+        <translation>音频</translation>
+    </message>
+    <message>
+        <source>Video</source>
+        <translation>视频</translation>
+    </message>
+    <message>
+        <source>Subtitle</source>
+        <translation>字幕</translation>
+    </message>
+    <message>
+        <source>Audio track</source>
+        <translation>音轨</translation>
+    </message>
+    <message>
+        <source>Channel</source>
+        <translation>声道</translation>
+    </message>
+    <message>
+        <source>As input</source>
+        <translation>与输入相同</translation>
+    </message>
+    <message>
+        <source>Stereo</source>
+        <translation>立体声</translation>
+    </message>
+    <message>
+        <source>Mono (center)</source>
+        <translation>单声道（中置）</translation>
+    </message>
+    <message>
+        <source>Left</source>
+        <translation>左声道</translation>
+    </message>
+    <message>
+        <source>Right</source>
+        <translation>右声道</translation>
+    </message>
+    <message>
+        <source>Aspect ratio</source>
+        <translation>画面比例</translation>
+    </message>
+    <message>
+        <source>Window</source>
+        <translation>窗口</translation>
+    </message>
+    <message>
+        <source>Custom</source>
+        <translation>自定义</translation>
+    </message>
+    <message>
+        <source>Color space</source>
+        <translation>色彩</translation>
+    </message>
+    <message>
+        <source>Decoder</source>
+        <translation>解码器</translation>
+    </message>
+    <message>
+        <source>Renderer</source>
+        <translation>渲染器</translation>
+    </message>
+    <message>
+        <source>Enable</source>
+        <translation>启用</translation>
+    </message>
+    <message>
+        <source>infinity</source>
+        <translation>无限</translation>
+    </message>
+    <message>
+        <source>Times</source>
+        <translation>次数</translation>
+    </message>
+    <message>
+        <source>From</source>
+        <translation>从</translation>
+    </message>
+    <message>
+        <source>To</source>
+        <translation>到</translation>
+    </message>
+    <message>
+        <source>Auto load</source>
+        <translation>自动加载</translation>
+    </message>
+    <message>
+        <source>Open</source>
+        <translation>打开</translation>
+    </message>
+    <message>
+        <source>FFmpeg supports more subtitles but only render plain text</source>
+        <translation>FFmpeg 支持更多字幕格式，但只显示纯文本</translation>
+    </message>
+    <message>
+        <source>LibASS supports ass styles</source>
+        <translation>LibASS 支持 ASS 样式</translation>
+    </message>
+    <message>
+        <source>Engine</source>
+        <translation>引擎</translation>
+    </message>
+    <message>
+        <source>Auto detect</source>
+        <translation>自动检测</translation>
+    </message>
+    <message>
+        <source>System</source>
+        <translation>系统</translation>
+    </message>
+    <message>
+        <source>Auto detect requires libchardet</source>
+        <translation>自动检测需要 libchardet</translation>
+    </message>
+    <message>
+        <source>Charset</source>
+        <translation>字符集</translation>
+    </message>
+    <message>
+        <source>Open a media file</source>
+        <translation>打开媒体文件</translation>
+    </message>
+    <message>
+        <source>Open an url</source>
+        <translation>打开网址</translation>
+    </message>
+    <message>
+        <source>Url</source>
+        <translation>网址</translation>
+    </message>
+    <message>
+        <source>Only web addresses (http, https, rtmp) can be opened here: %1</source>
+        <translation>这里只能打开网络地址（http、https、rtmp）：%1</translation>
+    </message>
+    <message>
+        <source>The class room&apos;s media player, built on %1.</source>
+        <translation>教室的媒体播放器，基于 %1。</translation>
+    </message>
+    <message>
+        <source>External</source>
+        <translation>外部音轨</translation>
+    </message>
+    <message>
+        <source>Open an external audio track</source>
+        <translation>打开外部音轨</translation>
+    </message>
+    <message>
+        <source>Open a subtitle file</source>
+        <translation>打开字幕文件</translation>
+    </message>
+    <message>
+        <source>Capture video frame</source>
+        <translation>截取视频画面</translation>
+    </message>
+    <message>
+        <source>Save to</source>
+        <translation>保存到</translation>
+    </message>
+    <message>
+        <source>Format</source>
+        <translation>格式</translation>
+    </message>
 </context>
 <context>
     <name>CaptureConfigPage</name>

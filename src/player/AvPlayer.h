@@ -3,6 +3,7 @@
 #include "av/AVTypes.h"
 
 #include <QList>
+#include <QPair>
 #include <QPointer>
 #include <QString>
 #include <QStringList>
@@ -197,8 +198,9 @@ private:
     QMenu* addSubMenu(const QString& title);
     // A checkable entry of an exclusive choice, carrying data.
     static QAction* addChoice(QMenu* menu, QActionGroup* group, const QString& text, const QVariant& data);
-    // "label [widget]" as one entry of a menu, indent pixels from its left.
-    static QWidgetAction* addWidgetEntry(QMenu* menu, const QString& label, QWidget* widget, int indent);
+    // Rows of "label [widget]" as one entry of a menu, indent pixels from its
+    // left; the widgets go into the entry's panel.
+    static QWidgetAction* addWidgetEntry(QMenu* menu, const QList<QPair<QString, QWidget*>>& rows, int indent);
     void setupRepeatMenu(QMenu* repeatMenu);
     void setupSubtitleMenu(QMenu* subtitleMenu);
     // Asks for a file or a text in a dialog that does not block: the room's

@@ -25,7 +25,6 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLocale>
@@ -105,17 +104,20 @@ QAction* AvPlayer::addChoice(QMenu* owner, QActionGroup* group, const QString& t
     return action;
 }
 
-QWidgetAction* AvPlayer::addWidgetEntry(QMenu* owner, const QString& label, QWidget* widget, int indent)
+QWidgetAction* AvPlayer::addWidgetEntry(QMenu* owner, const QList<QPair<QString, QWidget*>>& rows, int indent)
 {
     auto* panel = new QWidget(owner);
-    auto* layout = new QHBoxLayout(panel);
-    layout->setContentsMargins(indent, 4, 12, 4);
-    layout->setSpacing(10);
-    auto* name = new QLabel(label, panel);
-    layout->addWidget(name);
-    widget->setParent(panel);
-    widget->setMinimumHeight(kEditorHeight);
-    layout->addWidget(widget, 1);
+    auto* grid = new QGridLayout(panel);
+    grid->setContentsMargins(indent, 4, 12, 4);
+    grid->setHorizontalSpacing(10);
+    for (const auto& row : rows) {
+        const int line = grid->rowCount();
+        grid->addWidget(new QLabel(row.first, panel), line, 0);
+        row.second->setParent(panel);
+        row.second->setMinimumHeight(kEditorHeight);
+        grid->addWidget(row.second, line, 1);
+    }
+    grid->setColumnStretch(1, 1);
     auto* entry = new QWidgetAction(owner);
     entry->setDefaultWidget(panel);
     owner->addAction(entry);
@@ -158,7 +160,7 @@ void AvPlayer::setupMenu()
     speedBox->setSingleStep(0.01);
     speedBox->setCorrectionMode(QAbstractSpinBox::CorrectToPreviousValue);
     speedBox->setMinimumWidth(speedBox->fontMetrics().horizontalAdvance(QStringLiteral("20.00")) + 48);
-    addWidgetEntry(speedMenu, tr("Speed"), speedBox, kTextIndent);
+    addWidgetEntry(speedMenu, { { tr("Speed"), speedBox } }, kTextIndent);
     connect(speedBox, QOverload<double>::of(&QDoubleSpinBox::valueChanged), this, &AvPlayer::onSpinBoxChanged);
 
     setupRepeatMenu(addSubMenu(tr("Repeat")));
@@ -210,12 +212,18 @@ void AvPlayer::setupMenu()
 
     QMenu* decoderMenu = addSubMenu(tr("Decoder"));
     decoderPage = new DecoderConfigPage();
-    // In the menu the rows show whole; an opened editor scrolls.
-    if (auto* rows = decoderPage->findChild<QScrollArea*>(); rows != nullptr && rows->widget() != nullptr)
-        rows->setMinimumHeight(rows->widget()->sizeHint().height() + 2 * rows->frameWidth());
     auto* decoderEntry = new QWidgetAction(decoderMenu);
     decoderEntry->setDefaultWidget(decoderPage);
     decoderMenu->addAction(decoderEntry);
+    // In the menu the rows show whole, in the menu's font; an opened editor
+    // scrolls.
+    connect(decoderMenu, &QMenu::aboutToShow, decoderPage, [this] {
+        auto* rows = decoderPage->findChild<QScrollArea*>();
+        if (rows == nullptr || rows->widget() == nullptr)
+            return;
+        decoderPage->ensurePolished();
+        rows->setMinimumHeight(rows->widget()->sizeHint().height() + 2 * rows->frameWidth());
+    });
 
     // Renderers are chosen at start-up; the entries would come from there.
     QMenu* rendererMenu = addSubMenu(tr("Renderer"));
@@ -229,30 +237,19 @@ void AvPlayer::setupRepeatMenu(QMenu* repeatMenu)
     repeatEnableAction->setCheckable(true);
     connect(repeatEnableAction, &QAction::toggled, this, &AvPlayer::toggleRepeat);
 
-    auto* panel = new QWidget(repeatMenu);
-    auto* grid = new QGridLayout(panel);
-    grid->setContentsMargins(kCheckedTextIndent, 4, 12, 4);
-    grid->setHorizontalSpacing(10);
-    repeatBox = new QSpinBox(panel);
+    repeatBox = new QSpinBox();
     repeatBox->setMinimum(-1);
     repeatBox->setValue(-1);
     repeatBox->setToolTip(QStringLiteral("-1: ") + tr("infinity"));
-    repeatA = new QTimeEdit(panel);
+    repeatA = new QTimeEdit();
     repeatA->setDisplayFormat(QStringLiteral("HH:mm:ss"));
-    repeatB = new QTimeEdit(panel);
+    repeatB = new QTimeEdit();
     repeatB->setDisplayFormat(QStringLiteral("HH:mm:ss"));
     for (QWidget* editor : std::initializer_list<QWidget*> { repeatBox, repeatA, repeatB })
-        editor->setMinimumSize(editor->fontMetrics().horizontalAdvance(QStringLiteral("00:00:00")) + 48, kEditorHeight);
-    grid->addWidget(new QLabel(tr("Times"), panel), 0, 0);
-    grid->addWidget(repeatBox, 0, 1);
-    grid->addWidget(new QLabel(tr("From"), panel), 1, 0);
-    grid->addWidget(repeatA, 1, 1);
-    grid->addWidget(new QLabel(tr("To"), panel), 2, 0);
-    grid->addWidget(repeatB, 2, 1);
-    panel->setEnabled(false);
-    repeatWidgetAction = new QWidgetAction(repeatMenu);
-    repeatWidgetAction->setDefaultWidget(panel);
-    repeatMenu->addAction(repeatWidgetAction);
+        editor->setMinimumWidth(editor->fontMetrics().horizontalAdvance(QStringLiteral("00:00:00")) + 48);
+    repeatWidgetAction = addWidgetEntry(
+        repeatMenu, { { tr("Times"), repeatBox }, { tr("From"), repeatA }, { tr("To"), repeatB } }, kCheckedTextIndent);
+    repeatWidgetAction->defaultWidget()->setEnabled(false);
     connect(repeatBox, QOverload<int>::of(&QSpinBox::valueChanged), this, &AvPlayer::setRepeateMax);
     connect(repeatA, &QTimeEdit::timeChanged, this, &AvPlayer::repeatAChanged);
     connect(repeatB, &QTimeEdit::timeChanged, this, &AvPlayer::repeatBChanged);
@@ -276,7 +273,6 @@ void AvPlayer::setupSubtitleMenu(QMenu* subtitleMenu)
     engineBox->addItem(QStringLiteral("LibASS"), QStringLiteral("LibASS"));
     engineBox->setToolTip(tr("FFmpeg supports more subtitles but only render plain text") + QLatin1Char('\n')
         + tr("LibASS supports ass styles"));
-    addWidgetEntry(subtitleMenu, tr("Engine"), engineBox, kCheckedTextIndent);
     connect(engineBox, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
         [this, engineBox](int index) { setSubtitleEngine(engineBox->itemData(index).toString()); });
 
@@ -287,9 +283,10 @@ void AvPlayer::setupSubtitleMenu(QMenu* subtitleMenu)
     for (const QByteArray& codec : QTextCodec::availableCodecs())
         charsetBox->addItem(QString::fromLatin1(codec), QString::fromLatin1(codec));
     charsetBox->setToolTip(tr("Auto detect requires libchardet"));
-    // The list is long; the box stays as wide as its longest common name.
-    charsetBox->setMaximumWidth(charsetBox->fontMetrics().horizontalAdvance(QStringLiteral("W")) * 14);
-    addWidgetEntry(subtitleMenu, tr("Charset"), charsetBox, kCheckedTextIndent);
+    // The list holds long names; the box is sized for the common ones.
+    charsetBox->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    charsetBox->setMinimumContentsLength(12);
+    addWidgetEntry(subtitleMenu, { { tr("Engine"), engineBox }, { tr("Charset"), charsetBox } }, kCheckedTextIndent);
     connect(charsetBox, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
         [this, charsetBox](int index) { setSubtitleCharset(charsetBox->itemData(index).toString()); });
 

@@ -19,6 +19,7 @@
 #include <QSpinBox>
 #include <QTimeEdit>
 #include <QToolButton>
+#include <QTranslator>
 
 using namespace PlayerFixture;
 
@@ -115,6 +116,27 @@ class TestPlayerMenu : public QObject
         player->core()->command({ "af", "add", "@level:lavfi=[astats=metadata=1:reset=1]" });
     }
 
+    // Pictures of the menu and of each sub-menu that has entries.
+    void SaveMenus(const QString& prefix)
+    {
+        QMenu* menu = m_window->GetMenu();
+        QList<QMenu*> menus { menu };
+        for (QAction* action : menu->actions()) {
+            if (action->menu() != nullptr && action->menu()->isEnabled())
+                menus << action->menu();
+        }
+        QCOMPARE(menus.size(), 10);
+        for (int i = 0; i < menus.size(); ++i) {
+            menus.at(i)->popup(m_window->mapToGlobal(QPoint(20, 20)));
+            QVERIFY(QTest::qWaitForWindowExposed(menus.at(i)));
+            static const char* const names[] = { "", "-speed", "-repeat", "-clock", "-subtitle", "-audio-track",
+                "-channel", "-aspect-ratio", "-color-space", "-decoder" };
+            const QString name = prefix + QLatin1String(names[qMin(i, 9)]);
+            QVERIFY(SaveScaledScreenshots(menus.at(i), name));
+            menus.at(i)->hide();
+        }
+    }
+
 private slots:
     void initTestCase()
     {
@@ -149,20 +171,19 @@ private slots:
             QStringList({ "Open Url", "Play list", "History", "About", "Help", "Donate", "Setup", "Speed", "Repeat",
                 "Clock", "Subtitle", "Audio track", "Channel", "Aspect ratio", "Color space", "Decoder", "Renderer" }));
         QVERIFY(m_window->GetCaptureButton()->parent() == m_window && m_window->GetCaptureButton()->isHidden());
-        m_window->GetMenu()->popup(m_window->mapToGlobal(QPoint(20, 20)));
-        QVERIFY(QTest::qWaitForWindowExposed(m_window->GetMenu()));
-        QVERIFY(SaveScaledScreenshots(m_window->GetMenu(), QStringLiteral("player-menu")));
-        m_window->GetMenu()->hide();
-        for (QAction* action : m_window->GetMenu()->actions()) {
-            QMenu* sub = action->menu();
-            if (sub == nullptr || !sub->isEnabled())
-                continue;
-            sub->popup(m_window->mapToGlobal(QPoint(20, 20)));
-            QVERIFY(QTest::qWaitForWindowExposed(sub));
-            const QString name = action->text().toLower().replace(QLatin1Char(' '), QLatin1Char('-'));
-            QVERIFY(SaveScaledScreenshots(sub, QStringLiteral("player-menu-") + name));
-            sub->hide();
-        }
+        SaveMenus(QStringLiteral("player-menu"));
+    }
+
+    void theMenuInChinese()
+    {
+        QTranslator chinese;
+        QVERIFY(chinese.load(QStringLiteral(":/i18n/player_zh_CN.qm")));
+        QCoreApplication::installTranslator(&chinese);
+        AvPlayer* window = Open(2, m_video);
+        QCoreApplication::removeTranslator(&chinese);
+        QVERIFY(window != nullptr);
+        QVERIFY(Entry(QStringLiteral("画面比例/自定义")) != nullptr);
+        SaveMenus(QStringLiteral("player-menu-zh"));
     }
 
     void speedAndClock()
