@@ -357,7 +357,8 @@ private slots:
         QVERIFY(subtitles.open(QIODevice::WriteOnly));
         subtitles.write("1\n00:00:00,000 --> 00:10:00,000\nWWWWWWWW WWWWWWWW\n");
         subtitles.close();
-        QTest::qWait(300);
+        m_window->seek(2000, true);
+        QTRY_VERIFY_WITH_TIMEOUT(ShowsHue(2 * 47), 10000);
         const QImage plain = Frame();
         const QRect bottom(0, plain.height() / 2, plain.width(), plain.height() / 2);
         Entry(QStringLiteral("Subtitle/Open"))->trigger();
