@@ -1,0 +1,248 @@
+#include "../session/RoomSetup.h"
+#include "Participant.h"
+#include "RoomScreens.h"
+#include "TestRegistry.h"
+
+#include "app/MainWindow.h"
+#include "player/AudioMixPlayer.h"
+#include "player/AvPlayer.h"
+#include "player/av/AVPlayer.h"
+#include "player/av/AudioOutput.h"
+#include "room/LeftArea.h"
+#include "room/MiddleArea.h"
+#include "room/RightArea.h"
+#include "session/MediaInfo.h"
+#include "session/MsgType.h"
+#include "whiteboard/PresentationItem.h"
+#include "whiteboard/QtAvPlayerItem.h"
+
+#include <QFileDialog>
+#include <QLabel>
+
+namespace {
+
+// Teacher 57 or student 58 in room R100 of the local service, in the whole
+// main window, entered by the window's own road from a course card; the
+// other side is a participant of the service. R100 shares page P1002 and
+// its video M2001, paused at 42 s.
+class ClassRoom : public RoomSetup
+{
+public:
+    MainWindow* window = nullptr; // deleted by the test: it ends the hub
+    std::unique_ptr<Participant> other;
+
+    MiddleArea* Middle() const { return window->GetMiddleArea(); }
+    AvPlayer* Media() const { return Middle()->GetAvPlayer(); }
+    QtAvPlayerItem* Row(const QString& id) const { return Middle()->GetQtAvPlayerList()->FindItem(id); }
+
+    bool Enter(int uid)
+    {
+        plxav::AudioOutput::setDefaultBackends({ QStringLiteral("null") });
+        localUid = uid;
+        if (!Start("1"))
+            return false;
+        profile->SetUserGuideCode(4, 1);
+        profile->SetUserGuideCode(5, 1);
+        profile->SetDeviceNoticeGiven(true);
+        window = new MainWindow();
+        window->RegisterToNexus();
+        window->resize(1366, 768);
+        other = std::make_unique<Participant>(service, uid == 57 ? "58" : "57", "R100");
+        AddSession("S100", "R100", "100100");
+        data->OnRoomEntry("S100");
+        window->show();
+        window->OnLoginProgress(8);
+        return other->Join() && QTest::qWaitFor([this] { return Middle()->isVisible() && Row("M2002"); }, 20000);
+    }
+
+    // The room's video paused at seconds, its row saying so, over the whole
+    // course area.
+    bool VideoPausedAt(int seconds) const
+    {
+        const plxav::AVPlayer* player = Media() ? Media()->GetLibPlayer() : nullptr;
+        return player != nullptr && player->isPaused() && qAbs(player->position() - seconds * 1000) <= 100
+            && Row("M2001")->GetPlayStatus() == QtAvPlayerItem::StatusPaused
+            && Media()->geometry() == Middle()->GetCourseArea()->rect();
+    }
+
+    // The panels tile the window at every size, scale and fold; pictures of
+    // three sizes at x1 and x1.5.
+    void LaidOutEverywhere(const QString& role)
+    {
+        double factor = *static_cast<double*>(QTest::qData("factor", qMetaTypeId<double>()));
+        QString folder = *static_cast<QString*>(QTest::qData("folder", qMetaTypeId<QString>()));
+        const QSize size = *static_cast<QSize*>(QTest::qData("size", qMetaTypeId<QSize>()));
+        profile->SetScale(factor, folder);
+        window->resize(size);
+        for (int fold = 0; fold < 2; ++fold) {
+            window->OnLayoutRefresh();
+            const QRect left = window->GetLeftArea()->geometry();
+            const QRect centre = Middle()->geometry();
+            QCOMPARE(centre,
+                QRect(left.right() + 1, 40, window->GetRightArea()->x() - left.right() - 1, size.height() - 80));
+            QLabel* course = Middle()->GetCourseArea();
+            QCOMPARE(course->geometry().right(), centre.width() - 1);
+            QCOMPARE(course->x(),
+                Middle()->GetListState() == MiddleArea::ListCollapsed ? 0 : (size.width() > 1366 ? 198 : 132));
+            for (QWidget* inside : { Middle()->GetCanvas(), static_cast<QWidget*>(Middle()->GetPaletteWidget()) })
+                QVERIFY(course->rect().contains(inside->geometry()));
+            QCOMPARE(TestSupport::CutButton(Middle()), QString());
+            const bool pictured
+                = QList<int> { 640, 768, 1080 }.contains(size.height()) && factor != 1.25 && factor != 1.75;
+            if (pictured)
+                RoomScreens::SaveScaled(window,
+                    QStringLiteral("classroom-%1-%2x%3%4")
+                        .arg(role)
+                        .arg(size.width())
+                        .arg(size.height())
+                        .arg(Middle()->GetListState() == MiddleArea::ListCollapsed ? "-folded" : ""),
+                    factor, folder);
+            window->GetLeftArea()->OnZoomInOutUsrArea();
+            Middle()->OnZoomInOutPresentList();
+        }
+    }
+};
+
+void SizeAndScaleRows()
+{
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<double>("factor");
+    QTest::addColumn<QString>("folder");
+    for (const QSize& size : { QSize(1000, 640), QSize(1366, 768), QSize(1367, 800), QSize(1920, 1080) }) {
+        for (const double factor : { 1.0, 1.25, 1.5, 1.75 }) {
+            const QString folder = QStringLiteral("x") + QString::number(factor);
+            QTest::addRow("%dx%d %s", size.width(), size.height(), qPrintable(folder)) << size << factor << folder;
+        }
+    }
+}
+
+} // namespace
+
+// The teacher's class room: the shared video, the page choice that closes
+// it, the list's buttons and what leaving the room takes away.
+class TestCentrePanelTeacher : public QObject
+{
+    Q_OBJECT
+
+    ClassRoom m_room;
+
+private slots:
+    void initTestCase() { QVERIFY(m_room.Enter(57)); }
+    void cleanupTestCase() { delete m_room.window; }
+
+    void TheSharedVideoStaysOpenUntilAnotherPage()
+    {
+        QTRY_VERIFY_WITH_TIMEOUT(m_room.VideoPausedAt(42), 20000);
+        // Its page's picture arriving under it is no choice of the teacher's.
+        QTRY_VERIFY(static_cast<DPIWidget4RectPixmap*>(m_room.Middle()->GetCanvas())->HasPicture());
+        QVERIFY(m_room.Media() && m_room.room->Sent("57", MsgCloseMedia).isEmpty());
+        QTest::mouseClick(m_room.Middle()->GetPresentationList()->GetItems().first()->GetThumbnail(), Qt::LeftButton);
+        QTRY_COMPARE(m_room.room->Sent("57", MsgCloseMedia).size(), 1);
+        QVERIFY(!m_room.Media());
+    }
+
+    void ListButtonsLeadSomewhere()
+    {
+        MiddleArea* middle = m_room.Middle();
+        QCOMPARE(middle->GetUploadButton()->geometry().bottom() + 6, middle->GetQtAvPlayerList()->y());
+        const int pages = middle->GetPresentationList()->count();
+        QTest::mouseClick(middle->GetAddBoardButton(), Qt::LeftButton);
+        QTRY_COMPARE(middle->GetPresentationList()->count(), pages + 1);
+        QTimer::singleShot(300, [] { QApplication::activeModalWidget()->close(); });
+        QTest::mouseClick(middle->GetUploadButton(), Qt::LeftButton);
+        QEvent enter(QEvent::Enter);
+        QApplication::sendEvent(middle->GetCourseArea(), &enter);
+        QVERIFY(middle->GetSwitchButton()->isHidden());
+    }
+
+    void LaidOutEverywhere_data() { SizeAndScaleRows(); }
+    void LaidOutEverywhere() { m_room.LaidOutEverywhere(QStringLiteral("teacher")); }
+
+    // The accompaniment spans the course area's foot, or sits in its corner
+    // as a small box; leaving the room takes it and the player away, and a
+    // play still waiting then never comes.
+    void LeavingTakesThePlayersAway()
+    {
+        MiddleArea* middle = m_room.Middle();
+        middle->AudioMixPlayerAdapte(QStringLiteral("/tmp/song.mp3"));
+        QLabel* course = middle->GetCourseArea();
+        QCOMPARE(middle->GetAudioMixPlayer()->geometry(), QRect(0, course->height() - 45, course->width(), 45));
+        middle->GetAudioMixPlayer()->setMaximumWidth(120);
+        middle->SetupLayout(m_room.window);
+        QCOMPARE(middle->GetAudioMixPlayer()->geometry(), QRect(course->width() - 120, course->height() - 45, 120, 45));
+        middle->PlayerAdapte(m_room.data->GetMediaInfoById("M2002"), true);
+        TestSupport::MessageCapture log;
+        emit middle->CleanUp();
+        QTest::qWait(800);
+        QVERIFY(!middle->GetAvPlayer() && !middle->GetAudioMixPlayer());
+        QVERIFY(m_room.window->findChildren<AudioMixPlayer*>().isEmpty()
+            && m_room.window->findChildren<AvPlayer*>().isEmpty());
+        QCOMPARE(log.Count("into AvPlayer::OnPlay"), 0);
+    }
+};
+
+// A student who comes in while the video is paused, follows the teacher's
+// media and folds the page list.
+class TestCentrePanelStudent : public QObject
+{
+    Q_OBJECT
+
+    ClassRoom m_room;
+
+private slots:
+    void initTestCase() { QVERIFY(m_room.Enter(58)); }
+    void cleanupTestCase() { delete m_room.window; }
+
+    void NewcomerSeesTheVideoWhereTheRoomPausedIt()
+    {
+        QTRY_VERIFY_WITH_TIMEOUT(m_room.VideoPausedAt(42), 20000);
+        QTRY_COMPARE(m_room.Media()->GetTimeLabel()->text(), QStringLiteral("00:42/03:00"));
+        // The page under it arriving leaves it whole.
+        QTRY_VERIFY(static_cast<DPIWidget4RectPixmap*>(m_room.Middle()->GetCanvas())->HasPicture());
+        QVERIFY(m_room.VideoPausedAt(42));
+        QTRY_VERIFY(m_room.Media()->grab().toImage().pixelColor(100, 100) != Qt::black);
+        RoomScreens::SaveScaled(m_room.window, QStringLiteral("classroom-student-video"), 1.0, QStringLiteral("x1"));
+    }
+
+    void APageTurnClosingPlayingSoundForgetsIt()
+    {
+        QVERIFY(m_room.other->Send(MsgSwitchMedia, { { "mediaId", "M2002" } }));
+        QVERIFY(m_room.other->Send(MsgAudioSeek, { { "mediaId", "M2002" }, { "seek", 5 }, { "state", "play" } }));
+        QTRY_COMPARE(m_room.Row("M2002")->GetPlayStatus(), int(QtAvPlayerItem::StatusPlaying));
+        QVERIFY(m_room.other->Send(MsgTrunPage, { { "presentationId", "P1001" } }));
+        QTRY_VERIFY(!m_room.Media());
+        QCOMPARE(m_room.data->GetRoomFields().m_strCurrMediaId, QString());
+        // The list built again (the room's media hidden) opens nothing.
+        const QJsonArray media { QJsonObject { { "mediaId", "M2002" }, { "type", "audio" } },
+            QJsonObject { { "mediaId", "M7" }, { "type", "audio" } } };
+        const QJsonObject list { { "type", MsgGetMediaList }, { "source", "0" }, { "dest", "58" },
+            { "data", QJsonObject { { "mediaStatus", "hidden" }, { "medias", media } } } };
+        QCOMPARE(m_room.room->Push("58", QJsonDocument(list).toJson()), 1);
+        QTRY_VERIFY(m_room.Row("M7"));
+        QVERIFY(!m_room.Media());
+    }
+
+    void TheSwitchFoldsThePageList()
+    {
+        MiddleArea* middle = m_room.Middle();
+        QCOMPARE(middle->GetListState(), int(MiddleArea::ListCollapsed));
+        QEvent enter(QEvent::Enter);
+        QApplication::sendEvent(middle->GetCourseArea(), &enter);
+        QVERIFY(middle->GetSwitchButton()->isVisible());
+        QTest::mouseClick(middle->GetSwitchButton(), Qt::LeftButton);
+        QCOMPARE(middle->GetListState(), int(MiddleArea::ListShown));
+        QVERIFY(middle->GetListArea()->isVisible() && middle->GetAddBoardButton()->isHidden());
+        QCOMPARE(middle->geometry().right() + 1, m_room.window->GetRightArea()->x());
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(middle->GetCourseArea(), &leave);
+        QVERIFY(middle->GetSwitchButton()->isHidden());
+        middle->OnZoomInOutPresentList();
+    }
+
+    void LaidOutEverywhere_data() { SizeAndScaleRows(); }
+    void LaidOutEverywhere() { m_room.LaidOutEverywhere(QStringLiteral("student")); }
+};
+
+PLOVIX_TEST(TestCentrePanelTeacher)
+PLOVIX_TEST(TestCentrePanelStudent)
+#include "tst_CentrePanel.moc"
