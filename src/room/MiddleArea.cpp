@@ -126,6 +126,8 @@ MiddleArea::MiddleArea(QWidget* parent)
     connect(m_palette.GetButton(PaletteWidget::ZoomIn), &QPushButton::clicked, this, &MiddleArea::OnPresentZoomIn);
     connect(m_palette.GetButton(PaletteWidget::ZoomOut), &QPushButton::clicked, this, &MiddleArea::OnPresentZoomOut);
     connect(&m_board, &WhiteBoardWidget::ShapeTypeChanged, &m_palette, &PaletteWidget::OnShapeBarChanged);
+    // After the palette laid itself out again for new rights.
+    connect(&m_palette, &PaletteWidget::ShowPalette, this, &MiddleArea::LiftPalette);
     connect(this, &MiddleArea::CleanUp, this, &MiddleArea::OnCleanUp);
     connect(this, &MiddleArea::UserRoleGet, this, &MiddleArea::OnUserRoleGet);
     connect(this, &MiddleArea::DestroyAvPlayer, this, &MiddleArea::OnDestroyAvPlayer);
@@ -144,7 +146,15 @@ MiddleArea::MiddleArea(QWidget* parent)
     m_textSelectBox.hide();
 }
 
-MiddleArea::~MiddleArea() = default;
+MiddleArea::~MiddleArea()
+{
+    // Widgets going away still send events: none may reach a panel whose
+    // members are going away with them.
+    m_pageList.removeEventFilter(this);
+    m_courseArea.removeEventFilter(this);
+    OnDestroyAvPlayer();
+    OnDestroyAudioMixPlayer();
+}
 
 void MiddleArea::SetupLayout(QWidget* window)
 {
@@ -186,11 +196,13 @@ void MiddleArea::SetupLayout(QWidget* window)
     m_board.show();
     m_palette.OnShowPalette();
     m_palette.OnShapeBarChanged(m_board.GetShapeType());
+    LiftPalette();
     StyleSwitchButton();
     m_switchButton.move(0, (height() - kSwitchHeight + kTopBarHeight) / 2);
     // Shown on hover: still under the pointer that has just clicked it.
     DataManager* data = Nexus::GetDataManager();
     m_switchButton.setVisible(data != nullptr && data->GetRoomRole() > kTeacherRole && m_courseArea.underMouse());
+    m_switchButton.raise();
     show();
 }
 
@@ -241,6 +253,18 @@ void MiddleArea::PlacePlayers()
         m_audioMixPlayer->show();
         m_audioMixPlayer->raise();
     }
+}
+
+void MiddleArea::LiftPalette()
+{
+    // A sound bar or the accompaniment at the course area's foot would
+    // cover the palette's tools: it floats above them.
+    int foot = 0;
+    if (m_avPlayer != nullptr && m_avPlayer->GetMediaType() != MediaInfo::Video && !m_avPlayer->isHidden())
+        foot = m_avPlayer->height();
+    if (m_audioMixPlayer != nullptr && !m_audioMixPlayer->isHidden())
+        foot = qMax(foot, m_audioMixPlayer->height());
+    m_palette.move(m_palette.x(), m_courseArea.height() - foot - m_palette.height() - 10);
 }
 
 bool MiddleArea::ShowTeachersPage()
@@ -373,6 +397,7 @@ void MiddleArea::PlayerAdapte(MediaInfo* item, bool bDirectPlay)
     // The accompaniment bar stays in view over a sound bar.
     if (m_audioMixPlayer != nullptr)
         m_audioMixPlayer->raise();
+    LiftPalette();
 }
 
 void MiddleArea::AudioMixPlayerAdapte(QString path)
@@ -383,6 +408,9 @@ void MiddleArea::AudioMixPlayerAdapte(QString path)
     m_audioMixPlayer->setGeometry(0, m_courseArea.height() - kAudioBarHeight, m_courseArea.width(), kAudioBarHeight);
     m_audioMixPlayer->show();
     m_audioMixPlayer->raise();
+    // Shrinking and expanding resize it.
+    m_audioMixPlayer->installEventFilter(this);
+    LiftPalette();
 }
 
 void MiddleArea::OnCleanUp()
@@ -439,16 +467,19 @@ void MiddleArea::OnDestroyAvPlayer()
         m_avPlayer = nullptr;
     }
     m_mediaList.SetLastFocusBuddy(nullptr);
+    LiftPalette();
 }
 
 void MiddleArea::OnDestroyAudioMixPlayer()
 {
     if (m_audioMixPlayer == nullptr)
         return;
+    m_audioMixPlayer->removeEventFilter(this);
     m_audioMixPlayer->setParent(nullptr);
     m_audioMixPlayer->stop();
     delete m_audioMixPlayer;
     m_audioMixPlayer = nullptr;
+    LiftPalette();
 }
 
 void MiddleArea::OnPresentZoomIn()
@@ -475,7 +506,9 @@ bool MiddleArea::eventFilter(QObject* watched, QEvent* event)
         if (LeftArea* left = Nexus::GetLeftArea())
             emit left->HideUsrPermWidget();
     }
-    if (watched == &m_pageList) {
+    if (watched == m_audioMixPlayer && type == QEvent::Resize) {
+        LiftPalette();
+    } else if (watched == &m_pageList) {
         QScrollBar* bar = m_pageList.verticalScrollBar();
         if (type == QEvent::Leave && bar->isVisible())
             bar->hide();
@@ -488,8 +521,10 @@ bool MiddleArea::eventFilter(QObject* watched, QEvent* event)
         // messages; the others see it (empty) while the pointer is here.
         if (data != nullptr && (data->GetPermission() & kWhiteboardRight) == 0)
             m_palette.setVisible(enter);
-        if (data != nullptr && data->GetRoomRole() > kTeacherRole)
+        if (data != nullptr && data->GetRoomRole() > kTeacherRole) {
             m_switchButton.setVisible(enter);
+            m_switchButton.raise(); // over a video too
+        }
     }
     return QWidget::eventFilter(watched, event);
 }

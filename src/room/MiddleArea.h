@@ -94,6 +94,8 @@ private:
     void LayOutLists(int listWidth);
     // The player window and the accompaniment bar in the course area.
     void PlacePlayers();
+    // Places the palette above whatever bar lies at the course area's foot.
+    void LiftPalette();
     // Turns to the page the teacher shows, as the page list knows it; false
     // when there is none to turn to.
     bool ShowTeachersPage();

@@ -86,6 +86,9 @@ public:
                 Middle()->GetListState() == MiddleArea::ListCollapsed ? 0 : (size.width() > 1366 ? 198 : 132));
             for (QWidget* inside : { Middle()->GetCanvas(), static_cast<QWidget*>(Middle()->GetPaletteWidget()) })
                 QVERIFY(course->rect().contains(inside->geometry()));
+            // The page fills the course area's width or its height, less the margins.
+            const QSize page = Middle()->GetCanvas()->size();
+            QVERIFY(qAbs(page.width() - course->width() + 35) <= 1 || qAbs(page.height() - course->height() + 34) <= 1);
             QCOMPARE(TestSupport::CutButton(Middle()), QString());
             const bool pictured
                 = QList<int> { 640, 768, 1080 }.contains(size.height()) && factor != 1.25 && factor != 1.75;
@@ -167,6 +170,8 @@ private slots:
         middle->AudioMixPlayerAdapte(QStringLiteral("/tmp/song.mp3"));
         QLabel* course = middle->GetCourseArea();
         QCOMPARE(middle->GetAudioMixPlayer()->geometry(), QRect(0, course->height() - 45, course->width(), 45));
+        // The palette's tools stay above it.
+        QCOMPARE(middle->GetPaletteWidget()->geometry().bottom(), course->height() - 45 - 11);
         middle->GetAudioMixPlayer()->setMaximumWidth(120);
         middle->SetupLayout(m_room.window);
         QCOMPARE(middle->GetAudioMixPlayer()->geometry(), QRect(course->width() - 120, course->height() - 45, 120, 45));
