@@ -13,11 +13,14 @@
 #include "room/RightArea.h"
 #include "session/MediaInfo.h"
 #include "session/MsgType.h"
+#include "ui/chatArea/ChatWidget.h"
 #include "whiteboard/PresentationItem.h"
 #include "whiteboard/QtAvPlayerItem.h"
 
 #include <QFileDialog>
 #include <QLabel>
+#include <QTabBar>
+#include <QToolButton>
 
 namespace {
 
@@ -246,6 +249,20 @@ private slots:
 
     void LaidOutEverywhere_data() { SizeAndScaleRows(); }
     void LaidOutEverywhere() { m_room.LaidOutEverywhere(QStringLiteral("student")); }
+
+    // Text sized by the screen's own dots per inch on top of the display
+    // scale: the chat's tabs still fit the column, without scroll arrows.
+    void ChatTabsFitTheNarrowestColumn()
+    {
+        QTabBar* tabs = m_room.window->GetRightArea()->GetChatWidget()->findChild<QTabBar*>();
+        QFont large = QApplication::font();
+        large.setPixelSize(24);
+        QApplication::setFont(large);
+        m_room.window->resize(1000, 640);
+        m_room.Middle()->OnZoomInOutPresentList();
+        for (const QToolButton* arrow : tabs->findChildren<QToolButton*>())
+            QVERIFY(arrow->isHidden());
+    }
 };
 
 PLOVIX_TEST(TestCentrePanelTeacher)
