@@ -6,6 +6,8 @@
 #   resource/<area>/vector/<name>.svg  -> :/resource/<area>/<name>.svg (as drawn)
 # and sounds are written as notes, played into WAV files at build time:
 #   resource/<area>/<name>.wav.notes -> :/resource/<area>/<name>.wav
+# Translations are compiled at build time, at the place the program looks:
+#   resource/i18n/<name>.ts -> :/i18n/<name>.qm
 # Any other file below resource/ is embedded as it is.
 set(PLOVIX_SCALES x1 x1.25 x1.5 x1.75)
 set(PLOVIX_SCALE_FACTORS 1 1.25 1.5 1.75)
@@ -35,6 +37,14 @@ function(plovix_add_image_resources out_var resource_dir)
         DEPENDS plovix_soundgen ${src} VERBATIM)
       list(APPEND outputs ${out})
       string(APPEND entries "    <file alias=\"resource/${dir}/${CMAKE_MATCH_1}\">${out}</file>\n")
+    elseif(fname MATCHES "^(.+)\\.ts$" AND dir STREQUAL "i18n")
+      set(out ${gen_dir}/i18n/${CMAKE_MATCH_1}.qm)
+      add_custom_command(OUTPUT ${out}
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${gen_dir}/i18n
+        COMMAND Qt5::lrelease -silent ${src} -qm ${out}
+        DEPENDS ${src} VERBATIM)
+      list(APPEND outputs ${out})
+      string(APPEND entries "    <file alias=\"i18n/${CMAKE_MATCH_1}.qm\">${out}</file>\n")
     elseif(fname MATCHES "^(.+)\\.svg$" AND dir MATCHES "(.*)/vector$")
       string(APPEND entries "    <file alias=\"resource/${CMAKE_MATCH_1}/${fname}\">${src}</file>\n")
       list(APPEND outputs ${src})

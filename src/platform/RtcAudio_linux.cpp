@@ -247,7 +247,7 @@ struct Mixer::Inner {
     bool active = false;
     bool paused = false;
     QString path;
-    qint64 lengthMs = -1; // unknown until the file tells
+    qint64 lengthMs = -1; // known from the start of each file
     int cycle = 1;
     qint64 baseMs = 0;
     QElapsedTimer running;
@@ -286,8 +286,12 @@ int Mixer::Start(const QString& path, bool loopback, bool replace, int cycle, in
     const QFileInfo info(path);
     if (!info.isFile() || !info.isReadable() || cycle == 0)
         return rtc::ERR_INVALID_ARGUMENT;
+    // A file without sound (not audio at all, or of no length) is refused
+    // as the engine refuses a file it cannot open.
+    const qint64 length = SoundLengthMs(path);
+    if (length <= 0)
+        return rtc::ERR_INVALID_ARGUMENT;
     Stop();
-    const qint64 length = WavLengthMs(path);
     auto inner = m_inner;
     int generation = 0;
     {
@@ -314,11 +318,6 @@ int Mixer::Start(const QString& path, bool loopback, bool replace, int cycle, in
         }
         auto* player = new QMediaPlayer();
         player->setVolume(volume);
-        QObject::connect(player, &QMediaPlayer::durationChanged, player, [inner, generation](qint64 ms) {
-            QMutexLocker lock(&inner->mutex);
-            if (inner->generation == generation && inner->lengthMs < 0 && ms > 0)
-                inner->lengthMs = ms;
-        });
         player->setMedia(QUrl::fromLocalFile(path));
         player->play();
         inner->player = player;

@@ -236,5 +236,8 @@ private:
 
 // Length in ms of a RIFF/WAVE file's sound, or -1 when it is not one.
 qint64 WavLengthMs(const QString& path);
+// Length in ms of the sound of a file in any format the engine decodes; 0
+// for a sound stream without length, -1 when the file holds no sound.
+qint64 SoundLengthMs(const QString& path);
 
 } // namespace rtcsim

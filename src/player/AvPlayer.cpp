@@ -66,6 +66,12 @@ QString AvPlayer::ButtonStyle(const QString& image, bool withHover)
     return style;
 }
 
+QString AvPlayer::SliderStyle(bool video)
+{
+    return QString::fromLatin1(kSliderStyle)
+        .arg(video ? QStringLiteral("rgb(69,69,71)") : QStringLiteral("rgb(195,195,195)"));
+}
+
 void AvPlayer::setPlayButtonImage(bool playing)
 {
     if (playButton == nullptr)
@@ -89,8 +95,7 @@ void AvPlayer::setupUi()
     controlBar->setMaximumHeight(45);
     controlBar->setStyleSheet(QLatin1String(mediaType == 1 ? kAudioBarStyle : kVideoBarStyle));
 
-    const QString sliderStyle = QString::fromLatin1(kSliderStyle)
-                                    .arg(video ? QStringLiteral("rgb(69,69,71)") : QStringLiteral("rgb(195,195,195)"));
+    const QString sliderStyle = SliderStyle(video);
     timeSlider = new Slider(controlBar);
     timeSlider->setDisabled(true);
     timeSlider->setTracking(true);

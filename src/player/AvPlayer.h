@@ -73,6 +73,9 @@ public:
 
     // "mm:ss", or "h:mm:ss" with hours (for media of an hour or more).
     static QString FormatTime(qint64 ms, bool withHours);
+    // The style of the bars' sliders: on the dark video bar, or on the light
+    // sound bar.
+    static QString SliderStyle(bool video);
 
 signals:
     void ready();

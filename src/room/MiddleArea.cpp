@@ -246,10 +246,9 @@ void MiddleArea::PlacePlayers()
         m_avPlayer->show();
     }
     if (m_audioMixPlayer != nullptr) {
-        // A shrunk bar's maximum size keeps it a small box, which then sits
-        // in the corner; expanded, it spans the course area.
-        m_audioMixPlayer->resize(areaWidth, kAudioBarHeight);
-        m_audioMixPlayer->move(areaWidth - m_audioMixPlayer->width(), areaHeight - m_audioMixPlayer->height());
+        // Expanded along the foot or folded into its corner, above a sound
+        // bar there.
+        m_audioMixPlayer->PlaceInPanel();
         m_audioMixPlayer->show();
         m_audioMixPlayer->raise();
     }
@@ -258,13 +257,17 @@ void MiddleArea::PlacePlayers()
 void MiddleArea::LiftPalette()
 {
     // A sound bar or the accompaniment at the course area's foot would
-    // cover the palette's tools: it floats above them.
-    int foot = 0;
-    if (m_avPlayer != nullptr && m_avPlayer->GetMediaType() != MediaInfo::Video && !m_avPlayer->isHidden())
-        foot = m_avPlayer->height();
-    if (m_audioMixPlayer != nullptr && !m_audioMixPlayer->isHidden())
-        foot = qMax(foot, m_audioMixPlayer->height());
-    m_palette.move(m_palette.x(), m_courseArea.height() - foot - m_palette.height() - 10);
+    // cover the palette's tools: it floats above the highest of them.
+    int foot = m_courseArea.height();
+    const QRect palette = m_palette.geometry();
+    auto standOn = [&foot, &palette](const QWidget* bar) {
+        if (bar != nullptr && !bar->isHidden() && bar->x() <= palette.right() && bar->geometry().right() >= palette.x())
+            foot = qMin(foot, bar->y());
+    };
+    if (m_avPlayer != nullptr && m_avPlayer->GetMediaType() != MediaInfo::Video)
+        standOn(m_avPlayer);
+    standOn(m_audioMixPlayer);
+    m_palette.move(palette.x(), foot - palette.height() - 10);
 }
 
 bool MiddleArea::ShowTeachersPage()
@@ -374,16 +377,7 @@ void MiddleArea::PlayerAdapte(MediaInfo* item, bool bDirectPlay)
     m_avPlayer->setDuration(item->GetDuration());
     PlacePlayers();
     Config::setName(QStringLiteral("Player"));
-    // The program keeps its own name: the data folder, the debug log and
-    // the settings are found under it for the whole run.
-    QApplication::setAttribute(Qt::AA_DontCreateNativeWidgetSiblings);
-    const QString program = QApplication::arguments().value(0);
-    const QString rendererName = PlayerStartup::RendererNameFromProgram(program);
-    qDebug("vo: %s", qPrintable(rendererName));
-    const plxav::VideoRendererId renderer
-        = PlayerStartup::UsableRendererId(PlayerStartup::RendererIdForName(rendererName));
-    m_avPlayer->setProperty("rendererId", renderer);
-    m_avPlayer->setWindowTitle(PlayerStartup::LibraryVersion());
+    PlayerStartup::SetUpWindow(m_avPlayer);
     // The room's data never makes a participant open local files or devices.
     const QString url = item->GetUrlPath();
     if (AvPlayer::IsRoomMediaUrl(url))
@@ -408,7 +402,7 @@ void MiddleArea::AudioMixPlayerAdapte(QString path)
     m_audioMixPlayer->setGeometry(0, m_courseArea.height() - kAudioBarHeight, m_courseArea.width(), kAudioBarHeight);
     m_audioMixPlayer->show();
     m_audioMixPlayer->raise();
-    // Shrinking and expanding resize it.
+    // It moves itself: folding, unfolding, a sound bar coming or going.
     m_audioMixPlayer->installEventFilter(this);
     LiftPalette();
 }
@@ -506,7 +500,7 @@ bool MiddleArea::eventFilter(QObject* watched, QEvent* event)
         if (LeftArea* left = Nexus::GetLeftArea())
             emit left->HideUsrPermWidget();
     }
-    if (watched == m_audioMixPlayer && type == QEvent::Resize) {
+    if (watched == m_audioMixPlayer && (type == QEvent::Resize || type == QEvent::Move)) {
         LiftPalette();
     } else if (watched == &m_pageList) {
         QScrollBar* bar = m_pageList.verticalScrollBar();

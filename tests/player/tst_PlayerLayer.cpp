@@ -5,6 +5,7 @@
 #include "player/av/AudioOutput.h"
 #include "player/av/LibAVFilter.h"
 #include "player/av/SoftwareRenderer.h"
+#include "player/av/VideoDecoder.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -122,9 +123,15 @@ private slots:
         QSignalSpy started(&player, &plxav::AVPlayer::started);
         QSignalSpy stopped(&player, &plxav::AVPlayer::stopped);
         player.play(m_video);
+        int movedWhenStopped = 0;
+        connect(&player, &plxav::AVPlayer::positionChanged, &player, [&] { movedWhenStopped += stopped.count(); });
         QTRY_COMPARE_WITH_TIMEOUT(started.count(), 1, 15000);
         player.seek(3600 * 1000);
+        // A busy GUI thread takes the landing and the end together.
+        QThread::msleep(500);
         QTRY_COMPARE_WITH_TIMEOUT(stopped.count(), 1, 15000);
+        // Nothing moves the window's time after its stop.
+        QCOMPARE(movedWhenStopped, 0);
         QCOMPARE(player.mediaStatus(), plxav::EndOfMedia);
         QVERIFY(!player.isPlaying());
         player.play(m_video);
@@ -159,6 +166,38 @@ private slots:
         plxav::AVPlayer player;
         QVERIFY(player.audio()->setVolume(gain));
         QVERIFY(qAbs(player.audio()->volume() - gain) < 0.001);
+    }
+
+    void soundPlaysOnWithoutASoundDevice()
+    {
+        // The only output writes into a folder that does not exist: a
+        // machine whose sound device does not open.
+        plxav::AVPlayer player;
+        player.audio()->setBackends({ QStringLiteral("pcm") });
+        QVERIFY(player.core()->setProperty("ao-pcm-file", Path(QStringLiteral("absent/sound.wav"))) >= 0);
+        QSignalSpy started(&player, &plxav::AVPlayer::started);
+        QSignalSpy errors(&player, &plxav::AVPlayer::error);
+        QSignalSpy moved(&player, &plxav::AVPlayer::positionChanged);
+        player.play(Path(QStringLiteral("tone.wav")));
+        QTRY_COMPARE_WITH_TIMEOUT(started.count(), 1, 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(!moved.isEmpty() && moved.last().first().toLongLong() >= 1000, 15000);
+        QCOMPARE(errors.count(), 0);
+    }
+
+    void pausedTellsOnlyChanges()
+    {
+        // The core's first report of its flag, before any file, is no
+        // resume: a window would show its pause sign over nothing playing.
+        plxav::AVPlayer player;
+        QSignalSpy paused(&player, &plxav::AVPlayer::paused);
+        QSignalSpy started(&player, &plxav::AVPlayer::started);
+        player.play(m_video);
+        player.pause(true);
+        QTRY_COMPARE_WITH_TIMEOUT(started.count(), 1, 15000);
+        QTRY_VERIFY(!paused.isEmpty() && paused.last().first().toBool());
+        player.pause(false);
+        QTRY_VERIFY(!paused.last().first().toBool());
+        QCOMPARE(paused, (QList<QVariantList> { { true }, { false } }));
     }
 
     void softwareRendererDrawsTheFrames()
@@ -200,6 +239,23 @@ private slots:
         filter.setOptions(QStringLiteral("no_such_filter=1"));
         QVERIFY(!filter.isApplied());
         QVERIFY(player.isPlaying());
+    }
+
+    // The decoders' option tables become the core's options when a file
+    // opens; where no hardware decoder is there, the file still plays.
+    void decoderOptionsReachTheCore()
+    {
+        plxav::AVPlayer player;
+        QSignalSpy started(&player, &plxav::AVPlayer::started);
+        player.setPriority({ plxav::VideoDecoder::id("VAAPI"), plxav::VideoDecoder::id("FFmpeg") });
+        player.setOptionsForVideoCodec({ { "FFmpeg", QVariantHash { { "threads", 2 }, { "skip_loop_filter", 48 } } },
+            { "VAAPI", QVariantHash { { "copyMode", 1 } } }, { "flags2", "+showall" } });
+        player.play(m_video);
+        QTRY_COMPARE_WITH_TIMEOUT(started.count(), 1, 15000);
+        QCOMPARE(player.core()->textProperty("hwdec"), QStringLiteral("vaapi-copy"));
+        QCOMPARE(player.core()->intProperty("vd-lavc-threads"), 2);
+        QCOMPARE(player.core()->textProperty("vd-lavc-skiploopfilter"), QStringLiteral("all"));
+        QCOMPARE(player.core()->textProperty("vd-lavc-o"), QStringLiteral("flags2=+showall"));
     }
 };
 

@@ -1,6 +1,7 @@
 #include "../session/RoomSetup.h"
 #include "Participant.h"
 #include "RoomScreens.h"
+#include "TestMedia.h"
 #include "TestRegistry.h"
 
 #include "app/MainWindow.h"
@@ -164,21 +165,21 @@ private slots:
     void LaidOutEverywhere_data() { SizeAndScaleRows(); }
     void LaidOutEverywhere() { m_room.LaidOutEverywhere(QStringLiteral("teacher")); }
 
-    // The accompaniment spans the course area's foot, or sits in its corner
-    // as a small box; leaving the room takes it and the player away, and a
-    // play still waiting then never comes.
+    // The accompaniment stands on a sound bar and the palette's tools
+    // above both; leaving the room takes the bars away, and a play still
+    // waiting then never comes.
     void LeavingTakesThePlayersAway()
     {
         MiddleArea* middle = m_room.Middle();
-        middle->AudioMixPlayerAdapte(QStringLiteral("/tmp/song.mp3"));
-        QLabel* course = middle->GetCourseArea();
-        QCOMPARE(middle->GetAudioMixPlayer()->geometry(), QRect(0, course->height() - 45, course->width(), 45));
-        // The palette's tools stay above it.
-        QCOMPARE(middle->GetPaletteWidget()->geometry().bottom(), course->height() - 45 - 11);
-        middle->GetAudioMixPlayer()->setMaximumWidth(120);
-        middle->SetupLayout(m_room.window);
-        QCOMPARE(middle->GetAudioMixPlayer()->geometry(), QRect(course->width() - 120, course->height() - 45, 120, 45));
+        QTemporaryDir dir;
+        const QString song = dir.filePath("song.wav");
+        QVERIFY(TestMedia::WriteSound(song, 8));
         middle->PlayerAdapte(m_room.data->GetMediaInfoById("M2002"), true);
+        middle->AudioMixPlayerAdapte(song);
+        AudioMixPlayer* bar = middle->GetAudioMixPlayer();
+        QVERIFY(bar);
+        QTRY_COMPARE(bar->geometry().bottom() + 1, middle->GetAvPlayer()->y());
+        QCOMPARE(middle->GetPaletteWidget()->geometry().bottom() + 11, bar->y());
         TestSupport::MessageCapture log;
         emit middle->CleanUp();
         QTest::qWait(800);

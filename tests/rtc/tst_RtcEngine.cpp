@@ -1,4 +1,5 @@
 #include "LogCapture.h"
+#include "TestMedia.h"
 #include "TestRegistry.h"
 #include "TestSupport.h"
 
@@ -21,6 +22,7 @@
 #include <QThread>
 #include <QtEndian>
 #include <atomic>
+#include <cmath>
 
 using RtcEngineControl::Device;
 using RtcEngineControl::DeviceKind;
@@ -89,6 +91,24 @@ void WriteWav(const QString& path, int ms)
     data.append("data");
     le(bytes, 4);
     data.append(QByteArray(int(bytes), '\0'));
+    QVERIFY(TestSupport::WriteFile(path, data));
+}
+
+// A Sun audio file (another format than WAV) of a 440 Hz tone lasting ms.
+void WriteAu(const QString& path, int ms)
+{
+    const int rate = 8000;
+    const int samples = rate / 1000 * ms;
+    QByteArray data(".snd");
+    auto be = [&data](quint32 v) {
+        for (int i = 3; i >= 0; --i)
+            data.append(char((v >> (8 * i)) & 0xFF));
+    };
+    be(24), be(quint32(samples * 2)), be(3), be(rate), be(1); // offset, size, 16-bit PCM, rate, mono
+    for (int i = 0; i < samples; ++i) {
+        const auto sample = qint16(8000 * std::sin(2 * M_PI * 440 * i / rate));
+        data.append(char(quint16(sample) >> 8)).append(char(sample & 0xFF));
+    }
     QVERIFY(TestSupport::WriteFile(path, data));
 }
 
@@ -322,6 +342,51 @@ private slots:
         QVERIFY(agora->SetAudioMixingVolume(40));
         QVERIFY(agora->StopAudioMixing());
         QCOMPARE(agora->GetAudioMixingDuration(), int(rtc::ERR_NOT_READY));
+    }
+
+    // The engine learns a file's length before it mixes it, whatever its
+    // format, and refuses a file that holds no sound.
+    void MixingTakesOnlySound_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<int>("length");
+        QTest::newRow("wav") << "wav" << 3000;
+        QTest::newRow("other audio format") << "au" << 2000;
+        QTest::newRow("wav of no length") << "empty wav" << -2;
+        QTest::newRow("text named as audio") << "text" << -2;
+        QTest::newRow("picture") << "picture" << -2;
+        QTest::newRow("video without sound") << "video" << -2;
+        QTest::newRow("empty file") << "nothing" << -2;
+    }
+    void MixingTakesOnlySound()
+    {
+        QFETCH(QString, kind);
+        QFETCH(int, length);
+        const QString file = m_dir.path() + "/" + kind + ".mp3";
+        if (kind == "wav")
+            WriteWav(file, 3000);
+        else if (kind == "au")
+            WriteAu(file, 2000);
+        else if (kind == "empty wav")
+            WriteWav(file, 0);
+        else if (kind == "text")
+            QVERIFY(TestSupport::WriteFile(file, QByteArray("not a song\n").repeated(200)));
+        else if (kind == "picture")
+            QVERIFY(TestSupport::WriteFile(file, TestSupport::ReadFile(":/resource/courselist/x1/fail.png")));
+        else if (kind == "video")
+            QVERIFY(TestMedia::WriteVideo(file, 2));
+        else
+            QVERIFY(TestSupport::WriteFile(file, QByteArray()));
+        CAgoraObject* agora = Joined();
+        QCOMPARE(agora->StartAudioMixing(file, false, false, 1), length > 0);
+        if (length < 0) {
+            QCOMPARE(agora->GetLastResult(), length);
+            QVERIFY(!control::IsMixing());
+            return;
+        }
+        QVERIFY(qAbs(agora->GetAudioMixingDuration() - length) <= 50);
+        QVERIFY(control::IsMixing());
+        QCOMPARE(control::MixingPath(), file);
     }
 
     void RecordingIsFinishedByStopLeaveAndRelease_data()

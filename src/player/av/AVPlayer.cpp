@@ -2,6 +2,7 @@
 
 #include "AudioOutput.h"
 #include "LibAVFilter.h"
+#include "LogLevel.h"
 #include "VideoRenderer.h"
 
 #include <QDebug>
@@ -70,7 +71,8 @@ AVPlayer::AVPlayer(QObject* parent)
     };
     for (const auto& property : observed)
         m_core.observe(property.name, property.format, kObserved);
-    mpv_request_log_messages(m_core.handle(), "warn");
+    // The level the player's start-up put into the environment.
+    mpv_request_log_messages(m_core.handle(), coreLogLevel(qgetenv("QTAV_LOG")));
     mpv_set_wakeup_callback(m_core.handle(), &AVPlayer::wakeUp, this);
 }
 
@@ -103,9 +105,13 @@ void AVPlayer::drainEvents()
             break;
         handleEvent(*event);
     }
-    // The position that came with the restart is in by now.
+    // The position that came with the restart is in by now. A seek past
+    // the end may have ended the file among the same events: no position
+    // then, it would overwrite the stopped window's time.
     if (m_landed) {
         m_landed = false;
+        if (m_state != Loaded)
+            return;
         emit positionChanged(m_position);
         emit seekFinished(m_position);
     }
@@ -289,7 +295,13 @@ void AVPlayer::onPropertyChange(const mpv_event_property& property)
     if (property.format == MPV_FORMAT_NONE || property.data == nullptr)
         return;
     if (name == QLatin1String("pause")) {
-        m_paused = *static_cast<int*>(property.data) != 0;
+        // The core also reports the flag once when it is observed, before
+        // any file: only a change pauses or resumes what plays.
+        const bool reported = *static_cast<int*>(property.data) != 0;
+        if (reported == m_reportedPaused)
+            return;
+        m_reportedPaused = reported;
+        m_paused = reported;
         emit paused(m_paused);
     } else if (name == QLatin1String("seekable")) {
         m_seekable = *static_cast<int*>(property.data) != 0;
@@ -447,12 +459,15 @@ void AVPlayer::setInterruptTimeout(qint64 ms)
 void AVPlayer::setPriority(const QVector<VideoDecoderId>& decoders)
 {
     m_priority = decoders;
-    m_core.setPropertyAsync("hwdec", VideoDecoder::hardwareInterfaceFor(decoders));
+    m_core.setPropertyAsync("hwdec", VideoDecoder::coreOptions(decoders, m_videoCodecOptions).value("hwdec"));
 }
 
 void AVPlayer::setOptionsForVideoCodec(const QVariantHash& options)
 {
     m_videoCodecOptions = options;
+    // The tables may change the hardware interface; a value sent earlier
+    // without waiting must not land after this one.
+    m_core.setPropertyAsync("hwdec", VideoDecoder::coreOptions(m_priority, options).value("hwdec"));
 }
 
 void AVPlayer::setOptionsForAudioCodec(const QVariantHash& options)
@@ -485,8 +500,10 @@ void AVPlayer::applyLoadOptions()
     applyTimeRange();
     const qint64 timeout = m_interruptOnTimeout && m_interruptTimeout > 0 ? m_interruptTimeout : 0;
     m_core.setProperty("network-timeout", static_cast<double>(timeout) / 1000.0);
-    m_core.setProperty("hwdec", VideoDecoder::hardwareInterfaceFor(m_priority));
-    m_core.setProperty("vd-lavc-o", keyValueList(m_videoCodecOptions));
+    const QVariantHash decoding = VideoDecoder::coreOptions(m_priority, m_videoCodecOptions);
+    for (auto it = decoding.cbegin(); it != decoding.cend(); ++it)
+        m_core.setProperty(it.key().toLatin1().constData(), it.value());
+    m_core.setProperty("vd-lavc-o", keyValueList(VideoDecoder::rawCodecOptions(m_videoCodecOptions)));
     m_core.setProperty("ad-lavc-o", keyValueList(m_audioCodecOptions));
     m_core.setProperty("demuxer-lavf-o", keyValueList(m_formatOptions));
 }

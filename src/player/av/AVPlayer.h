@@ -176,6 +176,8 @@ private:
     // What the core last reported (or was last asked for).
     qint64 m_position = 0;
     bool m_paused = false;
+    // The core's pause flag as it last reported it; its default at first.
+    bool m_reportedPaused = false;
     bool m_seekable = false;
     qint64 m_durationMs = 0;
     qreal m_speed = 1.0;

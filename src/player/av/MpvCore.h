@@ -16,7 +16,8 @@ class MpvCore
 public:
     // Makes the core with the options every embedded player needs: no
     // configuration files, scripts, key bindings, on-screen controller or
-    // terminal, and no web-page extraction for addresses from the room.
+    // terminal, and no web-page extraction for addresses from the room;
+    // sound goes nowhere rather than failing where no device opens.
     MpvCore();
     ~MpvCore();
     MpvCore(const MpvCore&) = delete;

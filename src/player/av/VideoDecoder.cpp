@@ -1,5 +1,9 @@
 #include "VideoDecoder.h"
 
+#include "DecoderDescriptor.h"
+
+#include <memory>
+
 namespace plxav {
 namespace VideoDecoder {
 
@@ -55,12 +59,44 @@ QString hardwareInterface(VideoDecoderId id)
 
 QString hardwareInterfaceFor(const QVector<VideoDecoderId>& priority)
 {
+    return coreOptions(priority, QVariantHash()).value(QStringLiteral("hwdec")).toString();
+}
+
+DecoderDescriptor* create(VideoDecoderId id)
+{
+    if (hardwareInterface(id) == QLatin1String("no"))
+        return new FFmpegDecoderDescriptor();
+    if (!hardwareInterface(id).isEmpty())
+        return new HardwareDecoderDescriptor(id);
+    return nullptr;
+}
+
+QVariantHash coreOptions(const QVector<VideoDecoderId>& priority, const QVariantHash& codecOptions)
+{
+    QVariantHash options;
+    const FFmpegDecoderDescriptor software;
+    software.addCoreOptions(codecOptions.value(software.name()).toHash(), &options);
+    options.insert(QStringLiteral("hwdec"), QStringLiteral("no"));
     for (VideoDecoderId decoder : priority) {
-        const QString hwdec = hardwareInterface(decoder);
-        if (!hwdec.isEmpty())
-            return hwdec;
+        const std::unique_ptr<DecoderDescriptor> first(create(decoder));
+        if (first) {
+            options.insert(
+                QStringLiteral("hwdec"), first->hardwareInterface(codecOptions.value(first->name()).toHash()));
+            break;
+        }
     }
-    return QStringLiteral("no");
+    return options;
+}
+
+QVariantHash rawCodecOptions(const QVariantHash& codecOptions)
+{
+    QVariantHash raw;
+    for (auto it = codecOptions.cbegin(); it != codecOptions.cend(); ++it) {
+        const bool table = it.value().type() == QVariant::Hash;
+        if (!table || id(it.key().toLatin1().constData()) == 0)
+            raw.insert(it.key(), it.value());
+    }
+    return raw;
 }
 
 } // namespace VideoDecoder

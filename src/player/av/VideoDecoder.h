@@ -1,10 +1,12 @@
 #pragma once
 
 #include <QString>
+#include <QVariantHash>
 #include <QVector>
 
 namespace plxav {
 
+class DecoderDescriptor;
 using VideoDecoderId = int;
 
 // The video decoders the player offers: FFmpeg in software, and the
@@ -22,6 +24,18 @@ QString hardwareInterface(VideoDecoderId id);
 // The "hwdec" value for a priority list: the first hardware decoder's
 // interface, "no" when FFmpeg comes before any or the list has none.
 QString hardwareInterfaceFor(const QVector<VideoDecoderId>& priority);
+
+// The decoder's name, description and options (see DecoderDescriptor);
+// null for an unknown id. The caller owns it.
+DecoderDescriptor* create(VideoDecoderId id);
+// The core's options for a priority list and the decoders' option tables
+// (decoder name to a table of option name to value, as the decoder page
+// exports them): "hwdec", with its copying variant where the table asks
+// for it, and libavcodec's own, at their defaults where no table sets them.
+QVariantHash coreOptions(const QVector<VideoDecoderId>& priority, const QVariantHash& codecOptions);
+// The entries of codecOptions that are no decoder's table: options handed
+// to libavcodec as they stand.
+QVariantHash rawCodecOptions(const QVariantHash& codecOptions);
 
 } // namespace VideoDecoder
 } // namespace plxav

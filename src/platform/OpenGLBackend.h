@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// The OpenGL implementation Qt is asked to use for the player's video, as
+// the player's start-up decides it. Only Windows offers a choice (ANGLE on
+// Direct3D, desktop OpenGL or software); elsewhere the choice is logged and
+// nothing changes.
+namespace OpenGLBackend {
+
+struct Choice {
+    enum Kind { Unchanged, OpenGLES, Desktop, Software };
+    Kind kind = Unchanged;
+    // For OpenGLES: "QT_OPENGL" is set to "angle", and "QT_ANGLE_PLATFORM"
+    // to this when not empty ("d3d11", "d3d9" or "warp").
+    QByteArray anglePlatform;
+
+    bool operator==(const Choice& other) const { return kind == other.kind && anglePlatform == other.anglePlatform; }
+};
+
+// Applies the choice to the running application (its attribute and the
+// environment variables); false when this platform has nothing to apply.
+bool Apply(const Choice& choice);
+
+} // namespace OpenGLBackend
