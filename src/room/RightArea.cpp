@@ -71,8 +71,7 @@ int RightArea::GetMinimumWidth() const
 {
     int width = qMax(RoomColumns::kMinimumRight, m_chatWidget.minimumSizeHint().width());
     // The chat's two tabs ("聊天", "标记") are at least 8ex wide each by
-    // their style; text sized by the screen's own dots per inch on top of
-    // the display scale needs more than the room's minimum.
+    // their style; a large font needs more than the room's minimum.
     if (const QTabBar* tabs = m_chatWidget.findChild<QTabBar*>())
         width = qMax(width, 2 * 8 * QFontMetrics(tabs->font()).xHeight() + 2);
     return width;
