@@ -7,10 +7,12 @@
 #include <QApplication>
 #include <QDebug>
 #include <QScreen>
+#include <QStringList>
 
 // Measures the primary screen with a throw-away application object and
-// returns the scale text and whether the logical DPI is above 96.
-static QString MeasureScale(int argc, char* argv[], bool* highDpi)
+// returns the scale text, whether the logical DPI is above 96 and how many
+// screens there are.
+static QString MeasureScale(int argc, char* argv[], bool* highDpi, int* screenCount)
 {
     QApplication measure(argc, argv);
     QScreen* primary = QGuiApplication::primaryScreen();
@@ -25,6 +27,7 @@ static QString MeasureScale(int argc, char* argv[], bool* highDpi)
              << "physicalDotsPerInch:" << primary->physicalDotsPerInch();
     const int dpi = int(primary->logicalDotsPerInch());
     const QList<QScreen*> screens = QGuiApplication::screens();
+    *screenCount = screens.size();
     for (int i = 0; i < screens.size(); ++i) {
         const QRect g = screens.at(i)->geometry();
         qDebug() << qPrintable(QString::asprintf("screen %d, width %d, height %d", i, g.width(), g.height()));
@@ -37,10 +40,18 @@ int main(int argc, char* argv[])
 {
     AppPaths::ApplyIdentity();
     bool highDpi = false;
-    const QString scale = MeasureScale(argc, argv, &highDpi);
+    int screenCount = 1;
+    const QString scale = MeasureScale(argc, argv, &highDpi, &screenCount);
     if (highDpi) {
         QCoreApplication::setAttribute(Qt::AA_UseHighDpiPixmaps);
-        qputenv("QT_SCALE_FACTOR", scale.toUtf8());
+        // The factor is given per screen rather than as "QT_SCALE_FACTOR":
+        // X11 already sizes point fonts by the screen's DPI, and only a
+        // per-screen factor takes that DPI back to 96, so text is scaled
+        // once like everything else instead of twice.
+        QStringList factors;
+        for (int i = 0; i < qMax(1, screenCount); ++i)
+            factors << scale;
+        qputenv("QT_SCREEN_SCALE_FACTORS", factors.join(QLatin1Char(';')).toUtf8());
     }
 
     // The media player's OpenGL picture keeps its context (and the playing

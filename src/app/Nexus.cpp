@@ -694,5 +694,11 @@ void Nexus::OnMeidaListGet()
         m_middleArea->PlayerAdapte(file, play);
         qDebug() << "into Nexus::OnMeidaListGet,pos:" << number << ",play status:" << play;
         m_qtAvPlayerList->SetLastFocusBuddy(item);
+        // The row says what the room does; a paused media shows where the
+        // room paused it.
+        if (play)
+            item->SetPlayStatus(QtAvPlayerItem::StatusPlaying);
+        else
+            m_middleArea->OnSeekPos(file->GetSeekPos(), false);
     }
 }

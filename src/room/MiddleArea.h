@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QLabel>
+#include <QPushButton>
 #include <QString>
 #include <QWidget>
 
@@ -12,13 +13,15 @@
 #include "whiteboard/QtAvPlayerList.h"
 #include "whiteboard/TextSelectWindow.h"
 #include "whiteboard/WhiteBoardWidget.h"
+#include "widgets/DPIWidget4RectPixmap.h"
 
 class AudioMixPlayer;
 class AvPlayer;
 
 // The centre of the class room: course-page and media lists, the page view
-// with the whiteboard over it, the tool palette, the notice bar and the
-// media player. GUI thread; the session thread emits ShowMsgNotifyWidget,
+// with the whiteboard over it, the tool palette, the notice bar, the media
+// player and the accompaniment bar, laid out for the window and the local
+// role. GUI thread; the session thread emits ShowMsgNotifyWidget,
 // DestroyAvPlayer and UserRoleGet on it, which arrive queued.
 class MiddleArea : public QWidget
 {
@@ -43,7 +46,15 @@ public:
     QWidget* GetCanvas() { return &m_pageView; }
     // The open media player window, or null.
     AvPlayer* GetAvPlayer() const { return m_avPlayer; }
+    // The accompaniment bar, or null.
+    AudioMixPlayer* GetAudioMixPlayer() const { return m_audioMixPlayer; }
     int GetListState() const { return m_listState; }
+    // The parts a caller (and a test) looks at.
+    QLabel* GetCourseArea() { return &m_courseArea; }
+    QWidget* GetListArea() { return &m_listArea; }
+    QPushButton* GetSwitchButton() { return &m_switchButton; }
+    QPushButton* GetAddBoardButton() { return &m_addBoardButton; }
+    QPushButton* GetUploadButton() { return &m_uploadButton; }
 
     void SetupLayout(QWidget* window);
 
@@ -63,15 +74,35 @@ public slots:
     void OnDestroyAvPlayer();
     void OnDestroyAudioMixPlayer();
     void OnUserRoleGet(int role);
+    // The switch button: collapses or expands the page list.
+    void OnZoomInOutPresentList();
+    // The palette's zoom tools change nothing of the page.
+    void OnPresentZoomIn();
+    void OnPresentZoomOut();
     // The palette's colour box and text-size picker, above their buttons.
     void OnShowColorBox();
     void OnHideColorBox();
     void OnShowTextSelectBox();
     void OnHideTextSelectBox();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
-    // Turns to the page the teacher shows, as the page list knows it.
-    void ShowTeachersPage();
+    // The page list's column: the teacher's two buttons, then the media and
+    // page lists below them.
+    void LayOutLists(int listWidth);
+    // The player window and the accompaniment bar in the course area.
+    void PlacePlayers();
+    // Places the palette above whatever bar lies at the course area's foot.
+    void LiftPalette();
+    // Turns to the page the teacher shows, as the page list knows it; false
+    // when there is none to turn to.
+    bool ShowTeachersPage();
+    // Sizes the page view to the picture at path, fitted and centred in the
+    // course area, with the board over it; false for no picture.
+    bool FitPage(const QString& path);
+    void StyleSwitchButton();
     // Shows a palette pop-up above its button (centred on it, or, with
     // atLeftEdge, on its left edge); state as m_dwColorBoxShowType.
     void ShowPopUp(PickerWindow* popUp, int& state, QWidget* button, bool atLeftEdge);
@@ -81,7 +112,10 @@ private:
     // every child goes before the member that holds it.
     QLabel m_courseArea;
     QWidget m_listArea;
-    QLabel m_pageView;
+    QPushButton m_switchButton; // in the course area
+    QPushButton m_addBoardButton; // in the list area
+    QPushButton m_uploadButton; // in the list area
+    DPIWidget4RectPixmap m_pageView;
     WhiteBoardWidget m_board;
     PaletteWidget m_palette;
     ColorBoxWindow m_colorBox;
@@ -95,4 +129,7 @@ private:
     AvPlayer* m_avPlayer = nullptr; // child of the course area
     AudioMixPlayer* m_audioMixPlayer = nullptr; // child of the course area
     int m_listState = ListCleared;
+    // The page picture last asked for: showing it again (its download
+    // finishing, a new layout) is no choice of another page.
+    QString m_shownPath;
 };

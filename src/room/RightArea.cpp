@@ -7,6 +7,9 @@
 #include "room/RoomColumns.h"
 #include "widgets/Placement.h"
 
+#include <QFontMetrics>
+#include <QTabBar>
+
 RightArea::RightArea(QWidget* parent)
     : QLabel(parent)
     , m_chatWidget(this)
@@ -66,7 +69,12 @@ void RightArea::SetupLayout(QWidget* window)
 
 int RightArea::GetMinimumWidth() const
 {
-    return qMax(RoomColumns::kMinimumRight, m_chatWidget.minimumSizeHint().width());
+    int width = qMax(RoomColumns::kMinimumRight, m_chatWidget.minimumSizeHint().width());
+    // The chat's two tabs ("聊天", "标记") are at least 8ex wide each by
+    // their style; a large font needs more than the room's minimum.
+    if (const QTabBar* tabs = m_chatWidget.findChild<QTabBar*>())
+        width = qMax(width, 2 * 8 * QFontMetrics(tabs->font()).xHeight() + 2);
+    return width;
 }
 
 void RightArea::OnCleanUp()

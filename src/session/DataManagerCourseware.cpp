@@ -20,6 +20,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonArray>
+#include <QPointer>
 #include <QRegularExpression>
 #include <QSet>
 #include <QThread>
@@ -206,14 +207,18 @@ void DataManager::OnRemoteTrunPage(const SignallingMessage& message)
         SetCurrentPresentationId(id);
     }
     // A page turn closes a playing media player; whether one plays is the
-    // media list's business, asked in its own thread.
+    // media list's business, asked in its own thread. The media closed is
+    // no longer the one to open again when the list is rebuilt.
     if (QtAvPlayerList* media = Nexus::GetQtAvPlayerList()) {
+        QPointer<DataManager> self(this);
         QMetaObject::invokeMethod(
             media,
-            [media] {
+            [self, media] {
                 const QtAvPlayerItem* row = media->GetLastFocusBuddy();
                 if (!row || row->GetPlayStatus() != QtAvPlayerItem::StatusPlaying)
                     return;
+                if (self)
+                    self->EndSharedMedia(row->GetMediaId());
                 if (MiddleArea* area = Nexus::GetMiddleArea())
                     emit area->DestroyAvPlayer();
             },
