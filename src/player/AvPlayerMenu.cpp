@@ -139,6 +139,11 @@ void AvPlayer::setupMenu()
     menu = new QMenu(menuButton);
     menu->setStyleSheet(QLatin1String(kMenuStyle));
     menuButton->setMenu(menu);
+    // With its button never shown, the menu opens where the user
+    // right-clicks the player.
+    setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(
+        this, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) { menu->popup(mapToGlobal(pos)); });
 
     menu->addAction(tr("Open Url"), this, &AvPlayer::openUrl);
     menu->addSeparator();

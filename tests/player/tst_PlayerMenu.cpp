@@ -9,6 +9,8 @@
 #include "player/av/VideoCapture.h"
 #include "player/settings/VideoEQConfigPage.h"
 
+#include <QApplication>
+#include <QContextMenuEvent>
 #include <QDoubleSpinBox>
 #include <QFileDialog>
 #include <QImageReader>
@@ -171,6 +173,12 @@ private slots:
             QStringList({ "Open Url", "Play list", "History", "About", "Help", "Donate", "Setup", "Speed", "Repeat",
                 "Clock", "Subtitle", "Audio track", "Channel", "Aspect ratio", "Color space", "Decoder", "Renderer" }));
         QVERIFY(m_window->GetCaptureButton()->parent() == m_window && m_window->GetCaptureButton()->isHidden());
+        // The menu's button is hidden: a right click on the picture opens it.
+        QWidget* picture = m_window->GetRenderer()->widget();
+        QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(10, 10), picture->mapToGlobal(QPoint(10, 10)));
+        QApplication::sendEvent(picture, &click);
+        QTRY_VERIFY(m_window->GetMenu()->isVisible());
+        m_window->GetMenu()->hide();
         SaveMenus(QStringLiteral("player-menu"));
     }
 
