@@ -25,11 +25,13 @@ ready="$(mktemp)"
 (cd "$top/tests/service" && exec /usr/bin/python3 -m plovix_service --port 0) >"$ready" 2>&1 &
 service=$!
 second_home=""
+demo_files="$(mktemp -d)"
 stop_service() {
   kill "$service" 2>/dev/null || true
   wait "$service" 2>/dev/null || true
   rm -f "$ready"
   [ -z "$second_home" ] || rm -rf "$second_home"
+  rm -rf "$demo_files"
 }
 trap stop_service EXIT
 trap 'exit 130' INT
@@ -56,6 +58,11 @@ export PLOVIX_CONFIG_HOST="$base" PLOVIX_IPINFO_HOST="$base" PLOVIX_COURSE_SITE_
 # list it.
 export PLOVIX_MEDIA_DEMO=1
 echo "run: demo school at $base; log in as teacher, student1, student2, student3, tutor or auditor, password 123456"
+# A sound file for the teacher's accompaniment button (a tone, in the same
+# WAV data the stand-in engine records).
+(cd "$top/tests/service" && /usr/bin/python3 -c 'import sys; from plovix_service.player import write_tone; write_tone(sys.argv[1], 120)' \
+  "$demo_files/demo-accompaniment.aac")
+echo "run: an accompaniment file to choose from the class room's music button: $demo_files/demo-accompaniment.aac"
 
 if [ "$clients" = 2 ]; then
   # The second client keeps its settings and data apart from the first.
