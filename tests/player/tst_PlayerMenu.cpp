@@ -373,7 +373,9 @@ private slots:
         dialog = WaitForDialog<QFileDialog>();
         dialog->selectFile(subtitles.fileName());
         static_cast<QDialog*>(dialog)->accept();
-        QTRY_VERIFY_WITH_TIMEOUT(Differing(Frame(), plain, bottom) > 500, 10000);
+        // The first subtitle sets up the core's font provider, which can
+        // take long on a loaded machine with the sanitizers.
+        QTRY_VERIFY_WITH_TIMEOUT(Differing(Frame(), plain, bottom) > 500, 40000);
         Entry(QStringLiteral("Subtitle/Enable"))->trigger();
         QTRY_VERIFY_WITH_TIMEOUT(Differing(Frame(), plain, bottom) < 50, 10000);
     }
