@@ -80,6 +80,8 @@ inline void SaveScaled(QWidget* widget, const QString& name, double factor, cons
 {
     const QString dir = TestSupport::ScreenshotFolder();
     QDir().mkpath(dir);
+    // The chat lays its rows out again on a short timer after a resize.
+    QTest::qWait(20);
     QPixmap picture(widget->size() * factor);
     picture.setDevicePixelRatio(factor);
     picture.fill(Qt::white);
