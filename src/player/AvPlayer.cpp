@@ -293,17 +293,20 @@ void AvPlayer::processPendingActions()
     }
 }
 
+void AvPlayer::applyDecoderPriority()
+{
+    QVector<plxav::VideoDecoderId> decoders;
+    for (const QString& name : Config::instance().decoderPriorityNames()) {
+        if (const plxav::VideoDecoderId id = plxav::VideoDecoder::id(name.toLatin1().constData()))
+            decoders << id;
+    }
+    player->setPriority(decoders);
+}
+
 void AvPlayer::applyPlayConfig()
 {
     const Config& config = Config::instance();
     player->setFrameRate(config.forceFrameRate());
-    QVector<plxav::VideoDecoderId> decoders;
-    for (const QString& name : config.decoderPriorityNames()) {
-        const plxav::VideoDecoderId id = plxav::VideoDecoder::id(name.toLatin1().constData());
-        if (id != 0)
-            decoders << id;
-    }
-    player->setPriority(decoders);
     applyCodecOptions();
     const QVariantHash format = config.avformatOptionsEnabled() ? config.avformatOptions() : QVariantHash();
     player->setOptionsForFormat(format);
@@ -331,6 +334,7 @@ void AvPlayer::play(QString name)
     player->setBufferMode(plxav::BufferPackets);
     player->setBufferValue(config.bufferValue());
     player->setRepeat(repeatMax);
+    applyDecoderPriority();
     applyPlayConfig();
     player->play(name);
 }

@@ -181,7 +181,9 @@ private:
     // Puts the renderer's widget into the window and the player; false for
     // a missing renderer or one without a widget.
     bool installRenderer(plxav::VideoRenderer* r);
-    // The settings that apply to every file: frame rate, decoders,
+    // The decoder priority of the settings, by the registered decoders.
+    void applyDecoderPriority();
+    // The other settings that apply to every file: frame rate, codec and
     // demuxer options.
     void applyPlayConfig();
     // "QPushButton{image: ...}" for a button image, with or without the

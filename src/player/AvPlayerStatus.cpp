@@ -3,13 +3,11 @@
 // control bar and cursor, and full screen.
 #include "AvPlayer.h"
 
-#include "Config.h"
 #include "PlayerMessage.h"
 #include "QWidgetFullSrc.h"
 #include "Slider.h"
 #include "av/AVPlayer.h"
 #include "av/AudioOutput.h"
-#include "av/VideoDecoder.h"
 #include "av/VideoRenderer.h"
 
 #include <QAction>
@@ -89,12 +87,7 @@ void AvPlayer::onStartPlay()
 
 void AvPlayer::onStopPlay()
 {
-    QVector<plxav::VideoDecoderId> decoders;
-    for (const QString& name : Config::instance().decoderPriorityNames()) {
-        if (const plxav::VideoDecoderId id = plxav::VideoDecoder::id(name.toLatin1().constData()))
-            decoders << id;
-    }
-    player->setPriority(decoders);
+    applyDecoderPriority();
     const int repeated = player->currentRepeat();
     if (repeated >= 0 && repeated < player->repeat())
         return;
