@@ -313,6 +313,13 @@ void AvPlayer::applyPlayConfig()
     qDebug() << "[player] demuxer options:" << format;
 }
 
+QString AvPlayer::TitleOf(const QString& file)
+{
+    if (!file.contains(QLatin1String("://")) || file.startsWith(QLatin1String("file://")))
+        return QFileInfo(file).fileName();
+    return file;
+}
+
 void AvPlayer::play(QString name)
 {
     filePath = name;
@@ -320,9 +327,7 @@ void AvPlayer::play(QString name)
         hasPendingPlay = true;
         return;
     }
-    title = filePath;
-    if (!filePath.contains(QLatin1String("://")) || filePath.startsWith(QLatin1String("file://")))
-        title = QFileInfo(filePath).fileName();
+    title = TitleOf(filePath);
     player->stop();
     const Config& config = Config::instance();
     if (!audioBackends.isEmpty())
@@ -346,8 +351,7 @@ void AvPlayer::play(QUrl url)
 
 void AvPlayer::setAudioBackends(const QStringList& backends)
 {
-    if (audioBackends != backends)
-        audioBackends = backends;
+    audioBackends = backends;
 }
 
 void AvPlayer::setVideoDecoderNames(const QStringList& names)

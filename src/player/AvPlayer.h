@@ -186,6 +186,9 @@ private:
     // The other settings that apply to every file: frame rate, codec and
     // demuxer options.
     void applyPlayConfig();
+    // The window's title for a file: a local file's name, else the whole
+    // address.
+    static QString TitleOf(const QString& file);
     // "QPushButton{image: ...}" for a button image, with or without the
     // hover rule.
     static QString ButtonStyle(const QString& image, bool withHover = true);

@@ -12,7 +12,6 @@
 
 #include <QAction>
 #include <QDebug>
-#include <QFileInfo>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -64,9 +63,7 @@ void AvPlayer::onStartPlay()
             shown->setRegionOfInterest(QRectF());
     }
     filePath = player->file();
-    title = filePath;
-    if (!filePath.contains(QLatin1String("://")) || filePath.startsWith(QLatin1String("file://")))
-        title = QFileInfo(filePath).fileName();
+    title = TitleOf(filePath);
     setWindowTitle(title);
     setPlayButtonImage(true);
     timeSlider->setMinimum(static_cast<int>(player->mediaStartPosition()));
