@@ -69,6 +69,16 @@ QString AvPlayer::ButtonStyle(const QString& image, bool withHover)
     return style;
 }
 
+QString AvPlayer::BarStyle(bool video)
+{
+    return QLatin1String(video ? kVideoBarStyle : kAudioBarStyle);
+}
+
+QString AvPlayer::LabelStyle(bool video)
+{
+    return QLatin1String(video ? kVideoLabelStyle : kAudioLabelStyle);
+}
+
 QString AvPlayer::SliderStyle(bool video)
 {
     return QString::fromLatin1(kSliderStyle)
@@ -96,7 +106,7 @@ void AvPlayer::setupUi()
     controlBar->setObjectName(QStringLiteral("PLAYER_CONTROL"));
     controlBar->setAttribute(Qt::WA_StyledBackground);
     controlBar->setMaximumHeight(45);
-    controlBar->setStyleSheet(QLatin1String(mediaType == 1 ? kAudioBarStyle : kVideoBarStyle));
+    controlBar->setStyleSheet(BarStyle(mediaType != 1));
 
     const QString sliderStyle = SliderStyle(video);
     timeSlider = new Slider(controlBar);
@@ -110,7 +120,7 @@ void AvPlayer::setupUi()
     connect(seekMsgTimer, &QTimer::timeout, this, &AvPlayer::OnSeekMsgSend);
 
     timeLabel = new QLabel(controlBar);
-    timeLabel->setStyleSheet(QLatin1String(video ? kVideoLabelStyle : kAudioLabelStyle));
+    timeLabel->setStyleSheet(LabelStyle(video));
     timeLabel->setContentsMargins(4, 2, 4, 2);
     resetTimeLabel();
 

@@ -92,8 +92,10 @@ public:
 
     // "mm:ss", or "h:mm:ss" with hours (for media of an hour or more).
     static QString FormatTime(qint64 ms, bool withHours);
-    // The style of the bars' sliders: on the dark video bar, or on the light
-    // sound bar.
+    // The styles of the bars, their time labels and their sliders: the dark
+    // video bar, or the light sound bar (the accompaniment's too).
+    static QString BarStyle(bool video);
+    static QString LabelStyle(bool video);
     static QString SliderStyle(bool video);
 
 signals:
