@@ -30,9 +30,6 @@ constexpr bool kReplace = false;
 constexpr int kCycle = 1;
 
 const char kImages[] = ":/resource/audioQtAvPlayer/x1.5/";
-const char kBarStyle[] = "#PLAYER_CONTROL{background:rgb(235,235,237);border:0px solid white;"
-                         "color:rgb(159,159,160);font: 12px Microsoft YaHei;}";
-const char kLabelStyle[] = "color:rgb(138,138,139);font: 12px Microsoft YaHei;";
 
 QString Skin(const char* normal, const char* hover)
 {
@@ -147,7 +144,7 @@ void AudioMixPlayer::setupUi()
     controlBar = new QWidget(this);
     controlBar->setObjectName(QStringLiteral("PLAYER_CONTROL"));
     controlBar->setAttribute(Qt::WA_StyledBackground);
-    controlBar->setStyleSheet(QLatin1String(kBarStyle));
+    controlBar->setStyleSheet(AvPlayer::BarStyle(false));
     controlBar->setMaximumHeight(kBarHeight);
     windowLayout->addWidget(controlBar);
     mainRow = new QHBoxLayout(controlBar);
@@ -163,7 +160,7 @@ void AudioMixPlayer::setupUi()
     timeSlider->setMinimum(0);
 
     timeLabel = new QLabel(controlBar);
-    timeLabel->setStyleSheet(QLatin1String(kLabelStyle));
+    timeLabel->setStyleSheet(AvPlayer::LabelStyle(false));
     timeLabel->setContentsMargins(4, 2, 4, 2);
     showTime(0);
 

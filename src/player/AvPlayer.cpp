@@ -69,6 +69,16 @@ QString AvPlayer::ButtonStyle(const QString& image, bool withHover)
     return style;
 }
 
+QString AvPlayer::BarStyle(bool video)
+{
+    return QLatin1String(video ? kVideoBarStyle : kAudioBarStyle);
+}
+
+QString AvPlayer::LabelStyle(bool video)
+{
+    return QLatin1String(video ? kVideoLabelStyle : kAudioLabelStyle);
+}
+
 QString AvPlayer::SliderStyle(bool video)
 {
     return QString::fromLatin1(kSliderStyle)
@@ -96,7 +106,7 @@ void AvPlayer::setupUi()
     controlBar->setObjectName(QStringLiteral("PLAYER_CONTROL"));
     controlBar->setAttribute(Qt::WA_StyledBackground);
     controlBar->setMaximumHeight(45);
-    controlBar->setStyleSheet(QLatin1String(mediaType == 1 ? kAudioBarStyle : kVideoBarStyle));
+    controlBar->setStyleSheet(BarStyle(mediaType != 1));
 
     const QString sliderStyle = SliderStyle(video);
     timeSlider = new Slider(controlBar);
@@ -110,7 +120,7 @@ void AvPlayer::setupUi()
     connect(seekMsgTimer, &QTimer::timeout, this, &AvPlayer::OnSeekMsgSend);
 
     timeLabel = new QLabel(controlBar);
-    timeLabel->setStyleSheet(QLatin1String(video ? kVideoLabelStyle : kAudioLabelStyle));
+    timeLabel->setStyleSheet(LabelStyle(video));
     timeLabel->setContentsMargins(4, 2, 4, 2);
     resetTimeLabel();
 
@@ -293,21 +303,31 @@ void AvPlayer::processPendingActions()
     }
 }
 
+void AvPlayer::applyDecoderPriority()
+{
+    QVector<plxav::VideoDecoderId> decoders;
+    for (const QString& name : Config::instance().decoderPriorityNames()) {
+        if (const plxav::VideoDecoderId id = plxav::VideoDecoder::id(name.toLatin1().constData()))
+            decoders << id;
+    }
+    player->setPriority(decoders);
+}
+
 void AvPlayer::applyPlayConfig()
 {
     const Config& config = Config::instance();
     player->setFrameRate(config.forceFrameRate());
-    QVector<plxav::VideoDecoderId> decoders;
-    for (const QString& name : config.decoderPriorityNames()) {
-        const plxav::VideoDecoderId id = plxav::VideoDecoder::id(name.toLatin1().constData());
-        if (id != 0)
-            decoders << id;
-    }
-    player->setPriority(decoders);
     applyCodecOptions();
     const QVariantHash format = config.avformatOptionsEnabled() ? config.avformatOptions() : QVariantHash();
     player->setOptionsForFormat(format);
     qDebug() << "[player] demuxer options:" << format;
+}
+
+QString AvPlayer::TitleOf(const QString& file)
+{
+    if (!file.contains(QLatin1String("://")) || file.startsWith(QLatin1String("file://")))
+        return QFileInfo(file).fileName();
+    return file;
 }
 
 void AvPlayer::play(QString name)
@@ -317,9 +337,7 @@ void AvPlayer::play(QString name)
         hasPendingPlay = true;
         return;
     }
-    title = filePath;
-    if (!filePath.contains(QLatin1String("://")) || filePath.startsWith(QLatin1String("file://")))
-        title = QFileInfo(filePath).fileName();
+    title = TitleOf(filePath);
     player->stop();
     const Config& config = Config::instance();
     if (!audioBackends.isEmpty())
@@ -331,6 +349,7 @@ void AvPlayer::play(QString name)
     player->setBufferMode(plxav::BufferPackets);
     player->setBufferValue(config.bufferValue());
     player->setRepeat(repeatMax);
+    applyDecoderPriority();
     applyPlayConfig();
     player->play(name);
 }
@@ -342,8 +361,7 @@ void AvPlayer::play(QUrl url)
 
 void AvPlayer::setAudioBackends(const QStringList& backends)
 {
-    if (audioBackends != backends)
-        audioBackends = backends;
+    audioBackends = backends;
 }
 
 void AvPlayer::setVideoDecoderNames(const QStringList& names)

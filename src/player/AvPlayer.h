@@ -92,8 +92,10 @@ public:
 
     // "mm:ss", or "h:mm:ss" with hours (for media of an hour or more).
     static QString FormatTime(qint64 ms, bool withHours);
-    // The style of the bars' sliders: on the dark video bar, or on the light
-    // sound bar.
+    // The styles of the bars, their time labels and their sliders: the dark
+    // video bar, or the light sound bar (the accompaniment's too).
+    static QString BarStyle(bool video);
+    static QString LabelStyle(bool video);
     static QString SliderStyle(bool video);
 
 signals:
@@ -181,9 +183,14 @@ private:
     // Puts the renderer's widget into the window and the player; false for
     // a missing renderer or one without a widget.
     bool installRenderer(plxav::VideoRenderer* r);
-    // The settings that apply to every file: frame rate, decoders,
+    // The decoder priority of the settings, by the registered decoders.
+    void applyDecoderPriority();
+    // The other settings that apply to every file: frame rate, codec and
     // demuxer options.
     void applyPlayConfig();
+    // The window's title for a file: a local file's name, else the whole
+    // address.
+    static QString TitleOf(const QString& file);
     // "QPushButton{image: ...}" for a button image, with or without the
     // hover rule.
     static QString ButtonStyle(const QString& image, bool withHover = true);

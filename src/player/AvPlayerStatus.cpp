@@ -3,18 +3,15 @@
 // control bar and cursor, and full screen.
 #include "AvPlayer.h"
 
-#include "Config.h"
 #include "PlayerMessage.h"
 #include "QWidgetFullSrc.h"
 #include "Slider.h"
 #include "av/AVPlayer.h"
 #include "av/AudioOutput.h"
-#include "av/VideoDecoder.h"
 #include "av/VideoRenderer.h"
 
 #include <QAction>
 #include <QDebug>
-#include <QFileInfo>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -66,9 +63,7 @@ void AvPlayer::onStartPlay()
             shown->setRegionOfInterest(QRectF());
     }
     filePath = player->file();
-    title = filePath;
-    if (!filePath.contains(QLatin1String("://")) || filePath.startsWith(QLatin1String("file://")))
-        title = QFileInfo(filePath).fileName();
+    title = TitleOf(filePath);
     setWindowTitle(title);
     setPlayButtonImage(true);
     timeSlider->setMinimum(static_cast<int>(player->mediaStartPosition()));
@@ -89,12 +84,7 @@ void AvPlayer::onStartPlay()
 
 void AvPlayer::onStopPlay()
 {
-    QVector<plxav::VideoDecoderId> decoders;
-    for (const QString& name : Config::instance().decoderPriorityNames()) {
-        if (const plxav::VideoDecoderId id = plxav::VideoDecoder::id(name.toLatin1().constData()))
-            decoders << id;
-    }
-    player->setPriority(decoders);
+    applyDecoderPriority();
     const int repeated = player->currentRepeat();
     if (repeated >= 0 && repeated < player->repeat())
         return;
