@@ -13,6 +13,7 @@
 #include <QDebug>
 #include <QThread>
 #include <QTimer>
+#include <optional>
 
 namespace {
 enum MicrophoneState { NoMicrophone = 1, MicrophonePresent = 2 };
@@ -134,12 +135,20 @@ void DeamonThreadMgr::CheckDevices()
     const bool lostAll
         = firstCheckDone && ((inputsChanged && inputs.isEmpty()) || (outputsChanged && outputs.isEmpty()));
 
-    const int volume = outputs.isEmpty() ? 0 : PlaybackVolume();
+    // Asking the engine blocks this thread on the GUI thread, which lists
+    // the playback devices for it: done only when a notice depends on it,
+    // not on every tick.
+    std::optional<int> volume;
+    auto playbackVolume = [&volume, &outputs] {
+        if (!volume)
+            volume = outputs.isEmpty() ? 0 : PlaybackVolume();
+        return *volume;
+    };
     if (!firstCheckDone || lostAll) {
         if (inputs.isEmpty()) {
-            Notify(volume == 0 ? NotifyNoMicrophoneNoSound : NotifyNoMicrophone);
+            Notify(playbackVolume() == 0 ? NotifyNoMicrophoneNoSound : NotifyNoMicrophone);
             TellMenuBar(NoMicrophone);
-        } else if (volume == 0) {
+        } else if (playbackVolume() == 0) {
             Notify(NotifyNoSound);
         }
         if (lostAll)
@@ -152,7 +161,7 @@ void DeamonThreadMgr::CheckDevices()
         if (!newInput.isEmpty())
             TellDeviceDialog(1, newInput);
     }
-    if (!m_inputs.isEmpty() && volume != 0 && m_profile->GetDeviceReTestRequested()) {
+    if (!m_inputs.isEmpty() && m_profile->GetDeviceReTestRequested() && playbackVolume() != 0) {
         Notify(NotifyDeviceRecovered);
         m_profile->SetDeviceReTestRequested(false);
     }
