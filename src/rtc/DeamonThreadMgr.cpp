@@ -13,20 +13,40 @@
 #include <QDebug>
 #include <QThread>
 #include <QTimer>
+#include <functional>
+#include <optional>
 
 namespace {
 enum MicrophoneState { NoMicrophone = 1, MicrophonePresent = 2 };
 
+// The screens and their members belong to the GUI thread, which may
+// delete them at any time: what the watcher tells them is looked up and
+// emitted there, in the order told, never read from the watcher's thread.
+void InGuiThread(std::function<void()> tell)
+{
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!app)
+        return;
+    if (QThread::currentThread() == app->thread())
+        tell();
+    else
+        QMetaObject::invokeMethod(app, std::move(tell), Qt::QueuedConnection);
+}
+
 void Notify(int type)
 {
-    if (MiddleArea* middle = Nexus::GetMiddleArea())
-        emit middle->ShowMsgNotifyWidget(type);
+    InGuiThread([type] {
+        if (MiddleArea* middle = Nexus::GetMiddleArea())
+            emit middle->ShowMsgNotifyWidget(type);
+    });
 }
 
 void TellMenuBar(int state)
 {
-    if (MenuBar* bar = Nexus::GetMenuBar())
-        emit bar->UpdateMacphone(state);
+    InGuiThread([state] {
+        if (MenuBar* bar = Nexus::GetMenuBar())
+            emit bar->UpdateMacphone(state);
+    });
 }
 
 // Compares the system's device names of one kind with the known ones: a
@@ -49,9 +69,11 @@ bool Refresh(const QStringList& names, QStringList& known, const char* log, QStr
 
 void TellDeviceDialog(int kind, const QString& name)
 {
-    MenuBar* bar = Nexus::GetMenuBar();
-    if (DeviceManager* dialog = bar ? bar->GetDeviceManager() : nullptr)
-        emit dialog->DefaultDeviceChanged(kind, name);
+    InGuiThread([kind, name] {
+        MenuBar* bar = Nexus::GetMenuBar();
+        if (DeviceManager* dialog = bar ? bar->GetDeviceManager() : nullptr)
+            emit dialog->DefaultDeviceChanged(kind, name);
+    });
 }
 } // namespace
 
@@ -60,7 +82,6 @@ DeamonThreadMgr::DeamonThreadMgr(QThread* thread, Profile* profile)
     , m_profile(profile)
 {
     Q_UNUSED(thread)
-    qRegisterMetaType<QString>("QString");
     connect(this, &DeamonThreadMgr::DeviceInfoGet, this, &DeamonThreadMgr::OnDeviceInfoGet);
     connect(this, &DeamonThreadMgr::Cleanup, this, &DeamonThreadMgr::OnCleanup);
 }
@@ -134,12 +155,20 @@ void DeamonThreadMgr::CheckDevices()
     const bool lostAll
         = firstCheckDone && ((inputsChanged && inputs.isEmpty()) || (outputsChanged && outputs.isEmpty()));
 
-    const int volume = outputs.isEmpty() ? 0 : PlaybackVolume();
+    // Asking the engine blocks this thread on the GUI thread, which lists
+    // the playback devices for it: done only when a notice depends on it,
+    // not on every tick.
+    std::optional<int> volume;
+    auto playbackVolume = [&volume, &outputs] {
+        if (!volume)
+            volume = outputs.isEmpty() ? 0 : PlaybackVolume();
+        return *volume;
+    };
     if (!firstCheckDone || lostAll) {
         if (inputs.isEmpty()) {
-            Notify(volume == 0 ? NotifyNoMicrophoneNoSound : NotifyNoMicrophone);
+            Notify(playbackVolume() == 0 ? NotifyNoMicrophoneNoSound : NotifyNoMicrophone);
             TellMenuBar(NoMicrophone);
-        } else if (volume == 0) {
+        } else if (playbackVolume() == 0) {
             Notify(NotifyNoSound);
         }
         if (lostAll)
@@ -152,7 +181,7 @@ void DeamonThreadMgr::CheckDevices()
         if (!newInput.isEmpty())
             TellDeviceDialog(1, newInput);
     }
-    if (!m_inputs.isEmpty() && volume != 0 && m_profile->GetDeviceReTestRequested()) {
+    if (!m_inputs.isEmpty() && m_profile->GetDeviceReTestRequested() && playbackVolume() != 0) {
         Notify(NotifyDeviceRecovered);
         m_profile->SetDeviceReTestRequested(false);
     }

@@ -11,8 +11,8 @@ class QTimer;
 // class runs. Once started (after the RTC join) it compares the input and
 // output device lists every kPollMs, tells the tool bar whether a
 // microphone exists, hands a newly listed device to the device dialog and
-// raises the device notices of the notice bar. Everything it emits reaches
-// the GUI thread queued.
+// raises the device notices of the notice bar. What it tells the screens
+// runs in the GUI thread, queued in the order told.
 class DeamonThreadMgr : public QObject
 {
     Q_OBJECT

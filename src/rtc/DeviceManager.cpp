@@ -273,7 +273,7 @@ DeviceManager::DeviceManager(QWidget* parent)
     connect(m_form->pushButtonClose, &QPushButton::clicked, this, &DeviceManager::HideDialog);
     connect(m_form->pushButtonOk, &QPushButton::clicked, this, &DeviceManager::ChanngeDevice);
     connect(m_form->btnAvTest, &QPushButton::clicked, this, &DeviceManager::ShowAVTestDialog);
-    // Emitted by the device watcher in its own thread: arrives queued.
+    // The device watcher's reports reach it in the GUI thread, queued.
     connect(this, &DeviceManager::DefaultDeviceChanged, this, &DeviceManager::OnDefaultDeviceChanged);
 }
 

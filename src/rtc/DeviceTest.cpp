@@ -269,14 +269,13 @@ void DeviceTest::OpenPage(Page page)
 
 void DeviceTest::PrepareDevicePage(Device device)
 {
-    SyncDeviceList(device);
+    const bool present = SyncDeviceList(device);
     DevicePage& page = m_pages[device];
     if (!HasMark(device, MarkOk)) {
         SetMark(device, MarkAbnormal, false);
         SetMark(device, MarkNoDevice, false);
     }
     SetStatus(device, QString());
-    const bool present = HasDevices(device);
     // Nothing to test: the controls of the test look so.
     if (device == Speaker) {
         m_playControl->setEnabled(present);
@@ -311,12 +310,12 @@ void DeviceTest::PrepareDevicePage(Device device)
 
 void DeviceTest::StartPage(Page page)
 {
-    if (page == PageMicrophone && HasDevices(Microphone) && !m_micCapture) {
+    if (page == PageMicrophone && !m_micCapture && HasDevices(Microphone)) {
         qDebug() << "create QAudioInput and index 2 is default 0, and count:" << m_pages[Microphone].combo->count();
         CreateMicCapture(m_pages[Microphone].combo->currentData().toString());
     }
     // The camera runs only while its page is seen.
-    if (page == PageCamera && HasDevices(Camera) && !m_camera && isVisible())
+    if (page == PageCamera && !m_camera && isVisible() && HasDevices(Camera))
         StartCamera();
 }
 
@@ -447,7 +446,7 @@ QStringList DeviceTest::SystemDevices(Device device) const
     return ids;
 }
 
-void DeviceTest::SyncDeviceList(Device device)
+bool DeviceTest::SyncDeviceList(Device device)
 {
     // Devices plugged in or out since the list was made: make it again, so
     // the page tests what the system has.
@@ -455,14 +454,15 @@ void DeviceTest::SyncDeviceList(Device device)
     QStringList present = SystemDevices(device);
     listed.sort();
     present.sort();
-    if (listed == present)
-        return;
-    if (device == Speaker)
-        OnRefreshAOutDevice();
-    else if (device == Microphone)
-        OnRefreshAInDevice();
-    else
-        OnRefreshVOutDevice();
+    if (listed != present) {
+        if (device == Speaker)
+            OnRefreshAOutDevice();
+        else if (device == Microphone)
+            OnRefreshAInDevice();
+        else
+            OnRefreshVOutDevice();
+    }
+    return !present.isEmpty();
 }
 
 void DeviceTest::SetMark(Device device, Mark mark, bool on)

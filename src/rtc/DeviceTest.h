@@ -140,7 +140,9 @@ private:
     void MoveAnswers(Device device, int y);
     bool HasDevices(Device device) const;
     QStringList SystemDevices(Device device) const;
-    void SyncDeviceList(Device device);
+    // Lists the system's devices anew when they changed; true when there
+    // are any.
+    bool SyncDeviceList(Device device);
     void SetMark(Device device, Mark mark, bool on);
     bool HasMark(Device device, Mark mark) const;
     // A failure in red, anything else in grey.
