@@ -290,8 +290,11 @@ bool MiddleArea::ShowTeachersPage()
 void MiddleArea::StyleSwitchButton()
 {
     const QString image = m_listState == ListCollapsed ? QStringLiteral("switch2") : QStringLiteral("switch1");
-    m_switchButton.setStyleSheet(QStringLiteral("QPushButton{image: url(:resource/courselist/%1/%2.png);border:0px;}")
-                                     .arg(Nexus::GetScaleFolder(), image));
+    const QString sheet = QStringLiteral("QPushButton{image: url(:resource/courselist/%1/%2.png);border:0px;}")
+                              .arg(Nexus::GetScaleFolder(), image);
+    // Every layout asks; a style sheet set again polishes the button again.
+    if (m_switchButton.styleSheet() != sheet)
+        m_switchButton.setStyleSheet(sheet);
 }
 
 void MiddleArea::PresentationSizeAdapte(QString path)
