@@ -150,9 +150,7 @@ TechSupportWidget* TitleBar::GetTechSupportWidget() const
 
 QString TitleBar::PicturePath(const QString& name)
 {
-    Profile* profile = Nexus::GetProfile();
-    const QString folder = profile ? profile->GetScaleFolder() : QStringLiteral("x1");
-    return QStringLiteral(":/resource/titlebar/%1/%2.png").arg(folder, name);
+    return QStringLiteral(":/resource/titlebar/%1/%2.png").arg(Nexus::GetScaleFolder(), name);
 }
 
 void TitleBar::SetupLayout(MainWindow* window)

@@ -158,8 +158,7 @@ QString NewLoginWidget::Picture(const char* name, const QString& folder)
 
 QString NewLoginWidget::ScaledPicture(const char* name) const
 {
-    const Profile* profile = Nexus::GetProfile();
-    return Picture(name, profile ? profile->GetScaleFolder() : QStringLiteral("x1"));
+    return Picture(name, Nexus::GetScaleFolder());
 }
 
 void NewLoginWidget::ShowLogin()

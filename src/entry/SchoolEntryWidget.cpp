@@ -125,8 +125,7 @@ void SchoolEntryWidget::SetSchoolListType(int type)
 
 QString SchoolEntryWidget::ScaleFolder() const
 {
-    Profile* profile = Nexus::GetProfile();
-    return profile ? profile->GetScaleFolder() : QStringLiteral("x1");
+    return Nexus::GetScaleFolder();
 }
 
 int SchoolEntryWidget::BannerWidth() const

@@ -236,9 +236,8 @@ bool UserFeedBack::eventFilter(QObject* watched, QEvent* event)
     return QDialog::eventFilter(watched, event);
 }
 
-QByteArray UserFeedBack::CommentBody() const
+QByteArray UserFeedBack::CommentBody(const RoomFields& room) const
 {
-    const RoomFields room = Nexus::GetDataManager()->GetRoomFields();
     QJsonObject comment;
     comment.insert(QStringLiteral("schoolId"), room.m_strSchoolId);
     comment.insert(QStringLiteral("sessionId"), room.m_strSessionId);
@@ -271,7 +270,7 @@ void UserFeedBack::OnFeedbackAndDirectExt()
     const QString urlTemplate = profile ? profile->GetUrl(ClassServerProperty::CommentAdd) : QString();
     const QString url = WebRequest::Fill(
         urlTemplate, { { "{schoolId}", room.m_strSchoolId }, { "{sessionId}", room.m_strSessionId } });
-    const QByteArray body = CommentBody();
+    const QByteArray body = CommentBody(room);
     qDebug().noquote() << "into UserFeedBack::OnFeedbackAndDirectExt url:" << url << QString::fromUtf8(body);
     if (urlTemplate.isEmpty()) {
         qDebug() << "OnFeedbackAndDirectExt failed! err: no comment address in the server properties";

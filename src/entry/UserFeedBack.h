@@ -9,6 +9,7 @@ class QLabel;
 class QNetworkAccessManager;
 class QPushButton;
 class QTextEdit;
+struct RoomFields;
 
 // The student's end-of-class feedback dialog, run modally by the exit roads:
 // a 1 to 5 star score for the teacher, an optional comment and the anonymous
@@ -67,7 +68,7 @@ private:
     void DrawScore();
     void SetFeedBackInfoInitFlag(int flag);
     void OnSubmitClicked();
-    QByteArray CommentBody() const;
+    QByteArray CommentBody(const RoomFields& room) const;
 
     QFrame* m_commentFrame = nullptr;
     QTextEdit* m_comment = nullptr;

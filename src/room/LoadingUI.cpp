@@ -1,7 +1,6 @@
 #include "LoadingUI.h"
 
 #include "app/Nexus.h"
-#include "app/Profile.h"
 #include "widgets/Placement.h"
 
 #include <QDebug>
@@ -68,9 +67,8 @@ int LoadingUI::SetupLayout(QWidget* window, int top)
     m_window = window;
     const int height = window->height() - top;
     setGeometry(0, top, window->width(), height);
-    Profile* profile = Nexus::GetProfile();
     m_spinner->setStyleSheet(QStringLiteral("QPushButton{image: url(:resource/loadingui/%1/loading.png);border:0px;}")
-                                 .arg(profile != nullptr ? profile->GetScaleFolder() : QStringLiteral("x1")));
+                                 .arg(Nexus::GetScaleFolder()));
 
     const int spinnerY = height / 2 - m_spinner->height();
     m_spinner->move((width() - m_spinner->width()) / 2, spinnerY);

@@ -43,15 +43,9 @@ MenuBar::FileChooser& Chooser()
     return chooser;
 }
 
-QString ScaleFolder()
-{
-    Profile* profile = Nexus::GetProfile();
-    return profile ? profile->GetScaleFolder() : QStringLiteral("x1");
-}
-
 QString Image(const QString& name)
 {
-    return QStringLiteral(":resource/menubar/%1/%2").arg(ScaleFolder(), name);
+    return QStringLiteral(":resource/menubar/%1/%2").arg(Nexus::GetScaleFolder(), name);
 }
 
 AudioOutManager* PlaybackDevice()

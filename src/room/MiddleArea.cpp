@@ -44,6 +44,14 @@ const char kUploadStyle[]
       "font:16px Microsoft YaHei;}QPushButton::hover{background-color: #ff9999;border: 1px solid #ff9999;"
       "border-radius: 3px;color: rgb(255,255,255);font:16px Microsoft YaHei;}";
 
+// The teacher, holding the whiteboard right: the one who adds boards and
+// uploads, and whose turn to another page closes the room's video.
+bool IsBoardTeacher()
+{
+    const DataManager* data = Nexus::GetDataManager();
+    return data != nullptr && (data->GetPermission() & kWhiteboardRight) != 0 && data->GetRoomRole() == kTeacherRole;
+}
+
 // Seconds from the network, kept within what milliseconds in an int hold.
 int BoundedSeconds(int seconds)
 {
@@ -209,11 +217,8 @@ void MiddleArea::SetupLayout(QWidget* window)
 void MiddleArea::LayOutLists(int listWidth)
 {
     m_listArea.setGeometry(0, 0, listWidth, height());
-    DataManager* data = Nexus::GetDataManager();
-    const bool teacher
-        = data != nullptr && (data->GetPermission() & kWhiteboardRight) != 0 && data->GetRoomRole() == kTeacherRole;
     int listTop = 10;
-    if (teacher) {
+    if (IsBoardTeacher()) {
         m_addBoardButton.setFixedSize(qMax(0, listWidth - 31), 36);
         m_addBoardButton.move((listWidth - m_addBoardButton.width()) / 2, 10);
         m_uploadButton.setFixedSize(m_addBoardButton.size());
@@ -290,8 +295,11 @@ bool MiddleArea::ShowTeachersPage()
 void MiddleArea::StyleSwitchButton()
 {
     const QString image = m_listState == ListCollapsed ? QStringLiteral("switch2") : QStringLiteral("switch1");
-    m_switchButton.setStyleSheet(QStringLiteral("QPushButton{image: url(:resource/courselist/%1/%2.png);border:0px;}")
-                                     .arg(Nexus::GetScaleFolder(), image));
+    const QString sheet = QStringLiteral("QPushButton{image: url(:resource/courselist/%1/%2.png);border:0px;}")
+                              .arg(Nexus::GetScaleFolder(), image);
+    // Every layout asks; a style sheet set again polishes the button again.
+    if (m_switchButton.styleSheet() != sheet)
+        m_switchButton.setStyleSheet(sheet);
 }
 
 void MiddleArea::PresentationSizeAdapte(QString path)
@@ -303,10 +311,7 @@ void MiddleArea::PresentationSizeAdapte(QString path)
     // choice of the teacher's and must not close the room's video.
     const bool anotherPage = !m_shownPath.isEmpty() && path != m_shownPath;
     if (anotherPage && m_avPlayer != nullptr && m_avPlayer->GetMediaType() == MediaInfo::Video) {
-        DataManager* data = Nexus::GetDataManager();
-        const bool teacher
-            = data != nullptr && (data->GetPermission() & kWhiteboardRight) != 0 && data->GetRoomRole() == kTeacherRole;
-        if (teacher) {
+        if (IsBoardTeacher()) {
             // Asks the room to close the media and destroys the window.
             m_avPlayer->toggleClose();
         } else {

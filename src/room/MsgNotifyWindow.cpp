@@ -18,12 +18,6 @@ constexpr int kShowMs = 3000;
 constexpr int kCloseRightMargin = 20;
 constexpr int kListenerRole = 7;
 
-QString ScaleFolder()
-{
-    Profile* profile = Nexus::GetProfile();
-    return profile != nullptr ? profile->GetScaleFolder() : QStringLiteral("x1");
-}
-
 QWidget* MainWindowOr(QWidget* fallback)
 {
     if (QWidget* main = Nexus::GetMainWindow())
@@ -248,7 +242,7 @@ void MsgNotifyWindow::ShowNoticeDialog(QWidget* host, int type)
 
 void MsgNotifyWindow::ApplyColour()
 {
-    const QString folder = ScaleFolder();
+    const QString folder = Nexus::GetScaleFolder();
     const QString icon = m_blue ? QStringLiteral("notify_icon_blue") : QStringLiteral("notify_icon_yellow");
     const QString close = m_blue ? QStringLiteral("close_2") : QStringLiteral("close_1");
     m_btnIcon->setStyleSheet(

@@ -3,7 +3,6 @@
 #include "app/DownldManager.h"
 #include "app/DownloadElem.h"
 #include "app/Nexus.h"
-#include "app/Profile.h"
 #include "app/SharedFunctions.h"
 #include "session/DataManager.h"
 #include "widgets/DPIWidget4RoundPixmap.h"
@@ -71,8 +70,7 @@ void TeacherInfo::ShowAvatar(const QString& path)
     m_avatar->SetPixmapPath(path);
     if (m_avatar->HasPicture())
         return;
-    Profile* profile = Nexus::GetProfile();
-    m_avatar->SetPixmapPath(DpiPixmap::DefaultAvatar(profile ? profile->GetScaleFolder() : QStringLiteral("x1")));
+    m_avatar->SetPixmapPath(DpiPixmap::DefaultAvatar(Nexus::GetScaleFolder()));
 }
 
 void TeacherInfo::RefreshLikeCount()

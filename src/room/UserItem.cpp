@@ -1,7 +1,6 @@
 #include "UserItem.h"
 
 #include "app/Nexus.h"
-#include "app/Profile.h"
 #include "room/LeftArea.h"
 #include "room/UserList.h"
 #include "session/DataManager.h"
@@ -165,8 +164,7 @@ void UserItem::ShowAvatar()
     m_avatar->SetPixmapPath(m_headPath);
     if (m_avatar->HasPicture())
         return;
-    Profile* profile = Nexus::GetProfile();
-    m_avatar->SetPixmapPath(DpiPixmap::DefaultAvatar(profile ? profile->GetScaleFolder() : QStringLiteral("x1")));
+    m_avatar->SetPixmapPath(DpiPixmap::DefaultAvatar(Nexus::GetScaleFolder()));
 }
 
 void UserItem::OnDownloadFinished()

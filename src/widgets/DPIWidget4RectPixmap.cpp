@@ -16,19 +16,13 @@ void DPIWidget4RectPixmap::SetPixmapPath(const QString& path)
     update();
 }
 
-void DPIWidget4RectPixmap::resizeEvent(QResizeEvent* event)
-{
-    QLabel::resizeEvent(event);
-    if (DpiPixmap::Outgrown(this, m_backing))
-        m_backing = DpiPixmap::Load(this, m_path);
-}
-
 void DPIWidget4RectPixmap::paintEvent(QPaintEvent* event)
 {
     if (m_path.isEmpty())
         return;
     // A file that arrived after the path was set is picked up here, and a
-    // picture is decoded again at a new size rather than scaled.
+    // picture is decoded again at a new size rather than scaled: a resize
+    // alone decodes nothing, however often the layout runs before a paint.
     if (m_backing.isNull() || m_backing.size() != DpiPixmap::ShownSize(this))
         m_backing = DpiPixmap::LoadAtShownSize(this, m_path);
     if (m_backing.isNull()) {

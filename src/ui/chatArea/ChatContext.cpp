@@ -47,11 +47,11 @@ int LocalUid()
     return data ? data->GetUserId() : 0;
 }
 
-QSize PictureSize(const QString& path)
+// The size the reader's header gives; invalid when the picture is
+// unreadable or larger than kMaxPicturePixels.
+static QSize CheckedSize(const QImageReader& reader, const QString& path)
 {
-    if (path.isEmpty())
-        return QSize();
-    const QSize size = QImageReader(path).size();
+    const QSize size = reader.size();
     if (!size.isValid() || qint64(size.width()) * size.height() > kMaxPicturePixels) {
         qDebug() << "into ChatContext::PictureSize, picture unreadable or too large, path:" << path << ",size:" << size;
         return QSize();
@@ -59,14 +59,24 @@ QSize PictureSize(const QString& path)
     return size;
 }
 
+QSize PictureSize(const QString& path)
+{
+    if (path.isEmpty())
+        return QSize();
+    return CheckedSize(QImageReader(path), path);
+}
+
 QPixmap LoadPixmap(const QString& path, const QSize& size)
 {
-    if (PictureSize(path).isEmpty())
+    if (path.isEmpty())
         return QPixmap();
+    // One reader: its header is checked, then the same reader decodes.
     QImageReader reader(path);
+    const QSize full = CheckedSize(reader, path);
+    if (full.isEmpty())
+        return QPixmap();
     // Only ever smaller: a small picture is kept at its own size.
-    if (size.isValid() && !size.isEmpty() && size.width() < reader.size().width()
-        && size.height() < reader.size().height())
+    if (size.isValid() && !size.isEmpty() && size.width() < full.width() && size.height() < full.height())
         reader.setScaledSize(size);
     return QPixmap::fromImage(reader.read());
 }

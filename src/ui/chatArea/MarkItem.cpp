@@ -2,7 +2,6 @@
 
 #include "MarkList.h"
 #include "app/Nexus.h"
-#include "app/Profile.h"
 #include "session/DataManager.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -24,9 +23,8 @@ constexpr int kMaxCharacters = 1000;
 // parts' looks follow the row's mode through their "mode" property.
 QString RowSheet()
 {
-    Profile* profile = Nexus::GetProfile();
     // The pictures are drawn for each display scale.
-    const QString folder = profile ? profile->GetScaleFolder() : QStringLiteral("x1");
+    const QString folder = Nexus::GetScaleFolder();
     return QStringLiteral(
         "#MarkItem{border:0px;border-radius:4px;font:14px Microsoft YaHei;color:#999999;background:%1;}"
         "#MarkItemBg{border:0px solid #f7f7f7;border-radius:4px;font:14px Microsoft YaHei;color:#999999;"
