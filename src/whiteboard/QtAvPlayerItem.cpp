@@ -48,6 +48,8 @@ QtAvPlayerItem::QtAvPlayerItem(QWidget* parent)
     m_innerLabel->hide();
     m_statusLabel = new QLabel(QStringLiteral("仅老师可操作"), this);
     m_statusLabel->setAlignment(Qt::AlignCenter);
+    m_statusLabel->setStyleSheet(
+        QStringLiteral("background-color:rgb(255,255,255);color:#333333;font:12px Microsoft YaHei UI"));
     m_deleteButton = new RowDeleteButton(this);
     connect(m_deleteButton, &RowDeleteButton::DeleteRequested, this, &QtAvPlayerItem::OnDeleteItem);
 }
@@ -115,21 +117,23 @@ void QtAvPlayerItem::UpdateUI(QtAvPlayerList* list)
         picture = QStringLiteral(":/resource/courselist/blank.png");
     else if (m_mediaType == 1)
         picture = QStringLiteral(":/resource/qtAvPlayer/x1/close.png");
-    const QPixmap image(picture);
-    if (!image.isNull()) {
-        // Inside the one-pixel frame.
-        const QSize room(qMax(1, thumbWidth - 2), qMax(1, thumbHeight - 2));
-        m_thumbnail->setPixmap(image.scaled(room, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    // Inside the one-pixel frame; scaled again only when the kind or the
+    // width changed, not on every layout of the list.
+    const QSize room(qMax(1, thumbWidth - 2), qMax(1, thumbHeight - 2));
+    if (picture != m_shownPicture || room != m_shownSize) {
+        const QPixmap image(picture);
+        if (!image.isNull()) {
+            m_thumbnail->setPixmap(image.scaled(room, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+            m_shownPicture = picture;
+            m_shownSize = room;
+        }
     }
     m_thumbnail->show();
 
-    m_deleteButton->setStyleSheet(PresentationList::IconButtonStyle(QStringLiteral("courseware_icon_close.png")));
     m_deleteButton->move(thumbWidth - kDeleteSize + 15, 0);
     m_deleteButton->hide();
     m_deleteButton->raise();
 
-    m_statusLabel->setStyleSheet(
-        QStringLiteral("background-color:rgb(255,255,255);color:#333333;font:12px Microsoft YaHei UI"));
     m_statusLabel->setFixedSize(thumbWidth, qMax(1, int(x - thumbHeight)));
     m_statusLabel->move(15, thumbHeight + 1);
     m_statusLabel->show();
