@@ -115,7 +115,7 @@ void PresentationItem::LoadThumbnail()
 
 void PresentationItem::ShowFailImage()
 {
-    SetThumbnailPath(QStringLiteral(":/resource/courselist/%1/fail.png").arg(PresentationList::ScaleFolder()));
+    SetThumbnailPath(QStringLiteral(":/resource/courselist/%1/fail.png").arg(Nexus::GetScaleFolder()));
     m_thumbnail->update();
     // A page without a picture address cannot be fetched again.
     m_refreshButton->setVisible(!m_imagePath.isEmpty() && !IsUploadPlaceholder());

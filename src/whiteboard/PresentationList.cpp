@@ -63,12 +63,6 @@ bool PresentationList::IsBoardTeacher()
     return data != nullptr && (data->GetPermission() & 128) != 0 && data->GetRoomRole() == 4;
 }
 
-QString PresentationList::ScaleFolder()
-{
-    const Profile* profile = Nexus::GetProfile();
-    return profile != nullptr ? profile->GetScaleFolder() : QStringLiteral("x1");
-}
-
 void PresentationList::Notify(int notice)
 {
     if (MiddleArea* middle = Nexus::GetMiddleArea())
@@ -80,7 +74,7 @@ QString PresentationList::IconButtonStyle(const QString& picture)
     // Without a border rule the background would draw a bevelled button.
     return QStringLiteral("QPushButton{image: url(:resource/courselist/%1/%2);background:rgba(255,72,68,0%);}"
                           "QPushButton{border:0px;}")
-        .arg(ScaleFolder(), picture);
+        .arg(Nexus::GetScaleFolder(), picture);
 }
 
 RoundProgressBar* PresentationList::MakeGauge(QWidget* parent)

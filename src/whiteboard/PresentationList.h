@@ -62,8 +62,6 @@ public:
     // Whether the local user is a teacher holding the whiteboard right:
     // who turns pages, switches media and deletes rows for the room.
     static bool IsBoardTeacher();
-    // The display scale's picture folder ("x1", "x1.5", ...).
-    static QString ScaleFolder();
     // Shows a notice of the class room on the centre panel.
     static void Notify(int notice);
     // A row's picture button (the delete and refresh buttons) showing
