@@ -60,7 +60,7 @@ PresentationList::PresentationList(QWidget* parent)
 bool PresentationList::IsBoardTeacher()
 {
     const DataManager* data = Nexus::GetDataManager();
-    return data != nullptr && (data->GetPermission() & 128) != 0 && data->GetRoomRole() == 4;
+    return data != nullptr && WhiteBoardWidget::HasWhiteboardRight() && data->GetRoomRole() == 4;
 }
 
 void PresentationList::Notify(int notice)
