@@ -5,7 +5,7 @@
 #include "room/MiddleArea.h"
 #include "session/DataManager.h"
 #include "session/MediaInfo.h"
-#include "whiteboard/PresentationList.h"
+#include "whiteboard/CourseRow.h"
 #include "whiteboard/QtAvPlayerList.h"
 #include "whiteboard/RowDeleteButton.h"
 #include "widgets/RoundProgressBar.h"
@@ -84,12 +84,12 @@ void QtAvPlayerItem::MakeGauge()
 {
     if (m_gauge != nullptr)
         return;
-    m_gauge = PresentationList::MakeGauge(this);
+    m_gauge = CourseRow::MakeGauge(this);
 }
 
 void QtAvPlayerItem::SetFocusedLook(bool focused)
 {
-    m_thumbnail->setStyleSheet(FrameStyle(focused, PresentationList::IsBoardTeacher()));
+    m_thumbnail->setStyleSheet(FrameStyle(focused, CourseRow::IsBoardTeacher()));
 }
 
 void QtAvPlayerItem::HideInnerLabel()
@@ -110,7 +110,7 @@ void QtAvPlayerItem::UpdateUI(QtAvPlayerList* list)
     m_thumbnail->move(15, 0);
     SetFocusedLook(list->GetLastFocusBuddy() == this);
 
-    PresentationList::PlaceGauge(m_gauge, QRect(15, 0, thumbWidth, thumbHeight));
+    CourseRow::PlaceGauge(m_gauge, QRect(15, 0, thumbWidth, thumbHeight));
 
     QString picture = QStringLiteral(":/resource/qtAvPlayer/x1/background.png");
     if (IsUploadPlaceholder())
@@ -145,7 +145,7 @@ void QtAvPlayerItem::UpdateUI(QtAvPlayerList* list)
 
 bool QtAvPlayerItem::eventFilter(QObject* watched, QEvent* event)
 {
-    if (PresentationList::IsLeftPress(watched, m_thumbnail, event)) {
+    if (CourseRow::IsLeftPress(watched, m_thumbnail, event)) {
         qDebug() << "into QtAvPlayerItem::eventFilter mouse button press";
         OnThumbnailPressed();
     }
@@ -158,7 +158,7 @@ void QtAvPlayerItem::OnThumbnailPressed()
     MiddleArea* middle = Nexus::GetMiddleArea();
     if (data == nullptr || middle == nullptr || m_ownerList == nullptr)
         return;
-    if (PresentationList::IsBoardTeacher()) {
+    if (CourseRow::IsBoardTeacher()) {
         MediaInfo* media = data->GetMediaInfoById(m_mediaId);
         if (media == nullptr)
             return;
