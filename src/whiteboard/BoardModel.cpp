@@ -9,6 +9,18 @@
 namespace {
 // Most local changes kept for a history that has not answered yet.
 const int kMaxChangesKept = 5000;
+
+// The topmost entry carrying the id; null without one or without a stack.
+Shape* TopmostWithId(const ShapeStack* shapes, const QString& shapeId)
+{
+    if (!shapes)
+        return nullptr;
+    for (int i = shapes->size() - 1; i >= 0; --i) {
+        if (shapes->at(i)->m_shapeId == shapeId)
+            return shapes->at(i);
+    }
+    return nullptr;
+}
 } // namespace
 
 BoardModel::Guard::Guard(BoardModel& model)
@@ -158,28 +170,15 @@ int BoardModel::Guard::Erase(const QString& board, const QString& shapeId)
 
 const Shape* BoardModel::Guard::Find(const QString& board, const QString& shapeId) const
 {
-    const ShapeStack* shapes = Stack(board);
-    if (!shapes)
-        return nullptr;
-    for (int i = shapes->size() - 1; i >= 0; --i) {
-        if (shapes->at(i)->m_shapeId == shapeId)
-            return shapes->at(i);
-    }
-    return nullptr;
+    return TopmostWithId(Stack(board), shapeId);
 }
 
 Shape* BoardModel::Guard::Edit(const QString& board, const QString& shapeId)
 {
-    if (!Find(board, shapeId))
-        return nullptr;
-    ShapeStack& shapes = Shapes(board);
-    for (int i = shapes.size() - 1; i >= 0; --i) {
-        if (shapes.at(i)->m_shapeId == shapeId) {
-            Changed(board, true);
-            return shapes.at(i);
-        }
-    }
-    return nullptr;
+    Shape* shape = TopmostWithId(Stack(board), shapeId);
+    if (shape)
+        Changed(board, true);
+    return shape;
 }
 
 bool BoardModel::Guard::MoveText(const QString& board, const QString& shapeId, const QPoint& at)

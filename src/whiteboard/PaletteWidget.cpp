@@ -5,7 +5,6 @@
 #include "WhiteBoardWidget.h"
 #include "app/Nexus.h"
 #include "room/MiddleArea.h"
-#include "session/DataManager.h"
 
 #include <QDebug>
 #include <QEvent>
@@ -13,7 +12,6 @@
 
 namespace {
 
-constexpr int kWhiteboardRight = 128;
 constexpr int kHeight = 40;
 constexpr int kWidth = 360;
 constexpr int kButtonSize = 24;
@@ -51,12 +49,6 @@ const Place kPlaces[] = { { PaletteWidget::Laser, 10, "魔棒" }, { PaletteWidge
     { PaletteWidget::Text, 90, "文本工具<br>快捷方式:双击可<br>显示文本框" }, { PaletteWidget::Line, 130, "线" },
     { PaletteWidget::Rect, 170, "矩形" }, { PaletteWidget::Eraser, 210, "橡皮擦<br>快捷方式:选中板书,单击可擦除" },
     { PaletteWidget::Undo, 250, "后退" }, { PaletteWidget::Redo, 290, "前进" }, { PaletteWidget::Color, 330, "颜色" } };
-
-bool HasWhiteboardRight()
-{
-    const DataManager* session = Nexus::GetDataManager();
-    return session && (session->GetPermission() & kWhiteboardRight);
-}
 
 } // namespace
 
@@ -140,7 +132,7 @@ void PaletteWidget::OnShowPalette()
 {
     if (!m_anchor)
         return;
-    const bool right = HasWhiteboardRight();
+    const bool right = WhiteBoardWidget::HasWhiteboardRight();
     if (parentWidget() != m_anchor)
         setParent(m_anchor);
     resize(right ? kWidth : 0, kHeight);

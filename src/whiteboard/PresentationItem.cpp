@@ -5,6 +5,7 @@
 #include "room/MenuBar.h"
 #include "room/MiddleArea.h"
 #include "session/DataManager.h"
+#include "whiteboard/CourseRow.h"
 #include "whiteboard/PresentationList.h"
 #include "whiteboard/RowDeleteButton.h"
 #include "whiteboard/WhiteBoardWidget.h"
@@ -57,7 +58,7 @@ PresentationItem::PresentationItem(QWidget* parent)
     m_refreshButton->setObjectName(QStringLiteral("refreshButton"));
     m_refreshButton->setCursor(Qt::PointingHandCursor);
     m_refreshButton->setFocusPolicy(Qt::NoFocus);
-    m_refreshButton->setStyleSheet(PresentationList::IconButtonStyle(QStringLiteral("refresh.png")));
+    m_refreshButton->setStyleSheet(CourseRow::IconButtonStyle(QStringLiteral("refresh.png")));
     m_refreshButton->setFixedSize(kRefreshSize, kRefreshSize);
     m_refreshButton->hide();
     connect(m_refreshButton, &QPushButton::clicked, this, &PresentationItem::OnRefresh);
@@ -115,7 +116,7 @@ void PresentationItem::LoadThumbnail()
 
 void PresentationItem::ShowFailImage()
 {
-    SetThumbnailPath(QStringLiteral(":/resource/courselist/%1/fail.png").arg(PresentationList::ScaleFolder()));
+    SetThumbnailPath(QStringLiteral(":/resource/courselist/%1/fail.png").arg(Nexus::GetScaleFolder()));
     m_thumbnail->update();
     // A page without a picture address cannot be fetched again.
     m_refreshButton->setVisible(!m_imagePath.isEmpty() && !IsUploadPlaceholder());
@@ -135,7 +136,7 @@ void PresentationItem::MakeGauge()
 {
     if (m_gauge != nullptr)
         return;
-    m_gauge = PresentationList::MakeGauge(m_thumbnail);
+    m_gauge = CourseRow::MakeGauge(m_thumbnail);
 }
 
 void PresentationItem::UpdateUI(PresentationList* list)
@@ -152,7 +153,7 @@ void PresentationItem::UpdateUI(PresentationList* list)
     m_thumbnail->setFixedSize(thumbWidth, thumbHeight);
     m_thumbnail->move(15, 0);
 
-    PresentationList::PlaceGauge(m_gauge, QRect(0, 0, thumbWidth, thumbHeight));
+    CourseRow::PlaceGauge(m_gauge, QRect(0, 0, thumbWidth, thumbHeight));
 
     if (m_imagePath.section(QLatin1Char('/'), -1) == kBlankPage && !IsFailed())
         m_thumbnailPath = kBuiltInBlank;
@@ -180,7 +181,7 @@ void PresentationItem::UpdateUI(PresentationList* list)
 
 bool PresentationItem::eventFilter(QObject* watched, QEvent* event)
 {
-    if (PresentationList::IsLeftPress(watched, m_thumbnail, event)) {
+    if (CourseRow::IsLeftPress(watched, m_thumbnail, event)) {
         qDebug() << "into PresentationItem::eventFilter mouse button press";
         OnThumbnailPressed();
     }
@@ -200,7 +201,7 @@ void PresentationItem::OnThumbnailPressed()
         if (MiddleArea* middle = Nexus::GetMiddleArea())
             middle->PresentationSizeAdapte(m_imagePath);
     }
-    if (!PresentationList::IsBoardTeacher() || m_ownerList == nullptr)
+    if (!CourseRow::IsBoardTeacher() || m_ownerList == nullptr)
         return;
     PresentationItem* focused = m_ownerList->GetFocusedItem();
     if (focused == this)

@@ -7,6 +7,7 @@
 #include "room/MiddleArea.h"
 #include "room/NotifyType.h"
 #include "session/DataManager.h"
+#include "whiteboard/CourseRow.h"
 #include "whiteboard/CourseUpload.h"
 #include "whiteboard/PresentationItem.h"
 #include "whiteboard/QtAvPlayerList.h"
@@ -18,7 +19,6 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QMouseEvent>
 #include <QMovie>
 #include <QPointer>
 #include <QScrollBar>
@@ -42,7 +42,7 @@ PresentationList::PresentationList(QWidget* parent)
     setAttribute(Qt::WA_TranslucentBackground);
     setStyleSheet(QStringLiteral("QListWidget{border:0px;background:#f2f2f2;}QListWidget::Item{background:#f2f2f2;}"
                                  "QListWidget::item:selected:!active{border-width:0px;}"));
-    verticalScrollBar()->setStyleSheet(ScrollBarStyle());
+    verticalScrollBar()->setStyleSheet(CourseRow::ScrollBarStyle());
     setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     setSpacing(4);
     connect(this, &PresentationList::RemoteTrunPage, this, &PresentationList::OnRemoteTrunPage);
@@ -55,72 +55,7 @@ PresentationList::PresentationList(QWidget* parent)
     connect(this, &PresentationList::DownloadFailed, this, &PresentationList::OnDownloadFailed);
 }
 
-// ---- shared with the media list ----
-
-bool PresentationList::IsBoardTeacher()
-{
-    const DataManager* data = Nexus::GetDataManager();
-    return data != nullptr && (data->GetPermission() & 128) != 0 && data->GetRoomRole() == 4;
-}
-
-QString PresentationList::ScaleFolder()
-{
-    const Profile* profile = Nexus::GetProfile();
-    return profile != nullptr ? profile->GetScaleFolder() : QStringLiteral("x1");
-}
-
-void PresentationList::Notify(int notice)
-{
-    if (MiddleArea* middle = Nexus::GetMiddleArea())
-        emit middle->ShowMsgNotifyWidget(notice);
-}
-
-QString PresentationList::IconButtonStyle(const QString& picture)
-{
-    // Without a border rule the background would draw a bevelled button.
-    return QStringLiteral("QPushButton{image: url(:resource/courselist/%1/%2);background:rgba(255,72,68,0%);}"
-                          "QPushButton{border:0px;}")
-        .arg(ScaleFolder(), picture);
-}
-
-RoundProgressBar* PresentationList::MakeGauge(QWidget* parent)
-{
-    auto* gauge = new RoundProgressBar(parent);
-    gauge->setRange(0, 100);
-    gauge->setValue(0);
-    gauge->setStyleSheet(QStringLiteral("background:rgb(255,255,255);"));
-    gauge->setDecimalPlaces(0);
-    gauge->setStyleMode(RoundProgressBar::StyleLine);
-    gauge->setOutlineWidth(9);
-    gauge->setArcWidth(6);
-    gauge->hide();
-    return gauge;
-}
-
-void PresentationList::PlaceGauge(RoundProgressBar* gauge, const QRect& thumbnail)
-{
-    if (gauge == nullptr || gauge->value() == 100)
-        return;
-    gauge->setFixedSize(60, 60);
-    gauge->move(thumbnail.center() - QPoint(29, 29));
-    gauge->show();
-    gauge->raise();
-}
-
-bool PresentationList::IsLeftPress(const QObject* watched, const QObject* target, const QEvent* event)
-{
-    return watched == target && event->type() == QEvent::MouseButtonPress
-        && static_cast<const QMouseEvent*>(event)->button() == Qt::LeftButton;
-}
-
-QString PresentationList::ScrollBarStyle()
-{
-    return QStringLiteral(
-        "QScrollBar:vertical{width:5px;background:transparent;padding-top:9px;padding-bottom:9px;border:0px;}"
-        "QScrollBar::handle:vertical{background:rgba(0,0,0,25%);border-radius:2px;min-height:20px;}"
-        "QScrollBar::add-line:vertical,QScrollBar::sub-line:vertical{height:9px;width:0px;}"
-        "QScrollBar::add-page:vertical,QScrollBar::sub-page:vertical{background:transparent;}");
-}
+// ---- rows ----
 
 QMovie* PresentationList::LoadingMovie(const QSize& size)
 {
@@ -134,8 +69,6 @@ QMovie* PresentationList::LoadingMovie(const QSize& size)
         m_loadingMovie->start();
     return m_loadingMovie;
 }
-
-// ---- rows ----
 
 void PresentationList::AddItem(PresentationItem* item)
 {
@@ -430,7 +363,7 @@ bool PresentationList::UploadKind(int kind, const QStringList& files)
     if (data == nullptr || profile == nullptr || CourseUpload::Sendable(files).isEmpty()) {
         qDebug() << "[DataManager]UploadCourse failed! err:"
                  << "nothing to send";
-        Notify(NotifyUploadFailed);
+        CourseRow::Notify(NotifyUploadFailed);
         return true;
     }
     request.url = QUrl(profile->GetUrl(url));
@@ -438,7 +371,7 @@ bool PresentationList::UploadKind(int kind, const QStringList& files)
     request.userId = data->GetUserId();
     if (m_network == nullptr)
         m_network = new NetworkAccessManager(this);
-    Notify(NotifyUploadRunning);
+    CourseRow::Notify(NotifyUploadRunning);
     m_uploadPhase = 2;
     const int cleanUps = m_cleanUps;
     QPointer<PresentationList> self(this);
@@ -450,7 +383,7 @@ bool PresentationList::UploadKind(int kind, const QStringList& files)
         return true;
     }
     if (result.outcome != CourseUpload::Accepted) {
-        Notify(NotifyUploadFailed);
+        CourseRow::Notify(NotifyUploadFailed);
         return true;
     }
     if (kind == CourseUpload::KindPages) {
@@ -461,7 +394,7 @@ bool PresentationList::UploadKind(int kind, const QStringList& files)
         RefreshLayout();
     }
     // A file left out is an upload that failed, even if the rest went up.
-    Notify(result.skipped.isEmpty() ? NotifyUploadDone : NotifyUploadFailed);
+    CourseRow::Notify(result.skipped.isEmpty() ? NotifyUploadDone : NotifyUploadFailed);
     return true;
 }
 

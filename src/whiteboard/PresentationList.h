@@ -12,8 +12,6 @@
 class PresentationItem;
 class QMovie;
 class QNetworkAccessManager;
-class QRect;
-class RoundProgressBar;
 
 // The column of course-page thumbnails in the centre panel, with the upload
 // of course files (pages, audio and video). Lives in the GUI thread; the
@@ -58,25 +56,6 @@ public:
     // The one loading animation every thumbnail without a picture shows,
     // scaled to the thumbnails' size and running.
     QMovie* LoadingMovie(const QSize& size);
-
-    // Whether the local user is a teacher holding the whiteboard right:
-    // who turns pages, switches media and deletes rows for the room.
-    static bool IsBoardTeacher();
-    // The display scale's picture folder ("x1", "x1.5", ...).
-    static QString ScaleFolder();
-    // Shows a notice of the class room on the centre panel.
-    static void Notify(int notice);
-    // A row's picture button (the delete and refresh buttons) showing
-    // picture from the display scale's course-list folder.
-    static QString IconButtonStyle(const QString& picture);
-    // The progress gauge of an upload, hidden until laid out.
-    static RoundProgressBar* MakeGauge(QWidget* parent);
-    // Shows a gauge that has not reached 100 over the thumbnail's middle.
-    static void PlaceGauge(RoundProgressBar* gauge, const QRect& thumbnail);
-    // Whether event is a left button press on target.
-    static bool IsLeftPress(const QObject* watched, const QObject* target, const QEvent* event);
-    // The thin vertical scroll bar both lists wear.
-    static QString ScrollBarStyle();
 
 signals:
     void RemoteTrunPage(CourseWareInfo* page);

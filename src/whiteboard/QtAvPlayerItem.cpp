@@ -5,7 +5,7 @@
 #include "room/MiddleArea.h"
 #include "session/DataManager.h"
 #include "session/MediaInfo.h"
-#include "whiteboard/PresentationList.h"
+#include "whiteboard/CourseRow.h"
 #include "whiteboard/QtAvPlayerList.h"
 #include "whiteboard/RowDeleteButton.h"
 #include "widgets/RoundProgressBar.h"
@@ -48,6 +48,8 @@ QtAvPlayerItem::QtAvPlayerItem(QWidget* parent)
     m_innerLabel->hide();
     m_statusLabel = new QLabel(QStringLiteral("仅老师可操作"), this);
     m_statusLabel->setAlignment(Qt::AlignCenter);
+    m_statusLabel->setStyleSheet(
+        QStringLiteral("background-color:rgb(255,255,255);color:#333333;font:12px Microsoft YaHei UI"));
     m_deleteButton = new RowDeleteButton(this);
     connect(m_deleteButton, &RowDeleteButton::DeleteRequested, this, &QtAvPlayerItem::OnDeleteItem);
 }
@@ -82,12 +84,12 @@ void QtAvPlayerItem::MakeGauge()
 {
     if (m_gauge != nullptr)
         return;
-    m_gauge = PresentationList::MakeGauge(this);
+    m_gauge = CourseRow::MakeGauge(this);
 }
 
 void QtAvPlayerItem::SetFocusedLook(bool focused)
 {
-    m_thumbnail->setStyleSheet(FrameStyle(focused, PresentationList::IsBoardTeacher()));
+    m_thumbnail->setStyleSheet(FrameStyle(focused, CourseRow::IsBoardTeacher()));
 }
 
 void QtAvPlayerItem::HideInnerLabel()
@@ -108,28 +110,30 @@ void QtAvPlayerItem::UpdateUI(QtAvPlayerList* list)
     m_thumbnail->move(15, 0);
     SetFocusedLook(list->GetLastFocusBuddy() == this);
 
-    PresentationList::PlaceGauge(m_gauge, QRect(15, 0, thumbWidth, thumbHeight));
+    CourseRow::PlaceGauge(m_gauge, QRect(15, 0, thumbWidth, thumbHeight));
 
     QString picture = QStringLiteral(":/resource/qtAvPlayer/x1/background.png");
     if (IsUploadPlaceholder())
         picture = QStringLiteral(":/resource/courselist/blank.png");
     else if (m_mediaType == 1)
         picture = QStringLiteral(":/resource/qtAvPlayer/x1/close.png");
-    const QPixmap image(picture);
-    if (!image.isNull()) {
-        // Inside the one-pixel frame.
-        const QSize room(qMax(1, thumbWidth - 2), qMax(1, thumbHeight - 2));
-        m_thumbnail->setPixmap(image.scaled(room, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    // Inside the one-pixel frame; scaled again only when the kind or the
+    // width changed, not on every layout of the list.
+    const QSize room(qMax(1, thumbWidth - 2), qMax(1, thumbHeight - 2));
+    if (picture != m_shownPicture || room != m_shownSize) {
+        const QPixmap image(picture);
+        if (!image.isNull()) {
+            m_thumbnail->setPixmap(image.scaled(room, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+            m_shownPicture = picture;
+            m_shownSize = room;
+        }
     }
     m_thumbnail->show();
 
-    m_deleteButton->setStyleSheet(PresentationList::IconButtonStyle(QStringLiteral("courseware_icon_close.png")));
     m_deleteButton->move(thumbWidth - kDeleteSize + 15, 0);
     m_deleteButton->hide();
     m_deleteButton->raise();
 
-    m_statusLabel->setStyleSheet(
-        QStringLiteral("background-color:rgb(255,255,255);color:#333333;font:12px Microsoft YaHei UI"));
     m_statusLabel->setFixedSize(thumbWidth, qMax(1, int(x - thumbHeight)));
     m_statusLabel->move(15, thumbHeight + 1);
     m_statusLabel->show();
@@ -141,7 +145,7 @@ void QtAvPlayerItem::UpdateUI(QtAvPlayerList* list)
 
 bool QtAvPlayerItem::eventFilter(QObject* watched, QEvent* event)
 {
-    if (PresentationList::IsLeftPress(watched, m_thumbnail, event)) {
+    if (CourseRow::IsLeftPress(watched, m_thumbnail, event)) {
         qDebug() << "into QtAvPlayerItem::eventFilter mouse button press";
         OnThumbnailPressed();
     }
@@ -154,7 +158,7 @@ void QtAvPlayerItem::OnThumbnailPressed()
     MiddleArea* middle = Nexus::GetMiddleArea();
     if (data == nullptr || middle == nullptr || m_ownerList == nullptr)
         return;
-    if (PresentationList::IsBoardTeacher()) {
+    if (CourseRow::IsBoardTeacher()) {
         MediaInfo* media = data->GetMediaInfoById(m_mediaId);
         if (media == nullptr)
             return;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSize>
 #include <QString>
 #include <QWidget>
 
@@ -68,6 +69,9 @@ private:
     QLabel* m_thumbnail = nullptr;
     RoundProgressBar* m_gauge = nullptr;
     QString m_imagePath;
+    // The kind picture the thumbnail shows and the size it was scaled to.
+    QString m_shownPicture;
+    QSize m_shownSize;
     int m_number = 0;
     int m_mediaType = 0;
     int m_playStatus = StatusIdle;

@@ -7,6 +7,7 @@
 #include "room/MiddleArea.h"
 #include "room/NotifyType.h"
 #include "session/DataManager.h"
+#include "whiteboard/CourseRow.h"
 #include "whiteboard/CourseUpload.h"
 #include "whiteboard/PresentationList.h"
 #include "whiteboard/QtAvPlayerItem.h"
@@ -35,7 +36,7 @@ QtAvPlayerList::QtAvPlayerList(QWidget* parent)
     setAttribute(Qt::WA_TranslucentBackground);
     setStyleSheet(QStringLiteral("QListWidget{border:0px;}QListWidget::Item:hover{background:rgb(255,255,255);  }"
                                  "QListWidget::item:selected:!active{border-width:0px;background:rgb(255,255,255); }"));
-    verticalScrollBar()->setStyleSheet(PresentationList::ScrollBarStyle());
+    verticalScrollBar()->setStyleSheet(CourseRow::ScrollBarStyle());
     setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     setSpacing(4);
     connect(this, &QtAvPlayerList::RemoteSwitchMedia, this, &QtAvPlayerList::OnRemoteSwitchMedia);
@@ -278,7 +279,7 @@ void QtAvPlayerList::OnTransFailed(QString mediaId)
     RemoveRow(index);
     Renumber();
     RefreshLayouts();
-    PresentationList::Notify(NotifyUploadFailed);
+    CourseRow::Notify(NotifyUploadFailed);
 }
 
 void QtAvPlayerList::OnUploadProgress(qlonglong bytesSent, qlonglong bytesTotal, QString id)

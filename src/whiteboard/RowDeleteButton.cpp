@@ -1,6 +1,6 @@
 #include "RowDeleteButton.h"
 
-#include "whiteboard/PresentationList.h"
+#include "whiteboard/CourseRow.h"
 
 #include <QEvent>
 
@@ -11,14 +11,14 @@ RowDeleteButton::RowDeleteButton(QWidget* row)
     setCursor(Qt::PointingHandCursor);
     setFocusPolicy(Qt::NoFocus);
     setFixedSize(16, 16);
-    setStyleSheet(PresentationList::IconButtonStyle(QStringLiteral("courseware_icon_close.png")));
+    setStyleSheet(CourseRow::IconButtonStyle(QStringLiteral("courseware_icon_close.png")));
     hide();
     row->installEventFilter(this);
 }
 
 bool RowDeleteButton::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::Enter && PresentationList::IsBoardTeacher()) {
+    if (event->type() == QEvent::Enter && CourseRow::IsBoardTeacher()) {
         connect(this, &QPushButton::clicked, this, &RowDeleteButton::DeleteRequested, Qt::UniqueConnection);
         show();
         raise();

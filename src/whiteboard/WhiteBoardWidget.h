@@ -84,6 +84,10 @@ public:
     // The pointer of another participant, shown over the page.
     QWidget* GetLaserImage() const;
 
+    // Whether the local user holds the whiteboard right: draws, turns
+    // pages and uses the palette for the room.
+    static bool HasWhiteboardRight();
+
 signals:
     void ShapeTypeChanged(int type);
     void RemoteUpdate();
@@ -158,7 +162,6 @@ protected:
 private:
     static DataManager* Session();
     static BoardModel* Model();
-    static bool HasWhiteboardRight();
     // The palette's zoom tools take the mouse away from the board.
     static bool PaletteZooms();
     void SelectTool(int type);

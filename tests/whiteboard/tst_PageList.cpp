@@ -6,6 +6,7 @@
 #include "app/DownldManager.h"
 #include "room/NotifyType.h"
 #include "session/MsgType.h"
+#include "whiteboard/CourseRow.h"
 #include "whiteboard/CourseUpload.h"
 #include "whiteboard/WhiteBoardWidget.h"
 #include "widgets/DPIWidget4RectPixmap.h"
@@ -70,7 +71,7 @@ private slots:
     void initTestCase()
     {
         QVERIFY(m_room.Enter(57));
-        QTRY_VERIFY(PresentationList::IsBoardTeacher());
+        QTRY_VERIFY(CourseRow::IsBoardTeacher());
         m_room.LayOut(QSize(132, 600));
     }
     void cleanupTestCase() { Nexus::Teardown(); }
