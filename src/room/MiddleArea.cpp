@@ -11,6 +11,7 @@
 #include "room/RoomColumns.h"
 #include "rtc/Player.h"
 #include "session/DataManager.h"
+#include "whiteboard/CourseRow.h"
 #include "whiteboard/PresentationItem.h"
 #include "whiteboard/QtAvPlayerItem.h"
 #include "widgets/Placement.h"
@@ -31,7 +32,6 @@ constexpr int kSwitchWidth = 18;
 constexpr int kSwitchHeight = 48;
 // A media opened as the room has it waits for its window's player.
 constexpr int kOpenDelayMs = 500;
-constexpr int kWhiteboardRight = 128;
 constexpr int kTeacherRole = 4;
 const char kBlankPage[] = ":/resource/courselist/blank.png";
 const char kEmptyCourse[] = ":/resource/courselist/coursebg.png";
@@ -43,14 +43,6 @@ const char kUploadStyle[]
     = "QPushButton{background-color: #f74945;border: 1px solid #f74945;border-radius: 3px;color: #ffffff;"
       "font:16px Microsoft YaHei;}QPushButton::hover{background-color: #ff9999;border: 1px solid #ff9999;"
       "border-radius: 3px;color: rgb(255,255,255);font:16px Microsoft YaHei;}";
-
-// The teacher, holding the whiteboard right: the one who adds boards and
-// uploads, and whose turn to another page closes the room's video.
-bool IsBoardTeacher()
-{
-    const DataManager* data = Nexus::GetDataManager();
-    return data != nullptr && (data->GetPermission() & kWhiteboardRight) != 0 && data->GetRoomRole() == kTeacherRole;
-}
 
 // Seconds from the network, kept within what milliseconds in an int hold.
 int BoundedSeconds(int seconds)
@@ -218,7 +210,7 @@ void MiddleArea::LayOutLists(int listWidth)
 {
     m_listArea.setGeometry(0, 0, listWidth, height());
     int listTop = 10;
-    if (IsBoardTeacher()) {
+    if (CourseRow::IsBoardTeacher()) {
         m_addBoardButton.setFixedSize(qMax(0, listWidth - 31), 36);
         m_addBoardButton.move((listWidth - m_addBoardButton.width()) / 2, 10);
         m_uploadButton.setFixedSize(m_addBoardButton.size());
@@ -311,7 +303,7 @@ void MiddleArea::PresentationSizeAdapte(QString path)
     // choice of the teacher's and must not close the room's video.
     const bool anotherPage = !m_shownPath.isEmpty() && path != m_shownPath;
     if (anotherPage && m_avPlayer != nullptr && m_avPlayer->GetMediaType() == MediaInfo::Video) {
-        if (IsBoardTeacher()) {
+        if (CourseRow::IsBoardTeacher()) {
             // Asks the room to close the media and destroys the window.
             m_avPlayer->toggleClose();
         } else {
@@ -518,7 +510,7 @@ bool MiddleArea::eventFilter(QObject* watched, QEvent* event)
         const bool enter = type == QEvent::Enter;
         // A holder of the right gets the palette from the room's permission
         // messages; the others see it (empty) while the pointer is here.
-        if (data != nullptr && (data->GetPermission() & kWhiteboardRight) == 0)
+        if (data != nullptr && !WhiteBoardWidget::HasWhiteboardRight())
             m_palette.setVisible(enter);
         if (data != nullptr && data->GetRoomRole() > kTeacherRole) {
             m_switchButton.setVisible(enter);
