@@ -201,6 +201,9 @@ private:
     // The repeat count and range for the core: now (asynchronously) while
     // a file is open, else as options of the next one.
     void applyRepeat();
+    // Sets a property of the core: without waiting while a file is open or
+    // opening, at once while none is.
+    void setCoreProperty(const char* name, const QVariant& value);
     void seekNow(qint64 ms);
     void onCommandReply(const mpv_event& event);
     void setTracks(const QVariant& list);
