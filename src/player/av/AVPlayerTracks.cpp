@@ -111,32 +111,9 @@ void AVPlayer::setExternalAudio(const QString& file)
 
 // ---- colour adjustment
 
-void AVPlayer::setBrightness(int value)
+void AVPlayer::setPicture(int index, int value)
 {
-    m_picture[0] = qBound(-100, value, 100);
-    schedulePicture();
-}
-
-void AVPlayer::setContrast(int value)
-{
-    m_picture[1] = qBound(-100, value, 100);
-    schedulePicture();
-}
-
-void AVPlayer::setHue(int value)
-{
-    m_picture[2] = qBound(-100, value, 100);
-    schedulePicture();
-}
-
-void AVPlayer::setSaturation(int value)
-{
-    m_picture[3] = qBound(-100, value, 100);
-    schedulePicture();
-}
-
-void AVPlayer::schedulePicture()
-{
+    m_picture[index] = qBound(-100, value, 100);
     // A slider sends every step, and a reset four values at once; the chain
     // is rebuilt once for them.
     m_pictureTimer->start();
