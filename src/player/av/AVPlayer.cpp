@@ -161,7 +161,7 @@ void AVPlayer::handleEvent(const mpv_event& event)
     case MPV_EVENT_LOG_MESSAGE: {
         const auto* message = static_cast<const mpv_event_log_message*>(event.data);
         qDebug().noquote() << "[mpv]" << message->prefix << message->level
-                           << QString::fromUtf8(message->text).trimmed();
+                           << loggableText(QString::fromUtf8(message->text).trimmed());
         break;
     }
     case MPV_EVENT_COMMAND_REPLY:

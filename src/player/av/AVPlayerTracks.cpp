@@ -3,6 +3,7 @@
 #include "AVPlayer.h"
 
 #include "LibAVFilter.h"
+#include "LogLevel.h"
 
 #include <QDebug>
 #include <QTimer>
@@ -14,7 +15,7 @@ int AVPlayer::request(const QStringList& args, Reply done)
     const quint64 id = m_nextReply++;
     const int error = m_core.commandAsync(args, id);
     if (error < 0)
-        qDebug() << "[player] command" << args << "not sent:" << MpvCore::errorText(error);
+        qDebug() << "[player] command" << loggableText(args) << "not sent:" << MpvCore::errorText(error);
     else
         m_replies.insert(id, std::move(done));
     return error;
