@@ -1,3 +1,4 @@
+#include "LogCapture.h"
 #include "TestMedia.h"
 #include "TestRegistry.h"
 
@@ -8,6 +9,7 @@
 #include "player/av/VideoDecoder.h"
 
 #include <QSignalSpy>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -115,6 +117,24 @@ private slots:
         player.play(m_video);
         QTRY_COMPARE_WITH_TIMEOUT(started.count() - stopped.count(), 1, 15000);
         QCOMPARE(player.file(), m_video);
+    }
+
+    // The core quotes the address it could not open; the key in its query
+    // never reaches the log.
+    void addressSecretsStayOutOfTheLog()
+    {
+        QTcpServer closed;
+        QVERIFY(closed.listen(QHostAddress::LocalHost));
+        const quint16 port = closed.serverPort();
+        closed.close();
+        LogCapture log;
+        plxav::AVPlayer player;
+        QSignalSpy errors(&player, &plxav::AVPlayer::error);
+        player.play(QStringLiteral("http://127.0.0.1:%1/lesson.mp4?token=K3y5ecret").arg(port));
+        QTRY_COMPARE_WITH_TIMEOUT(errors.count(), 1, 15000);
+        const QString hidden = QStringLiteral("lesson.mp4?token=***");
+        QTRY_VERIFY(log.Count(hidden) > 0);
+        QCOMPARE(log.Count(QStringLiteral("K3y5ecret")), 0);
     }
 
     void seekPastTheEndEndsTheFile()

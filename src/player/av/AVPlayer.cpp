@@ -161,7 +161,7 @@ void AVPlayer::handleEvent(const mpv_event& event)
     case MPV_EVENT_LOG_MESSAGE: {
         const auto* message = static_cast<const mpv_event_log_message*>(event.data);
         qDebug().noquote() << "[mpv]" << message->prefix << message->level
-                           << QString::fromUtf8(message->text).trimmed();
+                           << loggableText(QString::fromUtf8(message->text).trimmed());
         break;
     }
     case MPV_EVENT_COMMAND_REPLY:
@@ -518,15 +518,14 @@ void AVPlayer::setInterruptTimeout(qint64 ms)
 void AVPlayer::setPriority(const QVector<VideoDecoderId>& decoders)
 {
     m_priority = decoders;
-    m_core.setPropertyAsync("hwdec", VideoDecoder::coreOptions(decoders, m_videoCodecOptions).value("hwdec"));
+    setCoreProperty("hwdec", VideoDecoder::coreOptions(decoders, m_videoCodecOptions).value("hwdec"));
 }
 
 void AVPlayer::setOptionsForVideoCodec(const QVariantHash& options)
 {
     m_videoCodecOptions = options;
-    // The tables may change the hardware interface; a value sent earlier
-    // without waiting must not land after this one.
-    m_core.setPropertyAsync("hwdec", VideoDecoder::coreOptions(m_priority, options).value("hwdec"));
+    // The tables may change the hardware interface.
+    setCoreProperty("hwdec", VideoDecoder::coreOptions(m_priority, options).value("hwdec"));
 }
 
 void AVPlayer::setOptionsForAudioCodec(const QVariantHash& options)
@@ -558,12 +557,19 @@ void AVPlayer::applyRepeat()
         { "ab-loop-b", part ? seconds(toTheEnd ? length : m_stopPosition) : QStringLiteral("no") },
         { "ab-loop-count", part ? count : QStringLiteral("inf") },
     };
-    for (const auto& value : values) {
-        if (m_state == Idle)
-            m_core.setProperty(value.name, value.value);
-        else
-            m_core.setPropertyAsync(value.name, value.value);
-    }
+    for (const auto& value : values)
+        setCoreProperty(value.name, value.value);
+}
+
+void AVPlayer::setCoreProperty(const char* name, const QVariant& value)
+{
+    // libmpv may run a request sent without waiting after a later
+    // synchronous one: with no file open, the value is set at once, so that
+    // an older one cannot land after the options the next file opens with.
+    if (m_state == Idle)
+        m_core.setProperty(name, value);
+    else
+        m_core.setPropertyAsync(name, value);
 }
 
 void AVPlayer::applyLoadOptions()

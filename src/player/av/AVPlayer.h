@@ -122,10 +122,10 @@ public:
     // ---- picture: colour adjustments done on the decoded frames in the
     // video filter chain, -100 to 100 (0: as decoded), whatever renderer
     // draws them.
-    void setBrightness(int value);
-    void setContrast(int value);
-    void setHue(int value);
-    void setSaturation(int value);
+    void setBrightness(int value) { setPicture(0, value); }
+    void setContrast(int value) { setPicture(1, value); }
+    void setHue(int value) { setPicture(2, value); }
+    void setSaturation(int value) { setPicture(3, value); }
     int brightness() const { return m_picture[0]; }
     int contrast() const { return m_picture[1]; }
     int hue() const { return m_picture[2]; }
@@ -201,14 +201,18 @@ private:
     // The repeat count and range for the core: now (asynchronously) while
     // a file is open, else as options of the next one.
     void applyRepeat();
+    // Sets a property of the core: without waiting while a file is open or
+    // opening, at once while none is.
+    void setCoreProperty(const char* name, const QVariant& value);
     void seekNow(qint64 ms);
     void onCommandReply(const mpv_event& event);
     void setTracks(const QVariant& list);
     // The tracks of one type, the file's own or the added ones.
     QVariantList tracksOf(const QString& type, bool external) const;
-    // The colour adjustments in force go into the chain (once per turn of
-    // the event loop, however many changed).
-    void schedulePicture();
+    // A colour adjustment (brightness, contrast, hue, saturation) goes into
+    // the chain with the others in force, once per turn of the event loop
+    // however many changed.
+    void setPicture(int index, int value);
     void applyPicture();
     // Filters whose graph waits for a file to open (the core can only try a
     // graph on an open file).

@@ -3,6 +3,7 @@
 #include "AVPlayer.h"
 
 #include "LibAVFilter.h"
+#include "LogLevel.h"
 
 #include <QDebug>
 #include <QTimer>
@@ -14,7 +15,7 @@ int AVPlayer::request(const QStringList& args, Reply done)
     const quint64 id = m_nextReply++;
     const int error = m_core.commandAsync(args, id);
     if (error < 0)
-        qDebug() << "[player] command" << args << "not sent:" << MpvCore::errorText(error);
+        qDebug() << "[player] command" << loggableText(args) << "not sent:" << MpvCore::errorText(error);
     else
         m_replies.insert(id, std::move(done));
     return error;
@@ -111,32 +112,9 @@ void AVPlayer::setExternalAudio(const QString& file)
 
 // ---- colour adjustment
 
-void AVPlayer::setBrightness(int value)
+void AVPlayer::setPicture(int index, int value)
 {
-    m_picture[0] = qBound(-100, value, 100);
-    schedulePicture();
-}
-
-void AVPlayer::setContrast(int value)
-{
-    m_picture[1] = qBound(-100, value, 100);
-    schedulePicture();
-}
-
-void AVPlayer::setHue(int value)
-{
-    m_picture[2] = qBound(-100, value, 100);
-    schedulePicture();
-}
-
-void AVPlayer::setSaturation(int value)
-{
-    m_picture[3] = qBound(-100, value, 100);
-    schedulePicture();
-}
-
-void AVPlayer::schedulePicture()
-{
+    m_picture[index] = qBound(-100, value, 100);
     // A slider sends every step, and a reset four values at once; the chain
     // is rebuilt once for them.
     m_pictureTimer->start();

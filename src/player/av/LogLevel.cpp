@@ -1,6 +1,9 @@
 #include "LogLevel.h"
 
+#include "app/SharedFunctions.h"
+
 #include <QDebug>
+#include <QRegularExpression>
 #include <iterator>
 
 namespace plxav {
@@ -52,6 +55,37 @@ void setFFmpegLogLevel(const QByteArray& level)
 QString ffmpegMessageLevel()
 {
     return FFmpegLevel();
+}
+
+QString loggableText(const QString& text)
+{
+    if (!text.contains(QLatin1String("://")))
+        return text;
+    static const QRegularExpression address(QStringLiteral("[A-Za-z][A-Za-z0-9+.-]*://[^\\s\"']+"));
+    QString result;
+    int from = 0;
+    QRegularExpressionMatchIterator matches = address.globalMatch(text);
+    while (matches.hasNext()) {
+        const QRegularExpressionMatch match = matches.next();
+        const QString found = match.captured();
+        // A sentence may end right after the address.
+        int end = found.size();
+        while (end > 0 && QStringLiteral(".,;:)").contains(found.at(end - 1)))
+            --end;
+        result += text.midRef(from, match.capturedStart() - from);
+        result += LoggableUrl(found.left(end)) + found.midRef(end);
+        from = match.capturedEnd();
+    }
+    result += text.midRef(from);
+    return result;
+}
+
+QStringList loggableText(const QStringList& texts)
+{
+    QStringList result;
+    for (const QString& text : texts)
+        result << loggableText(text);
+    return result;
 }
 
 } // namespace plxav

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 namespace plxav {
 
@@ -16,5 +17,11 @@ const char* coreLogLevel(const QByteArray& level);
 void setFFmpegLogLevel(const QByteArray& level);
 // The core's "msg-level" value for that level; empty for the default.
 QString ffmpegMessageLevel();
+
+// The text for a log line, with the secrets in the query of every address
+// it quotes hidden as LoggableUrl hides them: the core's own messages and
+// the commands sent to it name the files and addresses that play.
+QString loggableText(const QString& text);
+QStringList loggableText(const QStringList& texts);
 
 } // namespace plxav

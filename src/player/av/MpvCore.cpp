@@ -239,7 +239,7 @@ int MpvCore::command(const QStringList& args)
     CommandArgs array(args);
     const int error = mpv_command(m_handle, array.data());
     if (error < 0)
-        qDebug() << "[player] command" << args << "failed:" << errorText(error);
+        qDebug() << "[player] command" << loggableText(args) << "failed:" << errorText(error);
     return error;
 }
 
@@ -264,7 +264,7 @@ QVariant MpvCore::commandResult(const QStringList& args, int* error)
     if (error != nullptr)
         *error = code;
     if (code < 0) {
-        qDebug() << "[player] command" << args << "failed:" << errorText(code);
+        qDebug() << "[player] command" << loggableText(args) << "failed:" << errorText(code);
         return QVariant();
     }
     const QVariant value = toVariant(result);

@@ -47,8 +47,9 @@ public:
     int command(const QStringList& args);
     // The same without waiting for the core: for what the GUI thread does
     // while a file plays. A synchronous call may wait for the core, and the
-    // core for the GUI thread to draw its frame. Requests run in order; the
-    // reply event carries replyId.
+    // core for the GUI thread to draw its frame. libmpv may run such a
+    // request after a later synchronous call; the reply event carries
+    // replyId.
     int commandAsync(const QStringList& args, quint64 replyId = 0);
     int setPropertyAsync(const char* name, const QVariant& value);
     // Runs a command and returns its result node.

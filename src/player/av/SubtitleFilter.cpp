@@ -1,6 +1,7 @@
 #include "SubtitleFilter.h"
 
 #include "AVPlayer.h"
+#include "LogLevel.h"
 #include "MpvCore.h"
 
 #include <QDebug>
@@ -62,7 +63,7 @@ void SubtitleFilter::addFile()
     m_player->request(
         { QStringLiteral("sub-add"), file, QStringLiteral("select") }, [file](int error, const QVariant&) {
             if (error < 0)
-                qWarning() << "[player] subtitle file refused:" << file << MpvCore::errorText(error);
+                qWarning() << "[player] subtitle file refused:" << loggableText(file) << MpvCore::errorText(error);
         });
 }
 
