@@ -45,15 +45,27 @@ inline bool WaitStarted(AvPlayer* window, int timeoutMs = 15000)
         [window] { return window->GetLibPlayer() != nullptr && window->GetLibPlayer()->isLoaded(); }, timeoutMs);
 }
 
-// Whether the window shows a frame of that second of a TestMedia video:
-// each second has its own colour, looked at above the digits (below any
-// black band of a wider window).
-inline bool ShowsSecond(QWidget* window, int second)
+// The hue the window shows where a TestMedia video has its colour: above the
+// digits (below any black band of a wider window); -1 when grey.
+inline int ShownHue(QWidget* window)
 {
     const QColor shown(window->grab().toImage().pixel(window->width() / 2, window->height() / 6));
-    const int wanted = second * 47 % 360;
-    const int off = qAbs(shown.hsvHue() - wanted);
-    return shown.saturation() > 80 && qMin(off, 360 - off) <= 12;
+    return shown.saturation() > 80 ? shown.hsvHue() : -1;
+}
+
+// Whether the window shows about that hue (within 12 degrees).
+inline bool ShowsHue(QWidget* window, int hue)
+{
+    const int shown = ShownHue(window);
+    const int off = qAbs(shown - hue);
+    return shown >= 0 && qMin(off, 360 - off) <= 12;
+}
+
+// Whether the window shows a frame of that second of a TestMedia video:
+// each second has its own colour.
+inline bool ShowsSecond(QWidget* window, int second)
+{
+    return ShowsHue(window, second * 47 % 360);
 }
 
 } // namespace PlayerFixture
