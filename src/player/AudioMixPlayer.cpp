@@ -214,7 +214,8 @@ void AudioMixPlayer::showTime(int positionMs)
     timeLabel->setText(TimeText(positionMs, length) + QLatin1Char('/') + TimeText(length, length));
     // Room for the widest digits, and for text drawn wider at another
     // display scale: the label never jumps nor cuts its last digit.
-    const QString widest = QString(timeLabel->text()).replace(QRegularExpression(QStringLiteral("[0-9-]")), "0");
+    static const QRegularExpression digits(QStringLiteral("[0-9-]"));
+    const QString widest = QString(timeLabel->text()).replace(digits, QStringLiteral("0"));
     const QMargins margins = timeLabel->contentsMargins();
     timeLabel->ensurePolished();
     timeLabel->setMinimumWidth(
