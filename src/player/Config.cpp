@@ -188,9 +188,11 @@ const QList<Config::Key>& Config::keys()
             [](C& c, const V& v) { c.setZeroCopy(v.toBool()); } },
         { "capture/dir", QString(), [](const C& c) { return V(c.captureDir()); },
             [](C& c, const V& v) {
-                c.setCaptureDir(v.toString());
-                if (v.toString().isEmpty())
-                    c.setCaptureDir(QStandardPaths::writableLocation(QStandardPaths::PicturesLocation));
+                // No folder stored: the user's pictures, set in one step so
+                // that no one is told of an empty folder on the way.
+                const QString dir = v.toString();
+                c.setCaptureDir(
+                    dir.isEmpty() ? QStandardPaths::writableLocation(QStandardPaths::PicturesLocation) : dir);
             } },
         { "capture/format", QStringLiteral("png"), [](const C& c) { return V(c.captureFormat()); },
             [](C& c, const V& v) { c.setCaptureFormat(v.toString()); } },
