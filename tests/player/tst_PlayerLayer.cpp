@@ -5,6 +5,7 @@
 #include "player/av/AVPlayer.h"
 #include "player/av/AudioOutput.h"
 #include "player/av/LibAVFilter.h"
+#include "player/av/OpenGLRenderer.h"
 #include "player/av/SoftwareRenderer.h"
 #include "player/av/VideoDecoder.h"
 
@@ -171,6 +172,39 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(stopped.count(), 1, 15000);
         QTest::qWait(200);
         QCOMPARE(started.count(), 1);
+    }
+
+    // A file that waits for its renderer is not mistaken for the one it
+    // replaced, whose start and end the core reports meanwhile.
+    void aFileWaitingForItsRendererOpensOnceItCanDraw()
+    {
+        plxav::AVPlayer player;
+        QSignalSpy started(&player, &plxav::AVPlayer::started);
+        player.play(m_video);
+        // The core opens the video while the GUI thread is busy, so that its
+        // reports are still unread when the next file is asked for.
+        QDeadlineTimer busy(15000);
+        while (player.core()->textProperty("duration").isEmpty() && !busy.hasExpired())
+            QThread::yieldCurrentThread();
+        // Never shown, this one never draws.
+        plxav::OpenGLRenderer waiting(plxav::VideoRendererId_GLWidget2);
+        player.setRenderer(&waiting);
+        const QString sound = Path(QStringLiteral("tone.wav"));
+        player.play(sound);
+        // The reply to a request sent once the core is idle comes after its
+        // reports of the video's start and end.
+        QTRY_VERIFY_WITH_TIMEOUT(player.core()->flagProperty("idle-active"), 15000);
+        bool answered = false;
+        QCOMPARE(
+            player.request({ QStringLiteral("ignore") }, [&answered](int, const QVariant&) { answered = true; }), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(answered, 15000);
+        QCOMPARE(player.mediaStatus(), plxav::LoadingMedia);
+        plxav::SoftwareRenderer drawing;
+        drawing.resize(160, 120);
+        player.setRenderer(&drawing);
+        QTRY_COMPARE_WITH_TIMEOUT(started.count(), 1, 15000);
+        QCOMPARE(player.file(), sound);
+        QVERIFY(qAbs(player.duration() - 3000) <= 200);
     }
 
     void volumeIsAGain_data()

@@ -267,8 +267,9 @@ void AVPlayer::stop()
 void AVPlayer::onStartFile(const mpv_event& event)
 {
     const auto* start = static_cast<const mpv_event_start_file*>(event.data);
-    // Without an id from loadfile, the next file that starts is ours.
-    if (m_entry < 0 && m_state == Loading)
+    // Without an id from loadfile, the next file that starts is ours; one
+    // that starts while ours waits for its renderer is the file before.
+    if (m_entry < 0 && m_state == Loading && m_deferredFile.isEmpty())
         m_entry = start->playlist_entry_id;
     m_startedEntry = start->playlist_entry_id;
 }
