@@ -52,6 +52,15 @@ QString ImageButtonStyle(const QString& folder, const char* normal, const char* 
         .arg(folder, QLatin1String(normal), QLatin1String(hover));
 }
 
+// Shows the picture file in label. Layouts run at every resize of the
+// window: the picture shown already is not read again (the label reads its
+// file anew itself when its size calls for it).
+template <typename Label> void ShowPicture(Label* label, const QString& path)
+{
+    if (label->GetPixmapPath() != path)
+        label->SetPixmapPath(path);
+}
+
 } // namespace
 
 const char* const SchoolEntryWidget::kPagerNormalStyle
@@ -148,12 +157,12 @@ int SchoolEntryWidget::SetupLayout(QWidget* host, int top)
     f.rightFrame->setGeometry(kLeftColumnWidth, 0, rightWidth, height());
     const int bannerWidth = qMin(kMaxBannerWidth, rightWidth - 20);
     f.backgroundLabel->setGeometry((rightWidth - bannerWidth) / 2, 10, bannerWidth, bannerWidth / kBannerAspect);
-    f.backgroundLabel->SetPixmapPath(QStringLiteral(":/resource/schoollist/background.png"));
+    ShowPicture(f.backgroundLabel, QStringLiteral(":/resource/schoollist/background.png"));
 
     const QString folder = ScaleFolder();
     ShowUserName();
     if (!f.avatar->HasPicture() || f.avatar->GetPixmapPath().startsWith(QLatin1Char(':')))
-        f.avatar->SetPixmapPath(DpiPixmap::DefaultAvatar(folder));
+        ShowPicture(f.avatar, DpiPixmap::DefaultAvatar(folder));
     f.label4NoBook->setStyleSheet(
         QStringLiteral("QPushButton{image: url(:resource/schoollist/%1/no_book_course.png);border:0px;}").arg(folder));
     f.schoolChoose->setStyleSheet(QString::fromLatin1(kSchoolCombo).arg(folder));
@@ -242,7 +251,7 @@ void SchoolEntryWidget::SetLayout4GroupBoxAppDownload()
     f.groupBox4App2->move(gap * 2 + f.groupBox4App1->width(), (areaHeight - f.groupBox4App2->height()) / 2);
     const QString folder = ScaleFolder();
     for (int i = 0; i < f.qrLabels.size(); ++i)
-        f.qrLabels.at(i)->SetPixmapPath(QStringLiteral(":/resource/schoollist/%1/QRCode%2.png").arg(folder).arg(i + 1));
+        ShowPicture(f.qrLabels.at(i), QStringLiteral(":/resource/schoollist/%1/QRCode%2.png").arg(folder).arg(i + 1));
     f.groupBox4AppDown->show();
     StyleLeftButtons();
 }

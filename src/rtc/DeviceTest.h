@@ -53,7 +53,8 @@ public:
     bool IsCameraRunning() const { return m_camera != nullptr; }
     // The line of a page that says what went wrong; empty when nothing did.
     QString GetStatusText(Page page) const;
-    // Sets the pictures for the current display scale (each show does).
+    // Sets the pictures for the current display scale (each show does);
+    // nothing is set again while the scale stays.
     void ApplyImages();
 
 public slots:
@@ -195,6 +196,8 @@ private:
     QAudioFormat m_soundFormat;
     QString m_audioInDevice;
     QString m_audioOutDevice;
+    // The scale folder whose pictures are set.
+    QString m_imagesFolder;
     int m_page = PageSpeaker;
     quint32 m_resultState = 0;
     int m_prepareCount = 0;

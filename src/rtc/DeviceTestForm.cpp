@@ -36,15 +36,10 @@ const char kCheckRunningStyle[] = "QPushButton{border:0px;border-radius: 4px;col
 const char kResultOkStyle[] = "border:0px;font:14px Microsoft YaHei;color:#5fc622;";
 const char kResultBadStyle[] = "border:0px;font:14px Microsoft YaHei;color:#fd2d2d;";
 
-QString Folder()
-{
-    Profile* profile = Nexus::GetProfile();
-    return profile ? profile->GetScaleFolder() : QStringLiteral("x1");
-}
-
 QString ImageStyle(const QString& name)
 {
-    return QStringLiteral("QPushButton{image: url(:resource/avtest/%1/%2);border:0px;}").arg(Folder(), name);
+    return QStringLiteral("QPushButton{image: url(:resource/avtest/%1/%2);border:0px;}")
+        .arg(Nexus::GetScaleFolder(), name);
 }
 
 QLabel* Text(QWidget* parent, const char* name, const QString& text, const QRect& at, const char* style)
@@ -297,6 +292,11 @@ void DeviceTest::BuildResultPage()
 
 void DeviceTest::ApplyImages()
 {
+    // Each show asks; the pictures of a scale are set once.
+    const QString folder = Nexus::GetScaleFolder();
+    if (folder == m_imagesFolder)
+        return;
+    m_imagesFolder = folder;
     static const char* const tabIcons[] = { "speaker.png", "microphone.png", "camera.png", "result.png" };
     m_tabIcons[3]->setStyleSheet(ImageStyle(QLatin1String(tabIcons[3])));
     RefreshTabIcons();
@@ -306,12 +306,16 @@ void DeviceTest::ApplyImages()
     SetPlayControl(m_audioOutput && m_audioOutput->state() == QAudio::ActiveState);
     m_btnClose->setStyleSheet(QStringLiteral("QPushButton{image: url(:resource/menubar/%1/close.png);border:0px;}"
                                              "QPushButton:hover{background:#f2f2f2;border-radius:4px;}")
-                                  .arg(Folder()));
-    m_cameraIdle->setPixmap(QPixmap(QStringLiteral(":resource/avtest/%1/camera_off.png").arg(Folder())));
+                                  .arg(folder));
+    // Drawn for the scale, so shown at the plain picture's size.
+    QPixmap idle(QStringLiteral(":resource/avtest/%1/camera_off.png").arg(folder));
+    Profile* profile = Nexus::GetProfile();
+    idle.setDevicePixelRatio(profile ? profile->GetScaleFactor() : 1.0);
+    m_cameraIdle->setPixmap(idle);
     for (DevicePage& page : m_pages) {
         page.combo->setStyleSheet(QStringLiteral(
             "QComboBox::down-arrow{image:url(:resource/avtest/%1/arrow_down.png);width:10px;height:6px;}")
-                                      .arg(Folder()));
+                                      .arg(folder));
     }
 }
 

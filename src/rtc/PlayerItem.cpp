@@ -1,7 +1,6 @@
 #include "PlayerItem.h"
 
 #include "app/Nexus.h"
-#include "app/Profile.h"
 #include "app/SharedFunctions.h"
 #include "rtc/Player.h"
 #include "session/DataManager.h"
@@ -18,18 +17,12 @@ namespace {
 const char* kSurfaceOn = "background-color:rgb(222,222,222);border:1px solid #e5e5e5;border-radius:4px;";
 const char* kSurfaceOff = "background-color:#f2f2f2;border:1px solid #f2f2f2;border-radius:4px;";
 
-QString ScaleFolder()
-{
-    Profile* profile = Nexus::GetProfile();
-    return profile ? profile->GetScaleFolder() : QStringLiteral("x1");
-}
-
 QString SwitchStyle(const QString& icon)
 {
     return QStringLiteral("QPushButton{image:url(:/resource/like/%1/%2.png);border:0px;"
                           "background-color:rgba(0,0,0,0);}"
                           "QPushButton:hover{image:url(:/resource/like/%1/%2_hover.png);}")
-        .arg(ScaleFolder(), icon);
+        .arg(Nexus::GetScaleFolder(), icon);
 }
 
 } // namespace

@@ -205,6 +205,23 @@ private slots:
         QCOMPARE(m_test->GetMicCapture()->GetState(), MicCapture::Active);
     }
 
+    void CameraSignKeepsItsSizeAtEveryScale()
+    {
+        // The larger scale's picture is drawn for it: on screen it stands as
+        // large as the plain one, not one and a half times larger.
+        Open();
+        auto shown = [this](double factor, const QString& folder) {
+            Nexus::GetProfile()->SetScale(factor, folder);
+            m_test->ApplyImages();
+            const QPixmap sign = Find<QLabel>("cameraIdle")->pixmap(Qt::ReturnByValue);
+            return sign.size() / sign.devicePixelRatio();
+        };
+        const QSize plain = shown(1.0, "x1");
+        QVERIFY(!plain.isEmpty());
+        QCOMPARE(shown(1.5, "x1.5"), plain);
+        QCOMPARE(shown(1.0, "x1"), plain);
+    }
+
     void WorkingDevicesEndAllNormal()
     {
         Plug();
