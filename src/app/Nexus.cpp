@@ -481,8 +481,7 @@ void Nexus::PermissionChanged(int value)
         emit m_menuBar->UpdateUIByPermission(value);
         m_menuBar->SetupLayout(m_mainWindow);
     }
-    if (!(value & 128) && m_paletteWidget && !m_paletteWidget->isHidden() && m_whiteBoardWidget)
-        m_whiteBoardWidget->StopLasterPointTimer();
+    // Puts the laser away too, palette shown or not.
     if (!(value & 128) && m_whiteBoardWidget)
         m_whiteBoardWidget->OnWhiteboardRightLost();
     if (!(value & 4)) {

@@ -347,7 +347,10 @@ bool MiddleArea::FitPage(const QString& path)
     view = view.expandedTo(QSize(0, 0));
     m_pageView.setGeometry(
         (areaWidth - view.width()) / 2, (areaHeight - view.height()) / 2, view.width(), view.height());
-    m_pageView.SetPixmapPath(path);
+    // Every layout fits the page again: the picture shown is read again only
+    // for another file, and a new size is decoded when the view paints.
+    if (m_pageView.GetPixmapPath() != path || !m_pageView.HasPicture())
+        m_pageView.SetPixmapPath(path);
     m_pageView.show();
     m_board.setGeometry(0, 0, qMax(0, view.width() - 1), view.height());
     emit m_board.ScaleChanged(1.0);

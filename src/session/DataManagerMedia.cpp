@@ -232,12 +232,8 @@ void DataManager::OnRemoteDelMedia(const SignallingMessage& message)
     MediaInfo* media = nullptr;
     {
         QMutexLocker lock(&m_roomLock);
-        for (int i = 0; i < m_room.m_media.size(); ++i) {
-            if (m_room.m_media.at(i)->GetMediaId() == mediaId) {
-                media = m_room.m_media.takeAt(i);
-                break;
-            }
-        }
+        media = FindMedia(m_room.m_media, mediaId);
+        m_room.m_media.removeOne(media);
     }
     if (!media)
         return;

@@ -12,7 +12,6 @@
 #include "whiteboard/PresentationItem.h"
 #include "whiteboard/QtAvPlayerList.h"
 #include "whiteboard/WhiteBoardWidget.h"
-#include "widgets/IconCache.h"
 #include "widgets/RoundProgressBar.h"
 
 #include <QDebug>
@@ -275,18 +274,19 @@ void PresentationList::OnDownloadFinished(QString presentationId)
     if (item == nullptr)
         return;
     const QString path = item->GetImagePath();
-    if (IconCache::Pixmap(path, QSize(30, 30)).isNull()) {
+    // The row decodes the file at its thumbnail's size: that one decode
+    // also tells whether the file is a picture at all.
+    item->LoadThumbnail();
+    item->UpdateUI(this);
+    if (!item->GetThumbnail()->HasPicture()) {
         qDebug() << "into PresentationList::OnDownloadFinish, and pixmap is null, and will make retry download, "
                     "and head path:"
                  << path;
-        IconCache::Remove(path);
         if (DownldManager* transfers = Nexus::GetDownldManager())
             emit transfers->retryDownload(2, presentationId);
         return;
     }
     MarkFailed(presentationId, false);
-    item->LoadThumbnail();
-    item->UpdateUI(this);
     if (item == m_focusedItem) {
         item->ShowCurrentPageBadge();
         if (MiddleArea* middle = Nexus::GetMiddleArea())

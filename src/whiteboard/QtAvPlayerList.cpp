@@ -173,6 +173,10 @@ void QtAvPlayerList::OnAddNewPage(MediaInfo* media)
     if (media == nullptr)
         return;
     QtAvPlayerItem* item = FindItem(media->GetMediaId());
+    // A list of many media announces each one; the first rebuild listed
+    // them all, so the others find their rows done and lay nothing out.
+    if (item != nullptr && !item->IsUploadPlaceholder() && item->GetMediaType() == media->GetMediaType())
+        return;
     if (item != nullptr) {
         // The upload's placeholder becomes the media; the room's type
         // decides which message deletes it.

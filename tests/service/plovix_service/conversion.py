@@ -42,13 +42,9 @@ def routes(state):
     def refuse(message):
         return web.json_response({"returncode": "FAIL", "message": message})
 
-    def room_sockets(room_id):
-        service = state.store["signalling"]
-        return [c for c in service.conns.values() if c.room == room_id and c.path == "/ws"]
-
     def tell_room(room_id, type_, data):
         service = state.store["signalling"]
-        for conn in room_sockets(room_id):
+        for conn in service.sockets_of(room_id):
             service.send(conn, {"type": type_, "source": "0", "dest": room_id, "data": data})
 
     async def convert(room_id, room, kind, upload_id, stored_name, pages, fails):

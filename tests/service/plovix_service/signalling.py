@@ -153,8 +153,7 @@ class Signalling:
         }, info
 
     def roster(self, conn):
-        present = sorted({c.uid for c in self.conns.values() if c.room == conn.room and c.path == "/ws"},
-                         key=lambda u: (len(u), u))
+        present = sorted({c.uid for c in self.sockets_of(conn.room)}, key=lambda u: (len(u), u))
         members = []
         for uid in present:
             entry, info = self.member(conn, uid)
@@ -189,9 +188,12 @@ class Signalling:
             except (ConnectionError, RuntimeError):
                 pass
 
+    def sockets_of(self, room_id):
+        """The room sockets of a room (not the other paths' sockets)."""
+        return [c for c in self.conns.values() if c.room == room_id and c.path == "/ws"]
+
     def room_conns(self, conn, include_sender):
-        return [c for c in self.conns.values()
-                if c.room == conn.room and c.path == "/ws" and (include_sender or c.uid != conn.uid)]
+        return [c for c in self.sockets_of(conn.room) if include_sender or c.uid != conn.uid]
 
     def answer(self, conn, type_, data):
         message = {"type": type_, "source": conn.uid, "dest": conn.uid, "data": data}
@@ -283,8 +285,8 @@ class Signalling:
     def converted(self, room_id, uid, data):
         """A chat picture of user uid is converted: 421 to its room sockets
         (late answers of type 421 apply)."""
-        for conn in list(self.conns.values()):
-            if conn.room == room_id and conn.uid == uid and conn.path == "/ws":
+        for conn in self.sockets_of(room_id):
+            if conn.uid == uid:
                 self.send(conn, {"type": 421, "source": "0", "dest": uid, "data": data}, self.late.get(421, 0))
 
     def broadcast(self, conn, message, include_sender):
