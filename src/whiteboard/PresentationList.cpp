@@ -341,15 +341,19 @@ void PresentationList::UploadCourse()
         qDebug() << "in uploadCourse, files of" << kinds.size() << "kinds, one request per kind";
     m_uploadBusy = true;
     QPointer<PresentationList> self(this);
+    const int cleanUps = m_cleanUps;
     for (int kind : qAsConst(kinds)) {
-        if (!UploadKind(kind, byKind.value(kind)))
-            return;
+        // The files belong to the room they were chosen in: once it was left
+        // the next kind would go to whatever room is entered now.
+        UploadKind(kind, byKind.value(kind));
+        if (!self || cleanUps != m_cleanUps)
+            break;
     }
     if (self)
         m_uploadBusy = false;
 }
 
-bool PresentationList::UploadKind(int kind, const QStringList& files)
+void PresentationList::UploadKind(int kind, const QStringList& files)
 {
     DataManager* data = Nexus::GetDataManager();
     const Profile* profile = Nexus::GetProfile();
@@ -364,7 +368,7 @@ bool PresentationList::UploadKind(int kind, const QStringList& files)
         qDebug() << "[DataManager]UploadCourse failed! err:"
                  << "nothing to send";
         CourseRow::Notify(NotifyUploadFailed);
-        return true;
+        return;
     }
     request.url = QUrl(profile->GetUrl(url));
     request.roomId = data->GetRoomId();
@@ -377,14 +381,14 @@ bool PresentationList::UploadKind(int kind, const QStringList& files)
     QPointer<PresentationList> self(this);
     const CourseUpload::Result result = CourseUpload::Post(m_network, request);
     if (!self)
-        return false;
+        return;
     if (cleanUps != m_cleanUps) {
         qDebug() << "in uploadCourse, the class room was left while the upload was on its way";
-        return true;
+        return;
     }
     if (result.outcome != CourseUpload::Accepted) {
         CourseRow::Notify(NotifyUploadFailed);
-        return true;
+        return;
     }
     if (kind == CourseUpload::KindPages) {
         AddUploadedPages(result.ids);
@@ -395,7 +399,6 @@ bool PresentationList::UploadKind(int kind, const QStringList& files)
     }
     // A file left out is an upload that failed, even if the rest went up.
     CourseRow::Notify(result.skipped.isEmpty() ? NotifyUploadDone : NotifyUploadFailed);
-    return true;
 }
 
 void PresentationList::AddUploadPlaceholder(const QString& id, double progress)

@@ -87,9 +87,9 @@ private:
 
     PresentationItem* FindItem(const QString& presentationId) const;
     void Renumber();
-    // One request for the files of one kind; false when the list went away
-    // meanwhile.
-    bool UploadKind(int kind, const QStringList& files);
+    // One request for the files of one kind; the list may be gone or
+    // cleaned up when it returns.
+    void UploadKind(int kind, const QStringList& files);
     void AddUploadedPages(const QStringList& ids);
     void AddUploadPlaceholder(const QString& id, double progress);
     // Uploads still converting whose pages the room does not list yet.

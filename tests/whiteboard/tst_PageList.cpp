@@ -194,17 +194,21 @@ private slots:
     }
 
     // The wait for the answer handles user input: a second click uploads
-    // nothing more, and an answer after the room was left makes no row.
+    // nothing more, and an answer after the room was left makes no row;
+    // the kinds still to go are not posted for a room that was left.
     void AnAnswerAfterLeavingMakesNoRow()
     {
         const int asked = m_room.service.RequestCount("/api/upload/presentations");
+        const int askedAudio = m_room.service.RequestCount("/api/upload/audio");
         QVERIFY(m_room.service.Delay("/api/upload/presentations", 1500, 1));
         QTimer::singleShot(300, m_room.Pages(), [this] {
             m_room.Pages()->UploadCourse();
             emit m_room.middle.CleanUp();
         });
-        Upload({ "ok.png" });
+        Upload({ File("ok.png", Png()), File("song.mp3", QByteArray(4096, 'm')) });
         QCOMPARE(m_room.service.RequestCount("/api/upload/presentations"), asked + 1);
+        QCOMPARE(m_room.service.RequestCount("/api/upload/audio"), askedAudio);
+        QVERIFY(!m_room.Pages()->IsUploading());
         QCOMPARE(m_room.Pages()->count() + m_room.Media()->count(), 0);
         QCOMPARE(m_room.Pages()->GetUploadPhase(), 0);
         Nexus::Instance()->OnCourseWareGet();
