@@ -332,6 +332,13 @@ void MainWindow::OnLayoutRefresh()
 void MainWindow::OnLoginProgress(int phase)
 {
     qDebug() << "into MainWindow::OnLoginProgress, and phase:" << phase;
+    // Ready or failed only ever follow an entry; out of the class room they
+    // come from an entry the user has left, which must neither cover the
+    // course list nor start the entry again.
+    if ((phase == 32 || phase == 64) && Nexus::IsOutOfClassroom()) {
+        qDebug() << "into MainWindow::OnLoginProgress, the room was left and the phase is dropped";
+        return;
+    }
     Profile* profile = Nexus::GetProfile();
     if (profile)
         profile->SetLoginPhase(phase);
@@ -365,16 +372,12 @@ void MainWindow::OnLoginProgress(int phase)
         m_loadingUI->SetupLayout(this, kTopHeight);
         break;
     case 32:
-        DetachAndHide(m_loadingUI);
-        m_loadingUI->OnRendLoadingMsg(QString());
-        m_loadingUI->OnValueChanged(0);
+        CloseLoadingScreen();
         m_dwMainWinWidth = 0;
         SetupLayout();
         break;
     case 64:
-        DetachAndHide(m_loadingUI);
-        m_loadingUI->OnRendLoadingMsg(QString());
-        m_loadingUI->OnValueChanged(0);
+        CloseLoadingScreen();
         if (profile) {
             if (profile->GetReEntryFlag()) {
                 profile->SetReEntryFlag(false);
@@ -396,6 +399,13 @@ void MainWindow::OnLoginProgress(int phase)
     default:
         break;
     }
+}
+
+void MainWindow::CloseLoadingScreen()
+{
+    DetachAndHide(m_loadingUI);
+    m_loadingUI->OnRendLoadingMsg(QString());
+    m_loadingUI->OnValueChanged(0);
 }
 
 void MainWindow::HideRoomPanels()
@@ -442,6 +452,11 @@ void MainWindow::OnCleanUp()
         emit data->CleanUp();
     if (DeamonThreadMgr* daemon = Nexus::GetDeamonThreadMgr())
         emit daemon->Cleanup();
+    // The room is entered again: its progress shows as at a first entry,
+    // under the title bar.
+    CloseLoadingScreen();
+    m_topArea->SetupLayout(this);
+    m_loadingUI->SetupLayout(this, kTopHeight);
     if (data)
         emit data->EnterRoom();
     QPixmapCache::clear();
@@ -461,6 +476,10 @@ void MainWindow::OnExit()
     if (DataManager* data = Nexus::GetDataManager())
         emit data->CleanUp();
     RemoveCacheFolders();
+    // Left while loading or after a failure: the course list is laid out
+    // only where neither screen is shown any more.
+    CloseLoadingScreen();
+    DetachAndHide(m_loadingFailUI);
     if (!m_schoolEntryWidget->isVisible())
         ShowCourseHome();
 }

@@ -115,6 +115,8 @@ protected:
 private:
     void BuildTray();
     void HideRoomPanels();
+    // Takes the loading screen out of the window, emptied for the next entry.
+    void CloseLoadingScreen();
     // What both roads out of a class room begin with.
     void LeaveRoom();
     void ShowCourseHome();

@@ -4,7 +4,6 @@
 #include "ExitFeedback.h"
 #include "MainWindow.h"
 #include "Nexus.h"
-#include "Profile.h"
 #include "SharedFunctions.h"
 #include "entry/RoomEntryWidget.h"
 #include "entry/TechSupportWidget.h"
@@ -222,10 +221,7 @@ void TitleBar::BuildClassRoomLayout()
     int x = PlaceRightCluster();
     const int commandTop = (kHeight - kCommandHeight) / 2;
 
-    Profile* profile = Nexus::GetProfile();
-    const int phase = profile ? profile->GetLoginPhase() : 0;
-    const bool inRoom = phase != 2 && phase != 128 && phase != 256;
-    if (inRoom) {
+    if (!Nexus::IsOutOfClassroom()) {
         m_btnRefresh->setStyleSheet(IconButtonStyle(QStringLiteral("normal_nav_icon_refresh_normal")));
         x -= 10 + kIconSize;
         m_btnRefresh->move(x, (kHeight - kIconSize) / 2);
@@ -238,12 +234,7 @@ void TitleBar::BuildClassRoomLayout()
         m_btnDeviceTest->hide();
         HideDeviceTest();
     }
-    auto* exit = static_cast<CommandButton*>(m_btnExit);
-    exit->setText(QStringLiteral("返回课表"));
-    exit->SetPicture(QStringLiteral("school_list"));
-    x -= 8 + kPictureCommandWidth;
-    exit->setGeometry(x, commandTop, kPictureCommandWidth, kCommandHeight);
-    exit->show();
+    x = PlaceExitButton(x);
     m_logo->hide();
     PlaceTitle(20, x - 16);
     qDebug() << "SetLayout4TitleBar show ok.";
@@ -257,16 +248,26 @@ void TitleBar::BuildCourseListLayout()
     m_btnRefresh->hide();
     m_btnDeviceTest->hide();
     HideDeviceTest();
-    auto* exit = static_cast<CommandButton*>(m_btnExit);
-    exit->setText(QStringLiteral("密码登录"));
-    exit->SetPicture(QString());
-    x -= 8 + kTextCommandWidth;
-    exit->setGeometry(x, (kHeight - kCommandHeight) / 2, kTextCommandWidth, kCommandHeight);
-    exit->show();
+    x = PlaceExitButton(x);
     m_logo->setPixmap(QPixmap(PicturePath(QStringLiteral("normal-logo"))));
     m_logo->move(16, (kHeight - m_logo->height()) / 2);
     m_logo->show();
     PlaceTitle(16 + m_logo->width() + 8, x - 16);
+}
+
+int TitleBar::PlaceExitButton(int right)
+{
+    // The button reads as what Exit does: while a room is entered, has
+    // failed or is refreshed it leaves the room like the class room's own.
+    const bool leavesRoom = !Nexus::IsOutOfClassroom();
+    auto* exit = static_cast<CommandButton*>(m_btnExit);
+    exit->setText(leavesRoom ? QStringLiteral("返回课表") : QStringLiteral("密码登录"));
+    exit->SetPicture(leavesRoom ? QStringLiteral("school_list") : QString());
+    const int width = leavesRoom ? kPictureCommandWidth : kTextCommandWidth;
+    const int x = right - 8 - width;
+    exit->setGeometry(x, (kHeight - kCommandHeight) / 2, width, kCommandHeight);
+    exit->show();
+    return x;
 }
 
 void TitleBar::CentreBelowStrip(QWidget* popup) const

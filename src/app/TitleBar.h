@@ -71,6 +71,9 @@ private:
     // the right edge; returns the x left of them.
     int PlaceRightCluster();
     void PlaceTitle(int left, int right);
+    // The exit command left of right, read by what it does now; returns its
+    // x.
+    int PlaceExitButton(int right);
     void CentreBelowStrip(QWidget* popup) const;
     void HideDeviceTest();
 

@@ -2,6 +2,7 @@
 #include "TestRegistry.h"
 #include "TestSupport.h"
 
+#include "../room/RoomScreens.h"
 #include "app/AppPaths.h"
 #include "app/DownldManager.h"
 #include "app/ExitFeedback.h"
@@ -218,6 +219,58 @@ private slots:
         Nexus::Instance()->UpdateLoadingValue(50);
         QCOMPARE(m_window->GetLoadingUI()->GetValue(), 50);
         TestSupport::SaveScreenshot(m_window, "phase-8-progress");
+    }
+
+    // Leaving a room that is still loading or that failed: the title bar's
+    // button says that it leaves, the course list alone shows and follows
+    // the window, a late word of the room left changes nothing, and the
+    // next course card reaches the class room.
+    void LeavingBeforeTheRoomIsReady_data()
+    {
+        QTest::addColumn<double>("factor");
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<bool>("failed");
+        QTest::newRow("x1 while loading") << 1.0 << "x1" << false;
+        QTest::newRow("x1.5 after a failure") << 1.5 << "x1.5" << true;
+    }
+    void LeavingBeforeTheRoomIsReady()
+    {
+        QFETCH(bool, failed);
+        double factor = 1;
+        QString folder;
+        RoomScreens::UseRowScale(factor, folder);
+        ExitFeedback::SetGate([](DataManager&) { return false; });
+        MainWindowFixture::BackToCourseHome(m_window);
+        emit m_window->UpdateLoginProgress(8);
+        if (failed)
+            Nexus::Instance()->UpdateLoadingFailValue(QStringLiteral("房间不存在"));
+        QPushButton* exit = m_window->GetTitleBar()->GetExitButton();
+        QCOMPARE(exit->text(), QString("返回课表"));
+        RoomScreens::SaveScaled(m_window, failed ? "leave-from-failure" : "leave-from-loading", factor, folder);
+        QTest::mouseClick(exit, Qt::LeftButton);
+
+        QCOMPARE(Nexus::GetProfile()->GetLoginPhase(), 128);
+        QCOMPARE(VisibleScreens(m_window), QStringList({ "school" }));
+        QVERIFY(!m_window->GetLoadingUI()->parentWidget() && !m_window->GetLoadingFailUI()->parentWidget());
+        QCOMPARE(m_window->GetLoadingUI()->GetValue(), 0);
+        QCOMPARE(exit->text(), QString("密码登录"));
+        m_window->resize(1200, 700);
+        QCOMPARE(m_window->GetSchoolEntryWidget()->geometry(), QRect(0, 40, 1200, 660));
+        QVERIFY(Nexus::GetProfile()->GetReEntryFlag());
+        Nexus::Instance()->UpdateLoadingFailValue(QStringLiteral("连接超时"));
+        QCOMPARE(Nexus::GetProfile()->GetLoginPhase(), 128);
+        QCOMPARE(VisibleScreens(m_window), QStringList({ "school" }));
+        QVERIFY(Nexus::GetProfile()->GetReEntryFlag());
+
+        // The re-entry would run a real entry, which these tests keep away.
+        Nexus::GetProfile()->SetReEntryFlag(false);
+        emit m_window->UpdateLoginProgress(8);
+        QCOMPARE(VisibleScreens(m_window), QStringList({ "loading" }));
+        MainWindowFixture::CompleteRoomData();
+        QCOMPARE(VisibleScreens(m_window), QStringList({ "left", "middle", "right", "menuBar" }));
+        m_window->resize(MainWindow::kNormalWidth, MainWindow::kNormalHeight);
+        ExitFeedback::SetGate(nullptr);
+        Nexus::GetProfile()->SetScale(1.0, "x1");
     }
 
     // The offscreen screen (800 x 600) is smaller than the window's least
@@ -532,8 +585,21 @@ private slots:
         QCOMPARE(Nexus::GetDataPrepPhase(), 0);
         QVERIFY(!Nexus::GetProfile()->GetReEntryFlag());
         QCOMPARE(Nexus::GetMainWindow(), m_window);
-        QVERIFY(!m_window->GetTopArea()->isVisible());
-        QCOMPARE(VisibleScreens(m_window), QStringList());
+        // The room is entered again in sight: title bar and loading screen,
+        // with a button that still leaves the room.
+        QVERIFY(m_window->GetTopArea()->isVisible());
+        QCOMPARE(m_window->GetTitleBar()->GetExitButton()->text(), QString("返回课表"));
+        QCOMPARE(VisibleScreens(m_window), QStringList({ "loading" }));
+        QCOMPARE(m_window->GetLoadingUI()->geometry(), QRect(0, 40, m_window->width(), m_window->height() - 40));
+        QCOMPARE(m_window->GetLoadingUI()->GetValue(), 0);
+        for (const auto& scale : { qMakePair(1.0, QString("x1")), qMakePair(1.5, QString("x1.5")) }) {
+            Nexus::GetProfile()->SetScale(scale.first, scale.second);
+            m_window->GetLoadingUI()->SetupLayout(m_window, 40);
+            RoomScreens::SaveScaled(m_window, "refresh-loading", scale.first, scale.second);
+        }
+        Nexus::GetProfile()->SetScale(1.0, "x1");
+        MainWindowFixture::CompleteRoomData();
+        QCOMPARE(VisibleScreens(m_window), QStringList({ "left", "middle", "right", "menuBar" }));
         DrainTransferWorker();
         QVERIFY(!CachesGone());
     }

@@ -84,20 +84,23 @@ private slots:
     {
         QTest::addColumn<int>("phase");
         QTest::addColumn<bool>("roomCommands");
-        QTest::newRow("in the room") << 32 << true;
-        QTest::newRow("stored 4") << 4 << true;
-        QTest::newRow("back to the list") << 128 << false;
+        QTest::addColumn<QString>("exitText");
+        QTest::newRow("in the room") << 32 << true << "返回课表";
+        QTest::newRow("stored 4") << 4 << true << "返回课表";
+        // The button opens the password window there, and says so.
+        QTest::newRow("back to the list") << 128 << false << "密码登录";
     }
     void ClassRoomLayout()
     {
         QFETCH(int, phase);
         QFETCH(bool, roomCommands);
+        QFETCH(QString, exitText);
         MainWindowFixture::EnterRoom(m_window);
         Nexus::GetProfile()->SetLoginPhase(phase);
         m_window->GetTopArea()->SetupLayout(m_window);
         QVERIFY(m_bar->IsClassRoomLayout());
         QVERIFY(m_bar->styleSheet().contains("#FAFBFC"));
-        QCOMPARE(m_bar->GetExitButton()->text(), QString("返回课表"));
+        QCOMPARE(m_bar->GetExitButton()->text(), exitText);
         QVERIFY(!m_bar->GetLogoLabel()->isVisible());
         QCOMPARE(m_bar->GetRefreshButton()->isVisible(), roomCommands);
         QCOMPARE(m_bar->GetDeviceTestButton()->isVisible(), roomCommands);
