@@ -8,6 +8,7 @@
 #include "Profile.h"
 #include "TitleBar.h"
 #include "TopArea.h"
+#include "entry/HelpWidget.h"
 #include "entry/NewLoginWidget.h"
 #include "entry/RoomEntryWidget.h"
 #include "entry/SchoolEntryWidget.h"
@@ -82,6 +83,7 @@ MainWindow::MainWindow(QWidget* parent)
     , m_userFeedBack(new UserFeedBack())
     , m_teacherFeedBack(new TeacherFeedBack())
     , m_userGuideWidget(new UserGuideWidget())
+    , m_helpWidget(new HelpWidget())
     , m_layoutTimer(new QTimer(this))
 {
     AppResources::Init();
@@ -121,6 +123,7 @@ MainWindow::~MainWindow()
     // Several screens now live inside the window and some re-parent their
     // own children into it, so each goes here, newest first, while every
     // one of them still exists.
+    delete m_helpWidget;
     delete m_userGuideWidget;
     delete m_teacherFeedBack;
     delete m_userFeedBack;
@@ -292,7 +295,7 @@ void MainWindow::SetupLayout()
         if (m_loginWidget->isVisible()) {
             m_loginWidget->ShowLogin();
         } else if (m_loadingFailUI->isVisible()) {
-            m_loadingFailUI->SetupLayout(this, kTopHeight);
+            ShowFailureScreen();
         } else if (m_loadingUI->isVisible()) {
             // The loading screen follows the window as well, or it would
             // stay at its old size while a room is entered.
@@ -386,7 +389,7 @@ void MainWindow::OnLoginProgress(int phase)
                 profile->StartThreads();
             }
         }
-        m_loadingFailUI->SetupLayout(this, kTopHeight);
+        ShowFailureScreen();
         break;
     case 256:
         if (profile)
@@ -406,6 +409,13 @@ void MainWindow::CloseLoadingScreen()
     DetachAndHide(m_loadingUI);
     m_loadingUI->OnRendLoadingMsg(QString());
     m_loadingUI->OnValueChanged(0);
+}
+
+void MainWindow::ShowFailureScreen()
+{
+    m_loadingFailUI->SetupLayout(this, kTopHeight);
+    // Goes and comes with the failure screen, as its child.
+    m_helpWidget->SetupLayout(m_loadingFailUI);
 }
 
 void MainWindow::HideRoomPanels()

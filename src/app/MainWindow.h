@@ -8,6 +8,7 @@
 #include <memory>
 
 class BottomArea;
+class HelpWidget;
 class KeyHook;
 class LeftArea;
 class LoadingFailUI;
@@ -76,6 +77,7 @@ public:
     UserFeedBack* GetUserFeedBack() const { return m_userFeedBack; }
     TeacherFeedBack* GetTeacherFeedBack() const { return m_teacherFeedBack; }
     UserGuideWidget* GetUserGuideWidget() const { return m_userGuideWidget; }
+    HelpWidget* GetHelpWidget() const { return m_helpWidget; }
     QSystemTrayIcon* GetTrayIcon() const { return m_trayIcon; }
     QMenu* GetTrayMenu() const { return m_trayMenu; }
 
@@ -117,6 +119,8 @@ private:
     void HideRoomPanels();
     // Takes the loading screen out of the window, emptied for the next entry.
     void CloseLoadingScreen();
+    // The failure screen below the title bar, with the help pointer on it.
+    void ShowFailureScreen();
     // What both roads out of a class room begin with.
     void LeaveRoom();
     void ShowCourseHome();
@@ -141,6 +145,7 @@ private:
     UserFeedBack* m_userFeedBack = nullptr;
     TeacherFeedBack* m_teacherFeedBack = nullptr;
     UserGuideWidget* m_userGuideWidget = nullptr;
+    HelpWidget* m_helpWidget = nullptr;
 
     QSystemTrayIcon* m_trayIcon = nullptr;
     QMenu* m_trayMenu = nullptr;

@@ -156,9 +156,14 @@ QUrl TechSupportWidget::FeedbackPage()
     return QUrl(CourseCards::SiteHost() + QStringLiteral("/feedback"));
 }
 
+void TechSupportWidget::OpenHelpPage(const char* what)
+{
+    Open(what, QUrl(NewLoginWidget::HelpPage()));
+}
+
 void TechSupportWidget::OnLinkJump()
 {
-    Open("OnLinkJump", QUrl(NewLoginWidget::HelpPage()));
+    OpenHelpPage("OnLinkJump");
 }
 
 void TechSupportWidget::OnQQTalk()

@@ -27,6 +27,9 @@ public:
     // the chosen server's node.
     static QString ConnectionLine();
     static QUrl FeedbackPage();
+    // Opens the online help page in the browser; what names the caller in
+    // the log. The help pointer of the failure screen shares it.
+    static void OpenHelpPage(const char* what);
 
     QPushButton* GetQQButton() const { return m_btnQQ; }
     QPushButton* GetHelpButton() const { return m_btnHelp; }

@@ -3,9 +3,11 @@
 
 #include "app/TitleBar.h"
 #include "entry/CourseCards.h"
+#include "entry/HelpWidget.h"
 #include "entry/NewLoginWidget.h"
 #include "entry/TechSupportWidget.h"
 #include "entry/UserGuideWidget.h"
+#include "room/LoadingFailUI.h"
 #include "room/NotifyUIV2.h"
 #include "widgets/DPIWidget4RectPixmap.h"
 
@@ -178,6 +180,41 @@ private slots:
         profile->SetNodeServers({ { "联通", "10.0.0.1" }, { "电信", "10.0.0.2|10.0.0.3" } });
         profile->SetChosenServer(chosen);
         QCOMPARE(TechSupportWidget::ConnectionLine(), line);
+    }
+
+    // Where a room entry failed the help page is one click away, by the
+    // support pop-up's own link; the pointer goes with the failure screen.
+    void FailureScreenPointsToTheHelp_data() { EntryScreens::ScaleRows(); }
+    void FailureScreenPointsToTheHelp()
+    {
+        QFETCH(double, factor);
+        QFETCH(QString, folder);
+        Nexus::GetProfile()->SetScale(factor, folder);
+        // The re-entry would run a real entry, which these tests keep away.
+        Nexus::GetProfile()->SetReEntryFlag(false);
+        emit m_window->UpdateLoginProgress(8);
+        Nexus::Instance()->UpdateLoadingFailValue(QStringLiteral("房间不存在"));
+        LoadingFailUI* failure = m_window->GetLoadingFailUI();
+        HelpWidget* help = m_window->GetHelpWidget();
+        QVERIFY(help->isVisible());
+        QCOMPARE(help->parentWidget(), failure);
+        m_window->resize(1200, 760);
+        QCOMPARE(help->geometry().bottom(), failure->height() - 36 - 1);
+        QCOMPARE(help->x(), (failure->width() - help->width()) / 2);
+        m_window->resize(MainWindow::kNormalWidth, MainWindow::kNormalHeight);
+        QVERIFY(!EntryScreens::SaveScaled(m_window, "failure-help", factor, folder).isEmpty());
+
+        QTest::mouseClick(help->GetLinkButton(), Qt::LeftButton);
+        m_window->GetTitleBar()->ShowTechSupWidget();
+        QTest::mouseClick(m_window->GetTitleBar()->GetTechSupportWidget()->GetHelpButton(), Qt::LeftButton);
+        m_window->GetTitleBar()->ShowTechSupWidget();
+        QCOMPARE(m_opened, QList<QUrl>({ QUrl(NewLoginWidget::HelpPage()), QUrl(NewLoginWidget::HelpPage()) }));
+        QVERIFY(m_opened.first().path().endsWith("/help/meeting/help.html"));
+
+        emit m_window->UpdateLoginProgress(256);
+        QVERIFY(!help->isVisible());
+        MainWindowFixture::BackToCourseHome(m_window);
+        Nexus::GetProfile()->SetScale(1.0, "x1");
     }
 
     void Screenshots_data() { EntryScreens::ScaleRows(); }
