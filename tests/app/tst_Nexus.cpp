@@ -59,7 +59,12 @@ private slots:
         Nexus::SetLoadingUI(nullptr);
         Nexus::SetLoadingFailUI(nullptr);
     }
-    void init() { emit Nexus::Instance()->LocalRefresh(); }
+    void init()
+    {
+        emit Nexus::Instance()->LocalRefresh();
+        // A room is being entered: its readiness and failure are taken.
+        Nexus::GetProfile()->SetLoginPhase(8);
+    }
 
     void RegisteredScreensAreTheMainWindows()
     {
