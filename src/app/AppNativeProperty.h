@@ -151,9 +151,12 @@ public:
     void SetMicrophoneMuted(int muted) { m_microphoneMuted = muted; }
     int GetSpeakerMuted() const { return m_speakerMuted; }
     void SetSpeakerMuted(int muted) { m_speakerMuted = muted; }
-    // The recording volume the user chose last; -1 while none was chosen.
+    // The last recording and playback volumes set in the engine; -1 while
+    // none was set.
     int GetInputVolume() const { return m_inputVolume; }
     void SetInputVolume(int volume) { m_inputVolume = volume; }
+    int GetLastOutputVolume() const { return m_lastOutputVolume; }
+    void SetLastOutputVolume(int volume) { m_lastOutputVolume = volume; }
 
     // The room role decides between the teacher and the student guide code.
     int GetUserGuideCode(int role);
@@ -185,6 +188,7 @@ private:
     std::atomic<int> m_microphoneMuted { 0 };
     std::atomic<int> m_speakerMuted { 0 };
     std::atomic<int> m_inputVolume { -1 };
+    std::atomic<int> m_lastOutputVolume { -1 };
     std::atomic<double> m_scaleFactor { 1.0 };
     Locked<QString> m_scaleFolder { QStringLiteral("x1") };
     Locked<QString> m_recordPath;

@@ -220,6 +220,13 @@ bool UserGuideWidget::eventFilter(QObject* watched, QEvent* event)
     return QWidget::eventFilter(watched, event);
 }
 
+void UserGuideWidget::hideEvent(QHideEvent* event)
+{
+    QWidget::hideEvent(event);
+    if (isHidden())
+        emit Closed();
+}
+
 void UserGuideWidget::keyPressEvent(QKeyEvent* event)
 {
     switch (event->key()) {

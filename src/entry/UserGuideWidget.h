@@ -37,6 +37,10 @@ public:
     QPushButton* GetNextButton() const { return m_btnNext; }
     QPushButton* GetExitButton() const { return m_btnExit; }
 
+signals:
+    // The guide was closed (not merely hidden with its window).
+    void Closed();
+
 public slots:
     void OnClickedNextPage();
     void OnClickedLastPage();
@@ -44,6 +48,7 @@ public slots:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:

@@ -15,6 +15,7 @@
 #include "rtc/AudioRecordSetDialog.h"
 #include "rtc/CAgoraObject.h"
 #include "rtc/DeviceManager.h"
+#include "rtc/MediaPlayer.h"
 #include "rtc/Player.h"
 #include "session/DataManager.h"
 #include "ui/chatArea/ChatWidget.h"
@@ -26,6 +27,7 @@
 #include <QFileDialog>
 #include <QKeyEvent>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QSlider>
 #include <QTimer>
 
@@ -53,6 +55,27 @@ AudioOutManager* PlaybackDevice()
     Player* player = Nexus::GetPlayer();
     CAgoraObject* engine = player ? player->GetMediaPlayer()->GetAgoraObject() : nullptr;
     return engine ? engine->GetAudioOutManager() : nullptr;
+}
+
+// The device's volume now; without an engine the last one set, -1 when
+// none was.
+int DeviceVolume(bool input, int last)
+{
+    Player* player = Nexus::GetPlayer();
+    MediaPlayer* media = player ? player->GetMediaPlayer() : nullptr;
+    if (!media || !media->GetAgoraObject())
+        return last;
+    return input ? media->GetAudioInVolume() : media->GetAudioOutVolume();
+}
+
+// Shown only: the device already plays or records at it, and showing it
+// must neither set it again nor store it as the user's choice.
+void ShowVolume(QSlider* slider, int volume)
+{
+    if (volume < 0)
+        return;
+    const QSignalBlocker quiet(slider);
+    slider->setValue(volume);
 }
 
 void MuteLocalAudio(int mute)
@@ -268,6 +291,18 @@ void MenuBar::InitAudioInput()
     m_capture = MicCapture::Create();
 }
 
+void MenuBar::RebuildAudioInput()
+{
+    // The input was made for the devices present then, maybe none: the
+    // meter records from the one present now, and runs if the microphone
+    // is open.
+    const bool open = HasMicrophoneRight() && !IsMicrophoneMuted() && (GetSpeakMode() == SpeakFree || m_altTalking);
+    SetMicMetering(MeterRelease);
+    InitAudioInput();
+    if (open)
+        SetMicMetering(MeterStart);
+}
+
 void MenuBar::InitUI()
 {
     qDebug() << "into  MenuBar::InitUI";
@@ -298,8 +333,6 @@ void MenuBar::InitUI()
     m_wiring << connect(m_volumeInputSlider, &QSlider::valueChanged, this, [](int value) {
         if (Player* player = Nexus::GetPlayer())
             player->SetPlayerInVolume(value);
-        if (Profile* owner = Nexus::GetProfile())
-            owner->SetInputVolume(value);
     });
     m_wiring << connect(m_btnCamera, &QPushButton::clicked, this, [] {
         if (DataManager* data = Nexus::GetDataManager())
@@ -513,11 +546,10 @@ void MenuBar::OnCleanUp()
 void MenuBar::OnUpdateVolumInfo()
 {
     qDebug() << "into MenuBar::OnUpdateVolumInfo";
-    if (AudioOutManager* playback = PlaybackDevice())
-        m_volumOutputSlider->setValue(playback->GetVolume());
     Profile* profile = Nexus::GetProfile();
-    if (profile && profile->GetInputVolume() >= 0)
-        m_volumeInputSlider->setValue(profile->GetInputVolume());
+    if (!profile || profile->GetSpeakerMuted() == 0)
+        ShowVolume(m_volumOutputSlider, DeviceVolume(false, profile ? profile->GetLastOutputVolume() : -1));
+    ShowVolume(m_volumeInputSlider, DeviceVolume(true, profile ? profile->GetInputVolume() : -1));
 }
 
 void MenuBar::OnUpdateUIByPermission(int permission)
@@ -558,6 +590,7 @@ void MenuBar::OnUpdateMacphone(int type)
             m_btnMacphone->installEventFilter(this);
             if (m_filteredWindow)
                 m_filteredWindow->installEventFilter(this);
+            RebuildAudioInput();
         }
         SetModeIconByRights();
         OnUpdateMacphone(4);
@@ -632,9 +665,10 @@ void MenuBar::MuteAudioOutput()
     if (profile->GetSpeakerMuted() == 1) {
         profile->SetSpeakerMuted(0);
         SetIcon(m_btnAudioOutput, "footer_icon_audio1_normal-.png", "footer_icon_audio1_hover.png");
+        // Playing again before the slider opens, so it shows that volume.
+        SetPlaybackVolume(m_volumOutputSlider->value());
         if (m_volumOutputSlider->isHidden())
             ShowAudioOutputSlider();
-        SetPlaybackVolume(m_volumOutputSlider->value());
     } else {
         SetIcon(m_btnAudioOutput, "footer_icon_audio4_normal.png", "footer_icon_audio4_hover.png");
         profile->SetSpeakerMuted(1);
@@ -663,10 +697,7 @@ void MenuBar::ShowAudioOutputSlider()
     if (slider->isHidden()) {
         if (profile && profile->GetSpeakerMuted() == 1)
             return;
-        AudioOutManager* playback = PlaybackDevice();
-        const int stored = profile ? profile->GetOutputVolume() : -1;
-        if (playback && stored >= 0 && playback->GetVolume() != stored)
-            slider->setValue(stored);
+        ShowVolume(slider, DeviceVolume(false, profile ? profile->GetLastOutputVolume() : -1));
         slider->show();
         slider->raise();
     } else {
@@ -683,11 +714,10 @@ void MenuBar::ShowAudioInputSlider()
     if (slider->isHidden()) {
         if (!Nexus::GetDataManager() || !profile || profile->GetMicrophoneMuted() == 1 || !HasMicrophoneRight())
             return;
-        const int stored = profile->GetInputVolume();
-        if (stored >= 0 && slider->value() != stored) {
-            qDebug() << "volumeInputSlider.value:" << slider->value() << ", player in volum:" << stored;
-            slider->setValue(stored);
-        }
+        const int volume = DeviceVolume(true, profile->GetInputVolume());
+        if (volume >= 0 && slider->value() != volume)
+            qDebug() << "volumeInputSlider.value:" << slider->value() << ", player in volum:" << volume;
+        ShowVolume(slider, volume);
         slider->show();
         slider->raise();
     } else {
@@ -777,6 +807,8 @@ void MenuBar::HidePopUps(bool keepVoicePanel)
 {
     if (LeftArea* left = Nexus::GetLeftArea())
         emit left->HideUsrPermWidget();
+    if (MiddleArea* middle = Nexus::GetMiddleArea())
+        middle->OnHideColorBox();
     ChatWidget* chat = Nexus::GetChatWidget();
     if (EmojiWidget* emoji = chat ? chat->GetEmojiWidget() : nullptr)
         emoji->hide();

@@ -127,6 +127,8 @@ protected:
 private:
     void InitCSS();
     void InitAudioInput();
+    // Deletes the input and its meter and makes them again.
+    void RebuildAudioInput();
     // Wires the microphone and speaking-mode buttons (cut while no input
     // device is present).
     void WireMicrophone();

@@ -102,11 +102,14 @@ void MediaPlayer::OnMuteLocalAudio(bool muted)
         qDebug() << "[ERROR]OnMuteLocalAudio   error ,_ret：" << m_agoraObject->GetLastResult();
 }
 
+// A device list read while no device was there is read again: one may
+// have been plugged in since.
 AudioInManager* MediaPlayer::InManager()
 {
     if (!m_agoraObject)
         return nullptr;
-    if (!m_agoraObject->GetAudioInManager())
+    AudioInManager* in = m_agoraObject->GetAudioInManager();
+    if (!in || in->GetDeviceCount() == 0)
         m_agoraObject->CreateAudioInManager();
     return m_agoraObject->GetAudioInManager();
 }
@@ -115,7 +118,7 @@ AudioOutManager* MediaPlayer::OutManager()
 {
     if (!m_agoraObject)
         return nullptr;
-    if (!m_agoraObject->GetAudioOutManager())
+    if (m_agoraObject->GetAudioOutManager()->GetDeviceCount() == 0)
         m_agoraObject->CreateAudioOutManager();
     return m_agoraObject->GetAudioOutManager();
 }
@@ -129,6 +132,8 @@ void MediaPlayer::SetAudioInputVolume(int volume)
     }
     const bool result = in->SetVolume(volume);
     qDebug() << "MediaPlayer::SetAudioInputVolume,set volume:" << volume << ",nRet:" << result;
+    if (Profile* profile = Nexus::GetProfile())
+        profile->SetInputVolume(volume);
     UserSettings::SetValue(UserSettings::AudioInVolum, volume);
 }
 
@@ -139,6 +144,8 @@ void MediaPlayer::SetAudioOutputVolume(int volume)
         return;
     const bool result = out->SetVolume(volume);
     qDebug() << "MediaPlayer::SetAudioOutputVolume,set volume:" << volume << ",nRet:" << result;
+    if (Profile* profile = Nexus::GetProfile())
+        profile->SetLastOutputVolume(volume);
     UserSettings::SetValue(UserSettings::AudioOutVolum, volume);
 }
 

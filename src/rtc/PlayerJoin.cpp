@@ -9,6 +9,7 @@
 #include "app/Profile.h"
 #include "app/TitleBar.h"
 #include "app/UserSettings.h"
+#include "entry/UserGuideWidget.h"
 #include "room/MenuBar.h"
 #include "room/MiddleArea.h"
 #include "rtc/AudioInManager.h"
@@ -23,6 +24,7 @@
 
 #include <QDebug>
 #include <QTimer>
+#include <memory>
 
 namespace {
 
@@ -41,6 +43,39 @@ void RestartRecording(Profile* profile)
     MenuBar* bar = Nexus::GetMenuBar();
     if (AudioRecordSetDialog* dialog = bar ? bar->GetAudioRecordSetDialog() : nullptr)
         dialog->ShowFailure(error);
+}
+
+// Opens the device test unless it is open already (never toggled shut).
+void OpenDeviceTest()
+{
+    MenuBar* bar = Nexus::GetMenuBar();
+    MainWindow* window = Nexus::GetMainWindow();
+    TitleBar* title = window ? window->GetTitleBar() : nullptr;
+    if (title && title->GetDeviceTest() && !title->GetDeviceTest()->isHidden())
+        return;
+    if (DeviceManager* dialog = bar ? bar->GetDeviceManager() : nullptr)
+        dialog->ShowAVTestDialog();
+    else if (title)
+        title->OnShowAVTestDialog();
+}
+
+// The first-use guide covers the whole window: a test opened under it would
+// show up a second time when the guide closes. It opens then, once, if the
+// class room is still there.
+void OfferDeviceTest()
+{
+    MainWindow* window = Nexus::GetMainWindow();
+    UserGuideWidget* guide = window ? window->GetUserGuideWidget() : nullptr;
+    if (!guide || guide->isHidden()) {
+        OpenDeviceTest();
+        return;
+    }
+    auto once = std::make_shared<QMetaObject::Connection>();
+    *once = QObject::connect(guide, &UserGuideWidget::Closed, guide, [once] {
+        QObject::disconnect(*once);
+        if (Nexus::GetDataPrepPhase() == 3 && !Nexus::IsOutOfClassroom())
+            OpenDeviceTest();
+    });
 }
 
 } // namespace
@@ -70,19 +105,11 @@ void Player::OnJoinAgoraSuccessed()
     }
     DevRecoeryAftAgoraJoin();
     m_mediaPlayer.VolumRecoeryAftAgoraJoin();
+    bool offerTest = false;
     if (profile && !profile->GetDeviceNoticeGiven()) {
         if (data->GetRoomRole() == 4) {
-            MenuBar* bar = Nexus::GetMenuBar();
-            MainWindow* window = Nexus::GetMainWindow();
-            TitleBar* title = window ? window->GetTitleBar() : nullptr;
-            // Opened, never toggled: a test the teacher already runs stays.
-            const bool testShown = title && title->GetDeviceTest() && !title->GetDeviceTest()->isHidden();
-            if (!testShown) {
-                if (DeviceManager* dialog = bar ? bar->GetDeviceManager() : nullptr)
-                    dialog->ShowAVTestDialog();
-                else if (title)
-                    title->OnShowAVTestDialog();
-            }
+            // Offered once the first-use guide of this join is known.
+            offerTest = true;
             profile->SetDeviceNoticeGiven(true);
         } else if (profile->GetDeviceNoticePending()) {
             if (MiddleArea* middle = Nexus::GetMiddleArea())
@@ -101,6 +128,8 @@ void Player::OnJoinAgoraSuccessed()
         emit hub->GetAllUserCameraStatus();
     if (MainWindow* window = Nexus::GetMainWindow())
         window->OnRenderUserGuide();
+    if (offerTest)
+        OfferDeviceTest();
 }
 
 void Player::DevRecoeryAftAgoraJoin()

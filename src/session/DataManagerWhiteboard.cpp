@@ -13,6 +13,7 @@
 #include <QDebug>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QSet>
 
 namespace {
 
@@ -325,24 +326,33 @@ void DataManager::GetWhiteBoardHistoryMsg(const SignallingMessage& message)
         if (board.isObject())
             read << ReadHistoryBoard(board.toObject());
     }
+    int replayed = 0;
     {
         // One step: the widget never paints half a history.
         BoardModel::Guard guard = m_boardModel.Lock();
+        QSet<QString> replaced;
         for (const HistoryBoard& board : qAsConst(read)) {
             // The room's history of a board replaces what the board held,
             // so a history sent again never piles up copies.
-            if (board.listed)
+            if (board.listed) {
                 guard.Replace(board.board, board.entries);
+                replaced.insert(board.board);
+            }
             if (!board.current.isEmpty())
                 guard.RollBackTo(board.board, board.current);
         }
-        // What this user changed after asking is not in the answer yet.
+        // What this user changed after asking is not in the answer yet; a
+        // board the answer left alone still holds those changes.
         QWidget* canvas = RemoteCanvas();
-        for (const BoardAction& action : missing)
+        for (const BoardAction& action : missing) {
+            if (!replaced.contains(action.whiteboardId))
+                continue;
             guard.Apply(action, canvas);
+            ++replayed;
+        }
     }
-    if (!missing.isEmpty())
-        qDebug() << "GetWhiteBoardHistoryMsg, local changes made again on the history:" << missing.size();
+    if (replayed > 0)
+        qDebug() << "GetWhiteBoardHistoryMsg, local changes made again on the history:" << replayed;
     // A late joiner sees the history at once, not at the next repaint.
     TellBoard(&WhiteBoardWidget::RemoteUpdate);
 }

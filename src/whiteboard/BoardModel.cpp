@@ -335,10 +335,22 @@ int BoardModel::LocalErase(const QString& board, const QString& shapeId)
 
 bool BoardModel::LocalMoveText(const QString& board, const QString& shapeId, const QPoint& at)
 {
+    return QueueTextMove(board, shapeId, &at);
+}
+
+bool BoardModel::LocalTextInPlace(const QString& board, const QString& shapeId)
+{
+    return QueueTextMove(board, shapeId, nullptr);
+}
+
+bool BoardModel::QueueTextMove(const QString& board, const QString& shapeId, const QPoint* at)
+{
     Guard guard(*this);
-    if (!guard.MoveText(board, shapeId, at))
-        return false;
     const Shape* text = guard.Find(board, shapeId);
+    if (!text || text->GetType() != Shape::TypeText)
+        return false;
+    if (at && !guard.MoveText(board, shapeId, *at))
+        return false;
     guard.PushOutgoing({ 327, board, ShapeCodec::Snapshot({ text }, text->m_colorName, text->m_fontSize) });
     return true;
 }

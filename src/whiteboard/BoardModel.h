@@ -144,6 +144,10 @@ public:
     // Moves the text with that id to the board point; false when there is
     // no text with the id.
     bool LocalMoveText(const QString& board, const QString& shapeId, const QPoint& at);
+    // A move announced without moving (a press and release in place): the
+    // text is queued where it stands, so every announcement finds its own
+    // action; false when there is no text with the id.
+    bool LocalTextInPlace(const QString& board, const QString& shapeId);
 
     // The oldest waiting action of that type; false when there is none.
     bool TakeOutgoing(int type, BoardAction& action);
@@ -181,6 +185,8 @@ public:
 private:
     // Undo (323), redo (324) or clear (325), queued when it changed something.
     int LocalStackChange(int type, const QString& board);
+    // Queues a 327 for the text, moved to at first when at is given.
+    bool QueueTextMove(const QString& board, const QString& shapeId, const QPoint* at);
     // Moves the entries with the id from one stack to another, top first.
     static int MoveId(ShapeStack& from, ShapeStack& to, const QString& shapeId);
     static int MoveTop(ShapeStack& from, ShapeStack& to);

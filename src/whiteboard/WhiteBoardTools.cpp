@@ -202,6 +202,8 @@ void WhiteBoardWidget::FinishTextMove()
             // A press and release in place announces the text where it is.
             if (dragged && at != shape->GetStartPoint())
                 found = model->LocalMoveText(board, shapeId, at);
+            else
+                found = model->LocalTextInPlace(board, shapeId);
             break;
         }
     }

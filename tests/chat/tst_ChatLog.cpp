@@ -328,6 +328,16 @@ private slots:
         QCOMPARE(unheard->state(), int(Spinner::Loading));
         QTRY_COMPARE(unheard->failureText(), QString("发送失败"));
         QVERIFY(!unheard->isTurning());
+        m_log->scrollToBottom();
+        QVERIFY(ChatFixture::SaveScaledScreenshot(m_log.get(), "chat-log-picture-timed-out", 1));
+        // The room confirms it after the wait: everyone has it after all.
+        m_log->OnPictureSent("a-4");
+        QCOMPARE(unheard->state(), int(Spinner::Finished));
+        QCOMPARE(unheard->failureText(), QString());
+        for (double scale : { 1.0, 1.5 })
+            QVERIFY(ChatFixture::SaveScaledScreenshot(m_log.get(), "chat-log-picture-sent-late", scale));
+        // A row that failed before it had an id stays failed.
+        QCOMPARE(noId->failureText(), QString("发送失败"));
     }
 
     void UndecodableDownloadSaysSo()

@@ -3,6 +3,7 @@
 #include "RoomPanels.h"
 #include "TestRegistry.h"
 
+#include "app/UserSettings.h"
 #include "platform/RtcEngineControl.h"
 #include "room/BottomArea.h"
 #include "room/MenuBar.h"
@@ -10,7 +11,9 @@
 #include "room/VoicePanel.h"
 #include "rtc/AudioOutManager.h"
 #include "rtc/CAgoraObject.h"
+#include "rtc/MediaPlayer.h"
 #include "rtc/Player.h"
+#include "rtc/StandInMedia.h"
 #include "ui/chatArea/ChatTextEdit.h"
 #include "ui/chatArea/ChatWidget.h"
 #include "ui/chatArea/EmojiWidget.h"
@@ -18,6 +21,7 @@
 
 #include <QKeyEvent>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QWindow>
 
@@ -361,6 +365,12 @@ private slots:
         chat->GetEmojiWidget()->show();
         m_bar->HidePopUpWidget();
         QVERIFY(!chat->GetEmojiWidget()->isVisible());
+        // The board's colour box closes with them.
+        MiddleArea* middle = Nexus::GetMiddleArea();
+        middle->OnShowColorBox();
+        QVERIFY(middle->GetColorBox()->isVisible());
+        m_bar->HidePopUpWidget();
+        QVERIFY(!middle->GetColorBox()->isVisible());
         VoicePanel* panel = m_bar->GetVoicePanel();
         const QList<QWidget*> targets { panel, m_bar->GetSpeakModeButton(), chat, m_bar };
         for (QWidget* target : targets) {
@@ -469,6 +479,91 @@ private slots:
         QSignalSpy device(m_bar, &MenuBar::DeviceDialogRequested);
         m_bar->GetDeviceButton()->click();
         QCOMPARE(device.count(), 1);
+    }
+
+    // With no microphone at the room's entry the meter has nothing to
+    // record; one plugged in later is measured and the speaking reported.
+    void AMicrophonePluggedInLaterIsMetered()
+    {
+        MicCapture::SetFactory({});
+        StandInMedia::Devices* devices = StandInMedia::Devices::Install();
+        const auto restore = qScopeGuard([this] {
+            emit m_bar->CleanUp();
+            MediaDevices::Set(nullptr);
+            RtcEngineControl::UnplugDevice(RtcEngineControl::DeviceKind::Recording, "in:USB Mic");
+            RtcEngineControl::SetDevices(RtcEngineControl::DeviceKind::Playback, { { "Speakers", "out:Speakers" } });
+            UseFakeCapture();
+        });
+        Join(1, 1 | 2);
+        m_bar->GetVoicePanel()->GetFreeButton()->click();
+        QCOMPARE(m_bar->GetMicCapture()->GetState(), MicCapture::Stopped);
+        devices->recorded["USB Mic"] = StandInMedia::Tone(0.5);
+        RtcEngineControl::PlugDevice(RtcEngineControl::DeviceKind::Recording, { "USB Mic", "in:USB Mic" });
+        QSignalSpy report(m_data, &DataManager::LocalMicropStatusNofity);
+        emit m_bar->UpdateMacphone(2);
+        QCOMPARE(m_bar->GetMicCapture()->GetState(), MicCapture::Active);
+        QTRY_VERIFY(m_bar->GetMeter()->value() > 50);
+        QTRY_VERIFY_WITH_TIMEOUT(!report.isEmpty(), 3000);
+        QCOMPARE(report.first().at(0).toInt(), 1);
+        QVERIFY(SaveScaledScreenshots(m_bar, "menubar-microphone-plugged-in"));
+    }
+
+    // Opening a volume slider shows the device as it plays or records now
+    // and sets nothing: not the volume from before the class, not a value
+    // the bar had shown before the device test changed it.
+    void SlidersShowTheDevicesVolumes_data()
+    {
+        QTest::addColumn<bool>("input");
+        QTest::newRow("speaker") << false;
+        QTest::newRow("microphone") << true;
+    }
+    void SlidersShowTheDevicesVolumes()
+    {
+        QFETCH(bool, input);
+        RtcEngineControl::SetDevices(RtcEngineControl::DeviceKind::Recording, { { "Mic", "in:Mic" } });
+        Join(1);
+        QSlider* slider = input ? m_bar->GetInputSlider() : m_bar->GetOutputSlider();
+        const auto toggle = [this, input] { input ? m_bar->ShowAudioInputSlider() : m_bar->ShowAudioOutputSlider(); };
+        {
+            const QSignalBlocker quiet(slider);
+            slider->setValue(100);
+        }
+        m_profile->SetOutputVolume(30); // the speaker's volume before the class
+        // The device test sets the volume.
+        MediaPlayer* media = Nexus::GetPlayer()->GetMediaPlayer();
+        input ? media->SetAudioInputVolume(60) : media->SetAudioOutputVolume(60);
+        QCOMPARE(input ? m_profile->GetInputVolume() : m_profile->GetLastOutputVolume(), 60);
+        toggle();
+        QCOMPARE(slider->value(), 60);
+        QCOMPARE(input ? media->GetAudioInVolume() : media->GetAudioOutVolume(), 60);
+        QCOMPARE(UserSettings::Int(input ? UserSettings::AudioInVolum : UserSettings::AudioOutVolum), 60);
+        toggle();
+        m_profile->SetOutputVolume(-1);
+        RtcEngineControl::SetDevices(RtcEngineControl::DeviceKind::Recording, {});
+    }
+
+    // The speaker's mute works before anything asked for the playback
+    // devices: the manager is made on first use.
+    void SpeakerMuteWorksOnAFreshEngine()
+    {
+        MediaPlayer* media = Nexus::GetPlayer()->GetMediaPlayer();
+        media->SetAgoraObject(nullptr);
+        CAgoraObject::ReleaseEngine();
+        m_engine = CAgoraObject::GetAgoraObject(QStringLiteral("menubar-test"));
+        QVERIFY(m_engine);
+        media->SetAgoraObject(m_engine);
+        Join(1);
+        {
+            const QSignalBlocker quiet(m_bar->GetOutputSlider());
+            m_bar->GetOutputSlider()->setValue(180);
+        }
+        m_bar->GetSpeakerButton()->click();
+        QCOMPARE(m_profile->GetSpeakerMuted(), 1);
+        QVERIFY(m_engine->GetAudioOutManager());
+        QCOMPARE(m_engine->GetAudioOutManager()->GetVolume(), 0);
+        m_bar->GetSpeakerButton()->click();
+        QCOMPARE(m_engine->GetAudioOutManager()->GetVolume(), 180);
+        QCOMPARE(m_bar->GetOutputSlider()->value(), 180);
     }
 
     void Screenshots_data()

@@ -1,3 +1,4 @@
+#include "../room/RoomPanels.h"
 #include "LogCapture.h"
 #include "RoomEngine.h"
 #include "TestRegistry.h"
@@ -5,6 +6,7 @@
 
 #include "app/TitleBar.h"
 #include "app/UserSettings.h"
+#include "entry/UserGuideWidget.h"
 #include "platform/RtcEngineControl.h"
 #include "platform/Shell.h"
 #include "room/MenuBar.h"
@@ -428,6 +430,7 @@ private slots:
     {
         Plug();
         Nexus::GetDataManager()->SetRoomRole(4);
+        UserSettings::SetValue(UserSettings::UserGuide4Tea, 1); // the guide was seen
         // Already open: the join leaves it open.
         Open();
         Nexus::GetProfile()->SetDeviceNoticeGiven(false);
@@ -446,6 +449,24 @@ private slots:
         emit Nexus::GetPlayer()->JoinChannelSuccess();
         QTest::qWait(100);
         QVERIFY(!m_test->isVisible());
+
+        // The first entry of a new teacher shows the first-use guide too:
+        // the test opens when the guide is closed, not under it to come
+        // back a second time after it.
+        UserSettings::SetValue(UserSettings::UserGuide4Tea, 0);
+        Nexus::GetProfile()->SetDeviceNoticeGiven(false);
+        emit Nexus::GetPlayer()->JoinChannelSuccess();
+        QTRY_VERIFY(Nexus::GetProfile()->GetDeviceNoticeGiven());
+        UserGuideWidget* guide = m_window->GetUserGuideWidget();
+        QVERIFY(guide->isVisible());
+        QVERIFY(!m_test->isVisible());
+        QCOMPARE(m_test->GetPrepareCount(), prepared + 1);
+        QVERIFY(SaveScaledScreenshots(m_window, "devicetest-first-entry-guide"));
+        guide->GetExitButton()->click();
+        QVERIFY(m_test->isVisible());
+        QCOMPARE(m_test->GetPrepareCount(), prepared + 2);
+        QVERIFY(SaveScaledScreenshots(m_window, "devicetest-first-entry-after-guide"));
+        m_test->HideDialog();
     }
 
     void TestSoundPlaysItsSamplesFromTheStart()

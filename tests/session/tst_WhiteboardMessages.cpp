@@ -236,6 +236,39 @@ private slots:
         QVERIFY(!m_student->Digest("WR").contains(first));
     }
 
+    // Only the boards an answer rebuilt get those changes made again: a
+    // board it does not list, or lists empty, still holds them.
+    void ChangesMadeAgainOnlyOnTheBoardsTheHistoryRebuilt()
+    {
+        const QString kept = m_teacher->Draw("WE", 1, { { 10, 10 }, { 60, 60 } });
+        m_teacher->Draw("WE", 2, { { 5, 5 }, { 90, 90 } });
+        QTRY_VERIFY(Same("WE"));
+        LogCapture log;
+        QVERIFY(m_room->Late(352, 1500));
+        QString drawn;
+        BoardClient* student = m_student.get();
+        QVERIFY(TestSupport::RunIn(student->Data(), [student, &drawn] {
+            emit student->Data()->Request4GetWhiteBdHistory();
+            drawn = student->Draw("WX", 1, { { 1, 1 }, { 9, 9 } });
+            student->Undo("WE");
+        }));
+        // An answer that names WE with nothing on it, and not WX.
+        PushToStudent(
+            "{\"type\":352,\"source\":\"57\",\"data\":{\"whiteboards\":[{\"whiteboardId\":\"WE\",\"shapeList\":[]}]}}");
+        QCOMPARE(m_student->ShapeIds("WX"), QStringList { drawn });
+        QCOMPARE(m_student->Model()->Lock().Stack("WX")->size(), 1); // not drawn twice
+        QCOMPARE(m_student->ShapeIds("WE"), QStringList { kept });
+        // The room's own answer comes late and holds the room as it was
+        // when asked; asked again, the boards are the room's.
+        QTRY_COMPARE(log.Count("GetWhiteBoardHistoryMsg msg:"), 2);
+        QVERIFY(m_room->Late(352, 0));
+        emit m_student->Data()->Request4GetWhiteBdHistory();
+        QTRY_COMPARE(log.Count("GetWhiteBoardHistoryMsg msg:"), 3);
+        QVERIFY(TestSupport::RunIn(student->Data(), [] {}));
+        QTRY_VERIFY(Same("WE") && Same("WX"));
+        QCOMPARE(m_student->ShapeIds("WX"), QStringList { drawn });
+    }
+
     // Whatever arrives, nothing crashes and nothing stored is lost;
     // numbers are bounded before they become coordinates.
     void HostileMessagesAreBoundedOrDropped()

@@ -553,6 +553,13 @@ private slots:
         Click(QPoint(305, 205));
         QCOMPARE(m_requests, QStringList { "move t1" });
         QCOMPARE(Texts(), QStringList { "300,200:move me\n" });
+        // Each announcement has its own queued move, so the session never
+        // takes another drag's move for it.
+        BoardAction queued;
+        QVERIFY(m_model->TakeOutgoing(327, queued));
+        QCOMPARE(queued.shape.shapeId, QString("t1"));
+        QCOMPARE(queued.shape.points, QVector<QPoint> { QPoint(300, 200) });
+        QVERIFY(!m_model->TakeOutgoing(327, queued));
         Hover(QPoint(305, 205));
         m_board->SetShape4Eraser();
         Hover(QPoint(305, 206));

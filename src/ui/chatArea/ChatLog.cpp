@@ -570,15 +570,16 @@ void ChatLog::OnDownloadSuccess(int type, QString imageId)
     }
 }
 
-ChatLog::PendingUpload ChatLog::PendingUploadOf(const ChatLine& line)
+ChatLog::PendingUpload ChatLog::PendingUploadOf(const ChatLine& line, bool failedToo)
 {
     PendingUpload upload;
     if (line.itemCount() != 2)
         return upload;
     upload.spinner = qobject_cast<Spinner*>(line.item(0));
     upload.picture = qobject_cast<Image*>(line.item(1));
-    if (!upload.spinner || !upload.picture || !upload.picture->sentBySelf()
-        || upload.spinner->state() != Spinner::Loading)
+    const bool waiting = upload.spinner
+        && (upload.spinner->state() == Spinner::Loading || (failedToo && upload.spinner->state() == Spinner::Failed));
+    if (!waiting || !upload.picture || !upload.picture->sentBySelf())
         upload = PendingUpload();
     return upload;
 }
@@ -624,8 +625,10 @@ void ChatLog::OnPictureSent(QString imageId)
     if (m_sentPictures.size() >= kMaxSentPictures)
         m_sentPictures.clear();
     m_sentPictures.insert(imageId);
+    // A row the wait gave up on was sent after all: everyone has the
+    // picture. Only an uploaded picture carries its id.
     for (const ChatLine::Ptr& line : m_lines) {
-        const PendingUpload upload = PendingUploadOf(*line);
+        const PendingUpload upload = PendingUploadOf(*line, true);
         if (upload.picture && upload.picture->tag() == imageId)
             upload.spinner->setState(Spinner::Finished);
     }

@@ -99,12 +99,13 @@ private:
     void scrollToLine(const ChatLine::Ptr& line);
     bool isAtBottom() const;
     // An own picture row whose spinner still turns: uploading, or uploaded
-    // and waiting for the room to hear of it.
+    // and waiting for the room to hear of it; with failedToo also one that
+    // failed.
     struct PendingUpload {
         Spinner* spinner = nullptr;
         Image* picture = nullptr;
     };
-    static PendingUpload PendingUploadOf(const ChatLine& line);
+    static PendingUpload PendingUploadOf(const ChatLine& line, bool failedToo = false);
     // An uploaded picture the room has still not heard of failed.
     void FailUnsent(const QString& imageId);
 
