@@ -139,6 +139,24 @@ QString Profile::ClassroomHost(bool testServer)
     return QString::fromUtf8(testServer ? PLOVIX_CLASSROOM_HOST_TEST : PLOVIX_CLASSROOM_HOST_PROD);
 }
 
+bool Profile::PlainRewrite()
+{
+    return UserSettings::Text(UserSettings::WssPlainRewrite) == QLatin1String("1");
+}
+
+QHash<ClassServerProperty::Url, QString> Profile::UrlsPointedAt(const QString& server, bool fromConfigured) const
+{
+    const QString host = ClassroomHost(GetTestServerFlag() != 0);
+    const bool plain = PlainRewrite();
+    const QString wss = QStringLiteral("wss://") + host;
+    const QString https = QStringLiteral("https://") + host;
+    const QString ws = (plain ? QStringLiteral("ws://") : QStringLiteral("wss://")) + server;
+    const QString http = (plain ? QStringLiteral("http://") : QStringLiteral("https://")) + server;
+    return { { AppServer, GetUrl(fromConfigured ? AppServerConfigured : AppServer).replace(wss, ws) },
+        { AgoraDynamicKey, GetUrl(fromConfigured ? AgoraDynamicKeyConfigured : AgoraDynamicKey).replace(https, http) },
+        { RegServer, GetUrl(fromConfigured ? RegServerConfigured : RegServer).replace(https, http) } };
+}
+
 void Profile::StartThreads()
 {
     for (QThread* thread : { m_profileThread, m_downloadThread, m_daemonThread }) {

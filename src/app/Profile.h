@@ -3,6 +3,7 @@
 #include "AppNativeProperty.h"
 #include "ClassServerProperty.h"
 
+#include <QHash>
 #include <QObject>
 #include <QString>
 #include <atomic>
@@ -30,6 +31,14 @@ public:
     // "https://" origins. PLOVIX_CLASSROOM_HOST when set, else the build's
     // production or test host.
     static QString ClassroomHost(bool testServer);
+    // Whether "wssPlainRewrite" asks for plain ws and http towards a server
+    // standing in for the classroom host (a probed candidate or a node
+    // chosen in the login window); off, the secure schemes stay.
+    static bool PlainRewrite();
+    // The signalling, RTC key and room-join URLs (the configured ones, or
+    // the current ones) with the classroom host's origins pointed at
+    // server, by the rule of PlainRewrite.
+    QHash<Url, QString> UrlsPointedAt(const QString& server, bool fromConfigured) const;
 
     QString GetServerPropertiesAddress() const { return GetUrl(ServerProperties); }
     QString GetUpdatePropertiesAddress() const { return GetUrl(UpdateProperties); }

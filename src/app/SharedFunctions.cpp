@@ -4,6 +4,9 @@
 
 #include <QDebug>
 #include <QFontMetrics>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QUrl>
 #include <QUrlQuery>
 #include <QUuid>
@@ -54,20 +57,26 @@ QString PlainToolTip(const QString& text)
     return QStringLiteral("<p style='white-space:pre'>%1</p>").arg(text.toHtmlEscaped());
 }
 
-QString LoggableUrl(const QUrl& url)
+static bool IsSecretName(const QString& name)
 {
     static const char* const secrets[] = { "password", "pwd", "passwd", "key", "token", "secret" };
+    const QString lower = name.toLower();
+    for (const char* secret : secrets) {
+        if (lower.contains(QLatin1String(secret)))
+            return true;
+    }
+    return false;
+}
+
+QString LoggableUrl(const QUrl& url)
+{
     QUrlQuery query(url);
     auto items = query.queryItems(QUrl::FullyEncoded);
     bool changed = false;
     for (auto& item : items) {
-        const QString name = item.first.toLower();
-        for (const char* secret : secrets) {
-            if (name.contains(QLatin1String(secret)) && !item.second.isEmpty()) {
-                item.second = QStringLiteral("***");
-                changed = true;
-                break;
-            }
+        if (IsSecretName(item.first) && !item.second.isEmpty()) {
+            item.second = QStringLiteral("***");
+            changed = true;
         }
     }
     if (!changed)
@@ -81,4 +90,32 @@ QString LoggableUrl(const QUrl& url)
 QString LoggableUrl(const QString& url)
 {
     return LoggableUrl(QUrl(url));
+}
+
+static QJsonValue Redacted(const QJsonValue& value)
+{
+    if (value.isArray()) {
+        QJsonArray array = value.toArray();
+        for (auto item = array.begin(); item != array.end(); ++item)
+            *item = Redacted(*item);
+        return array;
+    }
+    if (!value.isObject())
+        return value;
+    QJsonObject object = value.toObject();
+    for (auto item = object.begin(); item != object.end(); ++item) {
+        // Whatever a secret's key holds goes, nested values too; only an
+        // absent value stays visible as such.
+        const QJsonValue held = item.value();
+        const bool empty = held.isNull() || (held.isString() && held.toString().isEmpty());
+        *item = IsSecretName(item.key()) && !empty ? QJsonValue(QStringLiteral("***")) : Redacted(held);
+    }
+    return object;
+}
+
+QString LoggableJson(const QJsonDocument& document)
+{
+    const QJsonDocument shown = document.isArray() ? QJsonDocument(Redacted(document.array()).toArray())
+                                                   : QJsonDocument(Redacted(document.object()).toObject());
+    return QString::fromUtf8(shown.toJson(QJsonDocument::Compact));
 }

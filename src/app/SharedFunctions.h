@@ -3,6 +3,7 @@
 #include <QFont>
 #include <QString>
 
+class QJsonDocument;
 class QUrl;
 
 // Small stateless helpers shared by several parts; any thread may call them
@@ -30,3 +31,6 @@ QString PlainToolTip(const QString& text);
 // (passwords, keys, tokens) are replaced by "***".
 QString LoggableUrl(const QUrl& url);
 QString LoggableUrl(const QString& url);
+// A JSON reply for a log line, compact: the values of keys that name
+// secrets, at any depth, are replaced by "***" the same way.
+QString LoggableJson(const QJsonDocument& document);

@@ -132,15 +132,18 @@ void WebSockClient::OnDisConnect()
         return;
     }
     if (m_closeFlag == 1 && !m_reopenTimer.isActive()) {
-        if (m_reopening && !m_wasConnected && ++m_failedReopenings == 3) {
+        if (m_wasConnected && m_connectedFor.elapsed() >= m_options.stableMs) {
+            m_failures = 0;
+            m_nextPauseMs = m_options.reconnectFirstMs;
+        } else if (++m_failures == 3) {
             // Raised once per outage; the reopening goes on.
             if (MiddleArea* area = Nexus::GetMiddleArea())
                 emit area->ShowMsgNotifyWidget(NotifyNetworkLost);
         }
-        const int pause = m_wasConnected ? m_options.reconnectFirstMs : m_nextPauseMs;
+        const int pause = m_nextPauseMs;
         m_nextPauseMs = qMin(pause * 2, m_options.reconnectMaxMs);
         qDebug() << "into WebSockClient::OnDisConnect, reopening in ms:" << pause
-                 << ",failed reopenings:" << m_failedReopenings;
+                 << ",failed connections:" << m_failures;
         m_reopenTimer.start(pause);
     }
     qDebug() << "into WebSockClient::OnDisConnect, and after webstate:" << m_socket.state();
@@ -151,7 +154,6 @@ void WebSockClient::Reopen()
     if (m_closeFlag != 1 || !m_peer || m_peer->GetLogoutStatus() != 0)
         return;
     m_socket.abort();
-    m_reopening = true;
     m_wasConnected = false;
     Open();
     emit Created();
@@ -199,8 +201,7 @@ void WebSockClient::onConnected()
     }
     qDebug() << "WebSocket connected ok";
     m_wasConnected = true;
-    m_failedReopenings = 0;
-    m_nextPauseMs = m_options.reconnectFirstMs;
+    m_connectedFor.start();
     if (m_peer && m_peer->IsProbeDone()) {
         if (Nexus* hub = Nexus::Instance())
             emit hub->RendLoadingMsg(QStringLiteral("提示:socket connected"));

@@ -2,6 +2,7 @@
 
 #include "SignallingDispatch.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -31,12 +32,12 @@ protected:
 // The client end of a class room's signalling connection: one WebSocket
 // carrying JSON text messages. Opens the connection and reopens it whenever
 // it drops unless closed for good, with pauses of 1 s growing to 30 s while
-// the server stays away, until the room is left; raises the network-lost
-// notice once three reopenings in a row have failed; the storm guard still
-// closes for good should openings ever come in a tight loop. Splits received
-// frames into messages and routes them by type through the peer's dispatch
-// table. Lives in the
-// thread that made it (the "Profile Manager" thread); not shared.
+// the server stays away or drops each connection soon after opening it,
+// until the room is left; raises the network-lost notice once three
+// connections in a row have failed; the storm guard still closes for good
+// should openings ever come in a tight loop. Splits received frames into
+// messages and routes them by type through the peer's dispatch table. Lives
+// in the thread that made it (the "Profile Manager" thread); not shared.
 class WebSockClient : public QObject
 {
     Q_OBJECT
@@ -55,6 +56,9 @@ public:
         // reopening doubles it, up to the longest.
         int reconnectFirstMs = 1000;
         int reconnectMaxMs = 30000;
+        // A connection that drops sooner after opening counts as failed: a
+        // server that accepts and drops every connection is not "back".
+        int stableMs = 10000;
         // Single-shot: a drop ends the connection, nothing reopens it and
         // no notice is raised (the probe connection of the server choice).
         bool singleShot = false;
@@ -122,7 +126,8 @@ private:
     Options m_options;
     QTimer m_reopenTimer;
     int m_nextPauseMs = 0;
-    int m_failedReopenings = 0;
-    bool m_reopening = false;
+    // Connections in a row that never opened or dropped soon after.
+    int m_failures = 0;
     bool m_wasConnected = false;
+    QElapsedTimer m_connectedFor;
 };

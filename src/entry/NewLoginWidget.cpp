@@ -71,14 +71,6 @@ int UserIdOf(const QJsonObject& data)
     return ok && uid > 0 ? uid : 0;
 }
 
-// The address with the classroom host's origin under scheme replaced by the
-// node host under plainScheme.
-QString PointedAtNode(
-    QString url, const char* scheme, const char* plainScheme, const QString& classroomHost, const QString& node)
-{
-    return url.replace(QLatin1String(scheme) + classroomHost, QLatin1String(plainScheme) + node, Qt::CaseSensitive);
-}
-
 } // namespace
 
 NewLoginWidget::NewLoginWidget(QWidget* parent)
@@ -274,17 +266,10 @@ void NewLoginWidget::OnIspNodeChanged(int index)
         return;
     qDebug() << "into NewLoginWidget::OnIspNodeChanged, index:" << index << ", ispNode:" << node;
     // Always from the configured addresses, so a second choice replaces
-    // the first instead of finding nothing left to rewrite.
-    const QString classroom = Profile::ClassroomHost(profile->GetTestServerFlag() != 0);
-    profile->SetUrls({ { ClassServerProperty::AppServer,
-                           PointedAtNode(profile->GetUrl(ClassServerProperty::AppServerConfigured), "wss://", "ws://",
-                               classroom, node) },
-        { ClassServerProperty::AgoraDynamicKey,
-            PointedAtNode(profile->GetUrl(ClassServerProperty::AgoraDynamicKeyConfigured), "https://", "http://",
-                classroom, node) },
-        { ClassServerProperty::RegServer,
-            PointedAtNode(
-                profile->GetUrl(ClassServerProperty::RegServerConfigured), "https://", "http://", classroom, node) } });
+    // the first instead of finding nothing left to rewrite. The secure
+    // schemes stay unless plain text was asked for, as for the server choice:
+    // the room password and the RTC key never travel in clear by default.
+    profile->SetUrls(profile->UrlsPointedAt(node, true));
     profile->SetChosenServer(node);
     if (data)
         data->SetServerChoiceDone(true);

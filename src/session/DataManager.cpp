@@ -157,6 +157,8 @@ void DataManager::SetActionStatus(int status)
 
 void DataManager::OnCleanUp()
 {
+    ++m_cleanUps;
+    CancelServerChoice();
     if (m_keepAliveTimer) {
         delete m_keepAliveTimer;
         m_keepAliveTimer = nullptr;
@@ -165,6 +167,7 @@ void DataManager::OnCleanUp()
     if (m_courseWareTimer)
         m_courseWareTimer->stop();
     DropWebSocket();
+    m_teacherCardAsked = false;
     if (m_profile)
         m_profile->SetClassRecordingFlag(false);
     {

@@ -353,6 +353,12 @@ private:
     void OnSocketDfCalRes(const SignallingMessage& message);
     void ChooseBestNetwork();
     void EndServerChoice();
+    // Stops a running server choice, its look-up and its timer; the next
+    // entry measures again.
+    void CancelServerChoice();
+    // Forgets every delay measured and the classroom host's address, so
+    // the next choice looks the host up and probes it again.
+    void ResetServerChoice();
     QStringList Candidates() const;
     void SendCourseWareRequest();
 
@@ -411,6 +417,13 @@ private:
     // that very address.
     bool m_probingDefault = false;
     ProbeEntry m_defaultProbe;
+    // The teacher card was asked for in this room entry.
+    bool m_teacherCardAsked = false;
+    // The running look-up of the classroom host; -1 for none.
+    int m_lookupId = -1;
+    // Counts clean-ups: what a probe or an entry started before the last
+    // one belongs to a room the user has left, and enters nothing.
+    quint64 m_cleanUps = 0;
     // ==== end of signalling, room entry and server choice ====
 
     // ==== entry screens: the login and the classroom password ====

@@ -56,12 +56,8 @@ void DataManager::SetServerChoiceDone(bool done)
     }
     if (done)
         return;
-    // The probe table and its restart mark belong to this worker's thread.
+    // The probe table, the classroom host's delay and address belong to
+    // this worker's thread: all of them are measured again.
     QMetaObject::invokeMethod(
-        this,
-        [this] {
-            m_probeTable.fill(ProbeEntry());
-            m_probeRestarted = false;
-        },
-        Qt::QueuedConnection);
+        this, [this] { ResetServerChoice(); }, Qt::QueuedConnection);
 }

@@ -13,7 +13,6 @@
 #include "MsgType.h"
 #include "app/Nexus.h"
 #include "app/Profile.h"
-#include "app/UserSettings.h"
 
 #include <QDateTime>
 #include <QDebug>
@@ -31,11 +30,6 @@ const int kGoodDelayMs = 1000;
 // Probe targets besides a candidate's position.
 const int kNoProbe = -1;
 const int kProbeDefault = -2;
-
-bool PlainRewrite()
-{
-    return UserSettings::Text(UserSettings::WssPlainRewrite) == QLatin1String("1");
-}
 
 // "host[:port]" → host.
 QString HostName(const QString& hostAndPort)
@@ -112,7 +106,7 @@ void DataManager::OnSocketDfCalReq()
     if (defaultAddress.isEmpty()) {
         if (Nexus* hub = Nexus::Instance())
             emit hub->RendLoadingMsg(QStringLiteral("提示:网络测试域名中..."));
-        QHostInfo::lookupHost(HostName(ClassroomHost(m_profile)), this, &DataManager::GetDefaultAppIp);
+        m_lookupId = QHostInfo::lookupHost(HostName(ClassroomHost(m_profile)), this, &DataManager::GetDefaultAppIp);
         return;
     }
     // The default address is probed on its own; an empty candidate cannot be.
@@ -137,8 +131,9 @@ void DataManager::OnSocketDfCalReq()
 // at a time, never one left open per address.
 void DataManager::GetDefaultAppIp(const QHostInfo& info)
 {
-    if (!m_probing)
+    if (!m_probing || info.lookupId() != m_lookupId)
         return;
+    m_lookupId = -1;
     const QList<QHostAddress> addresses = info.addresses();
     if (info.error() != QHostInfo::NoError || addresses.isEmpty()) {
         qDebug() << "GetDefaultAppIp Lookup failed:" << info.errorString();
@@ -179,7 +174,7 @@ void DataManager::ProbeSocketTo(const QString& candidate)
     // The secure scheme stays unless plain text was asked for: the candidate
     // must then show the classroom host's certificate.
     const QString origin = QStringLiteral("wss://") + ClassroomHost(m_profile);
-    const QString scheme = PlainRewrite() ? QStringLiteral("ws://") : QStringLiteral("wss://");
+    const QString scheme = Profile::PlainRewrite() ? QStringLiteral("ws://") : QStringLiteral("wss://");
     const QString echo = m_profile->GetUrl(ClassServerProperty::EchoHost).replace(origin, scheme + candidate);
     // Single-shot: a failed probe is not reopened and raises no notice; the
     // next candidate is probed instead.
@@ -302,8 +297,42 @@ void DataManager::EndServerChoice()
         m_room.m_dwProbeDone = 1;
     }
     DropWebSocket();
-    // Queued: the entry does not run inside the probe socket's handler.
-    QTimer::singleShot(0, this, [this] { emit EnterRoom(); });
+    // Queued: the entry does not run inside the probe socket's handler. A
+    // clean-up meanwhile means the user left: nothing is entered.
+    const quint64 cleanUps = m_cleanUps;
+    QTimer::singleShot(0, this, [this, cleanUps] {
+        if (cleanUps == m_cleanUps)
+            emit EnterRoom();
+    });
+}
+
+void DataManager::CancelServerChoice()
+{
+    if (m_lookupId >= 0) {
+        QHostInfo::abortHostLookup(m_lookupId);
+        m_lookupId = -1;
+    }
+    if (m_probeTimer)
+        m_probeTimer->stop();
+    if (!m_probing)
+        return;
+    qDebug() << "DataManager::CancelServerChoice, the room was left during the server choice";
+    m_probing = false;
+    m_probingDefault = false;
+    DropWebSocket();
+    ResetServerChoice();
+}
+
+void DataManager::ResetServerChoice()
+{
+    {
+        QMutexLocker lock(&m_roomLock);
+        m_room.m_dwProbeIndex = 0;
+    }
+    m_probeTable.fill(ProbeEntry());
+    m_defaultProbe = ProbeEntry();
+    m_probeRestarted = false;
+    m_profile->SetDefaultServerAddress(QString());
 }
 
 void DataManager::ChooseBestNetwork()
@@ -346,19 +375,6 @@ void DataManager::ChooseBestNetwork()
     qDebug() << "the best network delay:" << bestDelay << ",and ip:" << candidate;
     // The secure schemes stay, with the candidate's address: the password
     // and the RTC key never travel in clear unless plain text was asked for.
-    const bool plain = PlainRewrite();
-    const QString host = ClassroomHost(m_profile);
-    const QString wss = QStringLiteral("wss://");
-    const QString https = QStringLiteral("https://");
-    const QString ws = plain ? QStringLiteral("ws://") : wss;
-    const QString http = plain ? QStringLiteral("http://") : https;
-    QHash<ClassServerProperty::Url, QString> urls;
-    urls.insert(ClassServerProperty::AppServer,
-        m_profile->GetUrl(ClassServerProperty::AppServer).replace(wss + host, ws + candidate));
-    urls.insert(ClassServerProperty::AgoraDynamicKey,
-        m_profile->GetUrl(ClassServerProperty::AgoraDynamicKey).replace(https + host, http + candidate));
-    urls.insert(ClassServerProperty::RegServer,
-        m_profile->GetUrl(ClassServerProperty::RegServer).replace(https + host, http + candidate));
-    m_profile->SetUrls(urls);
+    m_profile->SetUrls(m_profile->UrlsPointedAt(candidate, false));
     m_profile->SetChosenServer(candidate);
 }

@@ -129,6 +129,15 @@ void DataManager::OnRoomEntry(QString sessionId)
 void DataManager::OnEnterRoom()
 {
     OnCleanUp();
+    // The requests below wait in a local event loop: a clean-up that runs
+    // meanwhile (the user left or refreshed) ends this entry.
+    const quint64 entry = m_cleanUps;
+    const auto left = [this, entry] {
+        if (entry == m_cleanUps)
+            return false;
+        qDebug() << "DataManager::Start, the room was left during the entry, stopped.";
+        return true;
+    };
     if (UserSettings::Text(UserSettings::WssOptimize) == QLatin1String("0")) {
         UserSettings::SetValue(UserSettings::WssOptimize, QStringLiteral("0"));
         qDebug() << "DataManager::Start, begin wssOptimize ";
@@ -153,6 +162,8 @@ void DataManager::OnEnterRoom()
     }
     QString errorText;
     const int joined = UserJoin(JoinUrl(room), errorText);
+    if (left())
+        return;
     Nexus* hub = Nexus::Instance();
     if (hub)
         hub->UpdateLoadingValue(10);
@@ -170,6 +181,8 @@ void DataManager::OnEnterRoom()
     const QString keyUrl = m_profile->GetUrl(ClassServerProperty::AgoraDynamicKey)
         + QStringLiteral("/room/%1/%2/token").arg(Encoded(room.m_strRoomId), QString::number(room.m_dwUserId));
     GetAlgoraTokenByRoomId(keyUrl);
+    if (left())
+        return;
     if (hub)
         hub->UpdateLoadingValue(20);
 
@@ -214,8 +227,7 @@ int DataManager::UserJoin(const QString& url, QString& errorText)
     } else if (ReplyObject(client.GetBody(), reply, "User join error:", "User join error, shoud json object")) {
         const QString code = reply.value(QLatin1String("returncode")).toString();
         if (code != QLatin1String("SUCCESS")) {
-            qDebug() << "DataManager::UserJoin error,code:" << code
-                     << ",json:" << QString::fromUtf8(QJsonDocument(reply).toJson(QJsonDocument::Compact));
+            qDebug() << "DataManager::UserJoin error,code:" << code << ",json:" << LoggableJson(QJsonDocument(reply));
             const QJsonValue message = reply.value(QLatin1String("message"));
             if (message.isString())
                 errorText = message.toString();
@@ -270,7 +282,7 @@ int DataManager::GetAlgoraTokenByRoomId(const QString& url)
         qDebug() << "[DataManager]GetAlgoraTokenByRoomId error:" << client.GetErrorText();
     } else if (ReplyObject(client.GetBody(), reply, "[DataManager]GetAlgoraTokenByRoomId error:",
                    "[DataManager]GetAlgoraTokenByRoomId error, shoud json object")) {
-        qDebug() << "GetAlgoraTokenByRoomId get json data :" << QJsonDocument(reply).toJson(QJsonDocument::Compact);
+        qDebug() << "GetAlgoraTokenByRoomId get json data :" << LoggableJson(QJsonDocument(reply));
         const QJsonValue key = reply.value(QLatin1String("channelKey"));
         const QJsonValue appId = reply.value(QLatin1String("appId"));
         QMutexLocker lock(&m_roomLock);
@@ -331,6 +343,10 @@ void DataManager::OnSendLoginReq()
         emit Request4GetWhiteBdHistory();
     if (hub)
         hub->UpdateLoadingValue(50);
+    // Once per entry: a reconnection finds the same teacher.
+    if (m_teacherCardAsked)
+        return;
+    m_teacherCardAsked = true;
     const QString teacherId = GetRoomFields().m_strTeacherId;
     GetTeacherInfo(
         m_profile->GetUrl(ClassServerProperty::TeacherInfo).replace(QLatin1String("{teacherId}"), Encoded(teacherId)));

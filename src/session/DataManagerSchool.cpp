@@ -129,7 +129,7 @@ void DataManager::SchoolRoad(const QString& schoolId)
     if (RequestIdentity() == WebRequest::Done) {
         const RoomFields identity = GetRoomFields();
         if (identity.m_dwSchoolRole == RoleTeacher) {
-            GetSchoolSessionByTeaIdV2(identity.m_strTeacherId, schoolId);
+            GetSchoolSessionByTeaIdV2(identity.m_strTeacherRoleId, schoolId);
             OnSchoolChanged4His(schoolId);
         } else if (identity.m_dwSchoolRole == RoleStudent) {
             if (m_profile && !m_profile->GetUrl(ClassServerProperty::StuCurrent).isEmpty()) {
@@ -204,8 +204,8 @@ void DataManager::SchoolChangedRoad(const QString& schoolId, bool history)
                 : GetSchoolSessionByStuIdV2(identity.m_strStudentId, schoolId);
         break;
     case RoleTeacher:
-        history ? GetHistorySessionByTeaId(identity.m_strTeacherId, schoolId)
-                : GetSchoolSessionByTeaIdV2(identity.m_strTeacherId, schoolId);
+        history ? GetHistorySessionByTeaId(identity.m_strTeacherRoleId, schoolId)
+                : GetSchoolSessionByTeaIdV2(identity.m_strTeacherRoleId, schoolId);
         break;
     default:
         history ? GetHistorySessionByUid(QString::number(identity.m_dwUserId), schoolId)
@@ -395,7 +395,7 @@ int DataManager::GetUserRoles()
             schoolRole = RoleStudent;
         m_room.m_dwSchoolRole = schoolRole;
         if (!teacherId.isEmpty())
-            m_room.m_strTeacherId = teacherId;
+            m_room.m_strTeacherRoleId = teacherId;
         if (!studentId.isEmpty())
             m_room.m_strStudentId = studentId;
         int uid = 0;

@@ -42,7 +42,7 @@ struct RoomFields {
     QString m_strRoomPwd;
     QString m_strAppId; // RTC application id
     QString m_strChannelKey; // RTC channel key
-    QString m_strTeacherId;
+    QString m_strTeacherId; // the chosen session's teacher: the teacher card and the likes
     QString m_strSchoolId;
     QString m_strStudentId;
     QString m_strTeacherName; // from the teacher card
@@ -50,6 +50,9 @@ struct RoomFields {
     QString m_strCurrPresentationId; // the teacher's current course page
     QString m_strCurrMediaId; // the shared media file while it plays or pauses
     QString m_strStudentRoleId;
+    // The user's own teacher identity from the roles request; picks a
+    // teacher's session lists, never the room's teacher.
+    QString m_strTeacherRoleId;
     QString m_strProbeHost; // candidate server currently probed
     QString m_strUserAvatarPrefix;
     QString m_strTeacherAvatarPrefix;

@@ -1,6 +1,7 @@
 #include "WebRequest.h"
 
 #include "app/HttpClient.h"
+#include "app/SharedFunctions.h"
 
 #include <QDebug>
 #include <QJsonParseError>
@@ -15,7 +16,7 @@ WebRequest::WebRequest(const Lines& lines, Shape shape, bool envelope, int timeO
 
 QString WebRequest::GetCompactText() const
 {
-    return QString::fromUtf8(m_document.toJson(QJsonDocument::Compact));
+    return LoggableJson(m_document);
 }
 
 int WebRequest::Get(const QString& url, QNetworkAccessManager* manager)

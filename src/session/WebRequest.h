@@ -52,6 +52,7 @@ public:
     QJsonArray GetArray() const { return m_document.array(); }
     // "data" of an envelope (undefined when missing).
     QJsonValue GetData() const { return m_document.object().value(QLatin1String("data")); }
+    // The reply for a log line, secret values hidden.
     QString GetCompactText() const;
 
     // A URL template with its place holders filled: every occurrence of

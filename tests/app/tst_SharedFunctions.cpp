@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFontMetrics>
+#include <QJsonDocument>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -124,6 +125,25 @@ private slots:
         QVERIFY(!AppPaths::IsInside(data, "courlist/a.png"));
         QVERIFY(!AppPaths::IsInside(data, ""));
         QVERIFY(!AppPaths::IsInside("", "/tmp/x"));
+    }
+
+    void LoggedRepliesHideSecrets_data()
+    {
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<QByteArray>("logged");
+        QTest::newRow("key reply") << QByteArray(R"({"appId":"app","channelKey":"k-1"})")
+                                   << QByteArray(R"({"appId":"app","channelKey":"***"})");
+        QTest::newRow("nested, any case, any type")
+            << QByteArray(R"({"data":[{"roomPwd":"1","Token":7,"name":"x"}],"secret":{"a":"b"}})")
+            << QByteArray(R"({"data":[{"Token":"***","name":"x","roomPwd":"***"}],"secret":"***"})");
+        QTest::newRow("absent values stay") << QByteArray(R"(["x",{"password":"","apiKey":null}])")
+                                            << QByteArray(R"(["x",{"apiKey":null,"password":""}])");
+    }
+    void LoggedRepliesHideSecrets()
+    {
+        QFETCH(QByteArray, reply);
+        QFETCH(QByteArray, logged);
+        QCOMPARE(LoggableJson(QJsonDocument::fromJson(reply)), QString::fromUtf8(logged));
     }
 
     void UrlFileNames()

@@ -50,7 +50,8 @@ public:
     // optionally "count" (only the next count requests). Actions:
     // delay {ms}, trickle {chunk, interval_ms}, cut {after}, status {status},
     // redirect {location, status}, stall {after: omitted = no answer at all},
-    // body {content, content_type, status}, huge {size}.
+    // body {content, content_type, status}, huge {size}, drop {ms} (served,
+    // then cut after ms: a WebSocket accepted and dropped).
     bool SetRule(const QString& path, QJsonObject rule);
     bool ClearRule(const QString& path);
     bool Delay(const QString& path, int ms, int count = -1);

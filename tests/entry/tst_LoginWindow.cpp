@@ -274,15 +274,22 @@ private slots:
         QCOMPARE(combo->count(), 3);
         DataManager* data = Nexus::GetDataManager();
 
+        // The room password and the RTC key stay encrypted on the way to a
+        // node, as to a probed server.
         combo->setCurrentIndex(2);
-        QCOMPARE(profile->GetUrl(ClassServerProperty::AppServer), QString("ws://10.0.0.3:443/ws"));
-        QCOMPARE(profile->GetUrl(ClassServerProperty::RegServer), QString("http://10.0.0.3:443/join"));
-        QCOMPARE(profile->GetUrl(ClassServerProperty::AgoraDynamicKey), QString("http://10.0.0.3:443/key"));
+        QCOMPARE(profile->GetUrl(ClassServerProperty::AppServer), QString("wss://10.0.0.3:443/ws"));
+        QCOMPARE(profile->GetUrl(ClassServerProperty::RegServer), QString("https://10.0.0.3:443/join"));
+        QCOMPARE(profile->GetUrl(ClassServerProperty::AgoraDynamicKey), QString("https://10.0.0.3:443/key"));
         QCOMPARE(profile->GetChosenServer(), QString("10.0.0.3:443"));
         QVERIFY(data->IsProbeDone());
-        // A second node replaces the first.
+        // A second node replaces the first; the plain opt-in of the server
+        // choice governs the node too.
+        UserSettings::SetValue(UserSettings::WssPlainRewrite, "1");
         combo->setCurrentIndex(1);
+        UserSettings::SetValue(UserSettings::WssPlainRewrite, "0");
         QCOMPARE(profile->GetUrl(ClassServerProperty::AppServer), QString("ws://10.0.0.1:443/ws"));
+        QCOMPARE(profile->GetUrl(ClassServerProperty::RegServer), QString("http://10.0.0.1:443/join"));
+        QCOMPARE(profile->GetUrl(ClassServerProperty::AgoraDynamicKey), QString("http://10.0.0.1:443/key"));
         // Showing the window again keeps the entries and the choice.
         m_login->ShowLogin();
         QCOMPARE(combo->count(), 3);

@@ -272,15 +272,15 @@ private slots:
 
     void TeacherCardAndItsAvatar()
     {
-        QVERIFY(m_service.Body(
-            "/api/users/57/roles", R"({"returncode":"SUCCESS","data":[{"role":"TEACHER","userRoleId":"../../t"}]})"));
-        m_data->SetUserId(57);
+        // The room's teacher, as a course card names it.
+        auto* session = new SchoolInfo();
+        session->SetSessionId("S-card");
+        session->SetTeacherId("../../t");
+        m_data->AddCurrentSession(session);
+        m_data->OnRoomEntry("S-card");
         const QString card = m_service.HttpUrl("/api/teachers/57").toString();
         int result = -1;
-        QVERIFY(TestSupport::RunIn(m_data, [&] {
-            m_data->GetUserRoles();
-            result = m_data->GetTeacherInfo(card);
-        }));
+        QVERIFY(TestSupport::RunIn(m_data, [&] { result = m_data->GetTeacherInfo(card); }));
         QCOMPARE(result, 0);
         const QString avatar = DataManager::CourseCacheFolder() + "teacher_avatar_.._.._t/teacher57.png";
         QCOMPARE(m_data->GetRoomFields().m_strTeacherName, QString("王老师"));

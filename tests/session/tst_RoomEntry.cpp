@@ -2,6 +2,7 @@
 #include "RoomSetup.h"
 #include "TestRegistry.h"
 
+#include "room/MiddleArea.h"
 #include "session/MsgType.h"
 #include "whiteboard/WhiteBoardWidget.h"
 
@@ -142,6 +143,7 @@ private slots:
         QCOMPARE(chosen.m_startTime, qint64(1700000000));
 
         QSignalSpy values(m_setup.loading.get(), &LoadingUI::ValueChanged);
+        LogCapture log;
         Enter();
         // Login and the first requests, then the rest once the member and
         // courseware lists are in.
@@ -164,6 +166,12 @@ private slots:
         QCOMPARE(joins.at(0).toObject().value("scheme").toString(), QString("https"));
         QCOMPARE(m_data->GetAppId(), QString("plovix-demo-app"));
         QCOMPARE(m_data->GetChannelKey(), QString("key-R100-58"));
+        // The key admits its holder to the room's media: the log shows the
+        // reply without it.
+        const QStringList replies = log.Lines().filter("GetAlgoraTokenByRoomId get json data");
+        QCOMPARE(replies.size(), 1);
+        QVERIFY(replies.first().contains("channelKey") && replies.first().contains("***"));
+        QCOMPARE(log.Count("key-R100-58"), 0);
         QCOMPARE(m_setup.profile->GetRoomType(), 1);
         const QJsonObject socket = m_room->Attempts().last().toObject();
         // The join answers with the nick name of the user information.
@@ -367,6 +375,48 @@ private slots:
             QTRY_COMPARE_WITH_TIMEOUT(failed.size(), 1, 10000);
             QCOMPARE(failed.at(0).at(0).toString(), failure);
         }
+    }
+
+    // A service that accepts every connection and drops it at once: each
+    // such connection counts as failed, the pauses between reopenings grow
+    // from 1 s, the user is told after the third, and the teacher card is
+    // not asked for again.
+    void AcceptedAndDroppedConnectionsBackOff()
+    {
+        m_data->OnRoomEntry("S100");
+        Enter();
+        MiddleArea area;
+        Nexus::SetMiddleArea(&area);
+        QList<int> notices;
+        connect(
+            &area, &MiddleArea::ShowMsgNotifyWidget, this, [&notices](int type) { notices << type; },
+            Qt::QueuedConnection);
+        const int cards = m_setup.service.RequestCount("/api/teachers/57");
+        QCOMPARE(cards, 1);
+        const int opened = m_room->Attempts().size();
+        LogCapture log;
+        QVERIFY(m_setup.service.SetRule("/ws", { { "action", "drop" }, { "ms", 200 } }));
+        QCOMPARE(m_room->Drop("58"), 1);
+        QTest::qWait(12000);
+        Nexus::SetMiddleArea(nullptr);
+        QVERIFY(m_setup.service.ClearRule("/ws"));
+        QCOMPARE(notices, QList<int> { 512 });
+        // Openings at about 1, 3.2 and 7.4 s; a reopening a second would
+        // make ten.
+        const int attempts = m_room->Attempts().size() - opened;
+        QVERIFY2(attempts >= 3 && attempts <= 4, qPrintable(QString::number(attempts)));
+        // Each reopening logs in again; only the card stays as it was.
+        QVERIFY(LoginsSoFar() > 1);
+        QCOMPARE(m_setup.service.RequestCount("/api/teachers/57"), cards);
+        // The pauses double: at most six openings in 30 s.
+        QList<int> pauses;
+        for (const QString& line : log.Lines()) {
+            const int at = line.indexOf("reopening in ms:");
+            if (at >= 0)
+                pauses << line.mid(at + 16).section(',', 0, 0).trimmed().toInt();
+        }
+        QVERIFY2(pauses.size() >= 3 && pauses.mid(0, 3) == (QList<int> { 1000, 2000, 4000 }),
+            qPrintable(QString::number(pauses.value(0))));
     }
 
     void LogoutIsTheLastMessage()

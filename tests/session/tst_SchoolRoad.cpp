@@ -142,7 +142,7 @@ private slots:
         const RoomFields fields = m_data->GetRoomFields();
         QCOMPARE(fields.m_dwUserId, uid);
         QCOMPARE(fields.m_dwSchoolRole, role);
-        QCOMPARE(role == 4 ? fields.m_strTeacherId : fields.m_strStudentId, roleId);
+        QCOMPARE(role == 4 ? fields.m_strTeacherRoleId : fields.m_strStudentId, roleId);
         QCOMPARE(fields.m_strNickName, nick);
         QVERIFY(fields.m_strAvatarUrl.endsWith(QString("%1.png").arg(uid)));
         QCOMPARE(m_data->GetSchoolMap().value("2")->GetSchoolName(), QString("星光外语学校"));
@@ -226,7 +226,7 @@ private slots:
         const RoomFields after = m_data->GetRoomFields();
         QCOMPARE(after.m_dwUserId, before.m_dwUserId);
         QCOMPARE(after.m_dwSchoolRole, before.m_dwSchoolRole);
-        QCOMPARE(after.m_strTeacherId, before.m_strTeacherId);
+        QCOMPARE(after.m_strTeacherRoleId, before.m_strTeacherRoleId);
         QCOMPARE(after.m_strNickName, before.m_strNickName);
         // The road stopped there, ended on the page, and refresh stays possible.
         QCOMPARE(Wire().last(), path);
@@ -307,7 +307,7 @@ private slots:
         const RoomFields fields = m_data->GetRoomFields();
         QCOMPARE(fields.m_dwUserId, uid);
         QCOMPARE(fields.m_dwSchoolRole, role);
-        QCOMPARE(fields.m_strTeacherId, teacherId);
+        QCOMPARE(fields.m_strTeacherRoleId, teacherId);
         QCOMPARE(fields.m_strStudentId, QString("58"));
     }
 
@@ -369,6 +369,32 @@ private slots:
         QCOMPARE(Wire(), expected);
         QCOMPARE(m_data->GetSchoolId(), QString("2"));
         QCOMPARE(m_data->GetCurrentSessions().size(), 1);
+    }
+
+    // A course card entered while a road waits for a reply: the roles
+    // reply names the user's own teacher identity, which picks the lists
+    // and never replaces the room's teacher.
+    void RoomChosenDuringARoadKeepsItsTeacher()
+    {
+        QVERIFY(m_service.Delay("/api/schools/1/users/57", 400, 1));
+        QVERIFY(m_service.Body("/api/users/57/roles",
+            R"({"returncode":"SUCCESS","message":"","data":[{"role":"TEACHER","userRoleId":"T9"}]})"));
+        m_data->SetUserId(57);
+        const int before = m_finished->count();
+        emit m_data->ParallelShoolInfoRequest("1");
+        QTRY_COMPARE(m_service.RequestCount("/api/schools/1/users/57"), 1);
+        auto* card = new SchoolInfo();
+        card->SetSessionId("S-card");
+        card->SetRoomNo("R100");
+        card->SetTeacherId("57");
+        m_data->AddCurrentSession(card);
+        emit m_data->RoomEntry("S-card");
+        QVERIFY(QTest::qWaitFor([&] { return m_finished->count() > before; }, 20000));
+        const RoomFields fields = m_data->GetRoomFields();
+        QCOMPARE(fields.m_strRoomId, QString("R100"));
+        QCOMPARE(fields.m_strTeacherId, QString("57"));
+        QCOMPARE(fields.m_strTeacherRoleId, QString("T9"));
+        QVERIFY(Wire().contains("/api/s/1/tea/T9/current"));
     }
 
     // ---- the session lists

@@ -2,6 +2,7 @@
 #include "RoomSetup.h"
 #include "TestRegistry.h"
 
+#include "entry/NewLoginWidget.h"
 #include "session/MsgType.h"
 
 #include <QUrl>
@@ -100,8 +101,82 @@ private slots:
         QCOMPARE(room.Attempts("/echo").size(), 0);
     }
 
+    // "Auto" in the login window measures again: the classroom host is
+    // looked up and probed anew, and wins when it is now the fastest.
+    void MeasuringAgainProbesTheClassroomHostAgain()
+    {
+        RoomControl& room = *m_setup.room;
+        const QList<int> candidates = m_setup.service.CandidatePorts(true);
+        NewLoginWidget login;
+        login.OnIspNodeChanged(1);
+        login.OnIspNodeChanged(0);
+        QVERIFY(!m_data()->IsProbeDone());
+        QVERIFY(m_setup.service.Reset());
+        QVERIFY(room.EchoLate(candidates.at(0), 400));
+        QVERIFY(room.EchoLate(candidates.at(1), 400));
+        QVERIFY(EnteredAfterTheChoice(m_setup, m_setup.data));
+        QCOMPARE(PortOf(room.Attempts("/echo").first()), m_setup.service.HttpsPort());
+        QCOMPARE(m_setup.profile->GetChosenServer(), m_setup.ClassroomHost());
+        QCOMPARE(QUrl(m_setup.profile->GetUrl(ClassServerProperty::AppServer)).authority(), m_setup.ClassroomHost());
+        QCOMPARE(PortOf(room.Attempts("/ws").last()), m_setup.service.HttpsPort());
+    }
+
 private:
     DataManager* m_data() const { return m_setup.data; }
+};
+
+// The user leaves while the server choice runs: nothing it started enters
+// the room; the next entry measures again and goes in.
+class TestServerChoiceLeftDuringTheProbe : public QObject
+{
+    Q_OBJECT
+
+    RoomSetup m_setup;
+
+    // What the main window does when the user leaves the room.
+    void Leave()
+    {
+        emit m_setup.data->SendUserLogoutMsg(1);
+        emit m_setup.data->CleanUp();
+    }
+    void CheckNothingEntered()
+    {
+        QCOMPARE(m_setup.service.RequestCount("/api/room/join"), 0);
+        QCOMPARE(m_setup.room->Attempts("/ws").size(), 0);
+        QVERIFY(!m_setup.data->IsProbeDone());
+    }
+
+private slots:
+    void initTestCase() { QVERIFY(m_setup.Start(QString())); }
+    void cleanupTestCase() { Nexus::Teardown(); }
+
+    void LeavingDuringTheProbeEntersNothing()
+    {
+        RoomControl& room = *m_setup.room;
+        m_setup.AddSession("S100", "R100", "100100");
+        m_setup.data->OnRoomEntry("S100");
+        // Left while the classroom host is looked up.
+        emit m_setup.data->EnterRoom();
+        Leave();
+        QTest::qWait(1500);
+        CheckNothingEntered();
+        QCOMPARE(room.Attempts("/echo").size(), 0);
+
+        // Left while the probe of the classroom host waits for its answer.
+        QVERIFY(room.EchoLate(m_setup.service.HttpsPort(), 3000));
+        emit m_setup.data->EnterRoom();
+        QTRY_COMPARE(room.Attempts("/echo").size(), 1);
+        Leave();
+        // Past the late answer and the probe's 4 s.
+        QTest::qWait(5000);
+        CheckNothingEntered();
+
+        // The next entry measures again and goes in.
+        QVERIFY(room.EchoLate(m_setup.service.HttpsPort(), 0));
+        QVERIFY(EnteredAfterTheChoice(m_setup, m_setup.data));
+        QCOMPARE(room.Attempts("/echo").size(), 2);
+        QCOMPARE(m_setup.service.RequestCount("/api/room/join"), 1);
+    }
 };
 
 // More candidates than the ten of the original table, the default address
@@ -246,6 +321,7 @@ private slots:
 };
 
 PLOVIX_TEST(TestServerChoice)
+PLOVIX_TEST(TestServerChoiceLeftDuringTheProbe)
 PLOVIX_TEST(TestServerChoiceCertificateName)
 PLOVIX_TEST(TestServerChoicePlainCandidates)
 PLOVIX_TEST(TestServerChoicePlainRewrite)

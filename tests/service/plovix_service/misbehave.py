@@ -62,6 +62,14 @@ async def apply(rule, request, handler):
             sent += len(piece)
         await response.write_eof()
         return response
+    if action == "drop":
+        # Accepted and served (a WebSocket is upgraded), then cut without a
+        # close frame after ms.
+        served = asyncio.ensure_future(handler(request))
+        done, _ = await asyncio.wait({served}, timeout=rule.number("ms", 200) / 1000.0)
+        if not done:
+            _abort(request)
+        return await served
     if action == "stall" and rule.number("after", -1) < 0:
         # No answer at all, not even headers.
         await asyncio.sleep(FOREVER)
