@@ -14,8 +14,10 @@
 #include "player/av/AudioOutput.h"
 #include "session/DataManager.h"
 
+#include <QMenu>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <memory>
 
 namespace PlayerFixture {
 
@@ -66,6 +68,23 @@ inline bool ShowsHue(QWidget* window, int hue)
 inline bool ShowsSecond(QWidget* window, int second)
 {
     return ShowsHue(window, second * 47 % 360);
+}
+
+// An entry of the window's menu by its path of texts, "Channel/Left"; null
+// when there is none.
+inline QAction* MenuEntry(const AvPlayer* window, const QString& path)
+{
+    QMenu* menu = window->GetMenu();
+    QAction* found = nullptr;
+    for (const QString& text : path.split(QLatin1Char('/'))) {
+        found = nullptr;
+        for (QAction* action : menu != nullptr ? menu->actions() : QList<QAction*>()) {
+            if (action->text() == text)
+                found = action;
+        }
+        menu = found != nullptr ? found->menu() : nullptr;
+    }
+    return found;
 }
 
 } // namespace PlayerFixture

@@ -48,21 +48,7 @@ class TestPlayerMenu : public QObject
         m_window->OnPlay();
         return WaitStarted(m_window) ? m_window : nullptr;
     }
-    // An entry by its path of texts, "Channel/Left".
-    QAction* Entry(const QString& path) const
-    {
-        QMenu* menu = m_window->GetMenu();
-        QAction* found = nullptr;
-        for (const QString& text : path.split(QLatin1Char('/'))) {
-            found = nullptr;
-            for (QAction* action : menu != nullptr ? menu->actions() : QList<QAction*>()) {
-                if (action->text() == text)
-                    found = action;
-            }
-            menu = found != nullptr ? found->menu() : nullptr;
-        }
-        return found;
-    }
+    QAction* Entry(const QString& path) const { return MenuEntry(m_window, path); }
     // The dialog the window opened last (answered ones linger until deleted).
     template <class Dialog> Dialog* WaitForDialog()
     {
