@@ -40,6 +40,18 @@ inline void SetRights(int role, int permission)
     Nexus::GetDataManager()->SetPermission(permission);
 }
 
+// A student's hub and a shown 640 x 400 panel for the windows, for the
+// tests that draw on a real display; false when it was not exposed.
+inline bool ShowPanel(std::unique_ptr<QWidget>& panel)
+{
+    StartHub();
+    SetRights(kStudent, kStudentRights);
+    panel = std::make_unique<QWidget>();
+    panel->resize(640, 400);
+    panel->show();
+    return QTest::qWaitForWindowExposed(panel.get());
+}
+
 // Waits until the window's library player exists and has started a file.
 inline bool WaitStarted(AvPlayer* window, int timeoutMs = 15000)
 {

@@ -617,7 +617,9 @@ void AVPlayer::setCoreProperty(const char* name, const QVariant& value)
 
 void AVPlayer::applyLoadOptions()
 {
-    m_videoOutput = m_renderer != nullptr ? m_renderer->videoOutput() : QStringLiteral("null");
+    VideoRenderer* shown = renderer();
+    m_videoOutput = shown != nullptr ? shown->videoOutput() : QStringLiteral("null");
+    m_core.setProperty("wid", shown != nullptr ? shown->windowId() : -1);
     m_core.setProperty("vo", m_videoOutput);
     m_core.setProperty("ao", m_audio->outputOption());
     const QString fps = m_frameRate > 0.0 ? QString::number(m_frameRate) : QStringLiteral("0");
@@ -654,6 +656,7 @@ void AVPlayer::setRenderer(VideoRenderer* renderer)
     const QString file = m_file;
     const qint64 position = m_position;
     const bool wasPaused = m_paused;
+    const bool fromWindow = previous != nullptr && previous->windowId() >= 0;
     if (m_renderer != nullptr && !m_rendererWidget.isNull()) {
         m_renderer->m_onReady = nullptr;
         m_renderer->m_outputCore = nullptr;
@@ -677,9 +680,11 @@ void AVPlayer::setRenderer(VideoRenderer* renderer)
             onRendererReady();
         }
     });
-    // A new value makes the core open its video output again.
-    if (m_state != Idle && renderer->videoOutput() != m_videoOutput) {
+    // A new value makes the core open its video output again; a native
+    // window given up turned it off, and another needs it opened there.
+    if (m_state != Idle && (renderer->videoOutput() != m_videoOutput || renderer->windowId() >= 0 || fromWindow)) {
         m_videoOutput = renderer->videoOutput();
+        m_core.setPropertyAsync("wid", renderer->windowId());
         m_core.setPropertyAsync("vo", m_videoOutput);
     }
     if (reopen) {
