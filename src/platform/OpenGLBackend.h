@@ -4,9 +4,9 @@
 #include <QString>
 
 // The OpenGL implementation Qt is asked to use for the player's video, as
-// the player's start-up decides it. Only Windows offers a choice (ANGLE on
-// Direct3D, desktop OpenGL or software); elsewhere the choice is logged and
-// nothing changes.
+// the player's start-up decides it: on Windows ANGLE on Direct3D, desktop
+// OpenGL or software; elsewhere the kind of context Qt asks the driver for
+// (OpenGL ES or desktop OpenGL, software drawing through Mesa).
 namespace OpenGLBackend {
 
 struct Choice {
@@ -19,8 +19,9 @@ struct Choice {
     bool operator==(const Choice& other) const { return kind == other.kind && anglePlatform == other.anglePlatform; }
 };
 
-// Applies the choice to the running application (its attribute and the
-// environment variables); false when this platform has nothing to apply.
+// Applies the choice to the running application (its attribute, default
+// surface format and the environment variables); false when the choice
+// leaves the platform's own.
 bool Apply(const Choice& choice);
 
 } // namespace OpenGLBackend

@@ -250,6 +250,9 @@ bool AvPlayer::installRenderer(plxav::VideoRenderer* r)
     }
     subtitleFilter->uninstall();
     r->widget()->setMouseTracking(true);
+    // Placed first: a renderer the core draws into natively is given its
+    // window as it will stay, inside this one.
+    playerLayout->addWidget(r->widget());
     player->setRenderer(r);
     if (QWidget* old = rendererWidget.data()) {
         playerLayout->removeWidget(old);
@@ -259,7 +262,6 @@ bool AvPlayer::installRenderer(plxav::VideoRenderer* r)
     }
     renderer = r;
     rendererWidget = r->widget();
-    playerLayout->addWidget(r->widget());
     rendererAction = nullptr;
     for (QAction* entry : qAsConst(rendererActions)) {
         if (entry->data().toInt() == r->id())

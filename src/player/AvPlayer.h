@@ -54,7 +54,9 @@ public:
     explicit AvPlayer(QWidget* parent = nullptr, int mediaType = 0);
     ~AvPlayer() override;
 
-    void setMediaId(const QString& id) { mediaId = id; }
+    // A room's media: the menu then offers nothing that takes this player
+    // off the room's file or timing.
+    void setMediaId(const QString& id);
     void setMediaFile(const QString& file) { filePath = file; }
     void setDuration(int seconds);
     void setAudioBackends(const QStringList& backends);
@@ -209,6 +211,10 @@ private:
     // left; the widgets go into the entry's panel.
     static QWidgetAction* addWidgetEntry(QMenu* menu, const QList<QPair<QString, QWidget*>>& rows, int indent);
     void setupRepeatMenu(QMenu* repeatMenu);
+    // Enables the entries that play another file, another sound or at
+    // another speed or range only while no room media is shown: the
+    // room's play, pause and seek name its media and its time.
+    void updateRoomEntries();
     void setupSubtitleMenu(QMenu* subtitleMenu);
     // Asks for a file or a text in a dialog that does not block: the room's
     // messages keep arriving while it is open. chosen runs with the answer,
@@ -278,5 +284,6 @@ private:
     QTimeEdit* repeatB = nullptr;
     QMenu* audioTrackMenu = nullptr;
     QMenu* channelMenu = nullptr;
+    QList<QAction*> ownMediaEntries;
     QActionGroup* audioTrackGroup = nullptr;
 };

@@ -145,7 +145,7 @@ void AvPlayer::setupMenu()
     connect(
         this, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) { menu->popup(mapToGlobal(pos)); });
 
-    menu->addAction(tr("Open Url"), this, &AvPlayer::openUrl);
+    ownMediaEntries << menu->addAction(tr("Open Url"), this, &AvPlayer::openUrl);
     menu->addSeparator();
     // Lists of other media that this player never fills.
     addSubMenu(tr("Play list"))->setEnabled(false);
@@ -158,6 +158,7 @@ void AvPlayer::setupMenu()
     menu->addSeparator();
 
     QMenu* speedMenu = addSubMenu(tr("Speed"));
+    ownMediaEntries << speedMenu->menuAction();
     auto* speedBox = new QDoubleSpinBox();
     speedBox->setObjectName(QStringLiteral("speedBox"));
     speedBox->setRange(0.01, 20);
@@ -168,7 +169,9 @@ void AvPlayer::setupMenu()
     addWidgetEntry(speedMenu, { { tr("Speed"), speedBox } }, kTextIndent);
     connect(speedBox, QOverload<double>::of(&QDoubleSpinBox::valueChanged), this, &AvPlayer::onSpinBoxChanged);
 
-    setupRepeatMenu(addSubMenu(tr("Repeat")));
+    QMenu* repeatMenu = addSubMenu(tr("Repeat"));
+    ownMediaEntries << repeatMenu->menuAction();
+    setupRepeatMenu(repeatMenu);
 
     QMenu* clockMenu = addSubMenu(tr("Clock"));
     auto* clockGroup = new QActionGroup(clockMenu);
@@ -234,6 +237,23 @@ void AvPlayer::setupMenu()
     QMenu* rendererMenu = addSubMenu(tr("Renderer"));
     rendererMenu->setEnabled(!rendererMenu->isEmpty());
     connect(rendererMenu, &QMenu::triggered, this, &AvPlayer::changeVO);
+    updateRoomEntries();
+}
+
+void AvPlayer::setMediaId(const QString& id)
+{
+    mediaId = id;
+    updateRoomEntries();
+}
+
+void AvPlayer::updateRoomEntries()
+{
+    const bool own = mediaId.isEmpty();
+    for (QAction* entry : qAsConst(ownMediaEntries))
+        entry->setEnabled(own);
+    // "External" plays another file's sound with the picture.
+    if (QAction* external = audioTrackMenu->actions().value(0))
+        external->setEnabled(own);
 }
 
 void AvPlayer::setupRepeatMenu(QMenu* repeatMenu)

@@ -334,9 +334,11 @@ Config::Config(QObject* parent)
     , m_subtitleFont(QFont())
 {
     const QString dataDir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    // Both files take the same name: without a base name the history would
+    // be a hidden ".db" beside the settings.
     const QString name = baseName().isEmpty() ? QCoreApplication::applicationName() : baseName();
     m_settingsPath = dataDir + QLatin1Char('/') + name + QStringLiteral(".ini");
-    m_databasePath = dataDir + QStringLiteral("/%1.db").arg(baseName());
+    m_databasePath = dataDir + QStringLiteral("/%1.db").arg(name);
     if (!QDir(dataDir).exists() && !QDir().mkpath(dataDir))
         qWarning() << "Failed to create appDataDir: " << dataDir;
     moveOldData();

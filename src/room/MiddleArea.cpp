@@ -371,12 +371,14 @@ void MiddleArea::PlayerAdapte(MediaInfo* item, bool bDirectPlay)
     }
     qDebug() << "into PlayerAdapte, and mediaId:" << item->GetMediaId();
     OnDestroyAvPlayer();
+    // Named before the window first reads the player's settings: the store
+    // fixes its file names when it is made.
+    Config::setName(QStringLiteral("Player"));
     const int type = item->GetMediaType() == MediaInfo::Video ? MediaInfo::Video : MediaInfo::Audio;
     m_avPlayer = new AvPlayer(&m_courseArea, type);
     m_avPlayer->setMediaId(item->GetMediaId());
     m_avPlayer->setDuration(item->GetDuration());
     PlacePlayers();
-    Config::setName(QStringLiteral("Player"));
     PlayerStartup::SetUpWindow(m_avPlayer);
     // The room's data never makes a participant open local files or devices.
     const QString url = item->GetUrlPath();

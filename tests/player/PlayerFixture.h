@@ -14,8 +14,10 @@
 #include "player/av/AudioOutput.h"
 #include "session/DataManager.h"
 
+#include <QMenu>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <memory>
 
 namespace PlayerFixture {
 
@@ -36,6 +38,18 @@ inline void SetRights(int role, int permission)
 {
     Nexus::GetDataManager()->SetRoomRole(role);
     Nexus::GetDataManager()->SetPermission(permission);
+}
+
+// A student's hub and a shown 640 x 400 panel for the windows, for the
+// tests that draw on a real display; false when it was not exposed.
+inline bool ShowPanel(std::unique_ptr<QWidget>& panel)
+{
+    StartHub();
+    SetRights(kStudent, kStudentRights);
+    panel = std::make_unique<QWidget>();
+    panel->resize(640, 400);
+    panel->show();
+    return QTest::qWaitForWindowExposed(panel.get());
 }
 
 // Waits until the window's library player exists and has started a file.
@@ -66,6 +80,23 @@ inline bool ShowsHue(QWidget* window, int hue)
 inline bool ShowsSecond(QWidget* window, int second)
 {
     return ShowsHue(window, second * 47 % 360);
+}
+
+// An entry of the window's menu by its path of texts, "Channel/Left"; null
+// when there is none.
+inline QAction* MenuEntry(const AvPlayer* window, const QString& path)
+{
+    QMenu* menu = window->GetMenu();
+    QAction* found = nullptr;
+    for (const QString& text : path.split(QLatin1Char('/'))) {
+        found = nullptr;
+        for (QAction* action : menu != nullptr ? menu->actions() : QList<QAction*>()) {
+            if (action->text() == text)
+                found = action;
+        }
+        menu = found != nullptr ? found->menu() : nullptr;
+    }
+    return found;
 }
 
 } // namespace PlayerFixture

@@ -14,6 +14,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QThread>
 #include <memory>
 
 using namespace PlayerFixture;
@@ -185,6 +186,22 @@ private slots:
         QVERIFY(!window->GetLibPlayer()->isPaused());
         QTest::qWait(700);
         QCOMPARE(announced.count(), 0);
+    }
+
+    // The room's pause and seek reach a window that is late to draw (a busy
+    // GUI thread, as on a loaded machine): the core, tired of waiting, takes
+    // the frame the seek landed on as drawn; it is drawn all the same.
+    void aSeekEndsOnItsPictureWhenDrawingIsLate()
+    {
+        AvPlayer* window = Open(2, m_video, 8);
+        window->OnPlay();
+        QVERIFY(WaitStarted(window));
+        for (const int second : { 3, 6, 2 }) {
+            window->OnPaused();
+            window->seek(second * 1000, true);
+            QThread::msleep(1500);
+            QTRY_VERIFY_WITH_TIMEOUT(ShowsSecond(window, second), 5000);
+        }
     }
 
     void aRemoteSeekInsideADelayLeavesWithTheRemotePosition()

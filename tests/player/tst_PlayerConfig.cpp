@@ -55,7 +55,10 @@ private slots:
     {
         Config store;
         QCOMPARE(store.settingsFilePath(), IniPath());
-        QCOMPARE(store.databaseFilePath(), DataDir() + QStringLiteral("/.db"));
+        // Without a base name both files take the application's.
+        QCOMPARE(store.databaseFilePath(), DataDir() + QStringLiteral("/plovix.db"));
+        QVERIFY(QFile::exists(store.databaseFilePath()));
+        QVERIFY(!QFile::exists(DataDir() + QStringLiteral("/.db")));
         QCOMPARE(store.decoderPriorityNames(), QStringList({ "HW", "FFmpeg" }));
         QCOMPARE(store.captureDir(), QStandardPaths::writableLocation(QStandardPaths::PicturesLocation));
         QCOMPARE(store.openGLType(), Config::OpenGLES);

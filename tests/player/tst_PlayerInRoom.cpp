@@ -2,6 +2,7 @@
 #include "PlayerFixture.h"
 #include "TestRegistry.h"
 
+#include "player/Config.h"
 #include "room/MiddleArea.h"
 #include "session/MediaInfo.h"
 
@@ -53,6 +54,41 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(m_window));
     }
     void cleanupTestCase() { delete m_window; }
+
+    // Runs first: the player's store is made by the room's first window.
+    void theRoomsMediaKeepsItsFileAndTiming()
+    {
+        AvPlayer* video = Open(QStringLiteral("MV"), MediaInfo::Video, m_video, 8);
+        QVERIFY(video != nullptr);
+        Config& store = Config::instance();
+        const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+        QCOMPARE(store.settingsFilePath(), folder + QStringLiteral("/Player.ini"));
+        QCOMPARE(store.databaseFilePath(), folder + QStringLiteral("/Player.db"));
+        store.save();
+        QVERIFY(QFile::exists(folder + QStringLiteral("/Player.ini")));
+        QVERIFY(QFile::exists(folder + QStringLiteral("/Player.db")));
+        QCOMPARE(
+            QDir(folder).entryList({ QStringLiteral("*.db"), QStringLiteral("*.ini") }, QDir::Files | QDir::Hidden),
+            QStringList({ "Player.db", "Player.ini" }));
+
+        // Another file, sound, speed or range would leave the room's media
+        // while its play, pause and seek go on naming it.
+        const QStringList off { "Open Url", "Speed", "Repeat", "Audio track/External" };
+        const QStringList kept { "Clock", "Subtitle", "Channel", "Aspect ratio", "Color space", "Setup", "Help" };
+        for (const QString& path : off)
+            QVERIFY2(!MenuEntry(video, path)->isEnabled(), qPrintable(path));
+        for (const QString& path : kept)
+            QVERIFY2(MenuEntry(video, path)->isEnabled(), qPrintable(path));
+        video->GetMenu()->popup(video->mapToGlobal(QPoint(40, 40)));
+        QVERIFY(QTest::qWaitForWindowExposed(video->GetMenu()));
+        QVERIFY(SaveScaledScreenshots(video->GetMenu(), QStringLiteral("player-room-menu")));
+        video->GetMenu()->hide();
+        // A window that shows no room media offers them all.
+        AvPlayer own(nullptr, MediaInfo::Video);
+        for (const QString& path : off + kept)
+            QVERIFY2(MenuEntry(&own, path)->isEnabled(), qPrintable(path));
+        m_window->GetMiddleArea()->OnDestroyAvPlayer();
+    }
 
     void inTheClassRoom_data()
     {

@@ -48,21 +48,7 @@ class TestPlayerMenu : public QObject
         m_window->OnPlay();
         return WaitStarted(m_window) ? m_window : nullptr;
     }
-    // An entry by its path of texts, "Channel/Left".
-    QAction* Entry(const QString& path) const
-    {
-        QMenu* menu = m_window->GetMenu();
-        QAction* found = nullptr;
-        for (const QString& text : path.split(QLatin1Char('/'))) {
-            found = nullptr;
-            for (QAction* action : menu != nullptr ? menu->actions() : QList<QAction*>()) {
-                if (action->text() == text)
-                    found = action;
-            }
-            menu = found != nullptr ? found->menu() : nullptr;
-        }
-        return found;
-    }
+    QAction* Entry(const QString& path) const { return MenuEntry(m_window, path); }
     // The dialog the window opened last (answered ones linger until deleted).
     template <class Dialog> Dialog* WaitForDialog()
     {
@@ -158,7 +144,7 @@ private slots:
     {
         delete m_window;
         m_window = nullptr;
-        Config::instance().setAvfilterVideoEnable(false).setAvfilterAudioEnable(false);
+        Config::instance().setAvfilterVideoEnable(false).setAvfilterAudioEnable(false).setBufferValue(-1);
     }
     void cleanupTestCase() { m_panel.reset(); }
 
@@ -201,11 +187,42 @@ private slots:
         QSignalSpy speeds(player, &plxav::AVPlayer::speedChanged);
         m_window->GetMenu()->findChild<QDoubleSpinBox*>(QStringLiteral("speedBox"))->setValue(2.5);
         QTRY_VERIFY(!speeds.isEmpty() && speeds.last().first().toDouble() == 2.5);
+        // The video's clock: the sound is resampled to follow the frames.
         Entry(QStringLiteral("Clock/Video"))->trigger();
         QCOMPARE(player->masterClock()->clockType(), plxav::AVClock::VideoClock);
         QVERIFY(!player->masterClock()->isClockAuto());
+        QTRY_COMPARE(player->core()->property("video-sync").toString(), QStringLiteral("display-resample"));
+        player->masterClock()->setClockType(plxav::AVClock::ExternalClock);
+        QTRY_COMPARE(player->core()->property("video-sync").toString(), QStringLiteral("display-adrop"));
         Entry(QStringLiteral("Clock/Auto"))->trigger();
         QVERIFY(player->masterClock()->isClockAuto());
+        QTRY_COMPARE(player->core()->property("video-sync").toString(), QStringLiteral("audio"));
+        QVERIFY(player->isPlaying());
+    }
+
+    // The buffer setting in frames at the file's 10 frames per second, then
+    // in the player's other units.
+    void theBufferSettingSizesTheReadAhead()
+    {
+        Config::instance().setBufferValue(50);
+        QVERIFY(Open(2, m_video));
+        plxav::MpvCore* core = m_window->GetLibPlayer()->core();
+        QCOMPARE(core->property("demuxer-readahead-secs").toDouble(), 5.0);
+        QCOMPARE(core->property("cache-secs").toDouble(), 5.0);
+        const double automatic = plxav::AVPlayer().core()->property("demuxer-readahead-secs").toDouble();
+        Config::instance().setBufferValue(-1);
+        QTRY_COMPARE(core->property("demuxer-readahead-secs").toDouble(), automatic);
+        plxav::AVPlayer* player = m_window->GetLibPlayer();
+        player->setBufferMode(plxav::BufferTime);
+        player->setBufferValue(2500);
+        QTRY_COMPARE(core->property("demuxer-readahead-secs").toDouble(), 2.5);
+        player->setBufferMode(plxav::BufferBytes);
+        player->setBufferValue(1 << 20);
+        QTRY_COMPARE(core->property("demuxer-max-bytes").toLongLong(), 1LL << 20);
+        QTRY_COMPARE(core->property("demuxer-readahead-secs").toDouble(), automatic);
+        player->pause(true);
+        m_window->seek(3000, true);
+        QTRY_VERIFY_WITH_TIMEOUT(ShowsHue(3 * 47), 10000);
     }
 
     void theEqualiserAndTheFilterChangeThePicture()

@@ -10,6 +10,8 @@
 
 #include <QComboBox>
 #include <QMessageBox>
+#include <QOpenGLContext>
+#include <QOpenGLWidget>
 #include <QSlider>
 
 using namespace PlayerFixture;
@@ -48,14 +50,9 @@ private slots:
         if (!plxav::VideoRenderer::isAvailable(plxav::VideoRendererId_GLWidget2))
             QSKIP("no OpenGL on this display");
         QVERIFY(m_dir.isValid());
-        StartHub();
-        SetRights(kStudent, kStudentRights);
         m_video = m_dir.filePath(QStringLiteral("lesson.y4m"));
         QVERIFY(TestMedia::WriteVideo(m_video, 6, 10, QSize(320, 240)));
-        m_panel = std::make_unique<QWidget>();
-        m_panel->resize(640, 400);
-        m_panel->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_panel.get()));
+        QVERIFY(ShowPanel(m_panel));
     }
 
     void drawsFullScreenAndBackAndRunsTheShader()
@@ -122,6 +119,29 @@ private slots:
         QVERIFY(WaitStarted(window));
         QTRY_VERIFY_WITH_TIMEOUT(ShowsHue(window, 47), 10000);
         QVERIFY(window->findChildren<QMessageBox*>().isEmpty());
+    }
+
+    void theSettingsChooseTheKindOfOpenGL_data()
+    {
+        QTest::addColumn<Config::OpenGLType>("setting");
+        QTest::addColumn<QSurfaceFormat::RenderableType>("kind");
+        QTest::newRow("ES") << Config::OpenGLES << QSurfaceFormat::OpenGLES;
+        QTest::newRow("desktop") << Config::Desktop << QSurfaceFormat::OpenGL;
+    }
+    void theSettingsChooseTheKindOfOpenGL()
+    {
+        QFETCH(Config::OpenGLType, setting);
+        QFETCH(QSurfaceFormat::RenderableType, kind);
+        const QSurfaceFormat before = QSurfaceFormat::defaultFormat();
+        Config::instance().setOpenGLType(setting);
+        PlayerStartup::set_opengl_backend(QString(), QStringLiteral("/usr/bin/plovix"));
+        QCOMPARE(PlayerStartup::UsableRendererId(plxav::VideoRendererId_GLWidget2), plxav::VideoRendererId_GLWidget2);
+        const std::unique_ptr<AvPlayer> window = ShowingSecondTwo();
+        QSurfaceFormat::setDefaultFormat(before);
+        QVERIFY(window != nullptr);
+        auto* drawing = dynamic_cast<QOpenGLWidget*>(window->GetRenderer()->widget());
+        QVERIFY(drawing != nullptr && drawing->context() != nullptr);
+        QCOMPARE(drawing->context()->format().renderableType(), kind);
     }
 };
 

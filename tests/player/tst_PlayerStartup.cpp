@@ -7,6 +7,7 @@
 #include "player/av/LogLevel.h"
 
 #include <QFileOpenEvent>
+#include <QSurfaceFormat>
 #include <QTemporaryDir>
 #include <QTranslator>
 #include <QtTest>
@@ -129,8 +130,17 @@ private slots:
         const Choice chosen = PlayerStartup::ChooseOpenGLBackend(gl, program, setting, angle);
         QCOMPARE(chosen.kind, choice.kind);
         QCOMPARE(chosen.anglePlatform, choice.anglePlatform);
-        // Nothing of it applies on this platform.
-        QVERIFY(!OpenGLBackend::Apply(chosen));
+        // Here it is the kind of context asked of the driver.
+        const QSurfaceFormat before = QSurfaceFormat::defaultFormat();
+        QCOMPARE(OpenGLBackend::Apply(chosen), chosen.kind != Choice::Unchanged);
+        static const QHash<int, QSurfaceFormat::RenderableType> asked { { Choice::Unchanged,
+                                                                            QSurfaceFormat::DefaultRenderableType },
+            { Choice::OpenGLES, QSurfaceFormat::OpenGLES }, { Choice::Desktop, QSurfaceFormat::OpenGL },
+            { Choice::Software, QSurfaceFormat::OpenGL } };
+        QCOMPARE(QSurfaceFormat::defaultFormat().renderableType(), asked.value(chosen.kind));
+        QCOMPARE(qgetenv("LIBGL_ALWAYS_SOFTWARE"), QByteArray(chosen.kind == Choice::Software ? "1" : ""));
+        QSurfaceFormat::setDefaultFormat(before);
+        qunsetenv("LIBGL_ALWAYS_SOFTWARE");
     }
 
     void translationsLoadOnce()

@@ -4,9 +4,12 @@
 
 namespace plxav {
 
-// The clock a player keeps audio and video to. libmpv always follows the
-// sound (or the system clock for files without sound) and cannot be told
-// otherwise, so the choice is only kept. GUI thread.
+class MpvCore;
+
+// The clock a player keeps audio and video to, as the core's "video-sync":
+// the sound's clock, or the display's, to which the sound is fitted by
+// resampling (the video clock) or by dropping and repeating it (the
+// external one). GUI thread.
 class AVClock : public QObject
 {
     Q_OBJECT
@@ -16,21 +19,22 @@ public:
     enum ClockType { AudioClock = 0, ExternalClock = 1, VideoClock = 2 };
     Q_ENUM(ClockType)
 
-    explicit AVClock(QObject* parent = nullptr)
-        : QObject(parent)
-    { }
+    // core: the core whose timing this clock sets; lives as long as it.
+    explicit AVClock(MpvCore* core, QObject* parent = nullptr);
 
-    // Automatic: the sound when the file has some, else the system clock.
-    void setClockAuto(bool automatic) { m_auto = automatic; }
+    // Automatic: the sound when the file has some, else the system clock
+    // (what the core does following the sound).
+    void setClockAuto(bool automatic);
     bool isClockAuto() const { return m_auto; }
-    void setClockType(ClockType type)
-    {
-        m_type = type;
-        m_auto = false;
-    }
+    void setClockType(ClockType type);
     ClockType clockType() const { return m_type; }
+    // The core's "video-sync" for the clock in force.
+    QString videoSync() const;
 
 private:
+    void apply();
+
+    MpvCore* m_core;
     bool m_auto = true;
     ClockType m_type = AudioClock;
 };

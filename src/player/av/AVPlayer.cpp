@@ -52,7 +52,7 @@ AVPlayer::AVPlayer(QObject* parent)
     m_core.initialize();
     m_audio = new AudioOutput(&m_core, this);
     m_capture = new VideoCapture(this);
-    m_clock = new AVClock(this);
+    m_clock = new AVClock(&m_core, this);
     m_pictureFilter = new PictureFilter(this);
     m_pictureTimer = new QTimer(this);
     m_pictureTimer->setSingleShot(true);
@@ -87,6 +87,9 @@ AVPlayer::AVPlayer(QObject* parent)
     m_version = QStringLiteral("libmpv %1, FFmpeg %2")
                     .arg(m_core.textProperty("mpv-version").remove(QStringLiteral("mpv ")),
                         m_core.textProperty("ffmpeg-version"));
+    m_defaultReadahead = m_core.property("demuxer-readahead-secs");
+    m_defaultCacheSecs = m_core.property("cache-secs");
+    m_defaultMaxBytes = m_core.property("demuxer-max-bytes");
     for (const auto& property : observed)
         m_core.observe(property.name, property.format, kObserved);
     // The level the player's start-up put into the environment.
@@ -287,6 +290,9 @@ void AVPlayer::onFileLoaded()
     // start, and no frame waits to be drawn before the file is open.
     m_durationMs = qMax<qint64>(0, qRound64(m_core.doubleProperty("duration", 0.0) * 1000.0));
     m_seekable = m_core.flagProperty("seekable");
+    m_fileFrameRate = m_core.doubleProperty("container-fps", 0.0);
+    if (m_bufferMode == BufferPackets && m_bufferValue >= 0)
+        applyBuffer();
     setTracks(m_core.property("track-list"));
     applyWaitingFilters();
     if (m_repeat != 0)
@@ -506,6 +512,42 @@ void AVPlayer::setTimeRange(qint64 startMs, qint64 stopMs)
     applyRepeat();
 }
 
+void AVPlayer::setBufferMode(BufferMode mode)
+{
+    m_bufferMode = mode;
+    applyBuffer();
+}
+
+void AVPlayer::setBufferValue(int value)
+{
+    m_bufferValue = value;
+    applyBuffer();
+}
+
+void AVPlayer::applyBuffer()
+{
+    double seconds = -1.0;
+    QVariant bytes = m_defaultMaxBytes;
+    if (m_bufferValue >= 0) {
+        if (m_bufferMode == BufferTime) {
+            seconds = m_bufferValue / 1000.0;
+        } else if (m_bufferMode == BufferBytes) {
+            bytes = static_cast<qint64>(m_bufferValue);
+        } else {
+            const double rate = m_frameRate > 0.0 ? m_frameRate : (m_state == Loaded ? m_fileFrameRate : 0.0);
+            // A count of frames means nothing without a frame rate: the
+            // core's own time then.
+            if (rate > 0.0)
+                seconds = m_bufferValue / rate;
+        }
+    }
+    // The demuxer reads ahead that long; a network source through the
+    // cache keeps that much too.
+    setCoreProperty("demuxer-readahead-secs", seconds >= 0.0 ? QVariant(seconds) : m_defaultReadahead);
+    setCoreProperty("cache-secs", seconds >= 0.0 ? QVariant(seconds) : m_defaultCacheSecs);
+    setCoreProperty("demuxer-max-bytes", bytes);
+}
+
 void AVPlayer::setInterruptOnTimeout(bool interrupt)
 {
     m_interruptOnTimeout = interrupt;
@@ -575,7 +617,9 @@ void AVPlayer::setCoreProperty(const char* name, const QVariant& value)
 
 void AVPlayer::applyLoadOptions()
 {
-    m_videoOutput = m_renderer != nullptr ? m_renderer->videoOutput() : QStringLiteral("null");
+    VideoRenderer* shown = renderer();
+    m_videoOutput = shown != nullptr ? shown->videoOutput() : QStringLiteral("null");
+    m_core.setProperty("wid", shown != nullptr ? shown->windowId() : -1);
     m_core.setProperty("vo", m_videoOutput);
     m_core.setProperty("ao", m_audio->outputOption());
     const QString fps = m_frameRate > 0.0 ? QString::number(m_frameRate) : QStringLiteral("0");
@@ -583,6 +627,7 @@ void AVPlayer::applyLoadOptions()
     if (m_core.setProperty("fps", fps) < 0)
         m_core.setProperty("container-fps-override", fps);
     applyRepeat();
+    applyBuffer();
     const qint64 timeout = m_interruptOnTimeout && m_interruptTimeout > 0 ? m_interruptTimeout : 0;
     m_core.setProperty("network-timeout", static_cast<double>(timeout) / 1000.0);
     const QVariantHash decoding = VideoDecoder::coreOptions(m_priority, m_videoCodecOptions);
@@ -611,6 +656,7 @@ void AVPlayer::setRenderer(VideoRenderer* renderer)
     const QString file = m_file;
     const qint64 position = m_position;
     const bool wasPaused = m_paused;
+    const bool fromWindow = previous != nullptr && previous->windowId() >= 0;
     if (m_renderer != nullptr && !m_rendererWidget.isNull()) {
         m_renderer->m_onReady = nullptr;
         m_renderer->m_outputCore = nullptr;
@@ -634,9 +680,11 @@ void AVPlayer::setRenderer(VideoRenderer* renderer)
             onRendererReady();
         }
     });
-    // A new value makes the core open its video output again.
-    if (m_state != Idle && renderer->videoOutput() != m_videoOutput) {
+    // A new value makes the core open its video output again; a native
+    // window given up turned it off, and another needs it opened there.
+    if (m_state != Idle && (renderer->videoOutput() != m_videoOutput || renderer->windowId() >= 0 || fromWindow)) {
         m_videoOutput = renderer->videoOutput();
+        m_core.setPropertyAsync("wid", renderer->windowId());
         m_core.setPropertyAsync("vo", m_videoOutput);
     }
     if (reopen) {

@@ -93,9 +93,12 @@ public:
     // Gives up on a network source that sends nothing for the time-out.
     void setInterruptOnTimeout(bool interrupt);
     void setInterruptTimeout(qint64 ms);
-    // libmpv sizes its own read-ahead; both values are only recorded.
-    void setBufferMode(BufferMode mode) { m_bufferMode = mode; }
-    void setBufferValue(int value) { m_bufferValue = value; }
+    // How far the demuxer reads ahead: milliseconds (BufferTime), frames
+    // (BufferPackets, at the forced or the file's frame rate) or bytes;
+    // a value below 0 leaves the core's own sizes. Applied at once.
+    void setBufferMode(BufferMode mode);
+    void setBufferValue(int value);
+    BufferMode bufferMode() const { return m_bufferMode; }
     int bufferValue() const { return m_bufferValue; }
     void setPriority(const QVector<VideoDecoderId>& decoders);
     QVector<VideoDecoderId> priority() const { return m_priority; }
@@ -192,6 +195,9 @@ private:
     void onPropertyChange(const mpv_event_property& property);
     void setStatus(MediaStatus status);
     void applyLoadOptions();
+    // The read-ahead of bufferValue for the core; the frame count needs the
+    // frame rate, known once the file is open.
+    void applyBuffer();
     // Opens the file in the core now.
     void loadFile(const QString& name);
     // The renderer can draw (or is gone): a file that waited for it opens,
@@ -282,6 +288,12 @@ private:
     qint64 m_interruptTimeout = 30000;
     BufferMode m_bufferMode = BufferPackets;
     int m_bufferValue = -1;
+    // The core's own read-ahead sizes, for the automatic value.
+    QVariant m_defaultReadahead;
+    QVariant m_defaultCacheSecs;
+    QVariant m_defaultMaxBytes;
+    // The open file's frame rate; 0 when it has none (sound only).
+    double m_fileFrameRate = 0.0;
     QVector<VideoDecoderId> m_priority;
     QVariantHash m_videoCodecOptions;
     QVariantHash m_audioCodecOptions;

@@ -24,8 +24,7 @@ enum MediaStatus {
 // before it (faster on long groups of pictures).
 enum SeekType { AccurateSeek = 0, KeyFrameSeek = 1 };
 
-// How the player limits what it reads ahead; libmpv sizes its cache itself,
-// so the mode is only recorded.
+// What the value of the player's read-ahead counts: time, frames or bytes.
 enum BufferMode { BufferTime = 0, BufferPackets = 1, BufferBytes = 2 };
 
 // The kinds of video renderer; see VideoRenderer::create.

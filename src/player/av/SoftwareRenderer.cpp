@@ -45,7 +45,7 @@ void SoftwareRenderer::attachCore(MpvCore* core)
         return;
     }
     mpv_render_context_set_update_callback(m_context, &SoftwareRenderer::onUpdate, this);
-    renderFrame(true);
+    renderFrame();
     notifyReady();
 }
 
@@ -55,17 +55,18 @@ void SoftwareRenderer::onUpdate(void* self)
     // One queued draw at a time; frames that come meanwhile are drawn by it.
     if (!renderer->m_updatePending.exchange(true))
         QMetaObject::invokeMethod(
-            renderer, [renderer] { renderer->renderFrame(false); }, Qt::QueuedConnection);
+            renderer, [renderer] { renderer->renderFrame(); }, Qt::QueuedConnection);
 }
 
-void SoftwareRenderer::renderFrame(bool redraw)
+void SoftwareRenderer::renderFrame()
 {
     m_updatePending = false;
     if (m_context == nullptr)
         return;
-    const bool newFrame = (mpv_render_context_update(m_context) & MPV_RENDER_UPDATE_FRAME) != 0;
-    if (!newFrame && !redraw)
-        return;
+    // Drawn at every update, a new frame reported or not: a frame this
+    // thread was too late for is taken as drawn by the core and reported
+    // no more, and after a paused seek no other follows it.
+    mpv_render_context_update(m_context);
     const qreal ratio = devicePixelRatioF();
     const QSize target = (QSizeF(size()) * ratio).toSize();
     if (target.isEmpty())
@@ -118,7 +119,7 @@ void SoftwareRenderer::paintEvent(QPaintEvent*)
 void SoftwareRenderer::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
-    renderFrame(true);
+    renderFrame();
 }
 
 } // namespace plxav

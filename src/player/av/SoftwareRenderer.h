@@ -34,9 +34,8 @@ protected:
 private:
     // The core has a new frame (any thread).
     static void onUpdate(void* self);
-    // Draws the current frame into m_frame when the core has one, or always
-    // when redraw is set (a new size).
-    void renderFrame(bool redraw);
+    // Draws the core's current frame into m_frame.
+    void renderFrame();
 
     MpvCore* m_core = nullptr;
     mpv_render_context* m_context = nullptr;

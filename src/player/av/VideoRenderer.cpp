@@ -1,34 +1,44 @@
 #include "VideoRenderer.h"
 
 #include "MpvCore.h"
+#include "NativeWindowRenderer.h"
 #include "OpenGLRenderer.h"
 #include "SoftwareRenderer.h"
 
 #include <QGuiApplication>
+#include <QHash>
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
+#include <QSurfaceFormat>
 
 namespace plxav {
 
 namespace {
-// Whether an OpenGL context can be made and used here; asked once.
+// Whether an OpenGL context of the kind asked for by default (desktop or
+// ES, as the player's start-up chose) can be made and used here; asked once
+// per kind.
 bool openGLWorks()
 {
-    static const bool works = [] {
-        if (QGuiApplication::instance() == nullptr)
-            return false;
-        QOpenGLContext context;
-        if (!context.create())
-            return false;
+    if (QGuiApplication::instance() == nullptr)
+        return false;
+    static QHash<int, bool> works;
+    const QSurfaceFormat format = QSurfaceFormat::defaultFormat();
+    const auto known = works.constFind(format.renderableType());
+    if (known != works.cend())
+        return known.value();
+    QOpenGLContext context;
+    context.setFormat(format);
+    bool current = false;
+    if (context.create()) {
         QOffscreenSurface surface;
         surface.setFormat(context.format());
         surface.create();
-        const bool current = surface.isValid() && context.makeCurrent(&surface);
+        current = surface.isValid() && context.makeCurrent(&surface);
         if (current)
             context.doneCurrent();
-        return current;
-    }();
-    return works;
+    }
+    works.insert(format.renderableType(), current);
+    return current;
 }
 } // namespace
 
@@ -41,6 +51,9 @@ VideoRenderer* VideoRenderer::create(VideoRendererId id)
     case VideoRendererId_GLWidget:
     case VideoRendererId_GLWidget2:
         return new OpenGLRenderer(id);
+    case VideoRendererId_XV:
+    case VideoRendererId_X11:
+        return new NativeWindowRenderer(id);
     default:
         return nullptr;
     }
@@ -55,6 +68,9 @@ bool VideoRenderer::isAvailable(VideoRendererId id)
     case VideoRendererId_GLWidget:
     case VideoRendererId_GLWidget2:
         return openGLWorks();
+    case VideoRendererId_XV:
+    case VideoRendererId_X11:
+        return NativeWindowRenderer::displaySupports(id);
     default:
         return false;
     }

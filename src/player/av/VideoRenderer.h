@@ -31,8 +31,8 @@ public:
     // even when it cannot draw here; ask isAvailable().
     static VideoRenderer* create(VideoRendererId id);
     // Whether a renderer of that kind can draw on this machine now:
-    // OpenGL ones when an OpenGL context can be made, the software one
-    // always.
+    // OpenGL ones when an OpenGL context can be made, XV and X11 on an X11
+    // display (XV with an adaptor of the server), the software one always.
     static bool isAvailable(VideoRendererId id);
 
     virtual VideoRendererId id() const = 0;
@@ -80,6 +80,9 @@ protected:
     virtual void attachCore(MpvCore* core) = 0;
     // The value of the core's "vo" option this renderer draws through.
     virtual QString videoOutput() const { return QStringLiteral("libmpv"); }
+    // The native window the core draws into itself (its "wid"); -1 for a
+    // renderer that takes the frames through the render API.
+    virtual qint64 windowId() const { return -1; }
     // Whether the core adjusts colours while drawing through this renderer
     // (its OpenGL drawing does, the software one does not).
     virtual bool adjustsPicture() const { return false; }
