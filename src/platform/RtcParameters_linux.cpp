@@ -167,13 +167,19 @@ int SimEngine::queryInterface(int iid, void** inter)
 int SimEngine::SetBool(const QString& key, bool value)
 {
     if (key == QLatin1String("rtc.audio.mute_me") || key == QLatin1String("che.audio.mute_me")) {
-        QMutexLocker lock(&Lock());
-        localMuted = value;
+        {
+            QMutexLocker lock(&Lock());
+            localMuted = value;
+        }
+        UpdateSending();
         return rtc::ERR_OK;
     }
     if (IsCaptureKey(key)) {
-        QMutexLocker lock(&Lock());
-        m_capture = value;
+        {
+            QMutexLocker lock(&Lock());
+            m_capture = value;
+        }
+        UpdateSending();
         return rtc::ERR_OK;
     }
     if (key == QLatin1String("che.audio.stop_file_as_playout"))
