@@ -101,20 +101,34 @@ GstPromise* Promise(const std::shared_ptr<PeerConnection::Inner>& inner,
         new Call { inner, f }, [](gpointer data) { delete static_cast<Call*>(data); });
 }
 
+// The error a promise's reply tells, if any.
+QString ErrorOf(const GstStructure* reply)
+{
+    if (!reply || !gst_structure_has_field(reply, "error"))
+        return QString();
+    GError* error = nullptr;
+    gst_structure_get(reply, "error", G_TYPE_ERROR, &error, nullptr);
+    const QString text = QString::fromUtf8(error ? error->message : "unknown");
+    g_clear_error(&error);
+    return text;
+}
+
 // The offer or answer a create-offer or create-answer promise brought,
 // set locally and handed on.
 void OnDescriptionCreated(const std::shared_ptr<PeerConnection::Inner>& inner, GstPromise* promise)
 {
     GstWebRTCSessionDescription* description = nullptr;
+    QString problem;
     if (gst_promise_wait(promise) == GST_PROMISE_RESULT_REPLIED) {
         const GstStructure* reply = gst_promise_get_reply(promise);
         const char* field = reply && gst_structure_has_field(reply, "offer") ? "offer" : "answer";
         if (reply)
             gst_structure_get(reply, field, GST_TYPE_WEBRTC_SESSION_DESCRIPTION, &description, nullptr);
+        problem = ErrorOf(reply);
     }
     gst_promise_unref(promise);
     if (!description)
-        return inner->Fail(QStringLiteral("no local description"));
+        return inner->Fail(QStringLiteral("no local description: %1").arg(problem));
     // Handed on first: the candidates it brings follow it to the server.
     inner->PostDescription(description);
     g_signal_emit_by_name(inner->webrtc, "set-local-description", description, nullptr);
@@ -125,15 +139,10 @@ void OnRemoteOfferSet(const std::shared_ptr<PeerConnection::Inner>& inner, GstPr
 {
     const GstStructure* reply
         = gst_promise_wait(promise) == GST_PROMISE_RESULT_REPLIED ? gst_promise_get_reply(promise) : nullptr;
-    if (reply && gst_structure_has_field(reply, "error")) {
-        GError* error = nullptr;
-        gst_structure_get(reply, "error", G_TYPE_ERROR, &error, nullptr);
-        inner->Fail(QStringLiteral("remote offer refused: %1").arg(error ? error->message : ""));
-        g_clear_error(&error);
-        gst_promise_unref(promise);
-        return;
-    }
+    const QString problem = ErrorOf(reply);
     gst_promise_unref(promise);
+    if (!problem.isEmpty())
+        return inner->Fail(QStringLiteral("remote offer refused: %1").arg(problem));
     g_signal_emit_by_name(inner->webrtc, "create-answer", nullptr, Promise(inner, OnDescriptionCreated));
 }
 
