@@ -2,6 +2,7 @@
 // hands out.
 #include "RtcEngine.h"
 #include "RtcSim.h"
+#include "platform/rtc/RtcMedia.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -172,6 +173,7 @@ int SimEngine::SetBool(const QString& key, bool value)
             localMuted = value;
         }
         UpdateSending();
+        rtcmedia::SetMicrophoneMuted(value);
         return rtc::ERR_OK;
     }
     if (IsCaptureKey(key)) {
