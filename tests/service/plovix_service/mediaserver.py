@@ -159,8 +159,8 @@ admin: {
         deadline = loop.time() + START_TIMEOUT
         while True:
             if self.process.poll() is not None:
-                raise MediaServerError("janus ended at start (code %s); its log: %s" %
-                                       (self.process.returncode, os.path.join(self.folder, "janus.log")))
+                raise MediaServerError("janus ended at start (code %s); its log ends with:\n%s" %
+                                       (self.process.returncode, self.log_tail()))
             try:
                 self.socket = await self.http.ws_connect(self.url, protocols=("janus-protocol",), heartbeat=None)
                 break
@@ -179,6 +179,13 @@ admin: {
             await self.create_room(room)
             if tokens:
                 await self.room_request({"request": "allowed", "action": "add", "allowed": sorted(tokens)}, room)
+
+    def log_tail(self, lines=15):
+        try:
+            with open(os.path.join(self.folder, "janus.log"), "rb") as log:
+                return b"".join(log.readlines()[-lines:]).decode("utf-8", "replace")
+        except OSError:
+            return ""
 
     async def stop(self):
         for task in (self.keeper, self.reader):
