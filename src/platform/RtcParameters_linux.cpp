@@ -2,6 +2,7 @@
 // hands out.
 #include "RtcEngine.h"
 #include "RtcSim.h"
+#include "platform/rtc/RtcMedia.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -167,8 +168,11 @@ int SimEngine::queryInterface(int iid, void** inter)
 int SimEngine::SetBool(const QString& key, bool value)
 {
     if (key == QLatin1String("rtc.audio.mute_me") || key == QLatin1String("che.audio.mute_me")) {
-        QMutexLocker lock(&Lock());
-        localMuted = value;
+        {
+            QMutexLocker lock(&Lock());
+            localMuted = value;
+        }
+        rtcmedia::SetMicrophoneMuted(value);
         return rtc::ERR_OK;
     }
     if (IsCaptureKey(key)) {

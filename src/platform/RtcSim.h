@@ -73,6 +73,8 @@ rtc::IDeviceCollection* NewCollection(const QList<Device>& devices);
 class SimEngine;
 rtc::IAudioDeviceManager* NewAudioDeviceManager(std::shared_ptr<SimEngine> engine);
 rtc::IVideoDeviceManager* NewVideoDeviceManager(std::shared_ptr<SimEngine> engine);
+// Hands a recording or playback volume to the live streams.
+void SetMediaVolume(DeviceKind kind, int volume);
 
 // --- Views (RtcVideo_linux.cpp): GUI-thread painting of generated frames.
 class ViewRegistry;
