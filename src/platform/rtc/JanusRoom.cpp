@@ -1,5 +1,7 @@
 #include "JanusRoom.h"
 
+#include "RtcMedia.h"
+
 #include <QDateTime>
 #include <QDebug>
 #include <QJsonArray>
@@ -16,6 +18,7 @@ constexpr int kKeepAliveMs = 25000; // the server ends a silent session after 60
 constexpr int kRetryMs = 1000;
 constexpr int kLostAfterMs = 10000;
 constexpr int kSlowLinkMs = 10000;
+constexpr int kLevelsMs = 250;
 // Refusals of a join that no retry mends: no such room, not allowed, ...
 const QSet<int> kRefusals { 426, 428, 433 };
 // The description of a stream its sender has muted; others describe the
@@ -58,12 +61,26 @@ JanusRoom::JanusRoom(JoinParams params, std::shared_ptr<RoomHooks> hooks)
     , m_hooks(std::move(hooks))
     , m_relay(std::make_shared<Relay>(this))
     , m_owners(std::make_shared<StreamOwners>())
+    , m_mutedPeers(m_params.mutedPeers)
 {
     m_keepAlive = new QTimer(this);
     m_keepAlive->setInterval(kKeepAliveMs);
     connect(m_keepAlive, &QTimer::timeout, this, [this] {
         if (m_session)
             Send({ { "janus", "keepalive" }, { "session_id", m_session } });
+    });
+    m_levels = new QTimer(this);
+    m_levels->setInterval(kLevelsMs);
+    connect(m_levels, &QTimer::timeout, this, [this] {
+        const rtcmedia::AudioLevels levels = rtcmedia::Levels();
+        int speakers = levels.local > 0 ? 1 : 0;
+        int total = levels.local;
+        for (int level : levels.remote) {
+            speakers += level > 0 ? 1 : 0;
+            total = qMax(total, level);
+        }
+        m_hooks->Post(QString(),
+            [speakers, total](rtc::IRtcEngineEventHandler* h) { h->onAudioVolumeIndication(speakers, total); });
     });
     m_retry = new QTimer(this);
     m_retry->setSingleShot(true);
@@ -129,6 +146,31 @@ void JanusRoom::AnnounceMutes()
             QJsonObject { { "mid", mid.value() }, { "description", muted ? kMutedDescription : mid.key() } });
     }
     SendToHandle(m_publisherHandle, { { "request", "configure" }, { "descriptions", descriptions } });
+}
+
+void JanusRoom::SetPeerVideoMuted(unsigned uid, bool muted)
+{
+    if (muted == m_mutedPeers.contains(uid))
+        return;
+    if (muted)
+        m_mutedPeers.insert(uid);
+    else
+        m_mutedPeers.remove(uid);
+    // The server stops forwarding the pictures; asked again, it sends a key
+    // frame first.
+    if (m_subscriber && m_videoMids.contains(uid))
+        SendToHandle(m_subscriberHandle,
+            { { "request", "configure" },
+                { "streams", QJsonArray { QJsonObject { { "mid", m_videoMids.value(uid) }, { "send", !muted } } } } });
+}
+
+bool JanusRoom::IsMutedMid(const QString& mid) const
+{
+    for (unsigned uid : m_mutedPeers) {
+        if (m_videoMids.value(uid) == mid)
+            return true;
+    }
+    return false;
 }
 
 void JanusRoom::Quality(int& tx, int& rx) const
@@ -294,6 +336,7 @@ void JanusRoom::OnPublisherEvent(const QJsonObject& data, const QJsonObject& jse
         }
         m_interrupted = m_lost = false;
         m_txQuality = m_rxQuality = 1;
+        m_levels->start();
         const QJsonArray publishers = data.value("publishers").toArray();
         QSet<QString> present;
         for (const QJsonValue& publisher : publishers)
@@ -339,7 +382,8 @@ void JanusRoom::Publish()
 {
     m_publisher = std::make_unique<PeerConnection>(
         PeerConnection::Role::Publisher, m_relay, PeerEvents(&JanusRoom::m_publisherHandle, "publish"));
-    if (!m_publisher->StartPublisher(m_params.sendAudio, m_params.sendVideo, m_params.uid)) {
+    if (!m_publisher->StartPublisher(
+            m_params.microphone, m_params.camera, m_params.sendAudio, m_params.sendVideo, m_params.uid)) {
         qWarning() << "RTC engine: the local media cannot be sent";
         m_publisher.reset();
         return;
@@ -505,7 +549,7 @@ void JanusRoom::OnSubscriberEvent(const QJsonObject& data, const QJsonObject& js
         if (!m_newMids.isEmpty()) {
             QJsonArray streams;
             for (const QString& mid : qAsConst(m_newMids))
-                streams.append(QJsonObject { { "mid", mid }, { "send", true } });
+                streams.append(QJsonObject { { "mid", mid }, { "send", !IsMutedMid(mid) } });
             m_newMids.clear();
             SendToHandle(m_subscriberHandle, { { "request", "configure" }, { "streams", streams } });
         }
@@ -529,6 +573,8 @@ void JanusRoom::ReadStreams(const QJsonArray& streams)
         const unsigned uid = m_feeds.value(FeedId(stream.value("feed_id")));
         if (uid)
             owners.insert(stream.value("mindex").toInt(-1), uid);
+        if (uid && stream.value("type") == QLatin1String("video"))
+            m_videoMids.insert(uid, mid);
         mids.insert(mid);
         if (!m_knownMids.contains(mid))
             m_newMids << mid;
@@ -556,6 +602,7 @@ void JanusRoom::DropSubscriber()
     m_staleStreams = false;
     m_knownMids.clear();
     m_newMids.clear();
+    m_videoMids.clear();
     m_owners->Set({});
     for (const QString& feed : qAsConst(m_subscribed)) {
         if (!m_waiting.contains(feed))
@@ -596,6 +643,7 @@ void JanusRoom::DropSession()
     ++m_generation;
     m_pending.clear();
     m_keepAlive->stop();
+    m_levels->stop();
     m_publisher.reset();
     DropSubscriber();
     m_waiting.clear();
