@@ -20,16 +20,18 @@ class TestMediaServer : public QObject
 private:
     ServiceFixture m_service;
 
-    // The local user 58 in room R100, camera and microphone on.
+    // The local user 58 in room R100 as the lesson joins it (camera off,
+    // microphone muted), then with the camera on.
     CAgoraObject* Joined()
     {
         const auto issued = RemotePeer::FetchKey(m_service, "R100", 58);
         CAgoraObject* agora = CAgoraObject::GetAgoraObject(issued.second);
-        if (!agora->SetClientRole(1) || !agora->JoinChannel("R100", 58, issued.first) || !agora->EnableVideo(true)
-            || !agora->MuteLocalAudio(false))
+        if (!agora->SetClientRole(1) || !agora->JoinChannel("R100", 58, issued.first) || !agora->EnableLocalVideo(false)
+            || !agora->EnableVideo(true) || !agora->MuteLocalAudio(true) || !agora->EnableLocalVideo(true))
             return nullptr;
         return agora;
     }
+    static bool Muted(const QJsonObject& event, bool muted) { return event.value("muted").toBool() == muted; }
     static int Callbacks(const QString& line) { return control::JournalOf("callback " + line).size(); }
 
 private slots:
@@ -64,6 +66,13 @@ private slots:
         QCOMPARE(Callbacks("onUserJoined uid=61"), 1);
         QTRY_COMPARE(Callbacks("onFirstRemoteVideoDecoded uid=61"), 1);
         QVERIFY(!peer.WaitFor("onFirstRemoteVideoDecoded", 58).isEmpty());
+        // The local switches reach the other one: camera off and on, the
+        // microphone muted from the start.
+        QVERIFY(!peer.WaitFor("onUserMuteAudio", [](const QJsonObject& e) { return Muted(e, true); }).isEmpty());
+        QVERIFY(agora->EnableLocalVideo(false));
+        QVERIFY(!peer.WaitFor("onUserMuteVideo", [](const QJsonObject& e) { return Muted(e, true); }).isEmpty());
+        QVERIFY(agora->EnableLocalVideo(true));
+        QVERIFY(!peer.WaitFor("onUserMuteVideo", [](const QJsonObject& e) { return Muted(e, false); }).isEmpty());
         // Muted by the local user: no more pictures of that user arrive.
         QVERIFY(agora->MuteRemoteVideoStream(61, true));
         QTest::qWait(500);

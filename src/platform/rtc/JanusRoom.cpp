@@ -139,9 +139,8 @@ void JanusRoom::SetAudioMuted(bool muted)
 {
     if (m_params.audioMuted == muted)
         return;
+    // The microphone source goes silent by itself; the others learn it here.
     m_params.audioMuted = muted;
-    if (m_publisher)
-        m_publisher->SetAudioMuted(muted);
     AnnounceMutes();
 }
 
@@ -403,14 +402,12 @@ void JanusRoom::Publish()
 {
     m_publisher = std::make_unique<PeerConnection>(
         PeerConnection::Role::Publisher, m_relay, PeerEvents(&JanusRoom::m_publisherHandle, "publish"));
-    if (!m_publisher->StartPublisher(
-            m_params.microphone, m_params.camera, m_params.sendAudio, m_params.sendVideo, m_params.uid)) {
+    if (!m_publisher->StartPublisher(m_params.microphone, m_params.camera, m_params.sendAudio, m_params.sendVideo,
+            m_params.videoMuted, m_params.uid)) {
         qWarning() << "RTC engine: the local media cannot be sent";
         m_publisher.reset();
         return;
     }
-    m_publisher->SetAudioMuted(m_params.audioMuted);
-    m_publisher->SetVideoMuted(m_params.videoMuted);
 }
 
 PeerConnection::Events JanusRoom::PeerEvents(qint64 JanusRoom::*handleOf, const char* request)

@@ -52,8 +52,13 @@ struct PeerConnection::Inner {
     std::shared_ptr<StreamOwners> owners;
     GstElement* pipeline = nullptr;
     GstElement* webrtc = nullptr;
-    GstElement* audioValve = nullptr;
-    GstElement* videoValve = nullptr;
+    // The picture sent: the camera, or black while the camera is off (the
+    // camera is then closed).
+    GstElement* selector = nullptr;
+    GstElement* camera = nullptr;
+    GstPad* cameraPad = nullptr;
+    GstPad* blackPad = nullptr;
+    GstElement* encoder = nullptr;
     std::atomic<bool> offered { false };
     // Packet counts at the previous loss measurement (statistics thread).
     qint64 lastLost = 0;
@@ -315,7 +320,7 @@ GstElement* NewPipeline(const std::shared_ptr<PeerConnection::Inner>& inner, con
 }
 
 // Links a sender (source, then the encoder chain) to a send-only
-// transceiver; returns the chain's valve.
+// transceiver; returns the chain's encoder.
 GstElement* AddSender(
     const std::shared_ptr<PeerConnection::Inner>& inner, GstElement* source, const char* chain, bool waitForFirst)
 {
@@ -356,7 +361,18 @@ GstElement* AddSender(
             [](gpointer data) { delete static_cast<std::weak_ptr<PeerConnection::Inner>*>(data); });
     }
     gst_object_unref(out);
-    return gst_bin_get_by_name(GST_BIN(encoder), "valve");
+    return gst_bin_get_by_name(GST_BIN(encoder), "encoder");
+}
+
+// Links source to a new request pad of selector, returned.
+GstPad* AddInput(GstElement* pipeline, GstElement* selector, GstElement* source)
+{
+    gst_bin_add(GST_BIN(pipeline), source);
+    GstPad* in = gst_element_request_pad_simple(selector, "sink_%u");
+    GstPad* out = gst_element_get_static_pad(source, "src");
+    gst_pad_link(out, in);
+    gst_object_unref(out);
+    return in;
 }
 
 } // namespace
@@ -376,38 +392,64 @@ PeerConnection::~PeerConnection()
     // Joins every streaming thread: nothing of this connection runs after.
     gst_element_set_state(m_inner->pipeline, GST_STATE_NULL);
     g_signal_handlers_disconnect_by_data(m_inner->webrtc, m_inner.get());
-    if (m_inner->audioValve)
-        gst_object_unref(m_inner->audioValve);
-    if (m_inner->videoValve)
-        gst_object_unref(m_inner->videoValve);
+    for (GstPad* pad : { m_inner->cameraPad, m_inner->blackPad }) {
+        if (pad)
+            gst_object_unref(pad);
+    }
+    if (m_inner->encoder)
+        gst_object_unref(m_inner->encoder);
     gst_object_unref(m_inner->pipeline);
 }
 
 bool PeerConnection::StartPublisher(
-    const QString& microphone, const QString& camera, bool audio, bool video, unsigned uid)
+    const QString& microphone, const QString& camera, bool audio, bool video, bool videoMuted, unsigned uid)
 {
     if (!NewPipeline(m_inner, "rtc-publisher"))
         return false;
     // Fixed ssrcs, so the offer names them however early it is made.
     QRandomGenerator* random = QRandomGenerator::global();
     if (video) {
-        const QByteArray chain = QByteArrayLiteral("queue max-size-buffers=2 leaky=downstream ! valve name=valve ! "
-                                                   "vp8enc deadline=1 target-bitrate=1000000 keyframe-max-dist=300 "
-                                                   "cpu-used=8 ! rtpvp8pay pt=96 picture-id-mode=15-bit ssrc=")
+        const QByteArray chain = QByteArrayLiteral("queue max-size-buffers=2 leaky=downstream ! "
+                                                   "vp8enc name=encoder deadline=1 target-bitrate=1000000 "
+                                                   "keyframe-max-dist=300 cpu-used=8 ! "
+                                                   "rtpvp8pay pt=96 picture-id-mode=15-bit ssrc=")
             + QByteArray::number(random->bounded(1u, 0x7fffffffu))
             + " ! capsfilter caps=\"application/x-rtp,media=video,encoding-name=VP8,payload=96,clock-rate=90000\"";
-        m_inner->videoValve = AddSender(m_inner, rtcmedia::MakeCameraSource(camera, uid), chain.constData(), true);
+        GError* error = nullptr;
+        GstElement* black = gst_parse_bin_from_description(
+            "videotestsrc is-live=true pattern=black ! "
+            "capsfilter caps=\"video/x-raw,format=I420,width=640,height=480,framerate=30/1\"",
+            TRUE, &error);
+        g_clear_error(&error);
+        m_inner->camera = rtcmedia::MakeCameraSource(camera, uid);
+        m_inner->selector = gst_element_factory_make("input-selector", nullptr);
+        if (!black || !m_inner->camera || !m_inner->selector) {
+            for (GstElement* element : { black, m_inner->camera, m_inner->selector }) {
+                if (element)
+                    gst_object_unref(element);
+            }
+            m_inner->camera = m_inner->selector = nullptr;
+            m_inner->Fail(QStringLiteral("no camera source"));
+            return false;
+        }
+        g_object_set(m_inner->selector, "sync-streams", FALSE, nullptr);
+        m_inner->encoder = AddSender(m_inner, m_inner->selector, chain.constData(), true);
+        m_inner->cameraPad = AddInput(m_inner->pipeline, m_inner->selector, m_inner->camera);
+        m_inner->blackPad = AddInput(m_inner->pipeline, m_inner->selector, black);
+        if (!m_inner->encoder)
+            return false;
+        SetVideoMuted(videoMuted);
     }
     if (audio) {
         const QByteArray chain
-            = QByteArrayLiteral(
-                  "queue ! valve name=valve ! audioconvert ! audioresample ! opusenc ! rtpopuspay pt=111 ssrc=")
+            = QByteArrayLiteral("queue ! audioconvert ! audioresample ! opusenc name=encoder ! rtpopuspay pt=111 ssrc=")
             + QByteArray::number(random->bounded(1u, 0x7fffffffu))
             + " ! capsfilter caps=\"application/x-rtp,media=audio,encoding-name=OPUS,payload=111,clock-rate=48000\"";
-        m_inner->audioValve = AddSender(m_inner, rtcmedia::MakeMicrophoneSource(microphone), chain.constData(), !video);
+        GstElement* encoder = AddSender(m_inner, rtcmedia::MakeMicrophoneSource(microphone), chain.constData(), !video);
+        if (!encoder)
+            return false;
+        gst_object_unref(encoder);
     }
-    if ((video && !m_inner->videoValve) || (audio && !m_inner->audioValve))
-        return false;
     return gst_element_set_state(m_inner->pipeline, GST_STATE_PLAYING) != GST_STATE_CHANGE_FAILURE;
 }
 
@@ -449,25 +491,24 @@ void PeerConnection::AddRemoteCandidate(int mline, const QString& candidate)
     g_signal_emit_by_name(m_inner->webrtc, "add-ice-candidate", guint(mline), text.constData());
 }
 
-void PeerConnection::SetAudioMuted(bool muted)
-{
-    if (m_inner->audioValve)
-        g_object_set(m_inner->audioValve, "drop", gboolean(muted), nullptr);
-}
-
 void PeerConnection::SetVideoMuted(bool muted)
 {
-    if (!m_inner->videoValve)
+    if (!m_inner->selector)
         return;
-    g_object_set(m_inner->videoValve, "drop", gboolean(muted), nullptr);
-    if (!muted) {
-        // The first picture after the pause must be a key frame.
-        GstPad* pad = gst_element_get_static_pad(m_inner->videoValve, "src");
-        gst_pad_push_event(pad,
-            gst_video_event_new_downstream_force_key_unit(
-                GST_CLOCK_TIME_NONE, GST_CLOCK_TIME_NONE, GST_CLOCK_TIME_NONE, TRUE, 0));
-        gst_object_unref(pad);
+    if (muted) {
+        g_object_set(m_inner->selector, "active-pad", m_inner->blackPad, nullptr);
+        // Closed, so that the camera is off indeed.
+        gst_element_set_locked_state(m_inner->camera, TRUE);
+        gst_element_set_state(m_inner->camera, GST_STATE_NULL);
+        return;
     }
+    gst_element_set_locked_state(m_inner->camera, FALSE);
+    gst_element_sync_state_with_parent(m_inner->camera);
+    g_object_set(m_inner->selector, "active-pad", m_inner->cameraPad, nullptr);
+    // The first picture of the camera is a key frame.
+    GstPad* pad = gst_element_get_static_pad(m_inner->encoder, "src");
+    gst_pad_send_event(pad, gst_video_event_new_upstream_force_key_unit(GST_CLOCK_TIME_NONE, TRUE, 0));
+    gst_object_unref(pad);
 }
 
 void PeerConnection::MeasureLoss(std::function<void(double)> done)

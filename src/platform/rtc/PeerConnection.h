@@ -75,14 +75,15 @@ public:
     ~PeerConnection(); // stops the pipeline and every thread of it
 
     // Publisher: builds the senders and offers once the first picture (or,
-    // without a camera, the first sound) is encoded.
-    bool StartPublisher(const QString& microphone, const QString& camera, bool audio, bool video, unsigned uid);
+    // without video, the first sound) is encoded. A muted camera sends
+    // black pictures and stays closed.
+    bool StartPublisher(
+        const QString& microphone, const QString& camera, bool audio, bool video, bool videoMuted, unsigned uid);
     // Subscriber: builds an empty receiver.
     bool StartSubscriber(std::shared_ptr<MediaHooks> hooks, std::shared_ptr<StreamOwners> owners);
     // An answer (publisher) or an offer, which the subscriber answers.
     void SetRemoteDescription(const QString& type, const QString& sdp);
     void AddRemoteCandidate(int mline, const QString& candidate);
-    void SetAudioMuted(bool muted);
     void SetVideoMuted(bool muted);
     int IceState() const;
     // The share of packets lost since the previous call (0 to 1), as
