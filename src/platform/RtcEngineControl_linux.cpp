@@ -138,55 +138,6 @@ bool WaitForCallbacks(int timeoutMs)
     return !engine || engine->Drain(timeoutMs);
 }
 
-void AddRemoteUser(unsigned uid, int fps)
-{
-    bool joined = false;
-    {
-        QMutexLocker lock(&Lock());
-        RemoteUser user;
-        user.fps = qBound(1, fps, 60);
-        State().remote.insert(uid, user);
-        auto engine = SimEngine::Live();
-        joined = engine && engine->inChannel;
-    }
-    if (joined)
-        SimEngine::Live()->Post([uid](rtc::IRtcEngineEventHandler* h) { h->onUserJoined(uid, 0); });
-}
-
-void SetRemoteVideo(unsigned uid, bool sending)
-{
-    {
-        QMutexLocker lock(&Lock());
-        auto user = State().remote.find(uid);
-        if (user == State().remote.end())
-            return;
-        user->sending = sending;
-    }
-    if (auto engine = SimEngine::Live()) {
-        engine->Post([uid, sending](rtc::IRtcEngineEventHandler* h) {
-            h->onUserMuteVideo(uid, !sending);
-            h->onUserEnableVideo(uid, sending);
-        });
-    }
-}
-
-void RemoveRemoteUser(unsigned uid)
-{
-    {
-        QMutexLocker lock(&Lock());
-        if (!State().remote.remove(uid))
-            return;
-    }
-    if (auto engine = SimEngine::Live())
-        engine->Post([uid](rtc::IRtcEngineEventHandler* h) { h->onUserOffline(uid, 0); });
-}
-
-void SetAutoFeed(bool on)
-{
-    QMutexLocker lock(&Lock());
-    State().autoFeed = on;
-}
-
 int RenderedFrames(unsigned uid)
 {
     QMutexLocker lock(&Lock());

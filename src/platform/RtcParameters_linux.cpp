@@ -173,11 +173,15 @@ int SimEngine::SetBool(const QString& key, bool value)
             localMuted = value;
         }
         rtcmedia::SetMicrophoneMuted(value);
+        UpdateSending();
         return rtc::ERR_OK;
     }
     if (IsCaptureKey(key)) {
-        QMutexLocker lock(&Lock());
-        m_capture = value;
+        {
+            QMutexLocker lock(&Lock());
+            m_capture = value;
+        }
+        UpdateSending();
         return rtc::ERR_OK;
     }
     if (key == QLatin1String("che.audio.stop_file_as_playout"))

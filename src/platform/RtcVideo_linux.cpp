@@ -1,7 +1,7 @@
-// Video of the engine: generated pictures for the local preview and for
-// every remote user the engine pretends to receive, handed to the frame
-// observer on the media thread and painted over the bound views in the GUI
-// thread.
+// Video of the engine: a generated picture for the local preview, handed
+// to the frame observer on the media thread, and the received pictures,
+// handed to it on the streaming threads; both painted over the bound views
+// in the GUI thread.
 #include "RtcEngine.h"
 #include "RtcSim.h"
 
@@ -189,20 +189,32 @@ struct I420 {
     }
 };
 
-struct FrameJob {
-    unsigned uid = 0;
-    bool local = false;
-    bool firstDecoded = false;
-    bool firstFramed = false;
-    bool hasView = false;
-};
+// A received I420 picture as an image to paint.
+QImage ToImage(const rtc::VideoFrame& frame)
+{
+    QImage image(frame.width, frame.height, QImage::Format_RGB32);
+    for (int row = 0; row < frame.height; ++row) {
+        auto* out = reinterpret_cast<QRgb*>(image.scanLine(row));
+        const uint8_t* y = frame.yBuffer + row * frame.yStride;
+        const uint8_t* u = frame.uBuffer + (row / 2) * frame.uStride;
+        const uint8_t* v = frame.vBuffer + (row / 2) * frame.vStride;
+        for (int x = 0; x < frame.width; ++x) {
+            const int c = 298 * (y[x] - 16);
+            const int d = u[x / 2] - 128;
+            const int e = v[x / 2] - 128;
+            out[x] = qRgb(qBound(0, (c + 409 * e + 128) >> 8, 255), qBound(0, (c - 100 * d - 208 * e + 128) >> 8, 255),
+                qBound(0, (c + 516 * d + 128) >> 8, 255));
+        }
+    }
+    return image;
+}
 
 } // namespace
 
 void SimEngine::RenderTick()
 {
-    std::vector<FrameJob> jobs;
     rtc::IVideoFrameObserver* observer = nullptr;
+    bool showLocal = false;
     bool clearLocal = false;
     unsigned localUid = 0;
     qint64 now = 0;
@@ -216,58 +228,74 @@ void SimEngine::RenderTick()
         const bool local = previewActive();
         if (local && now - m_lastLocalFrameMs >= 1000 / kLocalFps) {
             m_lastLocalFrameMs = now;
-            jobs.push_back({ m_uid, true, false, false, true });
+            showLocal = true;
         } else if (!local && m_lastLocalFrameMs >= 0) {
             m_lastLocalFrameMs = -1000000;
             clearLocal = true;
         }
-        if (inChannel && m_videoEnabled) {
-            for (auto user = State().remote.begin(); user != State().remote.end(); ++user) {
-                if (!user->sending || m_mutedPeers.contains(user.key()) || now - user->lastFrameMs < 1000 / user->fps)
-                    continue;
-                user->lastFrameMs = now;
-                FrameJob job;
-                job.uid = user.key();
-                job.firstDecoded = !user->decoded;
-                user->decoded = true;
-                job.hasView = boundViews.contains(user.key());
-                job.firstFramed = job.hasView && !user->framed;
-                user->framed = user->framed || job.hasView;
-                jobs.push_back(job);
-            }
-        }
     }
-    if (clearLocal) {
-        auto views = m_views;
+    auto views = m_views;
+    if (clearLocal)
         InGuiThread([views, localUid] { ClearFrame(views, localUid); });
+    if (!showLocal)
+        return;
+    const QImage image = TestPattern(localUid, QStringLiteral("LOCAL"), now);
+    I420 frame(image);
+    if (observer)
+        observer->onCaptureVideoFrame(frame.frame);
+    InGuiThread([views, localUid, image] { ShowFrame(views, localUid, image); });
+}
+
+void SimEngine::RemoteVideoFrame(int session, unsigned uid, const rtc::VideoFrame& frame)
+{
+    rtc::IVideoFrameObserver* observer = nullptr;
+    bool firstDecoded = false;
+    bool firstFramed = false;
+    bool hasView = false;
+    {
+        QMutexLocker lock(&Lock());
+        if (m_released || !inChannel || m_session != session)
+            return;
+        observer = m_observer;
+        RemoteUser& user = m_remote[uid];
+        firstDecoded = !user.decoded;
+        user.decoded = true;
+        if (m_mutedPeers.contains(uid) || !m_videoEnabled)
+            return;
+        hasView = boundViews.contains(uid);
+        firstFramed = hasView && !user.framed;
+        user.framed = user.framed || hasView;
+        ++State().renderedFrames[uid];
     }
-    for (const FrameJob& job : jobs) {
-        const QImage image = TestPattern(job.uid, job.local ? QStringLiteral("LOCAL") : QString(), now);
-        I420 frame(image);
-        if (observer) {
-            if (job.local)
-                observer->onCaptureVideoFrame(frame.frame);
-            else
-                observer->onRenderVideoFrame(job.uid, frame.frame);
-        }
-        if (!job.local) {
-            QMutexLocker lock(&Lock());
-            ++State().renderedFrames[job.uid];
-        }
-        const unsigned uid = job.uid;
-        if (job.firstDecoded)
-            Post([uid](rtc::IRtcEngineEventHandler* h) {
-                h->onFirstRemoteVideoDecoded(uid, kFrameWidth, kFrameHeight, 0);
-            });
-        if (job.firstFramed)
-            Post([uid](rtc::IRtcEngineEventHandler* h) {
-                h->onFirstRemoteVideoFrame(uid, kFrameWidth, kFrameHeight, 0);
-            });
-        if (job.hasView) {
-            auto views = m_views;
-            InGuiThread([views, uid, image] { ShowFrame(views, uid, image); });
-        }
+    const int width = frame.width;
+    const int height = frame.height;
+    if (firstDecoded)
+        PostInSession(session, QStringLiteral("callback onFirstRemoteVideoDecoded uid=%1").arg(uid),
+            [=](rtc::IRtcEngineEventHandler* h) { h->onFirstRemoteVideoDecoded(uid, width, height, 0); });
+    if (observer) {
+        rtc::VideoFrame copy = frame;
+        observer->onRenderVideoFrame(uid, copy);
     }
+    if (!hasView)
+        return;
+    if (firstFramed)
+        PostInSession(session, QStringLiteral("callback onFirstRemoteVideoFrame uid=%1").arg(uid),
+            [=](rtc::IRtcEngineEventHandler* h) { h->onFirstRemoteVideoFrame(uid, width, height, 0); });
+    auto views = m_views;
+    const QImage image = ToImage(frame);
+    InGuiThread([views, uid, image] { ShowFrame(views, uid, image); });
+}
+
+void SimEngine::RemoteUserGone(int session, unsigned uid)
+{
+    {
+        QMutexLocker lock(&Lock());
+        if (m_released || m_session != session)
+            return;
+        m_remote.remove(uid);
+    }
+    auto views = m_views;
+    InGuiThread([views, uid] { ClearFrame(views, uid); });
 }
 
 } // namespace rtcsim

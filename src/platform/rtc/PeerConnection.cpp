@@ -1,0 +1,471 @@
+#include "PeerConnection.h"
+
+#include "RtcElements.h"
+
+#include <QDebug>
+#include <QRandomGenerator>
+#include <atomic>
+#include <mutex>
+
+#define GST_USE_UNSTABLE_API
+#include <gst/app/gstappsink.h>
+#include <gst/gst.h>
+#include <gst/sdp/sdp.h>
+#include <gst/video/video.h>
+#include <gst/webrtc/webrtc.h>
+
+namespace rtcnet {
+
+void EnsureGstreamer()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { gst_init(nullptr, nullptr); });
+}
+
+void Relay::Post(std::function<void()> f)
+{
+    QMutexLocker lock(&m_mutex);
+    if (m_target)
+        QMetaObject::invokeMethod(m_target, std::move(f), Qt::QueuedConnection);
+}
+
+void Relay::Close()
+{
+    QMutexLocker lock(&m_mutex);
+    m_target = nullptr;
+}
+
+void StreamOwners::Set(const QMap<int, unsigned>& owners)
+{
+    QMutexLocker lock(&m_mutex);
+    m_owners = owners;
+}
+
+unsigned StreamOwners::Owner(int mline) const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_owners.value(mline);
+}
+
+struct PeerConnection::Inner {
+    Role role = Role::Publisher;
+    std::shared_ptr<Relay> relay;
+    Events events;
+    std::shared_ptr<MediaHooks> hooks;
+    std::shared_ptr<StreamOwners> owners;
+    GstElement* pipeline = nullptr;
+    GstElement* webrtc = nullptr;
+    GstElement* audioValve = nullptr;
+    GstElement* videoValve = nullptr;
+    std::atomic<bool> offered { false };
+    std::atomic<int> iceState { GST_WEBRTC_ICE_CONNECTION_STATE_NEW };
+
+    void Fail(const QString& message)
+    {
+        qWarning().noquote() << "RTC peer connection:" << message;
+        relay->Post([events = events, message] {
+            if (events.failed)
+                events.failed(message);
+        });
+    }
+    void PostDescription(GstWebRTCSessionDescription* description)
+    {
+        gchar* text = gst_sdp_message_as_text(description->sdp);
+        const QString sdp = QString::fromUtf8(text);
+        g_free(text);
+        const QString type = QString::fromUtf8(gst_webrtc_sdp_type_to_string(description->type));
+        relay->Post([events = events, type, sdp] { events.description(type, sdp); });
+    }
+};
+
+namespace {
+
+using InnerPtr = std::weak_ptr<PeerConnection::Inner>;
+
+// A promise whose reply goes to f while the connection lives.
+GstPromise* Promise(const std::shared_ptr<PeerConnection::Inner>& inner,
+    void (*f)(const std::shared_ptr<PeerConnection::Inner>&, GstPromise*))
+{
+    struct Call {
+        InnerPtr inner;
+        void (*f)(const std::shared_ptr<PeerConnection::Inner>&, GstPromise*);
+    };
+    return gst_promise_new_with_change_func(
+        [](GstPromise* promise, gpointer data) {
+            auto* call = static_cast<Call*>(data);
+            if (auto inner = call->inner.lock())
+                call->f(inner, promise);
+            else
+                gst_promise_unref(promise);
+        },
+        new Call { inner, f }, [](gpointer data) { delete static_cast<Call*>(data); });
+}
+
+// The offer or answer a create-offer or create-answer promise brought,
+// set locally and handed on.
+void OnDescriptionCreated(const std::shared_ptr<PeerConnection::Inner>& inner, GstPromise* promise)
+{
+    GstWebRTCSessionDescription* description = nullptr;
+    if (gst_promise_wait(promise) == GST_PROMISE_RESULT_REPLIED) {
+        const GstStructure* reply = gst_promise_get_reply(promise);
+        const char* field = reply && gst_structure_has_field(reply, "offer") ? "offer" : "answer";
+        if (reply)
+            gst_structure_get(reply, field, GST_TYPE_WEBRTC_SESSION_DESCRIPTION, &description, nullptr);
+    }
+    gst_promise_unref(promise);
+    if (!description)
+        return inner->Fail(QStringLiteral("no local description"));
+    // Handed on first: the candidates it brings follow it to the server.
+    inner->PostDescription(description);
+    g_signal_emit_by_name(inner->webrtc, "set-local-description", description, nullptr);
+    gst_webrtc_session_description_free(description);
+}
+
+void OnRemoteOfferSet(const std::shared_ptr<PeerConnection::Inner>& inner, GstPromise* promise)
+{
+    const GstStructure* reply
+        = gst_promise_wait(promise) == GST_PROMISE_RESULT_REPLIED ? gst_promise_get_reply(promise) : nullptr;
+    if (reply && gst_structure_has_field(reply, "error")) {
+        GError* error = nullptr;
+        gst_structure_get(reply, "error", G_TYPE_ERROR, &error, nullptr);
+        inner->Fail(QStringLiteral("remote offer refused: %1").arg(error ? error->message : ""));
+        g_clear_error(&error);
+        gst_promise_unref(promise);
+        return;
+    }
+    gst_promise_unref(promise);
+    g_signal_emit_by_name(inner->webrtc, "create-answer", nullptr, Promise(inner, OnDescriptionCreated));
+}
+
+void CreateOffer(const std::shared_ptr<PeerConnection::Inner>& inner)
+{
+    if (inner->offered.exchange(true))
+        return;
+    g_signal_emit_by_name(inner->webrtc, "create-offer", nullptr, Promise(inner, OnDescriptionCreated));
+}
+
+void OnIceCandidate(GstElement*, guint mline, gchar* candidate, gpointer data)
+{
+    auto* inner = static_cast<PeerConnection::Inner*>(data);
+    const QString text = QString::fromUtf8(candidate);
+    const int index = int(mline);
+    inner->relay->Post([events = inner->events, index, text] { events.candidate(index, text); });
+}
+
+void OnGatheringState(GstElement* webrtc, GParamSpec*, gpointer data)
+{
+    auto* inner = static_cast<PeerConnection::Inner*>(data);
+    GstWebRTCICEGatheringState state = GST_WEBRTC_ICE_GATHERING_STATE_NEW;
+    g_object_get(webrtc, "ice-gathering-state", &state, nullptr);
+    if (state == GST_WEBRTC_ICE_GATHERING_STATE_COMPLETE)
+        inner->relay->Post([events = inner->events] { events.candidate(-1, QString()); });
+}
+
+void OnIceConnectionState(GstElement* webrtc, GParamSpec*, gpointer data)
+{
+    auto* inner = static_cast<PeerConnection::Inner*>(data);
+    GstWebRTCICEConnectionState state = GST_WEBRTC_ICE_CONNECTION_STATE_NEW;
+    g_object_get(webrtc, "ice-connection-state", &state, nullptr);
+    inner->iceState = int(state);
+    inner->relay->Post([events = inner->events, state] {
+        if (events.iceState)
+            events.iceState(int(state));
+    });
+}
+
+gboolean OnBusMessage(GstBus*, GstMessage* message, gpointer data)
+{
+    auto* inner = static_cast<PeerConnection::Inner*>(data);
+    if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR) {
+        GError* error = nullptr;
+        gchar* debug = nullptr;
+        gst_message_parse_error(message, &error, &debug);
+        inner->Fail(QStringLiteral("%1: %2 (%3)")
+                        .arg(QString::fromUtf8(GST_OBJECT_NAME(message->src)), error ? error->message : "",
+                            debug ? debug : ""));
+        g_clear_error(&error);
+        g_free(debug);
+    }
+    return TRUE;
+}
+
+GstFlowReturn OnRemoteSample(GstAppSink* sink, gpointer data)
+{
+    auto* inner = static_cast<PeerConnection::Inner*>(data);
+    GstSample* sample = gst_app_sink_pull_sample(sink);
+    if (!sample)
+        return GST_FLOW_OK;
+    const int mline = GPOINTER_TO_INT(g_object_get_data(G_OBJECT(sink), "plovix-mline"));
+    const unsigned uid = inner->owners ? inner->owners->Owner(mline) : 0;
+    GstVideoInfo info;
+    GstVideoFrame mapped;
+    if (uid && inner->hooks && gst_video_info_from_caps(&info, gst_sample_get_caps(sample))
+        && gst_video_frame_map(&mapped, &info, gst_sample_get_buffer(sample), GST_MAP_READ)) {
+        rtc::VideoFrame frame;
+        frame.width = GST_VIDEO_FRAME_WIDTH(&mapped);
+        frame.height = GST_VIDEO_FRAME_HEIGHT(&mapped);
+        frame.yStride = GST_VIDEO_FRAME_PLANE_STRIDE(&mapped, 0);
+        frame.uStride = GST_VIDEO_FRAME_PLANE_STRIDE(&mapped, 1);
+        frame.vStride = GST_VIDEO_FRAME_PLANE_STRIDE(&mapped, 2);
+        frame.yBuffer = static_cast<const uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(&mapped, 0));
+        frame.uBuffer = static_cast<const uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(&mapped, 1));
+        frame.vBuffer = static_cast<const uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(&mapped, 2));
+        frame.renderTimeMs = g_get_real_time() / 1000;
+        inner->hooks->RemoteVideoFrame(uid, frame);
+        gst_video_frame_unmap(&mapped);
+    }
+    gst_sample_unref(sample);
+    return GST_FLOW_OK;
+}
+
+// A received stream: decoded and handed to its sink.
+void OnRemotePad(GstElement*, GstPad* pad, gpointer data)
+{
+    auto* inner = static_cast<PeerConnection::Inner*>(data);
+    if (GST_PAD_DIRECTION(pad) != GST_PAD_SRC)
+        return;
+    int mline = -1;
+    if (sscanf(GST_PAD_NAME(pad), "src_%d", &mline) != 1)
+        mline = -1;
+    GstCaps* caps = gst_pad_get_current_caps(pad);
+    if (!caps)
+        caps = gst_pad_query_caps(pad, nullptr);
+    const GstStructure* s = gst_caps_get_structure(caps, 0);
+    const QByteArray encoding = QByteArray(gst_structure_get_string(s, "encoding-name")).toUpper();
+    gst_caps_unref(caps);
+    GstElement* branch = nullptr;
+    GError* error = nullptr;
+    if (encoding == "VP8") {
+        branch = gst_parse_bin_from_description(
+            "queue ! rtpvp8depay request-keyframe=true wait-for-keyframe=true ! vp8dec ! videoconvert ! "
+            "capsfilter caps=video/x-raw,format=I420 ! appsink name=sink sync=false async=false max-buffers=2 "
+            "drop=true",
+            TRUE, &error);
+        if (branch) {
+            GstElement* sink = gst_bin_get_by_name(GST_BIN(branch), "sink");
+            g_object_set_data(G_OBJECT(sink), "plovix-mline", GINT_TO_POINTER(mline));
+            GstAppSinkCallbacks callbacks {};
+            callbacks.new_sample = OnRemoteSample;
+            gst_app_sink_set_callbacks(GST_APP_SINK(sink), &callbacks, inner, nullptr);
+            gst_object_unref(sink);
+        }
+    } else if (encoding == "OPUS") {
+        branch = rtcelements::RemoteAudioBranch();
+    } else {
+        branch = gst_parse_bin_from_description("fakesink sync=false async=false", TRUE, &error);
+    }
+    if (!branch) {
+        inner->Fail(
+            QStringLiteral("no receiver for %1: %2").arg(QString::fromLatin1(encoding), error ? error->message : ""));
+        g_clear_error(&error);
+        return;
+    }
+    gst_bin_add(GST_BIN(inner->pipeline), branch);
+    gst_element_sync_state_with_parent(branch);
+    GstPad* sinkPad = gst_element_get_static_pad(branch, "sink");
+    if (gst_pad_link(pad, sinkPad) != GST_PAD_LINK_OK)
+        inner->Fail(QStringLiteral("cannot link the stream of m-line %1").arg(mline));
+    gst_object_unref(sinkPad);
+}
+
+GstElement* NewPipeline(const std::shared_ptr<PeerConnection::Inner>& inner, const char* name)
+{
+    EnsureGstreamer();
+    inner->pipeline = gst_pipeline_new(name);
+    inner->webrtc = gst_element_factory_make("webrtcbin", "webrtc");
+    if (!inner->webrtc) {
+        gst_object_unref(inner->pipeline);
+        inner->pipeline = nullptr;
+        return nullptr;
+    }
+    g_object_set(inner->webrtc, "bundle-policy", GST_WEBRTC_BUNDLE_POLICY_MAX_BUNDLE, "latency", 50u, nullptr);
+    // No UPnP: the agent would announce itself to the whole network.
+    GObject* ice = nullptr;
+    g_object_get(inner->webrtc, "ice-agent", &ice, nullptr);
+    if (ice) {
+        GObject* agent = nullptr;
+        g_object_get(ice, "agent", &agent, nullptr);
+        if (agent) {
+            g_object_set(agent, "upnp", FALSE, nullptr);
+            g_object_unref(agent);
+        }
+        g_object_unref(ice);
+    }
+    gst_bin_add(GST_BIN(inner->pipeline), inner->webrtc);
+    PeerConnection::Inner* raw = inner.get();
+    g_signal_connect(inner->webrtc, "on-ice-candidate", G_CALLBACK(OnIceCandidate), raw);
+    g_signal_connect(inner->webrtc, "notify::ice-gathering-state", G_CALLBACK(OnGatheringState), raw);
+    g_signal_connect(inner->webrtc, "notify::ice-connection-state", G_CALLBACK(OnIceConnectionState), raw);
+    GstBus* bus = gst_pipeline_get_bus(GST_PIPELINE(inner->pipeline));
+    gst_bus_set_sync_handler(
+        bus,
+        [](GstBus* b, GstMessage* message, gpointer data) {
+            OnBusMessage(b, message, data);
+            return GST_BUS_DROP;
+        },
+        raw, nullptr);
+    gst_object_unref(bus);
+    return inner->webrtc;
+}
+
+// Links a sender (source, then the encoder chain) to a send-only
+// transceiver; returns the chain's valve.
+GstElement* AddSender(
+    const std::shared_ptr<PeerConnection::Inner>& inner, GstElement* source, const char* chain, bool waitForFirst)
+{
+    GError* error = nullptr;
+    GstElement* encoder = gst_parse_bin_from_description(chain, TRUE, &error);
+    if (!source || !encoder) {
+        inner->Fail(QStringLiteral("no sender: %1").arg(error ? error->message : "no source"));
+        g_clear_error(&error);
+        if (source)
+            gst_object_unref(source);
+        if (encoder)
+            gst_object_unref(encoder);
+        return nullptr;
+    }
+    gst_bin_add_many(GST_BIN(inner->pipeline), source, encoder, nullptr);
+    gst_element_link(source, encoder);
+    GstPad* out = gst_element_get_static_pad(encoder, "src");
+    GstPad* in = gst_element_request_pad_simple(inner->webrtc, "sink_%u");
+    gst_pad_link(out, in);
+    GstWebRTCRTPTransceiver* transceiver = nullptr;
+    g_object_get(in, "transceiver", &transceiver, nullptr);
+    if (transceiver) {
+        g_object_set(transceiver, "direction", GST_WEBRTC_RTP_TRANSCEIVER_DIRECTION_SENDONLY, nullptr);
+        gst_object_unref(transceiver);
+    }
+    gst_object_unref(in);
+    if (waitForFirst) {
+        // Offered only once the payloader has put its ssrc in the caps.
+        std::weak_ptr<PeerConnection::Inner> weak = inner;
+        gst_pad_add_probe(
+            out, GST_PAD_PROBE_TYPE_BUFFER,
+            [](GstPad*, GstPadProbeInfo*, gpointer data) {
+                if (auto live = static_cast<std::weak_ptr<PeerConnection::Inner>*>(data)->lock())
+                    CreateOffer(live);
+                return GST_PAD_PROBE_REMOVE;
+            },
+            new std::weak_ptr<PeerConnection::Inner>(weak),
+            [](gpointer data) { delete static_cast<std::weak_ptr<PeerConnection::Inner>*>(data); });
+    }
+    gst_object_unref(out);
+    return gst_bin_get_by_name(GST_BIN(encoder), "valve");
+}
+
+} // namespace
+
+PeerConnection::PeerConnection(Role role, std::shared_ptr<Relay> relay, Events events)
+    : m_inner(std::make_shared<Inner>())
+{
+    m_inner->role = role;
+    m_inner->relay = std::move(relay);
+    m_inner->events = std::move(events);
+}
+
+PeerConnection::~PeerConnection()
+{
+    if (!m_inner->pipeline)
+        return;
+    // Joins every streaming thread: nothing of this connection runs after.
+    gst_element_set_state(m_inner->pipeline, GST_STATE_NULL);
+    g_signal_handlers_disconnect_by_data(m_inner->webrtc, m_inner.get());
+    if (m_inner->audioValve)
+        gst_object_unref(m_inner->audioValve);
+    if (m_inner->videoValve)
+        gst_object_unref(m_inner->videoValve);
+    gst_object_unref(m_inner->pipeline);
+}
+
+bool PeerConnection::StartPublisher(bool audio, bool video, unsigned uid)
+{
+    if (!NewPipeline(m_inner, "rtc-publisher"))
+        return false;
+    // Fixed ssrcs, so the offer names them however early it is made.
+    QRandomGenerator* random = QRandomGenerator::global();
+    if (video) {
+        const QByteArray chain = QByteArrayLiteral("queue max-size-buffers=2 leaky=downstream ! valve name=valve ! "
+                                                   "vp8enc deadline=1 target-bitrate=1000000 keyframe-max-dist=300 "
+                                                   "cpu-used=8 ! rtpvp8pay pt=96 picture-id-mode=15-bit ssrc=")
+            + QByteArray::number(random->bounded(1u, 0x7fffffffu))
+            + " ! capsfilter caps=\"application/x-rtp,media=video,encoding-name=VP8,payload=96,clock-rate=90000\"";
+        m_inner->videoValve = AddSender(m_inner, rtcelements::CameraSource(uid), chain.constData(), true);
+    }
+    if (audio) {
+        const QByteArray chain
+            = QByteArrayLiteral(
+                  "queue ! valve name=valve ! audioconvert ! audioresample ! opusenc ! rtpopuspay pt=111 ssrc=")
+            + QByteArray::number(random->bounded(1u, 0x7fffffffu))
+            + " ! capsfilter caps=\"application/x-rtp,media=audio,encoding-name=OPUS,payload=111,clock-rate=48000\"";
+        m_inner->audioValve = AddSender(m_inner, rtcelements::MicrophoneSource(), chain.constData(), !video);
+    }
+    if ((video && !m_inner->videoValve) || (audio && !m_inner->audioValve))
+        return false;
+    return gst_element_set_state(m_inner->pipeline, GST_STATE_PLAYING) != GST_STATE_CHANGE_FAILURE;
+}
+
+bool PeerConnection::StartSubscriber(std::shared_ptr<MediaHooks> hooks, std::shared_ptr<StreamOwners> owners)
+{
+    m_inner->hooks = std::move(hooks);
+    m_inner->owners = std::move(owners);
+    GstElement* webrtc = NewPipeline(m_inner, "rtc-subscriber");
+    if (!webrtc)
+        return false;
+    g_signal_connect(webrtc, "pad-added", G_CALLBACK(OnRemotePad), m_inner.get());
+    return gst_element_set_state(m_inner->pipeline, GST_STATE_PLAYING) != GST_STATE_CHANGE_FAILURE;
+}
+
+void PeerConnection::SetRemoteDescription(const QString& type, const QString& sdp)
+{
+    if (!m_inner->webrtc)
+        return;
+    GstSDPMessage* message = nullptr;
+    const QByteArray text = sdp.toUtf8();
+    if (gst_sdp_message_new_from_text(text.constData(), &message) != GST_SDP_OK) {
+        m_inner->Fail(QStringLiteral("unreadable remote %1").arg(type));
+        return;
+    }
+    const bool offer = type == QLatin1String("offer");
+    GstWebRTCSessionDescription* description
+        = gst_webrtc_session_description_new(offer ? GST_WEBRTC_SDP_TYPE_OFFER : GST_WEBRTC_SDP_TYPE_ANSWER, message);
+    GstPromise* promise = offer ? Promise(m_inner, OnRemoteOfferSet) : nullptr;
+    g_signal_emit_by_name(m_inner->webrtc, "set-remote-description", description, promise);
+    gst_webrtc_session_description_free(description);
+}
+
+void PeerConnection::AddRemoteCandidate(int mline, const QString& candidate)
+{
+    // mDNS names never resolve in the media namespace.
+    if (!m_inner->webrtc || mline < 0 || candidate.contains(QLatin1String(".local")))
+        return;
+    const QByteArray text = candidate.toUtf8();
+    g_signal_emit_by_name(m_inner->webrtc, "add-ice-candidate", guint(mline), text.constData());
+}
+
+void PeerConnection::SetAudioMuted(bool muted)
+{
+    if (m_inner->audioValve)
+        g_object_set(m_inner->audioValve, "drop", gboolean(muted), nullptr);
+}
+
+void PeerConnection::SetVideoMuted(bool muted)
+{
+    if (!m_inner->videoValve)
+        return;
+    g_object_set(m_inner->videoValve, "drop", gboolean(muted), nullptr);
+    if (!muted) {
+        // The first picture after the pause must be a key frame.
+        GstPad* pad = gst_element_get_static_pad(m_inner->videoValve, "src");
+        gst_pad_push_event(pad,
+            gst_video_event_new_downstream_force_key_unit(
+                GST_CLOCK_TIME_NONE, GST_CLOCK_TIME_NONE, GST_CLOCK_TIME_NONE, TRUE, 0));
+        gst_object_unref(pad);
+    }
+}
+
+int PeerConnection::IceState() const
+{
+    return m_inner->iceState;
+}
+
+} // namespace rtcnet
