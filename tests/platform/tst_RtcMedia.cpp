@@ -343,6 +343,7 @@ private slots:
     void EngineDeviceChoiceVolumeAndMuteActOnTheMicrophone()
     {
         RtcEngineControl::Reset();
+        RtcEngineControl::SetDevices(RtcEngineControl::DeviceKind::Recording, {});
         RtcEngineControl::PlugDevice(RtcEngineControl::DeviceKind::Recording,
             RtcEngineControl::Device { QStringLiteral("Mic A"), QStringLiteral("in:Mic A") });
         rtc::IRtcEngine* engine = createRtcEngine();
@@ -368,9 +369,36 @@ private slots:
         QTRY_COMPARE(LevelOver(200, true), 0);
         QCOMPARE(parameters->setParameters("{\"rtc.audio.mute_me\":false,\"che.audio.mute_me\":false}"), 0);
         QTRY_VERIFY(LevelOver(200, true) > 30);
+        // The chosen microphone goes away: no microphone is left.
+        QVERIFY(RtcEngineControl::UnplugDevice(RtcEngineControl::DeviceKind::Recording, QStringLiteral("in:Mic A")));
+        QTRY_COMPARE(LevelOver(200, true), 0);
 
         parameters->release();
         audio->release();
+        engine->release(false);
+        RtcEngineControl::Reset();
+    }
+
+    void EngineCameraChoiceSwitchesTheLiveCamera()
+    {
+        RtcEngineControl::Reset();
+        RtcEngineControl::SetDevices(RtcEngineControl::DeviceKind::Camera, {});
+        RtcEngineControl::PlugDevice(RtcEngineControl::DeviceKind::Camera,
+            RtcEngineControl::Device { QStringLiteral("Cam X"), QStringLiteral("cam:x") });
+        rtc::IRtcEngine* engine = createRtcEngine();
+        rtc::RtcEngineContext context;
+        context.appId = "media-test";
+        QCOMPARE(engine->initialize(context), 0);
+        rtc::IVideoDeviceManager* video = nullptr;
+        QCOMPARE(engine->queryInterface(rtc::AGORA_IID_VIDEO_DEVICE_MANAGER, reinterpret_cast<void**>(&video)), 0);
+
+        GstElement* camera = rtcmedia::MakeCameraSource(QString(), 31);
+        Pipeline pipeline { camera, FakeSink() };
+        QTRY_VERIFY(m_observer.Captured() > 0 && m_observer.LastCapture().meanY < 30);
+        QCOMPARE(video->setDevice("cam:x"), 0);
+        QTRY_VERIFY(m_observer.LastCapture().code.valid && m_observer.LastCapture().code.uid == 31);
+
+        video->release();
         engine->release(false);
         RtcEngineControl::Reset();
     }

@@ -413,7 +413,7 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (watched == m_view && event->type() == QEvent::Resize && m_bound)
+        if (watched == m_view && (event->type() == QEvent::Resize || event->type() == QEvent::WinIdChange) && m_bound)
             Store(m_key, TargetOf(m_view));
         else if (event->type() == QEvent::PlatformSurface && m_bound
             && static_cast<QPlatformSurfaceEvent*>(event)->surfaceEventType()
