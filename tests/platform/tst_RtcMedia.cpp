@@ -281,9 +281,18 @@ private slots:
         QTRY_VERIFY(LevelOver(200, false, 9) > 30);
         QTRY_VERIFY(LevelOver(200, false, 10) > 30);
 
+        rtcmedia::Levels();
+        QTest::qWait(200);
+        rtcmedia::VolumeIndication both = rtcmedia::Indication(rtcmedia::Levels());
+        QCOMPARE(both.speakers, 2);
+        QVERIFY(both.total > 30);
+
         rtcmedia::SetPeerAudioMuted(9, true);
         QTRY_COMPARE(LevelOver(200, false, 9), 0);
         QVERIFY(LevelOver(200, false, 10) > 30);
+        rtcmedia::Levels();
+        QTest::qWait(200);
+        QCOMPARE(rtcmedia::Indication(rtcmedia::Levels()).speakers, 1);
         rtcmedia::SetPeerAudioMuted(9, false);
         QTRY_VERIFY(LevelOver(200, false, 9) > 30);
 

@@ -255,6 +255,23 @@ AudioLevels Levels()
     return levels;
 }
 
+VolumeIndication Indication(const AudioLevels& levels)
+{
+    // Below this a stream is silence with noise.
+    constexpr int kHeard = 4;
+    VolumeIndication indication;
+    auto count = [&indication](int level) {
+        if (level < kHeard)
+            return;
+        ++indication.speakers;
+        indication.total = std::max(indication.total, level);
+    };
+    count(levels.local);
+    for (int level : levels.remote)
+        count(level);
+    return indication;
+}
+
 int CapturedFrames()
 {
     QMutexLocker lock(&Lock());

@@ -79,6 +79,13 @@ struct AudioLevels {
     QMap<unsigned, int> remote;
 };
 AudioLevels Levels();
+// The engine's volume indication from levels: the users heard (the local
+// one included) and the loudest level among them.
+struct VolumeIndication {
+    int speakers = 0;
+    int total = 0;
+};
+VolumeIndication Indication(const AudioLevels& levels);
 
 // Frames the bins handed on so far, for tests and benchmarks.
 int CapturedFrames();

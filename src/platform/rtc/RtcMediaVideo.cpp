@@ -351,7 +351,8 @@ class SourceBin : public VideoBin
 {
 public:
     unsigned uid = 0;
-    QString device;
+    std::mutex switching;
+    QString device; // guarded by switching
 };
 
 // --- Views, GUI thread
@@ -490,6 +491,7 @@ void ApplyView(qint64 key)
 void SwitchCamera(GstElement* bin, LiveBin& live, const QString& id)
 {
     auto& source = static_cast<SourceBin&>(live);
+    std::lock_guard<std::mutex> guard(source.switching);
     if (source.device == id)
         return;
     source.device = id;
