@@ -7,6 +7,7 @@
 #include "platform/RtcEngine.h"
 #include "platform/RtcEngineControl.h"
 #include "platform/rtc/RtcMedia.h"
+#include "platform/rtc/RtcMediaInner.h"
 
 #include <QDir>
 #include <QGuiApplication>
@@ -234,6 +235,21 @@ private slots:
         rtcmedia::SetDevice(RtcEngineControl::DeviceKind::Camera, QStringLiteral("camera:demo"));
         QTRY_VERIFY(m_observer.LastCapture().code.valid && m_observer.LastCapture().code.uid == 8);
         QVERIFY(m_observer.Captured() > frames);
+    }
+
+    // A camera that gives large JPEG pictures still gives 640 x 480 I420.
+    void CameraDecodesWhatARealCameraGives()
+    {
+        GstElement* camera = rtcmedia::MakeCameraSource(QString(), 77);
+        Pipeline pipeline { camera, FakeSink() };
+        QTRY_VERIFY(m_observer.Captured() > 0 && m_observer.LastCapture().meanY < 30);
+        GstElement* device = Parsed("videotestsrc is-live=true pattern=white ! "
+                                    "capsfilter caps=video/x-raw,width=1280,height=720,framerate=30/1 ! jpegenc");
+        rtcmedia::inner::SwapSource(camera, rtcmedia::inner::DecodedCamera(device));
+        // White, with black bands above and below: 16:9 kept in 4:3.
+        QTRY_VERIFY(m_observer.LastCapture().meanY > 150);
+        QCOMPARE(m_observer.LastCapture().width, 640);
+        QCOMPARE(m_observer.LastCapture().height, 480);
     }
 
     void MicrophoneToneFollowsMuteAndVolume()

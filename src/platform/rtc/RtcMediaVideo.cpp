@@ -326,7 +326,7 @@ GstElement* GeneratedCamera(unsigned uid)
 GstElement* CameraElement(const QString& id, unsigned uid)
 {
     if (GstElement* real = MakeDeviceElement(DeviceKind::Camera, id))
-        return real;
+        return DecodedCamera(real);
     if (id.isEmpty()) {
         // No camera at all: black pictures keep the caps the transport
         // relies on.
@@ -335,6 +335,24 @@ GstElement* CameraElement(const QString& id, unsigned uid)
         return black;
     }
     return GeneratedCamera(uid);
+}
+
+void OnDecoded(GstElement*, GstPad* pad, gpointer ghost)
+{
+    // The caps event may not have passed yet: ask.
+    GstCaps* caps = gst_pad_query_caps(pad, nullptr);
+    const bool video = caps && !gst_caps_is_empty(caps)
+        && g_str_has_prefix(gst_structure_get_name(gst_caps_get_structure(caps, 0)), "video/x-raw");
+    if (caps)
+        gst_caps_unref(caps);
+    if (!video)
+        return;
+    // One picture stream: the first decoded one.
+    if (GstPad* target = gst_ghost_pad_get_target(GST_GHOST_PAD(ghost))) {
+        gst_object_unref(target);
+        return;
+    }
+    gst_ghost_pad_set_target(GST_GHOST_PAD(ghost), pad);
 }
 
 // The first stream-start passes; those of a source switched in later would
@@ -496,6 +514,28 @@ void SwitchCamera(GstElement* bin, LiveBin& live, const QString& id)
         return;
     source.device = id;
     SwapSource(bin, CameraElement(id, source.uid));
+}
+
+GstElement* DecodedCamera(GstElement* device)
+{
+    GstElement* bin = gst_bin_new(nullptr);
+    GstElement* prefer = Make("capsfilter");
+    GstElement* decode = Make("decodebin");
+    if (!prefer || !decode) {
+        gst_object_unref(bin);
+        return device;
+    }
+    // Cameras often give large pictures at a low rate by default; the size
+    // sent is asked for first, raw or as JPEG.
+    SetCaps(prefer,
+        gst_caps_from_string("video/x-raw,width=640,height=480; image/jpeg,width=640,height=480; "
+                             "video/x-raw; image/jpeg"));
+    gst_bin_add_many(GST_BIN(bin), device, prefer, decode, nullptr);
+    gst_element_link_many(device, prefer, decode, nullptr);
+    GstPad* ghost = gst_ghost_pad_new_no_target("src", GST_PAD_SRC);
+    gst_element_add_pad(bin, ghost);
+    g_signal_connect(decode, "pad-added", G_CALLBACK(OnDecoded), ghost);
+    return bin;
 }
 
 } // namespace inner
