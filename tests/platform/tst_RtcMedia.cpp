@@ -1,6 +1,7 @@
 // The engine's media elements in local pipelines: no network, no sound card.
 #include <gst/gst.h>
 
+#include "MediaEngine.h"
 #include "TestRegistry.h"
 #include "TestSupport.h"
 
@@ -174,13 +175,11 @@ class TestRtcMedia : public QObject
     Observer m_observer;
 
 private slots:
-    void initTestCase()
-    {
-        rtcmedia::Init();
-        rtcmedia::SetFrameObserver(&m_observer);
-    }
+    void initTestCase() { rtcmedia::Init(); }
     void init()
     {
+        // A released engine takes its observer away.
+        rtcmedia::SetFrameObserver(&m_observer);
         rtcmedia::SetRecordingVolume(200);
         rtcmedia::SetPlaybackVolume(200);
         rtcmedia::SetMicrophoneMuted(false);
@@ -371,14 +370,11 @@ private slots:
         RtcEngineControl::SetDevices(RtcEngineControl::DeviceKind::Recording, {});
         RtcEngineControl::PlugDevice(RtcEngineControl::DeviceKind::Recording,
             RtcEngineControl::Device { QStringLiteral("Mic A"), QStringLiteral("in:Mic A") });
-        rtc::IRtcEngine* engine = createRtcEngine();
-        rtc::RtcEngineContext context;
-        context.appId = "media-test";
-        QCOMPARE(engine->initialize(context), 0);
-        rtc::IAudioDeviceManager* audio = nullptr;
-        QCOMPARE(engine->queryInterface(rtc::AGORA_IID_AUDIO_DEVICE_MANAGER, reinterpret_cast<void**>(&audio)), 0);
-        rtc::IRtcEngineParameter* parameters = nullptr;
-        QCOMPARE(engine->queryInterface(rtc::AGORA_IID_RTC_ENGINE_PARAMETER, reinterpret_cast<void**>(&parameters)), 0);
+        rtc::IRtcEngine* engine = InitializedEngine();
+        QVERIFY(engine);
+        auto* audio = Query<rtc::IAudioDeviceManager>(engine, rtc::AGORA_IID_AUDIO_DEVICE_MANAGER);
+        auto* parameters = Query<rtc::IRtcEngineParameter>(engine, rtc::AGORA_IID_RTC_ENGINE_PARAMETER);
+        QVERIFY(audio && parameters);
 
         GstElement* microphone = rtcmedia::MakeMicrophoneSource(QString());
         Pipeline pipeline { microphone, FakeSink() };
@@ -410,12 +406,10 @@ private slots:
         RtcEngineControl::SetDevices(RtcEngineControl::DeviceKind::Camera, {});
         RtcEngineControl::PlugDevice(RtcEngineControl::DeviceKind::Camera,
             RtcEngineControl::Device { QStringLiteral("Cam X"), QStringLiteral("cam:x") });
-        rtc::IRtcEngine* engine = createRtcEngine();
-        rtc::RtcEngineContext context;
-        context.appId = "media-test";
-        QCOMPARE(engine->initialize(context), 0);
-        rtc::IVideoDeviceManager* video = nullptr;
-        QCOMPARE(engine->queryInterface(rtc::AGORA_IID_VIDEO_DEVICE_MANAGER, reinterpret_cast<void**>(&video)), 0);
+        rtc::IRtcEngine* engine = InitializedEngine();
+        QVERIFY(engine);
+        auto* video = Query<rtc::IVideoDeviceManager>(engine, rtc::AGORA_IID_VIDEO_DEVICE_MANAGER);
+        QVERIFY(video);
 
         GstElement* camera = rtcmedia::MakeCameraSource(QString(), 31);
         Pipeline pipeline { camera, FakeSink() };
@@ -499,16 +493,16 @@ private slots:
                                    "capsfilter caps=video/x-raw,width=640,height=480"),
             sink };
         QVERIFY(pipeline.Started());
-        QTRY_VERIFY(Filled(view));
+        QTRY_VERIFY_WITH_TIMEOUT(Filled(view), 15000);
         Screenshot(QStringLiteral("rtc-media-remote"));
 
         view->resize(200, 200);
-        QTRY_VERIFY(Filled(view));
+        QTRY_VERIFY_WITH_TIMEOUT(Filled(view), 15000);
 
         QWidget* other = View(QRect(400, 10, 240, 240));
         QVERIFY(!Filled(other));
         rtcmedia::SetRemoteView(5, other);
-        QTRY_VERIFY(Filled(other));
+        QTRY_VERIFY_WITH_TIMEOUT(Filled(other), 15000);
 
         // The old view went away with its canvas; deleting the new one
         // while pictures arrive harms nothing.

@@ -3,6 +3,7 @@
 // device provider of the test's own.
 #include <gst/gst.h>
 
+#include "MediaEngine.h"
 #include "TestRegistry.h"
 
 #include "platform/RtcEngine.h"
@@ -118,12 +119,10 @@ private slots:
             listed = listed || (camera.id == QLatin1String(kPath) && camera.description == QLatin1String("Fake Cam"));
         QVERIFY(listed);
 
-        rtc::IRtcEngine* engine = createRtcEngine();
-        rtc::RtcEngineContext context;
-        context.appId = "media-test";
-        QCOMPARE(engine->initialize(context), 0);
-        rtc::IVideoDeviceManager* video = nullptr;
-        QCOMPARE(engine->queryInterface(rtc::AGORA_IID_VIDEO_DEVICE_MANAGER, reinterpret_cast<void**>(&video)), 0);
+        rtc::IRtcEngine* engine = InitializedEngine();
+        QVERIFY(engine);
+        auto* video = Query<rtc::IVideoDeviceManager>(engine, rtc::AGORA_IID_VIDEO_DEVICE_MANAGER);
+        QVERIFY(video);
         QCOMPARE(video->setDevice(kPath), 0);
         char chosen[rtc::kMaxDeviceIdLength] = {};
         QCOMPARE(video->getDevice(chosen), 0);
