@@ -16,8 +16,10 @@
 #include <QMutex>
 #include <QScreen>
 #include <QTest>
+#include <QThread>
 #include <QWidget>
 #include <QWindow>
+#include <atomic>
 
 namespace {
 
@@ -361,6 +363,34 @@ private slots:
         QCOMPARE(firsts.first().second, QSize(320, 240));
         rtcmedia::SetFirstFrameHandler(nullptr);
         rtcmedia::SetRemoteView(7, nullptr);
+    }
+
+    // An engine that takes its observer away (release) gets no call into
+    // it afterwards, not even one that was on its way.
+    void ObserverTakenAwayIsNotCalledAfterwards()
+    {
+        struct Slow : rtc::IVideoFrameObserver {
+            std::atomic<int> inside { 0 };
+            std::atomic<int> calls { 0 };
+            bool onCaptureVideoFrame(rtc::VideoFrame&) override
+            {
+                ++inside;
+                ++calls;
+                QThread::msleep(150);
+                --inside;
+                return true;
+            }
+            bool onRenderVideoFrame(rtc::uid_t, rtc::VideoFrame&) override { return true; }
+        } slow;
+        rtcmedia::SetFrameObserver(&slow);
+        GstElement* camera = rtcmedia::MakeCameraSource(QStringLiteral("camera:demo"), 3);
+        Pipeline pipeline { camera, FakeSink() };
+        QTRY_VERIFY(slow.inside > 0);
+        rtcmedia::SetFrameObserver(nullptr);
+        QCOMPARE(slow.inside.load(), 0);
+        const int calls = slow.calls;
+        QTest::qWait(300);
+        QCOMPARE(slow.calls.load(), calls);
     }
 
     // The device managers of the engine drive the live streams.

@@ -22,6 +22,12 @@ State& Media()
     return state;
 }
 
+QReadWriteLock& ObserverLock()
+{
+    static QReadWriteLock lock;
+    return lock;
+}
+
 GstElement* Make(const char* factory, const char* name)
 {
     GstElement* element = gst_element_factory_make(factory, name);
@@ -186,6 +192,7 @@ void Init()
 
 void SetFrameObserver(rtc::IVideoFrameObserver* observer)
 {
+    QWriteLocker calls(&ObserverLock());
     QMutexLocker lock(&Lock());
     Media().observer = observer;
 }

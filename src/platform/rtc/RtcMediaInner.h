@@ -7,6 +7,7 @@
 #include "RtcMedia.h"
 
 #include <QMutex>
+#include <QReadWriteLock>
 #include <QSet>
 #include <memory>
 
@@ -41,6 +42,9 @@ struct State {
 };
 QMutex& Lock();
 State& Media();
+// Held for reading while the frame observer is called, for writing while
+// it is replaced: an observer taken away is not called afterwards.
+QReadWriteLock& ObserverLock();
 
 // Makes a GStreamer element; logs and returns null when the plugin is
 // missing.

@@ -77,6 +77,7 @@ GstPadProbeReturn OnFrame(GstPad* pad, GstPadProbeInfo* info, gpointer data)
 {
     auto* live = static_cast<VideoBin*>(data);
     const bool capture = live->role == Role::Camera;
+    QReadLocker calls(&ObserverLock());
     rtc::IVideoFrameObserver* observer = nullptr;
     {
         QMutexLocker lock(&Lock());
