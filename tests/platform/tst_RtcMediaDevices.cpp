@@ -17,8 +17,8 @@
 namespace {
 
 const char* const kPath = "/dev/plovix-fake-video0";
+const char* const kBroken = "/dev/plovix-fake-video1";
 
-// A camera that shows white.
 struct FakeCamera {
     GstDevice parent;
 };
@@ -27,8 +27,18 @@ struct FakeCameraClass {
 };
 G_DEFINE_TYPE(FakeCamera, fake_camera, GST_TYPE_DEVICE)
 
-GstElement* CreateWhite(GstDevice*, const gchar* name)
+// The working camera shows white; the broken one is a device node that is
+// not there.
+GstElement* CreateWhite(GstDevice* device, const gchar* name)
 {
+    gchar* display = gst_device_get_display_name(device);
+    const bool broken = g_str_equal(display, "Broken Cam");
+    g_free(display);
+    if (broken) {
+        GstElement* source = gst_element_factory_make("v4l2src", name);
+        g_object_set(source, "device", kBroken, nullptr);
+        return source;
+    }
     GstElement* source = gst_element_factory_make("videotestsrc", name);
     g_object_set(source, "is-live", TRUE, "pattern", 3 /* white */, nullptr);
     return source;
@@ -50,15 +60,20 @@ struct FakeProviderClass {
 };
 G_DEFINE_TYPE(FakeProvider, fake_provider, GST_TYPE_DEVICE_PROVIDER)
 
-GList* Probe(GstDeviceProvider*)
+GstDevice* NewCamera(const char* name, const char* path)
 {
     GstCaps* caps = gst_caps_new_empty_simple("video/x-raw");
-    GstStructure* properties = gst_structure_new("properties", "device.path", G_TYPE_STRING, kPath, nullptr);
-    GstDevice* device = GST_DEVICE(g_object_new(fake_camera_get_type(), "display-name", "Fake Cam", "device-class",
+    GstStructure* properties = gst_structure_new("properties", "device.path", G_TYPE_STRING, path, nullptr);
+    GstDevice* device = GST_DEVICE(g_object_new(fake_camera_get_type(), "display-name", name, "device-class",
         "Video/Source", "caps", caps, "properties", properties, nullptr));
     gst_caps_unref(caps);
     gst_structure_free(properties);
-    return g_list_append(nullptr, gst_object_ref_sink(device));
+    return GST_DEVICE(gst_object_ref_sink(device));
+}
+
+GList* Probe(GstDeviceProvider*)
+{
+    return g_list_append(g_list_append(nullptr, NewCamera("Fake Cam", kPath)), NewCamera("Broken Cam", kBroken));
 }
 
 void fake_provider_class_init(FakeProviderClass* klass)
@@ -104,6 +119,27 @@ class TestRtcMediaDevices : public QObject
 {
     Q_OBJECT
 
+    GstElement* m_pipeline = nullptr;
+
+    // Plays the camera of that id into observer; false when it does not start.
+    bool Capture(const QString& id, rtc::IVideoFrameObserver* observer)
+    {
+        rtcmedia::SetFrameObserver(observer);
+        m_pipeline = gst_pipeline_new(nullptr);
+        GstElement* camera = rtcmedia::MakeCameraSource(id, 5);
+        GstElement* sink = gst_element_factory_make("fakesink", nullptr);
+        gst_bin_add_many(GST_BIN(m_pipeline), camera, sink, nullptr);
+        return gst_element_link(camera, sink)
+            && gst_element_set_state(m_pipeline, GST_STATE_PLAYING) != GST_STATE_CHANGE_FAILURE;
+    }
+    void Stop()
+    {
+        gst_element_set_state(m_pipeline, GST_STATE_NULL);
+        gst_object_unref(m_pipeline);
+        m_pipeline = nullptr;
+        rtcmedia::SetFrameObserver(nullptr);
+    }
+
 private slots:
     void initTestCase()
     {
@@ -129,20 +165,22 @@ private slots:
         QCOMPARE(QString::fromUtf8(chosen), QString::fromUtf8(kPath));
 
         WhiteObserver observer;
-        rtcmedia::SetFrameObserver(&observer);
-        GstElement* pipeline = gst_pipeline_new(nullptr);
-        GstElement* camera = rtcmedia::MakeCameraSource(QString::fromUtf8(chosen), 5);
-        GstElement* sink = gst_element_factory_make("fakesink", nullptr);
-        gst_bin_add_many(GST_BIN(pipeline), camera, sink, nullptr);
-        QVERIFY(gst_element_link(camera, sink));
-        gst_element_set_state(pipeline, GST_STATE_PLAYING);
+        QVERIFY(Capture(QString::fromUtf8(chosen), &observer));
         // The camera's own white picture, not a generated one.
         QTRY_VERIFY(observer.LastY() > 200);
-        gst_element_set_state(pipeline, GST_STATE_NULL);
-        gst_object_unref(pipeline);
-        rtcmedia::SetFrameObserver(nullptr);
+        Stop();
         video->release();
         engine->release(false);
+    }
+
+    // A camera that does not open gives black pictures; the stream, and
+    // whatever is sent with it, goes on.
+    void CameraThatDoesNotOpenGivesBlack()
+    {
+        WhiteObserver observer;
+        QVERIFY(Capture(QString::fromUtf8(kBroken), &observer));
+        QTRY_VERIFY(observer.LastY() >= 0 && observer.LastY() < 30);
+        Stop();
     }
 };
 

@@ -129,8 +129,10 @@ struct MonitoredDevice {
 };
 QList<MonitoredDevice> MonitoredDevices(DeviceKind kind);
 // The element that opens the device of that id (as the engine's device
-// list names it); null for a generated or fake device, or while sound
-// hardware is off limits (PLOVIX_RTC_NO_AUDIO=1).
-GstElement* MakeDeviceElement(DeviceKind kind, const QString& id);
+// list names it), floating as made; null for a generated
+// or fake device, while sound hardware is off limits
+// (PLOVIX_RTC_NO_AUDIO=1), or when the device does not open (*failed is
+// then set).
+GstElement* MakeDeviceElement(DeviceKind kind, const QString& id, bool* failed = nullptr);
 
 } // namespace rtcmedia

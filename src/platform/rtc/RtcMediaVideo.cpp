@@ -326,11 +326,12 @@ GstElement* GeneratedCamera(unsigned uid)
 
 GstElement* CameraElement(const QString& id, unsigned uid)
 {
-    if (GstElement* real = MakeDeviceElement(DeviceKind::Camera, id))
+    bool failed = false;
+    if (GstElement* real = MakeDeviceElement(DeviceKind::Camera, id, &failed))
         return DecodedCamera(real);
-    if (id.isEmpty()) {
-        // No camera at all: black pictures keep the caps the transport
-        // relies on.
+    if (id.isEmpty() || failed) {
+        // No camera, or one that does not open: black pictures keep the
+        // caps the transport relies on.
         GstElement* black = Make("videotestsrc");
         g_object_set(black, "is-live", TRUE, "pattern", 2, nullptr);
         return black;
