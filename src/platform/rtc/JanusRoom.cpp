@@ -19,6 +19,18 @@ constexpr int kRetryMs = 1000;
 constexpr int kLostAfterMs = 10000;
 constexpr int kSlowLinkMs = 10000;
 constexpr int kLevelsMs = 250;
+constexpr int kStatsMs = 2000;
+
+// The link quality (1 excellent ... 6 down) of a share of lost packets.
+int QualityOfLoss(double share)
+{
+    if (share < 0)
+        return 1;
+    int quality = 1;
+    for (double limit : { 0.01, 0.03, 0.08, 0.15, 0.3 })
+        quality += share >= limit ? 1 : 0;
+    return quality;
+}
 // Refusals of a join that no retry mends: no such room, not allowed, ...
 const QSet<int> kRefusals { 426, 428, 433 };
 // The description of a stream its sender has muted; others describe the
@@ -81,6 +93,14 @@ JanusRoom::JanusRoom(JoinParams params, std::shared_ptr<RoomHooks> hooks)
         }
         m_hooks->Post(QString(),
             [speakers, total](rtc::IRtcEngineEventHandler* h) { h->onAudioVolumeIndication(speakers, total); });
+    });
+    m_stats = new QTimer(this);
+    m_stats->setInterval(kStatsMs);
+    connect(m_stats, &QTimer::timeout, this, [this] {
+        if (m_publisher)
+            m_publisher->MeasureLoss([this](double share) { m_txQuality = QualityOfLoss(share); });
+        if (m_subscriber)
+            m_subscriber->MeasureLoss([this](double share) { m_rxQuality = QualityOfLoss(share); });
     });
     m_retry = new QTimer(this);
     m_retry->setSingleShot(true);
@@ -337,6 +357,7 @@ void JanusRoom::OnPublisherEvent(const QJsonObject& data, const QJsonObject& jse
         m_interrupted = m_lost = false;
         m_txQuality = m_rxQuality = 1;
         m_levels->start();
+        m_stats->start();
         const QJsonArray publishers = data.value("publishers").toArray();
         QSet<QString> present;
         for (const QJsonValue& publisher : publishers)
@@ -644,6 +665,7 @@ void JanusRoom::DropSession()
     m_pending.clear();
     m_keepAlive->stop();
     m_levels->stop();
+    m_stats->stop();
     m_publisher.reset();
     DropSubscriber();
     m_waiting.clear();

@@ -108,6 +108,7 @@ private:
     QTimer* m_keepAlive = nullptr;
     QTimer* m_retry = nullptr;
     QTimer* m_levels = nullptr;
+    QTimer* m_stats = nullptr;
     bool m_stopped = false;
     bool m_refused = false;
     int m_generation = 0; // bumped when a session is dropped

@@ -55,6 +55,9 @@ struct PeerConnection::Inner {
     GstElement* audioValve = nullptr;
     GstElement* videoValve = nullptr;
     std::atomic<bool> offered { false };
+    // Packet counts at the previous loss measurement (statistics thread).
+    qint64 lastLost = 0;
+    qint64 lastCarried = 0;
     std::atomic<int> iceState { GST_WEBRTC_ICE_CONNECTION_STATE_NEW };
 
     void Fail(const QString& message)
@@ -465,6 +468,69 @@ void PeerConnection::SetVideoMuted(bool muted)
                 GST_CLOCK_TIME_NONE, GST_CLOCK_TIME_NONE, GST_CLOCK_TIME_NONE, TRUE, 0));
         gst_object_unref(pad);
     }
+}
+
+void PeerConnection::MeasureLoss(std::function<void(double)> done)
+{
+    if (!m_inner->webrtc)
+        return;
+    struct Call {
+        std::weak_ptr<Inner> inner;
+        std::function<void(double)> done;
+    };
+    GstPromise* promise = gst_promise_new_with_change_func(
+        [](GstPromise* promise, gpointer data) {
+            auto* call = static_cast<Call*>(data);
+            auto inner = call->inner.lock();
+            const GstStructure* reply
+                = gst_promise_wait(promise) == GST_PROMISE_RESULT_REPLIED ? gst_promise_get_reply(promise) : nullptr;
+            if (inner && reply) {
+                // Received: lost and received by us; sent: lost as the
+                // server reports it, against what we sent.
+                struct Counts {
+                    bool publisher;
+                    qint64 lost = 0;
+                    qint64 carried = 0;
+                } counts { inner->role == PeerConnection::Role::Publisher };
+                gst_structure_foreach(
+                    reply,
+                    [](GQuark, const GValue* value, gpointer data) -> gboolean {
+                        auto* counts = static_cast<Counts*>(data);
+                        if (!GST_VALUE_HOLDS_STRUCTURE(value))
+                            return TRUE;
+                        const GstStructure* stats = gst_value_get_structure(value);
+                        GstWebRTCStatsType type {};
+                        if (!gst_structure_get(stats, "type", GST_TYPE_WEBRTC_STATS_TYPE, &type, nullptr))
+                            return TRUE;
+                        gint64 lost = 0;
+                        guint64 packets = 0;
+                        if (counts->publisher && type == GST_WEBRTC_STATS_REMOTE_INBOUND_RTP
+                            && gst_structure_get_int64(stats, "packets-lost", &lost))
+                            counts->lost += qMax<gint64>(0, lost);
+                        else if (counts->publisher && type == GST_WEBRTC_STATS_OUTBOUND_RTP
+                            && gst_structure_get_uint64(stats, "packets-sent", &packets))
+                            counts->carried += qint64(packets);
+                        else if (!counts->publisher && type == GST_WEBRTC_STATS_INBOUND_RTP) {
+                            if (gst_structure_get_int64(stats, "packets-lost", &lost))
+                                counts->lost += qMax<gint64>(0, lost);
+                            if (gst_structure_get_uint64(stats, "packets-received", &packets))
+                                counts->carried += qint64(packets);
+                        }
+                        return TRUE;
+                    },
+                    &counts);
+                const qint64 lost = counts.lost - inner->lastLost;
+                const qint64 carried = counts.carried - inner->lastCarried;
+                inner->lastLost = counts.lost;
+                inner->lastCarried = counts.carried;
+                const qint64 total = counts.publisher ? carried : carried + lost;
+                const double share = total > 0 ? qBound(0.0, double(lost) / double(total), 1.0) : -1.0;
+                inner->relay->Post([done = call->done, share] { done(share); });
+            }
+            gst_promise_unref(promise);
+        },
+        new Call { m_inner, std::move(done) }, [](gpointer data) { delete static_cast<Call*>(data); });
+    g_signal_emit_by_name(m_inner->webrtc, "get-stats", nullptr, promise);
 }
 
 int PeerConnection::IceState() const

@@ -85,6 +85,10 @@ public:
     void SetAudioMuted(bool muted);
     void SetVideoMuted(bool muted);
     int IceState() const;
+    // The share of packets lost since the previous call (0 to 1), as
+    // webrtcbin's statistics tell it, handed to done in the owner's thread;
+    // negative while nothing was sent or received.
+    void MeasureLoss(std::function<void(double)> done);
 
     struct Inner;
 
