@@ -48,6 +48,10 @@ bool LocalPeer::Join(const QString& appId, const QString& key, bool audience, bo
         media->registerVideoFrameObserver(&m_recorder);
         media->release();
     }
+    // Tiles shown before the engine existed get their canvas now.
+    for (auto tile = m_tiles.cbegin(); tile != m_tiles.cend(); ++tile)
+        if (tile.value())
+            Bind(tile.key(), tile.value());
     m_engine->setChannelProfile(rtc::CHANNEL_PROFILE_COMMUNICATION);
     m_engine->setClientRole(audience ? rtc::CLIENT_ROLE_AUDIENCE : rtc::CLIENT_ROLE_BROADCASTER);
     const QByteArray channelKey = key.toUtf8();
@@ -89,12 +93,17 @@ QWidget* LocalPeer::ShowTile(unsigned uid, const QSize& size)
     }
     tile->resize(size);
     tile->show();
+    if (m_engine)
+        Bind(uid, tile);
+    return tile;
+}
+
+void LocalPeer::Bind(unsigned uid, QWidget* tile)
+{
     rtc::VideoCanvas canvas;
     canvas.view = tile;
     canvas.uid = uid;
-    if (m_engine)
-        m_engine->setupRemoteVideo(canvas);
-    return tile;
+    m_engine->setupRemoteVideo(canvas);
 }
 
 int LocalPeer::SetParameters(const QByteArray& json)

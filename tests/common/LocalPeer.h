@@ -45,6 +45,7 @@ public:
 
 private:
     void Collect() override;
+    void Bind(unsigned uid, QWidget* tile);
     int SetParameters(const QByteArray& json);
 
     QString m_channel;

@@ -273,8 +273,8 @@ admin: {
         reply = await self.call({"janus": "message", "session_id": self.session, "handle_id": self.handle,
                                  "body": {"request": "create", "room": room, "admin_key": self.admin_key,
                                           "secret": self.room_secret, "permanent": False, "is_private": True,
-                                          "publishers": 64, "audiocodec": "opus", "videocodec": "vp8", "require_pvtid": True,
-                                          "description": room}})
+                                          "publishers": 64, "audiocodec": "opus", "videocodec": "vp8",
+                                          "require_pvtid": True, "notify_joining": True, "description": room}})
         data = reply.get("plugindata", {}).get("data", {})
         # 427: the room exists already.
         if "error_code" in data and data["error_code"] != 427:
