@@ -1,5 +1,6 @@
 #include "RtcEngineControl.h"
 #include "RtcSim.h"
+#include "platform/rtc/RtcMedia.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -141,7 +142,7 @@ bool WaitForCallbacks(int timeoutMs)
 int RenderedFrames(unsigned uid)
 {
     QMutexLocker lock(&Lock());
-    return State().renderedFrames.value(uid);
+    return rtcmedia::RenderedFrames(uid);
 }
 
 void SetDevices(DeviceKind kind, const QList<Device>& devices)

@@ -7,6 +7,7 @@
 #include "RtcEngine.h"
 #include "RtcSim.h"
 #include "rtc/JanusRoom.h"
+#include "rtc/RtcMedia.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -82,10 +83,10 @@ public:
         if (auto engine = m_engine.lock())
             engine->RemoteUserGone(m_session, uid);
     }
-    void RemoteVideoFrame(unsigned uid, const rtc::VideoFrame& frame) override
+    void RemoteVideoDecoded(unsigned uid, int width, int height) override
     {
         if (auto engine = m_engine.lock())
-            engine->RemoteVideoFrame(m_session, uid, frame);
+            engine->RemoteVideoDecoded(m_session, uid, width, height);
     }
 
 private:
@@ -147,6 +148,10 @@ void SimEngine::Start()
     m_recorder = std::make_unique<Recorder>(m_mediaWorker);
     m_mixer = std::make_unique<Mixer>();
     std::weak_ptr<SimEngine> self = shared_from_this();
+    rtcmedia::SetFirstFrameHandler([self](unsigned uid, int width, int height) {
+        if (auto engine = self.lock())
+            engine->RemoteVideoDrawn(uid, width, height);
+    });
     QObject* worker = m_mediaWorker;
     QMetaObject::invokeMethod(worker, [worker, self] {
         auto* timer = new QTimer(worker);
@@ -172,16 +177,23 @@ std::optional<int> SimEngine::Enter(const QString& line, bool needsInit)
 void SimEngine::release(bool sync)
 {
     Journal(QStringLiteral("release sync=%1").arg(OnOff(sync)));
+    QList<unsigned> bound;
     {
         QMutexLocker lock(&Lock());
         if (m_released)
             return;
         m_released = true;
         inChannel = false;
+        bound = boundViews.keys();
         boundViews.clear();
     }
     // Whatever the flag: files are finished and no callback runs after this.
     StopRoom();
+    rtcmedia::SetFrameObserver(nullptr);
+    rtcmedia::SetFirstFrameHandler({});
+    rtcmedia::SetLocalView(nullptr);
+    for (unsigned uid : bound)
+        rtcmedia::SetRemoteView(uid, nullptr);
     m_recorder->Stop();
     m_mixer->Stop();
     if (m_transportThread) {
@@ -229,6 +241,8 @@ int SimEngine::joinChannel(const char* channelKey, const char* channelName, cons
     int session = 0;
     int delay = 0;
     rtcnet::JoinParams params;
+    params.microphone = CurrentDevice(DeviceKind::Recording);
+    params.camera = CurrentDevice(DeviceKind::Camera);
     {
         QMutexLocker lock(&Lock());
         if (inChannel)
@@ -245,6 +259,7 @@ int SimEngine::joinChannel(const char* channelKey, const char* channelName, cons
         params.room = channel;
         params.uid = uid;
         params.sendAudio = params.sendVideo = m_role == rtc::CLIENT_ROLE_BROADCASTER;
+        params.mutedPeers = m_mutedPeers;
         params.audioMuted = AudioMuted();
         params.videoMuted = VideoMuted();
     }
@@ -363,6 +378,21 @@ void SimEngine::UpdateSending()
         });
 }
 
+void SimEngine::MutePeerVideo(unsigned uid, bool muted)
+{
+    rtcnet::JanusRoom* room = nullptr;
+    {
+        QMutexLocker lock(&Lock());
+        if (muted)
+            m_mutedPeers.insert(uid);
+        else
+            m_mutedPeers.remove(uid);
+        room = m_room;
+    }
+    if (room)
+        QMetaObject::invokeMethod(room, [room, uid, muted] { room->SetPeerVideoMuted(uid, muted); });
+}
+
 void SimEngine::PostInSession(int session, const QString& line, std::function<void(rtc::IRtcEngineEventHandler*)> f)
 {
     Post([this, session, line, f](rtc::IRtcEngineEventHandler* h) {
@@ -371,7 +401,8 @@ void SimEngine::PostInSession(int session, const QString& line, std::function<vo
             if (m_session != session)
                 return;
         }
-        Journal(line);
+        if (!line.isEmpty())
+            Journal(line);
         f(h);
     });
 }
@@ -531,6 +562,8 @@ int SimEngine::setupRemoteVideo(const rtc::VideoCanvas& canvas)
         else
             boundViews.remove(canvas.uid);
     }
+    rtcmedia::SetRemoteView(canvas.uid, canvas.view);
+    rtcmedia::SetLocalView(canvas.view);
     auto views = m_views;
     QWidget* view = canvas.view;
     const unsigned uid = canvas.uid;
@@ -596,8 +629,11 @@ bool SimEngine::previewActive() const
 
 void SimEngine::RegisterObserver(rtc::IVideoFrameObserver* observer)
 {
-    QMutexLocker lock(&Lock());
-    m_observer = observer;
+    {
+        QMutexLocker lock(&Lock());
+        m_observer = observer;
+    }
+    rtcmedia::SetFrameObserver(observer);
 }
 
 } // namespace rtcsim

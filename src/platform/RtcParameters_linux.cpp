@@ -172,8 +172,8 @@ int SimEngine::SetBool(const QString& key, bool value)
             QMutexLocker lock(&Lock());
             localMuted = value;
         }
-        rtcmedia::SetMicrophoneMuted(value);
         UpdateSending();
+        rtcmedia::SetMicrophoneMuted(value);
         return rtc::ERR_OK;
     }
     if (IsCaptureKey(key)) {
@@ -239,11 +239,7 @@ int SimEngine::SetObject(const QString& key, const QByteArray& json)
         const QJsonValue mute = object.value(QLatin1String("mute"));
         if (!uid.isDouble() || uid.toDouble() < 0 || !mute.isBool())
             return rtc::ERR_INVALID_ARGUMENT;
-        QMutexLocker lock(&Lock());
-        if (mute.toBool())
-            m_mutedPeers.insert(unsigned(uid.toDouble()));
-        else
-            m_mutedPeers.remove(unsigned(uid.toDouble()));
+        MutePeerVideo(unsigned(uid.toDouble()), mute.toBool());
         return rtc::ERR_OK;
     }
     if (key == QLatin1String("che.audio.start_file_as_playout")) {

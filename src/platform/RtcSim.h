@@ -60,7 +60,6 @@ struct Settings {
     int txQuality = 1;
     int rxQuality = 1;
     int qualityIntervalMs = 2000;
-    QMap<unsigned, int> renderedFrames;
     std::optional<QList<Device>> devices[3];
     QList<Device> plugged[3];
 };
@@ -150,15 +149,17 @@ public:
     bool Drain(int timeoutMs);
     void RestartTicker();
 
-    // The transport's reports (any thread): a decoded remote picture, and
-    // a remote user gone.
-    void RemoteVideoFrame(int session, unsigned uid, const rtc::VideoFrame& frame);
+    // The transport's reports (any thread): a remote user's first decoded
+    // picture, the first drawn into a view, a remote user gone.
+    void RemoteVideoDecoded(int session, unsigned uid, int width, int height);
+    void RemoteVideoDrawn(unsigned uid, int width, int height);
     void RemoteUserGone(int session, unsigned uid);
-    // Posts f to the callback thread, journaled as line, unless the engine
-    // has left the channel of session since.
+    // Posts f to the callback thread, journaled as line (unless empty),
+    // unless the engine has left the channel of session since.
     void PostInSession(int session, const QString& line, std::function<void(rtc::IRtcEngineEventHandler*)> f);
     // Hands the current mutes to the transport.
     void UpdateSending();
+    void MutePeerVideo(unsigned uid, bool muted);
 
     // Control reads, Lock() held.
     bool inChannel = false;

@@ -1,7 +1,7 @@
-// Video of the engine: a generated picture for the local preview, handed
-// to the frame observer on the media thread, and the received pictures,
-// handed to it on the streaming threads; both painted over the bound views
-// in the GUI thread.
+// Video of the engine without a media server: a generated picture for the
+// local preview, handed to the frame observer on the media thread and
+// painted over the bound view in the GUI thread. Received pictures are
+// drawn by the media elements; the engine reports the first ones.
 #include "RtcEngine.h"
 #include "RtcSim.h"
 
@@ -189,26 +189,6 @@ struct I420 {
     }
 };
 
-// A received I420 picture as an image to paint.
-QImage ToImage(const rtc::VideoFrame& frame)
-{
-    QImage image(frame.width, frame.height, QImage::Format_RGB32);
-    for (int row = 0; row < frame.height; ++row) {
-        auto* out = reinterpret_cast<QRgb*>(image.scanLine(row));
-        const uint8_t* y = frame.yBuffer + row * frame.yStride;
-        const uint8_t* u = frame.uBuffer + (row / 2) * frame.uStride;
-        const uint8_t* v = frame.vBuffer + (row / 2) * frame.vStride;
-        for (int x = 0; x < frame.width; ++x) {
-            const int c = 298 * (y[x] - 16);
-            const int d = u[x / 2] - 128;
-            const int e = v[x / 2] - 128;
-            out[x] = qRgb(qBound(0, (c + 409 * e + 128) >> 8, 255), qBound(0, (c - 100 * d - 208 * e + 128) >> 8, 255),
-                qBound(0, (c + 516 * d + 128) >> 8, 255));
-        }
-    }
-    return image;
-}
-
 } // namespace
 
 void SimEngine::RenderTick()
@@ -225,7 +205,8 @@ void SimEngine::RenderTick()
         now = m_clock.elapsed();
         observer = m_observer;
         localUid = m_uid;
-        const bool local = previewActive();
+        // With a media server the camera source draws the preview itself.
+        const bool local = previewActive() && !m_room;
         if (local && now - m_lastLocalFrameMs >= 1000 / kLocalFps) {
             m_lastLocalFrameMs = now;
             showLocal = true;
@@ -246,44 +227,30 @@ void SimEngine::RenderTick()
     InGuiThread([views, localUid, image] { ShowFrame(views, localUid, image); });
 }
 
-void SimEngine::RemoteVideoFrame(int session, unsigned uid, const rtc::VideoFrame& frame)
+void SimEngine::RemoteVideoDecoded(int session, unsigned uid, int width, int height)
 {
-    rtc::IVideoFrameObserver* observer = nullptr;
-    bool firstDecoded = false;
-    bool firstFramed = false;
-    bool hasView = false;
     {
         QMutexLocker lock(&Lock());
-        if (m_released || !inChannel || m_session != session)
+        if (m_released || !inChannel || m_session != session || m_remote[uid].decoded)
             return;
-        observer = m_observer;
-        RemoteUser& user = m_remote[uid];
-        firstDecoded = !user.decoded;
-        user.decoded = true;
-        if (m_mutedPeers.contains(uid) || !m_videoEnabled)
+        m_remote[uid].decoded = true;
+    }
+    PostInSession(session, QStringLiteral("callback onFirstRemoteVideoDecoded uid=%1").arg(uid),
+        [=](rtc::IRtcEngineEventHandler* h) { h->onFirstRemoteVideoDecoded(uid, width, height, 0); });
+}
+
+void SimEngine::RemoteVideoDrawn(unsigned uid, int width, int height)
+{
+    int session = 0;
+    {
+        QMutexLocker lock(&Lock());
+        if (m_released || !inChannel || m_remote[uid].framed)
             return;
-        hasView = boundViews.contains(uid);
-        firstFramed = hasView && !user.framed;
-        user.framed = user.framed || hasView;
-        ++State().renderedFrames[uid];
+        m_remote[uid].framed = true;
+        session = m_session;
     }
-    const int width = frame.width;
-    const int height = frame.height;
-    if (firstDecoded)
-        PostInSession(session, QStringLiteral("callback onFirstRemoteVideoDecoded uid=%1").arg(uid),
-            [=](rtc::IRtcEngineEventHandler* h) { h->onFirstRemoteVideoDecoded(uid, width, height, 0); });
-    if (observer) {
-        rtc::VideoFrame copy = frame;
-        observer->onRenderVideoFrame(uid, copy);
-    }
-    if (!hasView)
-        return;
-    if (firstFramed)
-        PostInSession(session, QStringLiteral("callback onFirstRemoteVideoFrame uid=%1").arg(uid),
-            [=](rtc::IRtcEngineEventHandler* h) { h->onFirstRemoteVideoFrame(uid, width, height, 0); });
-    auto views = m_views;
-    const QImage image = ToImage(frame);
-    InGuiThread([views, uid, image] { ShowFrame(views, uid, image); });
+    PostInSession(session, QStringLiteral("callback onFirstRemoteVideoFrame uid=%1").arg(uid),
+        [=](rtc::IRtcEngineEventHandler* h) { h->onFirstRemoteVideoFrame(uid, width, height, 0); });
 }
 
 void SimEngine::RemoteUserGone(int session, unsigned uid)

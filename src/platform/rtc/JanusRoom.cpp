@@ -1,5 +1,7 @@
 #include "JanusRoom.h"
 
+#include "RtcMedia.h"
+
 #include <QDateTime>
 #include <QDebug>
 #include <QJsonArray>
@@ -16,8 +18,39 @@ constexpr int kKeepAliveMs = 25000; // the server ends a silent session after 60
 constexpr int kRetryMs = 1000;
 constexpr int kLostAfterMs = 10000;
 constexpr int kSlowLinkMs = 10000;
+constexpr int kLevelsMs = 250;
+constexpr int kStatsMs = 2000;
+
+// The link quality (1 excellent ... 6 down) of a share of lost packets.
+int QualityOfLoss(double share)
+{
+    if (share < 0)
+        return 1;
+    int quality = 1;
+    for (double limit : { 0.01, 0.03, 0.08, 0.15, 0.3 })
+        quality += share >= limit ? 1 : 0;
+    return quality;
+}
 // Refusals of a join that no retry mends: no such room, not allowed, ...
 const QSet<int> kRefusals { 426, 428, 433 };
+// The description of a stream its sender has muted; others describe the
+// stream's kind.
+const QString kMutedDescription = QStringLiteral("muted");
+
+// The mid of each kind of stream ("audio", "video") an SDP describes.
+QMap<QString, QString> Mids(const QString& sdp)
+{
+    QMap<QString, QString> mids;
+    QString kind;
+    for (const QString& line : sdp.split(QLatin1Char('\n'))) {
+        const QString trimmed = line.trimmed();
+        if (trimmed.startsWith(QLatin1String("m=")))
+            kind = trimmed.mid(2).section(QLatin1Char(' '), 0, 0);
+        else if (trimmed.startsWith(QLatin1String("a=mid:")) && !mids.contains(kind))
+            mids.insert(kind, trimmed.mid(6));
+    }
+    return mids;
+}
 
 // GstWebRTCICEConnectionState
 constexpr int kIceFailed = 4;
@@ -40,12 +73,34 @@ JanusRoom::JanusRoom(JoinParams params, std::shared_ptr<RoomHooks> hooks)
     , m_hooks(std::move(hooks))
     , m_relay(std::make_shared<Relay>(this))
     , m_owners(std::make_shared<StreamOwners>())
+    , m_mutedPeers(m_params.mutedPeers)
 {
     m_keepAlive = new QTimer(this);
     m_keepAlive->setInterval(kKeepAliveMs);
     connect(m_keepAlive, &QTimer::timeout, this, [this] {
         if (m_session)
             Send({ { "janus", "keepalive" }, { "session_id", m_session } });
+    });
+    m_levels = new QTimer(this);
+    m_levels->setInterval(kLevelsMs);
+    connect(m_levels, &QTimer::timeout, this, [this] {
+        const rtcmedia::AudioLevels levels = rtcmedia::Levels();
+        int speakers = levels.local > 0 ? 1 : 0;
+        int total = levels.local;
+        for (int level : levels.remote) {
+            speakers += level > 0 ? 1 : 0;
+            total = qMax(total, level);
+        }
+        m_hooks->Post(QString(),
+            [speakers, total](rtc::IRtcEngineEventHandler* h) { h->onAudioVolumeIndication(speakers, total); });
+    });
+    m_stats = new QTimer(this);
+    m_stats->setInterval(kStatsMs);
+    connect(m_stats, &QTimer::timeout, this, [this] {
+        if (m_publisher)
+            m_publisher->MeasureLoss([this](double share) { m_txQuality = QualityOfLoss(share); });
+        if (m_subscriber)
+            m_subscriber->MeasureLoss([this](double share) { m_rxQuality = QualityOfLoss(share); });
     });
     m_retry = new QTimer(this);
     m_retry->setSingleShot(true);
@@ -82,16 +137,60 @@ void JanusRoom::Stop()
 
 void JanusRoom::SetAudioMuted(bool muted)
 {
+    if (m_params.audioMuted == muted)
+        return;
     m_params.audioMuted = muted;
     if (m_publisher)
         m_publisher->SetAudioMuted(muted);
+    AnnounceMutes();
 }
 
 void JanusRoom::SetVideoMuted(bool muted)
 {
+    if (m_params.videoMuted == muted)
+        return;
     m_params.videoMuted = muted;
     if (m_publisher)
         m_publisher->SetVideoMuted(muted);
+    AnnounceMutes();
+}
+
+void JanusRoom::AnnounceMutes()
+{
+    if (!m_sending || m_sentMids.isEmpty())
+        return;
+    QJsonArray descriptions;
+    for (auto mid = m_sentMids.begin(); mid != m_sentMids.end(); ++mid) {
+        const bool muted = mid.key() == QLatin1String("audio") ? m_params.audioMuted : m_params.videoMuted;
+        descriptions.append(
+            QJsonObject { { "mid", mid.value() }, { "description", muted ? kMutedDescription : mid.key() } });
+    }
+    SendToHandle(m_publisherHandle, { { "request", "configure" }, { "descriptions", descriptions } });
+}
+
+void JanusRoom::SetPeerVideoMuted(unsigned uid, bool muted)
+{
+    if (muted == m_mutedPeers.contains(uid))
+        return;
+    if (muted)
+        m_mutedPeers.insert(uid);
+    else
+        m_mutedPeers.remove(uid);
+    // The server stops forwarding the pictures; asked again, it sends a key
+    // frame first.
+    if (m_subscriber && m_videoMids.contains(uid))
+        SendToHandle(m_subscriberHandle,
+            { { "request", "configure" },
+                { "streams", QJsonArray { QJsonObject { { "mid", m_videoMids.value(uid) }, { "send", !muted } } } } });
+}
+
+bool JanusRoom::IsMutedMid(const QString& mid) const
+{
+    for (unsigned uid : m_mutedPeers) {
+        if (m_videoMids.value(uid) == mid)
+            return true;
+    }
+    return false;
 }
 
 void JanusRoom::Quality(int& tx, int& rx) const
@@ -215,6 +314,10 @@ void JanusRoom::OnText(const QString& text)
         if (peer && candidate.value("candidate").isString())
             peer->AddRemoteCandidate(
                 candidate.value("sdpMLineIndex").toInt(-1), candidate.value("candidate").toString());
+    } else if (kind == QLatin1String("webrtcup") && fromPublisher) {
+        // Others learn of the streams only now; their mutes follow.
+        m_sending = true;
+        AnnounceMutes();
     } else if (kind == QLatin1String("slowlink")) {
         (fromPublisher == message.value("uplink").toBool() ? m_slowRxAt : m_slowTxAt) = Now();
     } else if (kind == QLatin1String("hangup") && (fromPublisher || fromSubscriber)) {
@@ -253,6 +356,8 @@ void JanusRoom::OnPublisherEvent(const QJsonObject& data, const QJsonObject& jse
         }
         m_interrupted = m_lost = false;
         m_txQuality = m_rxQuality = 1;
+        m_levels->start();
+        m_stats->start();
         const QJsonArray publishers = data.value("publishers").toArray();
         QSet<QString> present;
         for (const QJsonValue& publisher : publishers)
@@ -274,8 +379,9 @@ void JanusRoom::OnPublisherEvent(const QJsonObject& data, const QJsonObject& jse
         if (!feed.isUndefined() && feed != QLatin1String("ok"))
             RemovePublisher(FeedId(feed));
     }
-    if (jsep.value("type") == QLatin1String("answer") && m_publisher)
+    if (jsep.value("type") == QLatin1String("answer") && m_publisher) {
         m_publisher->SetRemoteDescription(QStringLiteral("answer"), jsep.value("sdp").toString());
+    }
 }
 
 void JanusRoom::Refused(int code, const QString& text)
@@ -297,7 +403,8 @@ void JanusRoom::Publish()
 {
     m_publisher = std::make_unique<PeerConnection>(
         PeerConnection::Role::Publisher, m_relay, PeerEvents(&JanusRoom::m_publisherHandle, "publish"));
-    if (!m_publisher->StartPublisher(m_params.sendAudio, m_params.sendVideo, m_params.uid)) {
+    if (!m_publisher->StartPublisher(
+            m_params.microphone, m_params.camera, m_params.sendAudio, m_params.sendVideo, m_params.uid)) {
         qWarning() << "RTC engine: the local media cannot be sent";
         m_publisher.reset();
         return;
@@ -312,8 +419,11 @@ PeerConnection::Events JanusRoom::PeerEvents(qint64 JanusRoom::*handleOf, const 
     const qint64 handle = this->*handleOf;
     PeerConnection::Events events;
     events.description = [this, handleOf, handle, request](const QString& type, const QString& sdp) {
-        if (handle == this->*handleOf)
-            SendToHandle(handle, { { "request", request } }, { { "type", type }, { "sdp", sdp } });
+        if (handle != this->*handleOf)
+            return;
+        if (type == QLatin1String("offer"))
+            m_sentMids = Mids(sdp);
+        SendToHandle(handle, { { "request", request } }, { { "type", type }, { "sdp", sdp } });
     };
     events.candidate = [this, handleOf, handle](int mline, const QString& candidate) {
         if (handle == this->*handleOf)
@@ -344,10 +454,37 @@ void JanusRoom::AddPublishers(const QJsonArray& publishers)
             m_hooks->Post(QStringLiteral("callback onUserJoined uid=%1").arg(uid),
                 [uid](rtc::IRtcEngineEventHandler* h) { h->onUserJoined(uid, 0); });
         }
+        ReadMutes(uid, value.toObject().value("streams").toArray());
         if (!m_subscribed.contains(feed) && !m_waiting.contains(feed))
             m_waiting << feed;
     }
     Subscribe();
+}
+
+void JanusRoom::ReadMutes(unsigned uid, const QJsonArray& streams)
+{
+    for (const QJsonValue& value : streams) {
+        const QJsonObject stream = value.toObject();
+        const QString kind = stream.value("type").toString();
+        if (kind != QLatin1String("audio") && kind != QLatin1String("video"))
+            continue;
+        const bool muted
+            = stream.value("disabled").toBool() || stream.value("description").toString() == kMutedDescription;
+        auto& known = m_mutes[uid];
+        const bool audio = kind == QLatin1String("audio");
+        std::optional<bool>& was = audio ? known.first : known.second;
+        // A user is heard and seen until told otherwise.
+        const bool changed = was.has_value() ? *was != muted : muted;
+        was = muted;
+        if (!changed)
+            continue;
+        if (audio)
+            m_hooks->Post(QStringLiteral("callback onUserMuteAudio uid=%1 muted=%2").arg(uid).arg(muted),
+                [uid, muted](rtc::IRtcEngineEventHandler* h) { h->onUserMuteAudio(uid, muted); });
+        else
+            m_hooks->Post(QStringLiteral("callback onUserMuteVideo uid=%1 muted=%2").arg(uid).arg(muted),
+                [uid, muted](rtc::IRtcEngineEventHandler* h) { h->onUserMuteVideo(uid, muted); });
+    }
 }
 
 void JanusRoom::RemovePublisher(const QString& feed)
@@ -355,6 +492,7 @@ void JanusRoom::RemovePublisher(const QString& feed)
     if (!m_feeds.contains(feed))
         return;
     const unsigned uid = m_feeds.take(feed);
+    m_mutes.remove(uid);
     m_subscribed.remove(feed);
     m_waiting.removeAll(feed);
     m_hooks->RemoteUserGone(uid);
@@ -366,8 +504,15 @@ void JanusRoom::Subscribe()
 {
     if (m_waiting.isEmpty() || m_subscriberBusy || !m_joined)
         return;
+    if (m_subscriberHandle && m_staleStreams) {
+        // webrtcbin receives nothing on a stream the server hands over to
+        // another feed: a fresh subscription takes everybody again.
+        Send({ { "janus", "detach" }, { "session_id", m_session }, { "handle_id", m_subscriberHandle } });
+        DropSubscriber();
+    }
     m_subscriberBusy = true;
     const QList<QString> feeds = m_waiting;
+    m_requested = feeds;
     m_waiting.clear();
     QJsonArray streams;
     for (const QString& feed : feeds) {
@@ -390,9 +535,18 @@ void JanusRoom::OnSubscriberEvent(const QJsonObject& data, const QJsonObject& js
 {
     const QString what = data.value("videoroom").toString();
     if (data.contains("error_code")) {
-        // Typically a feed that left before we asked for it.
+        // A feed that left before we asked for it, or whose media is not
+        // up yet: asked for again when the room announces it once more.
         qWarning().noquote() << "RTC media server refused a subscription:" << data.value("error_code").toInt()
                              << data.value("error").toString();
+        for (const QString& feed : qAsConst(m_requested))
+            m_subscribed.remove(feed);
+        m_requested.clear();
+        if (!m_subscriber) {
+            // The handle never joined: a new one joins next time.
+            Send({ { "janus", "detach" }, { "session_id", m_session }, { "handle_id", m_subscriberHandle } });
+            DropSubscriber();
+        }
         m_subscriberBusy = false;
         return Subscribe();
     }
@@ -416,10 +570,11 @@ void JanusRoom::OnSubscriberEvent(const QJsonObject& data, const QJsonObject& js
         if (!m_newMids.isEmpty()) {
             QJsonArray streams;
             for (const QString& mid : qAsConst(m_newMids))
-                streams.append(QJsonObject { { "mid", mid }, { "send", true } });
+                streams.append(QJsonObject { { "mid", mid }, { "send", !IsMutedMid(mid) } });
             m_newMids.clear();
             SendToHandle(m_subscriberHandle, { { "request", "configure" }, { "streams", streams } });
         }
+        m_requested.clear();
         m_subscriberBusy = false;
         Subscribe();
     }
@@ -432,17 +587,49 @@ void JanusRoom::ReadStreams(const QJsonArray& streams)
     for (const QJsonValue& value : streams) {
         const QJsonObject stream = value.toObject();
         const QString mid = stream.value("mid").toString();
-        if (!stream.value("active").toBool(true) || mid.isEmpty())
+        if (!stream.value("active").toBool(true) || mid.isEmpty()) {
+            m_staleStreams = true;
             continue;
+        }
         const unsigned uid = m_feeds.value(FeedId(stream.value("feed_id")));
         if (uid)
             owners.insert(stream.value("mindex").toInt(-1), uid);
+        if (uid && stream.value("type") == QLatin1String("video"))
+            m_videoMids.insert(uid, mid);
         mids.insert(mid);
         if (!m_knownMids.contains(mid))
             m_newMids << mid;
     }
     m_knownMids = mids;
     m_owners->Set(owners);
+    // A feed the server dropped from the subscription while its publisher
+    // stays is asked for again.
+    QSet<unsigned> received;
+    for (unsigned uid : owners)
+        received.insert(uid);
+    for (auto feed = m_feeds.begin(); feed != m_feeds.end(); ++feed) {
+        if (m_subscribed.contains(feed.key()) && !m_requested.contains(feed.key())
+            && !received.contains(feed.value())) {
+            m_subscribed.remove(feed.key());
+            m_waiting << feed.key();
+        }
+    }
+}
+
+void JanusRoom::DropSubscriber()
+{
+    m_subscriber.reset();
+    m_subscriberHandle = 0;
+    m_staleStreams = false;
+    m_knownMids.clear();
+    m_newMids.clear();
+    m_videoMids.clear();
+    m_owners->Set({});
+    for (const QString& feed : qAsConst(m_subscribed)) {
+        if (!m_waiting.contains(feed))
+            m_waiting << feed;
+    }
+    m_subscribed.clear();
 }
 
 void JanusRoom::Trickle(qint64 handle, int mline, const QString& candidate)
@@ -477,14 +664,15 @@ void JanusRoom::DropSession()
     ++m_generation;
     m_pending.clear();
     m_keepAlive->stop();
+    m_levels->stop();
+    m_stats->stop();
     m_publisher.reset();
-    m_subscriber.reset();
-    m_owners->Set({});
-    m_subscribed.clear();
+    DropSubscriber();
     m_waiting.clear();
-    m_knownMids.clear();
-    m_newMids.clear();
     m_subscriberBusy = false;
+    m_requested.clear();
+    m_sending = false;
+    m_sentMids.clear();
     m_joined = false;
     if (m_socket) {
         m_socket->disconnect(this);

@@ -20,6 +20,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QTimer;
 class QWebSocket;
@@ -31,10 +32,13 @@ struct JoinParams {
     QString key;
     QString room;
     unsigned uid = 0;
+    QString microphone; // device ids
+    QString camera;
     bool sendAudio = false;
     bool sendVideo = false;
     bool audioMuted = false;
     bool videoMuted = false;
+    QSet<unsigned> mutedPeers; // whose pictures are not wanted
 };
 
 // What the room tells the engine. Post runs f on the engine's callback
@@ -57,6 +61,8 @@ public:
     void Stop();
     void SetAudioMuted(bool muted);
     void SetVideoMuted(bool muted);
+    // Stops or resumes receiving uid's pictures.
+    void SetPeerVideoMuted(unsigned uid, bool muted);
     // Link figures for the network-quality report (1 best ... 6 down);
     // any thread.
     void Quality(int& tx, int& rx) const;
@@ -80,8 +86,15 @@ private:
     PeerConnection::Events PeerEvents(qint64 JanusRoom::*handleOf, const char* request);
     void AddPublishers(const QJsonArray& publishers);
     void RemovePublisher(const QString& feed);
+    // Tells the room which of the sent streams are muted.
+    void AnnounceMutes();
+    // Reports the mutes a publisher's streams show, where they changed.
+    void ReadMutes(unsigned uid, const QJsonArray& streams);
     void Subscribe();
     void ReadStreams(const QJsonArray& streams);
+    // Forgets the subscription; its feeds wait to be asked for again.
+    void DropSubscriber();
+    bool IsMutedMid(const QString& mid) const;
     void Trickle(qint64 handle, int mline, const QString& candidate);
     // The connection broke: report it, drop the session and join again.
     void Interrupt(const QString& why);
@@ -94,6 +107,8 @@ private:
     QWebSocket* m_socket = nullptr;
     QTimer* m_keepAlive = nullptr;
     QTimer* m_retry = nullptr;
+    QTimer* m_levels = nullptr;
+    QTimer* m_stats = nullptr;
     bool m_stopped = false;
     bool m_refused = false;
     int m_generation = 0; // bumped when a session is dropped
@@ -105,14 +120,21 @@ private:
     std::unique_ptr<PeerConnection> m_subscriber;
     std::shared_ptr<StreamOwners> m_owners;
     QMap<QString, unsigned> m_feeds; // publishers in the room by feed id
+    QMap<unsigned, QPair<std::optional<bool>, std::optional<bool>>> m_mutes; // audio, video as reported
+    QMap<QString, QString> m_sentMids; // by kind
+    QMap<unsigned, QString> m_videoMids; // received pictures' streams by uid
+    QSet<unsigned> m_mutedPeers; // whose pictures are not wanted
     QSet<QString> m_subscribed; // feeds asked of the subscriber
     QList<QString> m_waiting; // feeds to ask for once the subscriber is ready
+    QList<QString> m_requested; // feeds of the join or update under way
     bool m_subscriberBusy = false; // a join or update awaits its answer
+    bool m_staleStreams = false; // the subscription holds streams of feeds gone
     QSet<QString> m_knownMids; // the subscriber's streams
     QList<QString> m_newMids; // streams to configure once started
     QMap<QString, Reply> m_pending; // by transaction
     quint64 m_transaction = 0;
     bool m_joined = false; // in the room in this session
+    bool m_sending = false; // the publisher's media is up
     bool m_everJoined = false;
     bool m_interrupted = false;
     bool m_lost = false;

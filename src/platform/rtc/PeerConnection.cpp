@@ -1,14 +1,12 @@
 #include "PeerConnection.h"
 
-#include "RtcElements.h"
+#include "RtcMedia.h"
 
 #include <QDebug>
 #include <QRandomGenerator>
 #include <atomic>
-#include <mutex>
 
 #define GST_USE_UNSTABLE_API
-#include <gst/app/gstappsink.h>
 #include <gst/gst.h>
 #include <gst/sdp/sdp.h>
 #include <gst/video/video.h>
@@ -18,8 +16,7 @@ namespace rtcnet {
 
 void EnsureGstreamer()
 {
-    static std::once_flag once;
-    std::call_once(once, [] { gst_init(nullptr, nullptr); });
+    rtcmedia::Init();
 }
 
 void Relay::Post(std::function<void()> f)
@@ -58,6 +55,9 @@ struct PeerConnection::Inner {
     GstElement* audioValve = nullptr;
     GstElement* videoValve = nullptr;
     std::atomic<bool> offered { false };
+    // Packet counts at the previous loss measurement (statistics thread).
+    qint64 lastLost = 0;
+    qint64 lastCarried = 0;
     std::atomic<int> iceState { GST_WEBRTC_ICE_CONNECTION_STATE_NEW };
 
     void Fail(const QString& message)
@@ -101,20 +101,34 @@ GstPromise* Promise(const std::shared_ptr<PeerConnection::Inner>& inner,
         new Call { inner, f }, [](gpointer data) { delete static_cast<Call*>(data); });
 }
 
+// The error a promise's reply tells, if any.
+QString ErrorOf(const GstStructure* reply)
+{
+    if (!reply || !gst_structure_has_field(reply, "error"))
+        return QString();
+    GError* error = nullptr;
+    gst_structure_get(reply, "error", G_TYPE_ERROR, &error, nullptr);
+    const QString text = QString::fromUtf8(error ? error->message : "unknown");
+    g_clear_error(&error);
+    return text;
+}
+
 // The offer or answer a create-offer or create-answer promise brought,
 // set locally and handed on.
 void OnDescriptionCreated(const std::shared_ptr<PeerConnection::Inner>& inner, GstPromise* promise)
 {
     GstWebRTCSessionDescription* description = nullptr;
+    QString problem;
     if (gst_promise_wait(promise) == GST_PROMISE_RESULT_REPLIED) {
         const GstStructure* reply = gst_promise_get_reply(promise);
         const char* field = reply && gst_structure_has_field(reply, "offer") ? "offer" : "answer";
         if (reply)
             gst_structure_get(reply, field, GST_TYPE_WEBRTC_SESSION_DESCRIPTION, &description, nullptr);
+        problem = ErrorOf(reply);
     }
     gst_promise_unref(promise);
     if (!description)
-        return inner->Fail(QStringLiteral("no local description"));
+        return inner->Fail(QStringLiteral("no local description: %1").arg(problem));
     // Handed on first: the candidates it brings follow it to the server.
     inner->PostDescription(description);
     g_signal_emit_by_name(inner->webrtc, "set-local-description", description, nullptr);
@@ -125,15 +139,10 @@ void OnRemoteOfferSet(const std::shared_ptr<PeerConnection::Inner>& inner, GstPr
 {
     const GstStructure* reply
         = gst_promise_wait(promise) == GST_PROMISE_RESULT_REPLIED ? gst_promise_get_reply(promise) : nullptr;
-    if (reply && gst_structure_has_field(reply, "error")) {
-        GError* error = nullptr;
-        gst_structure_get(reply, "error", G_TYPE_ERROR, &error, nullptr);
-        inner->Fail(QStringLiteral("remote offer refused: %1").arg(error ? error->message : ""));
-        g_clear_error(&error);
-        gst_promise_unref(promise);
-        return;
-    }
+    const QString problem = ErrorOf(reply);
     gst_promise_unref(promise);
+    if (!problem.isEmpty())
+        return inner->Fail(QStringLiteral("remote offer refused: %1").arg(problem));
     g_signal_emit_by_name(inner->webrtc, "create-answer", nullptr, Promise(inner, OnDescriptionCreated));
 }
 
@@ -189,33 +198,30 @@ gboolean OnBusMessage(GstBus*, GstMessage* message, gpointer data)
     return TRUE;
 }
 
-GstFlowReturn OnRemoteSample(GstAppSink* sink, gpointer data)
+// Tells the hooks of uid's first decoded picture and its size.
+void WatchFirstPicture(PeerConnection::Inner* inner, GstElement* branch, unsigned uid)
 {
-    auto* inner = static_cast<PeerConnection::Inner*>(data);
-    GstSample* sample = gst_app_sink_pull_sample(sink);
-    if (!sample)
-        return GST_FLOW_OK;
-    const int mline = GPOINTER_TO_INT(g_object_get_data(G_OBJECT(sink), "plovix-mline"));
-    const unsigned uid = inner->owners ? inner->owners->Owner(mline) : 0;
-    GstVideoInfo info;
-    GstVideoFrame mapped;
-    if (uid && inner->hooks && gst_video_info_from_caps(&info, gst_sample_get_caps(sample))
-        && gst_video_frame_map(&mapped, &info, gst_sample_get_buffer(sample), GST_MAP_READ)) {
-        rtc::VideoFrame frame;
-        frame.width = GST_VIDEO_FRAME_WIDTH(&mapped);
-        frame.height = GST_VIDEO_FRAME_HEIGHT(&mapped);
-        frame.yStride = GST_VIDEO_FRAME_PLANE_STRIDE(&mapped, 0);
-        frame.uStride = GST_VIDEO_FRAME_PLANE_STRIDE(&mapped, 1);
-        frame.vStride = GST_VIDEO_FRAME_PLANE_STRIDE(&mapped, 2);
-        frame.yBuffer = static_cast<const uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(&mapped, 0));
-        frame.uBuffer = static_cast<const uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(&mapped, 1));
-        frame.vBuffer = static_cast<const uint8_t*>(GST_VIDEO_FRAME_PLANE_DATA(&mapped, 2));
-        frame.renderTimeMs = g_get_real_time() / 1000;
-        inner->hooks->RemoteVideoFrame(uid, frame);
-        gst_video_frame_unmap(&mapped);
-    }
-    gst_sample_unref(sample);
-    return GST_FLOW_OK;
+    GstElement* decoder = gst_bin_get_by_name(GST_BIN(branch), "decoder");
+    GstPad* out = gst_element_get_static_pad(decoder, "src");
+    struct Watch {
+        std::shared_ptr<MediaHooks> hooks;
+        unsigned uid;
+    };
+    gst_pad_add_probe(
+        out, GST_PAD_PROBE_TYPE_BUFFER,
+        [](GstPad* pad, GstPadProbeInfo*, gpointer data) {
+            auto* watch = static_cast<Watch*>(data);
+            GstCaps* caps = gst_pad_get_current_caps(pad);
+            GstVideoInfo info;
+            if (caps && gst_video_info_from_caps(&info, caps))
+                watch->hooks->RemoteVideoDecoded(watch->uid, GST_VIDEO_INFO_WIDTH(&info), GST_VIDEO_INFO_HEIGHT(&info));
+            if (caps)
+                gst_caps_unref(caps);
+            return GST_PAD_PROBE_REMOVE;
+        },
+        new Watch { inner->hooks, uid }, [](gpointer data) { delete static_cast<Watch*>(data); });
+    gst_object_unref(out);
+    gst_object_unref(decoder);
 }
 
 // A received stream: decoded and handed to its sink.
@@ -233,34 +239,34 @@ void OnRemotePad(GstElement*, GstPad* pad, gpointer data)
     const GstStructure* s = gst_caps_get_structure(caps, 0);
     const QByteArray encoding = QByteArray(gst_structure_get_string(s, "encoding-name")).toUpper();
     gst_caps_unref(caps);
-    GstElement* branch = nullptr;
-    GError* error = nullptr;
-    if (encoding == "VP8") {
-        branch = gst_parse_bin_from_description(
-            "queue ! rtpvp8depay request-keyframe=true wait-for-keyframe=true ! vp8dec ! videoconvert ! "
-            "capsfilter caps=video/x-raw,format=I420 ! appsink name=sink sync=false async=false max-buffers=2 "
-            "drop=true",
-            TRUE, &error);
-        if (branch) {
-            GstElement* sink = gst_bin_get_by_name(GST_BIN(branch), "sink");
-            g_object_set_data(G_OBJECT(sink), "plovix-mline", GINT_TO_POINTER(mline));
-            GstAppSinkCallbacks callbacks {};
-            callbacks.new_sample = OnRemoteSample;
-            gst_app_sink_set_callbacks(GST_APP_SINK(sink), &callbacks, inner, nullptr);
-            gst_object_unref(sink);
-        }
-    } else if (encoding == "OPUS") {
-        branch = rtcelements::RemoteAudioBranch();
-    } else {
-        branch = gst_parse_bin_from_description("fakesink sync=false async=false", TRUE, &error);
+    const unsigned uid = inner->owners ? inner->owners->Owner(mline) : 0;
+    const char* decoder = "fakesink sync=false async=false";
+    GstElement* sink = nullptr;
+    if (encoding == "VP8" && uid) {
+        decoder = "queue ! rtpvp8depay request-keyframe=true wait-for-keyframe=true ! vp8dec name=decoder";
+        sink = rtcmedia::MakeRemoteVideoSink(uid);
+    } else if (encoding == "OPUS" && uid) {
+        decoder = "queue ! rtpopusdepay ! opusdec ! audioconvert ! audioresample";
+        sink = rtcmedia::MakeRemoteAudioSink(uid);
     }
+    GError* error = nullptr;
+    GstElement* branch = gst_parse_bin_from_description(decoder, TRUE, &error);
     if (!branch) {
         inner->Fail(
             QStringLiteral("no receiver for %1: %2").arg(QString::fromLatin1(encoding), error ? error->message : ""));
         g_clear_error(&error);
+        if (sink)
+            gst_object_unref(sink);
         return;
     }
     gst_bin_add(GST_BIN(inner->pipeline), branch);
+    if (sink) {
+        gst_bin_add(GST_BIN(inner->pipeline), sink);
+        gst_element_link(branch, sink);
+        gst_element_sync_state_with_parent(sink);
+        if (encoding == "VP8")
+            WatchFirstPicture(inner, branch, uid);
+    }
     gst_element_sync_state_with_parent(branch);
     GstPad* sinkPad = gst_element_get_static_pad(branch, "sink");
     if (gst_pad_link(pad, sinkPad) != GST_PAD_LINK_OK)
@@ -377,7 +383,8 @@ PeerConnection::~PeerConnection()
     gst_object_unref(m_inner->pipeline);
 }
 
-bool PeerConnection::StartPublisher(bool audio, bool video, unsigned uid)
+bool PeerConnection::StartPublisher(
+    const QString& microphone, const QString& camera, bool audio, bool video, unsigned uid)
 {
     if (!NewPipeline(m_inner, "rtc-publisher"))
         return false;
@@ -389,7 +396,7 @@ bool PeerConnection::StartPublisher(bool audio, bool video, unsigned uid)
                                                    "cpu-used=8 ! rtpvp8pay pt=96 picture-id-mode=15-bit ssrc=")
             + QByteArray::number(random->bounded(1u, 0x7fffffffu))
             + " ! capsfilter caps=\"application/x-rtp,media=video,encoding-name=VP8,payload=96,clock-rate=90000\"";
-        m_inner->videoValve = AddSender(m_inner, rtcelements::CameraSource(uid), chain.constData(), true);
+        m_inner->videoValve = AddSender(m_inner, rtcmedia::MakeCameraSource(camera, uid), chain.constData(), true);
     }
     if (audio) {
         const QByteArray chain
@@ -397,7 +404,7 @@ bool PeerConnection::StartPublisher(bool audio, bool video, unsigned uid)
                   "queue ! valve name=valve ! audioconvert ! audioresample ! opusenc ! rtpopuspay pt=111 ssrc=")
             + QByteArray::number(random->bounded(1u, 0x7fffffffu))
             + " ! capsfilter caps=\"application/x-rtp,media=audio,encoding-name=OPUS,payload=111,clock-rate=48000\"";
-        m_inner->audioValve = AddSender(m_inner, rtcelements::MicrophoneSource(), chain.constData(), !video);
+        m_inner->audioValve = AddSender(m_inner, rtcmedia::MakeMicrophoneSource(microphone), chain.constData(), !video);
     }
     if ((video && !m_inner->videoValve) || (audio && !m_inner->audioValve))
         return false;
@@ -461,6 +468,69 @@ void PeerConnection::SetVideoMuted(bool muted)
                 GST_CLOCK_TIME_NONE, GST_CLOCK_TIME_NONE, GST_CLOCK_TIME_NONE, TRUE, 0));
         gst_object_unref(pad);
     }
+}
+
+void PeerConnection::MeasureLoss(std::function<void(double)> done)
+{
+    if (!m_inner->webrtc)
+        return;
+    struct Call {
+        std::weak_ptr<Inner> inner;
+        std::function<void(double)> done;
+    };
+    GstPromise* promise = gst_promise_new_with_change_func(
+        [](GstPromise* promise, gpointer data) {
+            auto* call = static_cast<Call*>(data);
+            auto inner = call->inner.lock();
+            const GstStructure* reply
+                = gst_promise_wait(promise) == GST_PROMISE_RESULT_REPLIED ? gst_promise_get_reply(promise) : nullptr;
+            if (inner && reply) {
+                // Received: lost and received by us; sent: lost as the
+                // server reports it, against what we sent.
+                struct Counts {
+                    bool publisher;
+                    qint64 lost = 0;
+                    qint64 carried = 0;
+                } counts { inner->role == PeerConnection::Role::Publisher };
+                gst_structure_foreach(
+                    reply,
+                    [](GQuark, const GValue* value, gpointer data) -> gboolean {
+                        auto* counts = static_cast<Counts*>(data);
+                        if (!GST_VALUE_HOLDS_STRUCTURE(value))
+                            return TRUE;
+                        const GstStructure* stats = gst_value_get_structure(value);
+                        GstWebRTCStatsType type {};
+                        if (!gst_structure_get(stats, "type", GST_TYPE_WEBRTC_STATS_TYPE, &type, nullptr))
+                            return TRUE;
+                        gint64 lost = 0;
+                        guint64 packets = 0;
+                        if (counts->publisher && type == GST_WEBRTC_STATS_REMOTE_INBOUND_RTP
+                            && gst_structure_get_int64(stats, "packets-lost", &lost))
+                            counts->lost += qMax<gint64>(0, lost);
+                        else if (counts->publisher && type == GST_WEBRTC_STATS_OUTBOUND_RTP
+                            && gst_structure_get_uint64(stats, "packets-sent", &packets))
+                            counts->carried += qint64(packets);
+                        else if (!counts->publisher && type == GST_WEBRTC_STATS_INBOUND_RTP) {
+                            if (gst_structure_get_int64(stats, "packets-lost", &lost))
+                                counts->lost += qMax<gint64>(0, lost);
+                            if (gst_structure_get_uint64(stats, "packets-received", &packets))
+                                counts->carried += qint64(packets);
+                        }
+                        return TRUE;
+                    },
+                    &counts);
+                const qint64 lost = counts.lost - inner->lastLost;
+                const qint64 carried = counts.carried - inner->lastCarried;
+                inner->lastLost = counts.lost;
+                inner->lastCarried = counts.carried;
+                const qint64 total = counts.publisher ? carried : carried + lost;
+                const double share = total > 0 ? qBound(0.0, double(lost) / double(total), 1.0) : -1.0;
+                inner->relay->Post([done = call->done, share] { done(share); });
+            }
+            gst_promise_unref(promise);
+        },
+        new Call { m_inner, std::move(done) }, [](gpointer data) { delete static_cast<Call*>(data); });
+    g_signal_emit_by_name(m_inner->webrtc, "get-stats", nullptr, promise);
 }
 
 int PeerConnection::IceState() const

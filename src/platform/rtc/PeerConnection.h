@@ -42,7 +42,7 @@ class MediaHooks
 {
 public:
     virtual ~MediaHooks() = default;
-    virtual void RemoteVideoFrame(unsigned uid, const rtc::VideoFrame& frame) = 0;
+    virtual void RemoteVideoDecoded(unsigned uid, int width, int height) = 0;
 };
 
 // Which user a received stream belongs to, by the stream's m-line index.
@@ -76,7 +76,7 @@ public:
 
     // Publisher: builds the senders and offers once the first picture (or,
     // without a camera, the first sound) is encoded.
-    bool StartPublisher(bool audio, bool video, unsigned uid);
+    bool StartPublisher(const QString& microphone, const QString& camera, bool audio, bool video, unsigned uid);
     // Subscriber: builds an empty receiver.
     bool StartSubscriber(std::shared_ptr<MediaHooks> hooks, std::shared_ptr<StreamOwners> owners);
     // An answer (publisher) or an offer, which the subscriber answers.
@@ -85,6 +85,10 @@ public:
     void SetAudioMuted(bool muted);
     void SetVideoMuted(bool muted);
     int IceState() const;
+    // The share of packets lost since the previous call (0 to 1), as
+    // webrtcbin's statistics tell it, handed to done in the owner's thread;
+    // negative while nothing was sent or received.
+    void MeasureLoss(std::function<void(double)> done);
 
     struct Inner;
 
