@@ -179,11 +179,17 @@ void PlugDevice(DeviceKind kind, const Device& device)
 
 bool UnplugDevice(DeviceKind kind, const QString& id)
 {
-    QMutexLocker lock(&Lock());
-    Settings& s = State();
-    bool removed = RemoveId(s.plugged[int(kind)], id);
-    if (s.devices[int(kind)])
-        removed = RemoveId(*s.devices[int(kind)], id) || removed;
+    bool removed = false;
+    {
+        QMutexLocker lock(&Lock());
+        Settings& s = State();
+        removed = RemoveId(s.plugged[int(kind)], id);
+        if (s.devices[int(kind)])
+            removed = RemoveId(*s.devices[int(kind)], id) || removed;
+    }
+    // The live streams leave the device at once.
+    if (auto engine = SimEngine::Live(); removed && engine)
+        rtcmedia::SetDevice(kind, engine->CurrentDevice(kind));
     return removed;
 }
 

@@ -1,12 +1,14 @@
 // The engine's media elements in local pipelines: no network, no sound card.
 #include <gst/gst.h>
 
+#include "MediaEngine.h"
 #include "TestRegistry.h"
 #include "TestSupport.h"
 
 #include "platform/RtcEngine.h"
 #include "platform/RtcEngineControl.h"
 #include "platform/rtc/RtcMedia.h"
+#include "platform/rtc/RtcMediaInner.h"
 
 #include <QDir>
 #include <QGuiApplication>
@@ -14,8 +16,10 @@
 #include <QMutex>
 #include <QScreen>
 #include <QTest>
+#include <QThread>
 #include <QWidget>
 #include <QWindow>
+#include <atomic>
 
 namespace {
 
@@ -173,13 +177,11 @@ class TestRtcMedia : public QObject
     Observer m_observer;
 
 private slots:
-    void initTestCase()
-    {
-        rtcmedia::Init();
-        rtcmedia::SetFrameObserver(&m_observer);
-    }
+    void initTestCase() { rtcmedia::Init(); }
     void init()
     {
+        // A released engine takes its observer away.
+        rtcmedia::SetFrameObserver(&m_observer);
         rtcmedia::SetRecordingVolume(200);
         rtcmedia::SetPlaybackVolume(200);
         rtcmedia::SetMicrophoneMuted(false);
@@ -236,6 +238,21 @@ private slots:
         QVERIFY(m_observer.Captured() > frames);
     }
 
+    // A camera that gives large JPEG pictures still gives 640 x 480 I420.
+    void CameraDecodesWhatARealCameraGives()
+    {
+        GstElement* camera = rtcmedia::MakeCameraSource(QString(), 77);
+        Pipeline pipeline { camera, FakeSink() };
+        QTRY_VERIFY(m_observer.Captured() > 0 && m_observer.LastCapture().meanY < 30);
+        GstElement* device = Parsed("videotestsrc is-live=true pattern=white ! "
+                                    "capsfilter caps=video/x-raw,width=1280,height=720,framerate=30/1 ! jpegenc");
+        rtcmedia::inner::SwapSource(camera, rtcmedia::inner::DecodedCamera(device));
+        // White, with black bands above and below: 16:9 kept in 4:3.
+        QTRY_VERIFY(m_observer.LastCapture().meanY > 150);
+        QCOMPARE(m_observer.LastCapture().width, 640);
+        QCOMPARE(m_observer.LastCapture().height, 480);
+    }
+
     void MicrophoneToneFollowsMuteAndVolume()
     {
         GstElement* microphone = rtcmedia::MakeMicrophoneSource(QStringLiteral("in:Demo microphone"));
@@ -281,9 +298,18 @@ private slots:
         QTRY_VERIFY(LevelOver(200, false, 9) > 30);
         QTRY_VERIFY(LevelOver(200, false, 10) > 30);
 
+        rtcmedia::Levels();
+        QTest::qWait(200);
+        rtcmedia::VolumeIndication both = rtcmedia::Indication(rtcmedia::Levels());
+        QCOMPARE(both.speakers, 2);
+        QVERIFY(both.total > 30);
+
         rtcmedia::SetPeerAudioMuted(9, true);
         QTRY_COMPARE(LevelOver(200, false, 9), 0);
         QVERIFY(LevelOver(200, false, 10) > 30);
+        rtcmedia::Levels();
+        QTest::qWait(200);
+        QCOMPARE(rtcmedia::Indication(rtcmedia::Levels()).speakers, 1);
         rtcmedia::SetPeerAudioMuted(9, false);
         QTRY_VERIFY(LevelOver(200, false, 9) > 30);
 
@@ -339,20 +365,46 @@ private slots:
         rtcmedia::SetRemoteView(7, nullptr);
     }
 
+    // An engine that takes its observer away (release) gets no call into
+    // it afterwards, not even one that was on its way.
+    void ObserverTakenAwayIsNotCalledAfterwards()
+    {
+        struct Slow : rtc::IVideoFrameObserver {
+            std::atomic<int> inside { 0 };
+            std::atomic<int> calls { 0 };
+            bool onCaptureVideoFrame(rtc::VideoFrame&) override
+            {
+                ++inside;
+                ++calls;
+                QThread::msleep(150);
+                --inside;
+                return true;
+            }
+            bool onRenderVideoFrame(rtc::uid_t, rtc::VideoFrame&) override { return true; }
+        } slow;
+        rtcmedia::SetFrameObserver(&slow);
+        GstElement* camera = rtcmedia::MakeCameraSource(QStringLiteral("camera:demo"), 3);
+        Pipeline pipeline { camera, FakeSink() };
+        QTRY_VERIFY(slow.inside > 0);
+        rtcmedia::SetFrameObserver(nullptr);
+        QCOMPARE(slow.inside.load(), 0);
+        const int calls = slow.calls;
+        QTest::qWait(300);
+        QCOMPARE(slow.calls.load(), calls);
+    }
+
     // The device managers of the engine drive the live streams.
     void EngineDeviceChoiceVolumeAndMuteActOnTheMicrophone()
     {
         RtcEngineControl::Reset();
+        RtcEngineControl::SetDevices(RtcEngineControl::DeviceKind::Recording, {});
         RtcEngineControl::PlugDevice(RtcEngineControl::DeviceKind::Recording,
             RtcEngineControl::Device { QStringLiteral("Mic A"), QStringLiteral("in:Mic A") });
-        rtc::IRtcEngine* engine = createRtcEngine();
-        rtc::RtcEngineContext context;
-        context.appId = "media-test";
-        QCOMPARE(engine->initialize(context), 0);
-        rtc::IAudioDeviceManager* audio = nullptr;
-        QCOMPARE(engine->queryInterface(rtc::AGORA_IID_AUDIO_DEVICE_MANAGER, reinterpret_cast<void**>(&audio)), 0);
-        rtc::IRtcEngineParameter* parameters = nullptr;
-        QCOMPARE(engine->queryInterface(rtc::AGORA_IID_RTC_ENGINE_PARAMETER, reinterpret_cast<void**>(&parameters)), 0);
+        rtc::IRtcEngine* engine = InitializedEngine();
+        QVERIFY(engine);
+        auto* audio = Query<rtc::IAudioDeviceManager>(engine, rtc::AGORA_IID_AUDIO_DEVICE_MANAGER);
+        auto* parameters = Query<rtc::IRtcEngineParameter>(engine, rtc::AGORA_IID_RTC_ENGINE_PARAMETER);
+        QVERIFY(audio && parameters);
 
         GstElement* microphone = rtcmedia::MakeMicrophoneSource(QString());
         Pipeline pipeline { microphone, FakeSink() };
@@ -368,9 +420,34 @@ private slots:
         QTRY_COMPARE(LevelOver(200, true), 0);
         QCOMPARE(parameters->setParameters("{\"rtc.audio.mute_me\":false,\"che.audio.mute_me\":false}"), 0);
         QTRY_VERIFY(LevelOver(200, true) > 30);
+        // The chosen microphone goes away: no microphone is left.
+        QVERIFY(RtcEngineControl::UnplugDevice(RtcEngineControl::DeviceKind::Recording, QStringLiteral("in:Mic A")));
+        QTRY_COMPARE(LevelOver(200, true), 0);
 
         parameters->release();
         audio->release();
+        engine->release(false);
+        RtcEngineControl::Reset();
+    }
+
+    void EngineCameraChoiceSwitchesTheLiveCamera()
+    {
+        RtcEngineControl::Reset();
+        RtcEngineControl::SetDevices(RtcEngineControl::DeviceKind::Camera, {});
+        RtcEngineControl::PlugDevice(RtcEngineControl::DeviceKind::Camera,
+            RtcEngineControl::Device { QStringLiteral("Cam X"), QStringLiteral("cam:x") });
+        rtc::IRtcEngine* engine = InitializedEngine();
+        QVERIFY(engine);
+        auto* video = Query<rtc::IVideoDeviceManager>(engine, rtc::AGORA_IID_VIDEO_DEVICE_MANAGER);
+        QVERIFY(video);
+
+        GstElement* camera = rtcmedia::MakeCameraSource(QString(), 31);
+        Pipeline pipeline { camera, FakeSink() };
+        QTRY_VERIFY(m_observer.Captured() > 0 && m_observer.LastCapture().meanY < 30);
+        QCOMPARE(video->setDevice("cam:x"), 0);
+        QTRY_VERIFY(m_observer.LastCapture().code.valid && m_observer.LastCapture().code.uid == 31);
+
+        video->release();
         engine->release(false);
         RtcEngineControl::Reset();
     }
@@ -446,16 +523,16 @@ private slots:
                                    "capsfilter caps=video/x-raw,width=640,height=480"),
             sink };
         QVERIFY(pipeline.Started());
-        QTRY_VERIFY(Filled(view));
+        QTRY_VERIFY_WITH_TIMEOUT(Filled(view), 15000);
         Screenshot(QStringLiteral("rtc-media-remote"));
 
         view->resize(200, 200);
-        QTRY_VERIFY(Filled(view));
+        QTRY_VERIFY_WITH_TIMEOUT(Filled(view), 15000);
 
         QWidget* other = View(QRect(400, 10, 240, 240));
         QVERIFY(!Filled(other));
         rtcmedia::SetRemoteView(5, other);
-        QTRY_VERIFY(Filled(other));
+        QTRY_VERIFY_WITH_TIMEOUT(Filled(other), 15000);
 
         // The old view went away with its canvas; deleting the new one
         // while pictures arrive harms nothing.

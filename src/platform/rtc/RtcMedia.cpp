@@ -22,6 +22,12 @@ State& Media()
     return state;
 }
 
+QReadWriteLock& ObserverLock()
+{
+    static QReadWriteLock lock;
+    return lock;
+}
+
 GstElement* Make(const char* factory, const char* name)
 {
     GstElement* element = gst_element_factory_make(factory, name);
@@ -186,6 +192,7 @@ void Init()
 
 void SetFrameObserver(rtc::IVideoFrameObserver* observer)
 {
+    QWriteLocker calls(&ObserverLock());
     QMutexLocker lock(&Lock());
     Media().observer = observer;
 }
@@ -253,6 +260,23 @@ AudioLevels Levels()
     levels.local = std::exchange(Media().localPeak, 0);
     levels.remote = std::exchange(Media().remotePeaks, {});
     return levels;
+}
+
+VolumeIndication Indication(const AudioLevels& levels)
+{
+    // Below this a stream is silence with noise.
+    constexpr int kHeard = 4;
+    VolumeIndication indication;
+    auto count = [&indication](int level) {
+        if (level < kHeard)
+            return;
+        ++indication.speakers;
+        indication.total = std::max(indication.total, level);
+    };
+    count(levels.local);
+    for (int level : levels.remote)
+        count(level);
+    return indication;
 }
 
 int CapturedFrames()

@@ -79,6 +79,13 @@ struct AudioLevels {
     QMap<unsigned, int> remote;
 };
 AudioLevels Levels();
+// The engine's volume indication from levels: the users heard (the local
+// one included) and the loudest level among them.
+struct VolumeIndication {
+    int speakers = 0;
+    int total = 0;
+};
+VolumeIndication Indication(const AudioLevels& levels);
 
 // Frames the bins handed on so far, for tests and benchmarks.
 int CapturedFrames();
@@ -122,8 +129,10 @@ struct MonitoredDevice {
 };
 QList<MonitoredDevice> MonitoredDevices(DeviceKind kind);
 // The element that opens the device of that id (as the engine's device
-// list names it); null for a generated or fake device, or while sound
-// hardware is off limits (PLOVIX_RTC_NO_AUDIO=1).
-GstElement* MakeDeviceElement(DeviceKind kind, const QString& id);
+// list names it), floating as made; null for a generated
+// or fake device, while sound hardware is off limits
+// (PLOVIX_RTC_NO_AUDIO=1), or when the device does not open (*failed is
+// then set).
+GstElement* MakeDeviceElement(DeviceKind kind, const QString& id, bool* failed = nullptr);
 
 } // namespace rtcmedia

@@ -66,13 +66,14 @@ void Follow(LiveBin& base)
 
 GstElement* MicrophoneElement(const QString& id)
 {
-    if (GstElement* real = MakeDeviceElement(DeviceKind::Recording, id))
+    bool failed = false;
+    if (GstElement* real = MakeDeviceElement(DeviceKind::Recording, id, &failed))
         return real;
     GstElement* tone = Make("audiotestsrc");
-    // A generated microphone sounds a tone; without any microphone the
-    // stream is silent.
-    g_object_set(tone, "is-live", TRUE, "wave", id.isEmpty() ? 4 /* silence */ : 0 /* sine */, "freq", 440.0, "volume",
-        0.3, nullptr);
+    // A generated microphone sounds a tone; without a microphone (or with
+    // one that does not open) the stream is silent.
+    g_object_set(tone, "is-live", TRUE, "wave", id.isEmpty() || failed ? 4 /* silence */ : 0 /* sine */, "freq", 440.0,
+        "volume", 0.3, nullptr);
     return tone;
 }
 

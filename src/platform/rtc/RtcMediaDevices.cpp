@@ -131,10 +131,10 @@ QList<MonitoredDevice> MonitoredDevices(DeviceKind kind)
     return described;
 }
 
-GstElement* MakeDeviceElement(DeviceKind kind, const QString& id)
+namespace {
+
+GstElement* FindDeviceElement(DeviceKind kind, const QString& id)
 {
-    if (id.isEmpty() || (kind != DeviceKind::Camera && AudioDisabled()))
-        return nullptr;
     const QList<GstDevice*> devices = GstDevices(kind);
     const QString name = kind == DeviceKind::Camera ? id : AudioName(id);
     GstElement* element = nullptr;
@@ -168,6 +168,34 @@ GstElement* MakeDeviceElement(DeviceKind kind, const QString& id)
             return ByName(kind, name, pulse);
     }
     return nullptr;
+}
+
+} // namespace
+
+GstElement* MakeDeviceElement(DeviceKind kind, const QString& id, bool* failed)
+{
+    if (failed)
+        *failed = false;
+    if (id.isEmpty() || (kind != DeviceKind::Camera && AudioDisabled()))
+        return nullptr;
+    GstElement* element = FindDeviceElement(kind, id);
+    if (!element)
+        return nullptr;
+    // A device that is gone, busy or refused would fail the whole call's
+    // pipeline: it is tried here, and left out when it does not open.
+    gst_object_ref_sink(element);
+    const bool opens = gst_element_set_state(element, GST_STATE_READY) != GST_STATE_CHANGE_FAILURE;
+    gst_element_set_state(element, GST_STATE_NULL);
+    if (!opens) {
+        qWarning() << "RTC media: the device" << id << "does not open";
+        gst_object_unref(element);
+        if (failed)
+            *failed = true;
+        return nullptr;
+    }
+    // Floating again, as made: the bin it goes into takes it.
+    g_object_force_floating(G_OBJECT(element));
+    return element;
 }
 
 } // namespace rtcmedia

@@ -7,6 +7,7 @@
 #include "RtcMedia.h"
 
 #include <QMutex>
+#include <QReadWriteLock>
 #include <QSet>
 #include <memory>
 
@@ -41,6 +42,9 @@ struct State {
 };
 QMutex& Lock();
 State& Media();
+// Held for reading while the frame observer is called, for writing while
+// it is replaced: an observer taken away is not called afterwards.
+QReadWriteLock& ObserverLock();
 
 // Makes a GStreamer element; logs and returns null when the plugin is
 // missing.
@@ -68,6 +72,9 @@ void ForEach(Role role, const std::function<void(GstElement* bin, LiveBin& live)
 // Video (RtcMediaVideo.cpp): re-reads the view target of key in every live
 // bin that draws for it.
 void ApplyView(qint64 key);
+// Wraps a camera's own element: asks it for 640 x 480 first and decodes
+// what it gives (raw or JPEG), into a bin with a src pad "src".
+GstElement* DecodedCamera(GstElement* device);
 // Switches a live camera source to the device of that id.
 void SwitchCamera(GstElement* bin, LiveBin& live, const QString& id);
 // Audio (RtcMediaAudio.cpp): re-reads volumes, mutes and devices.

@@ -77,6 +77,7 @@ GstPadProbeReturn OnFrame(GstPad* pad, GstPadProbeInfo* info, gpointer data)
 {
     auto* live = static_cast<VideoBin*>(data);
     const bool capture = live->role == Role::Camera;
+    QReadLocker calls(&ObserverLock());
     rtc::IVideoFrameObserver* observer = nullptr;
     {
         QMutexLocker lock(&Lock());
@@ -325,16 +326,35 @@ GstElement* GeneratedCamera(unsigned uid)
 
 GstElement* CameraElement(const QString& id, unsigned uid)
 {
-    if (GstElement* real = MakeDeviceElement(DeviceKind::Camera, id))
-        return real;
-    if (id.isEmpty()) {
-        // No camera at all: black pictures keep the caps the transport
-        // relies on.
+    bool failed = false;
+    if (GstElement* real = MakeDeviceElement(DeviceKind::Camera, id, &failed))
+        return DecodedCamera(real);
+    if (id.isEmpty() || failed) {
+        // No camera, or one that does not open: black pictures keep the
+        // caps the transport relies on.
         GstElement* black = Make("videotestsrc");
         g_object_set(black, "is-live", TRUE, "pattern", 2, nullptr);
         return black;
     }
     return GeneratedCamera(uid);
+}
+
+void OnDecoded(GstElement*, GstPad* pad, gpointer ghost)
+{
+    // The caps event may not have passed yet: ask.
+    GstCaps* caps = gst_pad_query_caps(pad, nullptr);
+    const bool video = caps && !gst_caps_is_empty(caps)
+        && g_str_has_prefix(gst_structure_get_name(gst_caps_get_structure(caps, 0)), "video/x-raw");
+    if (caps)
+        gst_caps_unref(caps);
+    if (!video)
+        return;
+    // One picture stream: the first decoded one.
+    if (GstPad* target = gst_ghost_pad_get_target(GST_GHOST_PAD(ghost))) {
+        gst_object_unref(target);
+        return;
+    }
+    gst_ghost_pad_set_target(GST_GHOST_PAD(ghost), pad);
 }
 
 // The first stream-start passes; those of a source switched in later would
@@ -351,7 +371,8 @@ class SourceBin : public VideoBin
 {
 public:
     unsigned uid = 0;
-    QString device;
+    std::mutex switching;
+    QString device; // guarded by switching
 };
 
 // --- Views, GUI thread
@@ -413,7 +434,7 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (watched == m_view && event->type() == QEvent::Resize && m_bound)
+        if (watched == m_view && (event->type() == QEvent::Resize || event->type() == QEvent::WinIdChange) && m_bound)
             Store(m_key, TargetOf(m_view));
         else if (event->type() == QEvent::PlatformSurface && m_bound
             && static_cast<QPlatformSurfaceEvent*>(event)->surfaceEventType()
@@ -490,10 +511,33 @@ void ApplyView(qint64 key)
 void SwitchCamera(GstElement* bin, LiveBin& live, const QString& id)
 {
     auto& source = static_cast<SourceBin&>(live);
+    std::lock_guard<std::mutex> guard(source.switching);
     if (source.device == id)
         return;
     source.device = id;
     SwapSource(bin, CameraElement(id, source.uid));
+}
+
+GstElement* DecodedCamera(GstElement* device)
+{
+    GstElement* bin = gst_bin_new(nullptr);
+    GstElement* prefer = Make("capsfilter");
+    GstElement* decode = Make("decodebin");
+    if (!prefer || !decode) {
+        gst_object_unref(bin);
+        return device;
+    }
+    // Cameras often give large pictures at a low rate by default; the size
+    // sent is asked for first, raw or as JPEG.
+    SetCaps(prefer,
+        gst_caps_from_string("video/x-raw,width=640,height=480; image/jpeg,width=640,height=480; "
+                             "video/x-raw; image/jpeg"));
+    gst_bin_add_many(GST_BIN(bin), device, prefer, decode, nullptr);
+    gst_element_link_many(device, prefer, decode, nullptr);
+    GstPad* ghost = gst_ghost_pad_new_no_target("src", GST_PAD_SRC);
+    gst_element_add_pad(bin, ghost);
+    g_signal_connect(decode, "pad-added", G_CALLBACK(OnDecoded), ghost);
+    return bin;
 }
 
 } // namespace inner
