@@ -54,6 +54,10 @@ double Percentile(QVector<double> values, double share)
 
 void PrintFigures(const char* what, const QVector<double>& values, const char* unit)
 {
+    if (values.isEmpty()) {
+        std::printf("%s: no samples\n", what);
+        return;
+    }
     std::printf("%s (%d samples): median %.1f %s, 95th percentile %.1f %s\n", what, int(values.size()),
         Percentile(values, 0.5), unit, Percentile(values, 0.95), unit);
 }
@@ -242,7 +246,10 @@ int main(int argc, char* argv[])
         drawn ? "drawn into native windows" : "handed to the frame observer only (no X display)");
     PrintFigures(drawn ? "join to the first remote frame drawn" : "join to the first remote frame rendered",
         JoinTimes(service, drawn), "ms");
-    PrintFigures("capture-to-render latency of video", Latencies(service), "ms");
+    const QVector<double> latencies = Latencies(service);
+    if (latencies.isEmpty())
+        std::printf("(no rendered picture carried the generated camera's capture time code)\n");
+    PrintFigures("capture-to-render latency of video", latencies, "ms");
     Fanout(service);
     return 0;
 }

@@ -58,6 +58,13 @@ if [ -z "$port" ]; then
   exit 1
 fi
 base="http://127.0.0.1:$port"
+media="$(sed -n 's/^PLOVIX-SERVICE READY .*"media": "\([^"]*\)".*$/\1/p' "$ready")"
+if [ -n "$media" ]; then
+  echo "run: media server at $media: participants see and hear each other"
+else
+  echo "run: no media server, participants do not see or hear each other:" >&2
+  grep "no media server" "$ready" >&2 || true
+fi
 export PLOVIX_CONFIG_HOST="$base" PLOVIX_IPINFO_HOST="$base" PLOVIX_COURSE_SITE_HOST="$base" PLOVIX_PICTURE_HOST="$base"
 # Machines without a microphone, speaker or camera get a generated one of
 # each missing kind: the engine, the device dialog and the device test all
