@@ -386,10 +386,11 @@ void JanusRoom::OnPublisherEvent(const QJsonObject& data, const QJsonObject& jse
 void JanusRoom::Refused(int code, const QString& text)
 {
     qWarning().noquote() << "RTC media server refused the join:" << code << text;
-    if (!kRefusals.contains(code)) {
-        // E.g. our previous self still holding the id: try again shortly.
+    // E.g. our previous self still holding the id, or, on a rejoin, a
+    // restarted server whose room and keys are not made again yet: try
+    // again shortly.
+    if (!kRefusals.contains(code) || m_everJoined)
         return Interrupt(QStringLiteral("join failed: %1 %2").arg(code).arg(text));
-    }
     m_refused = true;
     const QByteArray message = text.toUtf8();
     m_hooks->Post(QStringLiteral("callback onError err=%1").arg(int(rtc::ERR_INVALID_CHANNEL_KEY)),
