@@ -40,10 +40,11 @@ QStringList JournalOf(const QString& prefix);
 void ClearJournal();
 
 // --- Channel and callbacks
-// Delay between joinChannel and the join success (default 100 ms).
+// Delay between joinChannel and the join success without a media server
+// (default 100 ms).
 void SetJoinDelay(int ms);
 // Link figures reported every interval while in a channel (default 1, 1
-// every 2000 ms).
+// every 2000 ms); with a media server the figures are the link's own.
 void SetQuality(int txQuality, int rxQuality);
 void SetQualityInterval(int ms);
 // One network-quality report now.
