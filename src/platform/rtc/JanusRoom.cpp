@@ -19,6 +19,7 @@ constexpr int kRetryMs = 1000;
 constexpr int kLostAfterMs = 10000;
 constexpr int kSlowLinkMs = 10000;
 constexpr int kLevelsMs = 250;
+constexpr quint64 kMaxMessageBytes = 4 * 1024 * 1024;
 constexpr int kStatsMs = 2000;
 
 // The link quality (1 excellent ... 6 down) of a share of lost packets.
@@ -209,6 +210,9 @@ void JanusRoom::Connect()
         return;
     DropSession();
     m_socket = new QWebSocket(QString(), QWebSocketProtocol::VersionLatest, this);
+    // The server's messages are a few kilobytes; a giant one closes the
+    // channel (and the engine joins again) instead of filling the memory.
+    m_socket->setMaxAllowedIncomingMessageSize(kMaxMessageBytes);
     connect(m_socket, &QWebSocket::connected, this, &JanusRoom::OnConnected);
     connect(m_socket, &QWebSocket::disconnected, this, &JanusRoom::OnDisconnected);
     connect(m_socket, &QWebSocket::textMessageReceived, this, &JanusRoom::OnText);
