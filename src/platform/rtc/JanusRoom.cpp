@@ -85,13 +85,9 @@ JanusRoom::JanusRoom(JoinParams params, std::shared_ptr<RoomHooks> hooks)
     m_levels = new QTimer(this);
     m_levels->setInterval(kLevelsMs);
     connect(m_levels, &QTimer::timeout, this, [this] {
-        const rtcmedia::AudioLevels levels = rtcmedia::Levels();
-        int speakers = levels.local > 0 ? 1 : 0;
-        int total = levels.local;
-        for (int level : levels.remote) {
-            speakers += level > 0 ? 1 : 0;
-            total = qMax(total, level);
-        }
+        const rtcmedia::VolumeIndication indication = rtcmedia::Indication(rtcmedia::Levels());
+        const int speakers = indication.speakers;
+        const int total = indication.total;
         m_hooks->Post(QString(),
             [speakers, total](rtc::IRtcEngineEventHandler* h) { h->onAudioVolumeIndication(speakers, total); });
     });
