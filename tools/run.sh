@@ -4,10 +4,16 @@
 # The service stops when the client exits. Without a display the client runs
 # under a virtual X server. "tools/run.sh 2" starts a second client against
 # the same school, with a home of its own, so that a teacher and a student
-# can share one class room side by side.
+# can share one class room side by side, seeing and hearing each other's
+# generated camera and microphone through the service's media server.
 set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
-"$top/tools/setup.sh"
+if [ -z "${PLOVIX_MEDIA_IFACE:-}" ]; then
+  "$top/tools/setup.sh"
+  # The service, its media server and the clients share a private network
+  # namespace: the media never leaves this machine.
+  exec "$top/tools/netns.sh" "$0" "$@"
+fi
 "$top/tools/build.sh"
 client="$top/build/plovix"
 
@@ -22,7 +28,7 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
 fi
 
 ready="$(mktemp)"
-(cd "$top/tests/service" && exec /usr/bin/python3 -m plovix_service --port 0) >"$ready" 2>&1 &
+(cd "$top/tests/service" && exec /usr/bin/python3 -m plovix_service --port 0 --media-server) >"$ready" 2>&1 &
 service=$!
 second_home=""
 demo_files="$(mktemp -d)"
@@ -52,6 +58,13 @@ if [ -z "$port" ]; then
   exit 1
 fi
 base="http://127.0.0.1:$port"
+media="$(sed -n 's/^PLOVIX-SERVICE READY .*"media": "\([^"]*\)".*$/\1/p' "$ready")"
+if [ -n "$media" ]; then
+  echo "run: media server at $media: participants see and hear each other"
+else
+  echo "run: no media server, participants do not see or hear each other:" >&2
+  grep "no media server" "$ready" >&2 || true
+fi
 export PLOVIX_CONFIG_HOST="$base" PLOVIX_IPINFO_HOST="$base" PLOVIX_COURSE_SITE_HOST="$base" PLOVIX_PICTURE_HOST="$base"
 # Machines without a microphone, speaker or camera get a generated one of
 # each missing kind: the engine, the device dialog and the device test all

@@ -12,6 +12,15 @@ packages=(
   python3 python3-aiohttp openssl
   xvfb xauth fonts-noto-cjk
   clang libclang-rt-14-dev clang-format
+  # Live audio and video: the media server the tests and the demo run, and
+  # the engine's GStreamer stack (webrtcbin with libnice, VP8, Opus, level,
+  # test sources, X and OpenGL sinks, ALSA and PulseAudio devices).
+  janus
+  libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev libgstreamer-plugins-bad1.0-dev
+  gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad gstreamer1.0-nice
+  gstreamer1.0-x gstreamer1.0-gl gstreamer1.0-alsa gstreamer1.0-pulseaudio
+  # The private network namespace the media runs in (tools/netns.sh).
+  iproute2 util-linux
 )
 
 missing=()

@@ -1,8 +1,11 @@
 // The engine's devices: the system's recording and playback devices as Qt
-// Multimedia names them, its cameras, or the lists a test set instead; the
-// rest of the program reads the same lists through SystemDevices.
+// Multimedia names them and those only GStreamer's device monitor finds,
+// its cameras, or the lists a test set instead; the rest of the program
+// reads the same lists through SystemDevices. Choosing a device or a volume
+// switches the live media.
 #include "RtcEngine.h"
 #include "RtcSim.h"
+#include "platform/rtc/RtcMedia.h"
 
 #include <QAudioDeviceInfo>
 #include <QCameraInfo>
@@ -33,6 +36,15 @@ QList<Device> SystemAudio(DeviceKind kind)
         // Ids differ from names on purpose: whoever mixes them up fails.
         devices << Device { name, QLatin1String(KindPrefix(kind)) + name };
     }
+    // A device Qt Multimedia lists is known by its name there, which is the
+    // sound server's own name of it.
+    for (const rtcmedia::MonitoredDevice& device : rtcmedia::MonitoredDevices(kind)) {
+        if (device.name.isEmpty() || seen.contains(device.name)
+            || (!device.internalName.isEmpty() && seen.contains(device.internalName)))
+            continue;
+        seen << device.name;
+        devices << Device { device.name, QLatin1String(KindPrefix(kind)) + device.name };
+    }
     return devices;
 }
 
@@ -41,6 +53,13 @@ QList<Device> SystemCameras()
     QList<Device> devices;
     for (const QCameraInfo& info : QCameraInfo::availableCameras())
         devices << Device { info.description(), info.deviceName() };
+    for (const rtcmedia::MonitoredDevice& camera : rtcmedia::MonitoredDevices(DeviceKind::Camera)) {
+        const QString id = camera.path.isEmpty() ? camera.name : camera.path;
+        const bool listed
+            = std::any_of(devices.cbegin(), devices.cend(), [&id](const Device& device) { return device.id == id; });
+        if (!listed && !id.isEmpty())
+            devices << Device { camera.name, id };
+    }
     if (qEnvironmentVariableIntValue("PLOVIX_RTC_FAKE_CAMERA") == 1)
         devices << Device { QStringLiteral("Plovix test pattern"), QStringLiteral("plovix-test-pattern") };
     return devices;
@@ -228,6 +247,14 @@ private:
 
 namespace rtcsim {
 
+void SetMediaVolume(DeviceKind kind, int volume)
+{
+    if (kind == DeviceKind::Recording)
+        rtcmedia::SetRecordingVolume(volume);
+    else
+        rtcmedia::SetPlaybackVolume(volume);
+}
+
 QList<Device> ListDevices(DeviceKind kind)
 {
     std::optional<QList<Device>> set;
@@ -310,8 +337,17 @@ int SimEngine::SetCurrentDevice(DeviceKind kind, const QString& id)
         known = known || device.id == id;
     if (!known)
         return rtc::ERR_INVALID_ARGUMENT;
-    QMutexLocker lock(&Lock());
-    m_current[int(kind)] = id;
+    {
+        QMutexLocker lock(&Lock());
+        m_current[int(kind)] = id;
+    }
+    rtcmedia::SetDevice(kind, id);
+    // Volumes are kept per device: the new one brings its own.
+    if (kind != DeviceKind::Camera) {
+        int volume = kDefaultVolume;
+        GetVolume(kind, &volume);
+        SetMediaVolume(kind, volume);
+    }
     return rtc::ERR_OK;
 }
 
@@ -322,8 +358,11 @@ int SimEngine::SetVolume(DeviceKind kind, int volume)
     const QString id = CurrentDevice(kind);
     if (id.isEmpty())
         return rtc::ERR_NOT_READY;
-    QMutexLocker lock(&Lock());
-    m_volumes.insert(QLatin1String(KindPrefix(kind)) + id, volume);
+    {
+        QMutexLocker lock(&Lock());
+        m_volumes.insert(QLatin1String(KindPrefix(kind)) + id, volume);
+    }
+    SetMediaVolume(kind, volume);
     return rtc::ERR_OK;
 }
 

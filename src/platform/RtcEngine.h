@@ -23,6 +23,8 @@ enum ErrorCode {
     ERR_NOT_READY = -3,
     ERR_NOT_INITIALIZED = -7,
     ERR_ALREADY_IN_CHANNEL = -17,
+    // Given to onError: the media server refused the channel key.
+    ERR_INVALID_CHANNEL_KEY = 110,
 };
 
 // Ids of queryInterface.

@@ -8,10 +8,8 @@
 class QWidget;
 
 // Drives the engine of this platform from outside: tests (and the demo) set
-// the devices it sees, the remote users it pretends to receive, the link
-// figures it reports, and read the journal of every call it got. The
-// engine carries no media between participants: remote users exist only
-// as generated pictures.
+// the devices it sees and the link figures it reports without a media
+// server, and read the journal of every call it got.
 //
 // Settings are process-wide and apply to the engine alive now and to the
 // ones made later. Every function may be called from any thread.
@@ -42,10 +40,11 @@ QStringList JournalOf(const QString& prefix);
 void ClearJournal();
 
 // --- Channel and callbacks
-// Delay between joinChannel and the join success (default 100 ms).
+// Delay between joinChannel and the join success without a media server
+// (default 100 ms).
 void SetJoinDelay(int ms);
 // Link figures reported every interval while in a channel (default 1, 1
-// every 2000 ms).
+// every 2000 ms); with a media server the figures are the link's own.
 void SetQuality(int txQuality, int rxQuality);
 void SetQualityInterval(int ms);
 // One network-quality report now.
@@ -54,14 +53,6 @@ void InjectNetworkQuality(unsigned uid, int txQuality, int rxQuality);
 bool WaitForCallbacks(int timeoutMs = 5000);
 
 // --- Remote users
-// A user who is in the channel and sends video at fps frames a second.
-void AddRemoteUser(unsigned uid, int fps = 10);
-// Starts or stops a user's frames.
-void SetRemoteVideo(unsigned uid, bool sending);
-void RemoveRemoteUser(unsigned uid);
-// When on (the default), setting up a view for an unknown user adds that
-// user as a sender, so every camera the room reports shows a picture.
-void SetAutoFeed(bool on);
 // Frames handed to the frame observer for uid since the engine was made.
 int RenderedFrames(unsigned uid);
 

@@ -1,5 +1,6 @@
 #include "RtcEngineControl.h"
 #include "RtcSim.h"
+#include "platform/rtc/RtcMedia.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -138,59 +139,10 @@ bool WaitForCallbacks(int timeoutMs)
     return !engine || engine->Drain(timeoutMs);
 }
 
-void AddRemoteUser(unsigned uid, int fps)
-{
-    bool joined = false;
-    {
-        QMutexLocker lock(&Lock());
-        RemoteUser user;
-        user.fps = qBound(1, fps, 60);
-        State().remote.insert(uid, user);
-        auto engine = SimEngine::Live();
-        joined = engine && engine->inChannel;
-    }
-    if (joined)
-        SimEngine::Live()->Post([uid](rtc::IRtcEngineEventHandler* h) { h->onUserJoined(uid, 0); });
-}
-
-void SetRemoteVideo(unsigned uid, bool sending)
-{
-    {
-        QMutexLocker lock(&Lock());
-        auto user = State().remote.find(uid);
-        if (user == State().remote.end())
-            return;
-        user->sending = sending;
-    }
-    if (auto engine = SimEngine::Live()) {
-        engine->Post([uid, sending](rtc::IRtcEngineEventHandler* h) {
-            h->onUserMuteVideo(uid, !sending);
-            h->onUserEnableVideo(uid, sending);
-        });
-    }
-}
-
-void RemoveRemoteUser(unsigned uid)
-{
-    {
-        QMutexLocker lock(&Lock());
-        if (!State().remote.remove(uid))
-            return;
-    }
-    if (auto engine = SimEngine::Live())
-        engine->Post([uid](rtc::IRtcEngineEventHandler* h) { h->onUserOffline(uid, 0); });
-}
-
-void SetAutoFeed(bool on)
-{
-    QMutexLocker lock(&Lock());
-    State().autoFeed = on;
-}
-
 int RenderedFrames(unsigned uid)
 {
     QMutexLocker lock(&Lock());
-    return State().renderedFrames.value(uid);
+    return rtcmedia::RenderedFrames(uid);
 }
 
 void SetDevices(DeviceKind kind, const QList<Device>& devices)
@@ -227,11 +179,17 @@ void PlugDevice(DeviceKind kind, const Device& device)
 
 bool UnplugDevice(DeviceKind kind, const QString& id)
 {
-    QMutexLocker lock(&Lock());
-    Settings& s = State();
-    bool removed = RemoveId(s.plugged[int(kind)], id);
-    if (s.devices[int(kind)])
-        removed = RemoveId(*s.devices[int(kind)], id) || removed;
+    bool removed = false;
+    {
+        QMutexLocker lock(&Lock());
+        Settings& s = State();
+        removed = RemoveId(s.plugged[int(kind)], id);
+        if (s.devices[int(kind)])
+            removed = RemoveId(*s.devices[int(kind)], id) || removed;
+    }
+    // The live streams leave the device at once.
+    if (auto engine = SimEngine::Live(); removed && engine)
+        rtcmedia::SetDevice(kind, engine->CurrentDevice(kind));
     return removed;
 }
 

@@ -1,10 +1,13 @@
-// This platform has no vendor engine: the engine here answers every call
-// the program makes with the results a real one gives, runs its callbacks
-// on threads of its own, lists the system's devices, draws generated
-// pictures for the users it pretends to receive, plays accompaniment files
-// and records real audio files. It carries nothing between participants.
+// This platform's engine: it answers every call the program makes with the
+// results the vendor's engine gives, runs its callbacks on threads of its
+// own, lists the system's devices, plays accompaniment files and records
+// real audio files. When the application id names a media server (a ws://
+// or wss:// address) it carries the room's audio and video through it;
+// any other id gives a channel of one, joined locally.
 #include "RtcEngine.h"
 #include "RtcSim.h"
+#include "rtc/JanusRoom.h"
+#include "rtc/RtcMedia.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -57,6 +60,40 @@ void StopWorker(QThread* thread, QObject* worker)
     delete thread;
 }
 
+bool IsMediaServer(const QString& appId)
+{
+    return appId.startsWith(QLatin1String("ws://")) || appId.startsWith(QLatin1String("wss://"));
+}
+
+// The transport's reports, for the channel session they belong to.
+class RoomHooks : public rtcnet::RoomHooks
+{
+public:
+    RoomHooks(std::weak_ptr<SimEngine> engine, int session)
+        : m_engine(std::move(engine))
+        , m_session(session)
+    { }
+    void Post(const QString& line, std::function<void(rtc::IRtcEngineEventHandler*)> f) override
+    {
+        if (auto engine = m_engine.lock())
+            engine->PostInSession(m_session, line, std::move(f));
+    }
+    void RemoteUserGone(unsigned uid) override
+    {
+        if (auto engine = m_engine.lock())
+            engine->RemoteUserGone(m_session, uid);
+    }
+    void RemoteVideoDecoded(unsigned uid, int width, int height) override
+    {
+        if (auto engine = m_engine.lock())
+            engine->RemoteVideoDecoded(m_session, uid, width, height);
+    }
+
+private:
+    std::weak_ptr<SimEngine> m_engine;
+    int m_session;
+};
+
 } // namespace
 
 rtc::IRtcEngine* createRtcEngine()
@@ -105,9 +142,16 @@ void SimEngine::Start()
     m_callbackWorker = StartWorker(m_callbackThread, QStringLiteral("RTC callbacks"));
     m_mediaThread = new QThread();
     m_mediaWorker = StartWorker(m_mediaThread, QStringLiteral("RTC media"));
+    m_transportThread = new QThread();
+    m_transportThread->setObjectName(QStringLiteral("RTC transport"));
+    m_transportThread->start();
     m_recorder = std::make_unique<Recorder>(m_mediaWorker);
     m_mixer = std::make_unique<Mixer>();
     std::weak_ptr<SimEngine> self = shared_from_this();
+    rtcmedia::SetFirstFrameHandler([self](unsigned uid, int width, int height) {
+        if (auto engine = self.lock())
+            engine->RemoteVideoDrawn(uid, width, height);
+    });
     QObject* worker = m_mediaWorker;
     QMetaObject::invokeMethod(worker, [worker, self] {
         auto* timer = new QTimer(worker);
@@ -133,17 +177,31 @@ std::optional<int> SimEngine::Enter(const QString& line, bool needsInit)
 void SimEngine::release(bool sync)
 {
     Journal(QStringLiteral("release sync=%1").arg(OnOff(sync)));
+    QList<unsigned> bound;
     {
         QMutexLocker lock(&Lock());
         if (m_released)
             return;
         m_released = true;
         inChannel = false;
+        bound = boundViews.keys();
         boundViews.clear();
     }
     // Whatever the flag: files are finished and no callback runs after this.
+    StopRoom();
+    rtcmedia::SetFrameObserver(nullptr);
+    rtcmedia::SetFirstFrameHandler({});
+    rtcmedia::SetLocalView(nullptr);
+    for (unsigned uid : bound)
+        rtcmedia::SetRemoteView(uid, nullptr);
     m_recorder->Stop();
     m_mixer->Stop();
+    if (m_transportThread) {
+        m_transportThread->quit();
+        m_transportThread->wait();
+        delete m_transportThread;
+        m_transportThread = nullptr;
+    }
     StopWorker(m_callbackThread, m_callbackWorker);
     StopWorker(m_mediaThread, m_mediaWorker);
     m_callbackThread = m_mediaThread = nullptr;
@@ -182,7 +240,9 @@ int SimEngine::joinChannel(const char* channelKey, const char* channelName, cons
         return rtc::ERR_INVALID_ARGUMENT;
     int session = 0;
     int delay = 0;
-    QList<unsigned> present;
+    rtcnet::JoinParams params;
+    params.microphone = CurrentDevice(DeviceKind::Recording);
+    params.camera = CurrentDevice(DeviceKind::Camera);
     {
         QMutexLocker lock(&Lock());
         if (inChannel)
@@ -192,13 +252,31 @@ int SimEngine::joinChannel(const char* channelKey, const char* channelName, cons
         m_uid = uid;
         session = ++m_session;
         m_joinedAt.start();
+        m_remote.clear();
         delay = State().joinDelayMs;
-        for (auto user = State().remote.begin(); user != State().remote.end(); ++user) {
-            user->decoded = user->framed = false;
-            present << user.key();
-        }
+        params.server = QUrl(m_appId);
+        params.key = Text(channelKey);
+        params.room = channel;
+        params.uid = uid;
+        params.sendAudio = params.sendVideo = m_role == rtc::CLIENT_ROLE_BROADCASTER;
+        params.mutedPeers = m_mutedPeers;
+        params.audioMuted = AudioMuted();
+        params.videoMuted = VideoMuted();
     }
     std::weak_ptr<SimEngine> self = shared_from_this();
+    if (IsMediaServer(m_appId)) {
+        auto* room = new rtcnet::JanusRoom(params, std::make_shared<RoomHooks>(self, session));
+        room->moveToThread(m_transportThread);
+        {
+            QMutexLocker lock(&Lock());
+            m_room = room;
+        }
+        QMetaObject::invokeMethod(room, [room] { room->Start(); });
+        RestartTicker();
+        return rtc::ERR_OK;
+    }
+    qInfo().noquote() << "RTC engine: the application id names no media server; the channel" << channel
+                      << "is joined locally and carries no media";
     QObject* worker = m_callbackWorker;
     const QByteArray name = channel.toUtf8();
     QMetaObject::invokeMethod(worker, [=] {
@@ -212,11 +290,8 @@ int SimEngine::joinChannel(const char* channelKey, const char* channelName, cons
                 handler = engine->m_handler;
             }
             Journal(QStringLiteral("callback onJoinChannelSuccess uid=%1").arg(uid));
-            if (handler) {
+            if (handler)
                 handler->onJoinChannelSuccess(name.constData(), uid, delay);
-                for (unsigned other : present)
-                    handler->onUserJoined(other, delay);
-            }
             engine->RestartTicker();
         });
     });
@@ -235,8 +310,10 @@ int SimEngine::leaveChannel()
         inChannel = false;
         ++m_session;
         stats.duration = unsigned(m_joinedAt.elapsed() / 1000);
-        stats.users = unsigned(State().remote.size() + 1);
+        stats.users = unsigned(m_remote.size() + 1);
+        m_remote.clear();
     }
+    StopRoom();
     StopChannelMedia();
     RestartTicker(); // stops it: no longer in the channel
     Post([stats](rtc::IRtcEngineEventHandler* h) {
@@ -250,6 +327,84 @@ void SimEngine::StopChannelMedia()
 {
     m_recorder->Stop();
     m_mixer->Stop();
+}
+
+void SimEngine::StopRoom()
+{
+    rtcnet::JanusRoom* room = nullptr;
+    {
+        QMutexLocker lock(&Lock());
+        std::swap(room, m_room);
+    }
+    if (!room)
+        return;
+    // Every connection and pipeline of the room ends before this returns.
+    QMetaObject::invokeMethod(
+        room,
+        [room] {
+            room->Stop();
+            delete room;
+        },
+        Qt::BlockingQueuedConnection);
+}
+
+bool SimEngine::AudioMuted() const
+{
+    return localMuted || !m_secondSwitch;
+}
+
+bool SimEngine::VideoMuted() const
+{
+    return !m_videoEnabled || !m_capture;
+}
+
+void SimEngine::UpdateSending()
+{
+    bool audioMuted = false;
+    bool videoMuted = false;
+    rtcnet::JanusRoom* room = nullptr;
+    {
+        QMutexLocker lock(&Lock());
+        room = m_room;
+        audioMuted = AudioMuted();
+        videoMuted = VideoMuted();
+    }
+    // The room is deleted only by a blocking call into its thread, which
+    // runs after this queued one.
+    if (room)
+        QMetaObject::invokeMethod(room, [room, audioMuted, videoMuted] {
+            room->SetAudioMuted(audioMuted);
+            room->SetVideoMuted(videoMuted);
+        });
+}
+
+void SimEngine::MutePeerVideo(unsigned uid, bool muted)
+{
+    rtcnet::JanusRoom* room = nullptr;
+    {
+        QMutexLocker lock(&Lock());
+        if (muted)
+            m_mutedPeers.insert(uid);
+        else
+            m_mutedPeers.remove(uid);
+        room = m_room;
+    }
+    if (room)
+        QMetaObject::invokeMethod(room, [room, uid, muted] { room->SetPeerVideoMuted(uid, muted); });
+}
+
+void SimEngine::PostInSession(int session, const QString& line, std::function<void(rtc::IRtcEngineEventHandler*)> f)
+{
+    Post([this, session, line, f](rtc::IRtcEngineEventHandler* h) {
+        {
+            QMutexLocker lock(&Lock());
+            if (m_session != session)
+                return;
+        }
+        if (!line.isEmpty())
+            Journal(line);
+        f(h);
+    });
 }
 
 QObject* SimEngine::CallbackWorker() const
@@ -335,6 +490,8 @@ void SimEngine::QualityTick()
         handler = m_handler;
         tx = State().txQuality;
         rx = State().rxQuality;
+        if (m_room)
+            m_room->Quality(tx, rx);
     }
     if (handler)
         handler->onNetworkQuality(0, tx, rx);
@@ -398,20 +555,15 @@ int SimEngine::setupRemoteVideo(const rtc::VideoCanvas& canvas)
                             .arg(canvas.renderMode)
                             .arg(canvas.view ? "set" : "none")))
         return *rc;
-    bool added = false;
     {
         QMutexLocker lock(&Lock());
         if (canvas.view)
             boundViews.insert(canvas.uid, canvas.view);
         else
             boundViews.remove(canvas.uid);
-        if (canvas.view && State().autoFeed && !State().remote.contains(canvas.uid)) {
-            State().remote.insert(canvas.uid, RemoteUser());
-            added = inChannel;
-        }
     }
-    if (added)
-        Post([uid = canvas.uid](rtc::IRtcEngineEventHandler* h) { h->onUserJoined(uid, 0); });
+    rtcmedia::SetRemoteView(canvas.uid, canvas.view);
+    rtcmedia::SetLocalView(canvas.view);
     auto views = m_views;
     QWidget* view = canvas.view;
     const unsigned uid = canvas.uid;
@@ -462,8 +614,11 @@ int SimEngine::Switch(const QString& call, bool SimEngine::*state, bool on)
 {
     if (auto rc = Enter(call))
         return *rc;
-    QMutexLocker lock(&Lock());
-    this->*state = on;
+    {
+        QMutexLocker lock(&Lock());
+        this->*state = on;
+    }
+    UpdateSending();
     return rtc::ERR_OK;
 }
 
@@ -474,8 +629,11 @@ bool SimEngine::previewActive() const
 
 void SimEngine::RegisterObserver(rtc::IVideoFrameObserver* observer)
 {
-    QMutexLocker lock(&Lock());
-    m_observer = observer;
+    {
+        QMutexLocker lock(&Lock());
+        m_observer = observer;
+    }
+    rtcmedia::SetFrameObserver(observer);
 }
 
 } // namespace rtcsim

@@ -2,6 +2,7 @@
 // hands out.
 #include "RtcEngine.h"
 #include "RtcSim.h"
+#include "platform/rtc/RtcMedia.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -167,13 +168,20 @@ int SimEngine::queryInterface(int iid, void** inter)
 int SimEngine::SetBool(const QString& key, bool value)
 {
     if (key == QLatin1String("rtc.audio.mute_me") || key == QLatin1String("che.audio.mute_me")) {
-        QMutexLocker lock(&Lock());
-        localMuted = value;
+        {
+            QMutexLocker lock(&Lock());
+            localMuted = value;
+        }
+        UpdateSending();
+        rtcmedia::SetMicrophoneMuted(value);
         return rtc::ERR_OK;
     }
     if (IsCaptureKey(key)) {
-        QMutexLocker lock(&Lock());
-        m_capture = value;
+        {
+            QMutexLocker lock(&Lock());
+            m_capture = value;
+        }
+        UpdateSending();
         return rtc::ERR_OK;
     }
     if (key == QLatin1String("che.audio.stop_file_as_playout"))
@@ -231,11 +239,7 @@ int SimEngine::SetObject(const QString& key, const QByteArray& json)
         const QJsonValue mute = object.value(QLatin1String("mute"));
         if (!uid.isDouble() || uid.toDouble() < 0 || !mute.isBool())
             return rtc::ERR_INVALID_ARGUMENT;
-        QMutexLocker lock(&Lock());
-        if (mute.toBool())
-            m_mutedPeers.insert(unsigned(uid.toDouble()));
-        else
-            m_mutedPeers.remove(unsigned(uid.toDouble()));
+        MutePeerVideo(unsigned(uid.toDouble()), mute.toBool());
         return rtc::ERR_OK;
     }
     if (key == QLatin1String("che.audio.start_file_as_playout")) {

@@ -20,6 +20,10 @@
 #include <memory>
 #include <optional>
 
+namespace rtcnet {
+class JanusRoom;
+}
+
 class QThread;
 class QTimer;
 class QWidget;
@@ -40,10 +44,8 @@ std::optional<int> Journal(const QString& line);
 // (PLOVIX_RTC_NO_AUDIO=1).
 bool AudioDisabled();
 
+// A remote user whose pictures arrive.
 struct RemoteUser {
-    int fps = 10;
-    bool sending = true;
-    qint64 lastFrameMs = -1000000;
     bool decoded = false; // first frame reported
     bool framed = false; // first frame drawn into a view
 };
@@ -58,9 +60,6 @@ struct Settings {
     int txQuality = 1;
     int rxQuality = 1;
     int qualityIntervalMs = 2000;
-    bool autoFeed = true;
-    QMap<unsigned, RemoteUser> remote;
-    QMap<unsigned, int> renderedFrames;
     std::optional<QList<Device>> devices[3];
     QList<Device> plugged[3];
 };
@@ -73,6 +72,8 @@ rtc::IDeviceCollection* NewCollection(const QList<Device>& devices);
 class SimEngine;
 rtc::IAudioDeviceManager* NewAudioDeviceManager(std::shared_ptr<SimEngine> engine);
 rtc::IVideoDeviceManager* NewVideoDeviceManager(std::shared_ptr<SimEngine> engine);
+// Hands a recording or playback volume to the live streams.
+void SetMediaVolume(DeviceKind kind, int volume);
 
 // --- Views (RtcVideo_linux.cpp): GUI-thread painting of generated frames.
 class ViewRegistry;
@@ -148,6 +149,18 @@ public:
     bool Drain(int timeoutMs);
     void RestartTicker();
 
+    // The transport's reports (any thread): a remote user's first decoded
+    // picture, the first drawn into a view, a remote user gone.
+    void RemoteVideoDecoded(int session, unsigned uid, int width, int height);
+    void RemoteVideoDrawn(unsigned uid, int width, int height);
+    void RemoteUserGone(int session, unsigned uid);
+    // Posts f to the callback thread, journaled as line (unless empty),
+    // unless the engine has left the channel of session since.
+    void PostInSession(int session, const QString& line, std::function<void(rtc::IRtcEngineEventHandler*)> f);
+    // Hands the current mutes to the transport.
+    void UpdateSending();
+    void MutePeerVideo(unsigned uid, bool muted);
+
     // Control reads, Lock() held.
     bool inChannel = false;
     bool localMuted = true;
@@ -160,6 +173,10 @@ private:
     // Journals call and sets one switch of the engine.
     int Switch(const QString& call, bool SimEngine::*state, bool on);
     void StopChannelMedia();
+    // Ends the transport's room, if any; not with Lock() held.
+    void StopRoom();
+    bool AudioMuted() const;
+    bool VideoMuted() const;
     // The callback thread's worker; null once released.
     QObject* CallbackWorker() const;
     void QualityTick();
@@ -188,6 +205,9 @@ private:
     QThread* m_callbackThread = nullptr;
     QObject* m_callbackWorker = nullptr;
     QTimer* m_ticker = nullptr; // lives in the callback thread
+    QThread* m_transportThread = nullptr;
+    rtcnet::JanusRoom* m_room = nullptr; // lives in the transport thread
+    QMap<unsigned, RemoteUser> m_remote;
     QThread* m_mediaThread = nullptr;
     QObject* m_mediaWorker = nullptr;
     std::shared_ptr<ViewRegistry> m_views;

@@ -1,7 +1,7 @@
-// Video of the engine: generated pictures for the local preview and for
-// every remote user the engine pretends to receive, handed to the frame
-// observer on the media thread and painted over the bound views in the GUI
-// thread.
+// Video of the engine without a media server: a generated picture for the
+// local preview, handed to the frame observer on the media thread and
+// painted over the bound view in the GUI thread. Received pictures are
+// drawn by the media elements; the engine reports the first ones.
 #include "RtcEngine.h"
 #include "RtcSim.h"
 
@@ -189,20 +189,12 @@ struct I420 {
     }
 };
 
-struct FrameJob {
-    unsigned uid = 0;
-    bool local = false;
-    bool firstDecoded = false;
-    bool firstFramed = false;
-    bool hasView = false;
-};
-
 } // namespace
 
 void SimEngine::RenderTick()
 {
-    std::vector<FrameJob> jobs;
     rtc::IVideoFrameObserver* observer = nullptr;
+    bool showLocal = false;
     bool clearLocal = false;
     unsigned localUid = 0;
     qint64 now = 0;
@@ -213,61 +205,64 @@ void SimEngine::RenderTick()
         now = m_clock.elapsed();
         observer = m_observer;
         localUid = m_uid;
-        const bool local = previewActive();
+        // With a media server the camera source draws the preview itself.
+        const bool local = previewActive() && !m_room;
         if (local && now - m_lastLocalFrameMs >= 1000 / kLocalFps) {
             m_lastLocalFrameMs = now;
-            jobs.push_back({ m_uid, true, false, false, true });
+            showLocal = true;
         } else if (!local && m_lastLocalFrameMs >= 0) {
             m_lastLocalFrameMs = -1000000;
             clearLocal = true;
         }
-        if (inChannel && m_videoEnabled) {
-            for (auto user = State().remote.begin(); user != State().remote.end(); ++user) {
-                if (!user->sending || m_mutedPeers.contains(user.key()) || now - user->lastFrameMs < 1000 / user->fps)
-                    continue;
-                user->lastFrameMs = now;
-                FrameJob job;
-                job.uid = user.key();
-                job.firstDecoded = !user->decoded;
-                user->decoded = true;
-                job.hasView = boundViews.contains(user.key());
-                job.firstFramed = job.hasView && !user->framed;
-                user->framed = user->framed || job.hasView;
-                jobs.push_back(job);
-            }
-        }
     }
-    if (clearLocal) {
-        auto views = m_views;
+    auto views = m_views;
+    if (clearLocal)
         InGuiThread([views, localUid] { ClearFrame(views, localUid); });
+    if (!showLocal)
+        return;
+    const QImage image = TestPattern(localUid, QStringLiteral("LOCAL"), now);
+    I420 frame(image);
+    if (observer)
+        observer->onCaptureVideoFrame(frame.frame);
+    InGuiThread([views, localUid, image] { ShowFrame(views, localUid, image); });
+}
+
+void SimEngine::RemoteVideoDecoded(int session, unsigned uid, int width, int height)
+{
+    {
+        QMutexLocker lock(&Lock());
+        if (m_released || !inChannel || m_session != session || m_remote[uid].decoded)
+            return;
+        m_remote[uid].decoded = true;
     }
-    for (const FrameJob& job : jobs) {
-        const QImage image = TestPattern(job.uid, job.local ? QStringLiteral("LOCAL") : QString(), now);
-        I420 frame(image);
-        if (observer) {
-            if (job.local)
-                observer->onCaptureVideoFrame(frame.frame);
-            else
-                observer->onRenderVideoFrame(job.uid, frame.frame);
-        }
-        if (!job.local) {
-            QMutexLocker lock(&Lock());
-            ++State().renderedFrames[job.uid];
-        }
-        const unsigned uid = job.uid;
-        if (job.firstDecoded)
-            Post([uid](rtc::IRtcEngineEventHandler* h) {
-                h->onFirstRemoteVideoDecoded(uid, kFrameWidth, kFrameHeight, 0);
-            });
-        if (job.firstFramed)
-            Post([uid](rtc::IRtcEngineEventHandler* h) {
-                h->onFirstRemoteVideoFrame(uid, kFrameWidth, kFrameHeight, 0);
-            });
-        if (job.hasView) {
-            auto views = m_views;
-            InGuiThread([views, uid, image] { ShowFrame(views, uid, image); });
-        }
+    PostInSession(session, QStringLiteral("callback onFirstRemoteVideoDecoded uid=%1").arg(uid),
+        [=](rtc::IRtcEngineEventHandler* h) { h->onFirstRemoteVideoDecoded(uid, width, height, 0); });
+}
+
+void SimEngine::RemoteVideoDrawn(unsigned uid, int width, int height)
+{
+    int session = 0;
+    {
+        QMutexLocker lock(&Lock());
+        if (m_released || !inChannel || m_remote[uid].framed)
+            return;
+        m_remote[uid].framed = true;
+        session = m_session;
     }
+    PostInSession(session, QStringLiteral("callback onFirstRemoteVideoFrame uid=%1").arg(uid),
+        [=](rtc::IRtcEngineEventHandler* h) { h->onFirstRemoteVideoFrame(uid, width, height, 0); });
+}
+
+void SimEngine::RemoteUserGone(int session, unsigned uid)
+{
+    {
+        QMutexLocker lock(&Lock());
+        if (m_released || m_session != session)
+            return;
+        m_remote.remove(uid);
+    }
+    auto views = m_views;
+    InGuiThread([views, uid] { ClearFrame(views, uid); });
 }
 
 } // namespace rtcsim

@@ -266,3 +266,9 @@ QStringList ServiceFixture::RequestedPaths(const QStringList& prefixes) const
     }
     return paths;
 }
+
+bool ServiceFixture::RestartMediaServer()
+{
+    const QByteArray answer = Control("POST", QStringLiteral("/_control/media/restart"));
+    return QJsonDocument::fromJson(answer).object().value(QLatin1String("url")).toString() == MediaUrl();
+}

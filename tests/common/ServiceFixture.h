@@ -45,6 +45,12 @@ public:
     QList<int> CandidatePorts(bool tls) const { return tls ? m_tlsCandidates : m_candidates; }
     // "http://127.0.0.1:<port>", for PLOVIX_CONFIG_HOST and the like.
     QString HttpBase() const;
+    // The media server's WebSocket address when the service was started
+    // with "--media-server" and could run one, else empty.
+    QString MediaUrl() const { return m_ready.value(QLatin1String("media")).toString(); }
+    // Stops the media server and starts it again on the same port, with the
+    // rooms and keys it had; false when it does not come back.
+    bool RestartMediaServer();
 
     // Makes path misbehave; rule holds "action" and its parameters, and
     // optionally "count" (only the next count requests). Actions:

@@ -59,7 +59,7 @@ private:
         for (const auto& scale : { qMakePair(1.0, QString("x1")), qMakePair(1.5, QString("x1.5")) }) {
             m_profile->SetScale(scale.first, scale.second);
             m_player->OnPlayerSizeAdjust();
-            QTest::qWait(300); // a few frames of the moving picture
+            QTest::qWait(300); // the tiles settle at the new scale
             TestSupport::SaveScreenshot(widget, name + scale.second);
         }
         m_profile->SetScale(1.0, "x1");
@@ -79,7 +79,6 @@ private slots:
     void init()
     {
         control::Reset();
-        control::SetAutoFeed(false);
         control::SetJoinDelay(10);
         m_room = new QWidget();
         m_room->resize(1400, 700);
@@ -139,11 +138,10 @@ private slots:
 
     void TilesFollowTheAgeOfFrames()
     {
-        control::AddRemoteUser(61, 20);
         emit m_player->CameraStatusChanged(Member(61, 5, 4, 4, "李四"));
         emit m_player->CameraStatusChanged(Member(62, 5, 4, 4, "王五")); // sends nothing
         QVERIFY(Tile(61) && Tile(62));
-        QTRY_VERIFY(AgoraVideoFrameObserver::FrameTime(61, nullptr));
+        RenderedFrame(61);
         const qint64 now = RtcClock::NowSeconds();
         Tick(now);
         QVERIFY(!Tile(61)->isHidden());
@@ -151,8 +149,6 @@ private slots:
         QCOMPARE(m_player->GetCurStreamPlayerNum(), 1);
         QCOMPARE(Tile(61)->geometry(), QRect(0, 0, 300, 450));
         // The frames stop: hidden only once they are more than 10 s old.
-        control::SetRemoteVideo(61, false);
-        QVERIFY(control::WaitForCallbacks());
         qint64 stamp = 0;
         QVERIFY(AgoraVideoFrameObserver::FrameTime(61, &stamp));
         Tick(stamp + 10);
@@ -163,8 +159,8 @@ private slots:
         // They come back: shown within a second.
         const qint64 back = stamp + 20;
         RtcClock::SetOverride(back);
-        control::SetRemoteVideo(61, true);
-        QTRY_COMPARE(AgoraVideoFrameObserver::FrameTimes().value(61), back);
+        RenderedFrame(61);
+        QCOMPARE(AgoraVideoFrameObserver::FrameTimes().value(61), back);
         Tick(back + 1);
         QVERIFY(!Tile(61)->isHidden());
         // Switched off by the local user, and on again: no longer shown or
@@ -181,10 +177,7 @@ private slots:
     void LayoutsForOneTwoAndMoreTiles()
     {
         emit m_player->CameraStatusChanged(Member(57, 4, 4, 4, "张老师"));
-        for (int uid : { 61, 62, 63 })
-            control::AddRemoteUser(uid, 20);
-        control::AddRemoteUser(57, 20);
-        QTRY_VERIFY(AgoraVideoFrameObserver::FrameTime(57, nullptr));
+        RenderedFrame(57);
         Tick(RtcClock::NowSeconds());
         QCOMPARE(Tile(57)->geometry(), QRect(0, 0, 300, 450));
         QVERIFY(Tile(57)->IsTeacher());
@@ -192,7 +185,7 @@ private slots:
         Shoot(m_player, "video-panel-1-");
         // A student below the teacher.
         emit m_player->CameraStatusChanged(Member(61, 5, 4, 4, "一个名字很长很长很长的学生"));
-        QTRY_VERIFY(AgoraVideoFrameObserver::FrameTime(61, nullptr));
+        RenderedFrame(61);
         Tick(RtcClock::NowSeconds());
         QCOMPARE(Tile(57)->geometry(), QRect(0, 0, 300, 225));
         QCOMPARE(Tile(61)->geometry(), QRect(0, 225, 300, 225));
@@ -203,7 +196,8 @@ private slots:
         // Four: all move into the strip, teacher first.
         emit m_player->CameraStatusChanged(Member(62, 5, 4, 4, "王五"));
         emit m_player->CameraStatusChanged(Member(63, 6, 4, 4, "赵六"));
-        QTRY_VERIFY(AgoraVideoFrameObserver::FrameTime(63, nullptr));
+        for (unsigned uid : { 57, 61, 62, 63 })
+            RenderedFrame(uid);
         Tick(RtcClock::NowSeconds());
         QCOMPARE(m_player->GetCurStreamPlayerNum(), 4);
         const int h = m_strip->height() - 16;

@@ -133,7 +133,6 @@ private slots:
     void init()
     {
         control::Reset();
-        control::SetAutoFeed(false);
         control::SetJoinDelay(10);
         control::SetDevices(DeviceKind::Recording, { Device { "Mic A", "in:Mic A" }, Device { "Mic B", "in:Mic B" } });
         control::SetDevices(DeviceKind::Playback, { Device { "Speaker", "out:Speaker" } });
@@ -419,36 +418,6 @@ private slots:
         QCOMPARE(qFromLittleEndian<quint32>(data.constData() + 24), quint32(32000));
         // Silence paced by the clock: as long as the recording ran.
         QVERIFY2(bytes >= 32000 * 2 * 4 / 10 && bytes < 32000 * 2 * 3, qPrintable(QString::number(bytes)));
-    }
-
-    void RemoteFramesStampTheTableAndPaintTheView()
-    {
-        control::AddRemoteUser(5, 20);
-        control::AddRemoteUser(6, 20);
-        CAgoraObject* agora = Joined();
-        QVERIFY(agora->EnableVideo(true));
-        QWidget view;
-        view.resize(160, 120);
-        view.show();
-        rtc::VideoCanvas canvas { &view, 1, 5, nullptr };
-        QCOMPARE(agora->GetRtcEngine()->setupRemoteVideo(canvas), 0);
-        QTRY_VERIFY(AgoraVideoFrameObserver::FrameTime(5, nullptr));
-        QTRY_VERIFY(AgoraVideoFrameObserver::FrameTime(6, nullptr));
-        QWidget* overlay = view.findChild<QWidget*>("RtcVideoOverlay");
-        QVERIFY(overlay);
-        QTRY_VERIFY(overlay->isVisible());
-        QCOMPARE(overlay->size(), view.size());
-        // A peer muted by the local user, and one that stops sending.
-        QVERIFY(agora->MuteRemoteVideoStream(5, true));
-        control::SetRemoteVideo(6, false);
-        QTest::qWait(100);
-        const int five = control::RenderedFrames(5);
-        const int six = control::RenderedFrames(6);
-        QTest::qWait(300);
-        QCOMPARE(control::RenderedFrames(5), five);
-        QCOMPARE(control::RenderedFrames(6), six);
-        QVERIFY(agora->MuteRemoteVideoStream(5, false));
-        QTRY_VERIFY(control::RenderedFrames(5) > five);
     }
 
     void CallbacksRunOneAtATimeOnTheEngineThread()

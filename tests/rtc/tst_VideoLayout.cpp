@@ -29,9 +29,8 @@ private:
     {
         UserInfo* user = NewMember(uid, role, 4, 4, QStringLiteral("成员%1").arg(uid));
         Nexus::GetDataManager()->AddMember(user);
-        control::AddRemoteUser(uid, 20);
         emit m_player->CameraStatusChanged(user);
-        QTRY_VERIFY(AgoraVideoFrameObserver::FrameTime(unsigned(uid), nullptr));
+        RenderedFrame(unsigned(uid));
         RtcClock::SetOverride(RtcClock::NowSeconds());
         m_player->OnAgoraObserverCalc();
     }
@@ -41,7 +40,6 @@ private slots:
     {
         qputenv("PLOVIX_RTC_NO_AUDIO", "1");
         control::Reset();
-        control::SetAutoFeed(false);
         m_window = MainWindowFixture::Build();
         m_window->resize(1366, 768);
         m_window->show();

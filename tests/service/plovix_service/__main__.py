@@ -86,9 +86,12 @@ async def serve(args, folder):
             context = tls_context(*(named if index == 0 else (cert, key)))
             await web.SockSite(runner, extra, ssl_context=context, shutdown_timeout=SHUTDOWN).start()
 
+    media = state.store["media"]
+    if args.media_server:
+        await media.start()
     ready = {"http": state.http_port, "https": state.https_port, "untrusted": state.untrusted_port,
              "ca": state.ca_path, "host": state.host, "candidates": state.candidate_ports,
-             "tls_candidates": state.candidate_tls_ports}
+             "tls_candidates": state.candidate_tls_ports, "media": media.url}
     print("PLOVIX-SERVICE READY " + json.dumps(ready), flush=True)
 
     stop = asyncio.Event()
@@ -98,6 +101,7 @@ async def serve(args, folder):
     if args.exit_with_stdin:
         asyncio.ensure_future(watch_stdin(stop))
     await stop.wait()
+    await media.stop()
     await runner.cleanup()
 
 
@@ -110,6 +114,8 @@ def main():
     parser.add_argument("--workdir", default="", help="folder for the certificates (default: a temporary one)")
     parser.add_argument("--school", default="", help="school fixture file (default: fixtures/demo_school.json)")
     parser.add_argument("--classroom-name", default="", help="DNS name of the first TLS candidate's certificate")
+    parser.add_argument("--media-server", action="store_true",
+                        help="run a Janus media server (inside tools/netns.sh) and issue real RTC keys")
     parser.add_argument("--exit-with-stdin", action="store_true", help="stop when standard input closes")
     args = parser.parse_args()
     if args.workdir:

@@ -3,11 +3,12 @@ MODULES and finds the shared state in `state`."""
 
 from aiohttp import web
 
-from . import (control, conversion, misbehave, participants, player, properties, reports, signalling, static,
+from . import (control, conversion, mediaserver, misbehave, participants, player, properties, reports, signalling, static,
                uploads, webservice)
 
 # participants hooks into signalling, so it comes after it.
-MODULES = [control, properties, static, uploads, reports, webservice, signalling, participants, conversion, player]
+MODULES = [control, properties, static, uploads, reports, webservice, signalling, participants, conversion, player,
+           mediaserver]
 
 
 def build(state):

@@ -27,7 +27,7 @@ import time
 
 from aiohttp import WSMsgType, web
 
-from . import courseware, marks, media, recording, whiteboard
+from . import courseware, marks, media, mediaserver, recording, whiteboard
 
 FIXTURE = os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "fixtures",
                        "demo_rooms.json")
@@ -403,7 +403,15 @@ def routes(state):
         user_id = request.match_info["userId"]
         if room_service.room(room_id) is None:
             return recording.json_error(404, "no such room")
-        return web.json_response({"channelKey": "key-%s-%s" % (room_id, user_id), "appId": "plovix-demo-app"})
+        media = state.store.get("media")
+        if media is None or media.janus is None:
+            # No media server: a fixed key and an id naming no server.
+            return web.json_response({"channelKey": "key-%s-%s" % (room_id, user_id), "appId": "plovix-demo-app"})
+        try:
+            key = await media.issue_key(room_id, user_id)
+        except (mediaserver.MediaServerError, OSError, asyncio.TimeoutError) as failure:
+            return recording.json_error(503, "media server: %s" % failure)
+        return web.json_response({"channelKey": key, "appId": media.url})
 
     async def body_of(request):
         try:

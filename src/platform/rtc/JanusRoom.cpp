@@ -1,0 +1,688 @@
+#include "JanusRoom.h"
+
+#include "RtcMedia.h"
+
+#include <QDateTime>
+#include <QDebug>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QNetworkRequest>
+#include <QTimer>
+#include <QWebSocket>
+
+namespace rtcnet {
+
+namespace {
+
+constexpr int kKeepAliveMs = 25000; // the server ends a silent session after 60 s
+constexpr int kRetryMs = 1000;
+constexpr int kLostAfterMs = 10000;
+constexpr int kSlowLinkMs = 10000;
+constexpr int kLevelsMs = 250;
+constexpr quint64 kMaxMessageBytes = 4 * 1024 * 1024;
+constexpr int kStatsMs = 2000;
+
+// The link quality (1 excellent ... 6 down) of a share of lost packets.
+int QualityOfLoss(double share)
+{
+    if (share < 0)
+        return 1;
+    int quality = 1;
+    for (double limit : { 0.01, 0.03, 0.08, 0.15, 0.3 })
+        quality += share >= limit ? 1 : 0;
+    return quality;
+}
+// Refusals of a join that no retry mends: no such room, not allowed, ...
+const QSet<int> kRefusals { 426, 428, 433 };
+// The description of a stream its sender has muted; others describe the
+// stream's kind.
+const QString kMutedDescription = QStringLiteral("muted");
+
+// The mid of each kind of stream ("audio", "video") an SDP describes.
+QMap<QString, QString> Mids(const QString& sdp)
+{
+    QMap<QString, QString> mids;
+    QString kind;
+    for (const QString& line : sdp.split(QLatin1Char('\n'))) {
+        const QString trimmed = line.trimmed();
+        if (trimmed.startsWith(QLatin1String("m=")))
+            kind = trimmed.mid(2).section(QLatin1Char(' '), 0, 0);
+        else if (trimmed.startsWith(QLatin1String("a=mid:")) && !mids.contains(kind))
+            mids.insert(kind, trimmed.mid(6));
+    }
+    return mids;
+}
+
+// GstWebRTCICEConnectionState
+constexpr int kIceFailed = 4;
+
+qint64 Now()
+{
+    return QDateTime::currentMSecsSinceEpoch();
+}
+
+QString FeedId(const QJsonValue& value)
+{
+    // Servers with numeric ids send numbers.
+    return value.isDouble() ? QString::number(qint64(value.toDouble())) : value.toString();
+}
+
+} // namespace
+
+JanusRoom::JanusRoom(JoinParams params, std::shared_ptr<RoomHooks> hooks)
+    : m_params(std::move(params))
+    , m_hooks(std::move(hooks))
+    , m_relay(std::make_shared<Relay>(this))
+    , m_owners(std::make_shared<StreamOwners>())
+    , m_mutedPeers(m_params.mutedPeers)
+{
+    m_keepAlive = new QTimer(this);
+    m_keepAlive->setInterval(kKeepAliveMs);
+    connect(m_keepAlive, &QTimer::timeout, this, [this] {
+        if (m_session)
+            Send({ { "janus", "keepalive" }, { "session_id", m_session } });
+    });
+    m_levels = new QTimer(this);
+    m_levels->setInterval(kLevelsMs);
+    connect(m_levels, &QTimer::timeout, this, [this] {
+        const rtcmedia::VolumeIndication indication = rtcmedia::Indication(rtcmedia::Levels());
+        const int speakers = indication.speakers;
+        const int total = indication.total;
+        m_hooks->Post(QString(),
+            [speakers, total](rtc::IRtcEngineEventHandler* h) { h->onAudioVolumeIndication(speakers, total); });
+    });
+    m_stats = new QTimer(this);
+    m_stats->setInterval(kStatsMs);
+    connect(m_stats, &QTimer::timeout, this, [this] {
+        if (m_publisher)
+            m_publisher->MeasureLoss([this](double share) { m_txQuality = QualityOfLoss(share); });
+        if (m_subscriber)
+            m_subscriber->MeasureLoss([this](double share) { m_rxQuality = QualityOfLoss(share); });
+    });
+    m_retry = new QTimer(this);
+    m_retry->setSingleShot(true);
+    connect(m_retry, &QTimer::timeout, this, [this] {
+        if (m_interrupted && !m_lost && m_interruptedAt.elapsed() >= kLostAfterMs) {
+            m_lost = true;
+            m_hooks->Post(QStringLiteral("callback onConnectionLost"),
+                [](rtc::IRtcEngineEventHandler* h) { h->onConnectionLost(); });
+        }
+        Connect();
+    });
+}
+
+JanusRoom::~JanusRoom()
+{
+    Stop();
+}
+
+void JanusRoom::Start()
+{
+    EnsureGstreamer();
+    Connect();
+}
+
+void JanusRoom::Stop()
+{
+    if (m_stopped)
+        return;
+    m_stopped = true;
+    m_retry->stop();
+    DropSession();
+    m_relay->Close();
+}
+
+void JanusRoom::SetAudioMuted(bool muted)
+{
+    if (m_params.audioMuted == muted)
+        return;
+    // The microphone source goes silent by itself; the others learn it here.
+    m_params.audioMuted = muted;
+    AnnounceMutes();
+}
+
+void JanusRoom::SetVideoMuted(bool muted)
+{
+    if (m_params.videoMuted == muted)
+        return;
+    m_params.videoMuted = muted;
+    if (m_publisher)
+        m_publisher->SetVideoMuted(muted);
+    AnnounceMutes();
+}
+
+void JanusRoom::AnnounceMutes()
+{
+    if (!m_sending || m_sentMids.isEmpty())
+        return;
+    QJsonArray descriptions;
+    for (auto mid = m_sentMids.begin(); mid != m_sentMids.end(); ++mid) {
+        const bool muted = mid.key() == QLatin1String("audio") ? m_params.audioMuted : m_params.videoMuted;
+        descriptions.append(
+            QJsonObject { { "mid", mid.value() }, { "description", muted ? kMutedDescription : mid.key() } });
+    }
+    SendToHandle(m_publisherHandle, { { "request", "configure" }, { "descriptions", descriptions } });
+}
+
+void JanusRoom::SetPeerVideoMuted(unsigned uid, bool muted)
+{
+    if (muted == m_mutedPeers.contains(uid))
+        return;
+    if (muted)
+        m_mutedPeers.insert(uid);
+    else
+        m_mutedPeers.remove(uid);
+    // The server stops forwarding the pictures; asked again, it sends a key
+    // frame first.
+    if (m_subscriber && m_videoMids.contains(uid))
+        SendToHandle(m_subscriberHandle,
+            { { "request", "configure" },
+                { "streams", QJsonArray { QJsonObject { { "mid", m_videoMids.value(uid) }, { "send", !muted } } } } });
+}
+
+bool JanusRoom::IsMutedMid(const QString& mid) const
+{
+    for (unsigned uid : m_mutedPeers) {
+        if (m_videoMids.value(uid) == mid)
+            return true;
+    }
+    return false;
+}
+
+void JanusRoom::Quality(int& tx, int& rx) const
+{
+    tx = m_txQuality;
+    rx = m_rxQuality;
+    const qint64 now = Now();
+    if (tx == 1 && now - m_slowTxAt < kSlowLinkMs)
+        tx = 3;
+    if (rx == 1 && now - m_slowRxAt < kSlowLinkMs)
+        rx = 3;
+}
+
+void JanusRoom::Connect()
+{
+    if (m_stopped)
+        return;
+    DropSession();
+    m_socket = new QWebSocket(QString(), QWebSocketProtocol::VersionLatest, this);
+    // The server's messages are a few kilobytes; a giant one closes the
+    // channel (and the engine joins again) instead of filling the memory.
+    m_socket->setMaxAllowedIncomingMessageSize(kMaxMessageBytes);
+    connect(m_socket, &QWebSocket::connected, this, &JanusRoom::OnConnected);
+    connect(m_socket, &QWebSocket::disconnected, this, &JanusRoom::OnDisconnected);
+    connect(m_socket, &QWebSocket::textMessageReceived, this, &JanusRoom::OnText);
+    QNetworkRequest request(m_params.server);
+    request.setRawHeader("Sec-WebSocket-Protocol", "janus-protocol");
+    m_socket->open(request);
+}
+
+void JanusRoom::OnConnected()
+{
+    const int generation = m_generation;
+    Send({ { "janus", "create" } }, [this, generation](const QJsonObject& reply) {
+        if (generation != m_generation)
+            return;
+        m_session = qint64(reply.value("data").toObject().value("id").toDouble());
+        if (reply.value("janus") != QLatin1String("success") || !m_session)
+            return Interrupt(QStringLiteral("no session: %1").arg(QString::fromUtf8(QJsonDocument(reply).toJson())));
+        m_keepAlive->start();
+        Attach([this](qint64 handle) {
+            m_publisherHandle = handle;
+            JoinAsPublisher();
+        });
+    });
+}
+
+void JanusRoom::OnDisconnected()
+{
+    const QString why = m_socket ? m_socket->errorString() : QString();
+    Interrupt(QStringLiteral("control channel closed (%1)").arg(why));
+}
+
+void JanusRoom::Send(QJsonObject message, Reply reply)
+{
+    if (!m_socket)
+        return;
+    const QString transaction = QString::number(++m_transaction);
+    message.insert("transaction", transaction);
+    if (reply)
+        m_pending.insert(transaction, std::move(reply));
+    m_socket->sendTextMessage(QString::fromUtf8(QJsonDocument(message).toJson(QJsonDocument::Compact)));
+}
+
+void JanusRoom::SendToHandle(qint64 handle, const QJsonObject& body, const QJsonObject& jsep, Reply reply)
+{
+    QJsonObject message { { "janus", "message" }, { "session_id", m_session }, { "handle_id", handle },
+        { "body", body } };
+    if (!jsep.isEmpty())
+        message.insert("jsep", jsep);
+    Send(message, std::move(reply));
+}
+
+void JanusRoom::Attach(std::function<void(qint64)> done)
+{
+    const int generation = m_generation;
+    Send({ { "janus", "attach" }, { "session_id", m_session }, { "plugin", "janus.plugin.videoroom" } },
+        [this, generation, done](const QJsonObject& reply) {
+            if (generation != m_generation)
+                return;
+            const qint64 handle = qint64(reply.value("data").toObject().value("id").toDouble());
+            if (reply.value("janus") != QLatin1String("success") || !handle)
+                return Interrupt(QStringLiteral("videoroom not attached"));
+            done(handle);
+        });
+}
+
+void JanusRoom::JoinAsPublisher()
+{
+    const QString id = QString::number(m_params.uid);
+    SendToHandle(m_publisherHandle,
+        { { "request", "join" }, { "ptype", "publisher" }, { "room", m_params.room }, { "id", id }, { "display", id },
+            { "token", m_params.key } });
+}
+
+void JanusRoom::OnText(const QString& text)
+{
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(text.toUtf8(), &error);
+    if (error.error != QJsonParseError::NoError || !document.isObject()) {
+        qWarning() << "RTC media server: unreadable message dropped," << text.size() << "characters";
+        return;
+    }
+    const QJsonObject message = document.object();
+    const QString kind = message.value("janus").toString();
+    const QString transaction = message.value("transaction").toString();
+    if ((kind == QLatin1String("success") || kind == QLatin1String("error")) && m_pending.contains(transaction)) {
+        m_pending.take(transaction)(message);
+        return;
+    }
+    const qint64 sender = qint64(message.value("sender").toDouble());
+    const bool fromPublisher = sender && sender == m_publisherHandle;
+    const bool fromSubscriber = sender && sender == m_subscriberHandle;
+    if (kind == QLatin1String("event")) {
+        const QJsonObject data = message.value("plugindata").toObject().value("data").toObject();
+        const QJsonObject jsep = message.value("jsep").toObject();
+        if (fromPublisher)
+            OnPublisherEvent(data, jsep);
+        else if (fromSubscriber)
+            OnSubscriberEvent(data, jsep);
+    } else if (kind == QLatin1String("trickle")) {
+        const QJsonObject candidate = message.value("candidate").toObject();
+        PeerConnection* peer = fromPublisher ? m_publisher.get() : fromSubscriber ? m_subscriber.get() : nullptr;
+        if (peer && candidate.value("candidate").isString())
+            peer->AddRemoteCandidate(
+                candidate.value("sdpMLineIndex").toInt(-1), candidate.value("candidate").toString());
+    } else if (kind == QLatin1String("webrtcup") && fromPublisher) {
+        // Others learn of the streams only now; their mutes follow.
+        m_sending = true;
+        AnnounceMutes();
+    } else if (kind == QLatin1String("slowlink")) {
+        (fromPublisher == message.value("uplink").toBool() ? m_slowRxAt : m_slowTxAt) = Now();
+    } else if (kind == QLatin1String("hangup") && (fromPublisher || fromSubscriber)) {
+        Interrupt(QStringLiteral("hang-up: %1").arg(message.value("reason").toString()));
+    } else if (kind == QLatin1String("timeout")) {
+        Interrupt(QStringLiteral("session timed out"));
+    } else if (kind == QLatin1String("error")) {
+        qWarning().noquote() << "RTC media server error:"
+                             << message.value("error").toObject().value("reason").toString();
+    }
+}
+
+void JanusRoom::OnPublisherEvent(const QJsonObject& data, const QJsonObject& jsep)
+{
+    const QString what = data.value("videoroom").toString();
+    if (data.contains("error_code")) {
+        const int code = data.value("error_code").toInt();
+        const QString text = data.value("error").toString();
+        if (m_session && !m_joined)
+            return Refused(code, text);
+        qWarning().noquote() << "RTC media server refused a request:" << code << text;
+        return;
+    }
+    if (what == QLatin1String("joined")) {
+        m_joined = true;
+        m_privateId = QString::number(qint64(data.value("private_id").toDouble()));
+        const unsigned uid = m_params.uid;
+        const QByteArray room = m_params.room.toUtf8();
+        if (!m_everJoined) {
+            m_everJoined = true;
+            m_hooks->Post(QStringLiteral("callback onJoinChannelSuccess uid=%1").arg(uid),
+                [uid, room](rtc::IRtcEngineEventHandler* h) { h->onJoinChannelSuccess(room.constData(), uid, 0); });
+        } else {
+            m_hooks->Post(QStringLiteral("callback onRejoinChannelSuccess uid=%1").arg(uid),
+                [uid, room](rtc::IRtcEngineEventHandler* h) { h->onRejoinChannelSuccess(room.constData(), uid, 0); });
+        }
+        m_interrupted = m_lost = false;
+        m_txQuality = m_rxQuality = 1;
+        m_levels->start();
+        m_stats->start();
+        const QJsonArray publishers = data.value("publishers").toArray();
+        QSet<QString> present;
+        for (const QJsonValue& publisher : publishers)
+            present.insert(FeedId(publisher.toObject().value("id")));
+        // Whoever left while the link was down is gone.
+        for (const QString& feed : m_feeds.keys()) {
+            if (!present.contains(feed))
+                RemovePublisher(feed);
+        }
+        AddPublishers(publishers);
+        if (m_params.sendAudio || m_params.sendVideo)
+            Publish();
+        return;
+    }
+    if (data.contains("publishers"))
+        AddPublishers(data.value("publishers").toArray());
+    for (const char* gone : { "unpublished", "leaving", "kicked" }) {
+        const QJsonValue feed = data.value(QLatin1String(gone));
+        if (!feed.isUndefined() && feed != QLatin1String("ok"))
+            RemovePublisher(FeedId(feed));
+    }
+    if (jsep.value("type") == QLatin1String("answer") && m_publisher) {
+        m_publisher->SetRemoteDescription(QStringLiteral("answer"), jsep.value("sdp").toString());
+    }
+}
+
+void JanusRoom::Refused(int code, const QString& text)
+{
+    qWarning().noquote() << "RTC media server refused the join:" << code << text;
+    // E.g. our previous self still holding the id, or, on a rejoin, a
+    // restarted server whose room and keys are not made again yet: try
+    // again shortly.
+    if (!kRefusals.contains(code) || m_everJoined)
+        return Interrupt(QStringLiteral("join failed: %1 %2").arg(code).arg(text));
+    m_refused = true;
+    const QByteArray message = text.toUtf8();
+    m_hooks->Post(QStringLiteral("callback onError err=%1").arg(int(rtc::ERR_INVALID_CHANNEL_KEY)),
+        [message](rtc::IRtcEngineEventHandler* h) { h->onError(rtc::ERR_INVALID_CHANNEL_KEY, message.constData()); });
+    m_retry->stop();
+    DropSession();
+}
+
+void JanusRoom::Publish()
+{
+    m_publisher = std::make_unique<PeerConnection>(
+        PeerConnection::Role::Publisher, m_relay, PeerEvents(&JanusRoom::m_publisherHandle, "publish"));
+    if (!m_publisher->StartPublisher(m_params.microphone, m_params.camera, m_params.sendAudio, m_params.sendVideo,
+            m_params.videoMuted, m_params.uid)) {
+        qWarning() << "RTC engine: the local media cannot be sent";
+        m_publisher.reset();
+        return;
+    }
+}
+
+PeerConnection::Events JanusRoom::PeerEvents(qint64 JanusRoom::*handleOf, const char* request)
+{
+    // Reports of a connection whose handle has gone since are stale.
+    const qint64 handle = this->*handleOf;
+    PeerConnection::Events events;
+    events.description = [this, handleOf, handle, request](const QString& type, const QString& sdp) {
+        if (handle != this->*handleOf)
+            return;
+        if (type == QLatin1String("offer"))
+            m_sentMids = Mids(sdp);
+        SendToHandle(handle, { { "request", request } }, { { "type", type }, { "sdp", sdp } });
+    };
+    events.candidate = [this, handleOf, handle](int mline, const QString& candidate) {
+        if (handle == this->*handleOf)
+            Trickle(handle, mline, candidate);
+    };
+    events.iceState = [this, handleOf, handle](int state) {
+        if (handle == this->*handleOf && state == kIceFailed)
+            Interrupt(QStringLiteral("media connection failed"));
+    };
+    events.failed = [](const QString& message) { qWarning().noquote() << "RTC media:" << message; };
+    return events;
+}
+
+void JanusRoom::AddPublishers(const QJsonArray& publishers)
+{
+    for (const QJsonValue& value : publishers) {
+        const QString feed = FeedId(value.toObject().value("id"));
+        bool ok = false;
+        const unsigned uid = feed.toUInt(&ok);
+        if (!ok || !uid) {
+            qWarning().noquote() << "RTC engine: a publisher whose id is no uid is ignored:" << feed.left(64);
+            continue;
+        }
+        if (uid == m_params.uid)
+            continue;
+        if (!m_feeds.contains(feed)) {
+            m_feeds.insert(feed, uid);
+            m_hooks->Post(QStringLiteral("callback onUserJoined uid=%1").arg(uid),
+                [uid](rtc::IRtcEngineEventHandler* h) { h->onUserJoined(uid, 0); });
+        }
+        ReadMutes(uid, value.toObject().value("streams").toArray());
+        if (!m_subscribed.contains(feed) && !m_waiting.contains(feed))
+            m_waiting << feed;
+    }
+    Subscribe();
+}
+
+void JanusRoom::ReadMutes(unsigned uid, const QJsonArray& streams)
+{
+    for (const QJsonValue& value : streams) {
+        const QJsonObject stream = value.toObject();
+        const QString kind = stream.value("type").toString();
+        if (kind != QLatin1String("audio") && kind != QLatin1String("video"))
+            continue;
+        const bool muted
+            = stream.value("disabled").toBool() || stream.value("description").toString() == kMutedDescription;
+        auto& known = m_mutes[uid];
+        const bool audio = kind == QLatin1String("audio");
+        std::optional<bool>& was = audio ? known.first : known.second;
+        // A user is heard and seen until told otherwise.
+        const bool changed = was.has_value() ? *was != muted : muted;
+        was = muted;
+        if (!changed)
+            continue;
+        if (audio)
+            m_hooks->Post(QStringLiteral("callback onUserMuteAudio uid=%1 muted=%2").arg(uid).arg(muted),
+                [uid, muted](rtc::IRtcEngineEventHandler* h) { h->onUserMuteAudio(uid, muted); });
+        else
+            m_hooks->Post(QStringLiteral("callback onUserMuteVideo uid=%1 muted=%2").arg(uid).arg(muted),
+                [uid, muted](rtc::IRtcEngineEventHandler* h) { h->onUserMuteVideo(uid, muted); });
+    }
+}
+
+void JanusRoom::RemovePublisher(const QString& feed)
+{
+    if (!m_feeds.contains(feed))
+        return;
+    const unsigned uid = m_feeds.take(feed);
+    m_mutes.remove(uid);
+    m_subscribed.remove(feed);
+    m_waiting.removeAll(feed);
+    m_hooks->RemoteUserGone(uid);
+    m_hooks->Post(QStringLiteral("callback onUserOffline uid=%1").arg(uid),
+        [uid](rtc::IRtcEngineEventHandler* h) { h->onUserOffline(uid, 0); });
+}
+
+void JanusRoom::Subscribe()
+{
+    if (m_waiting.isEmpty() || m_subscriberBusy || !m_joined)
+        return;
+    if (m_subscriberHandle && m_staleStreams) {
+        // webrtcbin receives nothing on a stream the server hands over to
+        // another feed: a fresh subscription takes everybody again.
+        Send({ { "janus", "detach" }, { "session_id", m_session }, { "handle_id", m_subscriberHandle } });
+        DropSubscriber();
+    }
+    m_subscriberBusy = true;
+    const QList<QString> feeds = m_waiting;
+    m_requested = feeds;
+    m_waiting.clear();
+    QJsonArray streams;
+    for (const QString& feed : feeds) {
+        streams.append(QJsonObject { { "feed", feed } });
+        m_subscribed.insert(feed);
+    }
+    if (m_subscriberHandle) {
+        SendToHandle(m_subscriberHandle, { { "request", "update" }, { "subscribe", streams } });
+        return;
+    }
+    Attach([this, streams](qint64 handle) {
+        m_subscriberHandle = handle;
+        SendToHandle(handle,
+            { { "request", "join" }, { "ptype", "subscriber" }, { "room", m_params.room }, { "streams", streams },
+                { "private_id", m_privateId.toLongLong() }, { "token", m_params.key } });
+    });
+}
+
+void JanusRoom::OnSubscriberEvent(const QJsonObject& data, const QJsonObject& jsep)
+{
+    const QString what = data.value("videoroom").toString();
+    if (data.contains("error_code")) {
+        // A feed that left before we asked for it, or whose media is not
+        // up yet: asked for again when the room announces it once more.
+        qWarning().noquote() << "RTC media server refused a subscription:" << data.value("error_code").toInt()
+                             << data.value("error").toString();
+        for (const QString& feed : qAsConst(m_requested))
+            m_subscribed.remove(feed);
+        m_requested.clear();
+        if (!m_subscriber) {
+            // The handle never joined: a new one joins next time.
+            Send({ { "janus", "detach" }, { "session_id", m_session }, { "handle_id", m_subscriberHandle } });
+            DropSubscriber();
+        }
+        m_subscriberBusy = false;
+        return Subscribe();
+    }
+    if (data.contains("streams"))
+        ReadStreams(data.value("streams").toArray());
+    if (jsep.value("type") == QLatin1String("offer")) {
+        if (!m_subscriber) {
+            m_subscriber = std::make_unique<PeerConnection>(
+                PeerConnection::Role::Subscriber, m_relay, PeerEvents(&JanusRoom::m_subscriberHandle, "start"));
+            if (!m_subscriber->StartSubscriber(m_hooks, m_owners)) {
+                qWarning() << "RTC engine: cannot receive media";
+                m_subscriber.reset();
+                return;
+            }
+        }
+        m_subscriber->SetRemoteDescription(QStringLiteral("offer"), jsep.value("sdp").toString());
+        return;
+    }
+    if (what == QLatin1String("updated") || data.value("started") == QLatin1String("ok")) {
+        // The server asks the new feeds for a key frame only when told so.
+        if (!m_newMids.isEmpty()) {
+            QJsonArray streams;
+            for (const QString& mid : qAsConst(m_newMids))
+                streams.append(QJsonObject { { "mid", mid }, { "send", !IsMutedMid(mid) } });
+            m_newMids.clear();
+            SendToHandle(m_subscriberHandle, { { "request", "configure" }, { "streams", streams } });
+        }
+        m_requested.clear();
+        m_subscriberBusy = false;
+        Subscribe();
+    }
+}
+
+void JanusRoom::ReadStreams(const QJsonArray& streams)
+{
+    QMap<int, unsigned> owners;
+    QSet<QString> mids;
+    for (const QJsonValue& value : streams) {
+        const QJsonObject stream = value.toObject();
+        const QString mid = stream.value("mid").toString();
+        if (!stream.value("active").toBool(true) || mid.isEmpty()) {
+            m_staleStreams = true;
+            continue;
+        }
+        const unsigned uid = m_feeds.value(FeedId(stream.value("feed_id")));
+        if (uid)
+            owners.insert(stream.value("mindex").toInt(-1), uid);
+        if (uid && stream.value("type") == QLatin1String("video"))
+            m_videoMids.insert(uid, mid);
+        mids.insert(mid);
+        if (!m_knownMids.contains(mid))
+            m_newMids << mid;
+    }
+    m_knownMids = mids;
+    m_owners->Set(owners);
+    // A feed the server dropped from the subscription while its publisher
+    // stays is asked for again.
+    QSet<unsigned> received;
+    for (unsigned uid : owners)
+        received.insert(uid);
+    for (auto feed = m_feeds.begin(); feed != m_feeds.end(); ++feed) {
+        if (m_subscribed.contains(feed.key()) && !m_requested.contains(feed.key())
+            && !received.contains(feed.value())) {
+            m_subscribed.remove(feed.key());
+            m_waiting << feed.key();
+        }
+    }
+}
+
+void JanusRoom::DropSubscriber()
+{
+    m_subscriber.reset();
+    m_subscriberHandle = 0;
+    m_staleStreams = false;
+    m_knownMids.clear();
+    m_newMids.clear();
+    m_videoMids.clear();
+    m_owners->Set({});
+    for (const QString& feed : qAsConst(m_subscribed)) {
+        if (!m_waiting.contains(feed))
+            m_waiting << feed;
+    }
+    m_subscribed.clear();
+}
+
+void JanusRoom::Trickle(qint64 handle, int mline, const QString& candidate)
+{
+    QJsonObject body;
+    if (candidate.isEmpty())
+        body.insert("completed", true);
+    else
+        body = { { "candidate", candidate }, { "sdpMLineIndex", mline } };
+    Send({ { "janus", "trickle" }, { "session_id", m_session }, { "handle_id", handle }, { "candidate", body } });
+}
+
+void JanusRoom::Interrupt(const QString& why)
+{
+    if (m_stopped || m_refused)
+        return;
+    qWarning().noquote() << "RTC engine: media server link interrupted:" << why;
+    if (!m_interrupted) {
+        m_interrupted = true;
+        m_interruptedAt.start();
+        m_txQuality = m_rxQuality = 6;
+        if (m_everJoined)
+            m_hooks->Post(QStringLiteral("callback onConnectionInterrupted"),
+                [](rtc::IRtcEngineEventHandler* h) { h->onConnectionInterrupted(); });
+    }
+    DropSession();
+    m_retry->start(kRetryMs);
+}
+
+void JanusRoom::DropSession()
+{
+    ++m_generation;
+    m_pending.clear();
+    m_keepAlive->stop();
+    m_levels->stop();
+    m_stats->stop();
+    m_publisher.reset();
+    DropSubscriber();
+    m_waiting.clear();
+    m_subscriberBusy = false;
+    m_requested.clear();
+    m_sending = false;
+    m_sentMids.clear();
+    m_joined = false;
+    if (m_socket) {
+        m_socket->disconnect(this);
+        if (m_session && m_socket->state() == QAbstractSocket::ConnectedState) {
+            Send({ { "janus", "destroy" }, { "session_id", m_session } });
+            m_socket->flush();
+        }
+        m_socket->close();
+        m_socket->deleteLater();
+        m_socket = nullptr;
+    }
+    m_session = m_publisherHandle = m_subscriberHandle = 0;
+}
+
+} // namespace rtcnet

@@ -1,0 +1,582 @@
+#include "PeerConnection.h"
+
+#include "RtcMedia.h"
+
+#include <QDebug>
+#include <QRandomGenerator>
+#include <atomic>
+
+#define GST_USE_UNSTABLE_API
+#include <gst/gst.h>
+#include <gst/sdp/sdp.h>
+#include <gst/video/video.h>
+#include <gst/webrtc/webrtc.h>
+
+namespace rtcnet {
+
+void EnsureGstreamer()
+{
+    rtcmedia::Init();
+}
+
+void Relay::Post(std::function<void()> f)
+{
+    QMutexLocker lock(&m_mutex);
+    if (m_target)
+        QMetaObject::invokeMethod(m_target, std::move(f), Qt::QueuedConnection);
+}
+
+void Relay::Close()
+{
+    QMutexLocker lock(&m_mutex);
+    m_target = nullptr;
+}
+
+void StreamOwners::Set(const QMap<int, unsigned>& owners)
+{
+    QMutexLocker lock(&m_mutex);
+    m_owners = owners;
+}
+
+unsigned StreamOwners::Owner(int mline) const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_owners.value(mline);
+}
+
+struct PeerConnection::Inner {
+    Role role = Role::Publisher;
+    std::shared_ptr<Relay> relay;
+    Events events;
+    std::shared_ptr<MediaHooks> hooks;
+    std::shared_ptr<StreamOwners> owners;
+    GstElement* pipeline = nullptr;
+    GstElement* webrtc = nullptr;
+    // The picture sent: the camera, or black while the camera is off (the
+    // camera is then closed).
+    GstElement* selector = nullptr;
+    GstElement* camera = nullptr;
+    GstPad* cameraPad = nullptr;
+    GstPad* blackPad = nullptr;
+    GstElement* encoder = nullptr;
+    std::atomic<bool> offered { false };
+    // Packet counts at the previous loss measurement (statistics thread).
+    qint64 lastLost = 0;
+    qint64 lastCarried = 0;
+    std::atomic<int> iceState { GST_WEBRTC_ICE_CONNECTION_STATE_NEW };
+
+    void Fail(const QString& message)
+    {
+        qWarning().noquote() << "RTC peer connection:" << message;
+        relay->Post([events = events, message] {
+            if (events.failed)
+                events.failed(message);
+        });
+    }
+    void PostDescription(GstWebRTCSessionDescription* description)
+    {
+        gchar* text = gst_sdp_message_as_text(description->sdp);
+        const QString sdp = QString::fromUtf8(text);
+        g_free(text);
+        const QString type = QString::fromUtf8(gst_webrtc_sdp_type_to_string(description->type));
+        relay->Post([events = events, type, sdp] { events.description(type, sdp); });
+    }
+};
+
+namespace {
+
+using InnerPtr = std::weak_ptr<PeerConnection::Inner>;
+
+// A promise whose reply goes to f while the connection lives.
+GstPromise* Promise(const std::shared_ptr<PeerConnection::Inner>& inner,
+    void (*f)(const std::shared_ptr<PeerConnection::Inner>&, GstPromise*))
+{
+    struct Call {
+        InnerPtr inner;
+        void (*f)(const std::shared_ptr<PeerConnection::Inner>&, GstPromise*);
+    };
+    return gst_promise_new_with_change_func(
+        [](GstPromise* promise, gpointer data) {
+            auto* call = static_cast<Call*>(data);
+            if (auto inner = call->inner.lock())
+                call->f(inner, promise);
+            else
+                gst_promise_unref(promise);
+        },
+        new Call { inner, f }, [](gpointer data) { delete static_cast<Call*>(data); });
+}
+
+// The error a promise's reply tells, if any.
+QString ErrorOf(const GstStructure* reply)
+{
+    if (!reply || !gst_structure_has_field(reply, "error"))
+        return QString();
+    GError* error = nullptr;
+    gst_structure_get(reply, "error", G_TYPE_ERROR, &error, nullptr);
+    const QString text = QString::fromUtf8(error ? error->message : "unknown");
+    g_clear_error(&error);
+    return text;
+}
+
+// The offer or answer a create-offer or create-answer promise brought,
+// set locally and handed on.
+void OnDescriptionCreated(const std::shared_ptr<PeerConnection::Inner>& inner, GstPromise* promise)
+{
+    GstWebRTCSessionDescription* description = nullptr;
+    QString problem;
+    if (gst_promise_wait(promise) == GST_PROMISE_RESULT_REPLIED) {
+        const GstStructure* reply = gst_promise_get_reply(promise);
+        const char* field = reply && gst_structure_has_field(reply, "offer") ? "offer" : "answer";
+        if (reply)
+            gst_structure_get(reply, field, GST_TYPE_WEBRTC_SESSION_DESCRIPTION, &description, nullptr);
+        problem = ErrorOf(reply);
+    }
+    gst_promise_unref(promise);
+    if (!description)
+        return inner->Fail(QStringLiteral("no local description: %1").arg(problem));
+    // Handed on first: the candidates it brings follow it to the server.
+    inner->PostDescription(description);
+    g_signal_emit_by_name(inner->webrtc, "set-local-description", description, nullptr);
+    gst_webrtc_session_description_free(description);
+}
+
+void OnRemoteOfferSet(const std::shared_ptr<PeerConnection::Inner>& inner, GstPromise* promise)
+{
+    const GstStructure* reply
+        = gst_promise_wait(promise) == GST_PROMISE_RESULT_REPLIED ? gst_promise_get_reply(promise) : nullptr;
+    const QString problem = ErrorOf(reply);
+    gst_promise_unref(promise);
+    if (!problem.isEmpty())
+        return inner->Fail(QStringLiteral("remote offer refused: %1").arg(problem));
+    g_signal_emit_by_name(inner->webrtc, "create-answer", nullptr, Promise(inner, OnDescriptionCreated));
+}
+
+void CreateOffer(const std::shared_ptr<PeerConnection::Inner>& inner)
+{
+    if (inner->offered.exchange(true))
+        return;
+    g_signal_emit_by_name(inner->webrtc, "create-offer", nullptr, Promise(inner, OnDescriptionCreated));
+}
+
+void OnIceCandidate(GstElement*, guint mline, gchar* candidate, gpointer data)
+{
+    auto* inner = static_cast<PeerConnection::Inner*>(data);
+    const QString text = QString::fromUtf8(candidate);
+    const int index = int(mline);
+    inner->relay->Post([events = inner->events, index, text] { events.candidate(index, text); });
+}
+
+void OnGatheringState(GstElement* webrtc, GParamSpec*, gpointer data)
+{
+    auto* inner = static_cast<PeerConnection::Inner*>(data);
+    GstWebRTCICEGatheringState state = GST_WEBRTC_ICE_GATHERING_STATE_NEW;
+    g_object_get(webrtc, "ice-gathering-state", &state, nullptr);
+    if (state == GST_WEBRTC_ICE_GATHERING_STATE_COMPLETE)
+        inner->relay->Post([events = inner->events] { events.candidate(-1, QString()); });
+}
+
+void OnIceConnectionState(GstElement* webrtc, GParamSpec*, gpointer data)
+{
+    auto* inner = static_cast<PeerConnection::Inner*>(data);
+    GstWebRTCICEConnectionState state = GST_WEBRTC_ICE_CONNECTION_STATE_NEW;
+    g_object_get(webrtc, "ice-connection-state", &state, nullptr);
+    inner->iceState = int(state);
+    inner->relay->Post([events = inner->events, state] {
+        if (events.iceState)
+            events.iceState(int(state));
+    });
+}
+
+gboolean OnBusMessage(GstBus*, GstMessage* message, gpointer data)
+{
+    auto* inner = static_cast<PeerConnection::Inner*>(data);
+    if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR) {
+        GError* error = nullptr;
+        gchar* debug = nullptr;
+        gst_message_parse_error(message, &error, &debug);
+        inner->Fail(QStringLiteral("%1: %2 (%3)")
+                        .arg(QString::fromUtf8(GST_OBJECT_NAME(message->src)), error ? error->message : "",
+                            debug ? debug : ""));
+        g_clear_error(&error);
+        g_free(debug);
+    }
+    return TRUE;
+}
+
+// Tells the hooks of uid's first decoded picture and its size.
+void WatchFirstPicture(PeerConnection::Inner* inner, GstElement* branch, unsigned uid)
+{
+    GstElement* decoder = gst_bin_get_by_name(GST_BIN(branch), "decoder");
+    GstPad* out = gst_element_get_static_pad(decoder, "src");
+    struct Watch {
+        std::shared_ptr<MediaHooks> hooks;
+        unsigned uid;
+    };
+    gst_pad_add_probe(
+        out, GST_PAD_PROBE_TYPE_BUFFER,
+        [](GstPad* pad, GstPadProbeInfo*, gpointer data) {
+            auto* watch = static_cast<Watch*>(data);
+            GstCaps* caps = gst_pad_get_current_caps(pad);
+            GstVideoInfo info;
+            if (caps && gst_video_info_from_caps(&info, caps))
+                watch->hooks->RemoteVideoDecoded(watch->uid, GST_VIDEO_INFO_WIDTH(&info), GST_VIDEO_INFO_HEIGHT(&info));
+            if (caps)
+                gst_caps_unref(caps);
+            return GST_PAD_PROBE_REMOVE;
+        },
+        new Watch { inner->hooks, uid }, [](gpointer data) { delete static_cast<Watch*>(data); });
+    gst_object_unref(out);
+    gst_object_unref(decoder);
+}
+
+// A received stream: decoded and handed to its sink.
+void OnRemotePad(GstElement*, GstPad* pad, gpointer data)
+{
+    auto* inner = static_cast<PeerConnection::Inner*>(data);
+    if (GST_PAD_DIRECTION(pad) != GST_PAD_SRC)
+        return;
+    int mline = -1;
+    if (sscanf(GST_PAD_NAME(pad), "src_%d", &mline) != 1)
+        mline = -1;
+    GstCaps* caps = gst_pad_get_current_caps(pad);
+    if (!caps)
+        caps = gst_pad_query_caps(pad, nullptr);
+    const GstStructure* s = gst_caps_get_structure(caps, 0);
+    const QByteArray encoding = QByteArray(gst_structure_get_string(s, "encoding-name")).toUpper();
+    gst_caps_unref(caps);
+    const unsigned uid = inner->owners ? inner->owners->Owner(mline) : 0;
+    const char* decoder = "fakesink sync=false async=false";
+    GstElement* sink = nullptr;
+    if (encoding == "VP8" && uid) {
+        decoder = "queue ! rtpvp8depay request-keyframe=true wait-for-keyframe=true ! vp8dec name=decoder";
+        sink = rtcmedia::MakeRemoteVideoSink(uid);
+    } else if (encoding == "OPUS" && uid) {
+        decoder = "queue ! rtpopusdepay ! opusdec ! audioconvert ! audioresample";
+        sink = rtcmedia::MakeRemoteAudioSink(uid);
+    }
+    GError* error = nullptr;
+    GstElement* branch = gst_parse_bin_from_description(decoder, TRUE, &error);
+    if (!branch) {
+        inner->Fail(
+            QStringLiteral("no receiver for %1: %2").arg(QString::fromLatin1(encoding), error ? error->message : ""));
+        g_clear_error(&error);
+        if (sink)
+            gst_object_unref(sink);
+        return;
+    }
+    gst_bin_add(GST_BIN(inner->pipeline), branch);
+    if (sink) {
+        gst_bin_add(GST_BIN(inner->pipeline), sink);
+        gst_element_link(branch, sink);
+        gst_element_sync_state_with_parent(sink);
+        if (encoding == "VP8")
+            WatchFirstPicture(inner, branch, uid);
+    }
+    gst_element_sync_state_with_parent(branch);
+    GstPad* sinkPad = gst_element_get_static_pad(branch, "sink");
+    if (gst_pad_link(pad, sinkPad) != GST_PAD_LINK_OK)
+        inner->Fail(QStringLiteral("cannot link the stream of m-line %1").arg(mline));
+    gst_object_unref(sinkPad);
+}
+
+GstElement* NewPipeline(const std::shared_ptr<PeerConnection::Inner>& inner, const char* name)
+{
+    EnsureGstreamer();
+    inner->pipeline = gst_pipeline_new(name);
+    inner->webrtc = gst_element_factory_make("webrtcbin", "webrtc");
+    if (!inner->webrtc) {
+        gst_object_unref(inner->pipeline);
+        inner->pipeline = nullptr;
+        return nullptr;
+    }
+    g_object_set(inner->webrtc, "bundle-policy", GST_WEBRTC_BUNDLE_POLICY_MAX_BUNDLE, "latency", 50u, nullptr);
+    // No UPnP: the agent would announce itself to the whole network.
+    GObject* ice = nullptr;
+    g_object_get(inner->webrtc, "ice-agent", &ice, nullptr);
+    if (ice) {
+        GObject* agent = nullptr;
+        g_object_get(ice, "agent", &agent, nullptr);
+        if (agent) {
+            g_object_set(agent, "upnp", FALSE, nullptr);
+            g_object_unref(agent);
+        }
+        g_object_unref(ice);
+    }
+    gst_bin_add(GST_BIN(inner->pipeline), inner->webrtc);
+    PeerConnection::Inner* raw = inner.get();
+    g_signal_connect(inner->webrtc, "on-ice-candidate", G_CALLBACK(OnIceCandidate), raw);
+    g_signal_connect(inner->webrtc, "notify::ice-gathering-state", G_CALLBACK(OnGatheringState), raw);
+    g_signal_connect(inner->webrtc, "notify::ice-connection-state", G_CALLBACK(OnIceConnectionState), raw);
+    GstBus* bus = gst_pipeline_get_bus(GST_PIPELINE(inner->pipeline));
+    gst_bus_set_sync_handler(
+        bus,
+        [](GstBus* b, GstMessage* message, gpointer data) {
+            OnBusMessage(b, message, data);
+            return GST_BUS_DROP;
+        },
+        raw, nullptr);
+    gst_object_unref(bus);
+    return inner->webrtc;
+}
+
+// Links a sender (source, then the encoder chain) to a send-only
+// transceiver; returns the chain's encoder.
+GstElement* AddSender(
+    const std::shared_ptr<PeerConnection::Inner>& inner, GstElement* source, const char* chain, bool waitForFirst)
+{
+    GError* error = nullptr;
+    GstElement* encoder = gst_parse_bin_from_description(chain, TRUE, &error);
+    if (!source || !encoder) {
+        inner->Fail(QStringLiteral("no sender: %1").arg(error ? error->message : "no source"));
+        g_clear_error(&error);
+        if (source)
+            gst_object_unref(source);
+        if (encoder)
+            gst_object_unref(encoder);
+        return nullptr;
+    }
+    gst_bin_add_many(GST_BIN(inner->pipeline), source, encoder, nullptr);
+    gst_element_link(source, encoder);
+    GstPad* out = gst_element_get_static_pad(encoder, "src");
+    GstPad* in = gst_element_request_pad_simple(inner->webrtc, "sink_%u");
+    gst_pad_link(out, in);
+    GstWebRTCRTPTransceiver* transceiver = nullptr;
+    g_object_get(in, "transceiver", &transceiver, nullptr);
+    if (transceiver) {
+        g_object_set(transceiver, "direction", GST_WEBRTC_RTP_TRANSCEIVER_DIRECTION_SENDONLY, nullptr);
+        gst_object_unref(transceiver);
+    }
+    gst_object_unref(in);
+    if (waitForFirst) {
+        // Offered only once the payloader has put its ssrc in the caps.
+        std::weak_ptr<PeerConnection::Inner> weak = inner;
+        gst_pad_add_probe(
+            out, GST_PAD_PROBE_TYPE_BUFFER,
+            [](GstPad*, GstPadProbeInfo*, gpointer data) {
+                if (auto live = static_cast<std::weak_ptr<PeerConnection::Inner>*>(data)->lock())
+                    CreateOffer(live);
+                return GST_PAD_PROBE_REMOVE;
+            },
+            new std::weak_ptr<PeerConnection::Inner>(weak),
+            [](gpointer data) { delete static_cast<std::weak_ptr<PeerConnection::Inner>*>(data); });
+    }
+    gst_object_unref(out);
+    return gst_bin_get_by_name(GST_BIN(encoder), "encoder");
+}
+
+// Links source to a new request pad of selector, returned.
+GstPad* AddInput(GstElement* pipeline, GstElement* selector, GstElement* source)
+{
+    gst_bin_add(GST_BIN(pipeline), source);
+    GstPad* in = gst_element_request_pad_simple(selector, "sink_%u");
+    GstPad* out = gst_element_get_static_pad(source, "src");
+    gst_pad_link(out, in);
+    gst_object_unref(out);
+    return in;
+}
+
+} // namespace
+
+PeerConnection::PeerConnection(Role role, std::shared_ptr<Relay> relay, Events events)
+    : m_inner(std::make_shared<Inner>())
+{
+    m_inner->role = role;
+    m_inner->relay = std::move(relay);
+    m_inner->events = std::move(events);
+}
+
+PeerConnection::~PeerConnection()
+{
+    if (!m_inner->pipeline)
+        return;
+    // Joins every streaming thread: nothing of this connection runs after.
+    gst_element_set_state(m_inner->pipeline, GST_STATE_NULL);
+    g_signal_handlers_disconnect_by_data(m_inner->webrtc, m_inner.get());
+    for (GstPad* pad : { m_inner->cameraPad, m_inner->blackPad }) {
+        if (pad)
+            gst_object_unref(pad);
+    }
+    if (m_inner->encoder)
+        gst_object_unref(m_inner->encoder);
+    gst_object_unref(m_inner->pipeline);
+}
+
+bool PeerConnection::StartPublisher(
+    const QString& microphone, const QString& camera, bool audio, bool video, bool videoMuted, unsigned uid)
+{
+    if (!NewPipeline(m_inner, "rtc-publisher"))
+        return false;
+    // Fixed ssrcs, so the offer names them however early it is made.
+    QRandomGenerator* random = QRandomGenerator::global();
+    if (video) {
+        const QByteArray chain = QByteArrayLiteral("queue max-size-buffers=2 leaky=downstream ! "
+                                                   "vp8enc name=encoder deadline=1 target-bitrate=1000000 "
+                                                   "keyframe-max-dist=300 cpu-used=8 ! "
+                                                   "rtpvp8pay pt=96 picture-id-mode=15-bit ssrc=")
+            + QByteArray::number(random->bounded(1u, 0x7fffffffu))
+            + " ! capsfilter caps=\"application/x-rtp,media=video,encoding-name=VP8,payload=96,clock-rate=90000\"";
+        GError* error = nullptr;
+        GstElement* black = gst_parse_bin_from_description(
+            "videotestsrc is-live=true pattern=black ! "
+            "capsfilter caps=\"video/x-raw,format=I420,width=640,height=480,framerate=30/1\"",
+            TRUE, &error);
+        g_clear_error(&error);
+        m_inner->camera = rtcmedia::MakeCameraSource(camera, uid);
+        m_inner->selector = gst_element_factory_make("input-selector", nullptr);
+        if (!black || !m_inner->camera || !m_inner->selector) {
+            for (GstElement* element : { black, m_inner->camera, m_inner->selector }) {
+                if (element)
+                    gst_object_unref(element);
+            }
+            m_inner->camera = m_inner->selector = nullptr;
+            m_inner->Fail(QStringLiteral("no camera source"));
+            return false;
+        }
+        g_object_set(m_inner->selector, "sync-streams", FALSE, nullptr);
+        m_inner->encoder = AddSender(m_inner, m_inner->selector, chain.constData(), true);
+        m_inner->cameraPad = AddInput(m_inner->pipeline, m_inner->selector, m_inner->camera);
+        m_inner->blackPad = AddInput(m_inner->pipeline, m_inner->selector, black);
+        if (!m_inner->encoder)
+            return false;
+        SetVideoMuted(videoMuted);
+    }
+    if (audio) {
+        const QByteArray chain
+            = QByteArrayLiteral("queue ! audioconvert ! audioresample ! opusenc name=encoder ! rtpopuspay pt=111 ssrc=")
+            + QByteArray::number(random->bounded(1u, 0x7fffffffu))
+            + " ! capsfilter caps=\"application/x-rtp,media=audio,encoding-name=OPUS,payload=111,clock-rate=48000\"";
+        GstElement* encoder = AddSender(m_inner, rtcmedia::MakeMicrophoneSource(microphone), chain.constData(), !video);
+        if (!encoder)
+            return false;
+        gst_object_unref(encoder);
+    }
+    return gst_element_set_state(m_inner->pipeline, GST_STATE_PLAYING) != GST_STATE_CHANGE_FAILURE;
+}
+
+bool PeerConnection::StartSubscriber(std::shared_ptr<MediaHooks> hooks, std::shared_ptr<StreamOwners> owners)
+{
+    m_inner->hooks = std::move(hooks);
+    m_inner->owners = std::move(owners);
+    GstElement* webrtc = NewPipeline(m_inner, "rtc-subscriber");
+    if (!webrtc)
+        return false;
+    g_signal_connect(webrtc, "pad-added", G_CALLBACK(OnRemotePad), m_inner.get());
+    return gst_element_set_state(m_inner->pipeline, GST_STATE_PLAYING) != GST_STATE_CHANGE_FAILURE;
+}
+
+void PeerConnection::SetRemoteDescription(const QString& type, const QString& sdp)
+{
+    if (!m_inner->webrtc)
+        return;
+    GstSDPMessage* message = nullptr;
+    const QByteArray text = sdp.toUtf8();
+    if (gst_sdp_message_new_from_text(text.constData(), &message) != GST_SDP_OK) {
+        m_inner->Fail(QStringLiteral("unreadable remote %1").arg(type));
+        return;
+    }
+    const bool offer = type == QLatin1String("offer");
+    GstWebRTCSessionDescription* description
+        = gst_webrtc_session_description_new(offer ? GST_WEBRTC_SDP_TYPE_OFFER : GST_WEBRTC_SDP_TYPE_ANSWER, message);
+    GstPromise* promise = offer ? Promise(m_inner, OnRemoteOfferSet) : nullptr;
+    g_signal_emit_by_name(m_inner->webrtc, "set-remote-description", description, promise);
+    gst_webrtc_session_description_free(description);
+}
+
+void PeerConnection::AddRemoteCandidate(int mline, const QString& candidate)
+{
+    // mDNS names never resolve in the media namespace.
+    if (!m_inner->webrtc || mline < 0 || candidate.contains(QLatin1String(".local")))
+        return;
+    const QByteArray text = candidate.toUtf8();
+    g_signal_emit_by_name(m_inner->webrtc, "add-ice-candidate", guint(mline), text.constData());
+}
+
+void PeerConnection::SetVideoMuted(bool muted)
+{
+    if (!m_inner->selector)
+        return;
+    if (muted) {
+        g_object_set(m_inner->selector, "active-pad", m_inner->blackPad, nullptr);
+        // Closed, so that the camera is off indeed.
+        gst_element_set_locked_state(m_inner->camera, TRUE);
+        gst_element_set_state(m_inner->camera, GST_STATE_NULL);
+        return;
+    }
+    gst_element_set_locked_state(m_inner->camera, FALSE);
+    gst_element_sync_state_with_parent(m_inner->camera);
+    g_object_set(m_inner->selector, "active-pad", m_inner->cameraPad, nullptr);
+    // The first picture of the camera is a key frame.
+    GstPad* pad = gst_element_get_static_pad(m_inner->encoder, "src");
+    gst_pad_send_event(pad, gst_video_event_new_upstream_force_key_unit(GST_CLOCK_TIME_NONE, TRUE, 0));
+    gst_object_unref(pad);
+}
+
+void PeerConnection::MeasureLoss(std::function<void(double)> done)
+{
+    if (!m_inner->webrtc)
+        return;
+    struct Call {
+        std::weak_ptr<Inner> inner;
+        std::function<void(double)> done;
+    };
+    GstPromise* promise = gst_promise_new_with_change_func(
+        [](GstPromise* promise, gpointer data) {
+            auto* call = static_cast<Call*>(data);
+            auto inner = call->inner.lock();
+            const GstStructure* reply
+                = gst_promise_wait(promise) == GST_PROMISE_RESULT_REPLIED ? gst_promise_get_reply(promise) : nullptr;
+            if (inner && reply) {
+                // Received: lost and received by us; sent: lost as the
+                // server reports it, against what we sent.
+                struct Counts {
+                    bool publisher;
+                    qint64 lost = 0;
+                    qint64 carried = 0;
+                } counts { inner->role == PeerConnection::Role::Publisher };
+                gst_structure_foreach(
+                    reply,
+                    [](GQuark, const GValue* value, gpointer data) -> gboolean {
+                        auto* counts = static_cast<Counts*>(data);
+                        if (!GST_VALUE_HOLDS_STRUCTURE(value))
+                            return TRUE;
+                        const GstStructure* stats = gst_value_get_structure(value);
+                        GstWebRTCStatsType type {};
+                        if (!gst_structure_get(stats, "type", GST_TYPE_WEBRTC_STATS_TYPE, &type, nullptr))
+                            return TRUE;
+                        gint64 lost = 0;
+                        guint64 packets = 0;
+                        if (counts->publisher && type == GST_WEBRTC_STATS_REMOTE_INBOUND_RTP
+                            && gst_structure_get_int64(stats, "packets-lost", &lost))
+                            counts->lost += qMax<gint64>(0, lost);
+                        else if (counts->publisher && type == GST_WEBRTC_STATS_OUTBOUND_RTP
+                            && gst_structure_get_uint64(stats, "packets-sent", &packets))
+                            counts->carried += qint64(packets);
+                        else if (!counts->publisher && type == GST_WEBRTC_STATS_INBOUND_RTP) {
+                            if (gst_structure_get_int64(stats, "packets-lost", &lost))
+                                counts->lost += qMax<gint64>(0, lost);
+                            if (gst_structure_get_uint64(stats, "packets-received", &packets))
+                                counts->carried += qint64(packets);
+                        }
+                        return TRUE;
+                    },
+                    &counts);
+                const qint64 lost = counts.lost - inner->lastLost;
+                const qint64 carried = counts.carried - inner->lastCarried;
+                inner->lastLost = counts.lost;
+                inner->lastCarried = counts.carried;
+                const qint64 total = counts.publisher ? carried : carried + lost;
+                const double share = total > 0 ? qBound(0.0, double(lost) / double(total), 1.0) : -1.0;
+                inner->relay->Post([done = call->done, share] { done(share); });
+            }
+            gst_promise_unref(promise);
+        },
+        new Call { m_inner, std::move(done) }, [](gpointer data) { delete static_cast<Call*>(data); });
+    g_signal_emit_by_name(m_inner->webrtc, "get-stats", nullptr, promise);
+}
+
+int PeerConnection::IceState() const
+{
+    return m_inner->iceState;
+}
+
+} // namespace rtcnet

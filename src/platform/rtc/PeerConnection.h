@@ -1,0 +1,103 @@
+#pragma once
+
+// One WebRTC peer connection of the engine (GStreamer's webrtcbin in a
+// pipeline of its own): the publisher sends the local microphone and camera,
+// the subscriber receives every stream the media server offers it. The
+// owner talks to it from one thread; what webrtcbin reports from its own
+// threads reaches the owner through the Relay, in the owner's thread.
+
+#include "platform/RtcEngine.h"
+
+#include <QMap>
+#include <QMutex>
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <memory>
+
+typedef struct _GstElement GstElement;
+typedef struct _GstPad GstPad;
+
+namespace rtcnet {
+
+// Hands work from GStreamer's threads to an object's thread; after Close
+// nothing more is handed on.
+class Relay
+{
+public:
+    explicit Relay(QObject* target)
+        : m_target(target)
+    { }
+    void Post(std::function<void()> f);
+    void Close();
+
+private:
+    QMutex m_mutex;
+    QObject* m_target;
+};
+
+// What the media side of the engine does with received media; called on
+// streaming threads.
+class MediaHooks
+{
+public:
+    virtual ~MediaHooks() = default;
+    virtual void RemoteVideoDecoded(unsigned uid, int width, int height) = 0;
+};
+
+// Which user a received stream belongs to, by the stream's m-line index.
+class StreamOwners
+{
+public:
+    void Set(const QMap<int, unsigned>& owners);
+    unsigned Owner(int mline) const; // 0 when unknown
+
+private:
+    mutable QMutex m_mutex;
+    QMap<int, unsigned> m_owners;
+};
+
+class PeerConnection
+{
+public:
+    enum class Role { Publisher, Subscriber };
+    struct Events {
+        // The local offer or answer, once set locally.
+        std::function<void(const QString& type, const QString& sdp)> description;
+        // A local candidate; an empty one once gathering is complete.
+        std::function<void(int mline, const QString& candidate)> candidate;
+        // webrtcbin's ICE connection state (GstWebRTCICEConnectionState).
+        std::function<void(int state)> iceState;
+        std::function<void(const QString& message)> failed;
+    };
+
+    PeerConnection(Role role, std::shared_ptr<Relay> relay, Events events);
+    ~PeerConnection(); // stops the pipeline and every thread of it
+
+    // Publisher: builds the senders and offers once the first picture (or,
+    // without video, the first sound) is encoded. A muted camera sends
+    // black pictures and stays closed.
+    bool StartPublisher(
+        const QString& microphone, const QString& camera, bool audio, bool video, bool videoMuted, unsigned uid);
+    // Subscriber: builds an empty receiver.
+    bool StartSubscriber(std::shared_ptr<MediaHooks> hooks, std::shared_ptr<StreamOwners> owners);
+    // An answer (publisher) or an offer, which the subscriber answers.
+    void SetRemoteDescription(const QString& type, const QString& sdp);
+    void AddRemoteCandidate(int mline, const QString& candidate);
+    void SetVideoMuted(bool muted);
+    int IceState() const;
+    // The share of packets lost since the previous call (0 to 1), as
+    // webrtcbin's statistics tell it, handed to done in the owner's thread;
+    // negative while nothing was sent or received.
+    void MeasureLoss(std::function<void(double)> done);
+
+    struct Inner;
+
+private:
+    std::shared_ptr<Inner> m_inner;
+};
+
+// gst_init, once per process.
+void EnsureGstreamer();
+
+} // namespace rtcnet

@@ -1,0 +1,138 @@
+#pragma once
+
+// The engine's local and rendering media as GStreamer elements that the
+// transport plugs into its pipelines: camera and microphone sources, and
+// sinks for what a remote user sends. Caps are fixed so the transport can
+// rely on them. The bins follow the process-wide media state below while
+// they run: a device, a volume, a mute or a view set later reaches every
+// live bin it concerns. Every function may be called from any thread;
+// views are bound in the GUI thread (the call hops there when needed).
+
+#include "platform/RtcEngineControl.h"
+
+#include <QList>
+#include <QMap>
+#include <QString>
+#include <QtGlobal>
+#include <functional>
+
+typedef struct _GstElement GstElement;
+class QImage;
+class QWidget;
+namespace rtc {
+class IVideoFrameObserver;
+struct VideoFrame;
+} // namespace rtc
+
+namespace rtcmedia {
+
+using RtcEngineControl::Device;
+using RtcEngineControl::DeviceKind;
+
+constexpr int kWidth = 640;
+constexpr int kHeight = 480;
+constexpr int kFps = 30;
+constexpr int kSampleRate = 48000;
+
+// Initialises GStreamer once per process.
+void Init();
+
+// A bin with an always src pad "src" of
+// video/x-raw,format=I420,width=640,height=480,framerate=30/1. It draws
+// the local preview into the local view and hands each frame to the frame
+// observer's onCaptureVideoFrame.
+GstElement* MakeCameraSource(const QString& deviceId, unsigned uid);
+// A bin with an always src pad "src" of
+// audio/x-raw,format=S16LE,rate=48000,channels=1,layout=interleaved at the
+// recording volume, silent while muted; it measures the local level.
+GstElement* MakeMicrophoneSource(const QString& deviceId);
+// A bin with an always sink pad "sink" taking raw video of any size. It
+// draws into uid's view, hands each frame to onRenderVideoFrame and calls
+// the first-frame handler once, on the first frame drawn into a view.
+GstElement* MakeRemoteVideoSink(unsigned uid);
+// A bin with an always sink pad "sink" taking raw audio. It plays on the
+// playback device at the playback volume, unless uid is muted, and
+// measures uid's level.
+GstElement* MakeRemoteAudioSink(unsigned uid);
+
+// --- Media state
+void SetFrameObserver(rtc::IVideoFrameObserver* observer);
+// Where the local preview and uid's pictures are drawn; null unbinds. A
+// view gets a native window when the display has them (X11); elsewhere
+// (offscreen) pictures reach only the frame observer.
+void SetLocalView(QWidget* view);
+void SetRemoteView(unsigned uid, QWidget* view);
+// Called from a streaming thread with uid and the picture's size.
+void SetFirstFrameHandler(std::function<void(unsigned uid, int width, int height)> handler);
+// The device every live bin of that kind switches to; a bin made later
+// uses the id it is made with.
+void SetDevice(DeviceKind kind, const QString& id);
+// Volumes 0 to 255, 255 being the stream's own loudness.
+void SetRecordingVolume(int volume);
+void SetPlaybackVolume(int volume);
+void SetMicrophoneMuted(bool muted);
+void SetPeerAudioMuted(unsigned uid, bool muted);
+
+// Peak levels (0 to 255) since the previous call.
+struct AudioLevels {
+    int local = 0;
+    QMap<unsigned, int> remote;
+};
+AudioLevels Levels();
+// The engine's volume indication from levels: the users heard (the local
+// one included) and the loudest level among them.
+struct VolumeIndication {
+    int speakers = 0;
+    int total = 0;
+};
+VolumeIndication Indication(const AudioLevels& levels);
+
+// Frames the bins handed on so far, for tests and benchmarks.
+int CapturedFrames();
+int RenderedFrames(unsigned uid);
+
+// The local camera outside a channel: a camera source in a pipeline of its
+// own, drawing into the local view. The engine stops it before it opens the
+// camera for sending.
+class Preview
+{
+public:
+    Preview() = default;
+    ~Preview();
+    Preview(const Preview&) = delete;
+    Preview& operator=(const Preview&) = delete;
+    bool Start(const QString& deviceId, unsigned uid);
+    void Stop();
+    bool IsRunning() const { return m_pipeline != nullptr; }
+
+private:
+    GstElement* m_pipeline = nullptr;
+};
+
+// --- The generated camera's picture: a moving bar, the uid and the time in
+// text, and two rows of 32 blocks coding the uid and the capture time (ms
+// since the epoch, low 32 bits) so that a receiver can read both back.
+QImage GeneratedPicture(unsigned uid, quint32 stampMs, qint64 frame);
+struct PictureCode {
+    bool valid = false;
+    unsigned uid = 0;
+    quint32 stampMs = 0;
+};
+PictureCode ReadPictureCode(const rtc::VideoFrame& frame);
+
+// --- Devices (RtcMediaDevices.cpp)
+// The machine's devices as GStreamer's device monitor lists them.
+struct MonitoredDevice {
+    QString name; // display name
+    QString internalName; // the platform's own name (PulseAudio, ALSA), when known
+    QString path; // a camera's device node, when known
+};
+QList<MonitoredDevice> MonitoredDevices(DeviceKind kind);
+// The element that opens the device of that id (as the engine's device
+// list names it), floating as made; null for a generated
+// or fake device, while sound hardware is off limits
+// (PLOVIX_RTC_NO_AUDIO=1), or when the device does not open (*failed is
+// then set).
+GstElement* MakeDeviceElement(DeviceKind kind, const QString& id, bool* failed = nullptr);
+
+} // namespace rtcmedia

@@ -1,0 +1,211 @@
+// Audio elements: the microphone source and the remote audio sink, with
+// their volumes, mutes and levels.
+#include "RtcMediaInner.h"
+
+#include "platform/SystemDevices.h"
+
+#include <QDebug>
+#include <mutex>
+
+namespace rtcmedia {
+
+using namespace inner;
+
+namespace {
+
+class AudioBin : public LiveBin
+{
+public:
+    GstElement* volume = nullptr; // owned by the bin
+    GstPad* outputPad = nullptr; // sink side: what the output hangs off; owned by the bin
+    std::mutex mutex;
+    QString device; // the device in use
+};
+
+GstCaps* PcmCaps(bool mono)
+{
+    GstCaps* caps = gst_caps_new_simple("audio/x-raw", "format", G_TYPE_STRING, "S16LE", "rate", G_TYPE_INT,
+        kSampleRate, "layout", G_TYPE_STRING, "interleaved", nullptr);
+    if (mono)
+        gst_caps_set_simple(caps, "channels", G_TYPE_INT, 1, nullptr);
+    return caps;
+}
+
+GstPadProbeReturn OnLevel(GstPad*, GstPadProbeInfo* info, gpointer data)
+{
+    auto* live = static_cast<AudioBin*>(data);
+    const int peak = Peak(GST_PAD_PROBE_INFO_BUFFER(info));
+    QMutexLocker lock(&Lock());
+    if (live->role == Role::Microphone)
+        Media().localPeak = std::max(Media().localPeak, peak);
+    else {
+        int& level = Media().remotePeaks[unsigned(live->key)];
+        level = std::max(level, peak);
+    }
+    return GST_PAD_PROBE_OK;
+}
+
+// Sets the volume element of one bin from the state.
+void Follow(LiveBin& base)
+{
+    auto& live = static_cast<AudioBin&>(base);
+    double factor = 1.0;
+    bool mute = false;
+    {
+        QMutexLocker lock(&Lock());
+        if (live.role == Role::Microphone) {
+            factor = Factor(Media().recordingVolume);
+            mute = Media().microphoneMuted;
+        } else {
+            factor = Factor(Media().playbackVolume);
+            mute = Media().mutedPeers.contains(unsigned(live.key));
+        }
+    }
+    g_object_set(live.volume, "volume", factor, "mute", gboolean(mute), nullptr);
+}
+
+GstElement* MicrophoneElement(const QString& id)
+{
+    bool failed = false;
+    if (GstElement* real = MakeDeviceElement(DeviceKind::Recording, id, &failed))
+        return real;
+    GstElement* tone = Make("audiotestsrc");
+    // A generated microphone sounds a tone; without a microphone (or with
+    // one that does not open) the stream is silent.
+    g_object_set(tone, "is-live", TRUE, "wave", id.isEmpty() || failed ? 4 /* silence */ : 0 /* sine */, "freq", 440.0,
+        "volume", 0.3, nullptr);
+    return tone;
+}
+
+QString PlaybackDevice()
+{
+    {
+        QMutexLocker lock(&Lock());
+        if (!Media().devices[int(DeviceKind::Playback)].isEmpty())
+            return Media().devices[int(DeviceKind::Playback)];
+    }
+    const QString name = SystemDevices::DefaultAudioName(QAudio::AudioOutput);
+    return name.isEmpty() ? QString() : QStringLiteral("out:") + name;
+}
+
+GstElement* SpeakerElement(const QString& id)
+{
+    GstElement* sink = MakeDeviceElement(DeviceKind::Playback, id);
+    if (!sink) {
+        // A generated speaker plays in time, to nobody.
+        sink = Make("fakesink");
+        g_object_set(sink, "sync", TRUE, "enable-last-sample", FALSE, nullptr);
+    }
+    g_object_set(sink, "async", FALSE, nullptr);
+    return sink;
+}
+
+void FinishBin(GstElement* bin, const std::shared_ptr<AudioBin>& live)
+{
+    GstPad* levelPad = gst_element_get_static_pad(live->volume, "src");
+    gst_pad_add_probe(levelPad, GST_PAD_PROBE_TYPE_BUFFER, OnLevel, live.get(), nullptr);
+    gst_object_unref(levelPad);
+    Register(bin, live);
+    Follow(*live);
+}
+
+} // namespace
+
+namespace inner {
+
+void ApplyAudio()
+{
+    for (Role role : { Role::Microphone, Role::AudioSink })
+        ForEach(role, [](GstElement*, LiveBin& live) { Follow(live); });
+}
+
+void ApplyDevice(DeviceKind kind)
+{
+    QString id;
+    {
+        QMutexLocker lock(&Lock());
+        id = Media().devices[int(kind)];
+    }
+    switch (kind) {
+    case DeviceKind::Camera:
+        ForEach(Role::Camera, [&id](GstElement* bin, LiveBin& live) { SwitchCamera(bin, live, id); });
+        break;
+    case DeviceKind::Recording:
+    case DeviceKind::Playback:
+        ForEach(
+            kind == DeviceKind::Recording ? Role::Microphone : Role::AudioSink, [&id](GstElement* bin, LiveBin& base) {
+                auto& live = static_cast<AudioBin&>(base);
+                std::lock_guard<std::mutex> guard(live.mutex);
+                if (live.device == id)
+                    return;
+                live.device = id;
+                if (live.role == Role::Microphone)
+                    SwapSource(bin, MicrophoneElement(id));
+                else
+                    SwapDownstream(bin, live.outputPad, [id] { return SpeakerElement(id); });
+            });
+        break;
+    }
+}
+
+} // namespace inner
+
+GstElement* MakeMicrophoneSource(const QString& deviceId)
+{
+    Init();
+    GstElement* bin = gst_bin_new(nullptr);
+    GstElement* source = MicrophoneElement(deviceId);
+    GstElement* entry = Make("audioconvert", "entry");
+    GstElement* resample = Make("audioresample");
+    GstElement* caps = Make("capsfilter");
+    GstElement* volume = Make("volume");
+    if (!source || !entry || !resample || !caps || !volume) {
+        gst_object_unref(bin);
+        return nullptr;
+    }
+    gst_object_set_name(GST_OBJECT(source), "source");
+    SetCaps(caps, PcmCaps(true));
+    gst_bin_add_many(GST_BIN(bin), source, entry, resample, caps, volume, nullptr);
+    gst_element_link_many(source, entry, resample, caps, volume, nullptr);
+    Ghost(bin, volume, "src");
+
+    auto live = std::make_shared<AudioBin>();
+    live->role = Role::Microphone;
+    live->volume = volume;
+    live->device = deviceId;
+    FinishBin(bin, live);
+    return bin;
+}
+
+GstElement* MakeRemoteAudioSink(unsigned uid)
+{
+    Init();
+    GstElement* bin = gst_bin_new(nullptr);
+    GstElement* entry = Make("audioconvert", "entry");
+    GstElement* resample = Make("audioresample");
+    GstElement* caps = Make("capsfilter");
+    GstElement* volume = Make("volume");
+    GstElement* queue = Make("queue");
+    const QString device = PlaybackDevice();
+    GstElement* output = SpeakerElement(device);
+    if (!entry || !resample || !caps || !volume || !queue || !output) {
+        gst_object_unref(bin);
+        return nullptr;
+    }
+    SetCaps(caps, PcmCaps(false));
+    gst_bin_add_many(GST_BIN(bin), entry, resample, caps, volume, queue, output, nullptr);
+    gst_element_link_many(entry, resample, caps, volume, queue, output, nullptr);
+    Ghost(bin, entry, "sink");
+
+    auto live = std::make_shared<AudioBin>();
+    live->role = Role::AudioSink;
+    live->key = qint64(uid);
+    live->volume = volume;
+    live->device = device;
+    live->outputPad = gst_element_get_static_pad(queue, "src");
+    gst_object_unref(live->outputPad); // the queue keeps it
+    FinishBin(bin, live);
+    return bin;
+}
+
+} // namespace rtcmedia

@@ -1,0 +1,96 @@
+#pragma once
+
+// Inner parts of the engine's media elements, shared by their source files.
+// GStreamer's headers come before Qt's: GLib names a member "signals".
+#include <gst/gst.h>
+
+#include "RtcMedia.h"
+
+#include <QMutex>
+#include <QReadWriteLock>
+#include <QSet>
+#include <memory>
+
+namespace rtcmedia::inner {
+
+// The key of a view: the local preview's, or a remote uid.
+constexpr qint64 kLocalKey = -1;
+
+// Where one key's pictures go, as the GUI thread found it.
+struct ViewTarget {
+    bool bound = false;
+    quintptr window = 0; // native window; 0 when the display has none
+    int width = 0; // in device pixels
+    int height = 0;
+};
+
+// Process-wide media state, guarded by Lock(). Nothing calls out (observer,
+// handler, GStreamer state changes) while holding it.
+struct State {
+    rtc::IVideoFrameObserver* observer = nullptr;
+    std::function<void(unsigned, int, int)> firstFrame;
+    int recordingVolume = 200;
+    int playbackVolume = 200;
+    bool microphoneMuted = false;
+    QSet<unsigned> mutedPeers;
+    QString devices[3];
+    QMap<qint64, ViewTarget> views;
+    int localPeak = 0;
+    QMap<unsigned, int> remotePeaks;
+    int captured = 0;
+    QMap<unsigned, int> rendered;
+};
+QMutex& Lock();
+State& Media();
+// Held for reading while the frame observer is called, for writing while
+// it is replaced: an observer taken away is not called afterwards.
+QReadWriteLock& ObserverLock();
+
+// Makes a GStreamer element; logs and returns null when the plugin is
+// missing.
+GstElement* Make(const char* factory, const char* name = nullptr);
+
+// Sets a capsfilter's caps and drops the reference handed in.
+void SetCaps(GstElement* capsfilter, GstCaps* caps);
+
+// Runs f on every live bin that registered for that kind of update.
+enum class Role { Camera, Microphone, VideoSink, AudioSink };
+class LiveBin
+{
+public:
+    virtual ~LiveBin() = default;
+    Role role;
+    qint64 key = 0; // uid, or kLocalKey for a camera's preview
+};
+// Registers bin for updates; the bin keeps live (its probes use it) as
+// long as it lives.
+void Register(GstElement* bin, std::shared_ptr<LiveBin> live);
+// Gives bin a ghost pad named name for element's pad of that name.
+void Ghost(GstElement* bin, GstElement* element, const char* name);
+void ForEach(Role role, const std::function<void(GstElement* bin, LiveBin& live)>& f);
+
+// Video (RtcMediaVideo.cpp): re-reads the view target of key in every live
+// bin that draws for it.
+void ApplyView(qint64 key);
+// Wraps a camera's own element: asks it for 640 x 480 first and decodes
+// what it gives (raw or JPEG), into a bin with a src pad "src".
+GstElement* DecodedCamera(GstElement* device);
+// Switches a live camera source to the device of that id.
+void SwitchCamera(GstElement* bin, LiveBin& live, const QString& id);
+// Audio (RtcMediaAudio.cpp): re-reads volumes, mutes and devices.
+void ApplyAudio();
+void ApplyDevice(DeviceKind kind);
+
+// Replaces the element downstream of pad (inside bin) by the one make
+// gives, once the pad is idle; make runs then, in whatever thread that is.
+void SwapDownstream(GstElement* bin, GstPad* pad, std::function<GstElement*()> make);
+// Replaces the element named "source" in bin by a new one, linked to the
+// element named "entry".
+void SwapSource(GstElement* bin, GstElement* fresh);
+
+// Peak of a buffer of 16-bit signed samples, 0 to 255.
+int Peak(GstBuffer* buffer);
+// Scales a volume of 0 to 255 to GStreamer's factor.
+double Factor(int volume);
+
+} // namespace rtcmedia::inner

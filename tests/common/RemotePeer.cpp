@@ -1,0 +1,103 @@
+#include "RemotePeer.h"
+
+#include "ServiceFixture.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QJsonDocument>
+
+RemotePeer::RemotePeer(const ServiceFixture& service, const QString& channel, unsigned uid)
+    : RemotePeer(service, channel, uid, Options())
+{ }
+
+RemotePeer::RemotePeer(const ServiceFixture& service, const QString& channel, unsigned uid, const Options& options)
+    : m_service(service)
+    , m_channel(channel)
+    , m_uid(uid)
+    , m_options(options)
+{ }
+
+RemotePeer::~RemotePeer()
+{
+    Stop();
+}
+
+QPair<QString, QString> RemotePeer::FetchKey(const ServiceFixture& service, const QString& channel, unsigned uid)
+{
+    const QByteArray answer
+        = service.ControlCall("GET", QStringLiteral("/api/agora/room/%1/%2/token").arg(channel).arg(uid));
+    const QJsonObject reply = QJsonDocument::fromJson(answer).object();
+    return { reply.value(QLatin1String("channelKey")).toString(), reply.value(QLatin1String("appId")).toString() };
+}
+
+bool RemotePeer::Start()
+{
+    const auto issued = FetchKey(m_service, m_channel, m_uid);
+    if (issued.second.isEmpty()) {
+        m_error = QStringLiteral("the key road gave no media server");
+        return false;
+    }
+    m_key = m_options.key.isEmpty() ? issued.first : m_options.key;
+    QStringList args { "--app", issued.second, "--key", m_key, "--channel", m_channel, "--uid",
+        QString::number(m_uid) };
+    if (m_options.audience)
+        args << QStringLiteral("--audience");
+    if (m_options.show)
+        args << QStringLiteral("--show");
+    // Its complaints go to the test's output; its events come back here.
+    m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    m_process.start(QStringLiteral(PLOVIX_RTC_PEER), args);
+    if (!m_process.waitForStarted(10000)) {
+        m_error = QStringLiteral("rtc_peer did not start: ") + m_process.errorString();
+        return false;
+    }
+    if (WaitFor(QStringLiteral("ready"), {}, 10000).isEmpty()) {
+        m_error = QStringLiteral("rtc_peer did not get ready");
+        return false;
+    }
+    return true;
+}
+
+void RemotePeer::Stop()
+{
+    if (m_process.state() == QProcess::NotRunning)
+        return;
+    Send(QStringLiteral("quit"));
+    m_process.closeWriteChannel();
+    if (!m_process.waitForFinished(10000)) {
+        qWarning() << "rtc_peer" << m_uid << "did not quit; killed";
+        m_process.kill();
+        m_process.waitForFinished(3000);
+    }
+    Collect();
+}
+
+bool RemotePeer::Send(const QString& command)
+{
+    if (m_process.state() != QProcess::Running)
+        return false;
+    const QByteArray line = command.toUtf8() + '\n';
+    return m_process.write(line) == line.size() && m_process.waitForBytesWritten(3000);
+}
+
+void RemotePeer::Collect()
+{
+    m_partial += m_process.readAllStandardOutput();
+    int end = 0;
+    while ((end = m_partial.indexOf('\n')) >= 0) {
+        const QByteArray line = m_partial.left(end).trimmed();
+        m_partial.remove(0, end + 1);
+        const QJsonObject event = QJsonDocument::fromJson(line).object();
+        if (event.contains(QLatin1String("event")))
+            m_events << event;
+        else if (!line.isEmpty())
+            qWarning() << "rtc_peer" << m_uid << "printed" << line;
+    }
+}
+
+void RemotePeer::Idle(int ms)
+{
+    // The test's own engine posts its callbacks to this thread.
+    QCoreApplication::processEvents(QEventLoop::AllEvents, ms);
+    m_process.waitForReadyRead(ms);
+}

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "RtcEvents.h"
+
+#include <QPair>
+#include <QProcess>
+#include <QString>
+
+class ServiceFixture;
+
+// Another participant of a lesson's audio and video: the test participant
+// rtc_peer in a process of its own, with the generated camera and
+// microphone, admitted by a key it gets from the service's key road as the
+// client does. Its engine events come back as JSON objects
+// ({"event": "onUserJoined", "uid": 57, ...}).
+class RemotePeer : public RtcEventLog
+{
+public:
+    struct Options {
+        bool audience = false;
+        // Draws every remote user into a window of its own (needs a display).
+        bool show = false;
+        // A key of one's own instead of the key road's (a wrong key, say).
+        QString key;
+    };
+
+    RemotePeer(const ServiceFixture& service, const QString& channel, unsigned uid);
+    RemotePeer(const ServiceFixture& service, const QString& channel, unsigned uid, const Options& options);
+    ~RemotePeer() override;
+    RemotePeer(const RemotePeer&) = delete;
+    RemotePeer& operator=(const RemotePeer&) = delete;
+
+    // Gets the key and starts the process; false with ErrorText() otherwise.
+    bool Start();
+    // Sends quit and waits for the end (killed after a few seconds).
+    void Stop();
+    // One command line: "mute-audio 1", "mute-video 0", "stats", "leave".
+    bool Send(const QString& command);
+
+    unsigned Uid() const { return m_uid; }
+    qint64 ProcessId() const { return m_process.processId(); }
+    QString Key() const { return m_key; }
+    QString ErrorText() const { return m_error; }
+
+    // Asks the service's key road for a key of channel and uid, as the
+    // client does; the key and the application id (the media server's
+    // address), empty on failure.
+    static QPair<QString, QString> FetchKey(const ServiceFixture& service, const QString& channel, unsigned uid);
+
+private:
+    void Collect() override;
+    bool Alive() const override { return m_process.state() != QProcess::NotRunning; }
+    void Idle(int ms) override;
+
+    const ServiceFixture& m_service;
+    QString m_channel;
+    unsigned m_uid;
+    Options m_options;
+    QProcess m_process;
+    QByteArray m_partial;
+    QString m_key;
+    QString m_error;
+};

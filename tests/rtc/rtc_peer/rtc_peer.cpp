@@ -1,0 +1,121 @@
+// One participant of a lesson's audio and video in a process of its own, for
+// the tests and the benchmark: LocalPeer drives the platform's engine
+// through its public interface in the order the client does, with the
+// generated camera and microphone. Every engine event becomes one JSON line
+// on stdout; commands come one per line on stdin:
+//   mute-audio 0|1, mute-video 0|1, stats, leave, quit
+//
+//   rtc_peer --app URL --key KEY --channel NAME --uid N [--audience] [--show]
+//
+// With --show each remote user gets a window of its own, drawn into by the
+// engine (a display is needed); {"event": "view", "uid", "window"} names it.
+#include "LocalPeer.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QJsonDocument>
+#include <QMutex>
+#include <QStringList>
+#include <QWidget>
+#include <cstdio>
+#include <iostream>
+#include <string>
+#include <thread>
+
+namespace {
+
+QMutex s_outputLock;
+
+void Print(const QJsonObject& line)
+{
+    const QByteArray text = QJsonDocument(line).toJson(QJsonDocument::Compact) + '\n';
+    QMutexLocker lock(&s_outputLock);
+    std::fwrite(text.constData(), 1, size_t(text.size()), stdout);
+    std::fflush(stdout);
+}
+
+void Answer(const QString& command, int result)
+{
+    Print(QJsonObject { { "event", "result" }, { "command", command }, { "code", result } });
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    qputenv("PLOVIX_MEDIA_DEMO", "1");
+    QApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.addOption({ "app", "media server address (the key road's application id)", "url" });
+    parser.addOption({ "key", "channel key", "key" });
+    parser.addOption({ "channel", "channel name", "name" });
+    parser.addOption({ "uid", "user id", "uid" });
+    parser.addOption({ "audience", "only watch and listen" });
+    parser.addOption({ "show", "draw every remote user into a window" });
+    parser.process(app);
+    bool uidOk = false;
+    const unsigned uid = parser.value("uid").toUInt(&uidOk);
+    const QString channel = parser.value("channel");
+    if (channel.isEmpty() || !uidOk || uid == 0) {
+        std::fprintf(stderr, "rtc_peer: --channel and a non-zero --uid are needed\n");
+        return 2;
+    }
+    const bool show = parser.isSet("show");
+
+    QObject gui;
+    LocalPeer* peer = nullptr;
+    // Each remote user gets a window while present; the engine tells of
+    // them on its own thread, windows live in the GUI thread.
+    auto follow = [&](unsigned remote) {
+        QMetaObject::invokeMethod(&gui, [&, remote] {
+            if (!peer || !peer->Engine())
+                return;
+            const QWidget* view = peer->ShowTile(remote, QSize(640, 480));
+            Print(QJsonObject { { "event", "view" }, { "uid", qint64(remote) }, { "window", qint64(view->winId()) } });
+        });
+    };
+    LocalPeer participant(channel, uid, [&](const QJsonObject& event) {
+        Print(event);
+        if (show && event.value(QLatin1String("event")).toString() == QLatin1String("onUserJoined"))
+            follow(unsigned(event.value(QLatin1String("uid")).toInt()));
+    });
+    peer = &participant;
+    if (!participant.Join(parser.value("app"), parser.value("key"), parser.isSet("audience"), false)) {
+        Print(QJsonObject { { "event", "failed" }, { "message", participant.ErrorText() } });
+        return 1;
+    }
+
+    // Commands arrive on a reader thread and run in the GUI thread, as the
+    // client's calls do. The end of input quits.
+    auto run = [&](const QString& command) {
+        const QStringList words = command.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        const QString verb = words.value(0);
+        const bool on = words.value(1) == QLatin1String("1");
+        if (verb == QLatin1String("mute-audio")) {
+            Answer(verb, participant.MuteMicrophone(on));
+        } else if (verb == QLatin1String("mute-video")) {
+            Answer(verb, participant.EnableCamera(!on));
+        } else if (verb == QLatin1String("stats")) {
+            Print(participant.Recorder().Stats());
+        } else if (verb == QLatin1String("leave")) {
+            Answer(verb, participant.Leave());
+        } else if (verb == QLatin1String("quit")) {
+            participant.Stop();
+            Print(QJsonObject { { "event", "quit" } });
+            app.quit();
+        } else if (!verb.isEmpty()) {
+            Answer(verb, -2);
+        }
+    };
+    std::thread([&gui, run] {
+        std::string line;
+        QString command;
+        while (command != QLatin1String("quit")) {
+            command = std::getline(std::cin, line) ? QString::fromStdString(line).trimmed() : QStringLiteral("quit");
+            QMetaObject::invokeMethod(
+                &gui, [run, command] { run(command); }, Qt::QueuedConnection);
+        }
+    }).detach();
+    Print(QJsonObject { { "event", "ready" } });
+    return app.exec();
+}

@@ -1,0 +1,140 @@
+#include "RemotePeer.h"
+#include "ServiceFixture.h"
+#include "TestRegistry.h"
+
+#include "platform/RtcEngineControl.h"
+#include "rtc/AgoraVideoFrameObserver.h"
+#include "rtc/CAgoraObject.h"
+
+#include <QTest>
+
+namespace control = RtcEngineControl;
+
+// The client's engine, driven by the program's wrapper, in a room of the
+// service's media server with a participant in another process. Runs in
+// the media namespace (tools/netns.sh); skipped elsewhere.
+class TestMediaServer : public QObject
+{
+    Q_OBJECT
+
+private:
+    ServiceFixture m_service;
+
+    // The local user 58 in room R100 as the lesson joins it (camera off,
+    // microphone muted), then with the camera on.
+    CAgoraObject* Joined()
+    {
+        const auto issued = RemotePeer::FetchKey(m_service, "R100", 58);
+        CAgoraObject* agora = CAgoraObject::GetAgoraObject(issued.second);
+        if (!agora->SetClientRole(1) || !agora->JoinChannel("R100", 58, issued.first) || !agora->EnableLocalVideo(false)
+            || !agora->EnableVideo(true) || !agora->MuteLocalAudio(true) || !agora->EnableLocalVideo(true))
+            return nullptr;
+        return agora;
+    }
+    static bool Muted(const QJsonObject& event, bool muted) { return event.value("muted").toBool() == muted; }
+    static int Callbacks(const QString& line) { return control::JournalOf("callback " + line).size(); }
+
+private slots:
+    void initTestCase()
+    {
+        if (qEnvironmentVariableIsEmpty("PLOVIX_MEDIA_ADDR"))
+            QSKIP("needs the media namespace (tools/netns.sh)");
+        QVERIFY2(m_service.Start(false, { "--media-server" }), qPrintable(m_service.ErrorText()));
+        if (m_service.MediaUrl().isEmpty())
+            QSKIP("no media server on this machine");
+    }
+    void init()
+    {
+        control::Reset();
+        control::ClearJournal();
+    }
+    void cleanup()
+    {
+        CAgoraObject::ReleaseEngine();
+        AgoraVideoFrameObserver::ClearFrameTimes();
+    }
+
+    void RemotePicturesStampTheTableUntilTheirUserIsMuted()
+    {
+        CAgoraObject* agora = Joined();
+        QVERIFY(agora);
+        RemotePeer peer(m_service, "R100", 61);
+        QVERIFY2(peer.Start(), qPrintable(peer.ErrorText()));
+        QVERIFY(!peer.WaitFor("onUserJoined", 58).isEmpty());
+        QTRY_VERIFY_WITH_TIMEOUT(AgoraVideoFrameObserver::FrameTime(61, nullptr), 20000);
+        QCOMPARE(Callbacks("onJoinChannelSuccess uid=58"), 1);
+        QCOMPARE(Callbacks("onUserJoined uid=61"), 1);
+        QTRY_COMPARE(Callbacks("onFirstRemoteVideoDecoded uid=61"), 1);
+        QVERIFY(!peer.WaitFor("onFirstRemoteVideoDecoded", 58).isEmpty());
+        // The local switches reach the other one: camera off and on, the
+        // microphone muted from the start.
+        QVERIFY(!peer.WaitFor("onUserMuteAudio", [](const QJsonObject& e) { return Muted(e, true); }).isEmpty());
+        QVERIFY(agora->EnableLocalVideo(false));
+        QVERIFY(!peer.WaitFor("onUserMuteVideo", [](const QJsonObject& e) { return Muted(e, true); }).isEmpty());
+        QVERIFY(agora->EnableLocalVideo(true));
+        QVERIFY(!peer.WaitFor("onUserMuteVideo", [](const QJsonObject& e) { return Muted(e, false); }).isEmpty());
+        // Muted by the local user: no more pictures of that user arrive.
+        QVERIFY(agora->MuteRemoteVideoStream(61, true));
+        QTest::qWait(500);
+        const int muted = control::RenderedFrames(61);
+        QTest::qWait(700);
+        QCOMPARE(control::RenderedFrames(61), muted);
+        QVERIFY(agora->MuteRemoteVideoStream(61, false));
+        QTRY_VERIFY_WITH_TIMEOUT(control::RenderedFrames(61) > muted + 5, 5000);
+        // The other one's switches reach the local user's events.
+        QVERIFY(peer.Send("mute-video 1"));
+        QTRY_COMPARE_WITH_TIMEOUT(Callbacks("onUserMuteVideo uid=61 muted=1"), 1, 10000);
+        QVERIFY(peer.Send("mute-video 0"));
+        QTRY_COMPARE_WITH_TIMEOUT(Callbacks("onUserMuteVideo uid=61 muted=0"), 1, 10000);
+        peer.Stop();
+        QTRY_COMPARE_WITH_TIMEOUT(Callbacks("onUserOffline uid=61"), 1, 10000);
+    }
+
+    void LeavingEndsTheConnectionsAndTheCallbacks()
+    {
+        CAgoraObject* agora = Joined();
+        QVERIFY(agora);
+        RemotePeer peer(m_service, "R100", 61);
+        QVERIFY2(peer.Start(), qPrintable(peer.ErrorText()));
+        QTRY_VERIFY_WITH_TIMEOUT(AgoraVideoFrameObserver::FrameTime(61, nullptr), 20000);
+        QVERIFY(agora->LeaveChannel());
+        // The other one sees the local user go at once, not at a time-out.
+        QVERIFY(!peer.WaitFor("onUserOffline", 58, 5000).isEmpty());
+        const int frames = control::RenderedFrames(61);
+        QVERIFY(control::WaitForCallbacks());
+        const int lines = control::Journal().size();
+        QTest::qWait(500);
+        QCOMPARE(control::RenderedFrames(61), frames);
+        QCOMPARE(control::Journal().size(), lines);
+        QVERIFY(!control::IsInChannel());
+    }
+
+    void ARestartedMediaServerIsJoinedAgain()
+    {
+        CAgoraObject* agora = Joined();
+        QVERIFY(agora);
+        RemotePeer peer(m_service, "R100", 61);
+        QVERIFY2(peer.Start(), qPrintable(peer.ErrorText()));
+        QTRY_VERIFY_WITH_TIMEOUT(AgoraVideoFrameObserver::FrameTime(61, nullptr), 20000);
+        QVERIFY(m_service.RestartMediaServer());
+        QTRY_COMPARE_WITH_TIMEOUT(Callbacks("onConnectionInterrupted"), 1, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(Callbacks("onRejoinChannelSuccess uid=58"), 1, 20000);
+        // The pictures come back without a new join of the program.
+        const int before = control::RenderedFrames(61);
+        QTRY_VERIFY_WITH_TIMEOUT(control::RenderedFrames(61) > before + 10, 20000);
+        QCOMPARE(Callbacks("onJoinChannelSuccess uid=58"), 1);
+        QCOMPARE(control::JournalOf("joinChannel").size(), 1);
+    }
+
+    void AWrongKeyIsRefused()
+    {
+        CAgoraObject* agora = CAgoraObject::GetAgoraObject(m_service.MediaUrl());
+        QVERIFY(agora->JoinChannel("R100", 58, "not-a-key"));
+        QTRY_COMPARE_WITH_TIMEOUT(control::JournalOf("callback onError err=110").size(), 1, 10000);
+        QTest::qWait(1500); // no retry brings a join after all
+        QCOMPARE(Callbacks("onJoinChannelSuccess"), 0);
+    }
+};
+
+PLOVIX_TEST(TestMediaServer)
+#include "tst_MediaServer.moc"
