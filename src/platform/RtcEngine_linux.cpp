@@ -563,7 +563,6 @@ int SimEngine::setupRemoteVideo(const rtc::VideoCanvas& canvas)
             boundViews.remove(canvas.uid);
     }
     rtcmedia::SetRemoteView(canvas.uid, canvas.view);
-    rtcmedia::SetLocalView(canvas.view);
     auto views = m_views;
     QWidget* view = canvas.view;
     const unsigned uid = canvas.uid;
@@ -586,6 +585,7 @@ int SimEngine::setupLocalVideo(const rtc::VideoCanvas& canvas)
         else
             boundViews.remove(canvas.uid);
     }
+    rtcmedia::SetLocalView(canvas.view);
     auto views = m_views;
     QWidget* view = canvas.view;
     const unsigned uid = canvas.uid;

@@ -542,6 +542,30 @@ private slots:
         rtcmedia::SetRemoteView(5, nullptr);
     }
 
+    // The engine draws the local camera into the local canvas only, never
+    // into a remote user's.
+    void EngineDrawsTheLocalCameraIntoTheLocalCanvasOnly()
+    {
+        QWidget* remote = View(QRect(0, 0, 320, 240));
+        QWidget* local = View(QRect(400, 0, 320, 240));
+        rtc::IRtcEngine* engine = InitializedEngine();
+        QVERIFY(engine);
+        QCOMPARE(engine->setupLocalVideo(rtc::VideoCanvas { local, 1, 4, nullptr }), 0);
+        QCOMPARE(engine->setupRemoteVideo(rtc::VideoCanvas { remote, 1, 9, nullptr }), 0);
+        rtcmedia::Preview preview;
+        QVERIFY(preview.Start(QStringLiteral("camera:demo"), 4));
+        auto blue = [](QWidget* view) {
+            const QImage image = Grab(view);
+            const QRgb pixel = image.pixel(image.width() / 2, image.height() / 2);
+            return qBlue(pixel) > 200 && qRed(pixel) < 60 && qGreen(pixel) < 60;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(!blue(local), 15000);
+        QTest::qWait(300);
+        QVERIFY(blue(remote));
+        preview.Stop();
+        engine->release(false);
+    }
+
     void LocalPreviewDrawsTheGeneratedCameraReadably()
     {
         QWidget* view = View(QRect(0, 0, 640, 480));
