@@ -22,6 +22,14 @@ namespace {
 constexpr unsigned kTeacher = 57;
 constexpr unsigned kStudent = 58;
 constexpr unsigned kLate = 59;
+// Levels (0-255) of a tone and of silence.
+constexpr int kHeard = 20;
+constexpr int kSilent = 5;
+
+bool About(const QJsonObject& event, unsigned uid)
+{
+    return event.value(QLatin1String("uid")).toInt() == int(uid);
+}
 
 // Whether a window's picture shows something drawn: more than a trace of it is
 // not the widget's own black (a moving shape on black is enough).
@@ -47,6 +55,7 @@ private:
     // room, each seeing the other's pictures; empty, or what went wrong.
     QString Pair(LocalPeer& local, RemotePeer& remote)
     {
+        // The teacher's microphone is muted, as the client has it at the join.
         if (!local.Start(m_service, false))
             return local.ErrorText();
         if (!remote.Start())
@@ -95,6 +104,59 @@ private slots:
         const qint64 frames = local.Recorder().RenderedFrames(kStudent);
         QTest::qWait(1000);
         QCOMPARE(local.Recorder().RenderedFrames(kStudent), frames);
+    }
+
+    void hearTheOthersToneUntilMuted()
+    {
+        LocalPeer local(QStringLiteral("R105"), kTeacher);
+        RemotePeer remote(m_service, QStringLiteral("R105"), kStudent);
+        const QString paired = Pair(local, remote);
+        QVERIFY2(paired.isEmpty(), qPrintable(paired));
+        // Once this side's own tone is muted, the level it hears is the
+        // other's tone, until the other mutes.
+        QCOMPARE(local.MuteMicrophone(true), 0);
+        const auto loud = [](const QJsonObject& e) { return e.value(QLatin1String("volume")).toInt() > kHeard; };
+        QVERIFY(!local.WaitFor("onAudioVolumeIndication", loud).isEmpty());
+
+        // Muting stops it, and is told.
+        QVERIFY(remote.Send(QStringLiteral("mute-audio 1")));
+        QVERIFY(!local
+                     .WaitFor("onUserMuteAudio",
+                         [](const QJsonObject& e) {
+                             return About(e, kStudent) && e.value(QLatin1String("muted")).toBool();
+                         })
+                     .isEmpty());
+        local.ClearEvents();
+        const auto quiet = [](const QJsonObject& e) { return e.value(QLatin1String("volume")).toInt() <= kSilent; };
+        QVERIFY(!local.WaitFor("onAudioVolumeIndication", quiet, 5000).isEmpty());
+        local.ClearEvents();
+        QTest::qWait(1000);
+        const QList<QJsonObject> after = local.Events("onAudioVolumeIndication");
+        QVERIFY(!after.isEmpty());
+        for (const QJsonObject& level : after)
+            QVERIFY2(!loud(level), "the muted tone is heard again");
+        QVERIFY(remote.Send(QStringLiteral("mute-audio 0")));
+        QVERIFY(!local.WaitFor("onAudioVolumeIndication", loud).isEmpty());
+    }
+
+    void cameraSwitchIsTold()
+    {
+        LocalPeer local(QStringLiteral("R106"), kTeacher);
+        RemotePeer remote(m_service, QStringLiteral("R106"), kStudent);
+        const QString paired = Pair(local, remote);
+        QVERIFY2(paired.isEmpty(), qPrintable(paired));
+        const auto muted = [](bool state) {
+            return [state](const QJsonObject& e) {
+                return About(e, kStudent) && e.value(QLatin1String("muted")).toBool() == state;
+            };
+        };
+        QVERIFY(remote.Send(QStringLiteral("mute-video 1")));
+        QVERIFY(!local.WaitFor("onUserMuteVideo", muted(true)).isEmpty());
+        QVERIFY(remote.Send(QStringLiteral("mute-video 0")));
+        QVERIFY(!local.WaitFor("onUserMuteVideo", muted(false)).isEmpty());
+        // Pictures come again.
+        const qint64 frames = local.Recorder().RenderedFrames(kStudent);
+        QTRY_VERIFY_WITH_TIMEOUT(local.Recorder().RenderedFrames(kStudent) > frames + 10, 10000);
     }
 
     // Needs a display with native windows (rtc.LiveMediaUnderXvfb).
