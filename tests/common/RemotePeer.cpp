@@ -42,8 +42,6 @@ bool RemotePeer::Start()
         QString::number(m_uid) };
     if (m_options.audience)
         args << QStringLiteral("--audience");
-    if (m_options.show)
-        args << QStringLiteral("--show");
     // Its complaints go to the test's output; its events come back here.
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_process.start(QStringLiteral(PLOVIX_RTC_PEER), args);

@@ -18,8 +18,6 @@ class RemotePeer : public RtcEventLog
 public:
     struct Options {
         bool audience = false;
-        // Draws every remote user into a window of its own (needs a display).
-        bool show = false;
         // A key of one's own instead of the key road's (a wrong key, say).
         QString key;
     };

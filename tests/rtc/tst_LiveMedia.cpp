@@ -22,6 +22,14 @@ namespace {
 constexpr unsigned kTeacher = 57;
 constexpr unsigned kStudent = 58;
 constexpr unsigned kLate = 59;
+// Levels (0-255) of a tone and of silence.
+constexpr int kHeard = 20;
+constexpr int kSilent = 5;
+
+bool About(const QJsonObject& event, unsigned uid)
+{
+    return event.value(QLatin1String("uid")).toInt() == int(uid);
+}
 
 // Whether a window's picture shows something drawn: more than a trace of it is
 // not the widget's own black (a moving shape on black is enough).
@@ -41,17 +49,34 @@ class TestLiveMedia : public QObject
     Q_OBJECT
 
 private:
-    ServiceFixture m_service;
+    // The teacher in this process and a student in another, in one room.
+    struct Lesson {
+        Lesson(const ServiceFixture& service, const QString& room)
+            : room(room)
+            , local(room, kTeacher)
+            , remote(service, room, kStudent)
+        { }
+        QString room;
+        LocalPeer local;
+        RemotePeer remote;
+    };
 
-    // A local participant (the teacher) and a remote one (a student) in
-    // room, each seeing the other's pictures; empty, or what went wrong.
-    QString Pair(LocalPeer& local, RemotePeer& remote)
+    ServiceFixture m_service;
+    // Each case has a room of its own.
+    int m_nextRoom = 100;
+    QString m_room;
+    std::unique_ptr<Lesson> m_lesson;
+
+    // Both join, each seeing the other's pictures; empty, or what went wrong.
+    QString Pair(Lesson& lesson)
     {
-        if (!local.Start(m_service, false))
-            return local.ErrorText();
-        if (!remote.Start())
-            return remote.ErrorText();
-        const QList<QPair<RtcEventLog*, unsigned>> sides { { &local, kStudent }, { &remote, kTeacher } };
+        // Joined with the microphone on, then muted where a case needs it:
+        // a participant muted from the join is not seen yet.
+        if (!lesson.local.Start(m_service, false))
+            return lesson.local.ErrorText();
+        if (!lesson.remote.Start())
+            return lesson.remote.ErrorText();
+        const QList<QPair<RtcEventLog*, unsigned>> sides { { &lesson.local, kStudent }, { &lesson.remote, kTeacher } };
         for (const auto& side : sides) {
             const unsigned own = side.second == kStudent ? kTeacher : kStudent;
             if (side.first->WaitFor("onJoinChannelSuccess", own).isEmpty())
@@ -78,37 +103,85 @@ private slots:
 
     void cleanupTestCase() { m_service.Stop(); }
 
+    // Every case but the refusal starts as a lesson of two.
+    void init()
+    {
+        const QByteArray test = QTest::currentTestFunction();
+        if (test == "theOthersPictureLandsInATile" && QGuiApplication::platformName() != QLatin1String("xcb"))
+            QSKIP("needs an X display: runs as rtc.LiveMediaUnderXvfb");
+        m_room = QStringLiteral("R%1").arg(m_nextRoom++);
+        if (test == "wrongKeysAreRefused")
+            return;
+        m_lesson = std::make_unique<Lesson>(m_service, m_room);
+        const QString paired = Pair(*m_lesson);
+        QVERIFY2(paired.isEmpty(), qPrintable(paired));
+    }
+
+    void cleanup() { m_lesson.reset(); }
+
     void seeEachOtherAndLeave()
     {
-        LocalPeer local(QStringLiteral("R100"), kTeacher);
-        RemotePeer remote(m_service, QStringLiteral("R100"), kStudent);
-        const QString paired = Pair(local, remote);
-        QVERIFY2(paired.isEmpty(), qPrintable(paired));
-        const QJsonObject first = local.WaitFor("onFirstRemoteVideoDecoded", kStudent);
+        const QJsonObject first = m_lesson->local.WaitFor("onFirstRemoteVideoDecoded", kStudent);
         QCOMPARE(first.value(QLatin1String("width")).toInt(), 640);
         QCOMPARE(first.value(QLatin1String("height")).toInt(), 480);
         // Leaving gives the other side the user's going, and its pictures
         // stop.
-        QVERIFY(remote.Send(QStringLiteral("leave")));
-        QVERIFY(!local.WaitFor("onUserOffline", kStudent).isEmpty());
+        QVERIFY(m_lesson->remote.Send(QStringLiteral("leave")));
+        QVERIFY(!m_lesson->local.WaitFor("onUserOffline", kStudent).isEmpty());
         QTest::qWait(500);
-        const qint64 frames = local.Recorder().RenderedFrames(kStudent);
+        const qint64 frames = m_lesson->local.Recorder().RenderedFrames(kStudent);
         QTest::qWait(1000);
-        QCOMPARE(local.Recorder().RenderedFrames(kStudent), frames);
+        QCOMPARE(m_lesson->local.Recorder().RenderedFrames(kStudent), frames);
+    }
+
+    void hearTheOthersToneUntilMuted()
+    {
+        // Once this side's own tone is muted, the level it hears is the
+        // other's tone, until the other mutes.
+        QCOMPARE(m_lesson->local.MuteMicrophone(true), 0);
+        const auto loud = [](const QJsonObject& e) { return e.value(QLatin1String("volume")).toInt() > kHeard; };
+        QVERIFY(!m_lesson->local.WaitFor("onAudioVolumeIndication", loud).isEmpty());
+
+        // Muting stops it, and is told.
+        QVERIFY(m_lesson->remote.Send(QStringLiteral("mute-audio 1")));
+        const auto muted
+            = [](const QJsonObject& e) { return About(e, kStudent) && e.value(QLatin1String("muted")).toBool(); };
+        QVERIFY(!m_lesson->local.WaitFor("onUserMuteAudio", muted).isEmpty());
+        m_lesson->local.ClearEvents();
+        const auto quiet = [](const QJsonObject& e) { return e.value(QLatin1String("volume")).toInt() <= kSilent; };
+        QVERIFY(!m_lesson->local.WaitFor("onAudioVolumeIndication", quiet, 5000).isEmpty());
+        m_lesson->local.ClearEvents();
+        QTest::qWait(1000);
+        const QList<QJsonObject> after = m_lesson->local.Events("onAudioVolumeIndication");
+        QVERIFY(!after.isEmpty());
+        for (const QJsonObject& level : after)
+            QVERIFY2(!loud(level), "the muted tone is heard again");
+        QVERIFY(m_lesson->remote.Send(QStringLiteral("mute-audio 0")));
+        QVERIFY(!m_lesson->local.WaitFor("onAudioVolumeIndication", loud).isEmpty());
+    }
+
+    void cameraSwitchIsTold()
+    {
+        const auto muted = [](bool state) {
+            return [state](const QJsonObject& e) {
+                return About(e, kStudent) && e.value(QLatin1String("muted")).toBool() == state;
+            };
+        };
+        QVERIFY(m_lesson->remote.Send(QStringLiteral("mute-video 1")));
+        QVERIFY(!m_lesson->local.WaitFor("onUserMuteVideo", muted(true)).isEmpty());
+        QVERIFY(m_lesson->remote.Send(QStringLiteral("mute-video 0")));
+        QVERIFY(!m_lesson->local.WaitFor("onUserMuteVideo", muted(false)).isEmpty());
+        // Pictures come again.
+        const qint64 frames = m_lesson->local.Recorder().RenderedFrames(kStudent);
+        QTRY_VERIFY_WITH_TIMEOUT(m_lesson->local.Recorder().RenderedFrames(kStudent) > frames + 10, 10000);
     }
 
     // Needs a display with native windows (rtc.LiveMediaUnderXvfb).
     void theOthersPictureLandsInATile()
     {
-        if (QGuiApplication::platformName() != QLatin1String("xcb"))
-            QSKIP("needs an X display: runs as rtc.LiveMediaUnderXvfb");
-        LocalPeer local(QStringLiteral("R101"), kTeacher);
-        RemotePeer remote(m_service, QStringLiteral("R101"), kStudent);
-        const QString paired = Pair(local, remote);
-        QVERIFY2(paired.isEmpty(), qPrintable(paired));
-        QWidget* tile = local.ShowTile(kStudent, QSize(640, 480));
+        QWidget* tile = m_lesson->local.ShowTile(kStudent, QSize(640, 480));
         QVERIFY(QTest::qWaitForWindowExposed(tile));
-        QVERIFY(!local.WaitFor("onFirstRemoteVideoFrame", kStudent).isEmpty());
+        QVERIFY(!m_lesson->local.WaitFor("onFirstRemoteVideoFrame", kStudent).isEmpty());
         // What the X server shows in the tile's window: the engine's
         // drawing of the other's moving picture, not the widget's own black.
         const auto grab = [tile] { return QGuiApplication::primaryScreen()->grabWindow(tile->winId()).toImage(); };
@@ -127,16 +200,12 @@ private slots:
 
     void lateThirdIsSeenByBoth()
     {
-        LocalPeer local(QStringLiteral("R102"), kTeacher);
-        RemotePeer remote(m_service, QStringLiteral("R102"), kStudent);
-        const QString paired = Pair(local, remote);
-        QVERIFY2(paired.isEmpty(), qPrintable(paired));
-        RemotePeer late(m_service, QStringLiteral("R102"), kLate);
+        RemotePeer late(m_service, m_room, kLate);
         QVERIFY2(late.Start(), qPrintable(late.ErrorText()));
-        QVERIFY(!local.WaitFor("onUserJoined", kLate).isEmpty());
-        QVERIFY(!remote.WaitFor("onUserJoined", kLate).isEmpty());
-        QVERIFY(!local.WaitFor("frame", kLate).isEmpty());
-        QVERIFY(!remote.WaitFor("frame", kLate).isEmpty());
+        QVERIFY(!m_lesson->local.WaitFor("onUserJoined", kLate).isEmpty());
+        QVERIFY(!m_lesson->remote.WaitFor("onUserJoined", kLate).isEmpty());
+        QVERIFY(!m_lesson->local.WaitFor("frame", kLate).isEmpty());
+        QVERIFY(!m_lesson->remote.WaitFor("frame", kLate).isEmpty());
         // And the late one sees those who were there.
         QVERIFY(!late.WaitFor("frame", kTeacher).isEmpty());
         QVERIFY(!late.WaitFor("frame", kStudent).isEmpty());
@@ -148,31 +217,28 @@ private slots:
         const QString otherRoomKey = RemotePeer::FetchKey(m_service, QStringLiteral("R100"), kLate).first;
         QVERIFY(!otherRoomKey.isEmpty());
         for (const QString& key : { QStringLiteral("not-a-key"), otherRoomKey }) {
-            LocalPeer local(QStringLiteral("R103"), kLate);
+            LocalPeer local(m_room, kLate);
             QVERIFY2(local.Start(m_service, true, key), qPrintable(local.ErrorText()));
             QVERIFY(!local.WaitFor("onError").isEmpty());
             QTest::qWait(500);
             QVERIFY(local.Events("onJoinChannelSuccess").isEmpty());
         }
         // A participant with its own key is admitted to the same room.
-        LocalPeer admitted(QStringLiteral("R103"), kLate);
+        LocalPeer admitted(m_room, kLate);
         QVERIFY2(admitted.Start(m_service, true), qPrintable(admitted.ErrorText()));
         QVERIFY(!admitted.WaitFor("onJoinChannelSuccess", kLate).isEmpty());
     }
 
     void restartedMediaServerIsJoinedAgain()
     {
-        LocalPeer local(QStringLiteral("R104"), kTeacher);
-        RemotePeer remote(m_service, QStringLiteral("R104"), kStudent);
-        const QString paired = Pair(local, remote);
-        QVERIFY2(paired.isEmpty(), qPrintable(paired));
         QVERIFY(m_service.RestartMediaServer());
-        QVERIFY(!local.WaitFor("onConnectionInterrupted").isEmpty() || !local.Events("onConnectionLost").isEmpty());
-        QVERIFY(!local.WaitFor("onRejoinChannelSuccess", kTeacher, 30000).isEmpty());
-        QVERIFY(!remote.WaitFor("onRejoinChannelSuccess", kStudent, 30000).isEmpty());
+        QVERIFY(!m_lesson->local.WaitFor("onConnectionInterrupted").isEmpty()
+            || !m_lesson->local.Events("onConnectionLost").isEmpty());
+        QVERIFY(!m_lesson->local.WaitFor("onRejoinChannelSuccess", kTeacher, 30000).isEmpty());
+        QVERIFY(!m_lesson->remote.WaitFor("onRejoinChannelSuccess", kStudent, 30000).isEmpty());
         // Pictures flow again after the rejoin.
-        const qint64 before = local.Recorder().RenderedFrames(kStudent);
-        QTRY_VERIFY_WITH_TIMEOUT(local.Recorder().RenderedFrames(kStudent) > before + 30, 20000);
+        const qint64 before = m_lesson->local.Recorder().RenderedFrames(kStudent);
+        QTRY_VERIFY_WITH_TIMEOUT(m_lesson->local.Recorder().RenderedFrames(kStudent) > before + 30, 20000);
     }
 };
 

@@ -5,10 +5,7 @@
 // on stdout; commands come one per line on stdin:
 //   mute-audio 0|1, mute-video 0|1, stats, leave, quit
 //
-//   rtc_peer --app URL --key KEY --channel NAME --uid N [--audience] [--show]
-//
-// With --show each remote user gets a window of its own, drawn into by the
-// engine (a display is needed); {"event": "view", "uid", "window"} names it.
+//   rtc_peer --app URL --key KEY --channel NAME --uid N [--audience]
 #include "LocalPeer.h"
 
 #include <QApplication>
@@ -16,7 +13,6 @@
 #include <QJsonDocument>
 #include <QMutex>
 #include <QStringList>
-#include <QWidget>
 #include <cstdio>
 #include <iostream>
 #include <string>
@@ -51,7 +47,6 @@ int main(int argc, char* argv[])
     parser.addOption({ "channel", "channel name", "name" });
     parser.addOption({ "uid", "user id", "uid" });
     parser.addOption({ "audience", "only watch and listen" });
-    parser.addOption({ "show", "draw every remote user into a window" });
     parser.process(app);
     bool uidOk = false;
     const unsigned uid = parser.value("uid").toUInt(&uidOk);
@@ -60,26 +55,9 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "rtc_peer: --channel and a non-zero --uid are needed\n");
         return 2;
     }
-    const bool show = parser.isSet("show");
 
     QObject gui;
-    LocalPeer* peer = nullptr;
-    // Each remote user gets a window while present; the engine tells of
-    // them on its own thread, windows live in the GUI thread.
-    auto follow = [&](unsigned remote) {
-        QMetaObject::invokeMethod(&gui, [&, remote] {
-            if (!peer || !peer->Engine())
-                return;
-            const QWidget* view = peer->ShowTile(remote, QSize(640, 480));
-            Print(QJsonObject { { "event", "view" }, { "uid", qint64(remote) }, { "window", qint64(view->winId()) } });
-        });
-    };
-    LocalPeer participant(channel, uid, [&](const QJsonObject& event) {
-        Print(event);
-        if (show && event.value(QLatin1String("event")).toString() == QLatin1String("onUserJoined"))
-            follow(unsigned(event.value(QLatin1String("uid")).toInt()));
-    });
-    peer = &participant;
+    LocalPeer participant(channel, uid, Print);
     if (!participant.Join(parser.value("app"), parser.value("key"), parser.isSet("audience"), false)) {
         Print(QJsonObject { { "event", "failed" }, { "message", participant.ErrorText() } });
         return 1;
