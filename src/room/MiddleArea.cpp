@@ -50,18 +50,6 @@ int BoundedSeconds(int seconds)
     return qBound(0, seconds, std::numeric_limits<int>::max() / 1000);
 }
 
-// Opens the window's media where the room has it, once its player exists;
-// the delay goes with the window, so nothing plays after it was closed.
-void OpenAsTheRoomHasIt(AvPlayer* window, int seconds, bool playing)
-{
-    QTimer::singleShot(kOpenDelayMs, window, [window, seconds, playing] {
-        window->OnPlay();
-        if (seconds > 0)
-            window->seek(seconds * 1000, true);
-        if (!playing)
-            window->OnPaused();
-    });
-}
 } // namespace
 
 MiddleArea::MiddleArea(QWidget* parent)
@@ -389,7 +377,7 @@ void MiddleArea::PlayerAdapte(MediaInfo* item, bool bDirectPlay)
     // A participant who comes in while the media plays starts where the
     // room is, not at its beginning.
     if (bDirectPlay)
-        OpenAsTheRoomHasIt(m_avPlayer, BoundedSeconds(item->GetSeekPos()), true);
+        OpenAsTheRoomHasIt(BoundedSeconds(item->GetSeekPos()), true);
     // The accompaniment bar stays in view over a sound bar.
     if (m_audioMixPlayer != nullptr)
         m_audioMixPlayer->raise();
@@ -430,6 +418,24 @@ void MiddleArea::OnCleanUp()
     m_switchButton.hide();
 }
 
+void MiddleArea::OpenAsTheRoomHasIt(int seconds, bool playing)
+{
+    delete m_roomOpening.data();
+    AvPlayer* window = m_avPlayer;
+    auto* opening = new QTimer(window);
+    opening->setSingleShot(true);
+    connect(opening, &QTimer::timeout, window, [window, opening, seconds, playing] {
+        opening->deleteLater();
+        window->OnPlay();
+        if (seconds > 0)
+            window->seek(seconds * 1000, true);
+        if (!playing)
+            window->OnPaused();
+    });
+    opening->start(kOpenDelayMs);
+    m_roomOpening = opening;
+}
+
 void MiddleArea::OnSeekPos(int seconds, bool isPlaying)
 {
     qDebug() << "into  MiddleArea::OnSeekPos, and pos:" << seconds << ", isPlaying:" << isPlaying;
@@ -438,12 +444,15 @@ void MiddleArea::OnSeekPos(int seconds, bool isPlaying)
         return;
     }
     seconds = BoundedSeconds(seconds);
+    // The room's newest word about its media stands: an opening that still
+    // waits with an older one must not undo it.
+    delete m_roomOpening.data();
     const plxav::AVPlayer* library = m_avPlayer->GetLibPlayer();
     const bool opened = library != nullptr && library->isPlaying();
     if (!isPlaying && !opened && seconds > 0) {
         // Paused past the start before this window opened its file (a
         // newcomer): it opens there, paused, so it shows what the room shows.
-        OpenAsTheRoomHasIt(m_avPlayer, seconds, false);
+        OpenAsTheRoomHasIt(seconds, false);
     } else {
         if (isPlaying)
             m_avPlayer->OnPlay();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QString>
 #include <QWidget>
@@ -17,6 +18,7 @@
 
 class AudioMixPlayer;
 class AvPlayer;
+class QTimer;
 
 // The centre of the class room: course-page and media lists, the page view
 // with the whiteboard over it, the tool palette, the notice bar, the media
@@ -107,6 +109,9 @@ private:
     // atLeftEdge, on its left edge); state as m_dwColorBoxShowType.
     void ShowPopUp(PickerWindow* popUp, int& state, QWidget* button, bool atLeftEdge);
     void HidePopUp(PickerWindow* popUp, int& state);
+    // Opens the player window's media where the room has it, once its
+    // player exists; any later word of the room about it replaces this.
+    void OpenAsTheRoomHasIt(int seconds, bool playing);
 
     // Declared parents first: members are destroyed in reverse order, so
     // every child goes before the member that holds it.
@@ -127,6 +132,9 @@ private:
     PresentationList m_pageList;
     MsgNotifyWindow m_notifyWindow;
     AvPlayer* m_avPlayer = nullptr; // child of the course area
+    // The opening that waits for the player window's player; a child of
+    // the window, so it goes with it.
+    QPointer<QTimer> m_roomOpening;
     AudioMixPlayer* m_audioMixPlayer = nullptr; // child of the course area
     int m_listState = ListCleared;
     // The page picture last asked for: showing it again (its download

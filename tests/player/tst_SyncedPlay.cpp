@@ -65,6 +65,16 @@ class TestStudentFollows : public QObject
             + m_setup.room->Sent(QStringLiteral("58"), MsgAudioSeek).size();
     }
 
+    // The room's list, as a participant entering now gets it: media alone,
+    // shared in status at seconds.
+    bool ListShares(const QJsonObject& media, const QString& status, int seconds) const
+    {
+        return m_setup.Push(MsgGetMediaList,
+            QJsonObject { { "mediaShare", media.value("mediaId") }, { "mediaStatus", status }, { "seek", seconds },
+                { "medias", QJsonArray { media } } },
+            "58");
+    }
+
 private slots:
     void initTestCase()
     {
@@ -163,18 +173,36 @@ private slots:
 
     void aLateComerStartsWhereTheRoomIs()
     {
-        // The room's list, as a participant entering now gets it: a sound
-        // playing at 20 s.
+        // A sound playing at 20 s.
         const QJsonObject sound { { "type", "audio" }, { "mediaId", "M3003" }, { "duration", 60 },
             { "url", m_setup.service.HttpsUrl("/media/late.wav").toString() + "?seconds=60" } };
-        QVERIFY(m_setup.Push(MsgGetMediaList,
-            QJsonObject { { "mediaShare", "M3003" }, { "mediaStatus", "play" }, { "seek", 20 },
-                { "medias", QJsonArray { sound } } },
-            "58"));
+        QVERIFY(ListShares(sound, "play", 20));
         QTRY_VERIFY_WITH_TIMEOUT(m_room.PlayerOf(QStringLiteral("M3003")), 10000);
         QVERIFY(PlayerFixture::WaitStarted(m_room.Player()));
         plxav::AVPlayer* player = m_room.Player()->GetLibPlayer();
         QTRY_VERIFY_WITH_TIMEOUT(player->position() >= 20000 && !player->isPaused(), 10000);
+    }
+
+    // A newcomer's window opens the media where the room paused it only
+    // after a delay; the teacher's play and seek arriving meanwhile are
+    // newer, and the opening must not take the player back after them.
+    void theTeachersWordOutlivesTheNewcomersOpening()
+    {
+        QVERIFY(m_teacher->Send(MsgCloseMedia, { { "mediaId", "M3003" }, { "mediaType", "audio" } }));
+        QTRY_VERIFY_WITH_TIMEOUT(m_room.Player() == nullptr, 10000);
+        const QJsonObject video { { "type", "video" }, { "mediaId", "M3004" }, { "duration", 180 },
+            { "url", m_setup.service.HttpUrl("/media/m2001.y4m").toString() + "?seconds=180&fps=5" } };
+        QVERIFY(ListShares(video, "pause", 42));
+        QVERIFY(m_setup.Push(MsgVideoSeek, SeekData(QStringLiteral("M3004"), 1, "play")));
+        QTRY_VERIFY_WITH_TIMEOUT(m_room.PlayerOf(QStringLiteral("M3004")), 10000);
+        QVERIFY(PlayerFixture::WaitStarted(m_room.Player()));
+        plxav::AVPlayer* player = m_room.Player()->GetLibPlayer();
+        // Played on from the teacher's second, well past the delay.
+        QTRY_VERIFY_WITH_TIMEOUT(!player->isPaused() && player->position() >= 2500, 10000);
+        QVERIFY(player->position() < 42000);
+        QVERIFY(m_setup.Push(MsgVideoSeek, SeekData(QStringLiteral("M3004"), 73, "pause")));
+        QTRY_VERIFY_WITH_TIMEOUT(player->isPaused() && qAbs(player->position() - 73000) <= 100, 10000);
+        QTRY_COMPARE(m_room.Player()->GetTimeLabel()->text(), QStringLiteral("01:13/03:00"));
     }
 };
 
