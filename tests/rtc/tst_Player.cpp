@@ -91,8 +91,11 @@ private slots:
         m_room->show();
         CAgoraObject* agora = CAgoraObject::GetAgoraObject("app");
         m_player->GetMediaPlayer()->SetAgoraObject(agora);
+        QSignalSpy joined(m_player, &Player::JoinChannelSuccess);
         QVERIFY(agora->JoinChannel("R100", 58, "K"));
         QVERIFY(agora->EnableVideo(true));
+        // The engine's own answer lands before a test counts joins of its own.
+        QTRY_COMPARE(joined.size(), 1);
         m_data->ResetRoomData();
         control::ClearJournal();
     }
