@@ -94,9 +94,9 @@ private slots:
         QSignalSpy joined(m_player, &Player::JoinChannelSuccess);
         QVERIFY(agora->JoinChannel("R100", 58, "K"));
         QVERIFY(agora->EnableVideo(true));
+        m_data->ResetRoomData();
         // The engine's own answer lands before a test counts joins of its own.
         QTRY_COMPARE(joined.size(), 1);
-        m_data->ResetRoomData();
         control::ClearJournal();
     }
     void cleanup()
