@@ -7,6 +7,7 @@
 #include "rtc/CAgoraObject.h"
 
 #include <QTest>
+#include <QWidget>
 
 namespace control = RtcEngineControl;
 
@@ -21,15 +22,24 @@ private:
     ServiceFixture m_service;
 
     // The local user 58 in room R100 as the lesson joins it (camera off,
-    // microphone muted), then with the camera on.
-    CAgoraObject* Joined()
+    // microphone muted), then with the camera on unless cameraOff.
+    CAgoraObject* Joined(bool cameraOff = false)
     {
         const auto issued = RemotePeer::FetchKey(m_service, "R100", 58);
         CAgoraObject* agora = CAgoraObject::GetAgoraObject(issued.second);
         if (!agora->SetClientRole(1) || !agora->JoinChannel("R100", 58, issued.first) || !agora->EnableLocalVideo(false)
-            || !agora->EnableVideo(true) || !agora->MuteLocalAudio(true) || !agora->EnableLocalVideo(true))
+            || !agora->EnableVideo(true) || !agora->MuteLocalAudio(true) || (!cameraOff && !agora->EnableLocalVideo(true)))
             return nullptr;
         return agora;
+    }
+    // Pictures of uid the peer has drawn so far, -1 without an answer.
+    static qint64 PeerRendered(RemotePeer& peer, unsigned uid)
+    {
+        peer.ClearEvents();
+        if (!peer.Send("stats"))
+            return -1;
+        const QJsonObject stats = peer.WaitFor("stats", {}, 5000);
+        return stats.isEmpty() ? -1 : qint64(stats.value("rendered").toObject().value(QString::number(uid)).toDouble(0));
     }
     static bool Muted(const QJsonObject& event, bool muted) { return event.value("muted").toBool() == muted; }
     static int Callbacks(const QString& line) { return control::JournalOf("callback " + line).size(); }
@@ -88,6 +98,38 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(Callbacks("onUserMuteVideo uid=61 muted=0"), 1, 10000);
         peer.Stop();
         QTRY_COMPARE_WITH_TIMEOUT(Callbacks("onUserOffline uid=61"), 1, 10000);
+    }
+
+    void ACameraSwitchedOnAfterTheMediaIsUpKeepsSending()
+    {
+        CAgoraObject* agora = Joined(true);
+        QVERIFY(agora);
+        RemotePeer peer(m_service, "R100", 61);
+        QVERIFY2(peer.Start(), qPrintable(peer.ErrorText()));
+        QVERIFY(!peer.WaitFor("onUserMuteVideo", [](const QJsonObject& e) { return Muted(e, true); }).isEmpty());
+        QTest::qWait(1000);
+        // Switched on once everything is up, as the lesson's own tile does.
+        QWidget view;
+        view.resize(320, 240);
+        view.show();
+        QVERIFY(agora->EnableLocalVideo(true));
+        rtc::IRtcEngine* engine = agora->GetRtcEngine();
+        QCOMPARE(engine->setupLocalVideo(rtc::VideoCanvas { &view, 1, 58, nullptr }), 0);
+        QCOMPARE(engine->startPreview(), 0);
+        QVERIFY(!peer.WaitFor("onUserMuteVideo", [](const QJsonObject& e) { return Muted(e, false); }).isEmpty());
+        // The tile is laid out again while the pictures come (under X11 the
+        // preview follows the window's size).
+        for (int i = 0; i < 200; ++i) {
+            view.resize(125 + 2 * (i % 50), 37 + 3 * (i % 50));
+            QTest::qWait(5);
+        }
+        QTest::qWait(1000);
+        const qint64 before = PeerRendered(peer, 58);
+        QVERIFY(before >= 0);
+        QTRY_VERIFY_WITH_TIMEOUT(PeerRendered(peer, 58) > before + 20, 20000);
+        // The later switches still reach the other one.
+        QVERIFY(agora->EnableLocalVideo(false));
+        QVERIFY(!peer.WaitFor("onUserMuteVideo", [](const QJsonObject& e) { return Muted(e, true); }, 10000).isEmpty());
     }
 
     void LeavingEndsTheConnectionsAndTheCallbacks()

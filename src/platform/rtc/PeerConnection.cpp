@@ -194,6 +194,13 @@ gboolean OnBusMessage(GstBus*, GstMessage* message, gpointer data)
         GError* error = nullptr;
         gchar* debug = nullptr;
         gst_message_parse_error(message, &error, &debug);
+        if (rtcmedia::IsDisplayElement(message->src)) {
+            qWarning() << "RTC media: a video output failed:" << GST_OBJECT_NAME(message->src)
+                       << (error ? error->message : "");
+            g_clear_error(&error);
+            g_free(debug);
+            return TRUE;
+        }
         inner->Fail(QStringLiteral("%1: %2 (%3)")
                         .arg(QString::fromUtf8(GST_OBJECT_NAME(message->src)), error ? error->message : "",
                             debug ? debug : ""));

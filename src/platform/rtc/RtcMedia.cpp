@@ -69,6 +69,11 @@ void Ghost(GstElement* bin, GstElement* element, const char* name)
     gst_object_unref(pad);
 }
 
+void MarkDisplay(GstElement* element)
+{
+    g_object_set_data(G_OBJECT(element), "rtcmedia-display", GINT_TO_POINTER(1));
+}
+
 void Register(GstElement* bin, std::shared_ptr<LiveBin> live)
 {
     g_object_set_data_full(G_OBJECT(bin), "rtcmedia-live", new std::shared_ptr<LiveBin>(live),
@@ -188,6 +193,22 @@ void Init()
 {
     static std::once_flag once;
     std::call_once(once, [] { gst_init(nullptr, nullptr); });
+}
+
+bool IsDisplayElement(GstObject* object)
+{
+    // Outputs are swapped on streaming threads: each parent is taken with
+    // its reference.
+    GstObject* at = object ? GST_OBJECT(gst_object_ref(object)) : nullptr;
+    while (at) {
+        const bool display = g_object_get_data(G_OBJECT(at), "rtcmedia-display") != nullptr;
+        GstObject* parent = display ? nullptr : gst_object_get_parent(at);
+        gst_object_unref(at);
+        if (display)
+            return true;
+        at = parent;
+    }
+    return false;
 }
 
 void SetFrameObserver(rtc::IVideoFrameObserver* observer)

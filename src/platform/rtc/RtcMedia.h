@@ -17,6 +17,7 @@
 #include <functional>
 
 typedef struct _GstElement GstElement;
+typedef struct _GstObject GstObject;
 class QImage;
 class QWidget;
 namespace rtc {
@@ -54,6 +55,11 @@ GstElement* MakeRemoteVideoSink(unsigned uid);
 // playback device at the playback volume, unless uid is muted, and
 // measures uid's level.
 GstElement* MakeRemoteAudioSink(unsigned uid);
+
+// Whether object is, or lies inside, the output drawing a bin's pictures
+// into a view. Such an output fails alone (a window gone, a size refused)
+// and is built anew; its errors are not the stream's.
+bool IsDisplayElement(GstObject* object);
 
 // --- Media state
 void SetFrameObserver(rtc::IVideoFrameObserver* observer);

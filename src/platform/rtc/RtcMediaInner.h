@@ -67,6 +67,8 @@ public:
 void Register(GstElement* bin, std::shared_ptr<LiveBin> live);
 // Gives bin a ghost pad named name for element's pad of that name.
 void Ghost(GstElement* bin, GstElement* element, const char* name);
+// Marks element as a window output (see IsDisplayElement).
+void MarkDisplay(GstElement* element);
 void ForEach(Role role, const std::function<void(GstElement* bin, LiveBin& live)>& f);
 
 // Video (RtcMediaVideo.cpp): re-reads the view target of key in every live

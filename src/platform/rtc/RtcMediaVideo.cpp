@@ -19,6 +19,8 @@
 #include <QPlatformSurfaceEvent>
 #include <QPointer>
 #include <QThread>
+#include <QTimer>
+#include <QSize>
 #include <QWidget>
 #include <QWindow>
 #include <atomic>
@@ -44,7 +46,9 @@ public:
     GstPad* displayPad = nullptr; // owned by the bin
     std::mutex mutex;
     quintptr window = 0; // the window the output draws into now
+    QSize size; // and its size
     std::atomic<bool> firstDone { false };
+    std::atomic<qint64> lastRebuildMs { 0 };
 };
 
 GstCaps* I420Caps()
@@ -138,6 +142,7 @@ GstElement* FakeOutput()
 {
     GstElement* sink = Make("fakesink");
     g_object_set(sink, "sync", FALSE, "async", FALSE, "enable-last-sample", FALSE, nullptr);
+    MarkDisplay(sink);
     return sink;
 }
 
@@ -168,11 +173,13 @@ GstElement* WindowOutput(const ViewTarget& target)
     gst_bin_add_many(GST_BIN(bin), crop, scale, fit, convert, sink, nullptr);
     gst_element_link_many(crop, scale, fit, convert, sink, nullptr);
     Ghost(bin, crop, "sink");
+    MarkDisplay(bin);
     return bin;
 }
 
-// Brings the output of one bin in line with its key's view.
-void Follow(GstElement* bin, VideoBin& live)
+// Brings the output of one bin in line with its key's view; rebuild makes a
+// fresh output even for the same view.
+void Follow(GstElement* bin, VideoBin& live, bool rebuild = false)
 {
     ViewTarget target;
     {
@@ -180,40 +187,78 @@ void Follow(GstElement* bin, VideoBin& live)
         target = Media().views.value(live.key);
     }
     const quintptr window = target.bound ? target.window : 0;
+    const QSize size(target.width, target.height);
     std::lock_guard<std::mutex> guard(live.mutex);
-    if (window == live.window) {
-        if (!window)
-            return;
-        // Same window, maybe another size.
-        GstPad* peer = gst_pad_get_peer(live.displayPad);
-        if (!peer)
-            return;
-        if (GstElement* outputBin = gst_pad_get_parent_element(peer)) {
-            if (GST_IS_BIN(outputBin)) {
-                if (GstElement* crop = gst_bin_get_by_name(GST_BIN(outputBin), "crop")) {
-                    g_object_set(crop, "aspect-ratio", target.width, target.height, nullptr);
-                    gst_object_unref(crop);
-                }
-                if (GstElement* fit = gst_bin_get_by_name(GST_BIN(outputBin), "fit")) {
-                    SetCaps(fit,
-                        gst_caps_new_simple("video/x-raw", "width", G_TYPE_INT, target.width, "height", G_TYPE_INT,
-                            target.height, "pixel-aspect-ratio", GST_TYPE_FRACTION, 1, 1, nullptr));
-                    gst_object_unref(fit);
-                }
-                // Without its events ximagesink learns the new size only
-                // when told to look.
-                if (GstElement* sink = gst_bin_get_by_name(GST_BIN(outputBin), "window")) {
-                    gst_video_overlay_expose(GST_VIDEO_OVERLAY(sink));
-                    gst_object_unref(sink);
-                }
-            }
-            gst_object_unref(outputBin);
-        }
-        gst_object_unref(peer);
+    // Another size gets an output of its own: changing the crop and the
+    // scaled size of a running one races the pictures on their way, and a
+    // crop left at the old shape fails the caps (and stops the camera).
+    if (!rebuild && window == live.window && (!window || size == live.size))
         return;
-    }
     live.window = window;
+    live.size = size;
     SwapDownstream(bin, live.displayPad, [window, target] { return window ? WindowOutput(target) : FakeOutput(); });
+}
+
+// Hands each picture to the output and keeps what the output answers to
+// itself: a window that went away or a size that fails to negotiate must not
+// travel back up the tee and stop the camera or the received stream. A
+// failed output is built anew, at most once a second.
+GstPadProbeReturn OnDraw(GstPad* pad, GstPadProbeInfo* info, gpointer data)
+{
+    GstPad* peer = gst_pad_get_peer(pad);
+    if (!peer)
+        return GST_PAD_PROBE_DROP;
+    GstBuffer* buffer = GST_PAD_PROBE_INFO_BUFFER(info);
+    GST_PAD_PROBE_INFO_DATA(info) = nullptr;
+    const GstFlowReturn drawn = gst_pad_chain(peer, buffer);
+    gst_object_unref(peer);
+    if (drawn == GST_FLOW_OK || drawn == GST_FLOW_FLUSHING)
+        return GST_PAD_PROBE_HANDLED;
+    auto* live = static_cast<VideoBin*>(data);
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    qint64 last = live->lastRebuildMs;
+    if (now - last < 1000 || !live->lastRebuildMs.compare_exchange_strong(last, now))
+        return GST_PAD_PROBE_HANDLED;
+    qWarning() << "RTC media: drawing the pictures of" << live->key << "failed:" << gst_flow_get_name(drawn)
+               << "- the output is built anew";
+    GstElement* queue = gst_pad_get_parent_element(pad);
+    GstElement* bin = queue ? GST_ELEMENT(gst_element_get_parent(queue)) : nullptr;
+    if (bin) {
+        Follow(bin, *live, true);
+        gst_object_unref(bin);
+    }
+    if (queue)
+        gst_object_unref(queue);
+    return GST_PAD_PROBE_HANDLED;
+}
+
+// The drawing branch takes the stream as it comes (its output converts and
+// scales on its own): asked upstream, it accepts whatever is offered, so an
+// output being swapped never narrows what the camera or the decoder may
+// negotiate.
+GstPadProbeReturn OnDisplayQuery(GstPad*, GstPadProbeInfo* info, gpointer)
+{
+    GstQuery* query = GST_PAD_PROBE_INFO_QUERY(info);
+    switch (GST_QUERY_TYPE(query)) {
+    case GST_QUERY_CAPS: {
+        GstCaps* filter = nullptr;
+        gst_query_parse_caps(query, &filter);
+        GstCaps* any = gst_caps_new_empty_simple("video/x-raw");
+        if (filter) {
+            GstCaps* both = gst_caps_intersect_full(filter, any, GST_CAPS_INTERSECT_FIRST);
+            gst_caps_unref(any);
+            any = both;
+        }
+        gst_query_set_caps_result(query, any);
+        gst_caps_unref(any);
+        return GST_PAD_PROBE_HANDLED;
+    }
+    case GST_QUERY_ACCEPT_CAPS:
+        gst_query_set_accept_caps_result(query, TRUE);
+        return GST_PAD_PROBE_HANDLED;
+    default:
+        return GST_PAD_PROBE_OK;
+    }
 }
 
 // Adds the drawing branch behind a tee-less chain: from upstream's src pad
@@ -226,8 +271,12 @@ void AddDisplay(GstElement* bin, GstElement* upstream, const std::shared_ptr<Vid
     GstElement* output = FakeOutput();
     gst_bin_add_many(GST_BIN(bin), queue, output, nullptr);
     gst_element_link_many(upstream, queue, output, nullptr);
+    GstPad* queueSink = gst_element_get_static_pad(queue, "sink");
+    gst_pad_add_probe(queueSink, GST_PAD_PROBE_TYPE_QUERY_DOWNSTREAM, OnDisplayQuery, nullptr, nullptr);
+    gst_object_unref(queueSink);
     live->displayPad = gst_element_get_static_pad(queue, "src");
     gst_pad_add_probe(live->displayPad, GST_PAD_PROBE_TYPE_BUFFER, OnDisplayed, live.get(), nullptr);
+    gst_pad_add_probe(live->displayPad, GST_PAD_PROBE_TYPE_BUFFER, OnDraw, live.get(), nullptr);
     // The pad lives in the bin; the bin holds the only other reference.
     gst_object_unref(live->displayPad);
 }
@@ -422,6 +471,14 @@ public:
         view->installEventFilter(this);
         if (QWindow* window = view->windowHandle())
             window->installEventFilter(this);
+        // A layout settling resizes a tile many times over; the output is
+        // rebuilt for the size it settles on.
+        m_settle.setSingleShot(true);
+        m_settle.setInterval(100);
+        connect(&m_settle, &QTimer::timeout, this, [this] {
+            if (m_bound)
+                Store(m_key, TargetOf(m_view));
+        });
     }
     ~ViewWatcher() override
     {
@@ -434,7 +491,9 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (watched == m_view && (event->type() == QEvent::Resize || event->type() == QEvent::WinIdChange) && m_bound)
+        if (watched == m_view && event->type() == QEvent::Resize && m_bound)
+            m_settle.start();
+        else if (watched == m_view && event->type() == QEvent::WinIdChange && m_bound)
             Store(m_key, TargetOf(m_view));
         else if (event->type() == QEvent::PlatformSurface && m_bound
             && static_cast<QPlatformSurfaceEvent*>(event)->surfaceEventType()
@@ -447,6 +506,7 @@ private:
     qint64 m_key;
     QWidget* m_view;
     bool m_bound = true;
+    QTimer m_settle;
 };
 
 QMap<qint64, QPointer<ViewWatcher>>& Watchers()
