@@ -1,5 +1,7 @@
 #include "RtcEvents.h"
 
+#include "platform/rtc/RtcMedia.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QThread>
@@ -146,10 +148,13 @@ bool RtcEventRecorder::onCaptureVideoFrame(rtc::VideoFrame& frame)
 bool RtcEventRecorder::onRenderVideoFrame(rtc::uid_t uid, rtc::VideoFrame& frame)
 {
     bool first = false;
+    const rtcmedia::PictureCode code = rtcmedia::ReadPictureCode(frame);
     {
         QMutexLocker lock(&m_lock);
         first = !m_rendered.contains(uid);
         ++m_rendered[uid];
+        if (code.valid && code.uid == uid)
+            ++m_readable[uid];
     }
     if (first)
         m_sink(Sized("frame", uid, frame.width, frame.height, 0));
@@ -161,13 +166,17 @@ bool RtcEventRecorder::onRenderVideoFrame(rtc::uid_t uid, rtc::VideoFrame& frame
 QJsonObject RtcEventRecorder::Stats()
 {
     QJsonObject rendered;
+    QJsonObject readable;
     {
         QMutexLocker lock(&m_lock);
         for (auto it = m_rendered.cbegin(); it != m_rendered.cend(); ++it)
             rendered.insert(QString::number(it.key()), it.value());
+        for (auto it = m_readable.cbegin(); it != m_readable.cend(); ++it)
+            readable.insert(QString::number(it.key()), it.value());
     }
     QJsonObject line = Event("stats");
     line.insert(QStringLiteral("rendered"), rendered);
+    line.insert(QStringLiteral("readable"), readable);
     line.insert(QStringLiteral("captured"), m_captured.load());
     return line;
 }

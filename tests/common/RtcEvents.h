@@ -26,7 +26,8 @@ public:
     std::function<void(rtc::VideoFrame&)> captured;
     std::function<void(rtc::uid_t, rtc::VideoFrame&)> rendered;
 
-    // {"event": "stats", "rendered": {"58": frames, ...}, "captured": frames}
+    // {"event": "stats", "rendered": {"58": frames, ...}, "readable": {"58":
+    // frames whose picture code names that uid}, "captured": frames}
     QJsonObject Stats();
     qint64 RenderedFrames(rtc::uid_t uid);
 
@@ -53,6 +54,7 @@ private:
     Sink m_sink;
     QMutex m_lock;
     QHash<rtc::uid_t, qint64> m_rendered;
+    QHash<rtc::uid_t, qint64> m_readable;
     std::atomic<qint64> m_captured { 0 };
 };
 

@@ -32,14 +32,15 @@ private:
             return nullptr;
         return agora;
     }
-    // Pictures of uid the peer has drawn so far, -1 without an answer.
-    static qint64 PeerRendered(RemotePeer& peer, unsigned uid)
+    // Pictures of uid the peer has drawn so far (of kind "rendered" or
+    // "readable"), -1 without an answer.
+    static qint64 PeerRendered(RemotePeer& peer, unsigned uid, const char* kind = "rendered")
     {
         peer.ClearEvents();
         if (!peer.Send("stats"))
             return -1;
         const QJsonObject stats = peer.WaitFor("stats", {}, 5000);
-        return stats.isEmpty() ? -1 : qint64(stats.value("rendered").toObject().value(QString::number(uid)).toDouble(0));
+        return stats.isEmpty() ? -1 : qint64(stats.value(kind).toObject().value(QString::number(uid)).toDouble(0));
     }
     static bool Muted(const QJsonObject& event, bool muted) { return event.value("muted").toBool() == muted; }
     static int Callbacks(const QString& line) { return control::JournalOf("callback " + line).size(); }
@@ -49,6 +50,8 @@ private slots:
     {
         if (qEnvironmentVariableIsEmpty("PLOVIX_MEDIA_ADDR"))
             QSKIP("needs the media namespace (tools/netns.sh)");
+        // Generated devices: the other side reads whose picture it got.
+        qputenv("PLOVIX_MEDIA_DEMO", "1");
         QVERIFY2(m_service.Start(false, { "--media-server" }), qPrintable(m_service.ErrorText()));
         if (m_service.MediaUrl().isEmpty())
             QSKIP("no media server on this machine");
@@ -125,8 +128,14 @@ private slots:
         }
         QTest::qWait(1000);
         const qint64 before = PeerRendered(peer, 58);
-        QVERIFY(before >= 0);
+        const qint64 readableBefore = PeerRendered(peer, 58, "readable");
+        QVERIFY(before >= 0 && readableBefore >= 0);
         QTRY_VERIFY_WITH_TIMEOUT(PeerRendered(peer, 58) > before + 20, 20000);
+        // Whole pictures, not a key frame's leftovers: the switch's key
+        // frame reached the encoder.
+        const qint64 drawn = PeerRendered(peer, 58) - before;
+        const qint64 readable = PeerRendered(peer, 58, "readable") - readableBefore;
+        QVERIFY2(readable * 10 >= drawn * 9, qPrintable(QStringLiteral("%1 of %2 readable").arg(readable).arg(drawn)));
         // The later switches still reach the other one.
         QVERIFY(agora->EnableLocalVideo(false));
         QVERIFY(!peer.WaitFor("onUserMuteVideo", [](const QJsonObject& e) { return Muted(e, true); }, 10000).isEmpty());

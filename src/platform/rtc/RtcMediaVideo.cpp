@@ -416,6 +416,30 @@ GstPadProbeReturn OnlyFirstStreamStart(GstPad*, GstPadProbeInfo* info, gpointer 
     return seen->exchange(true) ? GST_PAD_PROBE_DROP : GST_PAD_PROBE_OK;
 }
 
+// Stamps each picture with the pipeline's running time as it leaves the
+// source. A camera opened again, or swapped for another device, starts its
+// own count from nought; the encoder would throw away every picture older
+// than the last one it took, the key frame asked for at the switch among
+// them.
+GstPadProbeReturn OnCaptured(GstPad* pad, GstPadProbeInfo* info, gpointer data)
+{
+    auto* last = static_cast<std::atomic<GstClockTime>*>(data);
+    GstElement* element = gst_pad_get_parent_element(pad);
+    const GstClockTime now = element ? gst_element_get_current_running_time(element) : GST_CLOCK_TIME_NONE;
+    if (element)
+        gst_object_unref(element);
+    if (!GST_CLOCK_TIME_IS_VALID(now))
+        return GST_PAD_PROBE_OK;
+    const GstClockTime previous = *last;
+    const GstClockTime stamp = GST_CLOCK_TIME_IS_VALID(previous) && now <= previous ? previous + 1 : now;
+    *last = stamp;
+    GstBuffer* buffer = gst_buffer_make_writable(GST_PAD_PROBE_INFO_BUFFER(info));
+    GST_PAD_PROBE_INFO_DATA(info) = buffer;
+    GST_BUFFER_PTS(buffer) = stamp;
+    GST_BUFFER_DTS(buffer) = GST_CLOCK_TIME_NONE;
+    return GST_PAD_PROBE_OK;
+}
+
 class SourceBin : public VideoBin
 {
 public:
@@ -628,6 +652,9 @@ GstElement* MakeCameraSource(const QString& deviceId, unsigned uid)
         return nullptr;
     }
     gst_object_set_name(GST_OBJECT(source), "source");
+    // Pictures begin when the camera gives them, not at the stream's start
+    // (which would be filled with copies of the first).
+    g_object_set(rate, "skip-to-first", TRUE, nullptr);
     SetCaps(caps, I420Caps());
     gst_bin_add_many(GST_BIN(bin), source, entry, scale, rate, caps, tee, out, nullptr);
     gst_element_link_many(source, entry, scale, rate, caps, tee, out, nullptr);
@@ -641,6 +668,8 @@ GstElement* MakeCameraSource(const QString& deviceId, unsigned uid)
     GstPad* entryPad = gst_element_get_static_pad(entry, "sink");
     gst_pad_add_probe(entryPad, GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM, OnlyFirstStreamStart, seen,
         [](gpointer data) { delete static_cast<std::atomic<bool>*>(data); });
+    gst_pad_add_probe(entryPad, GST_PAD_PROBE_TYPE_BUFFER, OnCaptured, new std::atomic<GstClockTime>(GST_CLOCK_TIME_NONE),
+        [](gpointer data) { delete static_cast<std::atomic<GstClockTime>*>(data); });
     gst_object_unref(entryPad);
     Finish(bin, caps, tee, live);
     Ghost(bin, out, "src");
