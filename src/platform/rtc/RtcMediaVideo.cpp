@@ -549,8 +549,13 @@ void BindInGui(qint64 key, QWidget* view)
         Store(key, ViewTarget());
         return;
     }
-    if (NativeWindows())
+    if (NativeWindows()) {
+        // Only the view gets a window of its own: native ancestors would be
+        // painted apart from the rest of the room and leave stale patches
+        // as tiles come and go.
+        view->setAttribute(Qt::WA_DontCreateNativeAncestors);
         view->setAttribute(Qt::WA_NativeWindow);
+    }
     const ViewTarget target = TargetOf(view);
     Watchers().insert(key, new ViewWatcher(key, view));
     Store(key, target);
