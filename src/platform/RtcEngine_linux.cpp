@@ -226,6 +226,10 @@ int SimEngine::initialize(const rtc::RtcEngineContext& context)
     m_handler = context.eventHandler;
     m_appId = Text(context.appId);
     m_initialized = true;
+    // The join follows at once: its first connection finds the media stack
+    // ready, or nearly.
+    if (IsMediaServer(m_appId))
+        rtcmedia::Prepare();
     return rtc::ERR_OK;
 }
 

@@ -118,6 +118,25 @@ QString ErrorOf(const GstStructure* reply)
     return text;
 }
 
+// An answer leaves the DTLS handshake to the server's side: the server
+// starts it once its own ICE is up, where a hello of ours sent as soon as
+// our side is up may be dropped by a server not yet listening, and is sent
+// again only a second later.
+void AwaitHandshake(GstSDPMessage* sdp)
+{
+    for (guint m = 0; m < gst_sdp_message_medias_len(sdp); ++m) {
+        auto* media = const_cast<GstSDPMedia*>(gst_sdp_message_get_media(sdp, m));
+        for (guint a = 0; a < gst_sdp_media_attributes_len(media); ++a) {
+            const GstSDPAttribute* attribute = gst_sdp_media_get_attribute(media, a);
+            if (g_strcmp0(attribute->key, "setup") != 0 || g_strcmp0(attribute->value, "active") != 0)
+                continue;
+            GstSDPAttribute passive;
+            gst_sdp_attribute_set(&passive, "setup", "passive");
+            gst_sdp_media_replace_attribute(media, a, &passive);
+        }
+    }
+}
+
 // The offer or answer a create-offer or create-answer promise brought,
 // set locally and handed on.
 void OnDescriptionCreated(const std::shared_ptr<PeerConnection::Inner>& inner, GstPromise* promise)
@@ -134,6 +153,8 @@ void OnDescriptionCreated(const std::shared_ptr<PeerConnection::Inner>& inner, G
     gst_promise_unref(promise);
     if (!description)
         return inner->Fail(QStringLiteral("no local description: %1").arg(problem));
+    if (description->type == GST_WEBRTC_SDP_TYPE_ANSWER)
+        AwaitHandshake(description->sdp);
     // Handed on first: the candidates it brings follow it to the server.
     inner->PostDescription(description);
     g_signal_emit_by_name(inner->webrtc, "set-local-description", description, nullptr);

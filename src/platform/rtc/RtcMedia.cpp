@@ -5,6 +5,7 @@
 #include <QDebug>
 #include <algorithm>
 #include <mutex>
+#include <thread>
 
 namespace rtcmedia {
 
@@ -209,6 +210,22 @@ bool IsDisplayElement(GstObject* object)
         at = parent;
     }
     return false;
+}
+
+void Prepare()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        std::thread([] {
+            Init();
+            // Making a DTLS decoder makes the certificate; the others load
+            // their plugins.
+            for (const char* factory : { "dtlsdec", "webrtcbin", "vp8enc", "vp8dec", "opusenc", "opusdec" }) {
+                if (GstElement* element = gst_element_factory_make(factory, nullptr))
+                    gst_object_unref(gst_object_ref_sink(element));
+            }
+        }).detach();
+    });
 }
 
 void SetFrameObserver(rtc::IVideoFrameObserver* observer)

@@ -37,6 +37,10 @@ constexpr int kSampleRate = 48000;
 
 // Initialises GStreamer once per process.
 void Init();
+// Starts, in the background and once per process, what the first peer
+// connection would otherwise wait for: the media plugins and the DTLS
+// certificate every connection of the process shares.
+void Prepare();
 
 // A bin with an always src pad "src" of
 // video/x-raw,format=I420,width=640,height=480,framerate=30/1. It draws
