@@ -511,6 +511,8 @@ public:
     }
     // Another view took the key: this one no longer draws.
     void Release() { m_bound = false; }
+    // Draws into the view once its layout has settled.
+    void Settle() { m_settle.start(); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
@@ -556,9 +558,17 @@ void BindInGui(qint64 key, QWidget* view)
         view->setAttribute(Qt::WA_DontCreateNativeAncestors);
         view->setAttribute(Qt::WA_NativeWindow);
     }
-    const ViewTarget target = TargetOf(view);
-    Watchers().insert(key, new ViewWatcher(key, view));
+    // Bound at once, drawn once placed: a tile is usually still being laid
+    // out when bound, and pictures drawn at its first size would flash small
+    // in a corner.
+    ViewTarget target = TargetOf(view);
+    const bool native = target.window != 0;
+    target.window = 0;
+    auto* watcher = new ViewWatcher(key, view);
+    Watchers().insert(key, watcher);
     Store(key, target);
+    if (native)
+        watcher->Settle();
 }
 
 void Bind(qint64 key, QWidget* view)
