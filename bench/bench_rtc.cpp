@@ -245,7 +245,8 @@ int main(int argc, char* argv[])
     std::printf("bench_rtc: media server %s, pictures %s\n", qPrintable(service.MediaUrl()),
         drawn ? "drawn into native windows" : "handed to the frame observer only (no X display)");
     const QVector<double> joins = JoinTimes(service, drawn);
-    PrintFigures(drawn ? "join to the first remote frame drawn" : "join to the first remote frame rendered", joins, "ms");
+    PrintFigures(
+        drawn ? "join to the first remote frame drawn" : "join to the first remote frame rendered", joins, "ms");
     // The first join of a process also loads the media plugins and makes
     // the connection's key: shown apart, in the order measured.
     QStringList order;

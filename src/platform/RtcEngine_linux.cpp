@@ -373,6 +373,8 @@ void SimEngine::UpdateSending()
         audioMuted = AudioMuted();
         videoMuted = VideoMuted();
     }
+    // Muted or with audio disabled, the microphone sends silence.
+    rtcmedia::SetMicrophoneMuted(audioMuted);
     // The room is deleted only by a blocking call into its thread, which
     // runs after this queued one.
     if (room)

@@ -173,7 +173,6 @@ int SimEngine::SetBool(const QString& key, bool value)
             localMuted = value;
         }
         UpdateSending();
-        rtcmedia::SetMicrophoneMuted(value);
         return rtc::ERR_OK;
     }
     if (IsCaptureKey(key)) {

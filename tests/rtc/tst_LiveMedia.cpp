@@ -158,6 +158,14 @@ private slots:
             QVERIFY2(!loud(level), "the muted tone is heard again");
         QVERIFY(m_lesson->remote.Send(QStringLiteral("mute-audio 0")));
         QVERIFY(!m_lesson->local.WaitFor("onAudioVolumeIndication", loud).isEmpty());
+
+        // The other way round: audio disabled here silences this tone too.
+        QVERIFY(m_lesson->remote.Send(QStringLiteral("mute-audio 1")));
+        QCOMPARE(m_lesson->local.MuteMicrophone(false), 0);
+        QVERIFY(!m_lesson->remote.WaitFor("onAudioVolumeIndication", loud).isEmpty());
+        QCOMPARE(m_lesson->local.Engine()->disableAudio(), 0);
+        m_lesson->remote.ClearEvents();
+        QVERIFY(!m_lesson->remote.WaitFor("onAudioVolumeIndication", quiet, 5000).isEmpty());
     }
 
     void cameraSwitchIsTold()

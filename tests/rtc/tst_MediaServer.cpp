@@ -28,7 +28,8 @@ private:
         const auto issued = RemotePeer::FetchKey(m_service, "R100", 58);
         CAgoraObject* agora = CAgoraObject::GetAgoraObject(issued.second);
         if (!agora->SetClientRole(1) || !agora->JoinChannel("R100", 58, issued.first) || !agora->EnableLocalVideo(false)
-            || !agora->EnableVideo(true) || !agora->MuteLocalAudio(true) || (!cameraOff && !agora->EnableLocalVideo(true)))
+            || !agora->EnableVideo(true) || !agora->MuteLocalAudio(true)
+            || (!cameraOff && !agora->EnableLocalVideo(true)))
             return nullptr;
         return agora;
     }
@@ -138,7 +139,9 @@ private slots:
         QVERIFY2(readable * 10 >= drawn * 9, qPrintable(QStringLiteral("%1 of %2 readable").arg(readable).arg(drawn)));
         // The later switches still reach the other one.
         QVERIFY(agora->EnableLocalVideo(false));
-        QVERIFY(!peer.WaitFor("onUserMuteVideo", [](const QJsonObject& e) { return Muted(e, true); }, 10000).isEmpty());
+        QVERIFY(!peer.WaitFor(
+                         "onUserMuteVideo", [](const QJsonObject& e) { return Muted(e, true); }, 10000)
+                     .isEmpty());
     }
 
     void LeavingEndsTheConnectionsAndTheCallbacks()

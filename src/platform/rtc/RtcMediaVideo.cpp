@@ -18,9 +18,9 @@
 #include <QPainter>
 #include <QPlatformSurfaceEvent>
 #include <QPointer>
+#include <QSize>
 #include <QThread>
 #include <QTimer>
-#include <QSize>
 #include <QWidget>
 #include <QWindow>
 #include <atomic>
@@ -683,7 +683,8 @@ GstElement* MakeCameraSource(const QString& deviceId, unsigned uid)
     GstPad* entryPad = gst_element_get_static_pad(entry, "sink");
     gst_pad_add_probe(entryPad, GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM, OnlyFirstStreamStart, seen,
         [](gpointer data) { delete static_cast<std::atomic<bool>*>(data); });
-    gst_pad_add_probe(entryPad, GST_PAD_PROBE_TYPE_BUFFER, OnCaptured, new std::atomic<GstClockTime>(GST_CLOCK_TIME_NONE),
+    gst_pad_add_probe(entryPad, GST_PAD_PROBE_TYPE_BUFFER, OnCaptured,
+        new std::atomic<GstClockTime>(GST_CLOCK_TIME_NONE),
         [](gpointer data) { delete static_cast<std::atomic<GstClockTime>*>(data); });
     gst_object_unref(entryPad);
     Finish(bin, caps, tee, live);
