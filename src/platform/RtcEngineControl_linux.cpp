@@ -22,11 +22,6 @@ Settings& State()
     return settings;
 }
 
-bool AudioDisabled()
-{
-    return qEnvironmentVariableIntValue("PLOVIX_RTC_NO_AUDIO") == 1;
-}
-
 std::optional<int> Journal(const QString& line)
 {
     QString logFile;

@@ -7,6 +7,7 @@
 
 #include "RtcEngine.h"
 #include "RtcEngineControl.h"
+#include "platform/rtc/RtcMedia.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>
@@ -40,9 +41,7 @@ QMutex& Lock();
 // is the line's first word.
 std::optional<int> Journal(const QString& line);
 
-// True when the stand-in must not touch sound hardware
-// (PLOVIX_RTC_NO_AUDIO=1).
-bool AudioDisabled();
+using rtcmedia::AudioDisabled;
 
 // A remote user whose pictures arrive.
 struct RemoteUser {

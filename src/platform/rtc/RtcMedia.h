@@ -138,6 +138,8 @@ struct MonitoredDevice {
     QString path; // a camera's device node, when known
 };
 QList<MonitoredDevice> MonitoredDevices(DeviceKind kind);
+// True when sound hardware is off limits (PLOVIX_RTC_NO_AUDIO=1).
+bool AudioDisabled();
 // The element that opens the device of that id (as the engine's device
 // list names it), floating as made; null for a generated
 // or fake device, while sound hardware is off limits

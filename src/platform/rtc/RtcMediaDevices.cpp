@@ -13,11 +13,6 @@ using namespace inner;
 
 namespace {
 
-bool AudioDisabled()
-{
-    return qEnvironmentVariableIntValue("PLOVIX_RTC_NO_AUDIO") == 1;
-}
-
 const char* ClassOf(DeviceKind kind)
 {
     switch (kind) {
@@ -120,6 +115,11 @@ GstElement* ByName(DeviceKind kind, const QString& name, bool pulse)
 }
 
 } // namespace
+
+bool AudioDisabled()
+{
+    return qEnvironmentVariableIntValue("PLOVIX_RTC_NO_AUDIO") == 1;
+}
 
 QList<MonitoredDevice> MonitoredDevices(DeviceKind kind)
 {
