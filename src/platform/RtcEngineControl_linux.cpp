@@ -136,7 +136,6 @@ bool WaitForCallbacks(int timeoutMs)
 
 int RenderedFrames(unsigned uid)
 {
-    QMutexLocker lock(&Lock());
     return rtcmedia::RenderedFrames(uid);
 }
 

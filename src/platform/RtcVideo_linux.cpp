@@ -255,14 +255,9 @@ void SimEngine::RemoteVideoDrawn(unsigned uid, int width, int height)
 
 void SimEngine::RemoteUserGone(int session, unsigned uid)
 {
-    {
-        QMutexLocker lock(&Lock());
-        if (m_released || m_session != session)
-            return;
+    QMutexLocker lock(&Lock());
+    if (!m_released && m_session == session)
         m_remote.remove(uid);
-    }
-    auto views = m_views;
-    InGuiThread([views, uid] { ClearFrame(views, uid); });
 }
 
 } // namespace rtcsim

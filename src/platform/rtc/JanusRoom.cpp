@@ -118,7 +118,6 @@ JanusRoom::~JanusRoom()
 
 void JanusRoom::Start()
 {
-    EnsureGstreamer();
     Connect();
 }
 
@@ -401,6 +400,14 @@ void JanusRoom::Refused(int code, const QString& text)
 
 void JanusRoom::Publish()
 {
+    // A device chosen or unplugged since the join is the one sent after a
+    // rejoin.
+    for (auto [kind, id] : { std::make_pair(rtcmedia::DeviceKind::Recording, &m_params.microphone),
+             std::make_pair(rtcmedia::DeviceKind::Camera, &m_params.camera) }) {
+        const QString chosen = rtcmedia::ChosenDevice(kind);
+        if (!chosen.isEmpty())
+            *id = chosen;
+    }
     m_publisher = std::make_unique<PeerConnection>(
         PeerConnection::Role::Publisher, m_relay, PeerEvents(&JanusRoom::m_publisherHandle, "publish"));
     if (!m_publisher->StartPublisher(m_params.microphone, m_params.camera, m_params.sendAudio, m_params.sendVideo,

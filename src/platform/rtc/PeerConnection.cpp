@@ -14,11 +14,6 @@
 
 namespace rtcnet {
 
-void EnsureGstreamer()
-{
-    rtcmedia::Init();
-}
-
 void Relay::Post(std::function<void()> f)
 {
     QMutexLocker lock(&m_mutex);
@@ -59,11 +54,9 @@ struct PeerConnection::Inner {
     GstPad* cameraPad = nullptr;
     GstPad* blackPad = nullptr;
     GstElement* encoder = nullptr;
-    std::atomic<bool> offered { false };
     // Packet counts at the previous loss measurement (statistics thread).
     qint64 lastLost = 0;
     qint64 lastCarried = 0;
-    std::atomic<int> iceState { GST_WEBRTC_ICE_CONNECTION_STATE_NEW };
 
     void Fail(const QString& message)
     {
@@ -174,8 +167,6 @@ void OnRemoteOfferSet(const std::shared_ptr<PeerConnection::Inner>& inner, GstPr
 
 void CreateOffer(const std::shared_ptr<PeerConnection::Inner>& inner)
 {
-    if (inner->offered.exchange(true))
-        return;
     g_signal_emit_by_name(inner->webrtc, "create-offer", nullptr, Promise(inner, OnDescriptionCreated));
 }
 
@@ -201,7 +192,6 @@ void OnIceConnectionState(GstElement* webrtc, GParamSpec*, gpointer data)
     auto* inner = static_cast<PeerConnection::Inner*>(data);
     GstWebRTCICEConnectionState state = GST_WEBRTC_ICE_CONNECTION_STATE_NEW;
     g_object_get(webrtc, "ice-connection-state", &state, nullptr);
-    inner->iceState = int(state);
     inner->relay->Post([events = inner->events, state] {
         if (events.iceState)
             events.iceState(int(state));
@@ -309,7 +299,7 @@ void OnRemotePad(GstElement*, GstPad* pad, gpointer data)
 
 GstElement* NewPipeline(const std::shared_ptr<PeerConnection::Inner>& inner, const char* name)
 {
-    EnsureGstreamer();
+    rtcmedia::Init();
     inner->pipeline = gst_pipeline_new(name);
     inner->webrtc = gst_element_factory_make("webrtcbin", "webrtc");
     if (!inner->webrtc) {
@@ -462,10 +452,15 @@ bool PeerConnection::StartPublisher(
         }
         g_object_set(m_inner->selector, "sync-streams", FALSE, nullptr);
         m_inner->encoder = AddSender(m_inner, m_inner->selector, chain.constData(), true);
+        if (!m_inner->encoder) {
+            // The sender took the selector with it; the inputs are still ours.
+            gst_object_unref(gst_object_ref_sink(black));
+            gst_object_unref(gst_object_ref_sink(m_inner->camera));
+            m_inner->camera = m_inner->selector = nullptr;
+            return false;
+        }
         m_inner->cameraPad = AddInput(m_inner->pipeline, m_inner->selector, m_inner->camera);
         m_inner->blackPad = AddInput(m_inner->pipeline, m_inner->selector, black);
-        if (!m_inner->encoder)
-            return false;
         SetVideoMuted(videoMuted);
     }
     if (audio) {
@@ -600,11 +595,6 @@ void PeerConnection::MeasureLoss(std::function<void(double)> done)
         },
         new Call { m_inner, std::move(done) }, [](gpointer data) { delete static_cast<Call*>(data); });
     g_signal_emit_by_name(m_inner->webrtc, "get-stats", nullptr, promise);
-}
-
-int PeerConnection::IceState() const
-{
-    return m_inner->iceState;
 }
 
 } // namespace rtcnet

@@ -85,7 +85,6 @@ public:
     void SetRemoteDescription(const QString& type, const QString& sdp);
     void AddRemoteCandidate(int mline, const QString& candidate);
     void SetVideoMuted(bool muted);
-    int IceState() const;
     // The share of packets lost since the previous call (0 to 1), as
     // webrtcbin's statistics tell it, handed to done in the owner's thread;
     // negative while nothing was sent or received.
@@ -96,8 +95,5 @@ public:
 private:
     std::shared_ptr<Inner> m_inner;
 };
-
-// gst_init, once per process.
-void EnsureGstreamer();
 
 } // namespace rtcnet

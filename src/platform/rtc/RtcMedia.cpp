@@ -252,6 +252,12 @@ void SetDevice(DeviceKind kind, const QString& id)
     ApplyDevice(kind);
 }
 
+QString ChosenDevice(DeviceKind kind)
+{
+    QMutexLocker lock(&Lock());
+    return Media().devices[int(kind)];
+}
+
 void SetRecordingVolume(int volume)
 {
     {

@@ -77,6 +77,8 @@ void SetFirstFrameHandler(std::function<void(unsigned uid, int width, int height
 // The device every live bin of that kind switches to; a bin made later
 // uses the id it is made with.
 void SetDevice(DeviceKind kind, const QString& id);
+// The id last set for that kind, empty while none was.
+QString ChosenDevice(DeviceKind kind);
 // Volumes 0 to 255, 255 being the stream's own loudness.
 void SetRecordingVolume(int volume);
 void SetPlaybackVolume(int volume);
