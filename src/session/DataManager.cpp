@@ -82,7 +82,9 @@ void DataManager::ConnectMessageSenders()
     connect(this, &DataManager::Request4GetUserList, this, [this] {
         {
             QMutexLocker lock(&m_roomLock);
-            m_room.m_dwTeacherLikeTotal = 0;
+            // The card is fetched once per entry; its count outlives a
+            // reconnection, the room's own is asked for again.
+            m_room.m_dwTeacherLikeTotal = m_room.m_dwTeacherCardLikes;
         }
         WebSocketRequestById(161, true);
     });
@@ -177,6 +179,7 @@ void DataManager::OnCleanUp()
         // one must not show that teacher.
         m_room.m_strTeacherName.clear();
         m_room.m_strTeacherAvatarPath.clear();
+        m_room.m_dwTeacherCardLikes = 0;
     }
     ResetRoomData();
 }

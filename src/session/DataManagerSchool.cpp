@@ -426,8 +426,10 @@ int DataManager::GetTeacherInfo(const QString& url)
         if (name.isString())
             m_room.m_strTeacherName = name.toString();
         // A count, not any number: the total never overflows.
-        if (likes.isDouble() && likes.toDouble() >= 0 && likes.toDouble() <= kMaxLikeCount)
-            m_room.m_dwTeacherLikeTotal += likes.toInt();
+        if (likes.isDouble() && likes.toDouble() >= 0 && likes.toDouble() <= kMaxLikeCount) {
+            m_room.m_dwTeacherCardLikes = likes.toInt();
+            m_room.m_dwTeacherLikeTotal += m_room.m_dwTeacherCardLikes;
+        }
     }
     if (name.isString())
         qDebug() << "DataManager::GetTeacherInfo, teacherName:" << name.toString();

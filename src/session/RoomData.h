@@ -31,7 +31,8 @@ struct RoomFields {
     qint64 m_endTime = 0;
     int m_dwLastKeepAliveTime = 0; // seconds since 1970 of the last keep-alive answered
     int m_dwProbeIndex = 0; // candidate server being probed
-    int m_dwTeacherLikeTotal = 0; // reset whenever the member list is requested
+    int m_dwTeacherLikeTotal = 0; // reset to the card's likes whenever the member list is requested
+    int m_dwTeacherCardLikes = 0; // the teacher card's count, fetched once per entry
     QString m_strLoginName; // the user name as typed at the login
     QString m_strFullName; // from the room join; the signalling "username"
     QString m_strNickName; // from the user information request

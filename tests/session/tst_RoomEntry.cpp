@@ -393,6 +393,9 @@ private slots:
             Qt::QueuedConnection);
         const int cards = m_setup.service.RequestCount("/api/teachers/57");
         QCOMPARE(cards, 1);
+        QTRY_VERIFY(m_data->GetTeacherLikeTotal() > 0);
+        QTest::qWait(300);
+        const int likes = m_data->GetTeacherLikeTotal();
         const int opened = m_room->Attempts().size();
         LogCapture log;
         QVERIFY(m_setup.service.SetRule("/ws", { { "action", "drop" }, { "ms", 200 } }));
@@ -408,6 +411,8 @@ private slots:
         // Each reopening logs in again; only the card stays as it was.
         QVERIFY(LoginsSoFar() > 1);
         QCOMPARE(m_setup.service.RequestCount("/api/teachers/57"), cards);
+        // ... and its likes still count.
+        QTRY_COMPARE(m_data->GetTeacherLikeTotal(), likes);
         // The pauses double: at most six openings in 30 s.
         QList<int> pauses;
         for (const QString& line : log.Lines()) {
