@@ -71,18 +71,6 @@ bool Measure(const AvPlayer* window, int second, const std::function<void()>& se
             return true;
         }
     }
-    {
-        auto* renderer = dynamic_cast<plxav::SoftwareRenderer*>(window->GetRenderer());
-        const QImage frame = renderer != nullptr ? renderer->currentFrame() : QImage();
-        const QColor shown = frame.isNull() ? QColor() : QColor(frame.pixel(frame.width() / 2, 4));
-        plxav::AVPlayer* lib = window->GetLibPlayer();
-        std::fprintf(stderr,
-            "DBG label=%s hue=%d sat=%d pos=%lld timepos=%s paused=%d core-pause=%s status=%d seeking=%s\n",
-            qPrintable(window->GetTimeLabel()->text()), shown.hsvHue(), shown.saturation(), (long long)lib->position(),
-            qPrintable(lib->core()->property("time-pos").toString()), lib->isPaused(),
-            qPrintable(lib->core()->property("pause").toString()), (int)lib->mediaStatus(),
-            qPrintable(lib->core()->property("seeking").toString()));
-    }
     std::fprintf(stderr, "bench_remote_seek: no picture of second %d (the time shown: %s)\n", second,
         qPrintable(window->GetTimeLabel()->text()));
     return false;

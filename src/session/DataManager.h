@@ -354,7 +354,7 @@ private:
     void ChooseBestNetwork();
     void EndServerChoice();
     // Stops a running server choice, its look-up and its timer; the next
-    // entry measures again.
+    // entry measures again. The probe's connection is the caller's to drop.
     void CancelServerChoice();
     // Forgets every delay measured and the classroom host's address, so
     // the next choice looks the host up and probes it again.

@@ -319,7 +319,6 @@ void DataManager::CancelServerChoice()
     qDebug() << "DataManager::CancelServerChoice, the room was left during the server choice";
     m_probing = false;
     m_probingDefault = false;
-    DropWebSocket();
     ResetServerChoice();
 }
 

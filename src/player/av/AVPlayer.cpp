@@ -656,7 +656,6 @@ void AVPlayer::setRenderer(VideoRenderer* renderer)
     const QString file = m_file;
     const qint64 position = m_position;
     const bool wasPaused = m_paused;
-    const bool fromWindow = previous != nullptr && previous->windowId() >= 0;
     if (m_renderer != nullptr && !m_rendererWidget.isNull()) {
         m_renderer->m_onReady = nullptr;
         m_renderer->m_outputCore = nullptr;
@@ -682,7 +681,7 @@ void AVPlayer::setRenderer(VideoRenderer* renderer)
     });
     // A new value makes the core open its video output again; a native
     // window given up turned it off, and another needs it opened there.
-    if (m_state != Idle && (renderer->videoOutput() != m_videoOutput || renderer->windowId() >= 0 || fromWindow)) {
+    if (m_state != Idle && (renderer->videoOutput() != m_videoOutput || renderer->windowId() >= 0)) {
         m_videoOutput = renderer->videoOutput();
         m_core.setPropertyAsync("wid", renderer->windowId());
         m_core.setPropertyAsync("vo", m_videoOutput);

@@ -73,7 +73,8 @@ void NativeWindowRenderer::releaseWindow()
 {
     // The core's output must let go of the window before it is destroyed;
     // it does not draw through the GUI thread, so waiting for it is safe.
-    if (m_core != nullptr && m_core->textProperty("wid") == QString::number(windowId()))
+    // Only one renderer is attached at a time: the output is ours.
+    if (m_core != nullptr)
         m_core->setProperty("vo", QStringLiteral("null"));
     m_core = nullptr;
 }
