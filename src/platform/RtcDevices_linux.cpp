@@ -337,17 +337,16 @@ int SimEngine::SetCurrentDevice(DeviceKind kind, const QString& id)
         known = known || device.id == id;
     if (!known)
         return rtc::ERR_INVALID_ARGUMENT;
+    int volume = kDefaultVolume;
     {
         QMutexLocker lock(&Lock());
         m_current[int(kind)] = id;
+        // Volumes are kept per device: the new one brings its own.
+        volume = m_volumes.value(QLatin1String(KindPrefix(kind)) + id, kDefaultVolume);
     }
     rtcmedia::SetDevice(kind, id);
-    // Volumes are kept per device: the new one brings its own.
-    if (kind != DeviceKind::Camera) {
-        int volume = kDefaultVolume;
-        GetVolume(kind, &volume);
+    if (kind != DeviceKind::Camera)
         SetMediaVolume(kind, volume);
-    }
     return rtc::ERR_OK;
 }
 

@@ -186,6 +186,9 @@ void AvPlayer::setupMenu()
     audioTrackGroup = new QActionGroup(audioTrackMenu);
     connect(audioTrackMenu, &QMenu::triggered, this, &AvPlayer::changeAudioTrack);
     initAudioTrackMenu();
+    // "External" plays another file's sound with the picture; the menu
+    // keeps it as its first entry for good.
+    ownMediaEntries << audioTrackMenu->actions().value(0);
 
     channelMenu = addSubMenu(tr("Channel"));
     auto* channelGroup = new QActionGroup(channelMenu);
@@ -251,9 +254,6 @@ void AvPlayer::updateRoomEntries()
     const bool own = mediaId.isEmpty();
     for (QAction* entry : qAsConst(ownMediaEntries))
         entry->setEnabled(own);
-    // "External" plays another file's sound with the picture.
-    if (QAction* external = audioTrackMenu->actions().value(0))
-        external->setEnabled(own);
 }
 
 void AvPlayer::setupRepeatMenu(QMenu* repeatMenu)

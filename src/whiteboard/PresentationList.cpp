@@ -316,6 +316,9 @@ void PresentationList::UploadCourse()
         qDebug() << "in uploadCourse, an upload is on its way already";
         return;
     }
+    // The files belong to the room they are chosen in; the dialog waits
+    // for the user, and the room may be left meanwhile.
+    const int cleanUps = m_cleanUps;
     QFileDialog dialog(this, QStringLiteral("请选择上传文件"), QString(),
         QStringLiteral("文件(*.jpg *.jpeg *.png *.mp4 *.avi *.wmv *.rm *.aac *.mp3 *.m4a)"));
     dialog.setFileMode(QFileDialog::ExistingFiles);
@@ -341,20 +344,22 @@ void PresentationList::UploadCourse()
         qDebug() << "in uploadCourse, files of" << kinds.size() << "kinds, one request per kind";
     m_uploadBusy = true;
     QPointer<PresentationList> self(this);
-    const int cleanUps = m_cleanUps;
     for (int kind : qAsConst(kinds)) {
-        // The files belong to the room they were chosen in: once it was left
-        // the next kind would go to whatever room is entered now.
-        UploadKind(kind, byKind.value(kind));
-        if (!self || cleanUps != m_cleanUps)
+        if (!UploadKind(kind, byKind.value(kind), cleanUps))
             break;
     }
     if (self)
         m_uploadBusy = false;
 }
 
-void PresentationList::UploadKind(int kind, const QStringList& files)
+bool PresentationList::UploadKind(int kind, const QStringList& files, int cleanUps)
 {
+    // Once the room is left, the next kind would go to whatever room is
+    // entered now.
+    if (cleanUps != m_cleanUps) {
+        qDebug() << "in uploadCourse, the class room was left before the files went up";
+        return false;
+    }
     DataManager* data = Nexus::GetDataManager();
     const Profile* profile = Nexus::GetProfile();
     CourseUpload::Request request;
@@ -368,7 +373,7 @@ void PresentationList::UploadKind(int kind, const QStringList& files)
         qDebug() << "[DataManager]UploadCourse failed! err:"
                  << "nothing to send";
         CourseRow::Notify(NotifyUploadFailed);
-        return;
+        return true;
     }
     request.url = QUrl(profile->GetUrl(url));
     request.roomId = data->GetRoomId();
@@ -377,18 +382,17 @@ void PresentationList::UploadKind(int kind, const QStringList& files)
         m_network = new NetworkAccessManager(this);
     CourseRow::Notify(NotifyUploadRunning);
     m_uploadPhase = 2;
-    const int cleanUps = m_cleanUps;
     QPointer<PresentationList> self(this);
     const CourseUpload::Result result = CourseUpload::Post(m_network, request);
     if (!self)
-        return;
+        return false;
     if (cleanUps != m_cleanUps) {
         qDebug() << "in uploadCourse, the class room was left while the upload was on its way";
-        return;
+        return false;
     }
     if (result.outcome != CourseUpload::Accepted) {
         CourseRow::Notify(NotifyUploadFailed);
-        return;
+        return true;
     }
     if (kind == CourseUpload::KindPages) {
         AddUploadedPages(result.ids);
@@ -399,6 +403,7 @@ void PresentationList::UploadKind(int kind, const QStringList& files)
     }
     // A file left out is an upload that failed, even if the rest went up.
     CourseRow::Notify(result.skipped.isEmpty() ? NotifyUploadDone : NotifyUploadFailed);
+    return true;
 }
 
 void PresentationList::AddUploadPlaceholder(const QString& id, double progress)

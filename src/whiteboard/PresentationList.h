@@ -87,9 +87,10 @@ private:
 
     PresentationItem* FindItem(const QString& presentationId) const;
     void Renumber();
-    // One request for the files of one kind; the list may be gone or
-    // cleaned up when it returns.
-    void UploadKind(int kind, const QStringList& files);
+    // One request for the files of one kind, of the room cleanUps names;
+    // false once that room was left (or the list is gone): no other kind
+    // may follow.
+    bool UploadKind(int kind, const QStringList& files, int cleanUps);
     void AddUploadedPages(const QStringList& ids);
     void AddUploadPlaceholder(const QString& id, double progress);
     // Uploads still converting whose pages the room does not list yet.
