@@ -62,10 +62,7 @@ AudioOutManager* PlaybackDevice()
 int DeviceVolume(bool input, int last)
 {
     Player* player = Nexus::GetPlayer();
-    MediaPlayer* media = player ? player->GetMediaPlayer() : nullptr;
-    if (!media || !media->GetAgoraObject())
-        return last;
-    return input ? media->GetAudioInVolume() : media->GetAudioOutVolume();
+    return player ? player->GetMediaPlayer()->GetDeviceVolume(input, last) : last;
 }
 
 // Shown only: the device already plays or records at it, and showing it

@@ -50,9 +50,7 @@ MediaPlayer* Media()
 int EngineVolume(bool input)
 {
     MediaPlayer* media = Media();
-    if (!media)
-        return 0;
-    return input ? media->GetAudioInVolume() : media->GetAudioOutVolume();
+    return media ? media->GetDeviceVolume(input, 0) : 0;
 }
 
 // Lists the audio devices of a mode, the system default first; the first

@@ -169,6 +169,13 @@ int MediaPlayer::GetAudioOutVolume()
     return out->GetVolume();
 }
 
+int MediaPlayer::GetDeviceVolume(bool input, int withoutEngine)
+{
+    if (!m_agoraObject)
+        return withoutEngine;
+    return input ? GetAudioInVolume() : GetAudioOutVolume();
+}
+
 namespace {
 QString FindDeviceId(RtcDeviceManager* manager, const QString& name, const char* label, const char* none)
 {

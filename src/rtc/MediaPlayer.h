@@ -43,6 +43,9 @@ public:
     void SetAudioOutputVolume(int volume);
     int GetAudioInVolume();
     int GetAudioOutVolume();
+    // The input's or output's volume now, withoutEngine before the engine
+    // is made.
+    int GetDeviceVolume(bool input, int withoutEngine);
     // The engine id of the device with exactly that name; empty when none.
     QString GetAudioInDeviceId(const QString& name);
     QString GetAudioOutDeviceId(const QString& name);
