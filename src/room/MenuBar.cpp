@@ -50,11 +50,12 @@ QString Image(const QString& name)
     return QStringLiteral(":resource/menubar/%1/%2").arg(Nexus::GetScaleFolder(), name);
 }
 
+// Made on first use: the speaker's mute and volume need it before anyone
+// asked for the device list.
 AudioOutManager* PlaybackDevice()
 {
     Player* player = Nexus::GetPlayer();
-    CAgoraObject* engine = player ? player->GetMediaPlayer()->GetAgoraObject() : nullptr;
-    return engine ? engine->GetAudioOutManager() : nullptr;
+    return player ? player->GetMediaPlayer()->OutManager() : nullptr;
 }
 
 // The device's volume now; without an engine the last one set, -1 when

@@ -322,13 +322,6 @@ bool CAgoraObject::CreateAudioOutManager()
     return m_audioOut->Create(m_engine);
 }
 
-AudioOutManager* CAgoraObject::GetAudioOutManager()
-{
-    if (!m_audioOut)
-        CreateAudioOutManager();
-    return m_audioOut.get();
-}
-
 bool CAgoraObject::CreateCameraManager()
 {
     if (!m_camera)

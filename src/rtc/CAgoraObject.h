@@ -64,14 +64,12 @@ public:
     bool SetLogFilePath(const QString& path);
 
     // Device wrappers: made on first use, the device list read afresh by
-    // every Create call; true when a list is held. Get… never makes one,
-    // but for the playback manager, which the speaker's mute and volume
-    // need before anyone asked for the device list.
+    // every Create call; true when a list is held. Get… never makes one.
     bool CreateAudioInManager();
     bool CreateAudioOutManager();
     bool CreateCameraManager();
     AudioInManager* GetAudioInManager() const { return m_audioIn.get(); }
-    AudioOutManager* GetAudioOutManager();
+    AudioOutManager* GetAudioOutManager() const { return m_audioOut.get(); }
     CameraManager* GetCameraManager() const { return m_camera.get(); }
 
     QString GetAppId() const { return m_appId; }

@@ -118,7 +118,8 @@ AudioOutManager* MediaPlayer::OutManager()
 {
     if (!m_agoraObject)
         return nullptr;
-    if (m_agoraObject->GetAudioOutManager()->GetDeviceCount() == 0)
+    AudioOutManager* out = m_agoraObject->GetAudioOutManager();
+    if (!out || out->GetDeviceCount() == 0)
         m_agoraObject->CreateAudioOutManager();
     return m_agoraObject->GetAudioOutManager();
 }

@@ -54,6 +54,9 @@ public:
     bool CreateCameraManager();
     // Sets the stored volumes again after a join.
     void VolumRecoeryAftAgoraJoin();
+    // The device wrappers, made when missing; null without an engine.
+    AudioInManager* InManager();
+    AudioOutManager* OutManager();
 
     // Used by the panel's layout.
     int GetLastLayoutCount() const { return m_lastLayoutCount; }
@@ -62,10 +65,6 @@ public:
     void SetRemoteProfileSelector(int selector) { m_remoteProfileSelector = selector; }
 
 private:
-    // The device wrappers, made when missing; null without an engine.
-    AudioInManager* InManager();
-    AudioOutManager* OutManager();
-
     Player* m_owner = nullptr;
     rtc::IRtcEngine* m_engine = nullptr;
     CAgoraObject* m_agoraObject = nullptr; // the process-wide wrapper
