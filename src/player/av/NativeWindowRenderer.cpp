@@ -64,6 +64,10 @@ bool NativeWindowRenderer::displaySupports(VideoRendererId kind)
 void NativeWindowRenderer::attachCore(MpvCore* core)
 {
     releaseWindow();
+    // The window exists before the core is told of it: its creation is no
+    // change of window to act on.
+    if (core != nullptr)
+        winId();
     m_core = core;
     if (core != nullptr)
         notifyReady();
@@ -86,7 +90,7 @@ QString NativeWindowRenderer::videoOutput() const
 
 qint64 NativeWindowRenderer::windowId() const
 {
-    return static_cast<qint64>(const_cast<NativeWindowRenderer*>(this)->winId());
+    return static_cast<qint64>(winId());
 }
 
 bool NativeWindowRenderer::event(QEvent* event)
