@@ -113,6 +113,8 @@ void FinishBin(GstElement* bin, const std::shared_ptr<AudioBin>& live)
 
 namespace inner {
 
+void Heard(qint64, GstBuffer*, int) { }
+
 void ApplyAudio()
 {
     for (Role role : { Role::Microphone, Role::AudioSink })

@@ -90,6 +90,14 @@ void SwapDownstream(GstElement* bin, GstPad* pad, std::function<GstElement*()> m
 // element named "entry".
 void SwapSource(GstElement* bin, GstElement* fresh);
 
+// The class's sound as the local user hears it, for the class recording:
+// every source hands on its buffers of S16LE at 48000 Hz, interleaved, with
+// the channels given. Sources are kLocalKey (the microphone),
+// kAccompanimentKey (the accompaniment) or a remote uid. Any streaming
+// thread; cheap when nothing records.
+constexpr qint64 kAccompanimentKey = -2;
+void Heard(qint64 source, GstBuffer* buffer, int channels);
+
 // Peak of a buffer of 16-bit signed samples, 0 to 255.
 int Peak(GstBuffer* buffer);
 // Scales a volume of 0 to 255 to GStreamer's factor.
