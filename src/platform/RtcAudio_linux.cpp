@@ -1,11 +1,9 @@
-// Sound of the engine: class recordings written as real audio files from the
-// current microphone (silence when there is none), and accompaniment files
-// played with a clock that answers length and position truthfully.
+// Sound of the engine: accompaniment files played with a clock that answers
+// length and position truthfully.
 #include "RtcEngine.h"
 #include "RtcSim.h"
 #include "SystemDevices.h"
 
-#include <QAudioInput>
 #include <QDataStream>
 #include <QDebug>
 #include <QFile>
@@ -16,48 +14,6 @@
 #include <QtEndian>
 
 namespace rtcsim {
-
-namespace {
-
-void AppendLe(QByteArray& bytes, quint32 value, int size)
-{
-    for (int i = 0; i < size; ++i)
-        bytes.append(char((value >> (8 * i)) & 0xFF));
-}
-
-// A canonical header of 16-bit mono PCM.
-QByteArray WavHeader(int rate, quint32 dataBytes)
-{
-    QByteArray header("RIFF");
-    AppendLe(header, 36 + dataBytes, 4);
-    header.append("WAVEfmt ");
-    AppendLe(header, 16, 4); // format chunk size
-    AppendLe(header, 1, 2); // PCM
-    AppendLe(header, 1, 2); // mono
-    AppendLe(header, quint32(rate), 4);
-    AppendLe(header, quint32(rate * 2), 4); // bytes a second
-    AppendLe(header, 2, 2); // bytes a sample
-    AppendLe(header, 16, 2); // bits a sample
-    header.append("data");
-    AppendLe(header, dataBytes, 4);
-    return header;
-}
-
-int RateOf(int quality)
-{
-    switch (quality) {
-    case 0:
-        return 16000;
-    case 1:
-        return 22050;
-    case 2:
-        return 32000;
-    default:
-        return 0;
-    }
-}
-
-} // namespace
 
 qint64 WavLengthMs(const QString& path)
 {
@@ -90,154 +46,6 @@ qint64 WavLengthMs(const QString& path)
         }
     }
     return -1;
-}
-
-// --- Recorder: lives in the media thread.
-
-struct Recorder::Inner {
-    mutable QMutex mutex;
-    bool recording = false;
-    QString path;
-
-    // Media thread only.
-    QFile file;
-    QAudioInput* input = nullptr;
-    QIODevice* source = nullptr;
-    QTimer* timer = nullptr;
-    QElapsedTimer clock;
-    qint64 samples = 0;
-    int rate = 0;
-    double gain = 1.0;
-
-    void Write(QByteArray pcm)
-    {
-        if (gain != 1.0) {
-            auto* s = reinterpret_cast<qint16*>(pcm.data());
-            for (int i = 0; i < pcm.size() / 2; ++i)
-                s[i] = qint16(qBound(-32768, int(s[i] * gain), 32767));
-        }
-        file.write(pcm.constData(), pcm.size() & ~1);
-        samples += pcm.size() / 2;
-    }
-    void Pump()
-    {
-        if (input && input->error() != QAudio::NoError) {
-            qWarning() << "RTC recorder: microphone failed, recording silence from here on";
-            delete input;
-            input = nullptr;
-            source = nullptr;
-            samples = clock.elapsed() * rate / 1000;
-        }
-        if (source) {
-            Write(source->readAll());
-            return;
-        }
-        // No microphone: silence, paced by the clock.
-        const qint64 due = clock.elapsed() * rate / 1000 - samples;
-        if (due > 0)
-            Write(QByteArray(int(due * 2), '\0'));
-    }
-    int Start(QObject* worker, const QString& target, int quality, const QString& inputName, int volume)
-    {
-        if (recording)
-            return rtc::ERR_NOT_READY;
-        rate = RateOf(quality);
-        if (rate == 0)
-            return rtc::ERR_INVALID_ARGUMENT;
-        file.setFileName(target);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            return rtc::ERR_INVALID_ARGUMENT;
-        file.write(WavHeader(rate, 0));
-        samples = 0;
-        gain = volume / 255.0;
-        OpenInput(worker, inputName);
-        clock.start();
-        timer = new QTimer(worker);
-        QObject::connect(timer, &QTimer::timeout, worker, [this] { Pump(); });
-        timer->start(100);
-        QMutexLocker lock(&mutex);
-        recording = true;
-        path = target;
-        return rtc::ERR_OK;
-    }
-    void OpenInput(QObject* worker, const QString& inputName)
-    {
-        if (AudioDisabled() || inputName.isEmpty())
-            return;
-        // A generated device (no Qt Multimedia device) records silence.
-        const QAudioDeviceInfo info = SystemDevices::QtAudioDevice(QAudio::AudioInput, inputName);
-        const QAudioFormat format = SystemDevices::PcmFormat(rate);
-        if (info.isNull() || !info.isFormatSupported(format))
-            return; // silence rather than a file in a format its header does not state
-        input = new QAudioInput(info, format, worker);
-        source = input->start();
-        if (!source) {
-            delete input;
-            input = nullptr;
-        }
-    }
-    void Stop()
-    {
-        if (!recording)
-            return;
-        if (source)
-            Write(source->readAll());
-        delete input;
-        input = nullptr;
-        source = nullptr;
-        const qint64 due = clock.elapsed() * rate / 1000 - samples;
-        if (due > 0)
-            Write(QByteArray(int(due * 2), '\0'));
-        delete timer;
-        timer = nullptr;
-        file.seek(0);
-        file.write(WavHeader(rate, quint32(samples * 2)));
-        file.close();
-        QMutexLocker lock(&mutex);
-        recording = false;
-    }
-};
-
-Recorder::Recorder(QObject* mediaWorker)
-    : m_inner(std::make_shared<Inner>())
-    , m_worker(mediaWorker)
-{ }
-
-Recorder::~Recorder() = default;
-
-int Recorder::Start(const QString& path, int quality, const QString& inputName, int volume)
-{
-    int result = rtc::ERR_NOT_READY;
-    auto inner = m_inner;
-    QObject* worker = m_worker;
-    if (QThread::currentThread() == worker->thread())
-        return inner->Start(worker, path, quality, inputName, volume);
-    QMetaObject::invokeMethod(
-        worker, [&] { result = inner->Start(worker, path, quality, inputName, volume); }, Qt::BlockingQueuedConnection);
-    return result;
-}
-
-void Recorder::Stop()
-{
-    if (!IsRecording())
-        return;
-    auto inner = m_inner;
-    if (QThread::currentThread() == m_worker->thread())
-        return inner->Stop();
-    QMetaObject::invokeMethod(
-        m_worker, [inner] { inner->Stop(); }, Qt::BlockingQueuedConnection);
-}
-
-bool Recorder::IsRecording() const
-{
-    QMutexLocker lock(&m_inner->mutex);
-    return m_inner->recording;
-}
-
-QString Recorder::Path() const
-{
-    QMutexLocker lock(&m_inner->mutex);
-    return m_inner->path;
 }
 
 // --- Mixer: its own clock; the audible copy plays in the GUI thread.

@@ -145,7 +145,7 @@ void SimEngine::Start()
     m_transportThread = new QThread();
     m_transportThread->setObjectName(QStringLiteral("RTC transport"));
     m_transportThread->start();
-    m_recorder = std::make_unique<Recorder>(m_mediaWorker);
+    m_recorder = std::make_unique<Recorder>();
     m_mixer = std::make_unique<Mixer>();
     std::weak_ptr<SimEngine> self = shared_from_this();
     rtcmedia::SetFirstFrameHandler([self](unsigned uid, int width, int height) {

@@ -264,15 +264,7 @@ int SimEngine::SetObject(const QString& key, const QByteArray& json)
             if (!inChannel)
                 return rtc::ERR_NOT_READY;
         }
-        const QString input = CurrentDevice(DeviceKind::Recording);
-        QString inputName;
-        for (const Device& device : ListDevices(DeviceKind::Recording)) {
-            if (device.id == input)
-                inputName = device.name;
-        }
-        int volume = 0;
-        GetVolume(DeviceKind::Recording, &volume);
-        return m_recorder->Start(path.toString(), object.value(QLatin1String("quality")).toInt(2), inputName, volume);
+        return m_recorder->Start(path.toString(), object.value(QLatin1String("quality")).toInt(2));
     }
     QMutexLocker lock(&Lock());
     m_params.insert(key, QString::fromUtf8(json));

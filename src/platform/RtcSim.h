@@ -215,14 +215,17 @@ private:
     QElapsedTimer m_clock;
 };
 
-// --- Recording and mixing, driven by the engine (RtcAudio_linux.cpp).
+// --- The class recording (RtcRecorder_linux.cpp): the sound the local user
+// hears, as AAC in ADTS frames. Any thread; Start fails (and nothing runs)
+// when the file cannot be written or the encoder cannot start; Stop
+// finishes the file before it returns.
 class Recorder
 {
 public:
-    explicit Recorder(QObject* mediaWorker);
+    Recorder();
     ~Recorder();
-    // Runs in the caller's thread and waits for the media thread.
-    int Start(const QString& path, int quality, const QString& inputName, int volume);
+    // quality 0, 1, 2: 16000, 22050, 32000 Hz at 32, 48, 64 kbit/s.
+    int Start(const QString& path, int quality);
     void Stop();
     bool IsRecording() const;
     QString Path() const;
@@ -230,8 +233,9 @@ public:
 private:
     struct Inner;
     std::shared_ptr<Inner> m_inner;
-    QObject* m_worker;
 };
+
+// --- Mixing, driven by the engine (RtcAudio_linux.cpp).
 
 class Mixer
 {

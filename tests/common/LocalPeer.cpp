@@ -2,6 +2,7 @@
 
 #include "RemotePeer.h"
 
+#include <QJsonDocument>
 #include <QWidget>
 
 LocalPeer::LocalPeer(const QString& channel, unsigned uid, RtcEventRecorder::Sink sink)
@@ -122,6 +123,17 @@ int LocalPeer::MuteMicrophone(bool muted)
 {
     const QByteArray flag = muted ? "true" : "false";
     return SetParameters("{\"rtc.audio.mute_me\":" + flag + ",\"che.audio.mute_me\":" + flag + "}");
+}
+
+int LocalPeer::StartRecording(const QString& path, int quality)
+{
+    const QJsonObject value { { "filePath", path }, { "quality", quality } };
+    return SetParameters(QJsonDocument(QJsonObject { { "che.audio.start_recording", value } }).toJson());
+}
+
+int LocalPeer::StopRecording()
+{
+    return SetParameters("{\"che.audio.stop_recording\":true}");
 }
 
 int LocalPeer::EnableCamera(bool on)

@@ -36,6 +36,9 @@ public:
     // A native window of size drawn into by the engine with uid's video.
     QWidget* ShowTile(unsigned uid, const QSize& size);
     int MuteMicrophone(bool muted);
+    // The class recording, through the parameters the client sets.
+    int StartRecording(const QString& path, int quality);
+    int StopRecording();
     int EnableCamera(bool on);
     int Leave();
 

@@ -42,6 +42,8 @@ bool RemotePeer::Start()
         QString::number(m_uid) };
     if (m_options.audience)
         args << QStringLiteral("--audience");
+    if (m_options.toneHz > 0)
+        args << QStringLiteral("--tone") << QString::number(m_options.toneHz);
     // Its complaints go to the test's output; its events come back here.
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_process.start(QStringLiteral(PLOVIX_RTC_PEER), args);

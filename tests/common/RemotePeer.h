@@ -20,6 +20,8 @@ public:
         bool audience = false;
         // A key of one's own instead of the key road's (a wrong key, say).
         QString key;
+        // The generated microphone's tone, when not the usual 440 Hz.
+        int toneHz = 0;
     };
 
     RemotePeer(const ServiceFixture& service, const QString& channel, unsigned uid);

@@ -1,3 +1,7 @@
+// GStreamer's headers come before Qt's: GLib names a member "signals".
+#include <gst/app/gstappsink.h>
+#include <gst/gst.h>
+
 #include "TestMedia.h"
 
 #include <QColor>
@@ -114,6 +118,82 @@ bool WriteSound(const QString& path, int seconds, int rate)
     }
     file.write(data);
     return file.flush() && file.error() == QFile::NoError;
+}
+
+Sound DecodeAac(const QString& path)
+{
+    gst_init(nullptr, nullptr);
+    Sound sound;
+    GError* error = nullptr;
+    GstElement* pipeline = gst_parse_launch("filesrc name=in ! aacparse ! faad ! audioconvert ! audioresample ! "
+                                            "audio/x-raw,format=S16LE,channels=1 ! appsink name=out sync=false",
+        &error);
+    if (!pipeline) {
+        g_clear_error(&error);
+        return sound;
+    }
+    GstElement* in = gst_bin_get_by_name(GST_BIN(pipeline), "in");
+    g_object_set(in, "location", QFile::encodeName(path).constData(), nullptr);
+    gst_object_unref(in);
+    GstElement* out = gst_bin_get_by_name(GST_BIN(pipeline), "out");
+    gst_element_set_state(pipeline, GST_STATE_PLAYING);
+    int rate = 0;
+    while (GstSample* sample = gst_app_sink_try_pull_sample(GST_APP_SINK(out), 10 * GST_SECOND)) {
+        gst_structure_get_int(gst_caps_get_structure(gst_sample_get_caps(sample), 0), "rate", &rate);
+        GstMapInfo map;
+        GstBuffer* buffer = gst_sample_get_buffer(sample);
+        if (gst_buffer_map(buffer, &map, GST_MAP_READ)) {
+            const auto* data = reinterpret_cast<const qint16*>(map.data);
+            sound.samples.append(QVector<qint16>(data, data + map.size / 2));
+            gst_buffer_unmap(buffer, &map);
+        }
+        gst_sample_unref(sample);
+    }
+    GstBus* bus = gst_element_get_bus(pipeline);
+    GstMessage* end
+        = gst_bus_timed_pop_filtered(bus, 5 * GST_SECOND, GstMessageType(GST_MESSAGE_EOS | GST_MESSAGE_ERROR));
+    if (end && GST_MESSAGE_TYPE(end) == GST_MESSAGE_EOS && gst_app_sink_is_eos(GST_APP_SINK(out)))
+        sound.rate = rate;
+    if (end)
+        gst_message_unref(end);
+    gst_object_unref(bus);
+    gst_object_unref(out);
+    gst_element_set_state(pipeline, GST_STATE_NULL);
+    gst_object_unref(pipeline);
+    return sound;
+}
+
+double ToneLevel(const Sound& sound, int first, int count, double hz)
+{
+    count = qMin(count, sound.samples.size() - first);
+    if (first < 0 || count <= 0 || sound.rate <= 0)
+        return 0;
+    const double coefficient = 2 * std::cos(2 * M_PI * hz / sound.rate);
+    double previous = 0, before = 0;
+    for (int i = first; i < first + count; ++i) {
+        const double current = sound.samples[i] / 32768.0 + coefficient * previous - before;
+        before = previous;
+        previous = current;
+    }
+    const double power = previous * previous + before * before - coefficient * previous * before;
+    return 2 * std::sqrt(qMax(0.0, power)) / count;
+}
+
+int AdtsFrames(const QByteArray& bytes)
+{
+    const auto* data = reinterpret_cast<const uchar*>(bytes.constData());
+    int frames = 0;
+    int at = 0;
+    while (at + 7 <= bytes.size()) {
+        if (data[at] != 0xFF || (data[at + 1] & 0xF6) != 0xF0)
+            return -1;
+        const int length = ((data[at + 3] & 0x03) << 11) | (data[at + 4] << 3) | (data[at + 5] >> 5);
+        if (length < 7)
+            return -1;
+        at += length;
+        ++frames;
+    }
+    return at == bytes.size() ? frames : -1;
 }
 
 } // namespace TestMedia

@@ -5,6 +5,7 @@
 #include "LocalPeer.h"
 #include "RemotePeer.h"
 #include "ServiceFixture.h"
+#include "TestMedia.h"
 #include "TestRegistry.h"
 #include "TestSupport.h"
 
@@ -13,6 +14,7 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QWidget>
 #include <memory>
@@ -25,6 +27,10 @@ constexpr unsigned kLate = 59;
 // Levels (0-255) of a tone and of silence.
 constexpr int kHeard = 20;
 constexpr int kSilent = 5;
+// The generated microphones' tones (Hz) where a case tells them apart.
+constexpr int kTeacherTone = 440;
+constexpr int kStudentTone = 1000;
+constexpr int kLateTone = 1700;
 
 bool About(const QJsonObject& event, unsigned uid)
 {
@@ -51,10 +57,10 @@ class TestLiveMedia : public QObject
 private:
     // The teacher in this process and a student in another, in one room.
     struct Lesson {
-        Lesson(const ServiceFixture& service, const QString& room)
+        Lesson(const ServiceFixture& service, const QString& room, const RemotePeer::Options& student)
             : room(room)
             , local(room, kTeacher)
-            , remote(service, room, kStudent)
+            , remote(service, room, kStudent, student)
         { }
         QString room;
         LocalPeer local;
@@ -112,7 +118,10 @@ private slots:
         m_room = QStringLiteral("R%1").arg(m_nextRoom++);
         if (test == "wrongKeysAreRefused")
             return;
-        m_lesson = std::make_unique<Lesson>(m_service, m_room);
+        RemotePeer::Options student;
+        if (test == "theRecordingHoldsWhatIsHeard")
+            student.toneHz = kStudentTone;
+        m_lesson = std::make_unique<Lesson>(m_service, m_room, student);
         const QString paired = Pair(*m_lesson);
         QVERIFY2(paired.isEmpty(), qPrintable(paired));
     }
@@ -166,6 +175,51 @@ private slots:
         QCOMPARE(m_lesson->local.Engine()->disableAudio(), 0);
         m_lesson->remote.ClearEvents();
         QVERIFY(!m_lesson->remote.WaitFor("onAudioVolumeIndication", quiet, 5000).isEmpty());
+    }
+
+    void theRecordingHoldsWhatIsHeard()
+    {
+        // Both tones in every half second until the student mutes; a third
+        // joining late is heard from then on; the teacher's own microphone
+        // is recorded while muted for the class (push-to-talk); the file
+        // runs as long as the recording did.
+        QTemporaryDir folder;
+        const QString path = folder.path() + QStringLiteral("/class.aac");
+        QElapsedTimer running;
+        running.start();
+        QCOMPARE(m_lesson->local.StartRecording(path, 2), 0);
+        QTest::qWait(2500);
+        const qint64 changedAt = running.elapsed();
+        QVERIFY(m_lesson->remote.Send(QStringLiteral("mute-audio 1")));
+        QCOMPARE(m_lesson->local.MuteMicrophone(true), 0);
+        RemotePeer::Options third;
+        third.toneHz = kLateTone;
+        RemotePeer late(m_service, m_room, kLate, third);
+        QVERIFY2(late.Start(), qPrintable(late.ErrorText()));
+        QVERIFY(!m_lesson->local.WaitFor("frame", kLate).isEmpty());
+        QTest::qWait(2000);
+        QCOMPARE(m_lesson->local.StopRecording(), 0);
+        const qint64 ran = running.elapsed();
+
+        QVERIFY(TestMedia::AdtsFrames(TestSupport::ReadFile(path)) > 0);
+        const TestMedia::Sound sound = TestMedia::DecodeAac(path);
+        QCOMPARE(sound.rate, 32000);
+        QVERIFY2(sound.LengthMs() >= ran - 150 && sound.LengthMs() <= ran + 400,
+            qPrintable(QStringLiteral("%1 ms recorded in %2 ms").arg(sound.LengthMs()).arg(ran)));
+        const auto level = [&sound](qint64 fromMs, double hz) {
+            return TestMedia::ToneLevel(sound, int(fromMs * sound.rate / 1000), sound.rate / 2, hz);
+        };
+        for (qint64 at = 0; at + 500 <= ran; at += 500) {
+            const QString where = QStringLiteral("at %1 ms").arg(at);
+            QVERIFY2(level(at, kTeacherTone) > 0.05, qPrintable(where));
+            if (at + 500 <= changedAt) {
+                QVERIFY2(level(at, kStudentTone) > 0.05, qPrintable(where));
+                QVERIFY2(level(at, kLateTone) < 0.01, qPrintable(where));
+            } else if (at >= changedAt + 1000) {
+                QVERIFY2(level(at, kStudentTone) < 0.01, qPrintable(where));
+            }
+        }
+        QVERIFY(level(ran - 600, kLateTone) > 0.05);
     }
 
     void cameraSwitchIsTold()

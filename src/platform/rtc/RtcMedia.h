@@ -51,6 +51,9 @@ GstElement* MakeCameraSource(const QString& deviceId, unsigned uid);
 // audio/x-raw,format=S16LE,rate=48000,channels=1,layout=interleaved at the
 // recording volume, silent while muted; it measures the local level.
 GstElement* MakeMicrophoneSource(const QString& deviceId);
+// The frequency of the generated microphone's tone in sources made from
+// now on (440 Hz unless a test participant asks for another).
+void SetGeneratedTone(double hz);
 // A bin with an always sink pad "sink" taking raw video of any size. It
 // draws into uid's view, hands each frame to onRenderVideoFrame and calls
 // the first-frame handler once, on the first frame drawn into a view.

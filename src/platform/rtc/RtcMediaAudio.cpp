@@ -5,6 +5,7 @@
 #include "platform/SystemDevices.h"
 
 #include <QDebug>
+#include <atomic>
 #include <mutex>
 
 namespace rtcmedia {
@@ -17,10 +18,17 @@ class AudioBin : public LiveBin
 {
 public:
     GstElement* volume = nullptr; // owned by the bin
+    // The microphone's mute, after the point the class recording hears it
+    // at: the recording holds the room's sound while the class does not
+    // (push-to-talk); owned by the bin.
+    GstElement* mute = nullptr;
     GstPad* outputPad = nullptr; // sink side: what the output hangs off; owned by the bin
     std::mutex mutex;
     QString device; // the device in use
+    std::atomic<int> channels { 1 }; // of the stream the recording hears
 };
+
+std::atomic<double> s_toneHz { 440.0 };
 
 GstCaps* PcmCaps(bool mono)
 {
@@ -29,6 +37,24 @@ GstCaps* PcmCaps(bool mono)
     if (mono)
         gst_caps_set_simple(caps, "channels", G_TYPE_INT, 1, nullptr);
     return caps;
+}
+
+GstPadProbeReturn OnHeard(GstPad*, GstPadProbeInfo* info, gpointer data)
+{
+    auto* live = static_cast<AudioBin*>(data);
+    if (GST_PAD_PROBE_INFO_TYPE(info) & GST_PAD_PROBE_TYPE_BUFFER) {
+        Heard(live->role == Role::Microphone ? kLocalKey : live->key, GST_PAD_PROBE_INFO_BUFFER(info), live->channels);
+        return GST_PAD_PROBE_OK;
+    }
+    GstEvent* event = GST_PAD_PROBE_INFO_EVENT(info);
+    GstCaps* caps = nullptr;
+    int channels = 0;
+    if (GST_EVENT_TYPE(event) == GST_EVENT_CAPS) {
+        gst_event_parse_caps(event, &caps);
+        if (gst_structure_get_int(gst_caps_get_structure(caps, 0), "channels", &channels))
+            live->channels = channels;
+    }
+    return GST_PAD_PROBE_OK;
 }
 
 GstPadProbeReturn OnLevel(GstPad*, GstPadProbeInfo* info, gpointer data)
@@ -61,7 +87,9 @@ void Follow(LiveBin& base)
             mute = Media().mutedPeers.contains(unsigned(live.key));
         }
     }
-    g_object_set(live.volume, "volume", factor, "mute", gboolean(mute), nullptr);
+    g_object_set(live.volume, "volume", factor, "mute", gboolean(mute && !live.mute), nullptr);
+    if (live.mute)
+        g_object_set(live.mute, "mute", gboolean(mute), nullptr);
 }
 
 GstElement* MicrophoneElement(const QString& id)
@@ -72,8 +100,8 @@ GstElement* MicrophoneElement(const QString& id)
     GstElement* tone = Make("audiotestsrc");
     // A generated microphone sounds a tone; without a microphone (or with
     // one that does not open) the stream is silent.
-    g_object_set(tone, "is-live", TRUE, "wave", id.isEmpty() || failed ? 4 /* silence */ : 0 /* sine */, "freq", 440.0,
-        "volume", 0.3, nullptr);
+    g_object_set(tone, "is-live", TRUE, "wave", id.isEmpty() || failed ? 4 /* silence */ : 0 /* sine */, "freq",
+        s_toneHz.load(), "volume", 0.3, nullptr);
     return tone;
 }
 
@@ -102,7 +130,11 @@ GstElement* SpeakerElement(const QString& id)
 
 void FinishBin(GstElement* bin, const std::shared_ptr<AudioBin>& live)
 {
-    GstPad* levelPad = gst_element_get_static_pad(live->volume, "src");
+    GstPad* heardPad = gst_element_get_static_pad(live->volume, "src");
+    gst_pad_add_probe(heardPad, GstPadProbeType(GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM),
+        OnHeard, live.get(), nullptr);
+    gst_object_unref(heardPad);
+    GstPad* levelPad = gst_element_get_static_pad(live->mute ? live->mute : live->volume, "src");
     gst_pad_add_probe(levelPad, GST_PAD_PROBE_TYPE_BUFFER, OnLevel, live.get(), nullptr);
     gst_object_unref(levelPad);
     Register(bin, live);
@@ -112,8 +144,6 @@ void FinishBin(GstElement* bin, const std::shared_ptr<AudioBin>& live)
 } // namespace
 
 namespace inner {
-
-void Heard(qint64, GstBuffer*, int) { }
 
 void ApplyAudio()
 {
@@ -152,6 +182,11 @@ void ApplyDevice(DeviceKind kind)
 
 } // namespace inner
 
+void SetGeneratedTone(double hz)
+{
+    s_toneHz = hz;
+}
+
 GstElement* MakeMicrophoneSource(const QString& deviceId)
 {
     Init();
@@ -161,19 +196,21 @@ GstElement* MakeMicrophoneSource(const QString& deviceId)
     GstElement* resample = Make("audioresample");
     GstElement* caps = Make("capsfilter");
     GstElement* volume = Make("volume");
-    if (!source || !entry || !resample || !caps || !volume) {
+    GstElement* mute = Make("volume");
+    if (!source || !entry || !resample || !caps || !volume || !mute) {
         gst_object_unref(bin);
         return nullptr;
     }
     gst_object_set_name(GST_OBJECT(source), "source");
     SetCaps(caps, PcmCaps(true));
-    gst_bin_add_many(GST_BIN(bin), source, entry, resample, caps, volume, nullptr);
-    gst_element_link_many(source, entry, resample, caps, volume, nullptr);
-    Ghost(bin, volume, "src");
+    gst_bin_add_many(GST_BIN(bin), source, entry, resample, caps, volume, mute, nullptr);
+    gst_element_link_many(source, entry, resample, caps, volume, mute, nullptr);
+    Ghost(bin, mute, "src");
 
     auto live = std::make_shared<AudioBin>();
     live->role = Role::Microphone;
     live->volume = volume;
+    live->mute = mute;
     live->device = deviceId;
     FinishBin(bin, live);
     return bin;

@@ -5,8 +5,9 @@
 // on stdout; commands come one per line on stdin:
 //   mute-audio 0|1, mute-video 0|1, stats, leave, quit
 //
-//   rtc_peer --app URL --key KEY --channel NAME --uid N [--audience]
+//   rtc_peer --app URL --key KEY --channel NAME --uid N [--audience] [--tone HZ]
 #include "LocalPeer.h"
+#include "platform/rtc/RtcMedia.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -47,7 +48,10 @@ int main(int argc, char* argv[])
     parser.addOption({ "channel", "channel name", "name" });
     parser.addOption({ "uid", "user id", "uid" });
     parser.addOption({ "audience", "only watch and listen" });
+    parser.addOption({ "tone", "frequency of the generated microphone's tone", "hz" });
     parser.process(app);
+    if (parser.isSet("tone"))
+        rtcmedia::SetGeneratedTone(parser.value("tone").toDouble());
     bool uidOk = false;
     const unsigned uid = parser.value("uid").toUInt(&uidOk);
     const QString channel = parser.value("channel");
