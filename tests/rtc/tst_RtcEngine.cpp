@@ -1,3 +1,6 @@
+// GStreamer's headers come before Qt's: GLib names a member "signals".
+#include <gst/gst.h>
+
 #include "LogCapture.h"
 #include "TestMedia.h"
 #include "TestRegistry.h"
@@ -386,6 +389,24 @@ private slots:
         QVERIFY(qAbs(agora->GetAudioMixingDuration() - length) <= 50);
         QVERIFY(control::IsMixing());
         QCOMPARE(control::MixingPath(), file);
+    }
+
+    void ARecordingWithoutItsEncoderDoesNotStart()
+    {
+        CAgoraObject* agora = Joined();
+        QVERIFY(agora->StartAudioRecording(m_dir.path() + "/warm.aac", 2)); // GStreamer is up
+        QVERIFY(agora->StopAudioRecording());
+        GstRegistry* registry = gst_registry_get();
+        GstPluginFeature* encoder = gst_registry_lookup_feature(registry, "voaacenc");
+        QVERIFY(encoder);
+        gst_registry_remove_feature(registry, encoder);
+        auto restore = qScopeGuard([&] {
+            gst_registry_add_feature(registry, encoder);
+            gst_object_unref(encoder);
+        });
+        const QString path = m_dir.path() + "/none.aac";
+        QVERIFY(!agora->StartAudioRecording(path, 2));
+        QVERIFY(!control::IsRecording() && !QFile::exists(path));
     }
 
     void RecordingIsFinishedByStopLeaveAndRelease_data()
