@@ -315,6 +315,11 @@ int SimEngine::leaveChannel()
         ++m_session;
         stats.duration = unsigned(m_joinedAt.elapsed() / 1000);
         stats.users = unsigned(m_remote.size() + 1);
+        if (m_room) {
+            const rtcnet::LinkReport report = m_room->Report();
+            stats.txBytes = unsigned(report.txBytes);
+            stats.rxBytes = unsigned(report.rxBytes);
+        }
         m_remote.clear();
     }
     StopRoom();

@@ -14,6 +14,7 @@
 #include <QMutex>
 #include <QProcess>
 #include <QTest>
+#include <utility>
 
 namespace {
 
@@ -71,6 +72,7 @@ class TestLinkQuality : public QObject
 
 private:
     ServiceFixture m_service;
+    bool m_shaped = false;
 
 private slots:
     void initTestCase()
@@ -84,6 +86,12 @@ private slots:
         if (m_service.MediaUrl().isEmpty())
             QSKIP("no media server on this machine");
         g_previous = qInstallMessageHandler(CatchAlarms);
+    }
+
+    void cleanup()
+    {
+        if (std::exchange(m_shaped, false))
+            Tc("qdisc del dev lo root");
     }
 
     void cleanupTestCase()
@@ -136,6 +144,7 @@ private slots:
         QVERIFY(stats.last().value("rxBytes").toInt() > stats.first().value("rxBytes").toInt());
 
         // Shaped: the reports fall and the alarm goes off.
+        m_shaped = true;
         const QString shaped = ShapeMedia();
         if (!shaped.isEmpty())
             QSKIP(qPrintable(shaped));
@@ -150,6 +159,29 @@ private slots:
         const QJsonObject poorSound = local.WaitFor("onAudioQuality",
             [&student](const QJsonObject& e) { return student(e) && e.value("quality").toInt() >= 3; });
         QVERIFY(!poorSound.isEmpty());
+    }
+
+    void theLastOtherUserLeavingIsNoBrokenLink()
+    {
+        LocalPeer local(QStringLiteral("R101"), kTeacher);
+        RemotePeer remote(m_service, QStringLiteral("R101"), kStudent);
+        QVERIFY2(local.Start(m_service, false), qPrintable(local.ErrorText()));
+        QVERIFY2(remote.Start(), qPrintable(remote.ErrorText()));
+        QVERIFY(!local
+                     .WaitFor("onNetworkQuality",
+                         [](const QJsonObject& e) { return e.value("tx").toInt() == 1 && e.value("rx").toInt() == 1; })
+                     .isEmpty());
+        remote.Stop();
+        QVERIFY(!local.WaitFor("onUserOffline", kStudent).isEmpty());
+        local.ClearEvents();
+        QTest::qWait(7000);
+        const QList<QJsonObject> reports = local.Events("onNetworkQuality");
+        QVERIFY(reports.size() >= 3);
+        // Nothing arrives any more, and nobody is there to send it: the
+        // link is as good as before, and the one gone is not reported.
+        for (const QJsonObject& report : reports)
+            QVERIFY2(!report.contains("uid") && report.value("tx").toInt() == 1 && report.value("rx").toInt() == 1,
+                qPrintable(QJsonDocument(report).toJson()));
     }
 };
 

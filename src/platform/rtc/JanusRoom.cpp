@@ -9,6 +9,7 @@
 #include <QNetworkRequest>
 #include <QTimer>
 #include <QWebSocket>
+#include <algorithm>
 
 namespace rtcnet {
 
@@ -283,6 +284,8 @@ void JanusRoom::OnReceived(const LinkCounts& counts)
     QMap<unsigned, Tally> sounds;
     QMap<quint32, QPair<StreamCounts, int>> before;
     qint64 bytes = 0;
+    const QList<unsigned> uids = m_feeds.values();
+    const QSet<unsigned> present(uids.begin(), uids.end());
     for (const StreamCounts& stream : counts.received) {
         const auto [previous, age] = m_receivedBefore.value(stream.ssrc);
         before.insert(stream.ssrc, { stream, age + 1 });
@@ -298,7 +301,7 @@ void JanusRoom::OnReceived(const LinkCounts& counts)
             continue;
         const QPair<int, bool> described = m_ssrcs.value(stream.ssrc);
         const unsigned uid = m_owners->Owner(described.first);
-        if (!uid)
+        if (!uid || !present.contains(uid))
             continue;
         owned.Add(packets, lost, jitterMs);
         users[uid].Add(packets, lost, jitterMs);
@@ -649,6 +652,11 @@ void JanusRoom::RemovePublisher(const QString& feed)
         return;
     const unsigned uid = m_feeds.take(feed);
     m_mutes.remove(uid);
+    // Its streams stay silent in the subscription until it changes.
+    m_measured.remotes.erase(std::remove_if(m_measured.remotes.begin(), m_measured.remotes.end(),
+                                 [uid](const LinkReport::Remote& remote) { return remote.uid == uid; }),
+        m_measured.remotes.end());
+    Compose();
     m_subscribed.remove(feed);
     m_waiting.removeAll(feed);
     m_hooks->RemoteUserGone(uid);
@@ -778,6 +786,8 @@ void JanusRoom::DropSubscriber()
     m_subscriber.reset();
     m_ssrcs.clear();
     m_receivedBefore.clear();
+    m_measured.remotes.clear();
+    m_rxMeasured = 0;
     m_subscriberHandle = 0;
     m_staleStreams = false;
     m_knownMids.clear();
