@@ -5,10 +5,18 @@
 # media runs over this pair). Both ends stay inside the namespace, so no
 # packet of it leaves the machine. Inside, PLOVIX_MEDIA_IFACE and
 # PLOVIX_MEDIA_ADDR name the interface and its address; when they are set
-# already, the command runs as it is.
+# already, the command runs as it is, unless --fresh asks for a namespace of
+# its own (for a test that shapes the traffic in it; PLOVIX_OWN_NETNS is set
+# inside).
 #
-#     tools/netns.sh COMMAND [ARGS...]
+#     tools/netns.sh [--fresh] COMMAND [ARGS...]
 set -euo pipefail
+
+if [ "${1:-}" = "--fresh" ]; then
+  shift
+  unset PLOVIX_MEDIA_IFACE PLOVIX_MEDIA_ADDR
+  export PLOVIX_OWN_NETNS=1
+fi
 
 if [ $# -eq 0 ]; then
   echo "netns: usage: tools/netns.sh COMMAND [ARGS...]" >&2

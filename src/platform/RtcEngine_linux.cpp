@@ -315,6 +315,11 @@ int SimEngine::leaveChannel()
         ++m_session;
         stats.duration = unsigned(m_joinedAt.elapsed() / 1000);
         stats.users = unsigned(m_remote.size() + 1);
+        if (m_room) {
+            const rtcnet::LinkReport report = m_room->Report();
+            stats.txBytes = unsigned(report.txBytes);
+            stats.rxBytes = unsigned(report.rxBytes);
+        }
         m_remote.clear();
     }
     StopRoom();
@@ -487,20 +492,46 @@ void SimEngine::RestartTicker()
 void SimEngine::QualityTick()
 {
     rtc::IRtcEngineEventHandler* handler = nullptr;
-    int tx = 0;
-    int rx = 0;
+    rtcnet::LinkReport report;
+    rtc::RtcStats stats;
     {
         QMutexLocker lock(&Lock());
         if (m_released || !inChannel)
             return;
         handler = m_handler;
-        tx = State().txQuality;
-        rx = State().rxQuality;
+        // Joined locally, nothing is carried: the link is unknown.
         if (m_room)
-            m_room->Quality(tx, rx);
+            report = m_room->Report();
+        else
+            report.users = unsigned(m_remote.size()) + 1;
+        if (State().txQuality || State().rxQuality) {
+            report.tx = State().txQuality;
+            report.rx = State().rxQuality;
+        }
+        stats.duration = unsigned(m_joinedAt.elapsed() / 1000);
+        stats.txBytes = unsigned(report.txBytes);
+        stats.rxBytes = unsigned(report.rxBytes);
+        stats.users = report.users;
     }
-    if (handler)
-        handler->onNetworkQuality(0, tx, rx);
+    if (!handler)
+        return;
+    handler->onNetworkQuality(0, report.tx, report.rx);
+    // Of another user, what arrives of them tells of their way up; their
+    // way down is not seen here.
+    for (const rtcnet::LinkReport::Remote& remote : qAsConst(report.remotes)) {
+        handler->onNetworkQuality(remote.uid, remote.quality, 0);
+        if (remote.audio)
+            handler->onAudioQuality(remote.uid, remote.audioQuality, ushort(qBound(0, remote.delayMs, 0xffff)),
+                ushort(qBound(0, remote.lostPercent, 100)));
+    }
+    handler->onRtcStats(stats);
+    // The last mile, the worse way between this user and the server, is
+    // told when it changes.
+    const int lastmile = qMax(report.tx, report.rx);
+    if (lastmile != m_lastmile) {
+        m_lastmile = lastmile;
+        handler->onLastmileQuality(lastmile);
+    }
 }
 
 int SimEngine::setChannelProfile(int profile)

@@ -56,8 +56,8 @@ struct Settings {
     QStringList journal;
     QString logFile;
     int joinDelayMs = 100;
-    int txQuality = 1;
-    int rxQuality = 1;
+    int txQuality = 0; // the local link's, forced by a test when not 0
+    int rxQuality = 0;
     int qualityIntervalMs = 2000;
     std::optional<QList<Device>> devices[3];
     QList<Device> plugged[3];
@@ -179,6 +179,7 @@ private:
     // The callback thread's worker; null once released.
     QObject* CallbackWorker() const;
     void QualityTick();
+    int m_lastmile = -1; // the last one reported (callback thread)
 
     bool m_initialized = false;
     bool m_released = false;

@@ -127,6 +127,25 @@ void RtcEventRecorder::onNetworkQuality(rtc::uid_t uid, int txQuality, int rxQua
     m_sink(line);
 }
 
+void RtcEventRecorder::onAudioQuality(rtc::uid_t uid, int quality, unsigned short delay, unsigned short lost)
+{
+    QJsonObject line = Event("onAudioQuality", uid);
+    line.insert(QStringLiteral("quality"), quality);
+    line.insert(QStringLiteral("delay"), delay);
+    line.insert(QStringLiteral("lost"), lost);
+    m_sink(line);
+}
+
+void RtcEventRecorder::onRtcStats(const rtc::RtcStats& stats)
+{
+    QJsonObject line = Event("onRtcStats");
+    line.insert(QStringLiteral("duration"), qint64(stats.duration));
+    line.insert(QStringLiteral("txBytes"), qint64(stats.txBytes));
+    line.insert(QStringLiteral("rxBytes"), qint64(stats.rxBytes));
+    line.insert(QStringLiteral("users"), qint64(stats.users));
+    m_sink(line);
+}
+
 void RtcEventRecorder::onConnectionInterrupted()
 {
     m_sink(Event("onConnectionInterrupted"));

@@ -44,6 +44,8 @@ public:
     void onFirstRemoteVideoFrame(rtc::uid_t uid, int width, int height, int elapsed) override;
     void onAudioVolumeIndication(int speakerCount, int totalVolume) override;
     void onNetworkQuality(rtc::uid_t uid, int txQuality, int rxQuality) override;
+    void onAudioQuality(rtc::uid_t uid, int quality, unsigned short delay, unsigned short lost) override;
+    void onRtcStats(const rtc::RtcStats& stats) override;
     void onConnectionInterrupted() override;
     void onConnectionLost() override;
 

@@ -9,6 +9,7 @@
 #include <QNetworkRequest>
 #include <QTimer>
 #include <QWebSocket>
+#include <algorithm>
 
 namespace rtcnet {
 
@@ -22,15 +23,55 @@ constexpr int kLevelsMs = 250;
 constexpr quint64 kMaxMessageBytes = 4 * 1024 * 1024;
 constexpr int kStatsMs = 2000;
 
-// The link quality (1 excellent ... 6 down) of a share of lost packets.
-int QualityOfLoss(double share)
+// The quality (1 excellent ... 5 very bad) of a link that carries packets:
+// the worst of what its loss, round trip and jitter say (negative: not
+// known). The limits stand in the README.
+int LinkQuality(double lossShare, double rttMs, double jitterMs)
 {
-    if (share < 0)
-        return 1;
     int quality = 1;
-    for (double limit : { 0.01, 0.03, 0.08, 0.15, 0.3 })
-        quality += share >= limit ? 1 : 0;
+    const auto grade = [&quality](double value, std::initializer_list<double> limits) {
+        int level = 1;
+        for (double limit : limits)
+            level += value >= limit ? 1 : 0;
+        quality = qMax(quality, level);
+    };
+    grade(lossShare, { 0.01, 0.03, 0.08, 0.15 });
+    grade(rttMs, { 150, 300, 500, 800 });
+    grade(jitterMs, { 30, 60, 120, 250 });
     return quality;
+}
+constexpr int kDown = 6;
+// Measurements (kStatsMs apart) in a row without a new receiver report.
+constexpr int kUnheardVeryBad = 2;
+constexpr int kUnheardDown = 5;
+constexpr int kSettlingMeasurements = 2;
+
+// The share of packets lost among those that were due.
+double LossShare(qint64 lost, qint64 due)
+{
+    return due > 0 ? qBound(0.0, double(lost) / double(due), 1.0) : 0.0;
+}
+
+// The streams an SDP describes by ssrc: their m-line index and whether
+// they carry sound.
+QMap<quint32, QPair<int, bool>> Ssrcs(const QString& sdp)
+{
+    QMap<quint32, QPair<int, bool>> ssrcs;
+    int mline = -1;
+    bool audio = false;
+    for (const QString& line : sdp.split(QLatin1Char('\n'))) {
+        const QString trimmed = line.trimmed();
+        if (trimmed.startsWith(QLatin1String("m="))) {
+            ++mline;
+            audio = trimmed.startsWith(QLatin1String("m=audio"));
+        } else if (trimmed.startsWith(QLatin1String("a=ssrc:")) && mline >= 0) {
+            bool ok = false;
+            const quint32 ssrc = trimmed.mid(7).section(QLatin1Char(' '), 0, 0).toUInt(&ok);
+            if (ok)
+                ssrcs.insert(ssrc, { mline, audio });
+        }
+    }
+    return ssrcs;
 }
 // Refusals of a join that no retry mends: no such room, not allowed, ...
 const QSet<int> kRefusals { 426, 428, 433 };
@@ -94,10 +135,18 @@ JanusRoom::JanusRoom(JoinParams params, std::shared_ptr<RoomHooks> hooks)
     m_stats = new QTimer(this);
     m_stats->setInterval(kStatsMs);
     connect(m_stats, &QTimer::timeout, this, [this] {
-        if (m_publisher)
-            m_publisher->MeasureLoss([this](double share) { m_txQuality = QualityOfLoss(share); });
-        if (m_subscriber)
-            m_subscriber->MeasureLoss([this](double share) { m_rxQuality = QualityOfLoss(share); });
+        // Each reply comes back in this thread; a connection replaced since
+        // has counts of its own, so stale replies are dropped.
+        if (PeerConnection* publisher = m_publisher.get())
+            publisher->MeasureLink([this, publisher](const LinkCounts& counts) {
+                if (publisher == m_publisher.get())
+                    OnSent(counts);
+            });
+        if (PeerConnection* subscriber = m_subscriber.get())
+            subscriber->MeasureLink([this, subscriber](const LinkCounts& counts) {
+                if (subscriber == m_subscriber.get())
+                    OnReceived(counts);
+            });
     });
     m_retry = new QTimer(this);
     m_retry->setSingleShot(true);
@@ -188,15 +237,118 @@ bool JanusRoom::IsMutedMid(const QString& mid) const
     return false;
 }
 
-void JanusRoom::Quality(int& tx, int& rx) const
+LinkReport JanusRoom::Report() const
 {
-    tx = m_txQuality;
-    rx = m_rxQuality;
+    QMutexLocker lock(&m_reportLock);
+    return m_report;
+}
+
+void JanusRoom::OnSent(const LinkCounts& counts)
+{
+    const qint64 sent = counts.sentPackets - m_sentBefore.sentPackets;
+    const qint64 lost = counts.reportedLost - m_sentBefore.reportedLost;
+    m_unheard = counts.reported && counts.reportedSeq == m_sentBefore.reportedSeq ? m_unheard + 1 : 0;
+    m_sentBefore = counts;
+    m_measured.txBytes = counts.sentBytes;
+    // The server reports what it received about once a second: silent for
+    // seconds, its reports are lost on the way, or ours to it.
+    if ((m_sending && sent <= 0) || m_unheard >= kUnheardDown)
+        m_txMeasured = kDown; // nothing leaves, or nothing gets there
+    else if (m_unheard >= kUnheardVeryBad)
+        m_txMeasured = kDown - 1;
+    else if (counts.reported)
+        m_txMeasured = LinkQuality(qMax(counts.fractionLost, LossShare(lost, sent)), counts.rttMs, counts.sentJitterMs);
+    Compose();
+}
+
+void JanusRoom::OnReceived(const LinkCounts& counts)
+{
+    struct Tally {
+        qint64 packets = 0;
+        qint64 lost = 0;
+        double jitterMs = 0;
+        void Add(qint64 p, qint64 l, double j)
+        {
+            packets += p;
+            lost += l;
+            jitterMs = qMax(jitterMs, j);
+        }
+        // The quality of what arrived, as rtt adds to it.
+        int Quality(double rttMs) const
+        {
+            return packets > 0 ? LinkQuality(LossShare(lost, packets + lost), rttMs, jitterMs) : kDown;
+        }
+    };
+    Tally owned;
+    QMap<unsigned, Tally> users;
+    QMap<unsigned, Tally> sounds;
+    QMap<quint32, QPair<StreamCounts, int>> before;
+    qint64 bytes = 0;
+    const QList<unsigned> uids = m_feeds.values();
+    const QSet<unsigned> present(uids.begin(), uids.end());
+    for (const StreamCounts& stream : counts.received) {
+        const auto [previous, age] = m_receivedBefore.value(stream.ssrc);
+        before.insert(stream.ssrc, { stream, age + 1 });
+        bytes += stream.bytes;
+        const qint64 packets = qMax<qint64>(0, stream.packets - previous.packets);
+        const qint64 lost = qMax<qint64>(0, stream.lost - previous.lost);
+        // The first pictures leave in a burst once the connection is up,
+        // and the jitter estimate takes seconds to forget it.
+        const double jitterMs = age >= kSettlingMeasurements ? stream.jitterMs : 0;
+        // Streams of nobody in the room (a retransmission's, or of a user
+        // gone, which stay silent) say nothing of the link.
+        if (!m_ssrcs.contains(stream.ssrc))
+            continue;
+        const QPair<int, bool> described = m_ssrcs.value(stream.ssrc);
+        const unsigned uid = m_owners->Owner(described.first);
+        if (!uid || !present.contains(uid))
+            continue;
+        owned.Add(packets, lost, jitterMs);
+        users[uid].Add(packets, lost, jitterMs);
+        if (described.second)
+            sounds[uid].Add(packets, lost, jitterMs);
+    }
+    m_receivedBefore = before;
+    m_measured.rxBytes = bytes;
+    const double rttMs = m_sentBefore.reported ? m_sentBefore.rttMs : -1;
+    m_rxMeasured = users.isEmpty() ? 0 : owned.Quality(rttMs);
+    m_measured.remotes.clear();
+    for (auto user = users.begin(); user != users.end(); ++user) {
+        LinkReport::Remote remote;
+        remote.uid = user.key();
+        // What arrives of a user went the user's way up and ours down; the
+        // round trip is ours and left out.
+        remote.quality = user->Quality(-1);
+        if (sounds.contains(user.key())) {
+            const Tally& sound = sounds[user.key()];
+            remote.audio = true;
+            remote.audioQuality = sound.Quality(rttMs);
+            remote.delayMs = int(qMax(0.0, rttMs) / 2 + sound.jitterMs);
+            remote.lostPercent = int(LossShare(sound.lost, sound.packets + sound.lost) * 100);
+        }
+        m_measured.remotes << remote;
+    }
+    Compose();
+}
+
+void JanusRoom::Compose()
+{
+    // A direction that carries nothing goes the same way to the same
+    // server as the other one, and is taken to be as good.
+    int tx = m_txMeasured ? m_txMeasured : m_rxMeasured;
+    int rx = m_rxMeasured ? m_rxMeasured : m_txMeasured;
+    // The server finds the link slow (lost packets, asked for again).
     const qint64 now = Now();
-    if (tx == 1 && now - m_slowTxAt < kSlowLinkMs)
-        tx = 3;
-    if (rx == 1 && now - m_slowRxAt < kSlowLinkMs)
-        rx = 3;
+    if (tx && now - m_slowTxAt < kSlowLinkMs)
+        tx = qMax(tx, 3);
+    if (rx && now - m_slowRxAt < kSlowLinkMs)
+        rx = qMax(rx, 3);
+    LinkReport report = m_measured;
+    report.tx = tx;
+    report.rx = rx;
+    report.users = unsigned(m_feeds.size()) + 1;
+    QMutexLocker lock(&m_reportLock);
+    m_report = report;
 }
 
 void JanusRoom::Connect()
@@ -353,7 +505,8 @@ void JanusRoom::OnPublisherEvent(const QJsonObject& data, const QJsonObject& jse
                 [uid, room](rtc::IRtcEngineEventHandler* h) { h->onRejoinChannelSuccess(room.constData(), uid, 0); });
         }
         m_interrupted = m_lost = false;
-        m_txQuality = m_rxQuality = 1;
+        m_txMeasured = m_rxMeasured = 0;
+        Compose();
         m_levels->start();
         m_stats->start();
         const QJsonArray publishers = data.value("publishers").toArray();
@@ -408,6 +561,7 @@ void JanusRoom::Publish()
         if (!chosen.isEmpty())
             *id = chosen;
     }
+    m_sentBefore = {};
     m_publisher = std::make_unique<PeerConnection>(
         PeerConnection::Role::Publisher, m_relay, PeerEvents(&JanusRoom::m_publisherHandle, "publish"));
     if (!m_publisher->StartPublisher(m_params.microphone, m_params.camera, m_params.sendAudio, m_params.sendVideo,
@@ -498,6 +652,11 @@ void JanusRoom::RemovePublisher(const QString& feed)
         return;
     const unsigned uid = m_feeds.take(feed);
     m_mutes.remove(uid);
+    // Its streams stay silent in the subscription until it changes.
+    m_measured.remotes.erase(std::remove_if(m_measured.remotes.begin(), m_measured.remotes.end(),
+                                 [uid](const LinkReport::Remote& remote) { return remote.uid == uid; }),
+        m_measured.remotes.end());
+    Compose();
     m_subscribed.remove(feed);
     m_waiting.removeAll(feed);
     m_hooks->RemoteUserGone(uid);
@@ -567,6 +726,7 @@ void JanusRoom::OnSubscriberEvent(const QJsonObject& data, const QJsonObject& js
                 return;
             }
         }
+        m_ssrcs = Ssrcs(jsep.value("sdp").toString());
         m_subscriber->SetRemoteDescription(QStringLiteral("offer"), jsep.value("sdp").toString());
         return;
     }
@@ -624,6 +784,10 @@ void JanusRoom::ReadStreams(const QJsonArray& streams)
 void JanusRoom::DropSubscriber()
 {
     m_subscriber.reset();
+    m_ssrcs.clear();
+    m_receivedBefore.clear();
+    m_measured.remotes.clear();
+    m_rxMeasured = 0;
     m_subscriberHandle = 0;
     m_staleStreams = false;
     m_knownMids.clear();
@@ -655,7 +819,8 @@ void JanusRoom::Interrupt(const QString& why)
     if (!m_interrupted) {
         m_interrupted = true;
         m_interruptedAt.start();
-        m_txQuality = m_rxQuality = 6;
+        m_txMeasured = m_rxMeasured = kDown;
+        Compose();
         if (m_everJoined)
             m_hooks->Post(QStringLiteral("callback onConnectionInterrupted"),
                 [](rtc::IRtcEngineEventHandler* h) { h->onConnectionInterrupted(); });
@@ -672,6 +837,7 @@ void JanusRoom::DropSession()
     m_levels->stop();
     m_stats->stop();
     m_publisher.reset();
+    m_sentBefore = {};
     DropSubscriber();
     m_waiting.clear();
     m_subscriberBusy = false;

@@ -14,6 +14,7 @@
 #include <QElapsedTimer>
 #include <QJsonObject>
 #include <QMap>
+#include <QMutex>
 #include <QObject>
 #include <QSet>
 #include <QUrl>
@@ -50,6 +51,25 @@ public:
     virtual void RemoteUserGone(unsigned uid) = 0;
 };
 
+// The room's link figures for the engine's periodic reports. Qualities:
+// 0 unknown, 1 excellent, 2 good, 3 poor, 4 bad, 5 very bad, 6 down.
+struct LinkReport {
+    int tx = 0; // the local user's link to the server
+    int rx = 0;
+    qint64 txBytes = 0;
+    qint64 rxBytes = 0;
+    unsigned users = 1; // in the room, the local user too
+    struct Remote {
+        unsigned uid = 0;
+        int quality = 0; // of what arrives of the user
+        bool audio = false; // the user's sound is received
+        int audioQuality = 0;
+        int delayMs = 0;
+        int lostPercent = 0;
+    };
+    QList<Remote> remotes;
+};
+
 class JanusRoom : public QObject
 {
 public:
@@ -63,9 +83,8 @@ public:
     void SetVideoMuted(bool muted);
     // Stops or resumes receiving uid's pictures.
     void SetPeerVideoMuted(unsigned uid, bool muted);
-    // Link figures for the network-quality report (1 best ... 6 down);
-    // any thread.
-    void Quality(int& tx, int& rx) const;
+    // The latest link figures; any thread.
+    LinkReport Report() const;
 
 private:
     using Reply = std::function<void(const QJsonObject&)>;
@@ -100,6 +119,11 @@ private:
     void Interrupt(const QString& why);
     void Refused(int code, const QString& text);
     void DropSession();
+    // A measurement of the publisher's and of the subscriber's connection.
+    void OnSent(const LinkCounts& counts);
+    void OnReceived(const LinkCounts& counts);
+    // Makes the report of the latest measurements.
+    void Compose();
 
     JoinParams m_params;
     std::shared_ptr<RoomHooks> m_hooks;
@@ -139,10 +163,20 @@ private:
     bool m_interrupted = false;
     bool m_lost = false;
     QElapsedTimer m_interruptedAt;
-    std::atomic<int> m_txQuality { 1 };
-    std::atomic<int> m_rxQuality { 1 };
-    std::atomic<qint64> m_slowTxAt { 0 };
-    std::atomic<qint64> m_slowRxAt { 0 };
+    qint64 m_slowTxAt = 0;
+    qint64 m_slowRxAt = 0;
+    // The subscriber's streams by ssrc: m-line index, whether it is sound.
+    QMap<quint32, QPair<int, bool>> m_ssrcs;
+    // Counts of the previous measurement, qualities and figures of the
+    // latest (0 while unmeasured).
+    LinkCounts m_sentBefore;
+    QMap<quint32, QPair<StreamCounts, int>> m_receivedBefore; // and measurements since it came
+    int m_unheard = 0; // measurements in a row with no new receiver report
+    int m_txMeasured = 0;
+    int m_rxMeasured = 0;
+    LinkReport m_measured;
+    mutable QMutex m_reportLock;
+    LinkReport m_report; // guarded by m_reportLock
 };
 
 } // namespace rtcnet

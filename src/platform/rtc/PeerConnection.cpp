@@ -54,9 +54,6 @@ struct PeerConnection::Inner {
     GstPad* cameraPad = nullptr;
     GstPad* blackPad = nullptr;
     GstElement* encoder = nullptr;
-    // Packet counts at the previous loss measurement (statistics thread).
-    qint64 lastLost = 0;
-    qint64 lastCarried = 0;
 
     void Fail(const QString& message)
     {
@@ -534,14 +531,79 @@ void PeerConnection::SetVideoMuted(bool muted)
     gst_object_unref(pad);
 }
 
-void PeerConnection::MeasureLoss(std::function<void(double)> done)
+namespace {
+
+// A statistics figure of any numeric type (the types differ between
+// GStreamer versions), or fallback.
+double Figure(const GstStructure* stats, const char* field, double fallback = 0)
+{
+    const GValue* value = gst_structure_get_value(stats, field);
+    if (!value || !g_value_type_transformable(G_VALUE_TYPE(value), G_TYPE_DOUBLE))
+        return fallback;
+    GValue number = G_VALUE_INIT;
+    g_value_init(&number, G_TYPE_DOUBLE);
+    const double result = g_value_transform(value, &number) ? g_value_get_double(&number) : fallback;
+    g_value_unset(&number);
+    return result;
+}
+
+gboolean CountStats(GQuark, const GValue* value, gpointer data)
+{
+    auto* counts = static_cast<LinkCounts*>(data);
+    if (!GST_VALUE_HOLDS_STRUCTURE(value))
+        return TRUE;
+    const GstStructure* stats = gst_value_get_structure(value);
+    GstWebRTCStatsType type {};
+    if (!gst_structure_get(stats, "type", GST_TYPE_WEBRTC_STATS_TYPE, &type, nullptr))
+        return TRUE;
+    // The kind and codec of bundled streams can be wrong here: streams are
+    // told apart by their ssrc only.
+    switch (type) {
+    case GST_WEBRTC_STATS_INBOUND_RTP: {
+        StreamCounts stream;
+        stream.ssrc = quint32(Figure(stats, "ssrc"));
+        stream.packets = qint64(Figure(stats, "packets-received"));
+        stream.lost = qMax<qint64>(0, qint64(Figure(stats, "packets-lost")));
+        stream.bytes = qint64(Figure(stats, "bytes-received"));
+        stream.jitterMs = qMax(0.0, Figure(stats, "jitter") * 1000);
+        counts->received << stream;
+        break;
+    }
+    case GST_WEBRTC_STATS_OUTBOUND_RTP:
+        counts->sentPackets += qint64(Figure(stats, "packets-sent"));
+        counts->sentBytes += qint64(Figure(stats, "bytes-sent"));
+        break;
+    case GST_WEBRTC_STATS_REMOTE_INBOUND_RTP:
+        counts->reported = true;
+        counts->reportedLost += qMax<qint64>(0, qint64(Figure(stats, "packets-lost")));
+        counts->fractionLost = qMax(counts->fractionLost, qBound(0.0, Figure(stats, "fraction-lost"), 1.0));
+        counts->rttMs = qMax(counts->rttMs, Figure(stats, "round-trip-time", -1) * 1000);
+        counts->sentJitterMs = qMax(counts->sentJitterMs, Figure(stats, "jitter") * 1000);
+        // The highest sequence number reported moves on with every new
+        // report: the server still hears us.
+        if (GstStructure* source = nullptr;
+            gst_structure_get(stats, "gst-rtpsource-stats", GST_TYPE_STRUCTURE, &source, nullptr)) {
+            counts->reportedSeq += qint64(Figure(source, "rb-exthighestseq"));
+            gst_structure_free(source);
+        }
+        break;
+    default:
+        break;
+    }
+    return TRUE;
+}
+
+} // namespace
+
+void PeerConnection::MeasureLink(std::function<void(const LinkCounts&)> done)
 {
     if (!m_inner->webrtc)
         return;
     struct Call {
         std::weak_ptr<Inner> inner;
-        std::function<void(double)> done;
+        std::function<void(const LinkCounts&)> done;
     };
+    // Answered on webrtcbin's thread; only the counts cross to the owner.
     GstPromise* promise = gst_promise_new_with_change_func(
         [](GstPromise* promise, gpointer data) {
             auto* call = static_cast<Call*>(data);
@@ -549,47 +611,9 @@ void PeerConnection::MeasureLoss(std::function<void(double)> done)
             const GstStructure* reply
                 = gst_promise_wait(promise) == GST_PROMISE_RESULT_REPLIED ? gst_promise_get_reply(promise) : nullptr;
             if (inner && reply) {
-                // Received: lost and received by us; sent: lost as the
-                // server reports it, against what we sent.
-                struct Counts {
-                    bool publisher;
-                    qint64 lost = 0;
-                    qint64 carried = 0;
-                } counts { inner->role == PeerConnection::Role::Publisher };
-                gst_structure_foreach(
-                    reply,
-                    [](GQuark, const GValue* value, gpointer data) -> gboolean {
-                        auto* counts = static_cast<Counts*>(data);
-                        if (!GST_VALUE_HOLDS_STRUCTURE(value))
-                            return TRUE;
-                        const GstStructure* stats = gst_value_get_structure(value);
-                        GstWebRTCStatsType type {};
-                        if (!gst_structure_get(stats, "type", GST_TYPE_WEBRTC_STATS_TYPE, &type, nullptr))
-                            return TRUE;
-                        gint64 lost = 0;
-                        guint64 packets = 0;
-                        if (counts->publisher && type == GST_WEBRTC_STATS_REMOTE_INBOUND_RTP
-                            && gst_structure_get_int64(stats, "packets-lost", &lost))
-                            counts->lost += qMax<gint64>(0, lost);
-                        else if (counts->publisher && type == GST_WEBRTC_STATS_OUTBOUND_RTP
-                            && gst_structure_get_uint64(stats, "packets-sent", &packets))
-                            counts->carried += qint64(packets);
-                        else if (!counts->publisher && type == GST_WEBRTC_STATS_INBOUND_RTP) {
-                            if (gst_structure_get_int64(stats, "packets-lost", &lost))
-                                counts->lost += qMax<gint64>(0, lost);
-                            if (gst_structure_get_uint64(stats, "packets-received", &packets))
-                                counts->carried += qint64(packets);
-                        }
-                        return TRUE;
-                    },
-                    &counts);
-                const qint64 lost = counts.lost - inner->lastLost;
-                const qint64 carried = counts.carried - inner->lastCarried;
-                inner->lastLost = counts.lost;
-                inner->lastCarried = counts.carried;
-                const qint64 total = counts.publisher ? carried : carried + lost;
-                const double share = total > 0 ? qBound(0.0, double(lost) / double(total), 1.0) : -1.0;
-                inner->relay->Post([done = call->done, share] { done(share); });
+                LinkCounts counts;
+                gst_structure_foreach(reply, CountStats, &counts);
+                inner->relay->Post([done = call->done, counts] { done(counts); });
             }
             gst_promise_unref(promise);
         },

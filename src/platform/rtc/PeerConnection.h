@@ -8,6 +8,7 @@
 
 #include "platform/RtcEngine.h"
 
+#include <QList>
 #include <QMap>
 #include <QMutex>
 #include <QObject>
@@ -57,6 +58,29 @@ private:
     QMap<int, unsigned> m_owners;
 };
 
+// One received stream's counts since the start; jitter as last estimated.
+struct StreamCounts {
+    quint32 ssrc = 0;
+    qint64 packets = 0;
+    qint64 lost = 0;
+    qint64 bytes = 0;
+    double jitterMs = 0;
+};
+
+// What webrtcbin's statistics tell of a connection: the streams received,
+// what was sent, and the receiver reports on it that came back.
+struct LinkCounts {
+    QList<StreamCounts> received;
+    qint64 sentPackets = 0;
+    qint64 sentBytes = 0;
+    bool reported = false; // a receiver report on what was sent came back
+    qint64 reportedLost = 0;
+    qint64 reportedSeq = 0; // the highest sequence numbers the reports name
+    double fractionLost = 0; // of the latest reports, 0 to 1
+    double rttMs = -1;
+    double sentJitterMs = 0; // as the receiver of what was sent saw it
+};
+
 class PeerConnection
 {
 public:
@@ -85,10 +109,9 @@ public:
     void SetRemoteDescription(const QString& type, const QString& sdp);
     void AddRemoteCandidate(int mline, const QString& candidate);
     void SetVideoMuted(bool muted);
-    // The share of packets lost since the previous call (0 to 1), as
-    // webrtcbin's statistics tell it, handed to done in the owner's thread;
-    // negative while nothing was sent or received.
-    void MeasureLoss(std::function<void(double)> done);
+    // webrtcbin's statistics as counted since the start, handed to done in
+    // the owner's thread.
+    void MeasureLink(std::function<void(const LinkCounts&)> done);
 
     struct Inner;
 
