@@ -1,5 +1,5 @@
-// Sound of the engine: accompaniment files played with a clock that answers
-// length and position truthfully.
+// Sound of the engine: accompaniment files, played and mixed into the
+// published sound by the media layer.
 #include "RtcEngine.h"
 #include "RtcSim.h"
 #include "SystemDevices.h"
@@ -8,7 +8,6 @@
 #include <QDebug>
 #include <QFile>
 #include <QFileInfo>
-#include <QMediaPlayer>
 #include <QThread>
 #include <QTimer>
 #include <QtEndian>
@@ -48,37 +47,15 @@ qint64 WavLengthMs(const QString& path)
     return -1;
 }
 
-// --- Mixer: its own clock; the audible copy plays in the GUI thread.
+// --- Mixer: the file's sound is the media layer's accompaniment; the
+// length is learnt before, the position read from its pipeline.
 
 struct Mixer::Inner {
     mutable QMutex mutex;
-    bool active = false;
-    bool paused = false;
     QString path;
     qint64 lengthMs = -1; // known from the start of each file
-    int cycle = 1;
-    qint64 baseMs = 0;
-    QElapsedTimer running;
     int volume = 100;
-    int playbackVolume = 200;
-    int generation = 0;
-    QPointer<QMediaPlayer> player; // GUI thread only, not under the mutex
-
-    qint64 ElapsedLocked() const { return baseMs + (paused ? 0 : running.elapsed()); }
-    // Position in the file; stops the clock at the end of the last cycle.
-    qint64 PositionLocked()
-    {
-        const qint64 elapsed = ElapsedLocked();
-        if (lengthMs <= 0)
-            return elapsed;
-        if (cycle > 0 && elapsed >= lengthMs * cycle) {
-            baseMs = lengthMs * cycle;
-            paused = true;
-            return lengthMs;
-        }
-        return elapsed % lengthMs;
-    }
-    int AudibleVolume() const { return volume * playbackVolume / 255; }
+    std::unique_ptr<rtcmedia::Accompaniment> playing; // null while stopped
 };
 
 Mixer::Mixer()
@@ -87,10 +64,8 @@ Mixer::Mixer()
 
 Mixer::~Mixer() = default;
 
-int Mixer::Start(const QString& path, bool loopback, bool replace, int cycle, int playbackVolume)
+int Mixer::Start(const QString& path, bool loopback, bool replace, int cycle)
 {
-    Q_UNUSED(loopback)
-    Q_UNUSED(replace)
     const QFileInfo info(path);
     if (!info.isFile() || !info.isReadable() || cycle == 0)
         return rtc::ERR_INVALID_ARGUMENT;
@@ -100,123 +75,62 @@ int Mixer::Start(const QString& path, bool loopback, bool replace, int cycle, in
     if (length <= 0)
         return rtc::ERR_INVALID_ARGUMENT;
     Stop();
-    auto inner = m_inner;
-    int generation = 0;
-    {
-        QMutexLocker lock(&inner->mutex);
-        inner->active = true;
-        inner->paused = false;
-        inner->path = path;
-        inner->lengthMs = length;
-        inner->cycle = cycle;
-        inner->baseMs = 0;
-        inner->running.start();
-        inner->playbackVolume = playbackVolume;
-        generation = ++inner->generation;
-    }
-    if (AudioDisabled())
-        return rtc::ERR_OK;
-    InGuiThread([inner, path, generation] {
-        int volume = 0;
-        {
-            QMutexLocker lock(&inner->mutex);
-            if (inner->generation != generation || !inner->active)
-                return;
-            volume = inner->AudibleVolume();
-        }
-        auto* player = new QMediaPlayer();
-        player->setVolume(volume);
-        player->setMedia(QUrl::fromLocalFile(path));
-        player->play();
-        inner->player = player;
-    });
+    std::unique_ptr<rtcmedia::Accompaniment> playing = rtcmedia::Accompaniment::Start(path, loopback, replace, cycle);
+    if (!playing)
+        return rtc::ERR_INVALID_ARGUMENT;
+    QMutexLocker lock(&m_inner->mutex);
+    playing->SetVolume(m_inner->volume);
+    m_inner->playing = std::move(playing);
+    m_inner->path = path;
+    m_inner->lengthMs = length;
     return rtc::ERR_OK;
 }
 
 int Mixer::Stop()
 {
-    auto inner = m_inner;
+    std::unique_ptr<rtcmedia::Accompaniment> playing;
     {
-        QMutexLocker lock(&inner->mutex);
-        if (!inner->active)
-            return rtc::ERR_NOT_READY;
-        inner->active = false;
-        ++inner->generation;
+        QMutexLocker lock(&m_inner->mutex);
+        playing = std::move(m_inner->playing);
     }
-    InGuiThread([inner] {
-        if (inner->player)
-            inner->player->deleteLater();
-        inner->player.clear();
-    });
-    return rtc::ERR_OK;
+    return playing ? rtc::ERR_OK : rtc::ERR_NOT_READY;
 }
 
 int Mixer::Pause(bool paused)
 {
-    auto inner = m_inner;
-    {
-        QMutexLocker lock(&inner->mutex);
-        if (!inner->active)
-            return rtc::ERR_NOT_READY;
-        if (paused && !inner->paused) {
-            inner->baseMs = inner->ElapsedLocked();
-            inner->paused = true;
-        } else if (!paused && inner->paused) {
-            inner->running.restart();
-            inner->paused = false;
-        }
-    }
-    InGuiThread([inner, paused] {
-        if (inner->player)
-            paused ? inner->player->pause() : inner->player->play();
-    });
+    QMutexLocker lock(&m_inner->mutex);
+    if (!m_inner->playing)
+        return rtc::ERR_NOT_READY;
+    // Over already: nothing left to pause or resume.
+    m_inner->playing->Pause(paused);
     return rtc::ERR_OK;
 }
 
-int Mixer::SetVolume(int volume, int playbackVolume)
+int Mixer::SetVolume(int volume)
 {
     if (volume < 0 || volume > 100)
         return rtc::ERR_INVALID_ARGUMENT;
-    auto inner = m_inner;
-    int audible = 0;
-    {
-        QMutexLocker lock(&inner->mutex);
-        inner->volume = volume;
-        inner->playbackVolume = playbackVolume;
-        audible = inner->AudibleVolume();
-    }
-    InGuiThread([inner, audible] {
-        if (inner->player)
-            inner->player->setVolume(audible);
-    });
+    QMutexLocker lock(&m_inner->mutex);
+    m_inner->volume = volume;
+    if (m_inner->playing)
+        m_inner->playing->SetVolume(volume);
     return rtc::ERR_OK;
 }
 
 int Mixer::Seek(int ms)
 {
-    auto inner = m_inner;
-    qint64 target = 0;
-    {
-        QMutexLocker lock(&inner->mutex);
-        if (!inner->active)
-            return rtc::ERR_NOT_READY;
-        if (ms < 0)
-            return rtc::ERR_INVALID_ARGUMENT;
-        target = inner->lengthMs > 0 ? qMin<qint64>(ms, inner->lengthMs) : ms;
-        inner->baseMs = target;
-        inner->running.restart();
-    }
-    InGuiThread([inner, target] {
-        if (inner->player)
-            inner->player->setPosition(target);
-    });
-    return rtc::ERR_OK;
+    QMutexLocker lock(&m_inner->mutex);
+    if (!m_inner->playing)
+        return rtc::ERR_NOT_READY;
+    if (ms < 0)
+        return rtc::ERR_INVALID_ARGUMENT;
+    return m_inner->playing->Seek(qMin<qint64>(ms, m_inner->lengthMs)) ? rtc::ERR_OK : rtc::ERR_NOT_READY;
 }
 
 int Mixer::Length(int& ms) const
 {
     QMutexLocker lock(&m_inner->mutex);
-    if (!m_inner->active || m_inner->lengthMs < 0)
+    if (!m_inner->playing || m_inner->lengthMs < 0)
         return rtc::ERR_NOT_READY;
     ms = int(m_inner->lengthMs);
     return rtc::ERR_OK;
@@ -225,16 +139,19 @@ int Mixer::Length(int& ms) const
 int Mixer::Played(int& ms) const
 {
     QMutexLocker lock(&m_inner->mutex);
-    if (!m_inner->active)
+    if (!m_inner->playing)
         return rtc::ERR_NOT_READY;
-    ms = int(m_inner->PositionLocked());
+    // Played to the end, it stays there until stopped: that is how the
+    // accompaniment bar learns the end.
+    const qint64 position = m_inner->playing->Ended() ? m_inner->lengthMs : m_inner->playing->Position();
+    ms = int(qBound<qint64>(0, position, m_inner->lengthMs));
     return rtc::ERR_OK;
 }
 
 bool Mixer::IsMixing() const
 {
     QMutexLocker lock(&m_inner->mutex);
-    return m_inner->active;
+    return m_inner->playing != nullptr;
 }
 
 QString Mixer::Path() const

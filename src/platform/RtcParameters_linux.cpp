@@ -199,11 +199,8 @@ int SimEngine::SetBool(const QString& key, bool value)
 
 int SimEngine::SetInt(const QString& key, int value)
 {
-    if (key == QLatin1String("che.audio.set_file_as_playout_volume")) {
-        int playback = 0;
-        GetVolume(DeviceKind::Playback, &playback);
-        return m_mixer->SetVolume(value, playback);
-    }
+    if (key == QLatin1String("che.audio.set_file_as_playout_volume"))
+        return m_mixer->SetVolume(value);
     if (key == QLatin1String("che.audio.mixing.file.position"))
         return m_mixer->Seek(value);
     QMutexLocker lock(&Lock());
@@ -245,15 +242,13 @@ int SimEngine::SetObject(const QString& key, const QByteArray& json)
         const QJsonValue path = object.value(QLatin1String("filePath"));
         if (!path.isString())
             return rtc::ERR_INVALID_ARGUMENT;
-        int playback = 0;
         {
             QMutexLocker lock(&Lock());
             if (!inChannel)
                 return rtc::ERR_NOT_READY;
         }
-        GetVolume(DeviceKind::Playback, &playback);
         return m_mixer->Start(path.toString(), object.value(QLatin1String("loopback")).toBool(),
-            object.value(QLatin1String("replace")).toBool(), object.value(QLatin1String("cycle")).toInt(1), playback);
+            object.value(QLatin1String("replace")).toBool(), object.value(QLatin1String("cycle")).toInt(1));
     }
     if (key == QLatin1String("che.audio.start_recording")) {
         const QJsonValue path = object.value(QLatin1String("filePath"));

@@ -243,10 +243,10 @@ class Mixer
 public:
     Mixer();
     ~Mixer();
-    int Start(const QString& path, bool loopback, bool replace, int cycle, int playbackVolume);
+    int Start(const QString& path, bool loopback, bool replace, int cycle);
     int Stop();
     int Pause(bool paused);
-    int SetVolume(int volume, int playbackVolume);
+    int SetVolume(int volume);
     int Seek(int ms);
     int Length(int& ms) const;
     int Played(int& ms) const;

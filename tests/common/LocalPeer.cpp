@@ -3,6 +3,7 @@
 #include "RemotePeer.h"
 
 #include <QJsonDocument>
+#include <QJsonObject>
 #include <QWidget>
 
 LocalPeer::LocalPeer(const QString& channel, unsigned uid, RtcEventRecorder::Sink sink)
@@ -141,6 +142,12 @@ int LocalPeer::EnableCamera(bool on)
     const QByteArray flag = on ? "true" : "false";
     return SetParameters("{\"rtc.video.capture\":" + flag + ",\"che.video.local.capture\":" + flag
         + ",\"che.video.local.render\":" + flag + ",\"che.video.local.send\":" + flag + "}");
+}
+
+int LocalPeer::StartMixing(const QString& path, bool loopback, bool replace)
+{
+    const QJsonObject file { { "filePath", path }, { "loopback", loopback }, { "replace", replace }, { "cycle", 1 } };
+    return SetParameters(QJsonDocument(QJsonObject { { "che.audio.start_file_as_playout", file } }).toJson());
 }
 
 int LocalPeer::Leave()

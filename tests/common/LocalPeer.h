@@ -40,6 +40,8 @@ public:
     int StartRecording(const QString& path, int quality);
     int StopRecording();
     int EnableCamera(bool on);
+    // Mixes the sound file into this participant's sound, played once.
+    int StartMixing(const QString& path, bool loopback, bool replace);
     int Leave();
 
     rtc::IRtcEngine* Engine() const { return m_engine; }

@@ -9,6 +9,9 @@
 #include "TestRegistry.h"
 #include "TestSupport.h"
 
+#include "platform/rtc/RtcMedia.h"
+#include <gst/gst.h>
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QGuiApplication>
@@ -31,6 +34,9 @@ constexpr int kSilent = 5;
 constexpr int kTeacherTone = 440;
 constexpr int kStudentTone = 1000;
 constexpr int kLateTone = 1700;
+// Above the tone alone: the tone with a loud song mixed in.
+constexpr int kLoud = 150;
+constexpr int kSongMs = 4000;
 
 bool About(const QJsonObject& event, unsigned uid)
 {
@@ -46,6 +52,32 @@ bool Drawn(const QImage& image)
         for (int x = 0; x < image.width(); x += 4)
             lit += qGray(image.pixel(x, y)) > 40 ? 1 : 0;
     return lit * 16 > image.width() * image.height() / 1000;
+}
+
+// An MP3 song of an 880 Hz sine at that volume (0 to 1), made by GStreamer.
+bool WriteSong(const QString& path, double volume)
+{
+    rtcmedia::Init();
+    const QString description = QStringLiteral("audiotestsrc num-buffers=%1 samplesperbuffer=4800 freq=880 volume=%2"
+                                               " ! audio/x-raw,rate=48000,channels=1 ! lamemp3enc"
+                                               " ! filesink location=\"%3\"")
+                                    .arg(kSongMs / 100)
+                                    .arg(volume)
+                                    .arg(path);
+    GstElement* pipeline = gst_parse_launch(description.toUtf8().constData(), nullptr);
+    if (!pipeline)
+        return false;
+    gst_element_set_state(pipeline, GST_STATE_PLAYING);
+    GstBus* bus = gst_element_get_bus(pipeline);
+    GstMessage* end
+        = gst_bus_timed_pop_filtered(bus, 10 * GST_SECOND, GstMessageType(GST_MESSAGE_EOS | GST_MESSAGE_ERROR));
+    const bool written = end && GST_MESSAGE_TYPE(end) == GST_MESSAGE_EOS;
+    if (end)
+        gst_message_unref(end);
+    gst_object_unref(bus);
+    gst_element_set_state(pipeline, GST_STATE_NULL);
+    gst_object_unref(pipeline);
+    return written;
 }
 
 } // namespace
@@ -220,6 +252,54 @@ private slots:
             }
         }
         QVERIFY(level(ran - 600, kLateTone) > 0.05);
+    }
+
+    // The teacher's accompaniment reaches the student in the teacher's
+    // sound, unless it is heard only here; replacing, it keeps the teacher's
+    // tone out while it plays. The student hears the teacher alone.
+    void theAccompanimentIsHeardByTheOthers_data()
+    {
+        QTest::addColumn<bool>("loopback");
+        QTest::addColumn<bool>("replace");
+        QTest::newRow("mixed") << false << false;
+        QTest::newRow("heard only here") << true << false;
+        QTest::newRow("replacing, a silent song") << false << true;
+    }
+    void theAccompanimentIsHeardByTheOthers()
+    {
+        QFETCH(bool, loopback);
+        QFETCH(bool, replace);
+        QTemporaryDir dir;
+        const QString song = dir.filePath("song.mp3");
+        QVERIFY(WriteSong(song, replace ? 0.0 : 0.8));
+        RemotePeer& student = m_lesson->remote;
+        QVERIFY(student.Send(QStringLiteral("mute-audio 1")));
+        const auto level = [](const QJsonObject& e) { return e.value(QLatin1String("volume")).toInt(); };
+        const auto loud = [level](const QJsonObject& e) { return level(e) > kLoud; };
+        const auto tone = [level](const QJsonObject& e) { return level(e) > kHeard && level(e) <= kLoud; };
+        const auto quiet = [level](const QJsonObject& e) { return level(e) <= kSilent; };
+        QVERIFY(!student.WaitFor("onAudioVolumeIndication", tone).isEmpty());
+
+        student.ClearEvents();
+        QElapsedTimer playing;
+        playing.start();
+        QCOMPARE(m_lesson->local.StartMixing(song, loopback, replace), 0);
+        if (replace)
+            QVERIFY(!student.WaitFor("onAudioVolumeIndication", quiet, kSongMs).isEmpty());
+        else if (!loopback)
+            QVERIFY(!student.WaitFor("onAudioVolumeIndication", loud, kSongMs).isEmpty());
+        QTest::qWait(int(kSongMs + 1000 - playing.elapsed()));
+        if (loopback) {
+            const QList<QJsonObject> heard = student.Events("onAudioVolumeIndication");
+            QVERIFY(heard.size() > 5);
+            QVERIFY(std::all_of(heard.begin(), heard.end(), tone));
+        }
+        // Over, the teacher's tone alone is heard again.
+        student.ClearEvents();
+        QVERIFY(!student.WaitFor("onAudioVolumeIndication", tone).isEmpty());
+        QTest::qWait(1000);
+        const QList<QJsonObject> after = student.Events("onAudioVolumeIndication");
+        QVERIFY(std::all_of(after.begin(), after.end(), tone));
     }
 
     void cameraSwitchIsTold()

@@ -17,6 +17,7 @@
 
 #include <QAudioDeviceInfo>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QScopeGuard>
@@ -344,6 +345,25 @@ private slots:
         QVERIFY(agora->SetAudioMixingVolume(40));
         QVERIFY(agora->StopAudioMixing());
         QCOMPARE(agora->GetAudioMixingDuration(), int(rtc::ERR_NOT_READY));
+    }
+
+    // cycle plays the file that many times over; below zero until stopped.
+    void MixingRepeatsTheFile()
+    {
+        const QString file = m_dir.path() + "/short.wav";
+        WriteWav(file, 400);
+        CAgoraObject* agora = Joined();
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(agora->StartAudioMixing(file, false, false, 3));
+        QTRY_VERIFY(agora->GetAudioMixingCurrentPosition() > 200);
+        QTRY_VERIFY(agora->GetAudioMixingCurrentPosition() < 200); // again from the start
+        QTRY_COMPARE_WITH_TIMEOUT(agora->GetAudioMixingCurrentPosition(), 400, 3000);
+        QVERIFY(clock.elapsed() >= 1100);
+        QVERIFY(agora->StartAudioMixing(file, false, false, -1));
+        QTest::qWait(1500);
+        QVERIFY(agora->GetAudioMixingCurrentPosition() < 400);
+        QVERIFY(agora->StopAudioMixing());
     }
 
     // The engine learns a file's length before it mixes it, whatever its

@@ -15,6 +15,7 @@
 #include <QString>
 #include <QtGlobal>
 #include <functional>
+#include <memory>
 
 typedef struct _GstElement GstElement;
 typedef struct _GstObject GstObject;
@@ -122,6 +123,37 @@ public:
 
 private:
     GstElement* m_pipeline = nullptr;
+};
+
+// The accompaniment: a sound file decoded and played on the playback device
+// at the playback volume (under its mute) and, unless loopback, mixed into
+// what every microphone source sends, one made later included. With
+// replace, the microphone's own sound is left out until it ends or stops.
+// cycle counts the plays; below 0 it repeats until stopped. Its position
+// is the decoding pipeline's. Any thread.
+class Accompaniment
+{
+public:
+    // Null when the file does not decode to sound.
+    static std::unique_ptr<Accompaniment> Start(const QString& path, bool loopback, bool replace, int cycle);
+    ~Accompaniment();
+    Accompaniment(const Accompaniment&) = delete;
+    Accompaniment& operator=(const Accompaniment&) = delete;
+    bool Pause(bool paused);
+    // 0 to 100, 100 being the file's own loudness.
+    void SetVolume(int volume);
+    // Returns once the sound from there on is ready.
+    bool Seek(qint64 ms);
+    // Milliseconds into the file; -1 when unknown.
+    qint64 Position() const;
+    // The last play is over (or the file failed to play on).
+    bool Ended() const;
+
+    struct Inner;
+
+private:
+    Accompaniment() = default;
+    std::shared_ptr<Inner> m_inner;
 };
 
 // --- The generated camera's picture: a moving bar, the uid and the time in

@@ -1,5 +1,5 @@
-// Audio elements: the microphone source and the remote audio sink, with
-// their volumes, mutes and levels.
+// Audio elements: the microphone source, the remote audio sink and the
+// accompaniment's output, with their volumes, mutes and levels.
 #include "RtcMediaInner.h"
 
 #include "platform/SystemDevices.h"
@@ -84,7 +84,7 @@ void Follow(LiveBin& base)
             mute = Media().microphoneMuted;
         } else {
             factor = Factor(Media().playbackVolume);
-            mute = Media().mutedPeers.contains(unsigned(live.key));
+            mute = live.role == Role::AudioSink && Media().mutedPeers.contains(unsigned(live.key));
         }
     }
     g_object_set(live.volume, "volume", factor, "mute", gboolean(mute && !live.mute), nullptr);
@@ -135,10 +135,53 @@ void FinishBin(GstElement* bin, const std::shared_ptr<AudioBin>& live)
         OnHeard, live.get(), nullptr);
     gst_object_unref(heardPad);
     GstPad* levelPad = gst_element_get_static_pad(live->mute ? live->mute : live->volume, "src");
-    gst_pad_add_probe(levelPad, GST_PAD_PROBE_TYPE_BUFFER, OnLevel, live.get(), nullptr);
+    if (live->role != Role::Accompaniment)
+        gst_pad_add_probe(levelPad, GST_PAD_PROBE_TYPE_BUFFER, OnLevel, live.get(), nullptr);
+    // What the user sends: the level and what the recording hears are the
+    // microphone's own.
+    if (live->role == Role::Microphone)
+        MixAccompaniment(levelPad);
     gst_object_unref(levelPad);
     Register(bin, live);
     Follow(*live);
+}
+
+// Raw audio in, played on the playback device at the playback volume; the
+// caps filter fixes what is played.
+GstElement* MakeOutput(Role role, qint64 key, GstCaps* pcm)
+{
+    Init();
+    GstElement* bin = gst_bin_new(nullptr);
+    GstElement* entry = Make("audioconvert", "entry");
+    GstElement* resample = Make("audioresample");
+    GstElement* caps = Make("capsfilter");
+    GstElement* volume = Make("volume");
+    GstElement* queue = Make("queue");
+    const QString device = PlaybackDevice();
+    GstElement* output = SpeakerElement(device);
+    if (!entry || !resample || !caps || !volume || !queue || !output) {
+        gst_caps_unref(pcm);
+        gst_object_unref(bin);
+        return nullptr;
+    }
+    SetCaps(caps, pcm);
+    // The accompaniment's output is built before its pipeline runs and
+    // prerolls with it: a seek is over once the sound from there is ready.
+    if (role == Role::Accompaniment)
+        g_object_set(output, "async", TRUE, nullptr);
+    gst_bin_add_many(GST_BIN(bin), entry, resample, caps, volume, queue, output, nullptr);
+    gst_element_link_many(entry, resample, caps, volume, queue, output, nullptr);
+    Ghost(bin, entry, "sink");
+
+    auto live = std::make_shared<AudioBin>();
+    live->role = role;
+    live->key = key;
+    live->volume = volume;
+    live->device = device;
+    live->outputPad = gst_element_get_static_pad(queue, "src");
+    gst_object_unref(live->outputPad); // the queue keeps it
+    FinishBin(bin, live);
+    return bin;
 }
 
 } // namespace
@@ -147,7 +190,7 @@ namespace inner {
 
 void ApplyAudio()
 {
-    for (Role role : { Role::Microphone, Role::AudioSink })
+    for (Role role : { Role::Microphone, Role::AudioSink, Role::Accompaniment })
         ForEach(role, [](GstElement*, LiveBin& live) { Follow(live); });
 }
 
@@ -164,8 +207,10 @@ void ApplyDevice(DeviceKind kind)
         break;
     case DeviceKind::Recording:
     case DeviceKind::Playback:
-        ForEach(
-            kind == DeviceKind::Recording ? Role::Microphone : Role::AudioSink, [&id](GstElement* bin, LiveBin& base) {
+        for (Role role : { Role::Microphone, Role::AudioSink, Role::Accompaniment }) {
+            if ((role == Role::Microphone) != (kind == DeviceKind::Recording))
+                continue;
+            ForEach(role, [&id](GstElement* bin, LiveBin& base) {
                 auto& live = static_cast<AudioBin&>(base);
                 std::lock_guard<std::mutex> guard(live.mutex);
                 if (live.device == id)
@@ -176,6 +221,7 @@ void ApplyDevice(DeviceKind kind)
                 else
                     SwapDownstream(bin, live.outputPad, [id] { return SpeakerElement(id); });
             });
+        }
         break;
     }
 }
@@ -218,33 +264,18 @@ GstElement* MakeMicrophoneSource(const QString& deviceId)
 
 GstElement* MakeRemoteAudioSink(unsigned uid)
 {
-    Init();
-    GstElement* bin = gst_bin_new(nullptr);
-    GstElement* entry = Make("audioconvert", "entry");
-    GstElement* resample = Make("audioresample");
-    GstElement* caps = Make("capsfilter");
-    GstElement* volume = Make("volume");
-    GstElement* queue = Make("queue");
-    const QString device = PlaybackDevice();
-    GstElement* output = SpeakerElement(device);
-    if (!entry || !resample || !caps || !volume || !queue || !output) {
-        gst_object_unref(bin);
-        return nullptr;
-    }
-    SetCaps(caps, PcmCaps(false));
-    gst_bin_add_many(GST_BIN(bin), entry, resample, caps, volume, queue, output, nullptr);
-    gst_element_link_many(entry, resample, caps, volume, queue, output, nullptr);
-    Ghost(bin, entry, "sink");
-
-    auto live = std::make_shared<AudioBin>();
-    live->role = Role::AudioSink;
-    live->key = qint64(uid);
-    live->volume = volume;
-    live->device = device;
-    live->outputPad = gst_element_get_static_pad(queue, "src");
-    gst_object_unref(live->outputPad); // the queue keeps it
-    FinishBin(bin, live);
-    return bin;
+    return MakeOutput(Role::AudioSink, qint64(uid), PcmCaps(false));
 }
+
+namespace inner {
+
+GstElement* MakeAccompanimentOutput()
+{
+    GstCaps* caps = PcmCaps(false);
+    gst_caps_set_simple(caps, "channels", G_TYPE_INT, 2, nullptr);
+    return MakeOutput(Role::Accompaniment, kAccompanimentKey, caps);
+}
+
+} // namespace inner
 
 } // namespace rtcmedia

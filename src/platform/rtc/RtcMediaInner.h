@@ -54,7 +54,7 @@ GstElement* Make(const char* factory, const char* name = nullptr);
 void SetCaps(GstElement* capsfilter, GstCaps* caps);
 
 // Runs f on every live bin that registered for that kind of update.
-enum class Role { Camera, Microphone, VideoSink, AudioSink };
+enum class Role { Camera, Microphone, VideoSink, AudioSink, Accompaniment };
 class LiveBin
 {
 public:
@@ -82,6 +82,14 @@ void SwitchCamera(GstElement* bin, LiveBin& live, const QString& id);
 // Audio (RtcMediaAudio.cpp): re-reads volumes, mutes and devices.
 void ApplyAudio();
 void ApplyDevice(DeviceKind kind);
+// The local side of the accompaniment: a bin with an always sink pad
+// "sink" taking S16LE at 48000 Hz in two channels, played on the playback
+// device at the playback volume and handed to Heard.
+GstElement* MakeAccompanimentOutput();
+// Accompaniment (RtcMediaAccompaniment.cpp): mixes the published
+// accompaniment into the microphone's buffers passing pad, mono S16LE at
+// 48000 Hz.
+void MixAccompaniment(GstPad* pad);
 
 // Replaces the element downstream of pad (inside bin) by the one make
 // gives, once the pad is idle; make runs then, in whatever thread that is.
