@@ -2,6 +2,7 @@
 #include <gst/gst.h>
 
 #include "MediaEngine.h"
+#include "TestMedia.h"
 #include "TestRegistry.h"
 #include "TestSupport.h"
 
@@ -15,6 +16,7 @@
 #include <QImage>
 #include <QMutex>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
 #include <QWidget>
@@ -322,6 +324,27 @@ private slots:
         rtcmedia::SetPlaybackVolume(0);
         QTRY_COMPARE(LevelOver(200, false, 9), 0);
         QCOMPARE(LevelOver(200, false, 10), 0);
+    }
+
+    // A microphone made while the accompaniment plays sends it (what it
+    // sends is what a remote sink downstream measures); a new speaker
+    // does not end it, its end ends the sending.
+    void AccompanimentReachesAMicrophoneMadeLater()
+    {
+        QTemporaryDir dir;
+        const QString song = dir.filePath("song.wav");
+        QVERIFY(TestMedia::WriteSound(song, 2));
+        auto accompaniment = rtcmedia::Accompaniment::Start(song, false, false, 1);
+        QVERIFY(accompaniment);
+        QVERIFY(!rtcmedia::Accompaniment::Start(dir.filePath("missing.wav"), false, false, 1));
+        Pipeline sender { rtcmedia::MakeMicrophoneSource(QString()), rtcmedia::MakeRemoteAudioSink(7) };
+        QVERIFY(sender.Started());
+        QTRY_VERIFY(LevelOver(200, false, 7) > 30);
+        rtcmedia::SetDevice(RtcEngineControl::DeviceKind::Playback, QStringLiteral("out:Other speaker"));
+        const qint64 before = accompaniment->Position();
+        QTRY_VERIFY(accompaniment->Position() > before + 200);
+        QTRY_VERIFY_WITH_TIMEOUT(accompaniment->Ended(), 5000);
+        QTRY_COMPARE(LevelOver(200, false, 7), 0);
     }
 
     void RemoteVideoReachesTheObserverAndCountsAsDrawnOnceViewed()
