@@ -140,6 +140,7 @@ struct Accompaniment::Inner {
     GstElement* convert = nullptr; // where the decoded sound goes in
     std::mutex mutex;
     int playsLeft = 1; // below 0: without end
+    std::atomic<bool> failed { false }; // set by a streaming thread
     bool replacing = false;
     bool ended = false;
     bool stopped = false;
@@ -179,17 +180,23 @@ void OnDecodedPad(GstElement*, GstPad* pad, gpointer data)
 void OnFinished(GstElement* pipeline, gpointer data)
 {
     Shared& inner = *static_cast<Shared*>(data);
+    bool again = false;
     {
         std::lock_guard<std::mutex> guard(inner->mutex);
         if (inner->stopped || inner->ended)
             return;
-        if (inner->playsLeft != 1) {
-            if (inner->playsLeft > 1)
-                --inner->playsLeft;
-            if (gst_element_seek_simple(pipeline, GST_FORMAT_TIME, GstSeekFlags(GST_SEEK_FLAG_FLUSH), 0))
-                return;
-            qWarning() << "RTC media: the accompaniment does not start over";
-        }
+        again = !inner->failed && inner->playsLeft != 1;
+        if (again && inner->playsLeft > 1)
+            --inner->playsLeft;
+        if (!again)
+            inner->EndLocked();
+    }
+    // The seek waits for the streaming threads: not under the lock.
+    if (again && gst_element_seek_simple(pipeline, GST_FORMAT_TIME, GST_SEEK_FLAG_FLUSH, 0))
+        return;
+    if (again) {
+        qWarning() << "RTC media: the accompaniment does not start over";
+        std::lock_guard<std::mutex> guard(inner->mutex);
         inner->EndLocked();
     }
     gst_element_set_state(pipeline, GST_STATE_NULL);
@@ -205,10 +212,7 @@ GstBusSyncReply OnMessage(GstBus*, GstMessage* message, gpointer data)
         qWarning() << "RTC media: the accompaniment stops:" << GST_OBJECT_NAME(message->src)
                    << (error ? error->message : "");
         g_clear_error(&error);
-        {
-            std::lock_guard<std::mutex> guard(inner->mutex);
-            inner->playsLeft = 1;
-        }
+        inner->failed = true;
         [[fallthrough]];
     }
     case GST_MESSAGE_EOS:
@@ -221,13 +225,16 @@ GstBusSyncReply OnMessage(GstBus*, GstMessage* message, gpointer data)
     return GST_BUS_DROP;
 }
 
-// Adds the chain of factories to the pipeline, linked after from; the last
+// Adds the elements to the pipeline, linked in order after from; the last
 // element, or null when one is missing.
 GstElement* Chain(GstElement* pipeline, GstElement* from, std::initializer_list<GstElement*> elements)
 {
-    for (GstElement* element : elements) {
-        if (!element)
-            return nullptr;
+    if (std::find(elements.begin(), elements.end(), nullptr) != elements.end()) {
+        for (GstElement* element : elements) {
+            if (element)
+                gst_object_unref(gst_object_ref_sink(element));
+        }
+        return nullptr;
     }
     for (GstElement* element : elements) {
         gst_bin_add(GST_BIN(pipeline), element);
@@ -261,17 +268,14 @@ bool Build(Accompaniment::Inner& inner, const QString& path, bool loopback)
 {
     GstElement* pipeline = inner.pipeline;
     GstElement* source = Make("filesrc");
-    GstElement* decode = Make("decodebin");
-    if (!source || !decode)
+    GstElement* decode = Chain(pipeline, nullptr, { source, Make("decodebin") });
+    if (!decode)
         return false;
     g_object_set(source, "location", QFile::encodeName(path).constData(), nullptr);
-    gst_bin_add_many(GST_BIN(pipeline), source, decode, nullptr);
-    if (!gst_element_link(source, decode))
-        return false;
     inner.convert = Make("audioconvert");
     inner.volume = Make("volume");
-    GstElement* tee = Chain(pipeline, nullptr,
-        { inner.convert, Make("audioresample"), Filter(Pcm(2)), inner.volume, Make("tee", "split") });
+    GstElement* tee
+        = Chain(pipeline, nullptr, { inner.convert, Make("audioresample"), Filter(Pcm(2)), inner.volume, Make("tee") });
     if (!tee)
         return false;
     g_signal_connect(decode, "pad-added", G_CALLBACK(OnDecodedPad), &inner);
