@@ -411,6 +411,32 @@ private slots:
         QCOMPARE(control::MixingPath(), file);
     }
 
+    // The class recording holds the accompaniment as the user hears it,
+    // under the speaker's volume, even when it is not sent.
+    void TheRecordingHearsTheAccompanimentAtTheSpeakerVolume()
+    {
+        const QString song = m_dir.path() + "/tone.au";
+        WriteAu(song, 3000);
+        const QString path = m_dir.path() + "/heard.aac";
+        CAgoraObject* agora = Joined();
+        QVERIFY(agora->CreateAudioOutManager());
+        QVERIFY(agora->GetAudioOutManager()->SetVolume(255));
+        QVERIFY(agora->StartAudioRecording(path, 2));
+        QVERIFY(agora->StartAudioMixing(song, true, false, 1));
+        QTest::qWait(1200);
+        QVERIFY(agora->GetAudioOutManager()->SetVolume(0));
+        QTest::qWait(1000);
+        QVERIFY(agora->StopAudioRecording());
+        QVERIFY(agora->StopAudioMixing());
+        const TestMedia::Sound sound = TestMedia::DecodeAac(path);
+        QVERIFY(sound.rate > 0);
+        const auto level = [&sound](int fromMs) {
+            return TestMedia::ToneLevel(sound, fromMs * sound.rate / 1000, sound.rate / 4, 440);
+        };
+        QVERIFY(std::max({ level(250), level(500), level(750) }) > 0.1);
+        QVERIFY2(level(1800) < 0.01, qPrintable(QString::number(level(1800))));
+    }
+
     void ARecordingWithoutItsEncoderDoesNotStart()
     {
         CAgoraObject* agora = Joined();

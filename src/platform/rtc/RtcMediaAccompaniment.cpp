@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <atomic>
 #include <mutex>
+#include <vector>
 
 namespace rtcmedia {
 
@@ -251,6 +252,16 @@ GstCaps* Pcm(int channels)
         "layout", G_TYPE_STRING, "interleaved", "channels", G_TYPE_INT, channels, nullptr);
 }
 
+// A branch's queue: short, so that the mixing volume is soon heard.
+GstElement* Queue()
+{
+    GstElement* queue = Make("queue");
+    if (queue)
+        g_object_set(
+            queue, "max-size-time", guint64(100 * GST_MSECOND), "max-size-buffers", 0u, "max-size-bytes", 0u, nullptr);
+    return queue;
+}
+
 GstElement* Filter(GstCaps* caps)
 {
     GstElement* filter = Make("capsfilter");
@@ -279,12 +290,12 @@ bool Build(Accompaniment::Inner& inner, const QString& path, bool loopback)
     if (!tee)
         return false;
     g_signal_connect(decode, "pad-added", G_CALLBACK(OnDecodedPad), &inner);
-    if (!Chain(pipeline, tee, { Make("queue"), MakeAccompanimentOutput() }))
+    if (!Chain(pipeline, tee, { Queue(), MakeAccompanimentOutput() }))
         return false;
     if (loopback)
         return true;
     GstElement* sink = Make("appsink");
-    if (!Chain(pipeline, tee, { Make("queue"), Make("audioconvert"), Filter(Pcm(1)), sink }))
+    if (!Chain(pipeline, tee, { Queue(), Make("audioconvert"), Filter(Pcm(1)), sink }))
         return false;
     // In time, as the local output plays it.
     g_object_set(sink, "sync", TRUE, "enable-last-sample", FALSE, nullptr);

@@ -167,8 +167,13 @@ GstElement* MakeOutput(Role role, qint64 key, GstCaps* pcm)
     SetCaps(caps, pcm);
     // The accompaniment's output is built before its pipeline runs and
     // prerolls with it: a seek is over once the sound from there is ready.
-    if (role == Role::Accompaniment)
+    // A file comes faster than it plays: a short queue keeps what is
+    // heard (volume, mute, the recording) close to what plays.
+    if (role == Role::Accompaniment) {
         g_object_set(output, "async", TRUE, nullptr);
+        g_object_set(
+            queue, "max-size-time", guint64(50 * GST_MSECOND), "max-size-buffers", 0u, "max-size-bytes", 0u, nullptr);
+    }
     gst_bin_add_many(GST_BIN(bin), entry, resample, caps, volume, queue, output, nullptr);
     gst_element_link_many(entry, resample, caps, volume, queue, output, nullptr);
     Ghost(bin, entry, "sink");
