@@ -10,7 +10,7 @@
 // the engine and a player core drawing into an OpenGL picture, as a room
 // with media does; those are figures to hold later changes against.
 //
-//   build/bench/bench_startup
+//   build/bench/bench_startup [--client PATH]
 #include "../tests/app/MainWindowFixture.h"
 
 #include "app/AppFonts.h"
@@ -227,7 +227,10 @@ int main(int argc, char* argv[])
         return RunRoom(argc, argv);
 
     QCoreApplication app(argc, argv);
-    const QString client = QStringLiteral(PLOVIX_BINARY_DIR "/plovix");
+    // "--client PATH" measures another build of the client, e.g. an older one.
+    const int named = QCoreApplication::arguments().indexOf(QStringLiteral("--client"));
+    const QString client = named > 0 && named + 1 < argc ? QCoreApplication::arguments().at(named + 1)
+                                                         : QStringLiteral(PLOVIX_BINARY_DIR "/plovix");
     const QString bare = QStringLiteral(PLOVIX_BINARY_DIR "/bench/bench_bare_window");
     QProcess xvfb;
     xvfb.start(QStringLiteral("Xvfb"),
