@@ -3,6 +3,7 @@
 #include "app/AppPaths.h"
 #include "app/ClientApp.h"
 #include "app/DisplayScale.h"
+#include "platform/OpenGLBackend.h"
 
 #include <QApplication>
 #include <QDebug>
@@ -55,8 +56,9 @@ int main(int argc, char* argv[])
     }
 
     // The media player's OpenGL picture keeps its context (and the playing
-    // video) when its window goes full screen and back.
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // video) when its window goes full screen and back; the shared context
+    // itself waits for the first picture.
+    OpenGLBackend::ReserveSharedContext();
     QApplication app(argc, argv);
     int code = 0;
     {
@@ -65,5 +67,6 @@ int main(int argc, char* argv[])
         code = QApplication::exec();
         client.Stop();
     }
+    OpenGLBackend::ReleaseSharedContext();
     return code;
 }

@@ -24,4 +24,16 @@ struct Choice {
 // leaves the platform's own.
 bool Apply(const Choice& choice);
 
+// The player's OpenGL pictures share with one context, so that a picture
+// keeps its context (and the playing video) when its window goes full
+// screen and back. Qt would make that context with the application object,
+// loading the driver and its render threads for the login window; instead
+// a place is reserved before the application object exists (ReserveShared
+// Context), the context is made before the first picture needs it
+// (MakeSharedContext; nothing without a reservation) and is released
+// before the application object goes (ReleaseSharedContext).
+void ReserveSharedContext();
+void MakeSharedContext();
+void ReleaseSharedContext();
+
 } // namespace OpenGLBackend

@@ -6,6 +6,7 @@
 #include "TestSupport.h"
 
 #include "app/AppPaths.h"
+#include "platform/OpenGLBackend.h"
 #include "platform/Shell.h"
 
 #include <QApplication>
@@ -69,7 +70,7 @@ int main(int argc, char* argv[])
 
     AppPaths::ApplyIdentity();
     // As the client: an OpenGL widget keeps its context in a new window.
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    OpenGLBackend::ReserveSharedContext();
     QApplication app(argc, argv);
     TestSupport::InstallFonts();
 
@@ -77,5 +78,8 @@ int main(int argc, char* argv[])
     QStringList args { QString::fromLocal8Bit(argv[0]) };
     for (int i = 2; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);
-    return QTest::qExec(test.get(), args) == 0 ? 0 : 1;
+    const int code = QTest::qExec(test.get(), args) == 0 ? 0 : 1;
+    test.reset();
+    OpenGLBackend::ReleaseSharedContext();
+    return code;
 }

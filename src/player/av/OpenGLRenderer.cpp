@@ -1,6 +1,7 @@
 #include "OpenGLRenderer.h"
 
 #include "MpvCore.h"
+#include "platform/OpenGLBackend.h"
 
 #include <QDebug>
 #include <QDir>
@@ -22,6 +23,7 @@ OpenGLRenderer::OpenGLRenderer(VideoRendererId kind, QWidget* parent)
     : QOpenGLWidget(parent)
     , m_id(kind)
 {
+    OpenGLBackend::MakeSharedContext();
     setMinimumSize(1, 1);
 }
 
