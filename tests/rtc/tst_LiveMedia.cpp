@@ -261,14 +261,17 @@ private slots:
     {
         QTest::addColumn<bool>("loopback");
         QTest::addColumn<bool>("replace");
-        QTest::newRow("mixed") << false << false;
-        QTest::newRow("heard only here") << true << false;
-        QTest::newRow("replacing, a silent song") << false << true;
+        QTest::addColumn<bool>("microphoneMuted");
+        QTest::newRow("mixed") << false << false << false;
+        QTest::newRow("heard only here") << true << false << false;
+        QTest::newRow("replacing, a silent song") << false << true << false;
+        QTest::newRow("sent while the microphone is muted") << false << false << true;
     }
     void theAccompanimentIsHeardByTheOthers()
     {
         QFETCH(bool, loopback);
         QFETCH(bool, replace);
+        QFETCH(bool, microphoneMuted);
         QTemporaryDir dir;
         const QString song = dir.filePath("song.mp3");
         QVERIFY(WriteSong(song, replace ? 0.0 : 0.8));
@@ -278,7 +281,10 @@ private slots:
         const auto loud = [level](const QJsonObject& e) { return level(e) > kLoud; };
         const auto tone = [level](const QJsonObject& e) { return level(e) > kHeard && level(e) <= kLoud; };
         const auto quiet = [level](const QJsonObject& e) { return level(e) <= kSilent; };
-        QVERIFY(!student.WaitFor("onAudioVolumeIndication", tone).isEmpty());
+        // The teacher without the song.
+        const auto alone = [=](const QJsonObject& e) { return microphoneMuted ? quiet(e) : tone(e); };
+        QCOMPARE(m_lesson->local.MuteMicrophone(microphoneMuted), 0);
+        QVERIFY(!student.WaitFor("onAudioVolumeIndication", alone).isEmpty());
 
         student.ClearEvents();
         QElapsedTimer playing;
@@ -294,12 +300,13 @@ private slots:
             QVERIFY(heard.size() > 5);
             QVERIFY(std::all_of(heard.begin(), heard.end(), tone));
         }
-        // Over, the teacher's tone alone is heard again.
+        // Over, the teacher alone is heard again.
         student.ClearEvents();
-        QVERIFY(!student.WaitFor("onAudioVolumeIndication", tone).isEmpty());
+        QVERIFY(!student.WaitFor("onAudioVolumeIndication", alone).isEmpty());
         QTest::qWait(1000);
         const QList<QJsonObject> after = student.Events("onAudioVolumeIndication");
-        QVERIFY(std::all_of(after.begin(), after.end(), tone));
+        QVERIFY(std::all_of(after.begin(), after.end(), alone));
+        QCOMPARE(m_lesson->local.MuteMicrophone(false), 0);
     }
 
     void cameraSwitchIsTold()

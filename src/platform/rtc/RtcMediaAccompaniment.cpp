@@ -79,11 +79,6 @@ GstPadProbeReturn OnMicrophoneBuffer(GstPad*, GstPadProbeInfo* info, gpointer da
     const QByteArray mix = Take(feed, int(gst_buffer_get_size(buffer)) & ~1);
     if (mix.isEmpty() && !replace)
         return GST_PAD_PROBE_OK;
-    bool muted = false;
-    {
-        QMutexLocker lock(&Lock());
-        muted = Media().microphoneMuted;
-    }
     buffer = gst_buffer_make_writable(buffer);
     GST_PAD_PROBE_INFO_DATA(info) = buffer;
     GstMapInfo map;
@@ -92,9 +87,11 @@ GstPadProbeReturn OnMicrophoneBuffer(GstPad*, GstPadProbeInfo* info, gpointer da
     auto* samples = reinterpret_cast<gint16*>(map.data);
     if (replace)
         std::fill(samples, samples + map.size / 2, gint16(0));
-    // A muted user sends nothing, the accompaniment included.
+    // The class mutes the microphone while nobody holds the talk key; the
+    // accompaniment the user chose to play is still sent, so the class
+    // hears the music between the teacher's words.
     const auto* added = reinterpret_cast<const gint16*>(mix.constData());
-    for (int i = 0; !muted && i < mix.size() / 2; ++i)
+    for (int i = 0; i < mix.size() / 2; ++i)
         samples[i] = gint16(std::clamp(int(samples[i]) + int(added[i]), -32768, 32767));
     gst_buffer_unmap(buffer, &map);
     return GST_PAD_PROBE_OK;
