@@ -104,11 +104,12 @@ bool MeasureX11Screens(ScreenMeasure* out)
     out->logicalDpi = (dpiX + dpiY) * 0.5;
     out->screens.clear();
     out->primary = 0;
-    int eventBase = 0, errorBase = 0, major = 0, minor = 0;
+    int opcode = 0, eventBase = 0, errorBase = 0, major = 0, minor = 0;
     if (ScreenCount(display) != 1 || mmW <= 0 || mmH <= 0 || fontDpi < 0) {
         // Left to Qt.
-    } else if (!XRRQueryExtension(display, &eventBase, &errorBase)) {
-        // Without RandR Qt makes one screen of the root window.
+    } else if (!XQueryExtension(display, "RANDR", &opcode, &eventBase, &errorBase)) {
+        // Without RandR Qt makes one screen of the root window. (Asked of
+        // the server: libXrandr leaks a record when the extension is missing.)
         out->screens << QRect(0, 0, int(pixelsW), int(pixelsH));
         out->physicalSize = QSizeF(mmW, mmH);
         ok = true;

@@ -72,7 +72,7 @@ private slots:
             args << resources;
         probe.start(xvfbRun, args);
         QVERIFY(probe.waitForFinished(60000));
-        QCOMPARE(probe.exitCode(), 0);
+        QVERIFY2(probe.exitCode() == 0, probe.readAllStandardError().right(2000).constData());
         const QStringList lines = QString::fromLatin1(probe.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), 2);
         if (expected != QLatin1String("none"))

@@ -40,7 +40,7 @@ private:
         peer.ClearEvents();
         if (!peer.Send("stats"))
             return -1;
-        const QJsonObject stats = peer.WaitFor("stats", {}, 5000);
+        const QJsonObject stats = peer.WaitFor("stats", {}, 15000);
         return stats.isEmpty() ? -1 : qint64(stats.value(kind).toObject().value(QString::number(uid)).toDouble(0));
     }
     static bool Muted(const QJsonObject& event, bool muted) { return event.value("muted").toBool() == muted; }
