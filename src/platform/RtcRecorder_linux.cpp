@@ -32,11 +32,13 @@ using Clock = std::chrono::steady_clock;
 constexpr int kRate = rtcmedia::kSampleRate;
 constexpr int kPumpMs = 20;
 // A source plays once this much of it waits (after its start or after it
-// ran dry), which rides over the unevenness of its buffers.
-constexpr size_t kJitterSamples = kRate * 60 / 1000;
-// A source that gets ahead of the clock by more (a faster sound card) is
-// brought back to the jitter margin.
-constexpr size_t kMaxQueuedSamples = kRate / 2;
+// ran dry). It rides over the unevenness of its buffers and over a busy
+// machine holding its thread back for a moment; a file has no use for the
+// low delay a speaker wants.
+constexpr size_t kJitterSamples = kRate * 200 / 1000;
+// A source that gets ahead of the clock by more (a faster sound card, or
+// the backlog after a long stall) is brought back to the jitter margin.
+constexpr size_t kMaxQueuedSamples = kRate;
 // A source heard of no more for this long is forgotten.
 constexpr auto kForgetAfter = std::chrono::seconds(10);
 constexpr int kStopWaitMs = 5000;

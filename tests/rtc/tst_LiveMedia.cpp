@@ -243,21 +243,22 @@ private slots:
         const auto level = [&sound](qint64 fromMs, double hz) {
             return TestMedia::ToneLevel(sound, int(fromMs * sound.rate / 1000), sound.rate / 2, hz);
         };
-        // A machine busy with other tests may starve this process's
-        // microphone for a moment: one half second may miss its tone.
-        QStringList teacherMissing;
+        // A machine busy with other tests may starve a process for longer
+        // than the recorder's margin: one half second may miss a tone.
+        QStringList missing;
         for (qint64 at = 0; at + 500 <= ran; at += 500) {
             const QString where = QStringLiteral("at %1 ms").arg(at);
             if (level(at, kTeacherTone) <= 0.05)
-                teacherMissing << where;
+                missing << QStringLiteral("own tone ") + where;
             if (at + 500 <= changedAt) {
-                QVERIFY2(level(at, kStudentTone) > 0.05, qPrintable(where));
+                if (level(at, kStudentTone) <= 0.05)
+                    missing << QStringLiteral("student's tone ") + where;
                 QVERIFY2(level(at, kLateTone) < 0.01, qPrintable(where));
             } else if (at >= changedAt + 1000) {
                 QVERIFY2(level(at, kStudentTone) < 0.01, qPrintable(where));
             }
         }
-        QVERIFY2(teacherMissing.size() <= 1, qPrintable(teacherMissing.join(QStringLiteral(", "))));
+        QVERIFY2(missing.size() <= 1, qPrintable(missing.join(QStringLiteral(", "))));
         QVERIFY(level(ran - 600, kLateTone) > 0.05);
     }
 
