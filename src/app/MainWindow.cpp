@@ -70,11 +70,6 @@ QPoint CentredIn(const QRect& area, const QSize& size)
 MainWindow::MainWindow(QWidget* parent)
     : CFramelessWindow(parent)
     , m_topArea(new TopArea())
-    , m_bottomArea(new BottomArea())
-    , m_middleArea(new MiddleArea())
-    , m_leftArea(new LeftArea())
-    , m_rightArea(new RightArea())
-    , m_rightMiddleArea(new RightMiddleArea())
     , m_loadingUI(new LoadingUI())
     , m_loadingFailUI(new LoadingFailUI())
     , m_loginWidget(new NewLoginWidget())
@@ -121,8 +116,13 @@ MainWindow::~MainWindow()
     delete m_trayIcon;
     delete m_trayMenu;
     // Several screens now live inside the window and some re-parent their
-    // own children into it, so each goes here, newest first, while every
-    // one of them still exists.
+    // own children into it, so each goes here, newest first (the room's
+    // panels are the newest), while every one of them still exists.
+    delete m_rightMiddleArea;
+    delete m_rightArea;
+    delete m_leftArea;
+    delete m_middleArea;
+    delete m_bottomArea;
     delete m_helpWidget;
     delete m_userGuideWidget;
     delete m_teacherFeedBack;
@@ -132,11 +132,6 @@ MainWindow::~MainWindow()
     delete m_loginWidget;
     delete m_loadingFailUI;
     delete m_loadingUI;
-    delete m_rightMiddleArea;
-    delete m_rightArea;
-    delete m_leftArea;
-    delete m_middleArea;
-    delete m_bottomArea;
     delete m_topArea;
 }
 
@@ -159,6 +154,59 @@ void MainWindow::RegisterToNexus()
     Nexus::SetSchoolList(m_schoolEntryWidget->GetSchoolList());
     Nexus::SetHisSchoolList(m_schoolEntryWidget->GetHisSchoolList());
     Nexus::SetTopArea(m_topArea);
+    if (HasRoomScreens())
+        RegisterRoomScreens();
+}
+
+void MainWindow::BuildRoomScreens()
+{
+    if (HasRoomScreens() || m_buildingRoom)
+        return;
+    // The panels' constructors may ask the hub for each other; they find
+    // none yet, as when all screens were built before registering.
+    m_buildingRoom = true;
+    m_bottomArea = new BottomArea();
+    m_middleArea = new MiddleArea();
+    m_leftArea = new LeftArea();
+    m_rightArea = new RightArea();
+    m_rightMiddleArea = new RightMiddleArea();
+    m_buildingRoom = false;
+    HideRoomPanels();
+    RegisterRoomScreens();
+}
+
+BottomArea* MainWindow::GetBottomArea()
+{
+    BuildRoomScreens();
+    return m_bottomArea;
+}
+
+MiddleArea* MainWindow::GetMiddleArea()
+{
+    BuildRoomScreens();
+    return m_middleArea;
+}
+
+LeftArea* MainWindow::GetLeftArea()
+{
+    BuildRoomScreens();
+    return m_leftArea;
+}
+
+RightArea* MainWindow::GetRightArea()
+{
+    BuildRoomScreens();
+    return m_rightArea;
+}
+
+RightMiddleArea* MainWindow::GetRightMiddleArea()
+{
+    BuildRoomScreens();
+    return m_rightMiddleArea;
+}
+
+void MainWindow::RegisterRoomScreens()
+{
     Nexus::SetLeftArea(m_leftArea);
     Nexus::SetMiddleArea(m_middleArea);
     Nexus::SetPresentationList(m_middleArea->GetPresentationList());
@@ -266,8 +314,9 @@ void MainWindow::closeEvent(QCloseEvent* event)
     if (DataManager* data = Nexus::GetDataManager())
         emit data->SendUserLogoutMsg(1);
     // The others see this user leave the channel now, not when the process
-    // has gone.
-    if (Player* player = Nexus::GetPlayer())
+    // has gone; without the room's panels no channel was joined.
+    Player* player = HasRoomScreens() ? Nexus::GetPlayer() : nullptr;
+    if (player)
         player->LeaveChannel();
     event->accept();
     QCoreApplication::quit();
@@ -303,6 +352,7 @@ void MainWindow::SetupLayout()
         } else if (!m_schoolEntryWidget->isVisible()) {
             if (Nexus::GetDataPrepPhase() != 3)
                 return;
+            BuildRoomScreens();
             m_leftArea->SetupLayout(this);
             m_middleArea->SetupLayout(this);
             m_rightArea->SetupLayout(this);
@@ -321,6 +371,7 @@ void MainWindow::SetupLayout()
 
 void MainWindow::OnLayoutRefresh()
 {
+    BuildRoomScreens();
     m_topArea->SetupLayout(this);
     m_leftArea->SetupLayout(this);
     m_middleArea->SetupLayout(this);
@@ -365,6 +416,9 @@ void MainWindow::OnLoginProgress(int phase)
         m_roomEntryWidget->hide();
         Q_FALLTHROUGH();
     case 8:
+        // The room's panels are made as a room is first entered, before its
+        // data come.
+        BuildRoomScreens();
         DetachAndHide(m_schoolEntryWidget);
         if (profile && profile->GetReEntryFlag()) {
             profile->SetReEntryFlag(false);
@@ -420,6 +474,8 @@ void MainWindow::ShowFailureScreen()
 
 void MainWindow::HideRoomPanels()
 {
+    if (!HasRoomScreens())
+        return;
     m_bottomArea->hide();
     // The tool bar lives in the window itself, not inside its holder.
     m_bottomArea->GetMenuBar()->hide();
@@ -438,10 +494,12 @@ void MainWindow::OnMainWindowHide()
 // the transfer queue.
 void MainWindow::LeaveRoom()
 {
-    m_leftArea->OnCleanUp();
-    m_middleArea->OnCleanUp();
-    m_rightArea->OnCleanUp();
-    m_bottomArea->OnCleanUp();
+    if (HasRoomScreens()) {
+        m_leftArea->OnCleanUp();
+        m_middleArea->OnCleanUp();
+        m_rightArea->OnCleanUp();
+        m_bottomArea->OnCleanUp();
+    }
     m_topArea->OnCleanUp();
     if (DataManager* data = Nexus::GetDataManager())
         emit data->SendUserLogoutMsg(1);

@@ -64,11 +64,17 @@ public:
 
     TopArea* GetTopArea() const { return m_topArea; }
     TitleBar* GetTitleBar() const;
-    BottomArea* GetBottomArea() const { return m_bottomArea; }
-    MiddleArea* GetMiddleArea() const { return m_middleArea; }
-    LeftArea* GetLeftArea() const { return m_leftArea; }
-    RightArea* GetRightArea() const { return m_rightArea; }
-    RightMiddleArea* GetRightMiddleArea() const { return m_rightMiddleArea; }
+    // The class room's panels, built on first use (GUI thread only).
+    BottomArea* GetBottomArea();
+    MiddleArea* GetMiddleArea();
+    LeftArea* GetLeftArea();
+    RightArea* GetRightArea();
+    RightMiddleArea* GetRightMiddleArea();
+    // Builds the class room's panels and registers them with the hub, once:
+    // the login window and the course list do without them, and a user
+    // who never enters a room never pays for them.
+    void BuildRoomScreens();
+    bool HasRoomScreens() const { return m_rightMiddleArea != nullptr; }
     LoadingUI* GetLoadingUI() const { return m_loadingUI; }
     LoadingFailUI* GetLoadingFailUI() const { return m_loadingFailUI; }
     NewLoginWidget* GetLoginWidget() const { return m_loginWidget; }
@@ -117,6 +123,7 @@ protected:
 private:
     void BuildTray();
     void HideRoomPanels();
+    void RegisterRoomScreens();
     // Takes the loading screen out of the window, emptied for the next entry.
     void CloseLoadingScreen();
     // The failure screen below the title bar, with the help pointer on it.
@@ -130,7 +137,8 @@ private:
     void OnAltKey(bool down);
 
     // Each a screen of its own, built without parent and placed into the
-    // window when laid out; deleted by the destructor in reverse order.
+    // window when laid out; deleted by the destructor in reverse order. The
+    // room's panels (bottom to right middle) wait for BuildRoomScreens.
     TopArea* m_topArea = nullptr;
     BottomArea* m_bottomArea = nullptr;
     MiddleArea* m_middleArea = nullptr;
@@ -158,6 +166,7 @@ private:
     // smaller to fit its screen is restored.
     QSize m_normalMinimum;
     bool m_quitting = false;
+    bool m_buildingRoom = false;
     QTimer* m_layoutTimer = nullptr;
     std::unique_ptr<KeyHook> m_keyHook;
 };

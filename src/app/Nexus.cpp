@@ -181,24 +181,52 @@ static Nexus* Live()
             hub->member = value;                                                                                       \
     }
 
+// A class room screen: asked for in the GUI thread before the main window
+// has built the room, it has it built first.
+#define NEXUS_ROOM_SCREEN(Type, Getter, Setter, member)                                                                \
+    Type* Nexus::Getter()                                                                                              \
+    {                                                                                                                  \
+        Nexus* hub = Live();                                                                                           \
+        if (!hub)                                                                                                      \
+            return nullptr;                                                                                            \
+        if (!static_cast<Type*>(hub->member))                                                                          \
+            hub->BuildRoomScreens();                                                                                   \
+        return hub->member;                                                                                            \
+    }                                                                                                                  \
+    void Nexus::Setter(Type* value)                                                                                    \
+    {                                                                                                                  \
+        if (Nexus* hub = Live())                                                                                       \
+            hub->member = value;                                                                                       \
+    }
+
 NEXUS_REGISTERED(MainWindow, GetMainWindow, SetMainWindow, m_mainWindow)
-NEXUS_REGISTERED(MiddleArea, GetMiddleArea, SetMiddleArea, m_middleArea)
-NEXUS_REGISTERED(PresentationList, GetPresentationList, SetPresentationList, m_presentationList)
-NEXUS_REGISTERED(QtAvPlayerList, GetQtAvPlayerList, SetQtAvPlayerList, m_qtAvPlayerList)
 NEXUS_REGISTERED(SchoolEntryWidget, GetSchoolEntryWidget, SetSchoolEntryWidget, m_schoolEntryWidget)
 NEXUS_REGISTERED(SchoolList, GetSchoolList, SetSchoolList, m_schoolList)
 NEXUS_REGISTERED(HisSchoolList, GetHisSchoolList, SetHisSchoolList, m_hisSchoolList)
-NEXUS_REGISTERED(MenuBar, GetMenuBar, SetMenuBar, m_menuBar)
-NEXUS_REGISTERED(Player, GetPlayer, SetPlayer, m_player)
 NEXUS_REGISTERED(TopArea, GetTopArea, SetTopArea, m_topArea)
-NEXUS_REGISTERED(LeftArea, GetLeftArea, SetLeftArea, m_leftArea)
-NEXUS_REGISTERED(RightArea, GetRightArea, SetRightArea, m_rightArea)
-NEXUS_REGISTERED(RightMiddleArea, GetRightMiddleArea, SetRightMiddleArea, m_rightMiddleArea)
-NEXUS_REGISTERED(WhiteBoardWidget, GetWhiteBoardWidget, SetWhiteBoardWidget, m_whiteBoardWidget)
-NEXUS_REGISTERED(ChatWidget, GetChatWidget, SetChatWidget, m_chatWidget)
-NEXUS_REGISTERED(PaletteWidget, GetPaletteWidget, SetPaletteWidget, m_paletteWidget)
-NEXUS_REGISTERED(UserList, GetUserList, SetUserList, m_userList)
+NEXUS_ROOM_SCREEN(MiddleArea, GetMiddleArea, SetMiddleArea, m_middleArea)
+NEXUS_ROOM_SCREEN(PresentationList, GetPresentationList, SetPresentationList, m_presentationList)
+NEXUS_ROOM_SCREEN(QtAvPlayerList, GetQtAvPlayerList, SetQtAvPlayerList, m_qtAvPlayerList)
+NEXUS_ROOM_SCREEN(MenuBar, GetMenuBar, SetMenuBar, m_menuBar)
+NEXUS_ROOM_SCREEN(Player, GetPlayer, SetPlayer, m_player)
+NEXUS_ROOM_SCREEN(LeftArea, GetLeftArea, SetLeftArea, m_leftArea)
+NEXUS_ROOM_SCREEN(RightArea, GetRightArea, SetRightArea, m_rightArea)
+NEXUS_ROOM_SCREEN(RightMiddleArea, GetRightMiddleArea, SetRightMiddleArea, m_rightMiddleArea)
+NEXUS_ROOM_SCREEN(WhiteBoardWidget, GetWhiteBoardWidget, SetWhiteBoardWidget, m_whiteBoardWidget)
+NEXUS_ROOM_SCREEN(ChatWidget, GetChatWidget, SetChatWidget, m_chatWidget)
+NEXUS_ROOM_SCREEN(PaletteWidget, GetPaletteWidget, SetPaletteWidget, m_paletteWidget)
+NEXUS_ROOM_SCREEN(UserList, GetUserList, SetUserList, m_userList)
+#undef NEXUS_ROOM_SCREEN
 #undef NEXUS_REGISTERED
+
+void Nexus::BuildRoomScreens()
+{
+    // Widgets are made in the GUI thread only; the main window ignores a
+    // call made while it builds.
+    MainWindow* window = m_mainWindow;
+    if (window && QThread::currentThread() == thread())
+        window->BuildRoomScreens();
+}
 
 void Nexus::SetLoadingUI(LoadingUI* screen)
 {

@@ -89,7 +89,8 @@ public:
     static QString GetScaleFolder();
 
     // Screens registered by the main window; all GUI thread objects, null
-    // before registration.
+    // before registration. The class room's screens are built when first
+    // asked for in the GUI thread; other threads see null until then.
     static MainWindow* GetMainWindow();
     static void SetMainWindow(MainWindow* window);
     static MiddleArea* GetMiddleArea();
@@ -178,6 +179,9 @@ private:
     std::atomic<int> m_dataPrepPhase { 0 };
     std::atomic<int> m_historyCoursePage { 0 };
     std::atomic<int> m_historyCoursePageCount { 0 };
+
+    // Builds the class room's screens on first need; GUI thread only.
+    void BuildRoomScreens();
 
     Profile* m_profile = nullptr;
     Registered<MainWindow> m_mainWindow;

@@ -11,6 +11,7 @@
 #include <QSignalSpy>
 #include <QThread>
 #include <QtTest>
+#include <thread>
 
 // The hub with the placeholder screens; the threads are not started, so
 // every worker signal stays observable here.
@@ -43,6 +44,17 @@ private slots:
         QVERIFY(!Nexus::GetMenuBar());
         QVERIFY(!Nexus::GetMainWindow());
         m_window->RegisterToNexus();
+        // The room's screens wait for their first use in the GUI thread;
+        // another thread asking finds none and builds none.
+        QVERIFY(!m_window->HasRoomScreens());
+        bool workerFound = true;
+        std::thread worker([&workerFound] { workerFound = Nexus::GetChatWidget() != nullptr; });
+        worker.join();
+        QVERIFY(!workerFound);
+        QVERIFY(!m_window->HasRoomScreens());
+        QVERIFY(Nexus::GetUserList());
+        QVERIFY(m_window->HasRoomScreens());
+        QCOMPARE(Nexus::GetMiddleArea(), m_window->GetMiddleArea());
         m_loading = new LoadingUI();
         m_failed = new LoadingFailUI();
         m_player = new Player();

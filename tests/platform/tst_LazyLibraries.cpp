@@ -16,8 +16,8 @@ bool Mapped(const char* library)
 }
 } // namespace
 
-// The media libraries wait for their first call; the login window makes
-// none, and the stand-ins hand calls and GStreamer's variables through.
+// The media libraries wait for their first call; the login window and the
+// course home page make none, and the stand-ins hand calls and GStreamer's variables through.
 class TestLazyLibraries : public QObject
 {
     Q_OBJECT
@@ -33,6 +33,11 @@ private slots:
         // Reserved as the client does, but no OpenGL context is made yet.
         const QOpenGLContext* shared = QOpenGLContext::globalShareContext();
         QVERIFY(shared == nullptr || !shared->isValid());
+        // Nor the class room's panels, also not on the course home page.
+        QVERIFY(!window->HasRoomScreens());
+        emit window->UpdateLoginProgress(2);
+        QCoreApplication::processEvents();
+        QVERIFY(!window->HasRoomScreens());
 
         QCOMPARE(mpv_client_api_version() >> 16, 2UL);
         QVERIFY(Mapped("libmpv.so"));
