@@ -92,8 +92,6 @@ void ClientApp::Start(const QString& scaleText)
     if (DownldManager* downloads = Nexus::GetDownldManager())
         emit downloads->GetUserISPInfo();
 
-    m_updater = new downLoadExeFile();
-    m_updater->hide();
     OfferUpdate();
 
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/resource/others/dravona.ico")));
@@ -108,6 +106,11 @@ void ClientApp::OfferUpdate()
         if (login)
             login->ShowLogin();
         return;
+    }
+    // Made only when an update is offered: most starts never show it.
+    if (!m_updater) {
+        m_updater = new downLoadExeFile();
+        m_updater->hide();
     }
     Profile* profile = Nexus::GetProfile();
     const QString url = profile->GetUrl(ClassServerProperty::UpdateDownload);

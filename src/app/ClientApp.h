@@ -17,13 +17,14 @@ public:
     ~ClientApp();
 
     // Settings, log, screenshot callback, font, hub and profile, main
-    // window, threads, server properties, updater, update check, then the
-    // login window or the updater.
+    // window, threads, server properties, update check, then the login
+    // window or the updater.
     void Start(const QString& scaleText);
     // Updater window, then main window (which tears the hub down).
     void Stop();
 
     MainWindow* GetMainWindow() const { return m_mainWindow; }
+    // Null unless an update was offered.
     downLoadExeFile* GetUpdater() const { return m_updater; }
 
 private:

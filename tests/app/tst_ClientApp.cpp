@@ -55,8 +55,10 @@ private slots:
             MainWindow* window = client.GetMainWindow();
             QVERIFY(window);
             QCOMPARE(Nexus::GetMainWindow(), window);
-            // The login window comes first; the login shows the main window.
+            // The login window comes first (no updater is made without an
+            // update); the login shows the main window.
             QVERIFY(window->GetLoginWidget()->isVisible());
+            QVERIFY(!client.GetUpdater());
             QVERIFY(!window->isVisible());
             emit window->UpdateLoginProgress(2);
             QVERIFY(window->isVisible());
