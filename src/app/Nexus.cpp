@@ -169,27 +169,15 @@ static Nexus* Live()
     return s_tornDown.load() ? nullptr : s_hub.load();
 }
 
-#define NEXUS_REGISTERED(Type, Getter, Setter, member)                                                                 \
-    Type* Nexus::Getter()                                                                                              \
-    {                                                                                                                  \
-        Nexus* hub = Live();                                                                                           \
-        return hub ? static_cast<Type*>(hub->member) : nullptr;                                                        \
-    }                                                                                                                  \
-    void Nexus::Setter(Type* value)                                                                                    \
-    {                                                                                                                  \
-        if (Nexus* hub = Live())                                                                                       \
-            hub->member = value;                                                                                       \
-    }
-
-// A class room screen: asked for in the GUI thread before the main window
-// has built the room, it has it built first.
-#define NEXUS_ROOM_SCREEN(Type, Getter, Setter, member)                                                                \
+// A class room screen (inRoom) asked for in the GUI thread before the main
+// window has built the room has it built first.
+#define NEXUS_REGISTERED(Type, Getter, Setter, member, inRoom)                                                         \
     Type* Nexus::Getter()                                                                                              \
     {                                                                                                                  \
         Nexus* hub = Live();                                                                                           \
         if (!hub)                                                                                                      \
             return nullptr;                                                                                            \
-        if (!static_cast<Type*>(hub->member))                                                                          \
+        if (inRoom && !static_cast<Type*>(hub->member))                                                                \
             hub->BuildRoomScreens();                                                                                   \
         return hub->member;                                                                                            \
     }                                                                                                                  \
@@ -199,24 +187,23 @@ static Nexus* Live()
             hub->member = value;                                                                                       \
     }
 
-NEXUS_REGISTERED(MainWindow, GetMainWindow, SetMainWindow, m_mainWindow)
-NEXUS_REGISTERED(SchoolEntryWidget, GetSchoolEntryWidget, SetSchoolEntryWidget, m_schoolEntryWidget)
-NEXUS_REGISTERED(SchoolList, GetSchoolList, SetSchoolList, m_schoolList)
-NEXUS_REGISTERED(HisSchoolList, GetHisSchoolList, SetHisSchoolList, m_hisSchoolList)
-NEXUS_REGISTERED(TopArea, GetTopArea, SetTopArea, m_topArea)
-NEXUS_ROOM_SCREEN(MiddleArea, GetMiddleArea, SetMiddleArea, m_middleArea)
-NEXUS_ROOM_SCREEN(PresentationList, GetPresentationList, SetPresentationList, m_presentationList)
-NEXUS_ROOM_SCREEN(QtAvPlayerList, GetQtAvPlayerList, SetQtAvPlayerList, m_qtAvPlayerList)
-NEXUS_ROOM_SCREEN(MenuBar, GetMenuBar, SetMenuBar, m_menuBar)
-NEXUS_ROOM_SCREEN(Player, GetPlayer, SetPlayer, m_player)
-NEXUS_ROOM_SCREEN(LeftArea, GetLeftArea, SetLeftArea, m_leftArea)
-NEXUS_ROOM_SCREEN(RightArea, GetRightArea, SetRightArea, m_rightArea)
-NEXUS_ROOM_SCREEN(RightMiddleArea, GetRightMiddleArea, SetRightMiddleArea, m_rightMiddleArea)
-NEXUS_ROOM_SCREEN(WhiteBoardWidget, GetWhiteBoardWidget, SetWhiteBoardWidget, m_whiteBoardWidget)
-NEXUS_ROOM_SCREEN(ChatWidget, GetChatWidget, SetChatWidget, m_chatWidget)
-NEXUS_ROOM_SCREEN(PaletteWidget, GetPaletteWidget, SetPaletteWidget, m_paletteWidget)
-NEXUS_ROOM_SCREEN(UserList, GetUserList, SetUserList, m_userList)
-#undef NEXUS_ROOM_SCREEN
+NEXUS_REGISTERED(MainWindow, GetMainWindow, SetMainWindow, m_mainWindow, false)
+NEXUS_REGISTERED(SchoolEntryWidget, GetSchoolEntryWidget, SetSchoolEntryWidget, m_schoolEntryWidget, false)
+NEXUS_REGISTERED(SchoolList, GetSchoolList, SetSchoolList, m_schoolList, false)
+NEXUS_REGISTERED(HisSchoolList, GetHisSchoolList, SetHisSchoolList, m_hisSchoolList, false)
+NEXUS_REGISTERED(TopArea, GetTopArea, SetTopArea, m_topArea, false)
+NEXUS_REGISTERED(MiddleArea, GetMiddleArea, SetMiddleArea, m_middleArea, true)
+NEXUS_REGISTERED(PresentationList, GetPresentationList, SetPresentationList, m_presentationList, true)
+NEXUS_REGISTERED(QtAvPlayerList, GetQtAvPlayerList, SetQtAvPlayerList, m_qtAvPlayerList, true)
+NEXUS_REGISTERED(MenuBar, GetMenuBar, SetMenuBar, m_menuBar, true)
+NEXUS_REGISTERED(Player, GetPlayer, SetPlayer, m_player, true)
+NEXUS_REGISTERED(LeftArea, GetLeftArea, SetLeftArea, m_leftArea, true)
+NEXUS_REGISTERED(RightArea, GetRightArea, SetRightArea, m_rightArea, true)
+NEXUS_REGISTERED(RightMiddleArea, GetRightMiddleArea, SetRightMiddleArea, m_rightMiddleArea, true)
+NEXUS_REGISTERED(WhiteBoardWidget, GetWhiteBoardWidget, SetWhiteBoardWidget, m_whiteBoardWidget, true)
+NEXUS_REGISTERED(ChatWidget, GetChatWidget, SetChatWidget, m_chatWidget, true)
+NEXUS_REGISTERED(PaletteWidget, GetPaletteWidget, SetPaletteWidget, m_paletteWidget, true)
+NEXUS_REGISTERED(UserList, GetUserList, SetUserList, m_userList, true)
 #undef NEXUS_REGISTERED
 
 void Nexus::BuildRoomScreens()

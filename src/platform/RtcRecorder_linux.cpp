@@ -158,9 +158,7 @@ GstElement* NewEncoder(const QString& path, const Quality& quality, GstElement**
     }
     GstElement* source = elements[0];
     g_object_set(source, "format", GST_FORMAT_TIME, "is-live", FALSE, "block", FALSE, nullptr);
-    rtcmedia::inner::SetCaps(source,
-        gst_caps_new_simple("audio/x-raw", "format", G_TYPE_STRING, "S16LE", "rate", G_TYPE_INT, kRate, "channels",
-            G_TYPE_INT, 1, "layout", G_TYPE_STRING, "interleaved", nullptr));
+    rtcmedia::inner::SetCaps(source, rtcmedia::inner::PcmCaps(1));
     rtcmedia::inner::SetCaps(elements[3],
         gst_caps_new_simple("audio/x-raw", "rate", G_TYPE_INT, quality.rate, "channels", G_TYPE_INT, 1, nullptr));
     g_object_set(elements[4], "bitrate", quality.bitrate, nullptr);

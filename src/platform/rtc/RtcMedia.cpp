@@ -43,6 +43,15 @@ void SetCaps(GstElement* capsfilter, GstCaps* caps)
     gst_caps_unref(caps);
 }
 
+GstCaps* PcmCaps(int channels)
+{
+    GstCaps* caps = gst_caps_new_simple("audio/x-raw", "format", G_TYPE_STRING, "S16LE", "rate", G_TYPE_INT,
+        kSampleRate, "layout", G_TYPE_STRING, "interleaved", nullptr);
+    if (channels > 0)
+        gst_caps_set_simple(caps, "channels", G_TYPE_INT, channels, nullptr);
+    return caps;
+}
+
 namespace {
 
 struct Entry {

@@ -243,12 +243,6 @@ GstElement* Chain(GstElement* pipeline, GstElement* from, std::initializer_list<
     return from;
 }
 
-GstCaps* Pcm(int channels)
-{
-    return gst_caps_new_simple("audio/x-raw", "format", G_TYPE_STRING, "S16LE", "rate", G_TYPE_INT, kSampleRate,
-        "layout", G_TYPE_STRING, "interleaved", "channels", G_TYPE_INT, channels, nullptr);
-}
-
 // A branch's queue: short, so that the mixing volume is soon heard.
 GstElement* Queue()
 {
@@ -282,8 +276,8 @@ bool Build(Accompaniment::Inner& inner, const QString& path, bool loopback)
     g_object_set(source, "location", QFile::encodeName(path).constData(), nullptr);
     inner.convert = Make("audioconvert");
     inner.volume = Make("volume");
-    GstElement* tee
-        = Chain(pipeline, nullptr, { inner.convert, Make("audioresample"), Filter(Pcm(2)), inner.volume, Make("tee") });
+    GstElement* tee = Chain(
+        pipeline, nullptr, { inner.convert, Make("audioresample"), Filter(PcmCaps(2)), inner.volume, Make("tee") });
     if (!tee)
         return false;
     g_signal_connect(decode, "pad-added", G_CALLBACK(OnDecodedPad), &inner);
@@ -292,7 +286,7 @@ bool Build(Accompaniment::Inner& inner, const QString& path, bool loopback)
     if (loopback)
         return true;
     GstElement* sink = Make("appsink");
-    if (!Chain(pipeline, tee, { Queue(), Make("audioconvert"), Filter(Pcm(1)), sink }))
+    if (!Chain(pipeline, tee, { Queue(), Make("audioconvert"), Filter(PcmCaps(1)), sink }))
         return false;
     // In time, as the local output plays it.
     g_object_set(sink, "sync", TRUE, "enable-last-sample", FALSE, nullptr);

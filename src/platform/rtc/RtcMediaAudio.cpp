@@ -30,15 +30,6 @@ public:
 
 std::atomic<double> s_toneHz { 440.0 };
 
-GstCaps* PcmCaps(bool mono)
-{
-    GstCaps* caps = gst_caps_new_simple("audio/x-raw", "format", G_TYPE_STRING, "S16LE", "rate", G_TYPE_INT,
-        kSampleRate, "layout", G_TYPE_STRING, "interleaved", nullptr);
-    if (mono)
-        gst_caps_set_simple(caps, "channels", G_TYPE_INT, 1, nullptr);
-    return caps;
-}
-
 GstPadProbeReturn OnHeard(GstPad*, GstPadProbeInfo* info, gpointer data)
 {
     auto* live = static_cast<AudioBin*>(data);
@@ -253,7 +244,7 @@ GstElement* MakeMicrophoneSource(const QString& deviceId)
         return nullptr;
     }
     gst_object_set_name(GST_OBJECT(source), "source");
-    SetCaps(caps, PcmCaps(true));
+    SetCaps(caps, PcmCaps(1));
     gst_bin_add_many(GST_BIN(bin), source, entry, resample, caps, volume, mute, nullptr);
     gst_element_link_many(source, entry, resample, caps, volume, mute, nullptr);
     Ghost(bin, mute, "src");
@@ -269,16 +260,14 @@ GstElement* MakeMicrophoneSource(const QString& deviceId)
 
 GstElement* MakeRemoteAudioSink(unsigned uid)
 {
-    return MakeOutput(Role::AudioSink, qint64(uid), PcmCaps(false));
+    return MakeOutput(Role::AudioSink, qint64(uid), PcmCaps(0));
 }
 
 namespace inner {
 
 GstElement* MakeAccompanimentOutput()
 {
-    GstCaps* caps = PcmCaps(false);
-    gst_caps_set_simple(caps, "channels", G_TYPE_INT, 2, nullptr);
-    return MakeOutput(Role::Accompaniment, kAccompanimentKey, caps);
+    return MakeOutput(Role::Accompaniment, kAccompanimentKey, PcmCaps(2));
 }
 
 } // namespace inner

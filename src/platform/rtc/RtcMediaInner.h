@@ -52,6 +52,8 @@ GstElement* Make(const char* factory, const char* name = nullptr);
 
 // Sets a capsfilter's caps and drops the reference handed in.
 void SetCaps(GstElement* capsfilter, GstCaps* caps);
+// Interleaved S16LE at kSampleRate; channels 0 leaves their number open.
+GstCaps* PcmCaps(int channels);
 
 // Runs f on every live bin that registered for that kind of update.
 enum class Role { Camera, Microphone, VideoSink, AudioSink, Accompaniment };
