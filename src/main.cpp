@@ -4,6 +4,7 @@
 #include "app/ClientApp.h"
 #include "app/DisplayScale.h"
 #include "platform/OpenGLBackend.h"
+#include "platform/QtPlatform.h"
 #include "platform/ScreenMeasure.h"
 
 #include <QApplication>
@@ -62,6 +63,7 @@ static QString MeasureScale(int argc, char* argv[], bool* highDpi, int* screenCo
 int main(int argc, char* argv[])
 {
     AppPaths::ApplyIdentity();
+    const QtPlatform::Choice platform = QtPlatform::PreferX11OnWayland(argc, argv);
     bool highDpi = false;
     int screenCount = 1;
     const QString scale = MeasureScale(argc, argv, &highDpi, &screenCount);
@@ -82,6 +84,7 @@ int main(int argc, char* argv[])
     // itself waits for the first picture.
     OpenGLBackend::ReserveSharedContext();
     QApplication app(argc, argv);
+    platform.Restore();
     int code = 0;
     {
         ClientApp client;

@@ -21,6 +21,9 @@ packages=(
   gstreamer1.0-x gstreamer1.0-gl gstreamer1.0-alsa gstreamer1.0-pulseaudio
   # The private network namespace the media runs in (tools/netns.sh).
   iproute2 util-linux
+  # The Debian package, the tools that judge it, and what it depends on
+  # beyond the build's own packages.
+  dpkg-dev fakeroot file desktop-file-utils appstream lintian qttranslations5-l10n libxcb1-dev
 )
 
 missing=()

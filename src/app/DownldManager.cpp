@@ -498,7 +498,7 @@ void DownldManager::UploadChatImage(const QString& path)
         qDebug() << "ChatImageUpload error:" << parseError.errorString();
         return;
     }
-    qDebug() << "ChatImageUpload response" << document.toJson(QJsonDocument::Compact).left(1024);
+    qDebug() << "ChatImageUpload response" << LoggableBody(body);
     if (!document.isObject()) {
         qDebug() << "ChatImageUpload error, shoud json object";
         return;
@@ -567,7 +567,7 @@ void DownldManager::OnDeviceInfoReport()
         qDebug() << "OnDeviceInfoReport error:" << client.GetErrorText();
         return;
     }
-    qDebug() << "OnDeviceInfoReport replay msg:" << client.GetBody().left(1024) << ", and url:" << url;
+    qDebug() << "OnDeviceInfoReport replay msg:" << LoggableBody(client.GetBody()) << ", and url:" << LoggableUrl(url);
 }
 
 void DownldManager::OnGetUserISPInfo()

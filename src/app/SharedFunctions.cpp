@@ -57,7 +57,7 @@ QString PlainToolTip(const QString& text)
     return QStringLiteral("<p style='white-space:pre'>%1</p>").arg(text.toHtmlEscaped());
 }
 
-static bool IsSecretName(const QString& name)
+bool IsSecretName(const QString& name)
 {
     static const char* const secrets[] = { "password", "pwd", "passwd", "key", "token", "secret" };
     const QString lower = name.toLower();
@@ -118,4 +118,14 @@ QString LoggableJson(const QJsonDocument& document)
     const QJsonDocument shown = document.isArray() ? QJsonDocument(Redacted(document.array()).toArray())
                                                    : QJsonDocument(Redacted(document.object()).toObject());
     return QString::fromUtf8(shown.toJson(QJsonDocument::Compact));
+}
+
+QString LoggableBody(const QByteArray& body, int limit)
+{
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(body, &error);
+    if (error.error != QJsonParseError::NoError || document.isNull())
+        return QStringLiteral("(%1 bytes, not JSON)").arg(body.size());
+    const QString shown = LoggableJson(document);
+    return shown.size() > limit ? shown.left(limit) + QStringLiteral("...") : shown;
 }

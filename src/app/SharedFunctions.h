@@ -34,3 +34,9 @@ QString LoggableUrl(const QString& url);
 // A JSON reply for a log line, compact: the values of keys that name
 // secrets, at any depth, are replaced by "***" the same way.
 QString LoggableJson(const QJsonDocument& document);
+// A service reply for a log line: LoggableJson of it, cut after limit
+// characters; a body that is no JSON shows only its size.
+QString LoggableBody(const QByteArray& body, int limit = 1024);
+// True for a name that marks its value as a secret (passwords, keys,
+// tokens), in any case.
+bool IsSecretName(const QString& name);

@@ -1,6 +1,7 @@
 #include "SchoolWebService.h"
 
 #include "app/HttpClient.h"
+#include "app/SharedFunctions.h"
 #include "session/WebRequest.h"
 
 #include <QDebug>
@@ -24,13 +25,6 @@ QHttpPart FormPart(const char* disposition, const QString& value)
     return part;
 }
 
-// The room's own password travels in the room reply; it stays out of the log.
-QString WithoutPasswords(const QByteArray& body)
-{
-    static const QRegularExpression password(QStringLiteral("(\"password\"\\s*:\\s*)\"(?:[^\"\\\\]|\\\\.)*\""));
-    return QString::fromUtf8(body).replace(password, QStringLiteral("\\1\"***\""));
-}
-
 Reply Read(HttpClient& client, const QString& logUrl, const Lines& lines)
 {
     Reply reply;
@@ -40,7 +34,7 @@ Reply Read(HttpClient& client, const QString& logUrl, const Lines& lines)
     }
     // A time-out leaves an empty body, which fails to parse below.
     const QByteArray body = client.GetBody();
-    qDebug() << lines.reply << WithoutPasswords(body) << ", and url:" << logUrl;
+    qDebug() << lines.reply << LoggableBody(body) << ", and url:" << logUrl;
     reply.outcome = Reply::Unusable;
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(body, &error);

@@ -4,6 +4,7 @@
 #include "app/MainWindow.h"
 #include "app/Nexus.h"
 #include "app/Profile.h"
+#include "app/SharedFunctions.h"
 #include "session/DataManager.h"
 #include "session/WebRequest.h"
 #include "widgets/Placement.h"
@@ -271,7 +272,7 @@ void UserFeedBack::OnFeedbackAndDirectExt()
     const QString url = WebRequest::Fill(
         urlTemplate, { { "{schoolId}", room.m_strSchoolId }, { "{sessionId}", room.m_strSessionId } });
     const QByteArray body = CommentBody(room);
-    qDebug().noquote() << "into UserFeedBack::OnFeedbackAndDirectExt url:" << url << QString::fromUtf8(body);
+    qDebug().noquote() << "into UserFeedBack::OnFeedbackAndDirectExt url:" << LoggableUrl(url) << LoggableBody(body);
     if (urlTemplate.isEmpty()) {
         qDebug() << "OnFeedbackAndDirectExt failed! err: no comment address in the server properties";
         return;
@@ -286,7 +287,7 @@ void UserFeedBack::OnFeedbackAndDirectExt()
     const QByteArray answer = loop.GetBody();
     if (loop.GetNetworkError() != 0 || answer.isEmpty()) {
         qDebug() << "OnFeedbackAndDirectExt failed! err:" << loop.GetNetworkError() << loop.GetErrorText()
-                 << answer.left(1024);
+                 << LoggableBody(answer);
         return;
     }
     QJsonParseError error;
@@ -295,5 +296,5 @@ void UserFeedBack::OnFeedbackAndDirectExt()
         qDebug() << "OnFeedbackAndDirectExt error:" << error.errorString();
         return;
     }
-    qDebug().noquote() << "OnFeedbackAndDirectExt response" << QString::fromUtf8(answer.left(1024));
+    qDebug().noquote() << "OnFeedbackAndDirectExt response" << LoggableBody(answer);
 }

@@ -1,9 +1,9 @@
 #include "RtcEngineControl.h"
 #include "RtcSim.h"
+#include "platform/rtc/EngineLog.h"
 #include "platform/rtc/RtcMedia.h"
 
 #include <QDateTime>
-#include <QFile>
 #include <QSemaphore>
 #include <QThread>
 #include <algorithm>
@@ -41,12 +41,11 @@ std::optional<int> Journal(const QString& line)
         }
         logFile = s.logFile;
     }
-    if (!logFile.isEmpty()) {
-        QFile file(logFile);
-        if (file.open(QIODevice::Append | QIODevice::Text))
-            file.write(QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz ")).toUtf8()
-                + line.toUtf8() + (forced ? QByteArray(" -> forced ") + QByteArray::number(*forced) : "") + '\n');
-    }
+    if (!logFile.isEmpty())
+        rtclog::Append(logFile,
+            QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz ")).toUtf8()
+                + rtclog::Hidden(line).toUtf8()
+                + (forced ? QByteArray(" -> forced ") + QByteArray::number(*forced) : "") + '\n');
     return forced;
 }
 

@@ -2,6 +2,8 @@
 // hands out.
 #include "RtcEngine.h"
 #include "RtcSim.h"
+#include "app/AppPaths.h"
+#include "platform/rtc/EngineLog.h"
 #include "platform/rtc/RtcMedia.h"
 
 #include <QDir>
@@ -131,7 +133,7 @@ QString WritableLogPath(const QString& path)
     const QFileInfo info(path);
     if (QFileInfo(info.absolutePath()).isWritable())
         return info.absoluteFilePath();
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    const QString folder = AppPaths::LogFolder();
     QDir().mkpath(folder);
     return folder + QLatin1Char('/') + info.fileName();
 }
@@ -214,6 +216,7 @@ int SimEngine::SetString(const QString& key, const QString& value)
         if (value.isEmpty())
             return rtc::ERR_INVALID_ARGUMENT;
         const QString path = WritableLogPath(value);
+        rtclog::Begin(path);
         QMutexLocker lock(&Lock());
         State().logFile = path;
         return rtc::ERR_OK;

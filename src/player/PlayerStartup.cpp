@@ -9,6 +9,7 @@
 #include <QDebug>
 #include <QFileInfo>
 #include <QHash>
+#include <QLibraryInfo>
 #include <QLocale>
 #include <QPointer>
 #include <QStandardPaths>
@@ -126,8 +127,10 @@ QStringList LoadTranslations(const QStringList& names, const QString& language, 
             continue;
         }
         auto* translator = new QTranslator(QCoreApplication::instance());
+        // Qt's own translations come with Qt (qttranslations5-l10n).
         if (translator->load(appDir + QStringLiteral("/i18n/") + file)
-            || translator->load(QStringLiteral(":/i18n/%1_%2").arg(name, language))) {
+            || translator->load(QStringLiteral(":/i18n/%1_%2").arg(name, language))
+            || translator->load(file, QLibraryInfo::location(QLibraryInfo::TranslationsPath))) {
             QCoreApplication::installTranslator(translator);
             installed.insert(file, translator);
             loaded << name;

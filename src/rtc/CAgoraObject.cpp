@@ -1,5 +1,6 @@
 #include "CAgoraObject.h"
 
+#include "app/AppPaths.h"
 #include "rtc/AgoraVideoFrameObserver.h"
 #include "rtc/AudioInManager.h"
 #include "rtc/AudioOutManager.h"
@@ -7,7 +8,6 @@
 #include "rtc/CameraManager.h"
 #include "rtc/RtcJson.h"
 
-#include <QCoreApplication>
 #include <QDebug>
 #include <QFileInfo>
 
@@ -295,7 +295,7 @@ bool CAgoraObject::SetLogFilePath(const QString& path)
 {
     QString file = path;
     if (file.isEmpty() || !QFileInfo::exists(file))
-        file = QCoreApplication::applicationDirPath() + QStringLiteral("/AgoraSDK.log");
+        file = AppPaths::LogFolder() + QStringLiteral("/AgoraSDK.log");
     file.replace(QLatin1Char('\\'), QLatin1Char('/'));
     return WithParameters([&](rtc::IRtcEngineParameter* p) {
         QByteArray text = Utf8(file);

@@ -59,8 +59,9 @@ public:
     int GetAudioMixingCurrentPosition();
     bool StartAudioRecording(const QString& filePath, int quality);
     bool StopAudioRecording();
-    // A path that names nothing on disk means "AgoraSDK.log" beside the
-    // executable.
+    // A path that names nothing on disk means "AgoraSDK.log" in the data
+    // folder, beside the debug log: an installed program's folder is not
+    // the user's to write.
     bool SetLogFilePath(const QString& path);
 
     // Device wrappers: made on first use, the device list read afresh by

@@ -1,6 +1,7 @@
 #include "CourseUpload.h"
 
 #include "app/AutoTimeOutEventLoop.h"
+#include "app/SharedFunctions.h"
 
 #include <QDebug>
 #include <QFile>
@@ -61,8 +62,7 @@ bool ReadAnswer(const QByteArray& body, const QString& idKey, QStringList& ids)
     const QJsonObject answer = document.object();
     const QJsonValue code = answer.value(QLatin1String("returncode"));
     if (!code.isString() || code.toString() != QLatin1String("SUCCESS")) {
-        qDebug() << "UploadCourse error,code:" << code.toVariant().toString()
-                 << ",json:" << QString::fromUtf8(document.toJson(QJsonDocument::Compact).left(4096));
+        qDebug() << "UploadCourse error,code:" << code.toVariant().toString() << ",json:" << LoggableBody(body, 4096);
         return false;
     }
     QSet<QString> seen;

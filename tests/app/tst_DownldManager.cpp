@@ -432,6 +432,18 @@ private slots:
         QCOMPARE(uploaded.size(), 0);
     }
 
+    void TheLoggedAnswerHidesSecrets()
+    {
+        QVERIFY(m_service.Body("/api/upload/chat",
+            "{\"returncode\":\"SUCCESS\",\"data\":[],\"uploadToken\":\"TOKEN-SECRET\",\"sign\":{\"key\":\"KEY-SECRET\"}"
+            "}"));
+        emit m_worker->ChatImageUpload(Picture("secret.png"));
+        QTRY_VERIFY(m_log->Count("ChatImageUpload response") >= 1);
+        const QString line = m_log->Lines().filter("ChatImageUpload response").first();
+        QVERIFY2(line.contains("uploadToken") && line.contains("***"), qPrintable(line));
+        QVERIFY2(!line.contains("SECRET"), qPrintable(line));
+    }
+
     void StalledOrMissingUploadFailsWithALogLine_data()
     {
         QTest::addColumn<QString>("kind");
