@@ -8,7 +8,9 @@ include(GNUInstallDirs)
 
 set(PLOVIX_APP_ID cn.dravona.plovix)
 set(PLOVIX_RELEASE_DATE "2026-12-10" CACHE STRING "Date of this release, for the AppStream metainfo")
+# The drawing is 64 units wide: each size with its factor.
 set(PLOVIX_ICON_SIZES 16 22 24 32 48 64 128 256 512)
+set(PLOVIX_ICON_FACTORS 0.25 0.34375 0.375 0.5 0.75 1 2 4 8)
 set(PLOVIX_ICON_SVG ${CMAKE_SOURCE_DIR}/resource/others/dravona.ico.svg)
 
 install(TARGETS plovix RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
@@ -20,25 +22,11 @@ install(FILES ${CMAKE_BINARY_DIR}/packaging/${PLOVIX_APP_ID}.metainfo.xml
   DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 
 # The application icon, rendered from the same drawing as the window icon at
-# every hicolor size (the drawing is 64 units wide), and the drawing itself.
+# every hicolor size, and the drawing itself.
 set(icon_args "")
 set(icon_outputs "")
-foreach(size IN LISTS PLOVIX_ICON_SIZES)
+foreach(size factor IN ZIP_LISTS PLOVIX_ICON_SIZES PLOVIX_ICON_FACTORS)
   set(out ${CMAKE_BINARY_DIR}/packaging/icons/${size}x${size}/${PLOVIX_APP_ID}.png)
-  math(EXPR per_mille "${size} * 1000 / 64")
-  if(per_mille LESS 1000)
-    set(factor "0.${per_mille}")
-  else()
-    math(EXPR whole "${per_mille} / 1000")
-    math(EXPR rest "${per_mille} % 1000")
-    string(LENGTH "${rest}" digits)
-    if(digits EQUAL 1)
-      set(rest "00${rest}")
-    elseif(digits EQUAL 2)
-      set(rest "0${rest}")
-    endif()
-    set(factor "${whole}.${rest}")
-  endif()
   list(APPEND icon_args ${out} ${factor})
   list(APPEND icon_outputs ${out})
   install(FILES ${out} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
@@ -53,10 +41,11 @@ install(FILES ${PLOVIX_ICON_SVG} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hico
 # The package's documents: the copyright and, as a native package, its
 # changelog, compressed as Debian policy asks.
 set(changelog ${CMAKE_BINARY_DIR}/packaging/changelog)
-file(WRITE ${changelog}
+string(CONCAT changelog_text
   "plovix (${PROJECT_VERSION}) stable; urgency=medium\n\n"
   "  * Installed like a Linux desktop program: menu entry, icons, package.\n\n"
   " -- Dravona <support@dravona.cn>  Thu, 10 Dec 2026 12:00:00 +0000\n")
+file(CONFIGURE OUTPUT ${changelog} CONTENT "${changelog_text}")
 add_custom_command(OUTPUT ${changelog}.gz
   COMMAND gzip -9nf -k ${changelog}
   DEPENDS ${changelog} VERBATIM)

@@ -3,6 +3,7 @@
 #include "TestRegistry.h"
 
 #include <QDir>
+#include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -73,6 +74,11 @@ private slots:
             expected << QStringLiteral("/usr/share/icons/hicolor/%1x%1/apps/cn.dravona.plovix.png").arg(size);
         for (const QString& path : expected)
             QVERIFY2(list.output.contains(" ." + path.toUtf8() + '\n'), qPrintable(path));
+        for (const char* size : { "16", "22", "24", "32", "48", "64", "128", "256", "512" }) {
+            const QImage icon(
+                InTree(QStringLiteral("/usr/share/icons/hicolor/%1x%1/apps/cn.dravona.plovix.png").arg(size)));
+            QCOMPARE(icon.size(), QSize(atoi(size), atoi(size)));
+        }
         for (const char* foreign : { "tests/", "service", "janus", "rtc_peer", "tst_", "bench", ".so" })
             QVERIFY2(!list.output.contains(foreign), foreign);
     }
