@@ -303,7 +303,8 @@ bool Settle(GstElement* pipeline)
 
 } // namespace
 
-std::unique_ptr<Accompaniment> Accompaniment::Start(const QString& path, bool loopback, bool replace, int cycle)
+std::unique_ptr<Accompaniment> Accompaniment::Start(
+    const QString& path, bool loopback, bool replace, int cycle, bool paused)
 {
     Init();
     auto inner = std::make_shared<Inner>();
@@ -319,12 +320,14 @@ std::unique_ptr<Accompaniment> Accompaniment::Start(const QString& path, bool lo
     gst_bus_set_sync_handler(
         bus, OnMessage, new Shared(inner), [](gpointer data) { delete static_cast<Shared*>(data); });
     gst_object_unref(bus);
-    // Prerolled, the file proved to hold sound the output takes.
+    // Prerolled, the file proved to hold sound the output takes. A
+    // prerolled buffer waits in the sinks: neither the output nor the
+    // microphones get it before the pipeline plays.
     gst_element_set_state(inner->pipeline, GST_STATE_PAUSED);
     GstPad* decoded = gst_element_get_static_pad(inner->convert, "sink");
     const bool linked = Settle(inner->pipeline) && gst_pad_is_linked(decoded);
     gst_object_unref(decoded);
-    if (!linked || gst_element_set_state(inner->pipeline, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
+    if (!linked || (!paused && gst_element_set_state(inner->pipeline, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE)) {
         qWarning() << "RTC media: the accompaniment does not play" << path;
         return nullptr;
     }
