@@ -140,6 +140,7 @@ struct Accompaniment::Inner {
     int playsLeft = 1; // below 0: without end
     std::atomic<bool> failed { false }; // set by a streaming thread
     bool replacing = false;
+    bool replaceOnPlay = false; // started paused: the microphones are kept until it plays
     bool ended = false;
     bool stopped = false;
 
@@ -333,7 +334,9 @@ std::unique_ptr<Accompaniment> Accompaniment::Start(
     }
     if (replace) {
         std::lock_guard<std::mutex> guard(inner->mutex);
-        if (!inner->ended) {
+        if (paused) {
+            inner->replaceOnPlay = true;
+        } else if (!inner->ended) {
             inner->replacing = true;
             s_replacing.fetch_add(1);
         }
@@ -359,6 +362,14 @@ bool Accompaniment::Pause(bool paused)
 {
     if (Ended())
         return false;
+    if (!paused) {
+        std::lock_guard<std::mutex> guard(m_inner->mutex);
+        if (m_inner->replaceOnPlay && !m_inner->ended) {
+            m_inner->replaceOnPlay = false;
+            m_inner->replacing = true;
+            s_replacing.fetch_add(1);
+        }
+    }
     return gst_element_set_state(m_inner->pipeline, paused ? GST_STATE_PAUSED : GST_STATE_PLAYING)
         != GST_STATE_CHANGE_FAILURE;
 }
