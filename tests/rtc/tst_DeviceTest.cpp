@@ -469,28 +469,6 @@ private slots:
         m_test->HideDialog();
     }
 
-    // Offered to the teacher once per process: leaving for the course list
-    // and entering again (a new join) does not bring it back.
-    void TheTestIsOfferedOncePerProcess()
-    {
-        Plug();
-        UserSettings::SetValue(UserSettings::UserGuide4Tea, 1);
-        Nexus::GetProfile()->SetDeviceNoticeGiven(false);
-        for (int entry = 0; entry < 3; ++entry) {
-            if (entry > 0) {
-                MainWindowFixture::BackToCourseHome(m_window);
-                MainWindowFixture::EnterRoom(m_window);
-            }
-            Nexus::GetDataManager()->SetRoomRole(4);
-            emit Nexus::GetPlayer()->JoinChannelSuccess();
-            QTest::qWait(200);
-            m_test = m_bar->GetDeviceTest();
-            QVERIFY(m_test);
-            QCOMPARE(m_test->isVisible(), entry == 0);
-            m_test->HideDialog();
-        }
-    }
-
     void TestSoundPlaysItsSamplesFromTheStart()
     {
         Plug();
