@@ -8,6 +8,8 @@ packages=(
   qtbase5-dev qtbase5-dev-tools libqt5websockets5-dev libqt5svg5-dev
   qtmultimedia5-dev libqt5multimedia5-plugins libqt5opengl5-dev libqt5sql5-sqlite
   qttools5-dev qttools5-dev-tools
+  # Qt's own Chinese texts for the stock dialogs.
+  qttranslations5-l10n
   libmpv-dev libavfilter-dev libavformat-dev libx11-dev libxv-dev libxrandr-dev
   python3 python3-aiohttp openssl
   xvfb xauth fonts-noto-cjk

@@ -9,6 +9,7 @@
 #include "MainWindow.h"
 #include "Nexus.h"
 #include "Profile.h"
+#include "QtTranslations.h"
 #include "UserSettings.h"
 #include "downLoadExeFile.h"
 #include "entry/NewLoginWidget.h"
@@ -61,6 +62,7 @@ void ClientApp::Start(const QString& scaleText)
 
     AppFonts::Install();
     AppResources::Init();
+    QtTranslations::Install();
     QApplication::setFont(QFont(QStringLiteral("Microsoft YaHei UI")));
     qDebug() << "main thread:" << QThread::currentThreadId();
 

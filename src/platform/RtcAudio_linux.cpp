@@ -64,7 +64,7 @@ Mixer::Mixer()
 
 Mixer::~Mixer() = default;
 
-int Mixer::Start(const QString& path, bool loopback, bool replace, int cycle)
+int Mixer::Start(const QString& path, bool loopback, bool replace, int cycle, bool paused)
 {
     const QFileInfo info(path);
     if (!info.isFile() || !info.isReadable() || cycle == 0)
@@ -75,7 +75,8 @@ int Mixer::Start(const QString& path, bool loopback, bool replace, int cycle)
     if (length <= 0)
         return rtc::ERR_INVALID_ARGUMENT;
     Stop();
-    std::unique_ptr<rtcmedia::Accompaniment> playing = rtcmedia::Accompaniment::Start(path, loopback, replace, cycle);
+    std::unique_ptr<rtcmedia::Accompaniment> playing
+        = rtcmedia::Accompaniment::Start(path, loopback, replace, cycle, paused);
     if (!playing)
         return rtc::ERR_INVALID_ARGUMENT;
     QMutexLocker lock(&m_inner->mutex);

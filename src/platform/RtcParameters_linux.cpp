@@ -250,7 +250,8 @@ int SimEngine::SetObject(const QString& key, const QByteArray& json)
                 return rtc::ERR_NOT_READY;
         }
         return m_mixer->Start(path.toString(), object.value(QLatin1String("loopback")).toBool(),
-            object.value(QLatin1String("replace")).toBool(), object.value(QLatin1String("cycle")).toInt(1));
+            object.value(QLatin1String("replace")).toBool(), object.value(QLatin1String("cycle")).toInt(1),
+            object.value(QLatin1String("paused")).toBool());
     }
     if (key == QLatin1String("che.audio.start_recording")) {
         const QJsonValue path = object.value(QLatin1String("filePath"));

@@ -243,7 +243,7 @@ class Mixer
 public:
     Mixer();
     ~Mixer();
-    int Start(const QString& path, bool loopback, bool replace, int cycle);
+    int Start(const QString& path, bool loopback, bool replace, int cycle, bool paused = false);
     int Stop();
     int Pause(bool paused);
     int SetVolume(int volume);

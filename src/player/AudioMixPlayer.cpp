@@ -72,8 +72,9 @@ AudioMixPlayer::AudioMixPlayer(const QString& path, QWidget* parent)
         fail(Failure::MissingFile);
         return;
     }
+    // Nothing is heard, here or by the class, before the play button.
     if (CAgoraObject* engine = Engine())
-        startMixing(engine);
+        startMixing(engine, true);
 }
 
 CAgoraObject* AudioMixPlayer::Engine()
@@ -82,9 +83,9 @@ CAgoraObject* AudioMixPlayer::Engine()
     return panel != nullptr ? panel->GetMediaPlayer()->GetAgoraObject() : nullptr;
 }
 
-bool AudioMixPlayer::startMixing(CAgoraObject* engine)
+bool AudioMixPlayer::startMixing(CAgoraObject* engine, bool paused)
 {
-    if (engine->StartAudioMixing(filePath, kLoopback, kReplace, kCycle))
+    if (engine->StartAudioMixing(filePath, kLoopback, kReplace, kCycle, paused))
         return true;
     const int code = engine->GetLastResult();
     qWarning() << "[accompaniment] the engine refused the file:" << filePath << ", code:" << code;
@@ -165,7 +166,7 @@ void AudioMixPlayer::setupUi()
     showTime(0);
 
     playButton = NewButton(controlBar, 20, 20);
-    setPlaySkin(true);
+    setPlaySkin(false);
     closeButton = NewButton(controlBar, 12, 12);
     closeButton->setStyleSheet(Skin("close.png", "close_hover.png"));
     closeButton->setToolTip(QStringLiteral("关闭伴奏"));
@@ -228,10 +229,6 @@ void AudioMixPlayer::initPlayer()
     if (failed || engine == nullptr)
         return;
     setDuration(engine->GetAudioMixingDuration());
-    // The file played for a moment since the bar opened; the user starts it
-    // with the play button.
-    if (isPlaying)
-        togglePlayPause();
 }
 
 void AudioMixPlayer::setDuration(int ms)
@@ -267,7 +264,7 @@ void AudioMixPlayer::togglePlayPause()
     } else {
         qDebug() << "togglePlayPause is pause now, and begin second play";
         positionTimer->start(kTickMs);
-        if (engine != nullptr && !startMixing(engine))
+        if (engine != nullptr && !startMixing(engine, false))
             return;
     }
     setPlaySkin(true);

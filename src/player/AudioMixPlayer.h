@@ -82,7 +82,8 @@ private:
     static CAgoraObject* Engine();
     // Starts the engine's mixing of the file; false (reported) when the
     // engine refuses it.
-    bool startMixing(CAgoraObject* engine);
+    // Paused: the file waits at its start for the play button.
+    bool startMixing(CAgoraObject* engine, bool paused);
     void fail(Failure failure);
     // Has the centre panel stop and delete the bar, after the current
     // event: never from inside one of the bar's own handlers.
@@ -97,7 +98,7 @@ private:
     // Empties the bar's rows and column; the widgets stay.
     void clearRows();
 
-    bool isPlaying = true;
+    bool isPlaying = false;
     int durationMs = 0;
     int lastSeekSeconds = 0;
     int barMode = Expanded;

@@ -3,6 +3,7 @@
 #include "rtc/RecordFrame.h"
 
 class QLabel;
+class QPlainTextEdit;
 class QPushButton;
 
 // Reports the class recording just stopped and shows its file in the
@@ -20,6 +21,8 @@ public:
     static QString LatestRecordingPath();
 
     QLabel* GetTextLabel() const { return m_text; }
+    // The recording's whole path, shown when no file manager opened it.
+    QPlainTextEdit* GetPlaceText() const { return m_place; }
     QPushButton* GetBrowseButton() const { return m_btnBrowse; }
     QPushButton* GetCloseButton() const { return m_btnClose; }
 
@@ -29,6 +32,7 @@ public slots:
 
 private:
     QLabel* m_text = nullptr;
+    QPlainTextEdit* m_place = nullptr;
     QPushButton* m_btnBrowse = nullptr;
     QPushButton* m_btnClose = nullptr;
 };

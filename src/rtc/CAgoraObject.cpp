@@ -216,12 +216,13 @@ bool CAgoraObject::MuteRemoteVideoStream(unsigned uid, bool mute)
     }) == 0;
 }
 
-bool CAgoraObject::StartAudioMixing(const QString& filePath, bool loopback, bool replace, int cycle)
+bool CAgoraObject::StartAudioMixing(const QString& filePath, bool loopback, bool replace, int cycle, bool paused)
 {
     return WithConvertedPath(filePath, [&](rtc::IRtcEngineParameter* p, const QString& path) {
-        const QString value = QStringLiteral("{\"filePath\":%1,\"loopback\":%2,\"replace\":%3,\"cycle\":%4}")
-                                  .arg(RtcJson::Quote(path), Bool(loopback), Bool(replace))
-                                  .arg(cycle);
+        QString value = QStringLiteral("{\"filePath\":%1,\"loopback\":%2,\"replace\":%3,\"cycle\":%4")
+                            .arg(RtcJson::Quote(path), Bool(loopback), Bool(replace))
+                            .arg(cycle);
+        value += paused ? QStringLiteral(",\"paused\":true}") : QStringLiteral("}");
         return p->setObject("che.audio.start_file_as_playout", Utf8(value).constData());
     }) == 0;
 }

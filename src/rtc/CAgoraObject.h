@@ -47,7 +47,9 @@ public:
     bool MuteLocalAudio(bool muted);
     bool EnableLocalVideo(bool enable);
     bool MuteRemoteVideoStream(unsigned uid, bool mute);
-    bool StartAudioMixing(const QString& filePath, bool loopback, bool replace, int cycle);
+    // Started paused, the file waits at its start, unheard, for
+    // ResumeAudioMixing.
+    bool StartAudioMixing(const QString& filePath, bool loopback, bool replace, int cycle, bool paused = false);
     bool StopAudioMixing();
     bool PauseAudioMixing();
     bool ResumeAudioMixing();

@@ -22,6 +22,11 @@ int OwnUid()
     return data ? data->GetUserId() : -1;
 }
 
+// Tiles waiting for their first picture are looked at this often, so a
+// picture shows as soon as it comes rather than at the next second.
+constexpr int kWaitingCheckMs = 200;
+constexpr int kFrameAgeCheckMs = 1000;
+
 int RoleOf(int uid)
 {
     DataManager* data = Nexus::GetDataManager();
@@ -37,7 +42,7 @@ Player::Player(QWidget* parent)
 {
     setObjectName(QStringLiteral("_VK_PLAYER_"));
     m_mediaPlayer.SetOwner(this);
-    m_frameAgeTimer.setInterval(1000);
+    m_frameAgeTimer.setInterval(kFrameAgeCheckMs);
     connect(&m_frameAgeTimer, &QTimer::timeout, this, &Player::OnAgoraObserverCalc);
     connect(this, &Player::CameraStatusChanged, this, &Player::OnCameraStatusChanged);
     connect(this, &Player::JoinChannelSuccess, this, &Player::OnJoinAgoraSuccessed);
@@ -154,6 +159,7 @@ void Player::OpenTile(UserInfo* user)
     const int profile = selector >= 0 && selector <= 2 ? 30 : (selector == 3 ? 20 : 0);
     qDebug() << (engine->setVideoProfile(profile, false) == 0 ? "[DEBUG] setVideoProfile success"
                                                               : "[ERROR] setVideoProfile failed");
+    m_frameAgeTimer.start(kWaitingCheckMs);
 }
 
 void Player::CloseTile(int uid)
@@ -224,6 +230,8 @@ void Player::OnAgoraObserverCalc()
         }
         shown += tile->isHidden() ? 0 : 1;
     }
+    if (shown == Tiles().size() && m_frameAgeTimer.interval() != kFrameAgeCheckMs)
+        m_frameAgeTimer.setInterval(kFrameAgeCheckMs);
     SetShownCount(shown);
 }
 

@@ -197,6 +197,12 @@ void DataManager::GetUserList(const SignallingMessage& message)
             actionStatus |= camera.toBool() ? CameraOn : CameraOff;
         if (member.contains(QLatin1String("microphone")))
             actionStatus |= MicOff;
+        int before = 0;
+        if (roomShown) {
+            QMutexLocker lock(&m_roomLock);
+            if (UserInfo* known = m_room.m_users.value(fields.uid, nullptr))
+                before = known->GetActionStatus();
+        }
         bool created = false;
         UserInfo* user = UpsertMember(fields, actionStatus, &created);
         listed.insert(fields.uid);
@@ -211,6 +217,14 @@ void DataManager::GetUserList(const SignallingMessage& message)
             emit hub->NewUserLogin(user);
         else if (!created && screen)
             emit screen->AuthStateChanged(user);
+        // A camera switched while the connection was lost shows or goes
+        // now, not at its next switch. The local camera follows this
+        // client's own switches.
+        const bool cameraOn = actionStatus & CameraOn;
+        if (camera.isBool() && fields.uid != selfId && cameraOn != bool(before & CameraOn)) {
+            if (Player* player = Nexus::GetPlayer())
+                emit player->CameraStatusChanged(user);
+        }
     }
     // Members who left while the connection was lost are gone from the
     // room's list (the one that names the local user): they leave the

@@ -10,7 +10,10 @@
 #include "rtc/DeamonThreadMgr.h"
 #include "session/DataManager.h"
 
+#include <QDialogButtonBox>
 #include <QFile>
+#include <QFileDialog>
+#include <QPushButton>
 #include <QThread>
 #include <QtTest>
 
@@ -67,6 +70,20 @@ private slots:
             QCOMPARE(window->minimumSize(), QSize(1000, 640));
             QVERIFY(window->windowFlags() & Qt::FramelessWindowHint);
             QVERIFY(!QApplication::windowIcon().isNull());
+
+            // Qt's own dialogs speak Chinese: the file dialog the
+            // accompaniment and the uploads open, and its buttons.
+            const auto chinese = [](const QString& text) {
+                return std::any_of(text.begin(), text.end(), [](QChar c) { return c.unicode() >= 0x4e00; });
+            };
+            QFileDialog files;
+            files.setOption(QFileDialog::DontUseNativeDialog);
+            QVERIFY2(chinese(files.labelText(QFileDialog::LookIn)), qPrintable(files.labelText(QFileDialog::LookIn)));
+            QVERIFY(chinese(files.labelText(QFileDialog::FileName)));
+            QDialogButtonBox buttons(QDialogButtonBox::Open | QDialogButtonBox::Cancel);
+            QVERIFY(chinese(buttons.button(QDialogButtonBox::Open)->text()));
+            QVERIFY2(chinese(buttons.button(QDialogButtonBox::Cancel)->text()),
+                qPrintable(buttons.button(QDialogButtonBox::Cancel)->text()));
 
             OnScreenShotSendCallBack("/tmp/after-window.png");
             QTest::qWait(200);

@@ -347,6 +347,23 @@ private slots:
         QTRY_COMPARE(LevelOver(200, false, 7), 0);
     }
 
+    // Started paused, nothing of the file is sent (nor does it move) until
+    // it is played.
+    void AnAccompanimentStartedPausedIsSentOnlyOncePlayed()
+    {
+        QTemporaryDir dir;
+        const QString song = dir.filePath("song.wav");
+        QVERIFY(TestMedia::WriteSound(song, 2));
+        Pipeline sender { rtcmedia::MakeMicrophoneSource(QString()), rtcmedia::MakeRemoteAudioSink(8) };
+        QVERIFY(sender.Started());
+        auto accompaniment = rtcmedia::Accompaniment::Start(song, false, false, 1, true);
+        QVERIFY(accompaniment);
+        QCOMPARE(LevelOver(1000, false, 8), 0);
+        QCOMPARE(accompaniment->Position(), 0);
+        QVERIFY(accompaniment->Pause(false));
+        QTRY_VERIFY(LevelOver(200, false, 8) > 30);
+    }
+
     void RemoteVideoReachesTheObserverAndCountsAsDrawnOnceViewed()
     {
         QList<QPair<unsigned, QSize>> firsts;

@@ -34,11 +34,14 @@ class TestAudioMixPlayer : public QObject
         Middle()->AudioMixPlayerAdapte(path);
         return Bar();
     }
-    // Opened and, half a second later, paused by the bar itself.
+    // Opened, paused, with its length read.
     AudioMixPlayer* OpenPaused(const QString& path)
     {
         AudioMixPlayer* bar = Open(path);
-        return bar != nullptr && QTest::qWaitFor([bar] { return !bar->IsPlaying(); }, 5000) ? bar : nullptr;
+        return bar != nullptr && !bar->IsPlaying()
+                && QTest::qWaitFor([bar] { return bar->GetTimeSlider()->isEnabled(); }, 5000)
+            ? bar
+            : nullptr;
     }
     static void Click(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
 
@@ -66,8 +69,8 @@ private slots:
         QCOMPARE(control::MixingPath(), m_song);
         QCOMPARE(control::JournalOf("setObject che.audio.start_file_as_playout").value(0),
             "setObject che.audio.start_file_as_playout {\"filePath\":\"" + m_song
-                + "\",\"loopback\":false,\"replace\":false,\"cycle\":1}");
-        QCOMPARE(Calls("setBool che.audio.pause_file_as_playout true"), 1);
+                + "\",\"loopback\":false,\"replace\":false,\"cycle\":1,\"paused\":true}");
+        QCOMPARE(Calls("setBool che.audio.pause_file_as_playout true"), 0);
         QCOMPARE(bar->GetTimeLabel()->text(), QString("00:00/00:08"));
         QVERIFY(bar->GetTimeSlider()->isEnabled());
         QCOMPARE(bar->GetTimeSlider()->maximum(), 8);
@@ -99,12 +102,29 @@ private slots:
             QStringList { "setInt che.audio.set_file_as_playout_volume 40" });
         Click(bar->GetPlayButton());
         QVERIFY(!bar->IsPlaying());
-        QCOMPARE(Calls("setBool che.audio.pause_file_as_playout true"), 2);
+        QCOMPARE(Calls("setBool che.audio.pause_file_as_playout true"), 1);
 
         // The close button goes through the centre panel, which stops it.
         Click(bar->GetCloseButton());
         QTRY_VERIFY(Bar() == nullptr);
         QVERIFY(!control::IsMixing());
+    }
+
+    // The file waits at its start, unheard, until play is pressed: its
+    // position does not move while the bar shows it paused.
+    void nothingPlaysBeforeThePlayButton()
+    {
+        AudioMixPlayer* bar = Open(m_song);
+        QVERIFY(bar);
+        QVERIFY(!bar->IsPlaying());
+        QCOMPARE(bar->GetPlayButton()->toolTip(), QString("播放伴奏"));
+        QTRY_VERIFY_WITH_TIMEOUT(bar->GetTimeSlider()->isEnabled(), 5000);
+        QTest::qWait(1000);
+        QCOMPARE(m_room.engine->GetAudioMixingCurrentPosition(), 0);
+        QCOMPARE(bar->GetTimeLabel()->text(), QString("00:00/00:08"));
+        Click(bar->GetPlayButton());
+        QVERIFY(bar->IsPlaying());
+        QTRY_VERIFY_WITH_TIMEOUT(m_room.engine->GetAudioMixingCurrentPosition() > 0, 5000);
     }
 
     void foldsIntoTheCornerAndBack()
@@ -195,7 +215,7 @@ private slots:
         AudioMixPlayer* bar = Open(m_song);
         QVERIFY(bar);
         control::FailNext("getInt", -3);
-        QTRY_VERIFY(!bar->IsPlaying());
+        QTRY_VERIFY(Calls("getInt che.audio.get_mixing_file_length_ms") >= 1);
         QCOMPARE(bar->GetTimeLabel()->text(), QString("00:00/--:--"));
         QVERIFY(!bar->GetTimeSlider()->isEnabled());
         Click(bar->GetPlayButton());
@@ -248,8 +268,8 @@ private slots:
         QTRY_VERIFY(m_room.window->findChildren<QMessageBox*>().isEmpty());
     }
 
-    // Leaving the room takes the bar away before its delayed pause: nothing
-    // reaches the engine afterwards.
+    // Leaving the room takes the bar away before its delayed length read:
+    // nothing reaches the engine afterwards.
     void cleanUpRemovesTheBar()
     {
         QVERIFY(Open(m_song) != nullptr);

@@ -13,7 +13,9 @@
 #include <QCheckBox>
 #include <QDateTime>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTemporaryDir>
 
 namespace control = RtcEngineControl;
@@ -212,9 +214,22 @@ private slots:
         Start();
         Stop();
         m_revealWorks = false;
+        const int height = m_browser->height();
         m_browser->GetBrowseButton()->click();
         QVERIFY(m_browser->isVisible());
-        QVERIFY(m_browser->GetTextLabel()->text().startsWith("文件位于:"));
+        // The whole path, wrapped in the frame, which grows to hold it, and
+        // selectable as it is.
+        QCOMPARE(m_browser->GetTextLabel()->text(), QString("文件位于:"));
+        QPlainTextEdit* place = m_browser->GetPlaceText();
+        QVERIFY(place->isVisible());
+        QCOMPARE(place->toPlainText(), QDir::toNativeSeparators(AudioRecordBroswerDialog::LatestRecordingPath()));
+        QVERIFY(place->isReadOnly() && (place->textInteractionFlags() & Qt::TextSelectableByMouse));
+        QVERIFY(place->document()->lineCount() >= 1 && place->verticalScrollBar()->maximum() == 0);
+        QVERIFY(place->fontMetrics().horizontalAdvance(place->toPlainText()) > place->width());
+        QVERIFY(m_browser->height() > height);
+        QVERIFY(m_browser->rect().contains(place->geometry()));
+        QVERIFY(place->geometry().bottom() < m_browser->GetBrowseButton()->y());
+        QVERIFY(m_browser->geometry().bottom() < m_bar->GetRecordButton()->mapTo(m_room.window, QPoint()).y());
         // The folder removed during the recording takes the file with it.
         Start();
         QVERIFY(QDir(m_folder).removeRecursively());
@@ -272,6 +287,11 @@ private slots:
         QDir(m_profile->GetRecordPath()).removeRecursively();
         Stop();
         Shoot(m_browser, "record-browser-dialog-not-saved", factor, folder);
+        Start();
+        Stop();
+        m_revealWorks = false;
+        m_browser->GetBrowseButton()->click();
+        Shoot(m_browser, "record-browser-dialog-where", factor, folder);
         m_profile->SetScale(1.0, "x1");
     }
 };

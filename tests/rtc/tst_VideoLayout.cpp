@@ -6,6 +6,7 @@
 #include "room/MiddleArea.h"
 #include "room/RightArea.h"
 #include "room/RightMiddleArea.h"
+#include "room/TeacherInfo.h"
 #include "rtc/AgoraVideoFrameObserver.h"
 #include "rtc/CAgoraObject.h"
 #include "rtc/Player.h"
@@ -89,6 +90,29 @@ private slots:
         QVERIFY(!strip->isVisible());
         QCOMPARE(m_window->GetMiddleArea()->y(), 40);
         QCOMPARE(m_player->GetTiles().value(57)->parentWidget(), m_player);
+    }
+
+    // The teacher's card covers the video panel again once the last shown
+    // tile is gone, however it went.
+    void TheTeacherCardComesBackWithTheLastTile()
+    {
+        TeacherInfo* card = m_player->GetTeacherInfo();
+        for (int uid : m_player->GetTiles().keys())
+            emit m_player->CamaraClosed(uid);
+        QCOMPARE(m_player->GetCurStreamPlayerNum(), 0);
+        QVERIFY(card->isVisible());
+        for (int round = 0; round < 2; ++round) {
+            CameraOn(57, 4);
+            QCOMPARE(m_player->GetCurStreamPlayerNum(), 1);
+            QVERIFY(!card->isVisible());
+            UserInfo* teacher = Nexus::GetDataManager()->GetUserInfoByUid("57");
+            teacher->SetActionStatus(8);
+            emit m_player->CameraStatusChanged(teacher);
+            QCOMPARE(m_player->GetCurStreamPlayerNum(), 0);
+            QVERIFY(card->isVisible());
+            QCOMPARE(card->geometry(), m_player->rect());
+        }
+        TestSupport::SaveScreenshot(m_window, "video-room-last-tile-gone");
     }
 };
 

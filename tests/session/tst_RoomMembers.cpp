@@ -168,6 +168,28 @@ private slots:
         QCOMPARE(camera.size(), 1);
     }
 
+    // The room keeps each member's camera as its notices said: a camera
+    // switched on while the connection was lost shows on the reconnection,
+    // and goes again the same way.
+    void ACameraSwitchedWhileAwayFollowsOnTheReconnection()
+    {
+        // Listed without a camera state: taken as off.
+        QVERIFY(m_setup.InWorker([this] { Member(59)->SetActionStatus(2 | 8 | 16); }));
+        for (const QString value : { "open", "close" }) {
+            const int on = value == "open" ? 4 : 8;
+            QVERIFY(
+                m_student->Send(MsgCameraStatus, { { "name", "camera" }, { "value", value }, { "operatorId", "59" } }));
+            QTRY_COMPARE(Member(59)->GetActionStatus() & 12, on);
+            // This client lags behind the room, as after a notice lost with
+            // the connection.
+            QVERIFY(m_setup.InWorker([&] { Member(59)->SetActionStatus(2 | (12 - on) | 16); }));
+            QueuedLog camera(&m_player, &Player::CameraStatusChanged);
+            QCOMPARE(m_setup.room->Drop("58"), 1);
+            QTRY_VERIFY_WITH_TIMEOUT(camera.Firsts<UserInfo*>().contains(Member(59)), 10000);
+            QCOMPARE(Member(59)->GetActionStatus() & 12, on);
+        }
+    }
+
     void LocalRightsLeaveAsMessages()
     {
         const int grants = m_student->Inbox(MsgUserPrivilege).size();

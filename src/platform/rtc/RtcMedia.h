@@ -129,13 +129,15 @@ private:
 // at the playback volume (under its mute) and, unless loopback, mixed into
 // what every microphone source sends, one made later included. With
 // replace, the microphone's own sound is left out until it ends or stops.
-// cycle counts the plays; below 0 it repeats until stopped. Its position
-// is the decoding pipeline's. Any thread.
+// cycle counts the plays; below 0 it repeats until stopped. Started
+// paused, it is ready at its start and nothing of it is heard or sent
+// until Pause(false). Its position is the decoding pipeline's. Any thread.
 class Accompaniment
 {
 public:
     // Null when the file does not decode to sound.
-    static std::unique_ptr<Accompaniment> Start(const QString& path, bool loopback, bool replace, int cycle);
+    static std::unique_ptr<Accompaniment> Start(
+        const QString& path, bool loopback, bool replace, int cycle, bool paused = false);
     ~Accompaniment();
     Accompaniment(const Accompaniment&) = delete;
     Accompaniment& operator=(const Accompaniment&) = delete;

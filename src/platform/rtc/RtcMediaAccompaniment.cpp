@@ -140,6 +140,7 @@ struct Accompaniment::Inner {
     int playsLeft = 1; // below 0: without end
     std::atomic<bool> failed { false }; // set by a streaming thread
     bool replacing = false;
+    bool replaceOnPlay = false; // started paused: the microphones are kept until it plays
     bool ended = false;
     bool stopped = false;
 
@@ -303,7 +304,8 @@ bool Settle(GstElement* pipeline)
 
 } // namespace
 
-std::unique_ptr<Accompaniment> Accompaniment::Start(const QString& path, bool loopback, bool replace, int cycle)
+std::unique_ptr<Accompaniment> Accompaniment::Start(
+    const QString& path, bool loopback, bool replace, int cycle, bool paused)
 {
     Init();
     auto inner = std::make_shared<Inner>();
@@ -319,18 +321,22 @@ std::unique_ptr<Accompaniment> Accompaniment::Start(const QString& path, bool lo
     gst_bus_set_sync_handler(
         bus, OnMessage, new Shared(inner), [](gpointer data) { delete static_cast<Shared*>(data); });
     gst_object_unref(bus);
-    // Prerolled, the file proved to hold sound the output takes.
+    // Prerolled, the file proved to hold sound the output takes. A
+    // prerolled buffer waits in the sinks: neither the output nor the
+    // microphones get it before the pipeline plays.
     gst_element_set_state(inner->pipeline, GST_STATE_PAUSED);
     GstPad* decoded = gst_element_get_static_pad(inner->convert, "sink");
     const bool linked = Settle(inner->pipeline) && gst_pad_is_linked(decoded);
     gst_object_unref(decoded);
-    if (!linked || gst_element_set_state(inner->pipeline, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
+    if (!linked || (!paused && gst_element_set_state(inner->pipeline, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE)) {
         qWarning() << "RTC media: the accompaniment does not play" << path;
         return nullptr;
     }
     if (replace) {
         std::lock_guard<std::mutex> guard(inner->mutex);
-        if (!inner->ended) {
+        if (paused) {
+            inner->replaceOnPlay = true;
+        } else if (!inner->ended) {
             inner->replacing = true;
             s_replacing.fetch_add(1);
         }
@@ -356,6 +362,14 @@ bool Accompaniment::Pause(bool paused)
 {
     if (Ended())
         return false;
+    if (!paused) {
+        std::lock_guard<std::mutex> guard(m_inner->mutex);
+        if (m_inner->replaceOnPlay && !m_inner->ended) {
+            m_inner->replaceOnPlay = false;
+            m_inner->replacing = true;
+            s_replacing.fetch_add(1);
+        }
+    }
     return gst_element_set_state(m_inner->pipeline, paused ? GST_STATE_PAUSED : GST_STATE_PLAYING)
         != GST_STATE_CHANGE_FAILURE;
 }

@@ -113,7 +113,8 @@ class Signalling:
         if session is None:
             return None
         template = next(iter(self.rooms.values()), {})
-        # Everybody enters with camera and microphone off, as the list tells.
+        # Everybody enters with camera and microphone off; the camera
+        # follows each member's notices from then on.
         devices = {"camera": False, "microphone": False}
         members = {str(session.get("teacherId", "")): {"role": "TEACHER", "privilege": 255,
                                                         "alterablePrivilege": 0, "userStatus": 1, **devices}}
@@ -218,6 +219,7 @@ class Signalling:
                 self.send(other, {"type": 129, "source": uid, "dest": conn.room, "data": entry},
                           self.late.get(129, 0))
         elif type_ == 130:
+            self.camera(conn.room, uid, False)
             for other in self.room_conns(conn, False):
                 self.send(other, {"type": 130, "source": uid, "dest": conn.room, "data": {"userId": uid}})
         elif type_ == 161:
@@ -280,7 +282,16 @@ class Signalling:
                 "operatorUserName": data.get("operatorUserName", ""), "timestamp": int(time.time() * 1000)})
             self.broadcast(conn, message, True)
         elif str(message.get("dest")) == conn.room:
+            if type_ == 194 and data.get("name") == "camera":
+                self.camera(conn.room, uid, data.get("value") == "open")
             self.broadcast(conn, message, type_ in ECHOED)
+
+    def camera(self, room_id, uid, on):
+        """Keeps a member's camera as its last notice said, so the member
+        list tells whoever enters later which cameras are on."""
+        room = self.room(room_id)
+        if room is not None and uid:
+            room.setdefault("members", {}).setdefault(uid, {})["camera"] = on
 
     def converted(self, room_id, uid, data):
         """A chat picture of user uid is converted: 421 to its room sockets
@@ -374,6 +385,9 @@ def join_reply(room_service, query):
     user_id = query.get("userId", "")
     if not user_id.isdigit():
         return {"returncode": "FAIL", "message": "用户不存在"}
+    # A client enters with its camera off; only a reconnection of its
+    # socket, which does not join again, keeps the camera it had.
+    room_service.camera(room_id, user_id, False)
     full_name = query.get("fullName", "") or ("学员" + user_id)
     return {"returncode": "SUCCESS", "message": "",
             "data": {"fullName": full_name, "roomType": room.get("roomType", "live"), "userId": user_id,
