@@ -25,7 +25,7 @@ packages=(
   iproute2 util-linux
   # The Debian package, the tools that judge it, and what it depends on
   # beyond the build's own packages.
-  dpkg-dev file desktop-file-utils appstream lintian qttranslations5-l10n libxcb1-dev
+  dpkg-dev file desktop-file-utils appstream lintian libxcb1-dev
 )
 
 missing=()
