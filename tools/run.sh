@@ -3,8 +3,9 @@
 # its demo school on a free loopback port, and starts the client against it.
 # The service stops when the client exits. Without a display the client runs
 # under a virtual X server. "tools/run.sh 2" starts a second client against
-# the same school, with a home of its own, so that a teacher and a student
-# can share one class room side by side, seeing and hearing each other's
+# the same school, with a home of its own that is kept across runs (its
+# settings and class recordings stay), so that a teacher and a student can
+# share one class room side by side, seeing and hearing each other's
 # generated camera and microphone through the service's media server.
 set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
@@ -30,14 +31,13 @@ fi
 ready="$(mktemp)"
 (cd "$top/tests/service" && exec /usr/bin/python3 -m plovix_service --port 0 --media-server) >"$ready" 2>&1 &
 service=$!
-second_home=""
-demo_files="$(mktemp -d)"
+# The demo's own files: the accompaniment and the second client's home.
+demo_files="${XDG_DATA_HOME:-$HOME/.local/share}/plovix-demo"
+mkdir -p "$demo_files"
 stop_service() {
   kill "$service" 2>/dev/null || true
   wait "$service" 2>/dev/null || true
   rm -f "$ready"
-  [ -z "$second_home" ] || rm -rf "$second_home"
-  rm -rf "$demo_files"
 }
 trap stop_service EXIT
 trap 'exit 130' INT
@@ -71,15 +71,52 @@ export PLOVIX_CONFIG_HOST="$base" PLOVIX_IPINFO_HOST="$base" PLOVIX_COURSE_SITE_
 # list it.
 export PLOVIX_MEDIA_DEMO=1
 echo "run: demo school at $base; log in as teacher, student1, student2, student3, tutor or auditor, password 123456"
-# A sound file for the teacher's accompaniment button (a tone, in the same
-# WAV data the stand-in engine records).
-(cd "$top/tests/service" && /usr/bin/python3 -c 'import sys; from plovix_service.player import write_tone; write_tone(sys.argv[1], 120)' \
-  "$demo_files/demo-accompaniment.aac")
-echo "run: an accompaniment file to choose from the class room's music button: $demo_files/demo-accompaniment.aac"
+# A sound file for the teacher's accompaniment button: a tune of its own,
+# unlike every user's generated microphone, in real AAC (ADTS frames).
+accompaniment="$demo_files/demo-accompaniment.aac"
+if [ ! -s "$accompaniment" ]; then
+  encoder=""
+  for candidate in voaacenc avenc_aac faac; do
+    if gst-inspect-1.0 "$candidate" >/dev/null 2>&1; then
+      encoder="$candidate"
+      break
+    fi
+  done
+  if [ -n "$encoder" ]; then
+    tune="$(mktemp --suffix=.wav)"
+    /usr/bin/python3 - "$tune" <<'PY'
+import math, struct, sys, wave
+rate = 44100
+# A slow arpeggio of plucked triangle notes, repeated for two minutes.
+notes = [220.0, 277.18, 329.63, 440.0, 329.63, 277.18]
+cycle = bytearray()
+for hz in notes:
+    for n in range(rate // 4):
+        t = n / rate
+        triangle = 4 * abs((hz * t) % 1.0 - 0.5) - 1
+        cycle += struct.pack("<h", int(9000 * triangle * math.exp(-6 * t)))
+with wave.open(sys.argv[1], "wb") as out:
+    out.setnchannels(1)
+    out.setsampwidth(2)
+    out.setframerate(rate)
+    out.writeframes(bytes(cycle) * 80)
+PY
+    gst-launch-1.0 -q filesrc location="$tune" ! wavparse ! audioconvert ! "$encoder" ! aacparse \
+      ! audio/mpeg,stream-format=adts ! filesink location="$accompaniment.part" >/dev/null \
+      && mv "$accompaniment.part" "$accompaniment"
+    rm -f "$tune" "$accompaniment.part"
+  else
+    echo "run: no AAC encoder in GStreamer (voaacenc, avenc_aac or faac); no accompaniment file" >&2
+  fi
+fi
+[ -s "$accompaniment" ] && echo "run: an accompaniment file to choose from the class room's music button: $accompaniment"
 
 if [ "$clients" = 2 ]; then
-  # The second client keeps its settings and data apart from the first.
-  second_home="$(mktemp -d)"
+  # The second client keeps its settings and data apart from the first,
+  # and keeps them, class recordings included, from one run to the next.
+  second_home="$demo_files/second-client"
+  mkdir -p "$second_home"
+  echo "run: the second client's home (settings, data, class recordings in Music/Plovix): $second_home"
   HOME="$second_home" XDG_CONFIG_HOME="$second_home/.config" XDG_DATA_HOME="$second_home/.local/share" \
     "$client" &
   second=$!

@@ -273,12 +273,15 @@ private slots:
         QVERIFY(!in->SetCurDevice("Mic B")); // a name is not an id
         QVERIFY(in->SetCurDevice("in:Mic B"));
         QCOMPARE(in->GetCurDevice(), QString("in:Mic B"));
-        // Volumes are kept per device.
+        // A switch keeps the volume the user chose, in both directions.
         QVERIFY(!in->SetVolume(256));
         QVERIFY(in->SetVolume(120));
         QCOMPARE(in->GetVolume(), 120);
         QVERIFY(in->SetCurDevice("in:Mic A"));
-        QCOMPARE(in->GetVolume(), 200);
+        QCOMPARE(in->GetVolume(), 120);
+        QVERIFY(in->SetVolume(90));
+        QVERIFY(in->SetCurDevice("in:Mic B"));
+        QCOMPARE(in->GetVolume(), 90);
         // Plugged in and out between two enumerations.
         control::SetDevices(DeviceKind::Recording,
             { Device { "Mic A", "in:Mic A" }, Device { "USB", "in:USB" }, Device { "Mic B", "in:Mic B" } });

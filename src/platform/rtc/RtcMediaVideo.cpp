@@ -7,6 +7,7 @@
 #include <gst/video/videooverlay.h>
 
 #include "platform/RtcEngine.h"
+#include "platform/RtcSim.h"
 
 #include <QColor>
 #include <QCoreApplication>
@@ -378,9 +379,12 @@ GstElement* CameraElement(const QString& id, unsigned uid)
     bool failed = false;
     if (GstElement* real = MakeDeviceElement(DeviceKind::Camera, id, &failed))
         return DecodedCamera(real);
-    if (id.isEmpty() || failed) {
-        // No camera, or one that does not open: black pictures keep the
-        // caps the transport relies on.
+    if (failed || !rtcsim::IsGenerated(DeviceKind::Camera, id)) {
+        // No camera, one that does not open or is not there: black pictures
+        // keep the caps the transport relies on. Only a generated camera
+        // shows the generated picture.
+        if (!id.isEmpty())
+            qInfo() << "RTC media: the camera" << id << "gives no picture";
         GstElement* black = Make("videotestsrc");
         g_object_set(black, "is-live", TRUE, "pattern", 2, nullptr);
         return black;
@@ -640,6 +644,17 @@ GstElement* DecodedCamera(GstElement* device)
 }
 
 } // namespace inner
+
+GstElement* MakeCameraPictures(const QString& deviceId, unsigned uid)
+{
+    Init();
+    bool failed = false;
+    if (GstElement* real = MakeDeviceElement(DeviceKind::Camera, deviceId, &failed))
+        return DecodedCamera(real);
+    if (failed || !rtcsim::IsGenerated(DeviceKind::Camera, deviceId))
+        return nullptr;
+    return GeneratedCamera(uid);
+}
 
 void SetLocalView(QWidget* view)
 {
