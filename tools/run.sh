@@ -72,43 +72,9 @@ export PLOVIX_CONFIG_HOST="$base" PLOVIX_IPINFO_HOST="$base" PLOVIX_COURSE_SITE_
 export PLOVIX_MEDIA_DEMO=1
 echo "run: demo school at $base; log in as teacher, student1, student2, student3, tutor or auditor, password 123456"
 # A sound file for the teacher's accompaniment button: a tune of its own,
-# unlike every user's generated microphone, in real AAC (ADTS frames).
+# unlike every user's generated microphone, in real AAC.
 accompaniment="$demo_files/demo-accompaniment.aac"
-if [ ! -s "$accompaniment" ]; then
-  encoder=""
-  for candidate in voaacenc avenc_aac faac; do
-    if gst-inspect-1.0 "$candidate" >/dev/null 2>&1; then
-      encoder="$candidate"
-      break
-    fi
-  done
-  if [ -n "$encoder" ]; then
-    tune="$(mktemp --suffix=.wav)"
-    /usr/bin/python3 - "$tune" <<'PY'
-import math, struct, sys, wave
-rate = 44100
-# A slow arpeggio of plucked triangle notes, repeated for two minutes.
-notes = [220.0, 277.18, 329.63, 440.0, 329.63, 277.18]
-cycle = bytearray()
-for hz in notes:
-    for n in range(rate // 4):
-        t = n / rate
-        triangle = 4 * abs((hz * t) % 1.0 - 0.5) - 1
-        cycle += struct.pack("<h", int(9000 * triangle * math.exp(-6 * t)))
-with wave.open(sys.argv[1], "wb") as out:
-    out.setnchannels(1)
-    out.setsampwidth(2)
-    out.setframerate(rate)
-    out.writeframes(bytes(cycle) * 80)
-PY
-    gst-launch-1.0 -q filesrc location="$tune" ! wavparse ! audioconvert ! "$encoder" ! aacparse \
-      ! audio/mpeg,stream-format=adts ! filesink location="$accompaniment.part" >/dev/null \
-      && mv "$accompaniment.part" "$accompaniment"
-    rm -f "$tune" "$accompaniment.part"
-  else
-    echo "run: no AAC encoder in GStreamer (voaacenc, avenc_aac or faac); no accompaniment file" >&2
-  fi
-fi
+[ -s "$accompaniment" ] || "$top/tools/demo-accompaniment.sh" "$accompaniment" || true
 [ -s "$accompaniment" ] && echo "run: an accompaniment file to choose from the class room's music button: $accompaniment"
 
 if [ "$clients" = 2 ]; then
