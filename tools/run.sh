@@ -81,7 +81,7 @@ if [ "$clients" = 2 ]; then
   # The second client keeps its settings and data apart from the first,
   # and keeps them, class recordings included, from one run to the next.
   second_home="$demo_files/second-client"
-  mkdir -p "$second_home"
+  mkdir -p "$second_home/Music"
   echo "run: the second client's home (settings, data, class recordings in Music/Plovix): $second_home"
   HOME="$second_home" XDG_CONFIG_HOME="$second_home/.config" XDG_DATA_HOME="$second_home/.local/share" \
     "$client" &
