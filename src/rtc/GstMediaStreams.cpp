@@ -94,9 +94,9 @@ void Dispose(GstElement*& pipeline)
 class GstAudioStream : public AudioStream
 {
 public:
-    GstAudioStream(QAudio::Mode mode, const QString& id, const QAudioFormat& format)
+    GstAudioStream(QAudio::Mode mode, std::function<GstElement*()> device, const QAudioFormat& format)
         : m_mode(mode)
-        , m_id(id)
+        , m_device(std::move(device))
         , m_format(format)
     {
         m_timer.setInterval(kTickMs);
@@ -166,8 +166,7 @@ private:
         GstCaps* caps = AudioCaps(m_format);
         if (!caps)
             return false;
-        const DeviceKind kind = m_mode == QAudio::AudioInput ? DeviceKind::Recording : DeviceKind::Playback;
-        GstElement* device = rtcmedia::MakeDeviceElement(kind, m_id);
+        GstElement* device = m_device();
         GstElement* convert = Make("audioconvert");
         GstElement* resample = Make("audioresample");
         GstElement* end = Make(m_mode == QAudio::AudioInput ? "appsink" : "appsrc");
@@ -284,7 +283,7 @@ private:
     }
 
     const QAudio::Mode m_mode;
-    const QString m_id;
+    const std::function<GstElement*()> m_device;
     const QAudioFormat m_format;
     QAudio::State m_state = QAudio::StoppedState;
     QAudio::Error m_error = QAudio::NoError;
@@ -385,8 +384,16 @@ private:
 
 std::unique_ptr<AudioStream> OpenAudio(QAudio::Mode mode, const QString& id, const QAudioFormat& format)
 {
+    const DeviceKind kind = mode == QAudio::AudioInput ? DeviceKind::Recording : DeviceKind::Playback;
+    return OpenAudioOn(
+        mode, [kind, id] { return rtcmedia::MakeDeviceElement(kind, id); }, format);
+}
+
+std::unique_ptr<AudioStream> OpenAudioOn(
+    QAudio::Mode mode, std::function<GstElement*()> device, const QAudioFormat& format)
+{
     rtcmedia::Init();
-    return std::make_unique<GstAudioStream>(mode, id, format);
+    return std::make_unique<GstAudioStream>(mode, std::move(device), format);
 }
 
 std::unique_ptr<CameraStream> OpenCamera(const QString& id, unsigned uid, QCameraViewfinder* view)

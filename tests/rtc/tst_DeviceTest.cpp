@@ -1,3 +1,5 @@
+#include <gst/gst.h>
+
 #include "../room/RoomPanels.h"
 #include "LogCapture.h"
 #include "RoomEngine.h"
@@ -24,6 +26,7 @@
 #include "rtc/WavSound.h"
 #include "widgets/QMeter.h"
 
+#include <QBuffer>
 #include <QCameraInfo>
 #include <QCameraViewfinder>
 #include <QComboBox>
@@ -181,6 +184,46 @@ private slots:
         }
         QCameraViewfinder view;
         QVERIFY(!GstMediaStreams::OpenCamera(QStringLiteral("/dev/no-such-camera"), 1, &view));
+    }
+
+    // A device opened through GStreamer records in the format asked for,
+    // and an output pulling from a source plays it to its end.
+    void AGStreamerDeviceRecordsAndPlays()
+    {
+        const QAudioFormat format = SystemDevices::PcmFormat(16000);
+        GeneratedDevices::Pipe recorded;
+        std::unique_ptr<AudioStream> input = GstMediaStreams::OpenAudioOn(
+            QAudio::AudioInput,
+            [] {
+                GstElement* tone = gst_element_factory_make("audiotestsrc", nullptr);
+                g_object_set(tone, "is-live", TRUE, "volume", 0.5, nullptr);
+                return tone;
+            },
+            format);
+        input->start(&recorded);
+        QCOMPARE(input->state(), QAudio::ActiveState);
+        QTRY_VERIFY_WITH_TIMEOUT(recorded.data.size() >= 16000, 10000); // half a second
+        input->stop();
+        const auto* samples = reinterpret_cast<const qint16*>(recorded.data.constData());
+        const int peak = int(*std::max_element(samples, samples + recorded.data.size() / 2));
+        QVERIFY2(peak > 12000 && peak < 20000, qPrintable(QString::number(peak)));
+
+        QBuffer sound;
+        sound.setData(QByteArray(16000 * 2 * 3 / 10, '\x10'));
+        sound.open(QIODevice::ReadOnly);
+        std::unique_ptr<AudioStream> output = GstMediaStreams::OpenAudioOn(
+            QAudio::AudioOutput,
+            [] {
+                GstElement* sink = gst_element_factory_make("fakesink", nullptr);
+                g_object_set(sink, "sync", TRUE, nullptr);
+                return sink;
+            },
+            format);
+        output->start(&sound);
+        QCOMPARE(output->state(), QAudio::ActiveState);
+        QTRY_COMPARE_WITH_TIMEOUT(output->state(), QAudio::IdleState, 10000);
+        QVERIFY(sound.atEnd());
+        QCOMPARE(output->error(), QAudio::NoError);
     }
 
     void WithoutDevicesEveryPageOffersASkip()

@@ -376,20 +376,16 @@ GstElement* GeneratedCamera(unsigned uid)
 
 GstElement* CameraElement(const QString& id, unsigned uid)
 {
-    bool failed = false;
-    if (GstElement* real = MakeDeviceElement(DeviceKind::Camera, id, &failed))
-        return DecodedCamera(real);
-    if (failed || !rtcsim::IsGenerated(DeviceKind::Camera, id)) {
-        // No camera, one that does not open or is not there: black pictures
-        // keep the caps the transport relies on. Only a generated camera
-        // shows the generated picture.
-        if (!id.isEmpty())
-            qInfo() << "RTC media: the camera" << id << "gives no picture";
-        GstElement* black = Make("videotestsrc");
-        g_object_set(black, "is-live", TRUE, "pattern", 2, nullptr);
-        return black;
-    }
-    return GeneratedCamera(uid);
+    if (GstElement* pictures = MakeCameraPictures(id, uid))
+        return pictures;
+    // No camera, one that does not open or is not there: black pictures keep
+    // the caps the transport relies on. Only a generated camera shows the
+    // generated picture.
+    if (!id.isEmpty())
+        qInfo() << "RTC media: the camera" << id << "gives no picture";
+    GstElement* black = Make("videotestsrc");
+    g_object_set(black, "is-live", TRUE, "pattern", 2, nullptr);
+    return black;
 }
 
 void OnDecoded(GstElement*, GstPad* pad, gpointer ghost)
