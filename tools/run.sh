@@ -3,8 +3,9 @@
 # its demo school on a free loopback port, and starts the client against it.
 # The service stops when the client exits. Without a display the client runs
 # under a virtual X server. "tools/run.sh 2" starts a second client against
-# the same school, with a home of its own, so that a teacher and a student
-# can share one class room side by side, seeing and hearing each other's
+# the same school, with a home of its own that is kept across runs (its
+# settings and class recordings stay), so that a teacher and a student can
+# share one class room side by side, seeing and hearing each other's
 # generated camera and microphone through the service's media server.
 set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
@@ -30,14 +31,13 @@ fi
 ready="$(mktemp)"
 (cd "$top/tests/service" && exec /usr/bin/python3 -m plovix_service --port 0 --media-server) >"$ready" 2>&1 &
 service=$!
-second_home=""
-demo_files="$(mktemp -d)"
+# The demo's own files: the accompaniment and the second client's home.
+demo_files="${XDG_DATA_HOME:-$HOME/.local/share}/plovix-demo"
+mkdir -p "$demo_files"
 stop_service() {
   kill "$service" 2>/dev/null || true
   wait "$service" 2>/dev/null || true
   rm -f "$ready"
-  [ -z "$second_home" ] || rm -rf "$second_home"
-  rm -rf "$demo_files"
 }
 trap stop_service EXIT
 trap 'exit 130' INT
@@ -71,15 +71,18 @@ export PLOVIX_CONFIG_HOST="$base" PLOVIX_IPINFO_HOST="$base" PLOVIX_COURSE_SITE_
 # list it.
 export PLOVIX_MEDIA_DEMO=1
 echo "run: demo school at $base; log in as teacher, student1, student2, student3, tutor or auditor, password 123456"
-# A sound file for the teacher's accompaniment button (a tone, in the same
-# WAV data the stand-in engine records).
-(cd "$top/tests/service" && /usr/bin/python3 -c 'import sys; from plovix_service.player import write_tone; write_tone(sys.argv[1], 120)' \
-  "$demo_files/demo-accompaniment.aac")
-echo "run: an accompaniment file to choose from the class room's music button: $demo_files/demo-accompaniment.aac"
+# A sound file for the teacher's accompaniment button: a tune of its own,
+# unlike every user's generated microphone, in real AAC.
+accompaniment="$demo_files/demo-accompaniment.aac"
+[ -s "$accompaniment" ] || "$top/tools/demo-accompaniment.sh" "$accompaniment" || true
+[ -s "$accompaniment" ] && echo "run: an accompaniment file to choose from the class room's music button: $accompaniment"
 
 if [ "$clients" = 2 ]; then
-  # The second client keeps its settings and data apart from the first.
-  second_home="$(mktemp -d)"
+  # The second client keeps its settings and data apart from the first,
+  # and keeps them, class recordings included, from one run to the next.
+  second_home="$demo_files/second-client"
+  mkdir -p "$second_home/Music"
+  echo "run: the second client's home (settings, data, class recordings in Music/Plovix): $second_home"
   HOME="$second_home" XDG_CONFIG_HOME="$second_home/.config" XDG_DATA_HOME="$second_home/.local/share" \
     "$client" &
   second=$!

@@ -21,6 +21,8 @@ packages=(
   libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev libgstreamer-plugins-bad1.0-dev
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad gstreamer1.0-nice
   gstreamer1.0-x gstreamer1.0-gl gstreamer1.0-alsa gstreamer1.0-pulseaudio
+  # gst-launch-1.0 and gst-inspect-1.0: the demo encodes its accompaniment.
+  gstreamer1.0-tools
   # The private network namespace the media runs in (tools/netns.sh).
   iproute2 util-linux
   # The Debian package, the tools that judge it, and what it depends on

@@ -144,6 +144,8 @@ signals:
     void RendMarkList();
     void SelfLogin(UserInfo* user);
     void NewUserLogin(UserInfo* user);
+    // The engine took another microphone: whatever meters it follows.
+    void MicrophoneChosen();
 
 public slots:
     void OnDownloadCfgFinished();

@@ -65,21 +65,19 @@ QList<Device> SystemCameras()
     return devices;
 }
 
+bool DemoWanted()
+{
+    return qEnvironmentVariableIntValue("PLOVIX_MEDIA_DEMO") == 1;
+}
+
 QList<Device> SystemDevices(DeviceKind kind)
 {
     QList<Device> devices = kind == DeviceKind::Camera ? SystemCameras() : SystemAudio(kind);
     // The demo runs on machines without sound card or camera; it asks for a
     // generated device of each missing kind, so that the camera button, the
     // device dialog and the device test have something to use.
-    if (devices.isEmpty() && qEnvironmentVariableIntValue("PLOVIX_MEDIA_DEMO") == 1) {
-        if (kind == DeviceKind::Camera)
-            devices << Device { QStringLiteral("Demo camera"), QStringLiteral("camera:demo") };
-        else {
-            const QString name
-                = kind == DeviceKind::Recording ? QStringLiteral("Demo microphone") : QStringLiteral("Demo speaker");
-            devices << Device { name, QLatin1String(KindPrefix(kind)) + name };
-        }
-    }
+    if (devices.isEmpty() && DemoWanted())
+        devices << DemoDevice(kind);
     return devices;
 }
 
@@ -247,6 +245,37 @@ private:
 
 namespace rtcsim {
 
+Device DemoDevice(DeviceKind kind)
+{
+    switch (kind) {
+    case DeviceKind::Recording:
+        return Device { QStringLiteral("演示麦克风"), QStringLiteral("in:演示麦克风") };
+    case DeviceKind::Playback:
+        return Device { QStringLiteral("演示扬声器"), QStringLiteral("out:演示扬声器") };
+    case DeviceKind::Camera:
+        break;
+    }
+    return Device { QStringLiteral("演示摄像头"), QStringLiteral("camera:demo") };
+}
+
+bool IsGenerated(DeviceKind kind, const QString& id)
+{
+    if (id.isEmpty())
+        return false;
+    const auto has = [&id](const QList<Device>& devices) {
+        return std::any_of(devices.cbegin(), devices.cend(), [&id](const Device& d) { return d.id == id; });
+    };
+    {
+        QMutexLocker lock(&Lock());
+        const Settings& s = State();
+        if (has(s.plugged[int(kind)]) || (s.devices[int(kind)] && has(*s.devices[int(kind)])))
+            return true;
+    }
+    // The demo's device only while the demo lists it: never beside, or
+    // instead of, a device of the computer's.
+    return DemoWanted() && id == DemoDevice(kind).id && has(SystemDevices(kind));
+}
+
 void SetMediaVolume(DeviceKind kind, int volume)
 {
     if (kind == DeviceKind::Recording)
@@ -341,8 +370,9 @@ int SimEngine::SetCurrentDevice(DeviceKind kind, const QString& id)
     {
         QMutexLocker lock(&Lock());
         m_current[int(kind)] = id;
-        // Volumes are kept per device: the new one brings its own.
-        volume = m_volumes.value(QLatin1String(KindPrefix(kind)) + id, kDefaultVolume);
+        // The volume is the user's choice for the kind, not the device's: a
+        // headset plugged in mid-lesson plays as loud as the slider says.
+        volume = m_volumes.value(QLatin1String(KindPrefix(kind)), kDefaultVolume);
     }
     rtcmedia::SetDevice(kind, id);
     if (kind != DeviceKind::Camera)
@@ -359,7 +389,7 @@ int SimEngine::SetVolume(DeviceKind kind, int volume)
         return rtc::ERR_NOT_READY;
     {
         QMutexLocker lock(&Lock());
-        m_volumes.insert(QLatin1String(KindPrefix(kind)) + id, volume);
+        m_volumes.insert(QLatin1String(KindPrefix(kind)), volume);
     }
     SetMediaVolume(kind, volume);
     return rtc::ERR_OK;
@@ -373,7 +403,7 @@ int SimEngine::GetVolume(DeviceKind kind, int* volume)
     if (id.isEmpty())
         return rtc::ERR_NOT_READY;
     QMutexLocker lock(&Lock());
-    *volume = m_volumes.value(QLatin1String(KindPrefix(kind)) + id, kDefaultVolume);
+    *volume = m_volumes.value(QLatin1String(KindPrefix(kind)), kDefaultVolume);
     return rtc::ERR_OK;
 }
 

@@ -67,6 +67,12 @@ Settings& State();
 // --- Devices (RtcDevices_linux.cpp)
 QList<Device> ListDevices(DeviceKind kind);
 QString DefaultDeviceId(DeviceKind kind, const QList<Device>& devices);
+// The demo's generated device of a kind, listed with PLOVIX_MEDIA_DEMO=1
+// when the machine has none of that kind.
+Device DemoDevice(DeviceKind kind);
+// Whether the engine makes the device's sound or pictures itself: a fake
+// device a test set or plugged in, or the demo's while it is listed.
+bool IsGenerated(DeviceKind kind, const QString& id);
 rtc::IDeviceCollection* NewCollection(const QList<Device>& devices);
 class SimEngine;
 rtc::IAudioDeviceManager* NewAudioDeviceManager(std::shared_ptr<SimEngine> engine);
@@ -199,7 +205,7 @@ private:
     QSet<unsigned> m_mutedPeers;
     QMap<QString, QString> m_params; // keys without an effect, as set
     QString m_current[3];
-    QMap<QString, int> m_volumes; // device id -> 0..255
+    QMap<QString, int> m_volumes; // kind prefix ("in:", "out:") -> 0..255
     qint64 m_lastLocalFrameMs = -1000000;
 
     QThread* m_callbackThread = nullptr;

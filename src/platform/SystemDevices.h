@@ -31,6 +31,21 @@ QList<Camera> Cameras();
 // has (fake or generated).
 QAudioDeviceInfo QtAudioDevice(QAudio::Mode mode, const QString& name);
 
+// The device the engine records from or plays on: the one chosen while it
+// is listed, else the system default; empty when there is none.
+QString ChosenAudioName(QAudio::Mode mode);
+// The engine's id of the sound device of that name; empty when none is
+// listed.
+QString AudioId(QAudio::Mode mode, const QString& name);
+
+// Whether the program makes the sound of the device of that name itself:
+// the demo's generated devices (PLOVIX_MEDIA_DEMO=1) and the fake ones a
+// test set or plugged in through the engine's control; never a device of
+// the computer's.
+bool IsGeneratedAudio(QAudio::Mode mode, const QString& name);
+// The same for the camera of that id.
+bool IsGeneratedCamera(const QString& id);
+
 // Mono 16-bit signed little-endian PCM at a rate: the format in which the
 // program records and plays its own sound.
 QAudioFormat PcmFormat(int sampleRate);

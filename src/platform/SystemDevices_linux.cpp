@@ -1,6 +1,8 @@
 #include "RtcSim.h"
 #include "SystemDevices.h"
 
+#include <algorithm>
+
 namespace {
 rtcsim::DeviceKind KindOf(QAudio::Mode mode)
 {
@@ -51,6 +53,38 @@ QAudioDeviceInfo QtAudioDevice(QAudio::Mode mode, const QString& name)
             return device;
     }
     return QAudioDeviceInfo();
+}
+
+QString ChosenAudioName(QAudio::Mode mode)
+{
+    const QString id = rtcmedia::ChosenDevice(KindOf(mode));
+    for (const rtcsim::Device& device : rtcsim::ListDevices(KindOf(mode))) {
+        if (device.id == id)
+            return device.name;
+    }
+    return QString();
+}
+
+QString AudioId(QAudio::Mode mode, const QString& name)
+{
+    for (const rtcsim::Device& device : rtcsim::ListDevices(KindOf(mode))) {
+        if (device.name == name)
+            return device.id;
+    }
+    return QString();
+}
+
+bool IsGeneratedAudio(QAudio::Mode mode, const QString& name)
+{
+    const QList<rtcsim::Device> devices = rtcsim::ListDevices(KindOf(mode));
+    return std::any_of(devices.cbegin(), devices.cend(), [&](const rtcsim::Device& device) {
+        return device.name == name && rtcsim::IsGenerated(KindOf(mode), device.id);
+    });
+}
+
+bool IsGeneratedCamera(const QString& id)
+{
+    return rtcsim::IsGenerated(rtcsim::DeviceKind::Camera, id);
 }
 
 QAudioFormat PcmFormat(int sampleRate)

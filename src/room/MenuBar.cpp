@@ -2,6 +2,7 @@
 
 #include "MicCapture.h"
 #include "VoicePanel.h"
+#include "platform/SystemDevices.h"
 
 #include "app/MainWindow.h"
 #include "app/Nexus.h"
@@ -286,7 +287,9 @@ bool MenuBar::IsMicrophoneMuted() const
 
 void MenuBar::InitAudioInput()
 {
-    m_capture = MicCapture::Create();
+    // The meter listens to the microphone the class hears.
+    m_capture = MicCapture::Create(
+        SystemDevices::ChosenAudioName(QAudio::AudioInput), SystemDevices::PcmFormat(MicCapture::kMeterRate));
 }
 
 void MenuBar::RebuildAudioInput()
@@ -311,6 +314,10 @@ void MenuBar::InitUI()
     m_initDone = true;
     InitCSS();
     InitAudioInput();
+    m_wiring << connect(Nexus::Instance(), &Nexus::MicrophoneChosen, this, [this] {
+        if (m_hasInputDevice)
+            RebuildAudioInput();
+    });
     SetSpeakMode(SpeakHoldAlt);
 
     Profile* profile = Nexus::GetProfile();

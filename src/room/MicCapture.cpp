@@ -105,11 +105,6 @@ MicCapture::MicCapture(QObject* parent)
     : QObject(parent)
 { }
 
-std::unique_ptr<MicCapture> MicCapture::Create()
-{
-    return Create(MediaDevices::Get().DefaultAudioDevice(QAudio::AudioInput), SystemDevices::PcmFormat(8000));
-}
-
 std::unique_ptr<MicCapture> MicCapture::Create(const QString& deviceName, const QAudioFormat& format)
 {
     if (TestFactory())

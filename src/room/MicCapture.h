@@ -18,11 +18,11 @@ public:
 
     using Factory = std::function<std::unique_ptr<MicCapture>()>;
 
+    // The tool bar meter's sample rate.
+    static constexpr int kMeterRate = 8000;
+
     explicit MicCapture(QObject* parent = nullptr);
 
-    // The default input with an 8000 Hz mono 16-bit format, or what the
-    // factory set for tests makes.
-    static std::unique_ptr<MicCapture> Create();
     // The named input in format (the nearest one the device offers when it
     // does not take it), or what the factory makes.
     static std::unique_ptr<MicCapture> Create(const QString& deviceName, const QAudioFormat& format);

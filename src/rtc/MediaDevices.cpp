@@ -1,6 +1,9 @@
 #include "MediaDevices.h"
 
-#include "rtc/StandInMedia.h"
+#include "app/Nexus.h"
+#include "rtc/GeneratedDevices.h"
+#include "rtc/GstMediaStreams.h"
+#include "session/DataManager.h"
 
 #include <QAudioDeviceInfo>
 #include <QAudioInput>
@@ -73,16 +76,23 @@ private:
     QCamera* m_camera;
 };
 
-// Qt Multimedia's devices through Qt Multimedia; the others the computer
-// lists (a test's fake ones, the demo's) are generated: a microphone among
-// them speaks.
-class SystemMedia : public StandInMedia::Devices
+unsigned LocalUid()
+{
+    DataManager* data = Nexus::GetDataManager();
+    return data ? unsigned(data->GetUserId()) : 0;
+}
+
+// Every listed device opened for real: Qt Multimedia's through Qt
+// Multimedia, the others through GStreamer. Only the demo's generated
+// devices (and a test's fake ones) are generated here: a microphone among
+// them speaks, a camera shows the picture the engine sends.
+class SystemMedia : public GeneratedDevices::Devices
 {
 public:
     SystemMedia()
     {
         keepPlayed = false;
-        otherInputs = StandInMedia::Speech();
+        otherInputs = GeneratedDevices::Speech();
     }
 
     QAudioFormat NearestFormat(QAudio::Mode mode, const QString& name, const QAudioFormat& format) const override
@@ -97,18 +107,21 @@ public:
         if (!AudioDevices(mode).contains(name))
             return nullptr;
         const QAudioDeviceInfo device = SystemDevices::QtAudioDevice(mode, name);
-        if (device.isNull())
+        if (!device.isNull()) {
+            if (mode == QAudio::AudioInput)
+                return std::make_unique<QtAudioStream<QAudioInput>>(device, format);
+            return std::make_unique<QtAudioStream<QAudioOutput>>(device, format);
+        }
+        if (SystemDevices::IsGeneratedAudio(mode, name))
             return Devices::OpenAudio(mode, name, format);
-        if (mode == QAudio::AudioInput)
-            return std::make_unique<QtAudioStream<QAudioInput>>(device, format);
-        return std::make_unique<QtAudioStream<QAudioOutput>>(device, format);
+        return GstMediaStreams::OpenAudio(mode, SystemDevices::AudioId(mode, name), format);
     }
     std::unique_ptr<CameraStream> OpenCamera(const QString& id, QCameraViewfinder* view) override
     {
         const QCameraInfo info(id.toUtf8());
-        if (info.isNull())
-            return Devices::OpenCamera(id, view);
-        return std::make_unique<QtCameraStream>(info, view);
+        if (!info.isNull())
+            return std::make_unique<QtCameraStream>(info, view);
+        return GstMediaStreams::OpenCamera(id, LocalUid(), view);
     }
 };
 

@@ -63,9 +63,10 @@ using CameraDevice = SystemDevices::Camera;
 
 // The sound devices and cameras that the device test and the tool bar's
 // meter list and open. The lists are the computer's (SystemDevices), the
-// same the RTC engine has; opening is Qt Multimedia's, or generated for a
-// device that only this program has, or a test's (StandInMedia). Audio
-// devices are known by their Qt Multimedia names. GUI thread.
+// same the RTC engine has; opening is Qt Multimedia's, GStreamer's for a
+// device Qt Multimedia does not know, generated only for the demo's
+// devices, or a test's (GeneratedDevices). Audio devices are known by
+// their Qt Multimedia names. GUI thread.
 class MediaDevices
 {
 public:

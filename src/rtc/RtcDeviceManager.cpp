@@ -1,5 +1,6 @@
 #include "RtcDeviceManager.h"
 
+#include "app/Nexus.h"
 #include "platform/RtcEngine.h"
 
 #include <QDebug>
@@ -88,7 +89,13 @@ bool RtcDeviceManager::SetCurDevice(const QString& id)
         return m_video && m_video->setDevice(buffer) == 0;
     if (!m_audio)
         return false;
-    return (m_kind == Kind::Recording ? m_audio->setRecordingDevice(buffer) : m_audio->setPlaybackDevice(buffer)) == 0;
+    if (m_kind == Kind::Playback)
+        return m_audio->setPlaybackDevice(buffer) == 0;
+    if (m_audio->setRecordingDevice(buffer) != 0)
+        return false;
+    if (Nexus* hub = Nexus::Instance())
+        emit hub->MicrophoneChosen();
+    return true;
 }
 
 bool RtcDeviceManager::SetDeviceVolume(int volume)

@@ -20,7 +20,7 @@ public:
         bool audience = false;
         // A key of one's own instead of the key road's (a wrong key, say).
         QString key;
-        // The generated microphone's tone, when not the usual 440 Hz.
+        // The generated microphone's tone, when not the one of its uid.
         int toneHz = 0;
     };
 

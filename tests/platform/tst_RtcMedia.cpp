@@ -168,6 +168,13 @@ int LevelOver(int ms, bool local, unsigned uid = 0)
     return local ? levels.local : levels.remote.value(uid);
 }
 
+// The generated devices the cases use, plugged in as a test does.
+void PlugGeneratedDevices()
+{
+    RtcEngineControl::PlugDevice(RtcEngineControl::DeviceKind::Camera, { "Demo camera", "camera:demo" });
+    RtcEngineControl::PlugDevice(RtcEngineControl::DeviceKind::Recording, { "Demo microphone", "in:Demo microphone" });
+}
+
 } // namespace
 
 // Sources and sinks under the offscreen platform: frames reach the
@@ -189,6 +196,7 @@ private slots:
         rtcmedia::SetMicrophoneMuted(false);
         rtcmedia::SetDevice(RtcEngineControl::DeviceKind::Camera, QString());
         rtcmedia::SetDevice(RtcEngineControl::DeviceKind::Recording, QString());
+        PlugGeneratedDevices();
     }
     void cleanupTestCase() { rtcmedia::SetFrameObserver(nullptr); }
 
@@ -277,6 +285,54 @@ private slots:
         QTRY_VERIFY(LevelOver(200, true) < loud * 2 / 3);
         rtcmedia::SetRecordingVolume(0);
         QTRY_COMPARE(LevelOver(200, true), 0);
+    }
+
+    // Outside the demo nothing made up is sent: a microphone or camera that
+    // is not there gives silence and black pictures.
+    void AMissingDeviceSendsNothingGenerated()
+    {
+        RtcEngineControl::Reset();
+        const int before = m_observer.Captured();
+        Pipeline audio { rtcmedia::MakeMicrophoneSource(QStringLiteral("in:Headset"), 5), FakeSink() };
+        Pipeline video { rtcmedia::MakeCameraSource(QStringLiteral("camera:demo"), 5), FakeSink() };
+        QVERIFY(audio.Started() && video.Started());
+        QTRY_VERIFY(m_observer.Captured() > before + 3);
+        QVERIFY(!m_observer.LastCapture().code.valid);
+        QCOMPARE(LevelOver(400, true), 0);
+    }
+
+    // A device chosen in one lesson and unplugged since is not sent in the
+    // next: the choice gives way to the system default.
+    void AChosenDeviceDoesNotOutliveIt()
+    {
+        using RtcEngineControl::DeviceKind;
+        RtcEngineControl::Reset();
+        RtcEngineControl::SetDevices(
+            DeviceKind::Recording, { { "Built-in", "in:Built-in" }, { "Headset", "in:Headset" } });
+        rtcmedia::SetDevice(DeviceKind::Recording, QStringLiteral("in:Headset"));
+        QCOMPARE(rtcmedia::ChosenDevice(DeviceKind::Recording), QStringLiteral("in:Headset"));
+        QVERIFY(RtcEngineControl::UnplugDevice(DeviceKind::Recording, QStringLiteral("in:Headset")));
+        QCOMPARE(rtcmedia::ChosenDevice(DeviceKind::Recording), QStringLiteral("in:Built-in"));
+        RtcEngineControl::Reset();
+    }
+
+    // Two users' generated microphones sound apart, in the class and in its
+    // recording.
+    void GeneratedMicrophonesOfTwoUsersSoundApart()
+    {
+        QList<double> pitches;
+        for (unsigned uid : { 1001u, 1002u }) {
+            GstElement* microphone = rtcmedia::MakeMicrophoneSource(QStringLiteral("in:Demo microphone"), uid);
+            QVERIFY(microphone);
+            GstElement* source = gst_bin_get_by_name(GST_BIN(microphone), "source");
+            double hz = 0;
+            g_object_get(source, "freq", &hz, nullptr);
+            pitches << hz;
+            gst_object_unref(source);
+            gst_object_unref(gst_object_ref_sink(microphone));
+        }
+        QVERIFY2(
+            qAbs(pitches[0] - pitches[1]) > 10, qPrintable(QStringLiteral("%1 %2").arg(pitches[0]).arg(pitches[1])));
     }
 
     void MicrophoneWithoutDeviceIsSilentUntilOneIsChosen()
@@ -547,6 +603,7 @@ private slots:
     }
     void init()
     {
+        PlugGeneratedDevices();
         m_window = std::make_unique<QWidget>();
         m_window->setGeometry(0, 0, 900, 560);
         m_window->show();

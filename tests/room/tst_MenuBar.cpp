@@ -9,11 +9,12 @@
 #include "room/MenuBar.h"
 #include "room/MiddleArea.h"
 #include "room/VoicePanel.h"
+#include "rtc/AudioInManager.h"
 #include "rtc/AudioOutManager.h"
 #include "rtc/CAgoraObject.h"
+#include "rtc/GeneratedDevices.h"
 #include "rtc/MediaPlayer.h"
 #include "rtc/Player.h"
-#include "rtc/StandInMedia.h"
 #include "ui/chatArea/ChatTextEdit.h"
 #include "ui/chatArea/ChatWidget.h"
 #include "ui/chatArea/EmojiWidget.h"
@@ -486,7 +487,7 @@ private slots:
     void AMicrophonePluggedInLaterIsMetered()
     {
         MicCapture::SetFactory({});
-        StandInMedia::Devices* devices = StandInMedia::Devices::Install();
+        GeneratedDevices::Devices* devices = GeneratedDevices::Devices::Install();
         const auto restore = qScopeGuard([this] {
             emit m_bar->CleanUp();
             MediaDevices::Set(nullptr);
@@ -497,7 +498,7 @@ private slots:
         Join(1, 1 | 2);
         m_bar->GetVoicePanel()->GetFreeButton()->click();
         QCOMPARE(m_bar->GetMicCapture()->GetState(), MicCapture::Stopped);
-        devices->recorded["USB Mic"] = StandInMedia::Tone(0.5);
+        devices->recorded["USB Mic"] = GeneratedDevices::Tone(0.5);
         RtcEngineControl::PlugDevice(RtcEngineControl::DeviceKind::Recording, { "USB Mic", "in:USB Mic" });
         QSignalSpy report(m_data, &DataManager::LocalMicropStatusNofity);
         emit m_bar->UpdateMacphone(2);
@@ -506,6 +507,32 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!report.isEmpty(), 3000);
         QCOMPARE(report.first().at(0).toInt(), 1);
         QVERIFY(SaveScaledScreenshots(m_bar, "menubar-microphone-plugged-in"));
+    }
+
+    // The meter listens to the microphone the class hears, not the
+    // system's default, and follows a new choice.
+    void TheMeterListensToTheChosenMicrophone()
+    {
+        using RtcEngineControl::DeviceKind;
+        MicCapture::SetFactory({});
+        GeneratedDevices::Devices* devices = GeneratedDevices::Devices::Install();
+        const auto restore = qScopeGuard([this] {
+            emit m_bar->CleanUp();
+            MediaDevices::Set(nullptr);
+            RtcEngineControl::SetDevices(DeviceKind::Recording, {});
+            RtcEngineControl::SetDevices(DeviceKind::Playback, { { "Speakers", "out:Speakers" } });
+            UseFakeCapture();
+        });
+        RtcEngineControl::SetDevices(DeviceKind::Recording, { { "Mic A", "in:Mic A" }, { "Mic B", "in:Mic B" } });
+        devices->recorded["Mic B"] = GeneratedDevices::Tone(0.5);
+        QVERIFY(m_engine->CreateAudioInManager());
+        QVERIFY(m_engine->GetAudioInManager()->SetCurDevice("in:Mic B"));
+        Join(1, 1 | 2);
+        m_bar->GetVoicePanel()->GetFreeButton()->click();
+        QTRY_VERIFY(m_bar->GetMeter()->value() > 50);
+        QVERIFY(m_engine->GetAudioInManager()->SetCurDevice("in:Mic A"));
+        QCOMPARE(m_bar->GetMicCapture()->GetState(), MicCapture::Active);
+        QTRY_COMPARE(m_bar->GetMeter()->value(), 0);
     }
 
     // Opening a volume slider shows the device as it plays or records now

@@ -1,3 +1,5 @@
+#include <gst/gst.h>
+
 #include "../room/RoomPanels.h"
 #include "LogCapture.h"
 #include "RoomEngine.h"
@@ -9,6 +11,7 @@
 #include "entry/UserGuideWidget.h"
 #include "platform/RtcEngineControl.h"
 #include "platform/Shell.h"
+#include "platform/SystemDevices.h"
 #include "room/MenuBar.h"
 #include "room/MicCapture.h"
 #include "room/NotifyUIV2.h"
@@ -17,12 +20,15 @@
 #include "rtc/CAgoraObject.h"
 #include "rtc/DeviceManager.h"
 #include "rtc/DeviceTest.h"
+#include "rtc/GeneratedDevices.h"
+#include "rtc/GstMediaStreams.h"
 #include "rtc/Player.h"
-#include "rtc/StandInMedia.h"
 #include "rtc/WavSound.h"
 #include "widgets/QMeter.h"
 
+#include <QBuffer>
 #include <QCameraInfo>
+#include <QCameraViewfinder>
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QGroupBox>
@@ -51,7 +57,7 @@ class TestDeviceTest : public QObject
     MainWindow* m_window = nullptr;
     TitleBar* m_bar = nullptr;
     DeviceTest* m_test = nullptr;
-    StandInMedia::Devices* m_devices = nullptr;
+    GeneratedDevices::Devices* m_devices = nullptr;
     QList<QUrl> m_opened;
 
     template <typename T = QPushButton> T* Find(const char* name) const
@@ -64,7 +70,7 @@ class TestDeviceTest : public QObject
     QString Text(const char* name) const { return Find<QLabel>(name)->text(); }
     QString Current(const char* combo) const { return Find<QComboBox>(combo)->currentText(); }
     double Meter() const { return Find<QMeter>("progressBar")->value(); }
-    StandInMedia::Stream* Out(const QString& name) const { return m_devices->Last(QAudio::AudioOutput, name); }
+    GeneratedDevices::Stream* Out(const QString& name) const { return m_devices->Last(QAudio::AudioOutput, name); }
     static QStringList Sorted(const QComboBox* combo)
     {
         QStringList entries = TestSupport::ComboEntries(combo);
@@ -87,7 +93,7 @@ class TestDeviceTest : public QObject
             control::DeviceKind::Playback, { { "Speakers", "out:Speakers" }, { "Headset", "out:Headset" } });
         control::SetDevices(control::DeviceKind::Recording, { { "Mic A", "in:Mic A" }, { "Mic B", "in:Mic B" } });
         control::SetDevices(control::DeviceKind::Camera, { { "HD Camera", "/dev/video0" } });
-        m_devices->recorded["Mic A"] = StandInMedia::Tone(0.5);
+        m_devices->recorded["Mic A"] = GeneratedDevices::Tone(0.5);
     }
     void Open()
     {
@@ -140,7 +146,7 @@ private slots:
     void initTestCase()
     {
         qputenv("PLOVIX_RTC_NO_AUDIO", "1");
-        m_devices = StandInMedia::Devices::Install();
+        m_devices = GeneratedDevices::Devices::Install();
         m_room.Start(QStringLiteral("devicetest"));
         m_window = m_room.window;
         m_bar = m_window->GetTitleBar();
@@ -161,6 +167,63 @@ private slots:
             m_test->HideDialog();
         if (m_devices)
             m_devices->Clear();
+    }
+
+    // A listed device is opened for real: one that does not open fails at
+    // its start, never passes.
+    void ADeviceThatDoesNotOpenFails()
+    {
+        GeneratedDevices::Pipe sink;
+        for (QAudio::Mode mode : { QAudio::AudioInput, QAudio::AudioOutput }) {
+            const QString id = mode == QAudio::AudioInput ? "in:no such microphone" : "out:no such speaker";
+            std::unique_ptr<AudioStream> stream = GstMediaStreams::OpenAudio(mode, id, SystemDevices::PcmFormat(16000));
+            stream->start(&sink);
+            QCOMPARE(stream->state(), QAudio::StoppedState);
+            QCOMPARE(stream->error(), QAudio::OpenError);
+            QVERIFY(!stream->start());
+        }
+        QCameraViewfinder view;
+        QVERIFY(!GstMediaStreams::OpenCamera(QStringLiteral("/dev/no-such-camera"), 1, &view));
+    }
+
+    // A device opened through GStreamer records in the format asked for,
+    // and an output pulling from a source plays it to its end.
+    void AGStreamerDeviceRecordsAndPlays()
+    {
+        const QAudioFormat format = SystemDevices::PcmFormat(16000);
+        GeneratedDevices::Pipe recorded;
+        std::unique_ptr<AudioStream> input = GstMediaStreams::OpenAudioOn(
+            QAudio::AudioInput,
+            [] {
+                GstElement* tone = gst_element_factory_make("audiotestsrc", nullptr);
+                g_object_set(tone, "is-live", TRUE, "volume", 0.5, nullptr);
+                return tone;
+            },
+            format);
+        input->start(&recorded);
+        QCOMPARE(input->state(), QAudio::ActiveState);
+        QTRY_VERIFY_WITH_TIMEOUT(recorded.data.size() >= 16000, 10000); // half a second
+        input->stop();
+        const auto* samples = reinterpret_cast<const qint16*>(recorded.data.constData());
+        const int peak = int(*std::max_element(samples, samples + recorded.data.size() / 2));
+        QVERIFY2(peak > 12000 && peak < 20000, qPrintable(QString::number(peak)));
+
+        QBuffer sound;
+        sound.setData(QByteArray(16000 * 2 * 3 / 10, '\x10'));
+        sound.open(QIODevice::ReadOnly);
+        std::unique_ptr<AudioStream> output = GstMediaStreams::OpenAudioOn(
+            QAudio::AudioOutput,
+            [] {
+                GstElement* sink = gst_element_factory_make("fakesink", nullptr);
+                g_object_set(sink, "sync", TRUE, nullptr);
+                return sink;
+            },
+            format);
+        output->start(&sound);
+        QCOMPARE(output->state(), QAudio::ActiveState);
+        QTRY_COMPARE_WITH_TIMEOUT(output->state(), QAudio::IdleState, 10000);
+        QVERIFY(sound.atEnd());
+        QCOMPARE(output->error(), QAudio::NoError);
     }
 
     void WithoutDevicesEveryPageOffersASkip()
@@ -247,9 +310,9 @@ private slots:
         QTRY_COMPARE(Meter(), 100.0);
         QTRY_VERIFY(Out("Speakers")->played.size() > 1000);
         Shoot("microphone-speaking");
-        m_devices->recorded["Mic A"] = StandInMedia::Tone(0.1);
+        m_devices->recorded["Mic A"] = GeneratedDevices::Tone(0.1);
         QTRY_COMPARE(qRound(Meter()), 30);
-        m_devices->recorded["Mic A"] = StandInMedia::Silence();
+        m_devices->recorded["Mic A"] = GeneratedDevices::Silence();
         QTRY_COMPARE(Meter(), 0.0);
         Click("btn14AudioIn");
 
@@ -365,7 +428,7 @@ private slots:
     void ChoosingDevicesSelectsThemAndSetsVolumes()
     {
         Plug();
-        m_devices->recorded["Mic B"] = StandInMedia::Tone(0.5);
+        m_devices->recorded["Mic B"] = GeneratedDevices::Tone(0.5);
         Open();
         UserSettings::Remove(UserSettings::AudioInDevice);
         UserSettings::Remove(UserSettings::AudioOutDevice);
@@ -475,7 +538,7 @@ private slots:
         const std::optional<WavSound> sound = WavSound::Read(":resource/avtest/test.wav");
         QVERIFY(sound && !sound->data.isEmpty());
         Open();
-        StandInMedia::Stream* speaker = Out("Speakers");
+        GeneratedDevices::Stream* speaker = Out("Speakers");
         QCOMPARE(speaker->format(), sound->format);
         Press("label4AOutPlay");
         Press("label4AOutPlay"); // pause
@@ -513,10 +576,19 @@ private slots:
         qputenv("PLOVIX_MEDIA_DEMO", "1");
         const auto noDemo = qScopeGuard([] { qunsetenv("PLOVIX_MEDIA_DEMO"); });
         QCOMPARE(system.AudioDevices(QAudio::AudioInput),
-            microphones.isEmpty() ? QStringList { "Demo microphone" } : microphones);
+            microphones.isEmpty() ? QStringList { "演示麦克风" } : microphones);
         Open();
         Press("tab4Camera");
         QVERIFY(m_test->IsCameraRunning());
+        if (QCameraInfo::availableCameras().isEmpty()) {
+            // The generated camera shows the moving picture the others see.
+            QCOMPARE(Current("combox4Camera"), QString("演示摄像头"));
+            auto* view = Find<QWidget>("viewfinder");
+            const auto picture = [view] { return view->grab().toImage(); };
+            const QImage first = picture();
+            QTRY_VERIFY_WITH_TIMEOUT(picture() != first, 5000);
+            Shoot("demo-camera");
+        }
         Ask(DeviceTest::Microphone);
         if (microphones.isEmpty())
             QTRY_VERIFY_WITH_TIMEOUT(Meter() > 20, 5000);

@@ -134,12 +134,17 @@ private slots:
         if (qEnvironmentVariableIsEmpty("PLOVIX_MEDIA_ADDR"))
             QSKIP("needs the media network namespace: run through tools/netns.sh");
         qputenv("PLOVIX_MEDIA_DEMO", "1");
+        rtcmedia::SetGeneratedTone(kTeacherTone);
         QVERIFY2(m_service.Start(false, { QStringLiteral("--media-server") }), qPrintable(m_service.ErrorText()));
         QVERIFY2(m_service.MediaUrl().startsWith(QLatin1String("ws://")),
             qPrintable(QString::fromUtf8(m_service.ControlCall("GET", QStringLiteral("/_control/media")))));
     }
 
-    void cleanupTestCase() { m_service.Stop(); }
+    void cleanupTestCase()
+    {
+        m_service.Stop();
+        rtcmedia::SetGeneratedTone(0);
+    }
 
     // Every case but the refusal starts as a lesson of two.
     void init()

@@ -2,8 +2,8 @@
 
 #include "platform/RtcEngineControl.h"
 #include "platform/SystemDevices.h"
+#include "rtc/GeneratedDevices.h"
 #include "rtc/RecordAndPlay.h"
-#include "rtc/StandInMedia.h"
 
 #include <QSignalSpy>
 #include <QtTest>
@@ -29,13 +29,13 @@ class TestRecordAndPlay : public QObject
 {
     Q_OBJECT
 
-    StandInMedia::Devices* m_devices = nullptr;
+    GeneratedDevices::Devices* m_devices = nullptr;
 
-    StandInMedia::Stream* Input(const QString& name = "Mic A") const
+    GeneratedDevices::Stream* Input(const QString& name = "Mic A") const
     {
         return m_devices->Last(QAudio::AudioInput, name);
     }
-    StandInMedia::Stream* Output(const QString& name = "Speakers") const
+    GeneratedDevices::Stream* Output(const QString& name = "Speakers") const
     {
         return m_devices->Last(QAudio::AudioOutput, name);
     }
@@ -44,7 +44,7 @@ private slots:
     void initTestCase() { qRegisterMetaType<RecordAndPlay::Failure>(); }
     void init()
     {
-        m_devices = StandInMedia::Devices::Install();
+        m_devices = GeneratedDevices::Devices::Install();
         control::SetDevices(control::DeviceKind::Recording, { { "Mic A", "in:Mic A" }, { "Mic B", "in:Mic B" } });
         control::SetDevices(
             control::DeviceKind::Playback, { { "Speakers", "out:Speakers" }, { "Headset", "out:Headset" } });
@@ -137,7 +137,7 @@ private slots:
             eightBit.setSampleType(QAudioFormat::UnSignedInt);
             m_devices->onlyFormat["Mic A"] = eightBit;
         }
-        m_devices->recorded["Mic A"] = StandInMedia::Tone(0.5);
+        m_devices->recorded["Mic A"] = GeneratedDevices::Tone(0.5);
         RecordAndPlay play("Mic A", m_devices->AudioDevices(QAudio::AudioOutput).value(0));
         play.SetGain(50);
         QSignalSpy failed(&play, &RecordAndPlay::Failed);
@@ -149,7 +149,7 @@ private slots:
         QTRY_COMPARE(failed.count(), 1);
         QCOMPARE(failed.at(0).at(0).value<RecordAndPlay::Failure>(), RecordAndPlay::Failure(failure));
         // Everything is stopped; nothing more is reported.
-        for (StandInMedia::Stream* stream : { Input(), Output() }) {
+        for (GeneratedDevices::Stream* stream : { Input(), Output() }) {
             if (stream)
                 QCOMPARE(stream->state(), QAudio::StoppedState);
         }

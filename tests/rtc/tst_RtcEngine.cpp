@@ -20,6 +20,7 @@
 #include <QElapsedTimer>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
@@ -273,12 +274,15 @@ private slots:
         QVERIFY(!in->SetCurDevice("Mic B")); // a name is not an id
         QVERIFY(in->SetCurDevice("in:Mic B"));
         QCOMPARE(in->GetCurDevice(), QString("in:Mic B"));
-        // Volumes are kept per device.
+        // A switch keeps the volume the user chose, in both directions.
         QVERIFY(!in->SetVolume(256));
         QVERIFY(in->SetVolume(120));
         QCOMPARE(in->GetVolume(), 120);
         QVERIFY(in->SetCurDevice("in:Mic A"));
-        QCOMPARE(in->GetVolume(), 200);
+        QCOMPARE(in->GetVolume(), 120);
+        QVERIFY(in->SetVolume(90));
+        QVERIFY(in->SetCurDevice("in:Mic B"));
+        QCOMPARE(in->GetVolume(), 90);
         // Plugged in and out between two enumerations.
         control::SetDevices(DeviceKind::Recording,
             { Device { "Mic A", "in:Mic A" }, Device { "USB", "in:USB" }, Device { "Mic B", "in:Mic B" } });
@@ -435,6 +439,30 @@ private slots:
         };
         QVERIFY(std::max({ level(250), level(500), level(750) }) > 0.1);
         QVERIFY2(level(1800) < 0.01, qPrintable(QString::number(level(1800))));
+    }
+
+    // The demo's accompaniment is real AAC holding a tune, which neither
+    // cancels nor blends with the users' steady tones.
+    void TheDemoAccompanimentIsAnAacTune()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("demo-accompaniment.aac");
+        QProcess writer;
+        writer.start(QStringLiteral(PLOVIX_SOURCE_DIR "/tools/demo-accompaniment.sh"), { path });
+        QVERIFY(writer.waitForFinished(300000));
+        QVERIFY2(writer.exitCode() == 0, writer.readAllStandardError().constData());
+        QVERIFY(TestMedia::AdtsFrames(TestSupport::ReadFile(path)) > 0);
+        const TestMedia::Sound sound = TestMedia::DecodeAac(path);
+        QVERIFY(sound.LengthMs() >= 60000);
+        // One note a quarter second: the first note is gone in the second.
+        const auto level = [&sound](int quarter, double hz) {
+            return TestMedia::ToneLevel(sound, quarter * sound.rate / 4, sound.rate / 8, hz);
+        };
+        QVERIFY(level(0, 220) > 4 * level(1, 220));
+        QVERIFY(level(1, 277.18) > 4 * level(0, 277.18));
+        CAgoraObject* agora = Joined();
+        QVERIFY(agora->StartAudioMixing(path, true, false, 1));
+        QVERIFY(agora->StopAudioMixing());
     }
 
     void ARecordingWithoutItsEncoderDoesNotStart()

@@ -553,14 +553,10 @@ void JanusRoom::Refused(int code, const QString& text)
 
 void JanusRoom::Publish()
 {
-    // A device chosen or unplugged since the join is the one sent after a
-    // rejoin.
-    for (auto [kind, id] : { std::make_pair(rtcmedia::DeviceKind::Recording, &m_params.microphone),
-             std::make_pair(rtcmedia::DeviceKind::Camera, &m_params.camera) }) {
-        const QString chosen = rtcmedia::ChosenDevice(kind);
-        if (!chosen.isEmpty())
-            *id = chosen;
-    }
+    // A device chosen since the join is the one sent after a rejoin; one
+    // unplugged since gives way to the system default.
+    m_params.microphone = rtcmedia::ChosenDevice(rtcmedia::DeviceKind::Recording);
+    m_params.camera = rtcmedia::ChosenDevice(rtcmedia::DeviceKind::Camera);
     m_sentBefore = {};
     m_publisher = std::make_unique<PeerConnection>(
         PeerConnection::Role::Publisher, m_relay, PeerEvents(&JanusRoom::m_publisherHandle, "publish"));

@@ -465,7 +465,8 @@ bool PeerConnection::StartPublisher(
             = QByteArrayLiteral("queue ! audioconvert ! audioresample ! opusenc name=encoder ! rtpopuspay pt=111 ssrc=")
             + QByteArray::number(random->bounded(1u, 0x7fffffffu))
             + " ! capsfilter caps=\"application/x-rtp,media=audio,encoding-name=OPUS,payload=111,clock-rate=48000\"";
-        GstElement* encoder = AddSender(m_inner, rtcmedia::MakeMicrophoneSource(microphone), chain.constData(), !video);
+        GstElement* encoder
+            = AddSender(m_inner, rtcmedia::MakeMicrophoneSource(microphone, uid), chain.constData(), !video);
         if (!encoder)
             return false;
         gst_object_unref(encoder);

@@ -2,6 +2,8 @@
 // that switch parts of a running bin.
 #include "RtcMediaInner.h"
 
+#include "platform/RtcSim.h"
+
 #include <QDebug>
 #include <algorithm>
 #include <mutex>
@@ -263,8 +265,22 @@ void SetDevice(DeviceKind kind, const QString& id)
 
 QString ChosenDevice(DeviceKind kind)
 {
-    QMutexLocker lock(&Lock());
-    return Media().devices[int(kind)];
+    // The engine's choice falls back to the system default while its device
+    // is away; a device chosen in an earlier lesson and unplugged since is
+    // never sent again.
+    if (auto engine = rtcsim::SimEngine::Live())
+        return engine->CurrentDevice(kind);
+    QString chosen;
+    {
+        QMutexLocker lock(&Lock());
+        chosen = Media().devices[int(kind)];
+    }
+    const QList<Device> devices = rtcsim::ListDevices(kind);
+    for (const Device& device : devices) {
+        if (device.id == chosen)
+            return chosen;
+    }
+    return rtcsim::DefaultDeviceId(kind, devices);
 }
 
 void SetRecordingVolume(int volume)

@@ -48,12 +48,19 @@ void Prepare();
 // the local preview into the local view and hands each frame to the frame
 // observer's onCaptureVideoFrame.
 GstElement* MakeCameraSource(const QString& deviceId, unsigned uid);
+// A camera's pictures for a view of the program's own (the device test),
+// outside the engine's media state: a bin with an always src pad "src" of
+// raw video, the real camera decoded or, for a generated camera, the same
+// picture of uid that the engine sends. Null when the camera is not there
+// or does not open.
+GstElement* MakeCameraPictures(const QString& deviceId, unsigned uid);
 // A bin with an always src pad "src" of
 // audio/x-raw,format=S16LE,rate=48000,channels=1,layout=interleaved at the
-// recording volume, silent while muted; it measures the local level.
-GstElement* MakeMicrophoneSource(const QString& deviceId);
+// recording volume, silent while muted; it measures the local level. A
+// generated microphone sounds a pitch of uid's own; a missing one is silent.
+GstElement* MakeMicrophoneSource(const QString& deviceId, unsigned uid = 0);
 // The frequency of the generated microphone's tone in sources made from
-// now on (440 Hz unless a test participant asks for another).
+// now on, whatever the uid (a test participant's); 0 gives back the uid's.
 void SetGeneratedTone(double hz);
 // A bin with an always sink pad "sink" taking raw video of any size. It
 // draws into uid's view, hands each frame to onRenderVideoFrame and calls
@@ -81,7 +88,8 @@ void SetFirstFrameHandler(std::function<void(unsigned uid, int width, int height
 // The device every live bin of that kind switches to; a bin made later
 // uses the id it is made with.
 void SetDevice(DeviceKind kind, const QString& id);
-// The id last set for that kind, empty while none was.
+// The device the media of that kind uses: the one last set while the
+// engine still lists it, else the system default; empty when there is none.
 QString ChosenDevice(DeviceKind kind);
 // Volumes 0 to 255, 255 being the stream's own loudness.
 void SetRecordingVolume(int volume);

@@ -2,10 +2,11 @@
 // accompaniment's output, with their volumes, mutes and levels.
 #include "RtcMediaInner.h"
 
-#include "platform/SystemDevices.h"
+#include "platform/RtcSim.h"
 
 #include <QDebug>
 #include <atomic>
+#include <cmath>
 #include <mutex>
 
 namespace rtcmedia {
@@ -25,10 +26,22 @@ public:
     GstPad* outputPad = nullptr; // sink side: what the output hangs off; owned by the bin
     std::mutex mutex;
     QString device; // the device in use
+    unsigned uid = 0; // the local user's, for a generated microphone's pitch
     std::atomic<int> channels { 1 }; // of the stream the recording hears
 };
 
-std::atomic<double> s_toneHz { 440.0 };
+// 0: each user's generated microphone sounds a pitch of its own.
+std::atomic<double> s_toneHz { 0.0 };
+
+// Pitches a semitone apart over two octaves from 262 Hz, so that two users
+// of a demo lesson, and their class recording, are told apart by ear.
+double ToneOf(unsigned uid)
+{
+    const double forced = s_toneHz.load();
+    if (forced > 0)
+        return forced;
+    return 262.0 * std::pow(2.0, double(uid * 7 % 24) / 12.0);
+}
 
 GstPadProbeReturn OnHeard(GstPad*, GstPadProbeInfo* info, gpointer data)
 {
@@ -83,28 +96,26 @@ void Follow(LiveBin& base)
         g_object_set(live.mute, "mute", gboolean(mute), nullptr);
 }
 
-GstElement* MicrophoneElement(const QString& id)
+GstElement* MicrophoneElement(const QString& id, unsigned uid)
 {
     bool failed = false;
     if (GstElement* real = MakeDeviceElement(DeviceKind::Recording, id, &failed))
         return real;
+    // Only a generated microphone sounds (a tone); one that is missing or
+    // does not open sends silence: nothing made up reaches a real class.
+    const bool generated = !failed && rtcsim::IsGenerated(DeviceKind::Recording, id);
+    if (!generated && !id.isEmpty())
+        qInfo() << "RTC media: the microphone" << id << "is not there; silence is sent";
     GstElement* tone = Make("audiotestsrc");
-    // A generated microphone sounds a tone; without a microphone (or with
-    // one that does not open) the stream is silent.
-    g_object_set(tone, "is-live", TRUE, "wave", id.isEmpty() || failed ? 4 /* silence */ : 0 /* sine */, "freq",
-        s_toneHz.load(), "volume", 0.3, nullptr);
+    g_object_set(tone, "is-live", TRUE, "wave", generated ? 0 /* sine */ : 4 /* silence */, "freq", ToneOf(uid),
+        "volume", 0.3, nullptr);
     return tone;
 }
 
 QString PlaybackDevice()
 {
-    {
-        QMutexLocker lock(&Lock());
-        if (!Media().devices[int(DeviceKind::Playback)].isEmpty())
-            return Media().devices[int(DeviceKind::Playback)];
-    }
-    const QString name = SystemDevices::DefaultAudioName(QAudio::AudioOutput);
-    return name.isEmpty() ? QString() : QStringLiteral("out:") + name;
+    // A speaker chosen and unplugged since gives way to the default.
+    return ChosenDevice(DeviceKind::Playback);
 }
 
 GstElement* SpeakerElement(const QString& id)
@@ -213,7 +224,7 @@ void ApplyDevice(DeviceKind kind)
                     return;
                 live.device = id;
                 if (live.role == Role::Microphone)
-                    SwapSource(bin, MicrophoneElement(id));
+                    SwapSource(bin, MicrophoneElement(id, live.uid));
                 else
                     SwapDownstream(bin, live.outputPad, [id] { return SpeakerElement(id); });
             });
@@ -229,11 +240,11 @@ void SetGeneratedTone(double hz)
     s_toneHz = hz;
 }
 
-GstElement* MakeMicrophoneSource(const QString& deviceId)
+GstElement* MakeMicrophoneSource(const QString& deviceId, unsigned uid)
 {
     Init();
     GstElement* bin = gst_bin_new(nullptr);
-    GstElement* source = MicrophoneElement(deviceId);
+    GstElement* source = MicrophoneElement(deviceId, uid);
     GstElement* entry = Make("audioconvert", "entry");
     GstElement* resample = Make("audioresample");
     GstElement* caps = Make("capsfilter");
@@ -254,6 +265,7 @@ GstElement* MakeMicrophoneSource(const QString& deviceId)
     live->volume = volume;
     live->mute = mute;
     live->device = deviceId;
+    live->uid = uid;
     FinishBin(bin, live);
     return bin;
 }

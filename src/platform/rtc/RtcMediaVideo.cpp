@@ -7,6 +7,7 @@
 #include <gst/video/videooverlay.h>
 
 #include "platform/RtcEngine.h"
+#include "platform/RtcSim.h"
 
 #include <QColor>
 #include <QCoreApplication>
@@ -375,17 +376,16 @@ GstElement* GeneratedCamera(unsigned uid)
 
 GstElement* CameraElement(const QString& id, unsigned uid)
 {
-    bool failed = false;
-    if (GstElement* real = MakeDeviceElement(DeviceKind::Camera, id, &failed))
-        return DecodedCamera(real);
-    if (id.isEmpty() || failed) {
-        // No camera, or one that does not open: black pictures keep the
-        // caps the transport relies on.
-        GstElement* black = Make("videotestsrc");
-        g_object_set(black, "is-live", TRUE, "pattern", 2, nullptr);
-        return black;
-    }
-    return GeneratedCamera(uid);
+    if (GstElement* pictures = MakeCameraPictures(id, uid))
+        return pictures;
+    // No camera, one that does not open or is not there: black pictures keep
+    // the caps the transport relies on. Only a generated camera shows the
+    // generated picture.
+    if (!id.isEmpty())
+        qInfo() << "RTC media: the camera" << id << "gives no picture";
+    GstElement* black = Make("videotestsrc");
+    g_object_set(black, "is-live", TRUE, "pattern", 2, nullptr);
+    return black;
 }
 
 void OnDecoded(GstElement*, GstPad* pad, gpointer ghost)
@@ -640,6 +640,17 @@ GstElement* DecodedCamera(GstElement* device)
 }
 
 } // namespace inner
+
+GstElement* MakeCameraPictures(const QString& deviceId, unsigned uid)
+{
+    Init();
+    bool failed = false;
+    if (GstElement* real = MakeDeviceElement(DeviceKind::Camera, deviceId, &failed))
+        return DecodedCamera(real);
+    if (failed || !rtcsim::IsGenerated(DeviceKind::Camera, deviceId))
+        return nullptr;
+    return GeneratedCamera(uid);
+}
 
 void SetLocalView(QWidget* view)
 {

@@ -2,12 +2,12 @@
 
 // Sound devices and cameras that exist only in the program: inputs record a
 // generated signal in 20 ms blocks, outputs take what they play, cameras
-// show a generated picture. They open the devices the computer lists
-// (SystemDevices) that Qt Multimedia does not have: the demo's on machines
-// without sound card or camera (PLOVIX_MEDIA_DEMO=1), and the fake ones
-// tests set through the engine's control. Tests install a set of their own
-// to feed known sound, and pull devices out, break them or make them
-// refuse data while in use. GUI thread.
+// show a still sign. They open the demo's generated sound devices
+// (PLOVIX_MEDIA_DEMO=1, on machines without sound card) and the fake ones
+// tests set through the engine's control; the demo's camera shows the
+// engine's own picture (GstMediaStreams). Tests install a set of their own
+// to feed known sound, and pull devices out, break them or make them refuse
+// data while in use. GUI thread.
 
 #include "rtc/MediaDevices.h"
 
@@ -21,7 +21,7 @@
 
 class QLabel;
 
-namespace StandInMedia {
+namespace GeneratedDevices {
 
 // Sample n of a signal at a rate, -1 to 1.
 using Signal = std::function<double(qint64 n, int rate)>;
@@ -142,4 +142,4 @@ public:
     std::unique_ptr<CameraStream> OpenCamera(const QString& id, QCameraViewfinder* view) override;
 };
 
-} // namespace StandInMedia
+} // namespace GeneratedDevices

@@ -1,4 +1,4 @@
-#include "StandInMedia.h"
+#include "GeneratedDevices.h"
 
 #include "platform/RtcEngineControl.h"
 
@@ -9,7 +9,7 @@
 #include <cstring>
 #include <utility>
 
-namespace StandInMedia {
+namespace GeneratedDevices {
 
 using RtcEngineControl::DeviceKind;
 
@@ -274,4 +274,4 @@ std::unique_ptr<CameraStream> Devices::OpenCamera(const QString& id, QCameraView
     return nullptr;
 }
 
-} // namespace StandInMedia
+} // namespace GeneratedDevices
