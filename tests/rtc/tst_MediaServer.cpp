@@ -3,11 +3,13 @@
 #include "TestRegistry.h"
 
 #include "platform/RtcEngineControl.h"
+#include "platform/rtc/RtcMedia.h"
 #include "rtc/AgoraVideoFrameObserver.h"
 #include "rtc/CAgoraObject.h"
 
 #include <QTest>
 #include <QWidget>
+#include <memory>
 
 namespace control = RtcEngineControl;
 
@@ -20,9 +22,11 @@ class TestMediaServer : public QObject
 
 private:
     ServiceFixture m_service;
+    std::unique_ptr<QWidget> m_view; // the tile of 61
 
     // The local user 58 in room R100 as the lesson joins it (camera off,
-    // microphone muted), then with the camera on unless cameraOff.
+    // microphone muted), then with the camera on unless cameraOff; 61's
+    // tile is set up, as for a member whose camera is on.
     CAgoraObject* Joined(bool cameraOff = false)
     {
         const auto issued = RemotePeer::FetchKey(m_service, "R100", 58);
@@ -30,6 +34,9 @@ private:
         if (!agora->SetClientRole(1) || !agora->JoinChannel("R100", 58, issued.first) || !agora->EnableLocalVideo(false)
             || !agora->EnableVideo(true) || !agora->MuteLocalAudio(true)
             || (!cameraOff && !agora->EnableLocalVideo(true)))
+            return nullptr;
+        m_view = std::make_unique<QWidget>();
+        if (agora->GetRtcEngine()->setupRemoteVideo(rtc::VideoCanvas { m_view.get(), 1, 61, nullptr }) != 0)
             return nullptr;
         return agora;
     }
@@ -64,6 +71,7 @@ private slots:
     }
     void cleanup()
     {
+        m_view.reset();
         CAgoraObject::ReleaseEngine();
         AgoraVideoFrameObserver::ClearFrameTimes();
     }
@@ -95,6 +103,15 @@ private slots:
         QCOMPARE(control::RenderedFrames(61), muted);
         QVERIFY(agora->MuteRemoteVideoStream(61, false));
         QTRY_VERIFY_WITH_TIMEOUT(control::RenderedFrames(61) > muted + 5, 5000);
+        // Nor while no view is set up for them: the tile closed.
+        m_view.reset();
+        QTest::qWait(500);
+        const int closed = control::RenderedFrames(61);
+        QTest::qWait(700);
+        QCOMPARE(control::RenderedFrames(61), closed);
+        m_view = std::make_unique<QWidget>();
+        QCOMPARE(agora->GetRtcEngine()->setupRemoteVideo(rtc::VideoCanvas { m_view.get(), 1, 61, nullptr }), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(control::RenderedFrames(61) > closed + 5, 5000);
         // The other one's switches reach the local user's events.
         QVERIFY(peer.Send("mute-video 1"));
         QTRY_COMPARE_WITH_TIMEOUT(Callbacks("onUserMuteVideo uid=61 muted=1"), 1, 10000);
@@ -142,6 +159,37 @@ private slots:
         QVERIFY(!peer.WaitFor(
                          "onUserMuteVideo", [](const QJsonObject& e) { return Muted(e, true); }, 10000)
                      .isEmpty());
+    }
+
+    // A student as the lesson has one: camera off, microphone muted. Nothing
+    // of it arrives, though its tile is set up, until it speaks or switches
+    // the camera on; muted again, its sound stops coming.
+    void AMutedParticipantWithTheCameraOffSendsNothing()
+    {
+        CAgoraObject* agora = Joined();
+        QVERIFY(agora);
+        // Counts run on from the cases before.
+        const int frames = control::RenderedFrames(61);
+        const int sounds = rtcmedia::HeardBuffers(61);
+        RemotePeer::Options quiet;
+        quiet.cameraOff = true;
+        quiet.muted = true;
+        RemotePeer peer(m_service, "R100", 61, quiet);
+        QVERIFY2(peer.Start(), qPrintable(peer.ErrorText()));
+        // Both connections are up: the peer sees this side's pictures.
+        QVERIFY(!peer.WaitFor("frame", 58).isEmpty());
+        QTest::qWait(1500);
+        QCOMPARE(control::RenderedFrames(61), frames);
+        QCOMPARE(rtcmedia::HeardBuffers(61), sounds);
+        QVERIFY(peer.Send("mute-audio 0"));
+        QTRY_VERIFY_WITH_TIMEOUT(rtcmedia::HeardBuffers(61) > sounds, 10000);
+        QVERIFY(peer.Send("mute-video 0"));
+        QTRY_VERIFY_WITH_TIMEOUT(control::RenderedFrames(61) > frames, 10000);
+        QVERIFY(peer.Send("mute-audio 1"));
+        QTest::qWait(1000);
+        const int heard = rtcmedia::HeardBuffers(61);
+        QTest::qWait(1000);
+        QCOMPARE(rtcmedia::HeardBuffers(61), heard);
     }
 
     void LeavingEndsTheConnectionsAndTheCallbacks()
