@@ -1,3 +1,4 @@
+#include "LocalPeer.h"
 #include "RemotePeer.h"
 #include "ServiceFixture.h"
 #include "TestRegistry.h"
@@ -7,6 +8,7 @@
 #include "rtc/AgoraVideoFrameObserver.h"
 #include "rtc/CAgoraObject.h"
 
+#include <QJsonDocument>
 #include <QTest>
 #include <QWidget>
 #include <memory>
@@ -49,6 +51,14 @@ private:
             return -1;
         const QJsonObject stats = peer.WaitFor("stats", {}, 15000);
         return stats.isEmpty() ? -1 : qint64(stats.value(kind).toObject().value(QString::number(uid)).toDouble(0));
+    }
+    // A student as the lesson has one: camera off, microphone muted.
+    static RemotePeer::Options Quiet()
+    {
+        RemotePeer::Options quiet;
+        quiet.cameraOff = true;
+        quiet.muted = true;
+        return quiet;
     }
     static bool Muted(const QJsonObject& event, bool muted) { return event.value("muted").toBool() == muted; }
     static int Callbacks(const QString& line) { return control::JournalOf("callback " + line).size(); }
@@ -161,9 +171,8 @@ private slots:
                      .isEmpty());
     }
 
-    // A student as the lesson has one: camera off, microphone muted. Nothing
-    // of it arrives, though its tile is set up, until it speaks or switches
-    // the camera on; muted again, its sound stops coming.
+    // Nothing of a quiet student arrives, though its tile is set up, until
+    // it speaks or switches the camera on; muted again, its sound stops.
     void AMutedParticipantWithTheCameraOffSendsNothing()
     {
         CAgoraObject* agora = Joined();
@@ -171,10 +180,7 @@ private slots:
         // Counts run on from the cases before.
         const int frames = control::RenderedFrames(61);
         const int sounds = rtcmedia::HeardBuffers(61);
-        RemotePeer::Options quiet;
-        quiet.cameraOff = true;
-        quiet.muted = true;
-        RemotePeer peer(m_service, "R100", 61, quiet);
+        RemotePeer peer(m_service, "R100", 61, Quiet());
         QVERIFY2(peer.Start(), qPrintable(peer.ErrorText()));
         // Both connections are up: the peer sees this side's pictures.
         QVERIFY(!peer.WaitFor("frame", 58).isEmpty());
@@ -190,6 +196,28 @@ private slots:
         const int heard = rtcmedia::HeardBuffers(61);
         QTest::qWait(1000);
         QCOMPARE(rtcmedia::HeardBuffers(61), heard);
+    }
+
+    // Two who keep quiet send nothing either way: that is no broken link, and
+    // no link report falls to very bad or down.
+    void KeepingQuietIsNoBrokenLink()
+    {
+        LocalPeer local("R101", 58);
+        local.StartWithCameraOff();
+        QVERIFY2(local.Start(m_service, true), qPrintable(local.ErrorText()));
+        RemotePeer peer(m_service, "R101", 61, Quiet());
+        QVERIFY2(peer.Start(), qPrintable(peer.ErrorText()));
+        QVERIFY(!local.WaitFor("onUserJoined", 61).isEmpty());
+        // Longer than the receiver reports may stay away before a link
+        // counts as down.
+        QTest::qWait(13000);
+        const QList<QJsonObject> reports = local.Events("onNetworkQuality");
+        QVERIFY(reports.size() >= 5);
+        for (const QJsonObject& report : reports) {
+            if (report.value("uid").toInt() == 0)
+                QVERIFY2(report.value("tx").toInt() < 5 && report.value("rx").toInt() < 5,
+                    QJsonDocument(report).toJson().constData());
+        }
     }
 
     void LeavingEndsTheConnectionsAndTheCallbacks()
