@@ -233,6 +233,13 @@ void JanusRoom::SetPeerVideoWanted(unsigned uid, bool wanted)
     }
 }
 
+bool JanusRoom::Expected(unsigned uid, bool sound) const
+{
+    const auto mutes = m_mutes.value(uid);
+    const std::optional<bool>& muted = sound ? mutes.first : mutes.second;
+    return !muted.value_or(false) && (sound || m_wantedPeers.contains(uid));
+}
+
 bool JanusRoom::IsPausedMid(const QString& mid) const
 {
     for (auto video = m_videoMids.begin(); video != m_videoMids.end(); ++video) {
@@ -306,10 +313,6 @@ void JanusRoom::OnReceived(const LinkCounts& counts)
         // The first pictures leave in a burst once the connection is up,
         // and the jitter estimate takes seconds to forget it.
         const double jitterMs = age >= kSettlingMeasurements ? stream.jitterMs : 0;
-        // A stream its sender keeps silent (a muted microphone, a camera
-        // off) tells nothing of anybody's link.
-        if (packets == 0 && lost == 0)
-            continue;
         // Streams of nobody in the room (a retransmission's, or of a user
         // gone, which stay silent) say nothing of the link.
         if (!m_ssrcs.contains(stream.ssrc))
@@ -317,6 +320,10 @@ void JanusRoom::OnReceived(const LinkCounts& counts)
         const QPair<int, bool> described = m_ssrcs.value(stream.ssrc);
         const unsigned uid = m_owners->Owner(described.first);
         if (!uid || !present.contains(uid))
+            continue;
+        // Nor does one kept silent on purpose: a muted microphone, a camera
+        // off, pictures paused as nobody here wants them.
+        if (packets == 0 && lost == 0 && !Expected(uid, described.second))
             continue;
         owned.Add(packets, lost, jitterMs);
         users[uid].Add(packets, lost, jitterMs);
@@ -326,8 +333,7 @@ void JanusRoom::OnReceived(const LinkCounts& counts)
     m_receivedBefore = before;
     m_measured.rxBytes = bytes;
     const double rttMs = m_sentBefore.reported ? m_sentBefore.rttMs : -1;
-    // Nothing arriving while every sender is silent is no broken link.
-    m_rxMeasured = users.isEmpty() || owned.packets == 0 ? 0 : owned.Quality(rttMs);
+    m_rxMeasured = users.isEmpty() ? 0 : owned.Quality(rttMs);
     m_measured.remotes.clear();
     for (auto user = users.begin(); user != users.end(); ++user) {
         LinkReport::Remote remote;

@@ -113,6 +113,9 @@ private:
     void ReadStreams(const QJsonArray& streams);
     // Forgets the subscription; its feeds wait to be asked for again.
     void DropSubscriber();
+    // Whether uid's sound (or pictures) should arrive: not described muted
+    // and, for pictures, wanted.
+    bool Expected(unsigned uid, bool sound) const;
     // A stream of pictures nobody wants: the server holds it back.
     bool IsPausedMid(const QString& mid) const;
     void Trickle(qint64 handle, int mline, const QString& candidate);

@@ -84,9 +84,7 @@ struct PeerConnection::Inner {
     struct Received {
         GstPad* pad = nullptr; // webrtcbin's, referenced
         unsigned uid = 0;
-        GstElement* branch = nullptr; // in the pipeline
-        GstElement* sink = nullptr;
-        bool decoding = false;
+        bool decoding = false; // else dropped undecoded
     };
     QMutex receivedLock;
     QMap<int, Received> received;
