@@ -13,6 +13,7 @@
 //   least 25), and the CPU share of the media server and of one subscriber.
 //
 //   xvfb-run -a tools/netns.sh build/bench_rtc
+#include "BenchSupport.h"
 #include "LocalPeer.h"
 #include "RemotePeer.h"
 #include "ServiceFixture.h"
@@ -34,7 +35,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <memory>
-#include <unistd.h>
+
+using bench::CpuSeconds;
+using bench::Pump;
 
 namespace {
 
@@ -60,30 +63,6 @@ void PrintFigures(const char* what, const QVector<double>& values, const char* u
     }
     std::printf("%s (%d samples): median %.1f %s, 95th percentile %.1f %s\n", what, int(values.size()),
         Percentile(values, 0.5), unit, Percentile(values, 0.95), unit);
-}
-
-void Pump(int ms)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < ms) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(2);
-    }
-}
-
-// CPU seconds a process has used so far (user and system).
-double CpuSeconds(qint64 pid)
-{
-    const QByteArray stat = TestSupport::ReadFile(QStringLiteral("/proc/%1/stat").arg(pid));
-    const int close = stat.lastIndexOf(')');
-    if (close < 0)
-        return -1;
-    // Fields after the name: state is field 3; utime 14 and stime 15.
-    const QList<QByteArray> fields = stat.mid(close + 2).split(' ');
-    if (fields.size() < 13)
-        return -1;
-    return (fields.at(11).toDouble() + fields.at(12).toDouble()) / double(sysconf(_SC_CLK_TCK));
 }
 
 // Join to the first remote frame drawn (or, without native windows, handed
@@ -180,11 +159,7 @@ void Fanout(const ServiceFixture& service)
         }
     }
     Pump(1000);
-    const qint64 janus = QJsonDocument::fromJson(service.ControlCall("GET", QStringLiteral("/_control/media")))
-                             .object()
-                             .value(QLatin1String("pid"))
-                             .toVariant()
-                             .toLongLong();
+    const qint64 janus = bench::MediaServerPid(service);
     const qint64 one = subscribers.front()->ProcessId();
     const auto stats = [&](std::vector<qint64>& counts) {
         counts.clear();
@@ -225,22 +200,11 @@ void Fanout(const ServiceFixture& service)
 
 int main(int argc, char* argv[])
 {
-    QTemporaryDir home(QDir::tempPath() + QStringLiteral("/plovix-bench-XXXXXX"));
-    TestSupport::UseHome(home.path());
-    qputenv("PLOVIX_MEDIA_DEMO", "1");
-    // No sound device is needed: levels are measured before playback.
-    qputenv("PLOVIX_RTC_NO_AUDIO", "1");
+    const auto home = bench::PrepareMediaRun();
     QApplication app(argc, argv);
-    if (qEnvironmentVariableIsEmpty("PLOVIX_MEDIA_ADDR")) {
-        std::fprintf(stderr, "bench_rtc: run it through tools/netns.sh\n");
-        return 2;
-    }
     ServiceFixture service;
-    if (!service.Start(false, { QStringLiteral("--media-server") }) || service.MediaUrl().isEmpty()) {
-        std::fprintf(stderr, "bench_rtc: no media server: %s\n",
-            qPrintable(service.ErrorText() + QString::fromUtf8(service.ControlCall("GET", "/_control/media"))));
+    if (!bench::StartMediaService(service, "bench_rtc"))
         return 1;
-    }
     const bool drawn = QGuiApplication::platformName() == QLatin1String("xcb");
     std::printf("bench_rtc: media server %s, pictures %s\n", qPrintable(service.MediaUrl()),
         drawn ? "drawn into native windows" : "handed to the frame observer only (no X display)");

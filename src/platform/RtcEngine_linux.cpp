@@ -263,7 +263,10 @@ int SimEngine::joinChannel(const char* channelKey, const char* channelName, cons
         params.room = channel;
         params.uid = uid;
         params.sendAudio = params.sendVideo = m_role == rtc::CLIENT_ROLE_BROADCASTER;
-        params.mutedPeers = m_mutedPeers;
+        for (auto view = boundViews.cbegin(); view != boundViews.cend(); ++view) {
+            if (view.key() != uid && !m_mutedPeers.contains(view.key()))
+                params.wantedPeers.insert(view.key());
+        }
         params.audioMuted = AudioMuted();
         params.videoMuted = VideoMuted();
     }
@@ -391,17 +394,29 @@ void SimEngine::UpdateSending()
 
 void SimEngine::MutePeerVideo(unsigned uid, bool muted)
 {
-    rtcnet::JanusRoom* room = nullptr;
     {
         QMutexLocker lock(&Lock());
         if (muted)
             m_mutedPeers.insert(uid);
         else
             m_mutedPeers.remove(uid);
-        room = m_room;
     }
+    UpdateWanted(uid);
+}
+
+void SimEngine::UpdateWanted(unsigned uid)
+{
+    rtcnet::JanusRoom* room = nullptr;
+    bool wanted = false;
+    {
+        QMutexLocker lock(&Lock());
+        room = m_room;
+        wanted = uid != m_uid && boundViews.contains(uid) && !m_mutedPeers.contains(uid);
+    }
+    // The room is deleted only by a blocking call into its thread, which
+    // runs after this queued one.
     if (room)
-        QMetaObject::invokeMethod(room, [room, uid, muted] { room->SetPeerVideoMuted(uid, muted); });
+        QMetaObject::invokeMethod(room, [room, uid, wanted] { room->SetPeerVideoWanted(uid, wanted); });
 }
 
 void SimEngine::PostInSession(int session, const QString& line, std::function<void(rtc::IRtcEngineEventHandler*)> f)
@@ -599,6 +614,7 @@ int SimEngine::setupRemoteVideo(const rtc::VideoCanvas& canvas)
         else
             boundViews.remove(canvas.uid);
     }
+    UpdateWanted(canvas.uid);
     rtcmedia::SetRemoteView(canvas.uid, canvas.view);
     auto views = m_views;
     QWidget* view = canvas.view;

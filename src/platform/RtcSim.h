@@ -165,6 +165,9 @@ public:
     // Hands the current mutes to the transport.
     void UpdateSending();
     void MutePeerVideo(unsigned uid, bool muted);
+    // Tells the transport whether uid's pictures are wanted: a view is set
+    // up for them and they are not switched off.
+    void UpdateWanted(unsigned uid);
 
     // Control reads, Lock() held.
     bool inChannel = false;

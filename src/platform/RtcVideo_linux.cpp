@@ -111,9 +111,16 @@ void BindView(const std::shared_ptr<ViewRegistry>& views, unsigned uid, QWidget*
     // A view that goes away is no longer bound.
     QObject::connect(view, &QObject::destroyed, [uid, view] {
         auto engine = SimEngine::Live();
-        QMutexLocker lock(&Lock());
-        if (engine && engine->boundViews.value(uid) == view)
+        if (!engine)
+            return;
+        {
+            QMutexLocker lock(&Lock());
+            if (engine->boundViews.value(uid) != view)
+                return;
             engine->boundViews.remove(uid);
+        }
+        // Its pictures are no longer received.
+        engine->UpdateWanted(uid);
     });
 }
 

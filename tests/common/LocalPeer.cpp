@@ -13,6 +13,16 @@ LocalPeer::LocalPeer(const QString& channel, unsigned uid, RtcEventRecorder::Sin
     , m_recorder([this](const QJsonObject& event) {
         if (m_sink)
             m_sink(event);
+        if (event.value(QLatin1String("event")) == QLatin1String("onUserJoined")) {
+            const unsigned uid = unsigned(event.value(QLatin1String("uid")).toInt());
+            QMetaObject::invokeMethod(
+                &m_context,
+                [this, uid] {
+                    if (!m_shown || m_shown->contains(uid))
+                        SetView(uid, true);
+                },
+                Qt::QueuedConnection);
+        }
         QMutexLocker lock(&m_inboxLock);
         m_inbox << event;
     })
@@ -64,7 +74,7 @@ bool LocalPeer::Join(const QString& appId, const QString& key, bool audience, bo
         m_error = QStringLiteral("joinChannel failed at once");
         return false;
     }
-    EnableCamera(true);
+    EnableCamera(m_cameraAtJoin);
     m_engine->enableVideo();
     m_engine->enableAudio();
     MuteMicrophone(microphoneMuted);
@@ -80,6 +90,32 @@ void LocalPeer::Stop()
     m_engine = nullptr;
     qDeleteAll(m_tiles);
     m_tiles.clear();
+    qDeleteAll(m_views);
+    m_views.clear();
+}
+
+void LocalPeer::ShowOnly(const QSet<unsigned>& uids)
+{
+    m_shown = uids;
+    for (unsigned uid : m_views.keys()) {
+        if (!uids.contains(uid))
+            SetView(uid, false);
+    }
+}
+
+void LocalPeer::SetView(unsigned uid, bool shown)
+{
+    if (!shown) {
+        // Gone with its widget, as a closed tile's view is.
+        delete m_views.take(uid).data();
+        return;
+    }
+    if (!m_engine || m_tiles.value(uid) || m_views.value(uid))
+        return;
+    auto* view = new QWidget;
+    view->resize(160, 120);
+    m_views.insert(uid, view);
+    Bind(uid, view);
 }
 
 QWidget* LocalPeer::ShowTile(unsigned uid, const QSize& size)
@@ -97,6 +133,8 @@ QWidget* LocalPeer::ShowTile(unsigned uid, const QSize& size)
     tile->show();
     if (m_engine)
         Bind(uid, tile);
+    // The tile takes the place of a hidden view.
+    delete m_views.take(uid).data();
     return tile;
 }
 

@@ -3,9 +3,12 @@
 #include "RtcEvents.h"
 
 #include <QHash>
+#include <QObject>
 #include <QPointer>
+#include <QSet>
 #include <QString>
 #include <memory>
+#include <optional>
 
 class QWidget;
 class ServiceFixture;
@@ -35,6 +38,14 @@ public:
 
     // A native window of size drawn into by the engine with uid's video.
     QWidget* ShowTile(unsigned uid, const QSize& size);
+    // Views of the others' pictures, set up as the client sets up tiles: by
+    // default one for everybody who joins (hidden, unless a tile shows
+    // it); ShowOnly limits them to uids from now on. SetView sets one up or
+    // takes it away.
+    void ShowOnly(const QSet<unsigned>& uids);
+    void SetView(unsigned uid, bool shown);
+    // Joins with the camera off (before Start or Join).
+    void StartWithCameraOff() { m_cameraAtJoin = false; }
     int MuteMicrophone(bool muted);
     // The class recording, through the parameters the client sets.
     int StartRecording(const QString& path, int quality);
@@ -61,5 +72,9 @@ private:
     RtcEventRecorder m_recorder;
     rtc::IRtcEngine* m_engine = nullptr;
     QHash<unsigned, QPointer<QWidget>> m_tiles;
+    QHash<unsigned, QPointer<QWidget>> m_views;
+    std::optional<QSet<unsigned>> m_shown; // all when not set
+    bool m_cameraAtJoin = true;
+    QObject m_context; // where the joins reported are handled, GUI thread
     QString m_error;
 };

@@ -44,6 +44,12 @@ bool RemotePeer::Start()
         args << QStringLiteral("--audience");
     if (m_options.toneHz > 0)
         args << QStringLiteral("--tone") << QString::number(m_options.toneHz);
+    if (!m_options.show.isEmpty())
+        args << QStringLiteral("--show") << m_options.show;
+    if (m_options.cameraOff)
+        args << QStringLiteral("--camera-off");
+    if (m_options.muted)
+        args << QStringLiteral("--muted");
     // Its complaints go to the test's output; its events come back here.
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_process.start(QStringLiteral(PLOVIX_RTC_PEER), args);

@@ -22,6 +22,11 @@ public:
         QString key;
         // The generated microphone's tone, when not the one of its uid.
         int toneHz = 0;
+        // Whose pictures it receives, as rtc_peer's --show: everybody's
+        // when empty.
+        QString show;
+        bool cameraOff = false;
+        bool muted = false;
     };
 
     RemotePeer(const ServiceFixture& service, const QString& channel, unsigned uid);

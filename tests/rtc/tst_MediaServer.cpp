@@ -1,13 +1,17 @@
+#include "LocalPeer.h"
 #include "RemotePeer.h"
 #include "ServiceFixture.h"
 #include "TestRegistry.h"
 
 #include "platform/RtcEngineControl.h"
+#include "platform/rtc/RtcMedia.h"
 #include "rtc/AgoraVideoFrameObserver.h"
 #include "rtc/CAgoraObject.h"
 
+#include <QJsonDocument>
 #include <QTest>
 #include <QWidget>
+#include <memory>
 
 namespace control = RtcEngineControl;
 
@@ -20,9 +24,11 @@ class TestMediaServer : public QObject
 
 private:
     ServiceFixture m_service;
+    std::unique_ptr<QWidget> m_view; // the tile of 61
 
     // The local user 58 in room R100 as the lesson joins it (camera off,
-    // microphone muted), then with the camera on unless cameraOff.
+    // microphone muted), then with the camera on unless cameraOff; 61's
+    // tile is set up, as for a member whose camera is on.
     CAgoraObject* Joined(bool cameraOff = false)
     {
         const auto issued = RemotePeer::FetchKey(m_service, "R100", 58);
@@ -30,6 +36,9 @@ private:
         if (!agora->SetClientRole(1) || !agora->JoinChannel("R100", 58, issued.first) || !agora->EnableLocalVideo(false)
             || !agora->EnableVideo(true) || !agora->MuteLocalAudio(true)
             || (!cameraOff && !agora->EnableLocalVideo(true)))
+            return nullptr;
+        m_view = std::make_unique<QWidget>();
+        if (agora->GetRtcEngine()->setupRemoteVideo(rtc::VideoCanvas { m_view.get(), 1, 61, nullptr }) != 0)
             return nullptr;
         return agora;
     }
@@ -42,6 +51,14 @@ private:
             return -1;
         const QJsonObject stats = peer.WaitFor("stats", {}, 15000);
         return stats.isEmpty() ? -1 : qint64(stats.value(kind).toObject().value(QString::number(uid)).toDouble(0));
+    }
+    // A student as the lesson has one: camera off, microphone muted.
+    static RemotePeer::Options Quiet()
+    {
+        RemotePeer::Options quiet;
+        quiet.cameraOff = true;
+        quiet.muted = true;
+        return quiet;
     }
     static bool Muted(const QJsonObject& event, bool muted) { return event.value("muted").toBool() == muted; }
     static int Callbacks(const QString& line) { return control::JournalOf("callback " + line).size(); }
@@ -64,6 +81,7 @@ private slots:
     }
     void cleanup()
     {
+        m_view.reset();
         CAgoraObject::ReleaseEngine();
         AgoraVideoFrameObserver::ClearFrameTimes();
     }
@@ -95,6 +113,15 @@ private slots:
         QCOMPARE(control::RenderedFrames(61), muted);
         QVERIFY(agora->MuteRemoteVideoStream(61, false));
         QTRY_VERIFY_WITH_TIMEOUT(control::RenderedFrames(61) > muted + 5, 5000);
+        // Nor while no view is set up for them: the tile closed.
+        m_view.reset();
+        QTest::qWait(500);
+        const int closed = control::RenderedFrames(61);
+        QTest::qWait(700);
+        QCOMPARE(control::RenderedFrames(61), closed);
+        m_view = std::make_unique<QWidget>();
+        QCOMPARE(agora->GetRtcEngine()->setupRemoteVideo(rtc::VideoCanvas { m_view.get(), 1, 61, nullptr }), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(control::RenderedFrames(61) > closed + 5, 5000);
         // The other one's switches reach the local user's events.
         QVERIFY(peer.Send("mute-video 1"));
         QTRY_COMPARE_WITH_TIMEOUT(Callbacks("onUserMuteVideo uid=61 muted=1"), 1, 10000);
@@ -142,6 +169,55 @@ private slots:
         QVERIFY(!peer.WaitFor(
                          "onUserMuteVideo", [](const QJsonObject& e) { return Muted(e, true); }, 10000)
                      .isEmpty());
+    }
+
+    // Nothing of a quiet student arrives, though its tile is set up, until
+    // it speaks or switches the camera on; muted again, its sound stops.
+    void AMutedParticipantWithTheCameraOffSendsNothing()
+    {
+        CAgoraObject* agora = Joined();
+        QVERIFY(agora);
+        // Counts run on from the cases before.
+        const int frames = control::RenderedFrames(61);
+        const int sounds = rtcmedia::HeardBuffers(61);
+        RemotePeer peer(m_service, "R100", 61, Quiet());
+        QVERIFY2(peer.Start(), qPrintable(peer.ErrorText()));
+        // Both connections are up: the peer sees this side's pictures.
+        QVERIFY(!peer.WaitFor("frame", 58).isEmpty());
+        QTest::qWait(1500);
+        QCOMPARE(control::RenderedFrames(61), frames);
+        QCOMPARE(rtcmedia::HeardBuffers(61), sounds);
+        QVERIFY(peer.Send("mute-audio 0"));
+        QTRY_VERIFY_WITH_TIMEOUT(rtcmedia::HeardBuffers(61) > sounds, 10000);
+        QVERIFY(peer.Send("mute-video 0"));
+        QTRY_VERIFY_WITH_TIMEOUT(control::RenderedFrames(61) > frames, 10000);
+        QVERIFY(peer.Send("mute-audio 1"));
+        QTest::qWait(1000);
+        const int heard = rtcmedia::HeardBuffers(61);
+        QTest::qWait(1000);
+        QCOMPARE(rtcmedia::HeardBuffers(61), heard);
+    }
+
+    // Two who keep quiet send nothing either way: that is no broken link, and
+    // no link report falls to very bad or down.
+    void KeepingQuietIsNoBrokenLink()
+    {
+        LocalPeer local("R101", 58);
+        local.StartWithCameraOff();
+        QVERIFY2(local.Start(m_service, true), qPrintable(local.ErrorText()));
+        RemotePeer peer(m_service, "R101", 61, Quiet());
+        QVERIFY2(peer.Start(), qPrintable(peer.ErrorText()));
+        QVERIFY(!local.WaitFor("onUserJoined", 61).isEmpty());
+        // Longer than the receiver reports may stay away before a link
+        // counts as down.
+        QTest::qWait(13000);
+        const QList<QJsonObject> reports = local.Events("onNetworkQuality");
+        QVERIFY(reports.size() >= 5);
+        for (const QJsonObject& report : reports) {
+            if (report.value("uid").toInt() == 0)
+                QVERIFY2(report.value("tx").toInt() < 5 && report.value("rx").toInt() < 5,
+                    QJsonDocument(report).toJson().constData());
+        }
     }
 
     void LeavingEndsTheConnectionsAndTheCallbacks()

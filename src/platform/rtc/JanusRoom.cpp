@@ -115,8 +115,10 @@ JanusRoom::JanusRoom(JoinParams params, std::shared_ptr<RoomHooks> hooks)
     , m_hooks(std::move(hooks))
     , m_relay(std::make_shared<Relay>(this))
     , m_owners(std::make_shared<StreamOwners>())
-    , m_mutedPeers(m_params.mutedPeers)
+    , m_wantedPeers(m_params.wantedPeers)
 {
+    for (unsigned uid : qAsConst(m_wantedPeers))
+        m_owners->SetVideoWanted(uid, true);
     m_keepAlive = new QTimer(this);
     m_keepAlive->setInterval(kKeepAliveMs);
     connect(m_keepAlive, &QTimer::timeout, this, [this] {
@@ -212,27 +214,37 @@ void JanusRoom::AnnounceMutes()
     SendToHandle(m_publisherHandle, { { "request", "configure" }, { "descriptions", descriptions } });
 }
 
-void JanusRoom::SetPeerVideoMuted(unsigned uid, bool muted)
+void JanusRoom::SetPeerVideoWanted(unsigned uid, bool wanted)
 {
-    if (muted == m_mutedPeers.contains(uid))
+    if (wanted == m_wantedPeers.contains(uid))
         return;
-    if (muted)
-        m_mutedPeers.insert(uid);
+    if (wanted)
+        m_wantedPeers.insert(uid);
     else
-        m_mutedPeers.remove(uid);
+        m_wantedPeers.remove(uid);
+    m_owners->SetVideoWanted(uid, wanted);
     // The server stops forwarding the pictures; asked again, it sends a key
-    // frame first.
-    if (m_subscriber && m_videoMids.contains(uid))
+    // frame first. What arrived of them is no longer decoded.
+    if (m_subscriber && m_videoMids.contains(uid)) {
         SendToHandle(m_subscriberHandle,
             { { "request", "configure" },
-                { "streams", QJsonArray { QJsonObject { { "mid", m_videoMids.value(uid) }, { "send", !muted } } } } });
+                { "streams", QJsonArray { QJsonObject { { "mid", m_videoMids.value(uid) }, { "send", wanted } } } } });
+        m_subscriber->SetVideoWanted(uid, wanted);
+    }
 }
 
-bool JanusRoom::IsMutedMid(const QString& mid) const
+bool JanusRoom::Expected(unsigned uid, bool sound) const
 {
-    for (unsigned uid : m_mutedPeers) {
-        if (m_videoMids.value(uid) == mid)
-            return true;
+    const auto mutes = m_mutes.value(uid);
+    const std::optional<bool>& muted = sound ? mutes.first : mutes.second;
+    return !muted.value_or(false) && (sound || m_wantedPeers.contains(uid));
+}
+
+bool JanusRoom::IsPausedMid(const QString& mid) const
+{
+    for (auto video = m_videoMids.begin(); video != m_videoMids.end(); ++video) {
+        if (video.value() == mid)
+            return !m_wantedPeers.contains(video.key());
     }
     return false;
 }
@@ -247,12 +259,18 @@ void JanusRoom::OnSent(const LinkCounts& counts)
 {
     const qint64 sent = counts.sentPackets - m_sentBefore.sentPackets;
     const qint64 lost = counts.reportedLost - m_sentBefore.reportedLost;
-    m_unheard = counts.reported && counts.reportedSeq == m_sentBefore.reportedSeq ? m_unheard + 1 : 0;
+    // A camera that is off and a muted microphone send nothing: silence
+    // on purpose says nothing of the link.
+    const bool carried = counts.handedOn > m_sentBefore.handedOn;
+    if (carried)
+        m_unheard = counts.reported && counts.reportedSeq == m_sentBefore.reportedSeq ? m_unheard + 1 : 0;
     m_sentBefore = counts;
     m_measured.txBytes = counts.sentBytes;
     // The server reports what it received about once a second: silent for
     // seconds, its reports are lost on the way, or ours to it.
-    if ((m_sending && sent <= 0) || m_unheard >= kUnheardDown)
+    if (!carried && !m_unheard && sent <= 0)
+        m_txMeasured = 0;
+    else if ((m_sending && carried && sent <= 0) || m_unheard >= kUnheardDown)
         m_txMeasured = kDown; // nothing leaves, or nothing gets there
     else if (m_unheard >= kUnheardVeryBad)
         m_txMeasured = kDown - 1;
@@ -302,6 +320,10 @@ void JanusRoom::OnReceived(const LinkCounts& counts)
         const QPair<int, bool> described = m_ssrcs.value(stream.ssrc);
         const unsigned uid = m_owners->Owner(described.first);
         if (!uid || !present.contains(uid))
+            continue;
+        // Nor does one kept silent on purpose: a muted microphone, a camera
+        // off, pictures paused as nobody here wants them.
+        if (packets == 0 && lost == 0 && !Expected(uid, described.second))
             continue;
         owned.Add(packets, lost, jitterMs);
         users[uid].Add(packets, lost, jitterMs);
@@ -731,7 +753,7 @@ void JanusRoom::OnSubscriberEvent(const QJsonObject& data, const QJsonObject& js
         if (!m_newMids.isEmpty()) {
             QJsonArray streams;
             for (const QString& mid : qAsConst(m_newMids))
-                streams.append(QJsonObject { { "mid", mid }, { "send", !IsMutedMid(mid) } });
+                streams.append(QJsonObject { { "mid", mid }, { "send", !IsPausedMid(mid) } });
             m_newMids.clear();
             SendToHandle(m_subscriberHandle, { { "request", "configure" }, { "streams", streams } });
         }

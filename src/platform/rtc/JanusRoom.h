@@ -39,7 +39,7 @@ struct JoinParams {
     bool sendVideo = false;
     bool audioMuted = false;
     bool videoMuted = false;
-    QSet<unsigned> mutedPeers; // whose pictures are not wanted
+    QSet<unsigned> wantedPeers; // whose pictures are wanted: shown in a view, not switched off
 };
 
 // What the room tells the engine. Post runs f on the engine's callback
@@ -81,8 +81,8 @@ public:
     void Stop();
     void SetAudioMuted(bool muted);
     void SetVideoMuted(bool muted);
-    // Stops or resumes receiving uid's pictures.
-    void SetPeerVideoMuted(unsigned uid, bool muted);
+    // Resumes or pauses receiving uid's pictures.
+    void SetPeerVideoWanted(unsigned uid, bool wanted);
     // The latest link figures; any thread.
     LinkReport Report() const;
 
@@ -113,7 +113,11 @@ private:
     void ReadStreams(const QJsonArray& streams);
     // Forgets the subscription; its feeds wait to be asked for again.
     void DropSubscriber();
-    bool IsMutedMid(const QString& mid) const;
+    // Whether uid's sound (or pictures) should arrive: not described muted
+    // and, for pictures, wanted.
+    bool Expected(unsigned uid, bool sound) const;
+    // A stream of pictures nobody wants: the server holds it back.
+    bool IsPausedMid(const QString& mid) const;
     void Trickle(qint64 handle, int mline, const QString& candidate);
     // The connection broke: report it, drop the session and join again.
     void Interrupt(const QString& why);
@@ -147,7 +151,7 @@ private:
     QMap<unsigned, QPair<std::optional<bool>, std::optional<bool>>> m_mutes; // audio, video as reported
     QMap<QString, QString> m_sentMids; // by kind
     QMap<unsigned, QString> m_videoMids; // received pictures' streams by uid
-    QSet<unsigned> m_mutedPeers; // whose pictures are not wanted
+    QSet<unsigned> m_wantedPeers; // whose pictures are wanted
     QSet<QString> m_subscribed; // feeds asked of the subscriber
     QList<QString> m_waiting; // feeds to ask for once the subscriber is ready
     QList<QString> m_requested; // feeds of the join or update under way

@@ -39,6 +39,21 @@ unsigned StreamOwners::Owner(int mline) const
     return m_owners.value(mline);
 }
 
+void StreamOwners::SetVideoWanted(unsigned uid, bool wanted)
+{
+    QMutexLocker lock(&m_mutex);
+    if (wanted)
+        m_wanted.insert(uid);
+    else
+        m_wanted.remove(uid);
+}
+
+bool StreamOwners::VideoWanted(unsigned uid) const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_wanted.contains(uid);
+}
+
 struct PeerConnection::Inner {
     Role role = Role::Publisher;
     std::shared_ptr<Relay> relay;
@@ -54,6 +69,25 @@ struct PeerConnection::Inner {
     GstPad* cameraPad = nullptr;
     GstPad* blackPad = nullptr;
     GstElement* encoder = nullptr;
+    // Withheld from the connection: pictures while the camera is off, and
+    // sound while it is digital silence once the encoder has given its
+    // first packet (whose caps the offer is made of).
+    std::atomic<bool> videoMuted { false };
+    std::atomic<bool> soundSilent { false };
+    std::atomic<bool> soundEncoded { false };
+    std::atomic<bool> soundHeld { false };
+    std::atomic<bool> offered { false };
+    std::atomic<qint64> handedOn { 0 };
+    // Subscriber: the received streams by m-line, for the branch behind a
+    // stream of pictures to follow whether they are wanted. Streaming
+    // threads add to it, the owner's thread swaps branches.
+    struct Received {
+        GstPad* pad = nullptr; // webrtcbin's, referenced
+        unsigned uid = 0;
+        bool decoding = false; // else dropped undecoded
+    };
+    QMutex receivedLock;
+    QMap<int, Received> received;
 
     void Fail(const QString& message)
     {
@@ -244,6 +278,90 @@ void WatchFirstPicture(PeerConnection::Inner* inner, GstElement* branch, unsigne
     gst_object_unref(decoder);
 }
 
+// The branch behind a received stream, in the pipeline but not yet linked:
+// decoded into its user's sink, or, for pictures nobody wants (and what
+// belongs to nobody), dropped at once.
+GstElement* MakeBranch(PeerConnection::Inner* inner, const QByteArray& encoding, unsigned uid, bool decode)
+{
+    const char* description = "fakesink sync=false async=false";
+    GstElement* sink = nullptr;
+    if (encoding == "VP8" && uid && decode) {
+        description = "queue ! rtpvp8depay request-keyframe=true wait-for-keyframe=true ! vp8dec name=decoder";
+        sink = rtcmedia::MakeRemoteVideoSink(uid);
+    } else if (encoding == "OPUS" && uid) {
+        description = "queue ! rtpopusdepay ! opusdec ! audioconvert ! audioresample";
+        sink = rtcmedia::MakeRemoteAudioSink(uid);
+    }
+    GError* error = nullptr;
+    GstElement* branch = gst_parse_bin_from_description(description, TRUE, &error);
+    if (!branch) {
+        inner->Fail(
+            QStringLiteral("no receiver for %1: %2").arg(QString::fromLatin1(encoding), error ? error->message : ""));
+        g_clear_error(&error);
+        if (sink)
+            gst_object_unref(sink);
+        return nullptr;
+    }
+    gst_bin_add(GST_BIN(inner->pipeline), branch);
+    if (sink) {
+        gst_bin_add(GST_BIN(inner->pipeline), sink);
+        gst_element_link(branch, sink);
+        if (encoding == "VP8")
+            WatchFirstPicture(inner, branch, uid);
+    }
+    return branch;
+}
+
+// Starts a branch made by MakeBranch and links pad to it.
+bool LinkBranch(GstPad* pad, GstElement* branch)
+{
+    GstPad* out = gst_element_get_static_pad(branch, "src");
+    if (GstPad* next = out ? gst_pad_get_peer(out) : nullptr) {
+        GstElement* sink = gst_pad_get_parent_element(next);
+        if (sink) {
+            gst_element_sync_state_with_parent(sink);
+            gst_object_unref(sink);
+        }
+        gst_object_unref(next);
+    }
+    if (out)
+        gst_object_unref(out);
+    gst_element_sync_state_with_parent(branch);
+    GstPad* in = gst_element_get_static_pad(branch, "sink");
+    const bool linked = gst_pad_link(pad, in) == GST_PAD_LINK_OK;
+    gst_object_unref(in);
+    return linked;
+}
+
+// Stops and removes the branch linked behind pad, and its sink.
+void DropBranch(GstElement* pipeline, GstPad* pad)
+{
+    GstPad* peer = gst_pad_get_peer(pad);
+    if (!peer)
+        return;
+    GstElement* branch = gst_pad_get_parent_element(peer);
+    gst_pad_unlink(pad, peer);
+    gst_object_unref(peer);
+    if (!branch)
+        return;
+    GstElement* sink = nullptr;
+    if (GstPad* out = gst_element_get_static_pad(branch, "src")) {
+        if (GstPad* next = gst_pad_get_peer(out)) {
+            sink = gst_pad_get_parent_element(next);
+            gst_object_unref(next);
+        }
+        gst_object_unref(out);
+    }
+    for (GstElement* element : { branch, sink }) {
+        if (!element)
+            continue;
+        gst_element_set_locked_state(element, TRUE);
+        gst_element_set_state(element, GST_STATE_NULL);
+        gst_bin_remove(GST_BIN(pipeline), element);
+        gst_object_unref(element);
+    }
+}
+
 // A received stream: decoded and handed to its sink.
 void OnRemotePad(GstElement*, GstPad* pad, gpointer data)
 {
@@ -260,38 +378,24 @@ void OnRemotePad(GstElement*, GstPad* pad, gpointer data)
     const QByteArray encoding = QByteArray(gst_structure_get_string(s, "encoding-name")).toUpper();
     gst_caps_unref(caps);
     const unsigned uid = inner->owners ? inner->owners->Owner(mline) : 0;
-    const char* decoder = "fakesink sync=false async=false";
-    GstElement* sink = nullptr;
-    if (encoding == "VP8" && uid) {
-        decoder = "queue ! rtpvp8depay request-keyframe=true wait-for-keyframe=true ! vp8dec name=decoder";
-        sink = rtcmedia::MakeRemoteVideoSink(uid);
-    } else if (encoding == "OPUS" && uid) {
-        decoder = "queue ! rtpopusdepay ! opusdec ! audioconvert ! audioresample";
-        sink = rtcmedia::MakeRemoteAudioSink(uid);
-    }
-    GError* error = nullptr;
-    GstElement* branch = gst_parse_bin_from_description(decoder, TRUE, &error);
-    if (!branch) {
-        inner->Fail(
-            QStringLiteral("no receiver for %1: %2").arg(QString::fromLatin1(encoding), error ? error->message : ""));
-        g_clear_error(&error);
-        if (sink)
-            gst_object_unref(sink);
+    const bool video = encoding == "VP8" && uid;
+    // Decided and kept under the lock: a view set up or gone meanwhile
+    // swaps the branch after this.
+    QMutexLocker lock(&inner->receivedLock);
+    const bool decode = !video || inner->owners->VideoWanted(uid);
+    GstElement* branch = MakeBranch(inner, encoding, uid, decode);
+    if (!branch)
         return;
-    }
-    gst_bin_add(GST_BIN(inner->pipeline), branch);
-    if (sink) {
-        gst_bin_add(GST_BIN(inner->pipeline), sink);
-        gst_element_link(branch, sink);
-        gst_element_sync_state_with_parent(sink);
-        if (encoding == "VP8")
-            WatchFirstPicture(inner, branch, uid);
-    }
-    gst_element_sync_state_with_parent(branch);
-    GstPad* sinkPad = gst_element_get_static_pad(branch, "sink");
-    if (gst_pad_link(pad, sinkPad) != GST_PAD_LINK_OK)
+    if (!LinkBranch(pad, branch))
         inner->Fail(QStringLiteral("cannot link the stream of m-line %1").arg(mline));
-    gst_object_unref(sinkPad);
+    if (video) {
+        PeerConnection::Inner::Received& received = inner->received[mline];
+        if (received.pad)
+            gst_object_unref(received.pad);
+        received.pad = GST_PAD(gst_object_ref(pad));
+        received.uid = uid;
+        received.decoding = decode;
+    }
 }
 
 GstElement* NewPipeline(const std::shared_ptr<PeerConnection::Inner>& inner, const char* name)
@@ -334,10 +438,69 @@ GstElement* NewPipeline(const std::shared_ptr<PeerConnection::Inner>& inner, con
     return inner->webrtc;
 }
 
+// Whether a buffer of 16-bit samples is digital silence.
+bool IsSilence(GstBuffer* buffer)
+{
+    GstMapInfo map;
+    if (!gst_buffer_map(buffer, &map, GST_MAP_READ))
+        return false;
+    bool silent = true;
+    for (gsize i = 0; i < map.size && silent; ++i)
+        silent = map.data[i] == 0;
+    gst_buffer_unmap(buffer, &map);
+    return silent;
+}
+
+// Sound on its way to the encoder. Digital silence (a muted microphone
+// with nothing mixed in) is neither encoded nor sent, as in discontinuous
+// transmission: the others then run no decoder for it. The first sound
+// after it starts a new stretch.
+GstPadProbeReturn OnSound(GstPad*, GstPadProbeInfo* info, gpointer data)
+{
+    auto* inner = static_cast<PeerConnection::Inner*>(data);
+    const bool silent = IsSilence(GST_PAD_PROBE_INFO_BUFFER(info));
+    inner->soundSilent = silent;
+    if (silent && inner->soundEncoded) {
+        inner->soundHeld = true;
+        return GST_PAD_PROBE_DROP;
+    }
+    if (!silent && inner->soundHeld.exchange(false)) {
+        GstBuffer* buffer = gst_buffer_make_writable(GST_PAD_PROBE_INFO_BUFFER(info));
+        GST_PAD_PROBE_INFO_DATA(info) = buffer;
+        GST_BUFFER_FLAG_SET(buffer, GST_BUFFER_FLAG_DISCONT);
+    }
+    return GST_PAD_PROBE_OK;
+}
+
+// What a sender hands to webrtcbin: the first encoded buffer (its caps name
+// the codec and the ssrc) makes the offer; pictures of a camera that is off
+// and encoded silence are withheld.
+struct Sent {
+    std::weak_ptr<PeerConnection::Inner> inner;
+    bool video = false;
+    bool offers = false;
+};
+
+GstPadProbeReturn OnEncoded(GstPad*, GstPadProbeInfo*, gpointer data)
+{
+    auto* sent = static_cast<Sent*>(data);
+    auto inner = sent->inner.lock();
+    if (!inner)
+        return GST_PAD_PROBE_DROP;
+    if (sent->offers && !inner->offered.exchange(true))
+        CreateOffer(inner);
+    if (!sent->video)
+        inner->soundEncoded = true;
+    if (sent->video ? inner->videoMuted.load() : inner->soundSilent.load())
+        return GST_PAD_PROBE_DROP;
+    ++inner->handedOn;
+    return GST_PAD_PROBE_OK;
+}
+
 // Links a sender (source, then the encoder chain) to a send-only
 // transceiver; returns the chain's encoder.
 GstElement* AddSender(
-    const std::shared_ptr<PeerConnection::Inner>& inner, GstElement* source, const char* chain, bool waitForFirst)
+    const std::shared_ptr<PeerConnection::Inner>& inner, GstElement* source, const char* chain, bool video, bool offers)
 {
     GError* error = nullptr;
     GstElement* encoder = gst_parse_bin_from_description(chain, TRUE, &error);
@@ -352,6 +515,11 @@ GstElement* AddSender(
     }
     gst_bin_add_many(GST_BIN(inner->pipeline), source, encoder, nullptr);
     gst_element_link(source, encoder);
+    if (!video) {
+        GstPad* raw = gst_element_get_static_pad(encoder, "sink");
+        gst_pad_add_probe(raw, GST_PAD_PROBE_TYPE_BUFFER, OnSound, inner.get(), nullptr);
+        gst_object_unref(raw);
+    }
     GstPad* out = gst_element_get_static_pad(encoder, "src");
     GstPad* in = gst_element_request_pad_simple(inner->webrtc, "sink_%u");
     gst_pad_link(out, in);
@@ -362,19 +530,8 @@ GstElement* AddSender(
         gst_object_unref(transceiver);
     }
     gst_object_unref(in);
-    if (waitForFirst) {
-        // Offered only once the payloader has put its ssrc in the caps.
-        std::weak_ptr<PeerConnection::Inner> weak = inner;
-        gst_pad_add_probe(
-            out, GST_PAD_PROBE_TYPE_BUFFER,
-            [](GstPad*, GstPadProbeInfo*, gpointer data) {
-                if (auto live = static_cast<std::weak_ptr<PeerConnection::Inner>*>(data)->lock())
-                    CreateOffer(live);
-                return GST_PAD_PROBE_REMOVE;
-            },
-            new std::weak_ptr<PeerConnection::Inner>(weak),
-            [](gpointer data) { delete static_cast<std::weak_ptr<PeerConnection::Inner>*>(data); });
-    }
+    gst_pad_add_probe(out, GST_PAD_PROBE_TYPE_BUFFER, OnEncoded, new Sent { inner, video, offers },
+        [](gpointer data) { delete static_cast<Sent*>(data); });
     gst_object_unref(out);
     return gst_bin_get_by_name(GST_BIN(encoder), "encoder");
 }
@@ -413,6 +570,8 @@ PeerConnection::~PeerConnection()
     }
     if (m_inner->encoder)
         gst_object_unref(m_inner->encoder);
+    for (const Inner::Received& received : qAsConst(m_inner->received))
+        gst_object_unref(received.pad);
     gst_object_unref(m_inner->pipeline);
 }
 
@@ -431,11 +590,25 @@ bool PeerConnection::StartPublisher(
             + QByteArray::number(random->bounded(1u, 0x7fffffffu))
             + " ! capsfilter caps=\"application/x-rtp,media=video,encoding-name=VP8,payload=96,clock-rate=90000\"";
         GError* error = nullptr;
+        // One black picture: with the camera off from the start, it gives
+        // the encoder the caps the offer is made of, and is not sent.
         GstElement* black = gst_parse_bin_from_description(
-            "videotestsrc is-live=true pattern=black ! "
+            "videotestsrc is-live=true pattern=black num-buffers=1 ! "
             "capsfilter caps=\"video/x-raw,format=I420,width=640,height=480,framerate=30/1\"",
             TRUE, &error);
         g_clear_error(&error);
+        if (black) {
+            // Its end is not the stream's.
+            GstPad* pad = gst_element_get_static_pad(black, "src");
+            gst_pad_add_probe(
+                pad, GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM,
+                [](GstPad*, GstPadProbeInfo* info, gpointer) {
+                    return GST_EVENT_TYPE(GST_PAD_PROBE_INFO_EVENT(info)) == GST_EVENT_EOS ? GST_PAD_PROBE_DROP
+                                                                                           : GST_PAD_PROBE_OK;
+                },
+                nullptr, nullptr);
+            gst_object_unref(pad);
+        }
         m_inner->camera = rtcmedia::MakeCameraSource(camera, uid);
         m_inner->selector = gst_element_factory_make("input-selector", nullptr);
         if (!black || !m_inner->camera || !m_inner->selector) {
@@ -448,7 +621,7 @@ bool PeerConnection::StartPublisher(
             return false;
         }
         g_object_set(m_inner->selector, "sync-streams", FALSE, nullptr);
-        m_inner->encoder = AddSender(m_inner, m_inner->selector, chain.constData(), true);
+        m_inner->encoder = AddSender(m_inner, m_inner->selector, chain.constData(), true, true);
         if (!m_inner->encoder) {
             // The sender took the selector with it; the inputs are still ours.
             gst_object_unref(gst_object_ref_sink(black));
@@ -466,7 +639,7 @@ bool PeerConnection::StartPublisher(
             + QByteArray::number(random->bounded(1u, 0x7fffffffu))
             + " ! capsfilter caps=\"application/x-rtp,media=audio,encoding-name=OPUS,payload=111,clock-rate=48000\"";
         GstElement* encoder
-            = AddSender(m_inner, rtcmedia::MakeMicrophoneSource(microphone, uid), chain.constData(), !video);
+            = AddSender(m_inner, rtcmedia::MakeMicrophoneSource(microphone, uid), chain.constData(), false, !video);
         if (!encoder)
             return false;
         gst_object_unref(encoder);
@@ -512,8 +685,38 @@ void PeerConnection::AddRemoteCandidate(int mline, const QString& candidate)
     g_signal_emit_by_name(m_inner->webrtc, "add-ice-candidate", guint(mline), text.constData());
 }
 
+void PeerConnection::SetVideoWanted(unsigned uid, bool wanted)
+{
+    if (!m_inner->pipeline || m_inner->role != Role::Subscriber)
+        return;
+    struct Swap {
+        GstElement* pipeline;
+        GstElement* branch;
+    };
+    QMutexLocker lock(&m_inner->receivedLock);
+    for (auto received = m_inner->received.begin(); received != m_inner->received.end(); ++received) {
+        if (received->uid != uid || received->decoding == wanted)
+            continue;
+        received->decoding = wanted;
+        GstElement* branch = MakeBranch(m_inner.get(), "VP8", uid, wanted);
+        if (!branch)
+            continue;
+        // Swapped once nothing passes the pad (at once when idle).
+        gst_pad_add_probe(
+            received->pad, GST_PAD_PROBE_TYPE_IDLE,
+            [](GstPad* pad, GstPadProbeInfo*, gpointer data) {
+                auto* swap = static_cast<Swap*>(data);
+                DropBranch(swap->pipeline, pad);
+                LinkBranch(pad, swap->branch);
+                return GST_PAD_PROBE_REMOVE;
+            },
+            new Swap { m_inner->pipeline, branch }, [](gpointer data) { delete static_cast<Swap*>(data); });
+    }
+}
+
 void PeerConnection::SetVideoMuted(bool muted)
 {
+    m_inner->videoMuted = muted;
     if (!m_inner->selector)
         return;
     if (muted) {
@@ -614,6 +817,7 @@ void PeerConnection::MeasureLink(std::function<void(const LinkCounts&)> done)
             if (inner && reply) {
                 LinkCounts counts;
                 gst_structure_foreach(reply, CountStats, &counts);
+                counts.handedOn = inner->handedOn;
                 inner->relay->Post([done = call->done, counts] { done(counts); });
             }
             gst_promise_unref(promise);

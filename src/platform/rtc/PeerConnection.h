@@ -12,6 +12,7 @@
 #include <QMap>
 #include <QMutex>
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -46,16 +47,20 @@ public:
     virtual void RemoteVideoDecoded(unsigned uid, int width, int height) = 0;
 };
 
-// Which user a received stream belongs to, by the stream's m-line index.
+// Which user a received stream belongs to, by the stream's m-line index,
+// and whose pictures are wanted (shown in a view, not switched off).
 class StreamOwners
 {
 public:
     void Set(const QMap<int, unsigned>& owners);
     unsigned Owner(int mline) const; // 0 when unknown
+    void SetVideoWanted(unsigned uid, bool wanted);
+    bool VideoWanted(unsigned uid) const;
 
 private:
     mutable QMutex m_mutex;
     QMap<int, unsigned> m_owners;
+    QSet<unsigned> m_wanted;
 };
 
 // One received stream's counts since the start; jitter as last estimated.
@@ -79,6 +84,7 @@ struct LinkCounts {
     double fractionLost = 0; // of the latest reports, 0 to 1
     double rttMs = -1;
     double sentJitterMs = 0; // as the receiver of what was sent saw it
+    qint64 handedOn = 0; // media buffers the senders handed to the connection
 };
 
 class PeerConnection
@@ -99,16 +105,20 @@ public:
     ~PeerConnection(); // stops the pipeline and every thread of it
 
     // Publisher: builds the senders and offers once the first picture (or,
-    // without video, the first sound) is encoded. A muted camera sends
-    // black pictures and stays closed.
+    // without video, the first sound) is encoded. A muted camera stays
+    // closed and nothing is sent for it; nor is anything sent (or encoded)
+    // for sound that is digital silence, as a muted microphone gives.
     bool StartPublisher(
         const QString& microphone, const QString& camera, bool audio, bool video, bool videoMuted, unsigned uid);
-    // Subscriber: builds an empty receiver.
+    // Subscriber: builds an empty receiver. Pictures of a user whose
+    // pictures are not wanted are neither decoded nor drawn; SetVideoWanted
+    // brings a stream already received in line.
     bool StartSubscriber(std::shared_ptr<MediaHooks> hooks, std::shared_ptr<StreamOwners> owners);
     // An answer (publisher) or an offer, which the subscriber answers.
     void SetRemoteDescription(const QString& type, const QString& sdp);
     void AddRemoteCandidate(int mline, const QString& candidate);
     void SetVideoMuted(bool muted);
+    void SetVideoWanted(unsigned uid, bool wanted);
     // webrtcbin's statistics as counted since the start, handed to done in
     // the owner's thread.
     void MeasureLink(std::function<void(const LinkCounts&)> done);

@@ -360,6 +360,12 @@ int RenderedFrames(unsigned uid)
     return Media().rendered.value(uid);
 }
 
+int HeardBuffers(unsigned uid)
+{
+    QMutexLocker lock(&Lock());
+    return Media().heard.value(uid);
+}
+
 Preview::~Preview()
 {
     Stop();

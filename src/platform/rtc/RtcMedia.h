@@ -114,6 +114,8 @@ VolumeIndication Indication(const AudioLevels& levels);
 // Frames the bins handed on so far, for tests and benchmarks.
 int CapturedFrames();
 int RenderedFrames(unsigned uid);
+// Buffers of uid's sound that arrived decoded so far.
+int HeardBuffers(unsigned uid);
 
 // The local camera outside a channel: a camera source in a pipeline of its
 // own, drawing into the local view. The engine stops it before it opens the

@@ -71,6 +71,7 @@ GstPadProbeReturn OnLevel(GstPad*, GstPadProbeInfo* info, gpointer data)
     else {
         int& level = Media().remotePeaks[unsigned(live->key)];
         level = std::max(level, peak);
+        ++Media().heard[unsigned(live->key)];
     }
     return GST_PAD_PROBE_OK;
 }

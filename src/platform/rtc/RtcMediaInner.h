@@ -39,6 +39,7 @@ struct State {
     QMap<unsigned, int> remotePeaks;
     int captured = 0;
     QMap<unsigned, int> rendered;
+    QMap<unsigned, int> heard;
 };
 QMutex& Lock();
 State& Media();

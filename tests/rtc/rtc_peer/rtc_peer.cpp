@@ -3,9 +3,13 @@
 // through its public interface in the order the client does, with the
 // generated camera and microphone. Every engine event becomes one JSON line
 // on stdout; commands come one per line on stdin:
-//   mute-audio 0|1, mute-video 0|1, stats, leave, quit
+//   mute-audio 0|1, mute-video 0|1, show UID, hide UID, stats [UID...] (with
+//   the sound buffers of those uids heard so far), leave, quit
+// The others' pictures are received for the views set up: for everybody
+// who joins, or only for the uids --show names ("none": nobody).
 //
 //   rtc_peer --app URL --key KEY --channel NAME --uid N [--audience] [--tone HZ]
+//            [--show all|none|UID,UID...] [--camera-off] [--muted]
 #include "LocalPeer.h"
 #include "platform/rtc/RtcMedia.h"
 
@@ -41,6 +45,9 @@ void Answer(const QString& command, int result)
 int main(int argc, char* argv[])
 {
     qputenv("PLOVIX_MEDIA_DEMO", "1");
+    // Views are drawn nowhere: the pictures reach the frame observer only.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QCommandLineParser parser;
     parser.addOption({ "app", "media server address (the key road's application id)", "url" });
@@ -49,6 +56,9 @@ int main(int argc, char* argv[])
     parser.addOption({ "uid", "user id", "uid" });
     parser.addOption({ "audience", "only watch and listen" });
     parser.addOption({ "tone", "frequency of the generated microphone's tone", "hz" });
+    parser.addOption({ "show", "whose pictures are received: all, none or a list of uids", "uids", "all" });
+    parser.addOption({ "camera-off", "join with the camera off" });
+    parser.addOption({ "muted", "join with the microphone muted" });
     parser.process(app);
     if (parser.isSet("tone"))
         rtcmedia::SetGeneratedTone(parser.value("tone").toDouble());
@@ -62,7 +72,16 @@ int main(int argc, char* argv[])
 
     QObject gui;
     LocalPeer participant(channel, uid, Print);
-    if (!participant.Join(parser.value("app"), parser.value("key"), parser.isSet("audience"), false)) {
+    const QString show = parser.value("show");
+    if (show != QLatin1String("all")) {
+        QSet<unsigned> shown;
+        for (const QString& one : show.split(QLatin1Char(','), Qt::SkipEmptyParts))
+            shown.insert(one.toUInt());
+        participant.ShowOnly(shown);
+    }
+    if (parser.isSet("camera-off"))
+        participant.StartWithCameraOff();
+    if (!participant.Join(parser.value("app"), parser.value("key"), parser.isSet("audience"), parser.isSet("muted"))) {
         Print(QJsonObject { { "event", "failed" }, { "message", participant.ErrorText() } });
         return 1;
     }
@@ -77,8 +96,16 @@ int main(int argc, char* argv[])
             Answer(verb, participant.MuteMicrophone(on));
         } else if (verb == QLatin1String("mute-video")) {
             Answer(verb, participant.EnableCamera(!on));
+        } else if (verb == QLatin1String("show") || verb == QLatin1String("hide")) {
+            participant.SetView(words.value(1).toUInt(), verb == QLatin1String("show"));
+            Answer(verb, 0);
         } else if (verb == QLatin1String("stats")) {
-            Print(participant.Recorder().Stats());
+            QJsonObject stats = participant.Recorder().Stats();
+            QJsonObject heard;
+            for (const QString& other : words.mid(1))
+                heard.insert(other, rtcmedia::HeardBuffers(other.toUInt()));
+            stats.insert(QStringLiteral("heard"), heard);
+            Print(stats);
         } else if (verb == QLatin1String("leave")) {
             Answer(verb, participant.Leave());
         } else if (verb == QLatin1String("quit")) {
