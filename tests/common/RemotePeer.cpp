@@ -44,6 +44,10 @@ bool RemotePeer::Start()
         args << QStringLiteral("--audience");
     if (m_options.toneHz > 0)
         args << QStringLiteral("--tone") << QString::number(m_options.toneHz);
+    if (m_options.echo)
+        args << QStringLiteral("--echo");
+    if (m_options.raw)
+        args << QStringLiteral("--raw");
     // Its complaints go to the test's output; its events come back here.
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_process.start(QStringLiteral(PLOVIX_RTC_PEER), args);

@@ -108,6 +108,36 @@ void SwapSource(GstElement* bin, GstElement* fresh);
 constexpr qint64 kAccompanimentKey = -2;
 void Heard(qint64 source, GstBuffer* buffer, int channels);
 
+// What the speaker plays: every output hands on its buffers of S16LE at
+// 48000 Hz, interleaved, with the channels given, after its volume and
+// mute (source as for Heard, never kLocalKey). Any streaming thread;
+// cheap while nobody reads or meters it.
+void Played(qint64 source, GstBuffer* buffer, int channels);
+// Reads the mix of what was played since it was made, mono at 48000 Hz.
+// A source plays into it once primeSamples of it wait (0: at once).
+class PlayedReader
+{
+public:
+    explicit PlayedReader(size_t primeSamples);
+    ~PlayedReader();
+    PlayedReader(const PlayedReader&) = delete;
+    PlayedReader& operator=(const PlayedReader&) = delete;
+    // The next count samples; silence where nothing waits.
+    void Take(qint16* out, size_t count);
+
+    struct Queues;
+
+private:
+    Queues* m_reader;
+};
+// The voice processor for a microphone source taking S16LE mono at
+// 48000 Hz, its echo canceller fed with what is played; null (with a log
+// line) when processing is off or the plugin is missing.
+GstElement* MakeVoiceProcessor();
+// Wraps a generated microphone's element in a bin giving S16LE mono at
+// 48000 Hz, with the test voices and the demo's echo path in it.
+GstElement* DemoMicrophone(GstElement* generated);
+
 // Peak of a buffer of 16-bit signed samples, 0 to 255.
 int Peak(GstBuffer* buffer);
 // Scales a volume of 0 to 255 to GStreamer's factor.

@@ -3,9 +3,10 @@
 // through its public interface in the order the client does, with the
 // generated camera and microphone. Every engine event becomes one JSON line
 // on stdout; commands come one per line on stdin:
-//   mute-audio 0|1, mute-video 0|1, stats, leave, quit
+//   mute-audio 0|1, mute-video 0|1, voice N, stats, leave, quit
 //
 //   rtc_peer --app URL --key KEY --channel NAME --uid N [--audience] [--tone HZ]
+//            [--echo] [--raw]
 #include "LocalPeer.h"
 #include "platform/rtc/RtcMedia.h"
 
@@ -49,7 +50,12 @@ int main(int argc, char* argv[])
     parser.addOption({ "uid", "user id", "uid" });
     parser.addOption({ "audience", "only watch and listen" });
     parser.addOption({ "tone", "frequency of the generated microphone's tone", "hz" });
+    parser.addOption({ "echo", "the demo's echo path from the speaker into the microphone" });
+    parser.addOption({ "raw", "send the microphone without voice processing" });
     parser.process(app);
+    if (parser.isSet("raw"))
+        qputenv("PLOVIX_VOICE_PROCESSING", "0");
+    rtcmedia::SetDemoEcho(parser.isSet("echo"));
     if (parser.isSet("tone"))
         rtcmedia::SetGeneratedTone(parser.value("tone").toDouble());
     bool uidOk = false;
@@ -77,6 +83,9 @@ int main(int argc, char* argv[])
             Answer(verb, participant.MuteMicrophone(on));
         } else if (verb == QLatin1String("mute-video")) {
             Answer(verb, participant.EnableCamera(!on));
+        } else if (verb == QLatin1String("voice")) {
+            rtcmedia::SetGeneratedVoice(rtcmedia::GeneratedVoice(words.value(1).toInt()));
+            Answer(verb, 0);
         } else if (verb == QLatin1String("stats")) {
             Print(participant.Recorder().Stats());
         } else if (verb == QLatin1String("leave")) {
