@@ -37,12 +37,7 @@ using Clock = std::chrono::steady_clock;
 constexpr size_t kMaxWaiting = kSampleRate / 4;
 constexpr auto kForgetAfter = std::chrono::seconds(10);
 constexpr int kFrame = kSampleRate / 100; // 10 ms, the processor's frame
-
-struct Source {
-    std::vector<qint16> queue;
-    bool priming = true;
-    Clock::time_point lastHeard;
-};
+constexpr size_t kMostOwed = kSampleRate / 4;
 
 // Per output, the mean square of each 10 ms played, while metering.
 struct Meter {
@@ -53,7 +48,7 @@ struct Meter {
 
 struct Playback {
     std::mutex mutex;
-    std::vector<PlayedReader::Queues*> readers;
+    std::vector<SoundQueues*> readers;
     std::atomic<bool> metering { false };
     std::map<qint64, Meter> meters;
 };
@@ -82,8 +77,7 @@ void AddToMeter(qint64 source, const std::vector<qint16>& mono)
 
 bool ProcessingWanted()
 {
-    static const bool wanted = qgetenv("PLOVIX_VOICE_PROCESSING") != "0";
-    return wanted;
+    return qgetenv("PLOVIX_VOICE_PROCESSING") != "0";
 }
 
 // The processor's far end: a probe fed by hand, in the microphone's
@@ -149,18 +143,104 @@ GstPadProbeReturn OnNearEnd(GstPad*, GstPadProbeInfo* info, gpointer data)
 
 namespace inner {
 
-struct PlayedReader::Queues {
-    size_t prime = 0;
-    std::map<qint64, Source> sources;
+struct SoundQueues::Queue {
+    std::vector<qint16> samples;
+    bool priming = true;
+    // Samples that came too late and went by as silence: dropped when
+    // they come, so that a late buffer does not shift the source for good.
+    size_t owed = 0;
+    Clock::time_point lastHeard;
 };
 
-PlayedReader::PlayedReader(size_t primeSamples)
-    : m_reader(new Queues)
+SoundQueues::SoundQueues(size_t prime, size_t most, size_t keep)
+    : m_prime(prime)
+    , m_most(most)
+    , m_keep(keep)
+    , m_queues(new std::map<qint64, Queue>)
+{ }
+
+SoundQueues::~SoundQueues()
 {
-    m_reader->prime = primeSamples;
+    delete m_queues;
+}
+
+bool MixDown(GstBuffer* buffer, int channels, std::vector<qint16>& mono)
+{
+    if (channels < 1 || channels > 8)
+        return false;
+    GstMapInfo map;
+    if (!gst_buffer_map(buffer, &map, GST_MAP_READ))
+        return false;
+    const auto* samples = reinterpret_cast<const gint16*>(map.data);
+    const size_t frames = map.size / sizeof(gint16) / size_t(channels);
+    mono.resize(frames);
+    for (size_t frame = 0; frame < frames; ++frame) {
+        int sum = 0;
+        for (int channel = 0; channel < channels; ++channel)
+            sum += samples[frame * size_t(channels) + size_t(channel)];
+        mono[frame] = qint16(sum / channels);
+    }
+    gst_buffer_unmap(buffer, &map);
+    return true;
+}
+
+bool SoundQueues::Add(qint64 source, GstBuffer* buffer, int channels)
+{
+    std::vector<qint16> mono;
+    if (!MixDown(buffer, channels, mono))
+        return false;
+    Add(source, mono.data(), mono.size());
+    return true;
+}
+
+void SoundQueues::Add(qint64 source, const qint16* mono, size_t count)
+{
+    Queue& queue = (*m_queues)[source];
+    queue.lastHeard = Clock::now();
+    const size_t dropped = std::min(queue.owed, count);
+    queue.owed -= dropped;
+    queue.samples.insert(queue.samples.end(), mono + dropped, mono + count);
+    if (queue.samples.size() > m_most)
+        queue.samples.erase(queue.samples.begin(), queue.samples.end() - std::ptrdiff_t(m_keep));
+}
+
+void SoundQueues::MixInto(int* sum, size_t count)
+{
+    const Clock::time_point now = Clock::now();
+    for (auto it = m_queues->begin(); it != m_queues->end();) {
+        Queue& queue = it->second;
+        if (queue.priming && queue.samples.size() >= m_prime)
+            queue.priming = false;
+        if (!queue.priming) {
+            const size_t taken = std::min(count, queue.samples.size());
+            for (size_t i = 0; i < taken; ++i)
+                sum[i] += queue.samples[i];
+            queue.samples.erase(queue.samples.begin(), queue.samples.begin() + std::ptrdiff_t(taken));
+            queue.owed += count - taken;
+            // Gone quiet rather than late: it starts afresh when it is back.
+            if (queue.owed > kMostOwed) {
+                queue.priming = true;
+                queue.owed = 0;
+            }
+        }
+        if (queue.samples.empty() && now - queue.lastHeard > kForgetAfter)
+            it = m_queues->erase(it);
+        else
+            ++it;
+    }
+}
+
+void SoundQueues::Clear()
+{
+    m_queues->clear();
+}
+
+PlayedReader::PlayedReader(size_t primeSamples)
+    : m_queues(new SoundQueues(primeSamples, kMaxWaiting, primeSamples + kFrame))
+{
     Playback& playback = ThePlayback();
     std::lock_guard<std::mutex> lock(playback.mutex);
-    playback.readers.push_back(m_reader);
+    playback.readers.push_back(m_queues);
 }
 
 PlayedReader::~PlayedReader()
@@ -169,33 +249,17 @@ PlayedReader::~PlayedReader()
     {
         std::lock_guard<std::mutex> lock(playback.mutex);
         playback.readers.erase(
-            std::remove(playback.readers.begin(), playback.readers.end(), m_reader), playback.readers.end());
+            std::remove(playback.readers.begin(), playback.readers.end(), m_queues), playback.readers.end());
     }
-    delete m_reader;
+    delete m_queues;
 }
 
 void PlayedReader::Take(qint16* out, size_t count)
 {
     std::vector<int> sum(count, 0);
-    const Clock::time_point now = Clock::now();
     {
         std::lock_guard<std::mutex> lock(ThePlayback().mutex);
-        for (auto it = m_reader->sources.begin(); it != m_reader->sources.end();) {
-            Source& source = it->second;
-            if (source.priming && source.queue.size() >= m_reader->prime)
-                source.priming = false;
-            if (!source.priming) {
-                const size_t taken = std::min(count, source.queue.size());
-                for (size_t i = 0; i < taken; ++i)
-                    sum[i] += source.queue[i];
-                source.queue.erase(source.queue.begin(), source.queue.begin() + std::ptrdiff_t(taken));
-                source.priming = taken < count && m_reader->prime > 0;
-            }
-            if (source.queue.empty() && now - source.lastHeard > kForgetAfter)
-                it = m_reader->sources.erase(it);
-            else
-                ++it;
-        }
+        m_queues->MixInto(sum.data(), count);
     }
     for (size_t i = 0; i < count; ++i)
         out[i] = qint16(std::clamp(sum[i], -32768, 32767));
@@ -204,37 +268,20 @@ void PlayedReader::Take(qint16* out, size_t count)
 void Played(qint64 source, GstBuffer* buffer, int channels)
 {
     Playback& playback = ThePlayback();
+    const bool metering = playback.metering.load(std::memory_order_relaxed);
     {
         std::lock_guard<std::mutex> lock(playback.mutex);
-        if (playback.readers.empty() && !playback.metering.load(std::memory_order_relaxed))
+        if (playback.readers.empty() && !metering)
             return;
     }
-    if (channels < 1 || channels > 8)
+    std::vector<qint16> mono;
+    if (!MixDown(buffer, channels, mono))
         return;
-    GstMapInfo map;
-    if (!gst_buffer_map(buffer, &map, GST_MAP_READ))
-        return;
-    const auto* samples = reinterpret_cast<const gint16*>(map.data);
-    const size_t frames = map.size / sizeof(gint16) / size_t(channels);
-    std::vector<qint16> mono(frames);
-    for (size_t frame = 0; frame < frames; ++frame) {
-        int sum = 0;
-        for (int channel = 0; channel < channels; ++channel)
-            sum += samples[frame * size_t(channels) + size_t(channel)];
-        mono[frame] = qint16(sum / channels);
-    }
-    gst_buffer_unmap(buffer, &map);
-    if (playback.metering.load(std::memory_order_relaxed))
+    if (metering)
         AddToMeter(source, mono);
     std::lock_guard<std::mutex> lock(playback.mutex);
-    const Clock::time_point now = Clock::now();
-    for (PlayedReader::Queues* reader : playback.readers) {
-        Source& queued = reader->sources[source];
-        queued.lastHeard = now;
-        queued.queue.insert(queued.queue.end(), mono.begin(), mono.end());
-        if (queued.queue.size() > kMaxWaiting)
-            queued.queue.erase(queued.queue.begin(), queued.queue.end() - std::ptrdiff_t(reader->prime + kFrame));
-    }
+    for (SoundQueues* reader : playback.readers)
+        reader->Add(source, mono.data(), mono.size());
 }
 
 GstElement* MakeVoiceProcessor()
