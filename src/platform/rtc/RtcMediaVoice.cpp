@@ -85,7 +85,7 @@ bool ProcessingWanted()
 struct EchoFeed {
     // A margin over the two paces' jitter, well inside any echo path's
     // delay: the far end keeps ahead of its echo.
-    PlayedReader played { kSampleRate * 30 / 1000 };
+    PlayedReader played { kSampleRate * 50 / 1000 };
     GstElement* probe = nullptr; // owned here
     GstElement* sink = nullptr; // owned here
     GstPad* entry = nullptr; // the probe's sink pad
@@ -315,7 +315,7 @@ GstElement* MakeVoiceProcessor()
     feed->entry = gst_element_get_static_pad(feed->probe, "sink");
     g_object_set(dsp, "probe", name.constData(), "echo-cancel", TRUE, "delay-agnostic", TRUE, "extended-filter", TRUE,
         "echo-suppression-level", 2 /* high */, "noise-suppression", TRUE, "noise-suppression-level", 3 /* very high */,
-        "high-pass-filter", TRUE, "gain-control", TRUE, nullptr);
+        "high-pass-filter", TRUE, "gain-control", TRUE, "compression-gain-db", 5, nullptr);
     GstPad* input = gst_element_get_static_pad(dsp, "sink");
     gst_pad_add_probe(input, GST_PAD_PROBE_TYPE_BUFFER, OnNearEnd, feed.release(),
         [](gpointer data) { delete static_cast<EchoFeed*>(data); });
