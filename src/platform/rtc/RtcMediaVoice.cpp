@@ -293,6 +293,9 @@ GstElement* MakeVoiceProcessor()
     auto feed = std::make_unique<EchoFeed>();
     feed->probe = Make("webrtcechoprobe", name.constData());
     feed->sink = Make("fakesink");
+    for (GstElement* element : { feed->probe, feed->sink })
+        if (element)
+            gst_object_ref_sink(element);
     GstElement* dsp = Make("webrtcdsp");
     if (!feed->probe || !feed->sink || !dsp) {
         qWarning() << "RTC media: no voice processing, the microphone is sent as captured";
@@ -300,8 +303,6 @@ GstElement* MakeVoiceProcessor()
             gst_object_unref(gst_object_ref_sink(dsp));
         return nullptr;
     }
-    gst_object_ref_sink(feed->probe);
-    gst_object_ref_sink(feed->sink);
     g_object_set(feed->sink, "sync", FALSE, "async", FALSE, "enable-last-sample", FALSE, nullptr);
     // The probe stands outside every pipeline: it is fed by hand and must
     // exist before the processor starts, which looks it up by name.
