@@ -39,8 +39,6 @@ constexpr size_t kJitterSamples = kRate * 200 / 1000;
 // A source that gets ahead of the clock by more (a faster sound card, or
 // the backlog after a long stall) is brought back to the jitter margin.
 constexpr size_t kMaxQueuedSamples = kRate;
-// A source heard of no more for this long is forgotten.
-constexpr auto kForgetAfter = std::chrono::seconds(10);
 constexpr int kStopWaitMs = 5000;
 
 // Sample rate and AAC bit rate of each quality the engine accepts.
@@ -62,67 +60,31 @@ Quality QualityOf(int quality)
     }
 }
 
-struct Source {
-    std::vector<qint16> queue; // mono, kRate
-    bool buffering = true;
-    Clock::time_point lastHeard;
-};
-
 // What the sources hand on while a recording runs; one per process, as
 // the sound the user hears is.
 struct Hearing {
     std::atomic<bool> active { false };
     std::mutex mutex;
-    std::map<qint64, Source> sources;
+    rtcmedia::inner::SoundQueues sources { kJitterSamples, kMaxQueuedSamples, kJitterSamples };
 
     void Add(qint64 key, GstBuffer* buffer, int channels)
     {
-        if (channels < 1 || channels > 8) {
+        std::vector<qint16> mono;
+        if (!rtcmedia::inner::MixDown(buffer, channels, mono)) {
             qWarning() << "RTC recorder: a buffer of" << channels << "channels from source" << key << "is dropped";
             return;
         }
-        GstMapInfo map;
-        if (!gst_buffer_map(buffer, &map, GST_MAP_READ))
-            return;
-        const auto* samples = reinterpret_cast<const gint16*>(map.data);
-        const size_t frames = map.size / sizeof(gint16) / size_t(channels);
         std::lock_guard<std::mutex> lock(mutex);
-        Source& source = sources[key];
-        source.lastHeard = Clock::now();
-        const size_t start = source.queue.size();
-        source.queue.resize(start + frames);
-        for (size_t frame = 0; frame < frames; ++frame) {
-            int sum = 0;
-            for (int channel = 0; channel < channels; ++channel)
-                sum += samples[frame * size_t(channels) + size_t(channel)];
-            source.queue[start + frame] = qint16(sum / channels);
-        }
-        if (source.queue.size() > kMaxQueuedSamples)
-            source.queue.erase(source.queue.begin(), source.queue.end() - std::ptrdiff_t(kJitterSamples));
-        gst_buffer_unmap(buffer, &map);
+        sources.Add(key, mono.data(), mono.size());
     }
 
     // The next count samples of the mix.
     std::vector<qint16> Take(size_t count)
     {
         std::vector<int> sum(count, 0);
-        const Clock::time_point now = Clock::now();
-        std::lock_guard<std::mutex> lock(mutex);
-        for (auto it = sources.begin(); it != sources.end();) {
-            Source& source = it->second;
-            if (source.buffering && source.queue.size() >= kJitterSamples)
-                source.buffering = false;
-            if (!source.buffering) {
-                const size_t taken = std::min(count, source.queue.size());
-                for (size_t i = 0; i < taken; ++i)
-                    sum[i] += source.queue[i];
-                source.queue.erase(source.queue.begin(), source.queue.begin() + std::ptrdiff_t(taken));
-                source.buffering = taken < count; // ran dry: gone quiet or late
-            }
-            if (source.queue.empty() && now - source.lastHeard > kForgetAfter)
-                it = sources.erase(it);
-            else
-                ++it;
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            sources.MixInto(sum.data(), count);
         }
         std::vector<qint16> mix(count);
         for (size_t i = 0; i < count; ++i)
@@ -289,7 +251,7 @@ struct Recorder::Inner {
         }
         {
             std::lock_guard<std::mutex> lock(TheHearing().mutex);
-            TheHearing().sources.clear();
+            TheHearing().sources.Clear();
         }
         TheHearing().active.store(true);
         written = 0;
@@ -321,7 +283,7 @@ struct Recorder::Inner {
         TheHearing().active.store(false);
         {
             std::lock_guard<std::mutex> lock(TheHearing().mutex);
-            TheHearing().sources.clear();
+            TheHearing().sources.Clear();
         }
         // The encoder's last frames reach the file only through the end of
         // the stream; a player reads the whole length only then.

@@ -50,6 +50,10 @@ bool RemotePeer::Start()
         args << QStringLiteral("--camera-off");
     if (m_options.muted)
         args << QStringLiteral("--muted");
+    if (m_options.echo)
+        args << QStringLiteral("--echo");
+    if (m_options.raw)
+        args << QStringLiteral("--raw");
     // Its complaints go to the test's output; its events come back here.
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_process.start(QStringLiteral(PLOVIX_RTC_PEER), args);

@@ -27,6 +27,10 @@ public:
         QString show;
         bool cameraOff = false;
         bool muted = false;
+        // The demo's echo path from its speaker into its microphone.
+        bool echo = false;
+        // The microphone sent without voice processing.
+        bool raw = false;
     };
 
     RemotePeer(const ServiceFixture& service, const QString& channel, unsigned uid);
@@ -39,7 +43,8 @@ public:
     bool Start();
     // Sends quit and waits for the end (killed after a few seconds).
     void Stop();
-    // One command line: "mute-audio 1", "mute-video 0", "stats", "leave".
+    // One command line: "mute-audio 1", "mute-video 0", "stats", "leave",
+    // "voice N" (the generated voice, rtcmedia::GeneratedVoice's value).
     bool Send(const QString& command);
 
     unsigned Uid() const { return m_uid; }

@@ -13,6 +13,7 @@
 #include <QList>
 #include <QMap>
 #include <QString>
+#include <QVector>
 #include <QtGlobal>
 #include <functional>
 #include <memory>
@@ -62,6 +63,25 @@ GstElement* MakeMicrophoneSource(const QString& deviceId, unsigned uid = 0);
 // The frequency of the generated microphone's tone in sources made from
 // now on, whatever the uid (a test participant's); 0 gives back the uid's.
 void SetGeneratedTone(double hz);
+// What the generated microphone says instead of its tone, for tests and
+// benchmarks: speech-like sounds (noise bursts; a second voice of tone
+// sweeps; the sweeps over a steady noise) that the voice processing treats
+// as speech.
+enum class GeneratedVoice { Tone, Silence, Speech, OtherSpeech, NoisySpeech };
+void SetGeneratedVoice(GeneratedVoice voice);
+// With the demo's echo path on, what the speaker plays comes back into the
+// generated microphone about 80 ms later, 6 dB down, with a little noise,
+// as a laptop's speaker does into its microphone. Off unless
+// PLOVIX_MEDIA_DEMO_ECHO=1 (with PLOVIX_MEDIA_DEMO=1).
+void SetDemoEcho(bool on);
+// The microphone goes through the voice processing (echo canceller, noise
+// suppression, high-pass filter, automatic gain) unless
+// PLOVIX_VOICE_PROCESSING=0, for comparisons.
+bool VoiceProcessingEnabled();
+// While on, the mean square (full scale 1) of every 10 ms that each output
+// played, by source (a uid; -2 the accompaniment), taken by the call.
+void MeterPlayed(bool on);
+QMap<qint64, QVector<float>> TakePlayedPowers();
 // A bin with an always sink pad "sink" taking raw video of any size. It
 // draws into uid's view, hands each frame to onRenderVideoFrame and calls
 // the first-frame handler once, on the first frame drawn into a view.

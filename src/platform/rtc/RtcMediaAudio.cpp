@@ -61,6 +61,14 @@ GstPadProbeReturn OnHeard(GstPad*, GstPadProbeInfo* info, gpointer data)
     return GST_PAD_PROBE_OK;
 }
 
+// What goes into the speaker, in the speaker's pace, for the echo canceller.
+GstPadProbeReturn OnPlayed(GstPad*, GstPadProbeInfo* info, gpointer data)
+{
+    auto* live = static_cast<AudioBin*>(data);
+    Played(live->key, GST_PAD_PROBE_INFO_BUFFER(info), live->channels);
+    return GST_PAD_PROBE_OK;
+}
+
 GstPadProbeReturn OnLevel(GstPad*, GstPadProbeInfo* info, gpointer data)
 {
     auto* live = static_cast<AudioBin*>(data);
@@ -110,7 +118,7 @@ GstElement* MicrophoneElement(const QString& id, unsigned uid)
     GstElement* tone = Make("audiotestsrc");
     g_object_set(tone, "is-live", TRUE, "wave", generated ? 0 /* sine */ : 4 /* silence */, "freq", ToneOf(uid),
         "volume", 0.3, nullptr);
-    return tone;
+    return DemoMicrophone(tone);
 }
 
 QString PlaybackDevice()
@@ -137,6 +145,8 @@ void FinishBin(GstElement* bin, const std::shared_ptr<AudioBin>& live)
     gst_pad_add_probe(heardPad, GstPadProbeType(GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM),
         OnHeard, live.get(), nullptr);
     gst_object_unref(heardPad);
+    if (live->outputPad)
+        gst_pad_add_probe(live->outputPad, GST_PAD_PROBE_TYPE_BUFFER, OnPlayed, live.get(), nullptr);
     GstPad* levelPad = gst_element_get_static_pad(live->mute ? live->mute : live->volume, "src");
     if (live->role != Role::Accompaniment)
         gst_pad_add_probe(levelPad, GST_PAD_PROBE_TYPE_BUFFER, OnLevel, live.get(), nullptr);
@@ -258,7 +268,14 @@ GstElement* MakeMicrophoneSource(const QString& deviceId, unsigned uid)
     gst_object_set_name(GST_OBJECT(source), "source");
     SetCaps(caps, PcmCaps(1));
     gst_bin_add_many(GST_BIN(bin), source, entry, resample, caps, volume, mute, nullptr);
-    gst_element_link_many(source, entry, resample, caps, volume, mute, nullptr);
+    // Everything after the processor hears the processed voice: the
+    // publisher, the level and the class recording.
+    if (GstElement* voice = MakeVoiceProcessor()) {
+        gst_bin_add(GST_BIN(bin), voice);
+        gst_element_link_many(source, entry, resample, caps, voice, volume, mute, nullptr);
+    } else {
+        gst_element_link_many(source, entry, resample, caps, volume, mute, nullptr);
+    }
     Ghost(bin, mute, "src");
 
     auto live = std::make_shared<AudioBin>();

@@ -9,7 +9,9 @@
 #include <QMutex>
 #include <QReadWriteLock>
 #include <QSet>
+#include <map>
 #include <memory>
+#include <vector>
 
 namespace rtcmedia::inner {
 
@@ -108,6 +110,63 @@ void SwapSource(GstElement* bin, GstElement* fresh);
 // thread; cheap when nothing records.
 constexpr qint64 kAccompanimentKey = -2;
 void Heard(qint64 source, GstBuffer* buffer, int channels);
+
+// Sound of several sources that arrive each at its own pace, mixed on
+// demand: a source plays once prime samples of it wait (and again after it
+// ran dry for a while; what comes late of it is dropped), keeps at most most samples waiting (then the newest keep
+// samples), and is forgotten after 10 s unheard. The owner locks it.
+class SoundQueues
+{
+public:
+    SoundQueues(size_t prime, size_t most, size_t keep);
+    ~SoundQueues();
+    // Adds a buffer of S16LE with that many channels, mixed down to mono;
+    // false when it cannot be read.
+    bool Add(qint64 source, GstBuffer* buffer, int channels);
+    void Add(qint64 source, const qint16* mono, size_t count);
+    // Adds the next count samples of every playing source into sum.
+    void MixInto(int* sum, size_t count);
+    void Clear();
+
+    struct Queue;
+
+private:
+    size_t m_prime;
+    size_t m_most;
+    size_t m_keep;
+    std::map<qint64, Queue>* m_queues;
+};
+// Mono S16LE from a buffer of that many (1 to 8) channels; false when the
+// buffer cannot be read.
+bool MixDown(GstBuffer* buffer, int channels, std::vector<qint16>& mono);
+
+// What the speaker plays: every output hands on its buffers of S16LE at
+// 48000 Hz, interleaved, with the channels given, after its volume and
+// mute (source as for Heard, never kLocalKey). Any streaming thread;
+// cheap while nobody reads or meters it.
+void Played(qint64 source, GstBuffer* buffer, int channels);
+// Reads the mix of what was played since it was made, mono at 48000 Hz.
+// A source plays into it once primeSamples of it wait (0: at once).
+class PlayedReader
+{
+public:
+    explicit PlayedReader(size_t primeSamples);
+    ~PlayedReader();
+    PlayedReader(const PlayedReader&) = delete;
+    PlayedReader& operator=(const PlayedReader&) = delete;
+    // The next count samples; silence where nothing waits.
+    void Take(qint16* out, size_t count);
+
+private:
+    SoundQueues* m_queues;
+};
+// The voice processor for a microphone source taking S16LE mono at
+// 48000 Hz, its echo canceller fed with what is played; null (with a log
+// line) when processing is off or the plugin is missing.
+GstElement* MakeVoiceProcessor();
+// Wraps a generated microphone's element in a bin giving S16LE mono at
+// 48000 Hz, with the test voices and the demo's echo path in it.
+GstElement* DemoMicrophone(GstElement* generated);
 
 // Peak of a buffer of 16-bit signed samples, 0 to 255.
 int Peak(GstBuffer* buffer);

@@ -3,13 +3,13 @@
 // through its public interface in the order the client does, with the
 // generated camera and microphone. Every engine event becomes one JSON line
 // on stdout; commands come one per line on stdin:
-//   mute-audio 0|1, mute-video 0|1, show UID, hide UID, stats [UID...] (with
-//   the sound buffers of those uids heard so far), leave, quit
+//   mute-audio 0|1, mute-video 0|1, voice N, show UID, hide UID, stats [UID...]
+//   (with the sound buffers of those uids heard so far), leave, quit
 // The others' pictures are received for the views set up: for everybody
 // who joins, or only for the uids --show names ("none": nobody).
 //
 //   rtc_peer --app URL --key KEY --channel NAME --uid N [--audience] [--tone HZ]
-//            [--show all|none|UID,UID...] [--camera-off] [--muted]
+//            [--show all|none|UID,UID...] [--camera-off] [--muted] [--echo] [--raw]
 #include "LocalPeer.h"
 #include "platform/rtc/RtcMedia.h"
 
@@ -59,7 +59,12 @@ int main(int argc, char* argv[])
     parser.addOption({ "show", "whose pictures are received: all, none or a list of uids", "uids", "all" });
     parser.addOption({ "camera-off", "join with the camera off" });
     parser.addOption({ "muted", "join with the microphone muted" });
+    parser.addOption({ "echo", "the demo's echo path from the speaker into the microphone" });
+    parser.addOption({ "raw", "send the microphone without voice processing" });
     parser.process(app);
+    if (parser.isSet("raw"))
+        qputenv("PLOVIX_VOICE_PROCESSING", "0");
+    rtcmedia::SetDemoEcho(parser.isSet("echo"));
     if (parser.isSet("tone"))
         rtcmedia::SetGeneratedTone(parser.value("tone").toDouble());
     bool uidOk = false;
@@ -98,6 +103,8 @@ int main(int argc, char* argv[])
             Answer(verb, participant.EnableCamera(!on));
         } else if (verb == QLatin1String("show") || verb == QLatin1String("hide")) {
             participant.SetView(words.value(1).toUInt(), verb == QLatin1String("show"));
+        } else if (verb == QLatin1String("voice")) {
+            rtcmedia::SetGeneratedVoice(rtcmedia::GeneratedVoice(words.value(1).toInt()));
             Answer(verb, 0);
         } else if (verb == QLatin1String("stats")) {
             QJsonObject stats = participant.Recorder().Stats();
