@@ -330,11 +330,19 @@ private slots:
         for (unsigned uid : { 1001u, 1002u }) {
             GstElement* microphone = rtcmedia::MakeMicrophoneSource(QStringLiteral("in:Demo microphone"), uid);
             QVERIFY(microphone);
-            GstElement* source = gst_bin_get_by_name(GST_BIN(microphone), "source");
+            // The tone sits somewhere inside the source's bins.
             double hz = 0;
-            g_object_get(source, "freq", &hz, nullptr);
+            GstIterator* elements = gst_bin_iterate_recurse(GST_BIN(microphone));
+            GValue item = G_VALUE_INIT;
+            while (gst_iterator_next(elements, &item) == GST_ITERATOR_OK) {
+                auto* element = GST_ELEMENT(g_value_get_object(&item));
+                if (g_object_class_find_property(G_OBJECT_GET_CLASS(element), "freq"))
+                    g_object_get(element, "freq", &hz, nullptr);
+                g_value_reset(&item);
+            }
+            g_value_unset(&item);
+            gst_iterator_free(elements);
             pitches << hz;
-            gst_object_unref(source);
             gst_object_unref(gst_object_ref_sink(microphone));
         }
         QVERIFY2(
