@@ -14,6 +14,7 @@
 //
 //   xvfb-run -a tools/netns.sh build/bench_rtc
 #include "LocalPeer.h"
+#include "MediaBench.h"
 #include "RemotePeer.h"
 #include "ServiceFixture.h"
 #include "TestSupport.h"
@@ -225,22 +226,11 @@ void Fanout(const ServiceFixture& service)
 
 int main(int argc, char* argv[])
 {
-    QTemporaryDir home(QDir::tempPath() + QStringLiteral("/plovix-bench-XXXXXX"));
-    TestSupport::UseHome(home.path());
-    qputenv("PLOVIX_MEDIA_DEMO", "1");
-    // No sound device is needed: levels are measured before playback.
-    qputenv("PLOVIX_RTC_NO_AUDIO", "1");
+    MediaBench bench;
     QApplication app(argc, argv);
-    if (qEnvironmentVariableIsEmpty("PLOVIX_MEDIA_ADDR")) {
-        std::fprintf(stderr, "bench_rtc: run it through tools/netns.sh\n");
-        return 2;
-    }
-    ServiceFixture service;
-    if (!service.Start(false, { QStringLiteral("--media-server") }) || service.MediaUrl().isEmpty()) {
-        std::fprintf(stderr, "bench_rtc: no media server: %s\n",
-            qPrintable(service.ErrorText() + QString::fromUtf8(service.ControlCall("GET", "/_control/media"))));
-        return 1;
-    }
+    if (const int failed = bench.Start("bench_rtc"))
+        return failed;
+    ServiceFixture& service = bench.Service();
     const bool drawn = QGuiApplication::platformName() == QLatin1String("xcb");
     std::printf("bench_rtc: media server %s, pictures %s\n", qPrintable(service.MediaUrl()),
         drawn ? "drawn into native windows" : "handed to the frame observer only (no X display)");

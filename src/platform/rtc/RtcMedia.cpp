@@ -353,7 +353,7 @@ bool Preview::Start(const QString& deviceId, unsigned uid)
 {
     Stop();
     Init();
-    GstElement* pipeline = gst_pipeline_new("preview");
+    GstElement* pipeline = OwnThreads(gst_pipeline_new("preview"));
     GstElement* camera = MakeCameraSource(deviceId, uid);
     GstElement* sink = Make("fakesink");
     if (!camera || !sink) {
