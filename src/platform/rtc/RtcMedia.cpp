@@ -202,7 +202,13 @@ using namespace inner;
 void Init()
 {
     static std::once_flag once;
-    std::call_once(once, [] { gst_init(nullptr, nullptr); });
+    std::call_once(once, [] {
+        gst_init(nullptr, nullptr);
+        // GLib's idle pool threads (GStreamer's asynchronous calls) stay
+        // for the next call, not ending at a moment of their own, such as
+        // the process's exit.
+        g_thread_pool_set_max_idle_time(0);
+    });
 }
 
 bool IsDisplayElement(GstObject* object)

@@ -1,52 +1,142 @@
 // The engine's pipelines run their streaming threads in a pool of their
-// own that joins each thread when its task stops. GStreamer's default pool
-// hands a stopped thread back to GLib, which keeps it idle for a while and
-// ends it at a moment of its own; such a thread still running or ending as
-// the process exits races the leak checker's stop of the world. With this
-// pool a pipeline set to NULL has no streaming thread left.
+// own. GStreamer's default pool hands a stopped thread back to GLib, which
+// keeps it idle for a while and ends it at a moment of its own: a thread
+// ending as the process exits races the leak checker's stop of the world.
+// This pool keeps its threads and gives them the next task (a thread made
+// per task would also leave each lesson's memory in an allocator arena of
+// its own); at exit it ends every idle one before the leak check runs.
 #include "RtcMediaInner.h"
 
+#include <condition_variable>
+#include <deque>
+#include <mutex>
 #include <thread>
+#include <vector>
 
 namespace rtcmedia {
 
 namespace {
 
-struct JoinedPool {
+class KeptThreads
+{
+public:
+    struct Job {
+        GstTaskPoolFunction func;
+        gpointer data;
+        bool done = false;
+    };
+
+    // Runs at exit after main, before the leak check, which was set up
+    // first.
+    ~KeptThreads()
+    {
+        std::vector<std::thread> idle;
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_stopping = true;
+            for (Worker& worker : m_workers) {
+                // A task of a pipeline never stopped runs on; its thread is
+                // left to the process's end.
+                if (worker.busy)
+                    worker.thread.detach();
+                else
+                    idle.push_back(std::move(worker.thread));
+            }
+        }
+        m_wake.notify_all();
+        for (std::thread& thread : idle)
+            thread.join();
+    }
+
+    Job* Push(GstTaskPoolFunction func, gpointer data)
+    {
+        auto* job = new Job { func, data };
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_queue.push_back(job);
+        if (m_queue.size() > m_idle) {
+            m_workers.emplace_back();
+            Worker& worker = m_workers.back();
+            worker.thread = std::thread([this, &worker] { Run(worker); });
+        }
+        m_wake.notify_one();
+        return job;
+    }
+
+    void Join(Job* job)
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_finished.wait(lock, [job] { return job->done; });
+        lock.unlock();
+        delete job;
+    }
+
+private:
+    struct Worker {
+        std::thread thread;
+        bool busy = true;
+    };
+
+    void Run(Worker& worker)
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        for (;;) {
+            worker.busy = false;
+            ++m_idle;
+            m_wake.wait(lock, [this] { return m_stopping || !m_queue.empty(); });
+            --m_idle;
+            if (m_queue.empty())
+                return; // stopping
+            Job* job = m_queue.front();
+            m_queue.pop_front();
+            worker.busy = true;
+            lock.unlock();
+            job->func(job->data);
+            lock.lock();
+            job->done = true;
+            m_finished.notify_all();
+        }
+    }
+
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::condition_variable m_finished;
+    std::deque<Job*> m_queue;
+    std::deque<Worker> m_workers; // stable addresses
+    size_t m_idle = 0;
+    bool m_stopping = false;
+};
+
+KeptThreads& Threads()
+{
+    static KeptThreads threads;
+    return threads;
+}
+
+struct KeptPool {
     GstTaskPool parent;
 };
 
-struct JoinedPoolClass {
+struct KeptPoolClass {
     GstTaskPoolClass parent;
 };
-
-gpointer Push(GstTaskPool*, GstTaskPoolFunction func, gpointer data, GError**)
-{
-    return new std::thread(func, data);
-}
-
-void Join(GstTaskPool*, gpointer id)
-{
-    auto* thread = static_cast<std::thread*>(id);
-    if (thread->joinable())
-        thread->join();
-    delete thread;
-}
 
 void ClassInit(gpointer klass, gpointer)
 {
     auto* pool = GST_TASK_POOL_CLASS(klass);
     pool->prepare = [](GstTaskPool*, GError**) {};
     pool->cleanup = [](GstTaskPool*) {};
-    pool->push = Push;
-    pool->join = Join;
+    pool->push = [](GstTaskPool*, GstTaskPoolFunction func, gpointer data, GError**) -> gpointer {
+        return Threads().Push(func, data);
+    };
+    pool->join = [](GstTaskPool*, gpointer job) { Threads().Join(static_cast<KeptThreads::Job*>(job)); };
 }
 
 GstTaskPool* Pool()
 {
     static GstTaskPool* pool = [] {
-        const GType type = g_type_register_static_simple(GST_TYPE_TASK_POOL, "PlovixJoinedTaskPool",
-            sizeof(JoinedPoolClass), ClassInit, sizeof(JoinedPool), nullptr, GTypeFlags(0));
+        Threads(); // made first, so that it is ended last
+        const GType type = g_type_register_static_simple(GST_TYPE_TASK_POOL, "PlovixKeptTaskPool",
+            sizeof(KeptPoolClass), ClassInit, sizeof(KeptPool), nullptr, GTypeFlags(0));
         return GST_TASK_POOL(gst_object_ref_sink(g_object_new(type, nullptr)));
     }();
     return pool;
