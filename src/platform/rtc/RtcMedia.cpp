@@ -4,6 +4,7 @@
 
 #include <QDebug>
 #include <algorithm>
+#include <malloc.h>
 #include <mutex>
 #include <thread>
 
@@ -203,6 +204,11 @@ void Init()
 {
     static std::once_flag once;
     std::call_once(once, [] {
+        // Media buffers are made in one streaming thread and freed in
+        // another; with an allocator arena per thread, each arena keeps the
+        // pages its freed buffers leave, and lesson after lesson the process
+        // grows. A few arenas shared by all threads keep it level.
+        mallopt(M_ARENA_MAX, 4);
         gst_init(nullptr, nullptr);
         // GLib's idle pool threads (GStreamer's asynchronous calls) stay
         // for the next call, not ending at a moment of their own, such as

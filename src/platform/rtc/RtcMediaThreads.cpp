@@ -2,9 +2,10 @@
 // own. GStreamer's default pool hands a stopped thread back to GLib, which
 // keeps it idle for a while and ends it at a moment of its own: a thread
 // ending as the process exits races the leak checker's stop of the world.
-// This pool keeps its threads and gives them the next task (a thread made
-// per task would also leave each lesson's memory in an allocator arena of
-// its own); at exit it ends every idle one before the leak check runs.
+// This pool keeps its threads, waiting, and gives them the next task; none
+// ends on its own, so none ends at exit (a thread made per task would also
+// leave each lesson's memory in an allocator arena of its own, and the
+// per-thread caches of Qt's painting unreachable).
 #include "RtcMediaInner.h"
 
 #include <condition_variable>
@@ -26,38 +27,13 @@ public:
         bool done = false;
     };
 
-    // Runs at exit after main, before the leak check, which was set up
-    // first.
-    ~KeptThreads()
-    {
-        std::vector<std::thread> idle;
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            m_stopping = true;
-            for (Worker& worker : m_workers) {
-                // A task of a pipeline never stopped runs on; its thread is
-                // left to the process's end.
-                if (worker.busy)
-                    worker.thread.detach();
-                else
-                    idle.push_back(std::move(worker.thread));
-            }
-        }
-        m_wake.notify_all();
-        for (std::thread& thread : idle)
-            thread.join();
-    }
-
     Job* Push(GstTaskPoolFunction func, gpointer data)
     {
         auto* job = new Job { func, data };
         std::lock_guard<std::mutex> lock(m_mutex);
         m_queue.push_back(job);
-        if (m_queue.size() > m_idle) {
-            m_workers.emplace_back();
-            Worker& worker = m_workers.back();
-            worker.thread = std::thread([this, &worker] { Run(worker); });
-        }
+        if (m_queue.size() > m_idle)
+            m_threads.emplace_back([this] { Run(); });
         m_wake.notify_one();
         return job;
     }
@@ -71,24 +47,15 @@ public:
     }
 
 private:
-    struct Worker {
-        std::thread thread;
-        bool busy = true;
-    };
-
-    void Run(Worker& worker)
+    void Run()
     {
         std::unique_lock<std::mutex> lock(m_mutex);
         for (;;) {
-            worker.busy = false;
             ++m_idle;
-            m_wake.wait(lock, [this] { return m_stopping || !m_queue.empty(); });
+            m_wake.wait(lock, [this] { return !m_queue.empty(); });
             --m_idle;
-            if (m_queue.empty())
-                return; // stopping
             Job* job = m_queue.front();
             m_queue.pop_front();
-            worker.busy = true;
             lock.unlock();
             job->func(job->data);
             lock.lock();
@@ -101,15 +68,15 @@ private:
     std::condition_variable m_wake;
     std::condition_variable m_finished;
     std::deque<Job*> m_queue;
-    std::deque<Worker> m_workers; // stable addresses
+    std::vector<std::thread> m_threads;
     size_t m_idle = 0;
-    bool m_stopping = false;
 };
 
+// Never destroyed: its threads wait for tasks until the process ends.
 KeptThreads& Threads()
 {
-    static KeptThreads threads;
-    return threads;
+    static auto* threads = new KeptThreads;
+    return *threads;
 }
 
 struct KeptPool {
@@ -134,7 +101,6 @@ void ClassInit(gpointer klass, gpointer)
 GstTaskPool* Pool()
 {
     static GstTaskPool* pool = [] {
-        Threads(); // made first, so that it is ended last
         const GType type = g_type_register_static_simple(GST_TYPE_TASK_POOL, "PlovixKeptTaskPool",
             sizeof(KeptPoolClass), ClassInit, sizeof(KeptPool), nullptr, GTypeFlags(0));
         return GST_TASK_POOL(gst_object_ref_sink(g_object_new(type, nullptr)));
