@@ -539,6 +539,7 @@ void JanusRoom::OnPublisherEvent(const QJsonObject& data, const QJsonObject& jse
         m_interrupted = m_lost = false;
         m_lostTimer->stop();
         m_joinedFor.start();
+        m_probeAnswered = false;
         m_txMeasured = m_rxMeasured = 0;
         Compose();
         m_levels->start();
@@ -870,7 +871,9 @@ void JanusRoom::Interrupt(const QString& why)
     m_retryPauseMs = qMin(m_retryPauseMs * 2, kRetryMostMs);
     qInfo().noquote() << "RTC engine: joining the media server again in" << pause << "ms";
     m_retry->start(pause);
-    if (!m_reached && pause > kProbeMs)
+    // Once per outage: a server that listens but fails the join (its
+    // certificate refused, say) is not asked again at the probe's pace.
+    if (!m_reached && !m_probeAnswered && pause > kProbeMs)
         m_probeTimer->start(kProbeMs);
 }
 
@@ -884,6 +887,7 @@ void JanusRoom::Probe()
             StopProbe();
             if (!m_retry->isActive())
                 return;
+            m_probeAnswered = true;
             const int spread = QRandomGenerator::global()->bounded(kProbeSpreadMs);
             qInfo().noquote() << "RTC engine: the media server listens again; joining in" << spread << "ms";
             m_retry->start(spread);

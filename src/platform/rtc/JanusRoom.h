@@ -139,6 +139,7 @@ private:
     QTimer* m_probeTimer = nullptr;
     QTcpSocket* m_probe = nullptr;
     bool m_reached = false; // the latest connection reached the server
+    bool m_probeAnswered = false; // since the latest join
     int m_retryPauseMs = 1000; // the next pause before joining again
     QTimer* m_levels = nullptr;
     QTimer* m_stats = nullptr;
