@@ -14,6 +14,7 @@
 #include <QSemaphore>
 #include <QThread>
 #include <QTimer>
+#include <malloc.h>
 
 using namespace rtcsim;
 
@@ -209,6 +210,10 @@ void SimEngine::release(bool sync)
     m_ticker = nullptr;
     auto views = m_views;
     InGuiThread([views] { DropAllViews(views); });
+    // A lesson's media is freed in many threads' allocator arenas, which
+    // keep the pages for themselves: given back, lesson after lesson does
+    // not grow the process.
+    malloc_trim(0);
     QMutexLocker lock(&s_liveLock);
     if (s_owned.get() == this)
         s_owned.reset(); // may delete this engine: nothing may follow

@@ -106,7 +106,7 @@ GstElement* NewEncoder(const QString& path, const Quality& quality, GstElement**
 {
     rtcmedia::Init();
     using rtcmedia::inner::Make;
-    GstElement* pipeline = gst_pipeline_new("class-recording");
+    GstElement* pipeline = rtcmedia::OwnThreads(gst_pipeline_new("class-recording"));
     GstElement* elements[] = { Make("appsrc"), Make("audioconvert"), Make("audioresample"), Make("capsfilter"),
         Make("voaacenc"), Make("capsfilter"), Make("aacparse"), Make("filesink") };
     for (GstElement* element : elements) {

@@ -33,7 +33,7 @@ MsgNotifyWindow::MsgNotifyWindow(QWidget* parent)
     setObjectName(QStringLiteral("MsgNotifyBar"));
     m_hideTimer.setSingleShot(true);
     m_hideTimer.setInterval(kShowMs);
-    connect(&m_hideTimer, &QTimer::timeout, this, &MsgNotifyWindow::HideDialog);
+    connect(&m_hideTimer, &QTimer::timeout, this, &MsgNotifyWindow::OnShownLongEnough);
     BuildNoticeForm();
     BuildDeviceForm();
     connect(this, &MsgNotifyWindow::CleanUp, this, &MsgNotifyWindow::OnCleanUp);
@@ -270,6 +270,30 @@ void MsgNotifyWindow::PlaceNotice()
 void MsgNotifyWindow::HideDialog()
 {
     hide();
+}
+
+void MsgNotifyWindow::OnShownLongEnough()
+{
+    hide();
+    if (m_held != 0)
+        HoldNotice(m_held);
+}
+
+void MsgNotifyWindow::HoldNotice(int type)
+{
+    m_held = type;
+    ShowDialog(type);
+    m_hideTimer.stop();
+}
+
+void MsgNotifyWindow::WithdrawNotice(int type)
+{
+    if (m_held != type)
+        return;
+    m_held = 0;
+    // Another notice shown over it keeps its time.
+    if (isVisible() && !m_hideTimer.isActive())
+        hide();
 }
 
 void MsgNotifyWindow::OnCleanUp()

@@ -28,6 +28,7 @@ public:
 
     QString GetText() const;
     bool IsBlue() const { return m_blue; }
+    int GetHeldNotice() const { return m_held; }
     bool IsTimerRunning() const { return m_hideTimer.isActive(); }
     int GetRemainingMs() const { return m_hideTimer.remainingTime(); }
     NotifyUIV2* GetDialog() const { return m_dialog; }
@@ -41,6 +42,10 @@ signals:
 public slots:
     void ShowDialog(int type);
     void HideDialog();
+    // A strip notice shown until withdrawn: another notice shows over it
+    // for its time, and the held one comes back after it.
+    void HoldNotice(int type);
+    void WithdrawNotice(int type);
     void OnCleanUp();
     // The user asks for the device check to run again.
     void OnDeviceReTest();
@@ -51,6 +56,7 @@ private:
     void ShowNoticeDialog(QWidget* host, int type);
     void ApplyColour();
     void PlaceNotice();
+    void OnShownLongEnough();
 
     QFrame* m_noticeFrame = nullptr;
     QFrame* m_form = nullptr; // "MsgNotifyWindow"
@@ -65,4 +71,5 @@ private:
     QPointer<NotifyUIV2> m_dialog;
     QTimer m_hideTimer;
     bool m_blue = true;
+    int m_held = 0; // the notice held, 0 for none
 };

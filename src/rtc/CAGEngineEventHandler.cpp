@@ -29,6 +29,18 @@ void CAGEngineEventHandler::onJoinChannelSuccess(const char*, rtc::uid_t uid, in
 void CAGEngineEventHandler::onRejoinChannelSuccess(const char*, rtc::uid_t uid, int)
 {
     qDebug() << "AGEngineEventHandler::onRejoinChannelSuccess uid:" << uid;
+    DataManager* data = Nexus::GetDataManager();
+    if (!data || uid != rtc::uid_t(data->GetUserId()))
+        return;
+    if (Player* player = Nexus::GetPlayer())
+        emit player->MediaLinkChanged(Player::MediaUp);
+}
+
+void CAGEngineEventHandler::onConnectionInterrupted()
+{
+    qDebug() << "<<<<<<<<<<<<<<<<<---------- CAGEngineEventHandler::onConnectionInterrupted";
+    if (Player* player = Nexus::GetPlayer())
+        emit player->MediaLinkChanged(Player::MediaInterrupted);
 }
 
 void CAGEngineEventHandler::onWarning(int warn, const char* msg)
@@ -138,6 +150,8 @@ void CAGEngineEventHandler::onVideoStopped()
 void CAGEngineEventHandler::onConnectionLost()
 {
     qDebug() << "<<<<<<<<<<<<<<<<<---------- CAGEngineEventHandler::onConnectionLost";
+    if (Player* player = Nexus::GetPlayer())
+        emit player->MediaLinkChanged(Player::MediaLost);
 }
 
 void CAGEngineEventHandler::onStreamMessageError(rtc::uid_t uid, int streamId, int code, int missed, int cached)

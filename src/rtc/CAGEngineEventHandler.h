@@ -7,9 +7,10 @@
 #include <utility>
 
 // Receives the RTC engine's events on the engine's callback thread, one at a
-// time. Two leave it, both queued: the local user's join reaches the video
-// panel, and the link-quality alarm reaches the session. Most others only
-// write a log line; the rest keep the empty defaults.
+// time. What leaves it is queued: the local user's join and the state of
+// the media link reach the video panel, the link-quality alarm reaches the
+// session. Most others only write a log line; the rest keep the empty
+// defaults.
 class CAGEngineEventHandler : public rtc::IRtcEngineEventHandler
 {
 public:
@@ -31,6 +32,7 @@ public:
     void onUserMuteVideo(rtc::uid_t uid, bool muted) override;
     void onUserEnableVideo(rtc::uid_t uid, bool enabled) override;
     void onVideoStopped() override;
+    void onConnectionInterrupted() override;
     void onConnectionLost() override;
     void onStreamMessageError(rtc::uid_t uid, int streamId, int code, int missed, int cached) override;
 

@@ -4,6 +4,7 @@
 #include "app/Nexus.h"
 #include "app/Profile.h"
 #include "room/MiddleArea.h"
+#include "room/NotifyType.h"
 #include "room/RightArea.h"
 #include "room/RightMiddleArea.h"
 #include "rtc/AgoraVideoFrameObserver.h"
@@ -44,6 +45,10 @@ Player::Player(QWidget* parent)
     m_mediaPlayer.SetOwner(this);
     m_frameAgeTimer.setInterval(kFrameAgeCheckMs);
     connect(&m_frameAgeTimer, &QTimer::timeout, this, &Player::OnAgoraObserverCalc);
+    m_mediaDownTimer.setSingleShot(true);
+    m_mediaDownTimer.setInterval(kMediaDownNoticeMs);
+    connect(&m_mediaDownTimer, &QTimer::timeout, this, [this] { ShowMediaDown(true); });
+    connect(this, &Player::MediaLinkChanged, this, &Player::OnMediaLinkChanged);
     connect(this, &Player::CameraStatusChanged, this, &Player::OnCameraStatusChanged);
     connect(this, &Player::JoinChannelSuccess, this, &Player::OnJoinAgoraSuccessed);
     connect(this, &Player::StreamPlayerNumChanged, this, &Player::UpdateLayout);
@@ -85,7 +90,45 @@ void Player::DeleteAllTiles()
 int Player::InitPlayer()
 {
     qDebug() << "into Player::InitPlayer";
+    // Whatever keeps the media out (no engine, no key, a server that cannot
+    // be reached or refuses the join), the room shows it in time.
+    m_mediaDownTimer.start();
     return m_mediaPlayer.InitPlayer();
+}
+
+void Player::OnMediaLinkChanged(int link)
+{
+    qDebug() << "into Player::OnMediaLinkChanged, link:" << link;
+    switch (link) {
+    case MediaUp:
+        m_mediaDownTimer.stop();
+        ShowMediaDown(false);
+        break;
+    case MediaInterrupted:
+        if (!m_mediaDownShown && !m_mediaDownTimer.isActive())
+            m_mediaDownTimer.start();
+        break;
+    case MediaLost:
+        m_mediaDownTimer.stop();
+        ShowMediaDown(true);
+        break;
+    default:
+        break;
+    }
+}
+
+void Player::ShowMediaDown(bool down)
+{
+    if (down == m_mediaDownShown)
+        return;
+    m_mediaDownShown = down;
+    MiddleArea* area = Nexus::GetMiddleArea();
+    if (!area)
+        return;
+    if (down)
+        area->GetMsgNotifyWindow()->HoldNotice(NotifyNetworkLost);
+    else
+        area->GetMsgNotifyWindow()->WithdrawNotice(NotifyNetworkLost);
 }
 
 bool Player::GetAgoraVideoStatusById(int uid)
@@ -348,6 +391,8 @@ void Player::LeaveChannel()
 
 void Player::ReleaseEngine()
 {
+    m_mediaDownTimer.stop();
+    ShowMediaDown(false);
     LeaveChannel();
     if (CAgoraObject::Instance())
         CAgoraObject::ReleaseEngine();
@@ -356,6 +401,9 @@ void Player::ReleaseEngine()
 
 void Player::OnCleanUp()
 {
+    // The room is entered again, and the media joined again, from here.
+    m_mediaDownTimer.stop();
+    ShowMediaDown(false);
     LeaveChannel();
     DataManager* data = Nexus::GetDataManager();
     if (data && m_vWidgetMap.contains(data->GetUserId()))

@@ -22,6 +22,12 @@ class Player : public QLabel
     Q_PROPERTY(int m_dwCurStreamPlayerNum READ GetCurStreamPlayerNum)
 
 public:
+    // What the engine tells of its link to the media server.
+    enum MediaLink { MediaUp, MediaInterrupted, MediaLost };
+    Q_ENUM(MediaLink)
+    // How long the media may be down before the room shows it.
+    static constexpr int kMediaDownNoticeMs = 10000;
+
     explicit Player(QWidget* parent = nullptr);
     ~Player() override;
 
@@ -51,6 +57,7 @@ public:
 signals:
     void CameraStatusChanged(UserInfo* user);
     void JoinChannelSuccess();
+    void MediaLinkChanged(int link);
     void MuteLocalAudio(int mute);
     void CamaraClosed(int uid);
     void CamaraHide(int uid);
@@ -67,6 +74,7 @@ public slots:
     void OnCamaraHide(int uid);
     void OnCameraStatusClosed(int uid);
     void OnJoinAgoraSuccessed();
+    void OnMediaLinkChanged(int link);
     void OnAgoraObserverCalc();
     void OnMuteLocalAudio(int mute);
     void OnPlayerSizeAdjust();
@@ -77,6 +85,8 @@ public slots:
     void SetPlayerInVolume(int volume);
 
 private:
+    // The network notice, held while the media is down.
+    void ShowMediaDown(bool down);
     // Hides (counting it off) and deletes uid's tile.
     void CloseTile(int uid);
     void OpenTile(UserInfo* user);
@@ -92,6 +102,10 @@ private:
     QMap<int, QPointer<PlayerItem>> m_vWidgetMap;
     QMap<int, bool> m_videoStatus; // uid -> switched back on
     QTimer m_frameAgeTimer;
+    // Runs while the media is not up: from the start of the engine and
+    // from an interruption, until the channel is joined.
+    QTimer m_mediaDownTimer;
+    bool m_mediaDownShown = false;
     MediaPlayer m_mediaPlayer;
     TeacherInfo m_teacherInfo;
 };

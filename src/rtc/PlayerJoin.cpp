@@ -82,6 +82,7 @@ void OfferDeviceTest()
 
 void Player::OnJoinAgoraSuccessed()
 {
+    OnMediaLinkChanged(MediaUp);
     DataManager* data = Nexus::GetDataManager();
     if (!data)
         return;

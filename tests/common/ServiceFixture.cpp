@@ -267,6 +267,18 @@ QStringList ServiceFixture::RequestedPaths(const QStringList& prefixes) const
     return paths;
 }
 
+bool ServiceFixture::StopMediaServer()
+{
+    const QByteArray answer = Control("POST", QStringLiteral("/_control/media/stop"));
+    return QJsonDocument::fromJson(answer).object().value(QLatin1String("url")).toString() == MediaUrl();
+}
+
+bool ServiceFixture::StartMediaServer()
+{
+    const QByteArray answer = Control("POST", QStringLiteral("/_control/media/start"));
+    return QJsonDocument::fromJson(answer).object().value(QLatin1String("url")).toString() == MediaUrl();
+}
+
 bool ServiceFixture::RestartMediaServer()
 {
     const QByteArray answer = Control("POST", QStringLiteral("/_control/media/restart"));

@@ -51,6 +51,9 @@ public:
     // Stops the media server and starts it again on the same port, with the
     // rooms and keys it had; false when it does not come back.
     bool RestartMediaServer();
+    // The media server stopped, and started again at the same address.
+    bool StopMediaServer();
+    bool StartMediaServer();
 
     // Makes path misbehave; rule holds "action" and its parameters, and
     // optionally "count" (only the next count requests). Actions:

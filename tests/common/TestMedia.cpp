@@ -2,6 +2,8 @@
 #include <gst/app/gstappsink.h>
 #include <gst/gst.h>
 
+#include "platform/rtc/RtcMedia.h"
+
 #include "TestMedia.h"
 
 #include <QColor>
@@ -125,9 +127,10 @@ Sound DecodeAac(const QString& path)
     gst_init(nullptr, nullptr);
     Sound sound;
     GError* error = nullptr;
-    GstElement* pipeline = gst_parse_launch("filesrc name=in ! aacparse ! faad ! audioconvert ! audioresample ! "
-                                            "audio/x-raw,format=S16LE,channels=1 ! appsink name=out sync=false",
-        &error);
+    GstElement* pipeline
+        = rtcmedia::OwnThreads(gst_parse_launch("filesrc name=in ! aacparse ! faad ! audioconvert ! audioresample ! "
+                                                "audio/x-raw,format=S16LE,channels=1 ! appsink name=out sync=false",
+            &error));
     if (!pipeline) {
         g_clear_error(&error);
         return sound;

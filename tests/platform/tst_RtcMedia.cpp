@@ -106,7 +106,7 @@ class Pipeline
 {
 public:
     explicit Pipeline(std::initializer_list<GstElement*> elements)
-        : m_pipeline(gst_pipeline_new(nullptr))
+        : m_pipeline(rtcmedia::OwnThreads(gst_pipeline_new(nullptr)))
     {
         GstElement* previous = nullptr;
         for (GstElement* element : elements) {

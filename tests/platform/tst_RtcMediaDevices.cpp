@@ -125,7 +125,7 @@ class TestRtcMediaDevices : public QObject
     bool Capture(const QString& id, rtc::IVideoFrameObserver* observer)
     {
         rtcmedia::SetFrameObserver(observer);
-        m_pipeline = gst_pipeline_new(nullptr);
+        m_pipeline = rtcmedia::OwnThreads(gst_pipeline_new(nullptr));
         GstElement* camera = rtcmedia::MakeCameraSource(id, 5);
         GstElement* sink = gst_element_factory_make("fakesink", nullptr);
         gst_bin_add_many(GST_BIN(m_pipeline), camera, sink, nullptr);

@@ -8,6 +8,8 @@
 #include "room/MsgNotifyWindow.h"
 #include "room/NotifyType.h"
 #include "room/NotifyUIV2.h"
+#include "rtc/CAGEngineEventHandler.h"
+#include "rtc/Player.h"
 
 #include <QPushButton>
 #include <QSignalSpy>
@@ -143,6 +145,35 @@ private slots:
         QVERIFY(!m_bar->IsTimerRunning());
         QTest::mouseClick(m_bar->GetCloseButton(), Qt::LeftButton);
         QVERIFY(!m_bar->isVisible());
+    }
+
+    void ALessonWithoutMediaShowsTheNetworkNoticeUntilItIsBack()
+    {
+        const QString lost = QString::fromUtf8("网络连接断了,请刷新或者退出重进");
+        Player* player = Nexus::GetPlayer();
+        QVERIFY(player);
+        Nexus::GetDataManager()->SetUserId(58);
+        // No application id nor key: the media never comes, and is told.
+        player->InitPlayer();
+        QTRY_VERIFY_WITH_TIMEOUT(m_bar->isVisible() && m_bar->GetText() == lost, 15000);
+        QCOMPARE(m_bar->GetHeldNotice(), int(NotifyNetworkLost));
+        QVERIFY(!m_bar->IsTimerRunning());
+        // Another notice shows for its time; the held one comes back.
+        Raise(NotifyMarkSaved);
+        QCOMPARE(m_bar->GetText(), QString::fromUtf8("标记成功,可在右侧标记栏查看"));
+        QTRY_VERIFY_WITH_TIMEOUT(m_bar->GetText() == lost && m_bar->isVisible(), 6000);
+        // Joined again: the notice goes.
+        CAGEngineEventHandler::Instance()->onRejoinChannelSuccess("R1", 58, 0);
+        QTRY_VERIFY(!m_bar->isVisible());
+        QCOMPARE(m_bar->GetHeldNotice(), 0);
+        // Lost mid-lesson, the engine says so after its own wait.
+        CAGEngineEventHandler::Instance()->onConnectionLost();
+        QTRY_VERIFY(m_bar->isVisible() && m_bar->GetText() == lost);
+        // Leaving or refreshing the room takes it away with the media.
+        emit player->CleanUp();
+        QTRY_VERIFY(!m_bar->isVisible());
+        QCOMPARE(m_bar->GetHeldNotice(), 0);
+        player->ReleaseEngine();
     }
 
     void DialogButtonsDoWhatTheySay()

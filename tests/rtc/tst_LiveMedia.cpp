@@ -64,7 +64,7 @@ bool WriteSong(const QString& path, double volume)
                                     .arg(kSongMs / 100)
                                     .arg(volume)
                                     .arg(path);
-    GstElement* pipeline = gst_parse_launch(description.toUtf8().constData(), nullptr);
+    GstElement* pipeline = rtcmedia::OwnThreads(gst_parse_launch(description.toUtf8().constData(), nullptr));
     if (!pipeline)
         return false;
     gst_element_set_state(pipeline, GST_STATE_PLAYING);

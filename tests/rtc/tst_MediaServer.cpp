@@ -263,6 +263,8 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(control::JournalOf("callback onError err=110").size(), 1, 10000);
         QTest::qWait(1500); // no retry brings a join after all
         QCOMPARE(Callbacks("onJoinChannelSuccess"), 0);
+        // A lesson without media is not a working one: told as a lost link.
+        QTRY_COMPARE_WITH_TIMEOUT(Callbacks("onConnectionLost"), 1, 15000);
     }
 };
 

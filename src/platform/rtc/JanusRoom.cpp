@@ -7,6 +7,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QNetworkRequest>
+#include <QRandomGenerator>
+#include <QTcpSocket>
 #include <QTimer>
 #include <QWebSocket>
 #include <algorithm>
@@ -16,7 +18,18 @@ namespace rtcnet {
 namespace {
 
 constexpr int kKeepAliveMs = 25000; // the server ends a silent session after 60 s
-constexpr int kRetryMs = 1000;
+// Joins again after a pause that doubles up to the most, each drawn at
+// random around it so that the clients of a restarted server do not come
+// back in step; it starts at the first again after a join that lasted.
+constexpr int kRetryFirstMs = 1000;
+constexpr int kRetryMostMs = 30000;
+constexpr double kRetryJitter = 0.25;
+constexpr int kStableMs = 10000;
+// While a server that could not be reached is waited for, a bare TCP
+// connection tells when it listens again, so that the lesson need not wait
+// out a long pause; the join then follows within a random spread.
+constexpr int kProbeMs = 1000;
+constexpr int kProbeSpreadMs = 1000;
 constexpr int kLostAfterMs = 10000;
 constexpr int kSlowLinkMs = 10000;
 constexpr int kLevelsMs = 250;
@@ -152,13 +165,22 @@ JanusRoom::JanusRoom(JoinParams params, std::shared_ptr<RoomHooks> hooks)
     });
     m_retry = new QTimer(this);
     m_retry->setSingleShot(true);
-    connect(m_retry, &QTimer::timeout, this, [this] {
-        if (m_interrupted && !m_lost && m_interruptedAt.elapsed() >= kLostAfterMs) {
-            m_lost = true;
-            m_hooks->Post(QStringLiteral("callback onConnectionLost"),
-                [](rtc::IRtcEngineEventHandler* h) { h->onConnectionLost(); });
-        }
-        Connect();
+    connect(m_retry, &QTimer::timeout, this, &JanusRoom::Connect);
+    m_probeTimer = new QTimer(this);
+    m_probeTimer->setSingleShot(true);
+    connect(m_probeTimer, &QTimer::timeout, this, &JanusRoom::Probe);
+    // Runs from the start and from an interruption until the room is
+    // joined: a lesson without media is told, whatever keeps it out.
+    m_lostTimer = new QTimer(this);
+    m_lostTimer->setSingleShot(true);
+    m_lostTimer->setInterval(kLostAfterMs);
+    connect(m_lostTimer, &QTimer::timeout, this, [this] {
+        if (m_joined || m_lost)
+            return;
+        m_lost = true;
+        Compose();
+        m_hooks->Post(
+            QStringLiteral("callback onConnectionLost"), [](rtc::IRtcEngineEventHandler* h) { h->onConnectionLost(); });
     });
 }
 
@@ -169,6 +191,7 @@ JanusRoom::~JanusRoom()
 
 void JanusRoom::Start()
 {
+    m_lostTimer->start();
     Connect();
 }
 
@@ -178,6 +201,8 @@ void JanusRoom::Stop()
         return;
     m_stopped = true;
     m_retry->stop();
+    m_lostTimer->stop();
+    StopProbe();
     DropSession();
     m_relay->Close();
 }
@@ -365,6 +390,10 @@ void JanusRoom::Compose()
         tx = qMax(tx, 3);
     if (rx && now - m_slowRxAt < kSlowLinkMs)
         rx = qMax(rx, 3);
+    // Without the server nothing is carried: down, not unknown, so that
+    // the link-quality alarm tells of it.
+    if (m_interrupted || m_lost || m_refused)
+        tx = rx = kDown;
     LinkReport report = m_measured;
     report.tx = tx;
     report.rx = rx;
@@ -377,7 +406,9 @@ void JanusRoom::Connect()
 {
     if (m_stopped)
         return;
+    StopProbe();
     DropSession();
+    m_reached = false;
     m_socket = new QWebSocket(QString(), QWebSocketProtocol::VersionLatest, this);
     // The server's messages are a few kilobytes; a giant one closes the
     // channel (and the engine joins again) instead of filling the memory.
@@ -392,6 +423,7 @@ void JanusRoom::Connect()
 
 void JanusRoom::OnConnected()
 {
+    m_reached = true;
     const int generation = m_generation;
     Send({ { "janus", "create" } }, [this, generation](const QJsonObject& reply) {
         if (generation != m_generation)
@@ -527,6 +559,9 @@ void JanusRoom::OnPublisherEvent(const QJsonObject& data, const QJsonObject& jse
                 [uid, room](rtc::IRtcEngineEventHandler* h) { h->onRejoinChannelSuccess(room.constData(), uid, 0); });
         }
         m_interrupted = m_lost = false;
+        m_lostTimer->stop();
+        m_joinedFor.start();
+        m_probeAnswered = false;
         m_txMeasured = m_rxMeasured = 0;
         Compose();
         m_levels->start();
@@ -565,7 +600,10 @@ void JanusRoom::Refused(int code, const QString& text)
     // again shortly.
     if (!kRefusals.contains(code) || m_everJoined)
         return Interrupt(QStringLiteral("join failed: %1 %2").arg(code).arg(text));
+    // Nothing is sent or received until the lesson is entered again: the
+    // link is down, and the notice of it follows as for a lost server.
     m_refused = true;
+    Compose();
     const QByteArray message = text.toUtf8();
     m_hooks->Post(QStringLiteral("callback onError err=%1").arg(int(rtc::ERR_INVALID_CHANNEL_KEY)),
         [message](rtc::IRtcEngineEventHandler* h) { h->onError(rtc::ERR_INVALID_CHANNEL_KEY, message.constData()); });
@@ -834,17 +872,60 @@ void JanusRoom::Interrupt(const QString& why)
     if (m_stopped || m_refused)
         return;
     qWarning().noquote() << "RTC engine: media server link interrupted:" << why;
+    if (m_joined && m_joinedFor.elapsed() >= kStableMs)
+        m_retryPauseMs = kRetryFirstMs;
     if (!m_interrupted) {
         m_interrupted = true;
-        m_interruptedAt.start();
-        m_txMeasured = m_rxMeasured = kDown;
+        if (!m_lost && !m_lostTimer->isActive())
+            m_lostTimer->start();
         Compose();
         if (m_everJoined)
             m_hooks->Post(QStringLiteral("callback onConnectionInterrupted"),
                 [](rtc::IRtcEngineEventHandler* h) { h->onConnectionInterrupted(); });
     }
     DropSession();
-    m_retry->start(kRetryMs);
+    const double spread = 1 + kRetryJitter * (2 * QRandomGenerator::global()->generateDouble() - 1);
+    const int pause = qMax(1, int(m_retryPauseMs * spread));
+    m_retryPauseMs = qMin(m_retryPauseMs * 2, kRetryMostMs);
+    qInfo().noquote() << "RTC engine: joining the media server again in" << pause << "ms";
+    m_retry->start(pause);
+    // Once per outage: a server that listens but fails the join (its
+    // certificate refused, say) is not asked again at the probe's pace.
+    if (!m_reached && !m_probeAnswered && pause > kProbeMs)
+        m_probeTimer->start(kProbeMs);
+}
+
+void JanusRoom::Probe()
+{
+    if (m_stopped || !m_retry->isActive())
+        return;
+    if (!m_probe) {
+        m_probe = new QTcpSocket(this);
+        connect(m_probe, &QTcpSocket::connected, this, [this] {
+            StopProbe();
+            if (!m_retry->isActive())
+                return;
+            m_probeAnswered = true;
+            const int spread = QRandomGenerator::global()->bounded(kProbeSpreadMs);
+            qInfo().noquote() << "RTC engine: the media server listens again; joining in" << spread << "ms";
+            m_retry->start(spread);
+        });
+        connect(m_probe, &QTcpSocket::errorOccurred, this, [this] {
+            m_probe->abort();
+            if (m_retry->isActive() && m_retry->remainingTime() > kProbeMs)
+                m_probeTimer->start(kProbeMs);
+        });
+    }
+    m_probe->abort();
+    const bool secure = m_params.server.scheme() == QLatin1String("wss");
+    m_probe->connectToHost(m_params.server.host(), quint16(m_params.server.port(secure ? 443 : 80)));
+}
+
+void JanusRoom::StopProbe()
+{
+    m_probeTimer->stop();
+    if (m_probe)
+        m_probe->abort();
 }
 
 void JanusRoom::DropSession()

@@ -23,6 +23,7 @@
 #include <memory>
 #include <optional>
 
+class QTcpSocket;
 class QTimer;
 class QWebSocket;
 
@@ -121,6 +122,9 @@ private:
     void Trickle(qint64 handle, int mline, const QString& candidate);
     // The connection broke: report it, drop the session and join again.
     void Interrupt(const QString& why);
+    // Whether a server that could not be reached listens again.
+    void Probe();
+    void StopProbe();
     void Refused(int code, const QString& text);
     void DropSession();
     // A measurement of the publisher's and of the subscriber's connection.
@@ -135,6 +139,12 @@ private:
     QWebSocket* m_socket = nullptr;
     QTimer* m_keepAlive = nullptr;
     QTimer* m_retry = nullptr;
+    QTimer* m_lostTimer = nullptr;
+    QTimer* m_probeTimer = nullptr;
+    QTcpSocket* m_probe = nullptr;
+    bool m_reached = false; // the latest connection reached the server
+    bool m_probeAnswered = false; // since the latest join
+    int m_retryPauseMs = 1000; // the next pause before joining again
     QTimer* m_levels = nullptr;
     QTimer* m_stats = nullptr;
     bool m_stopped = false;
@@ -166,7 +176,7 @@ private:
     bool m_everJoined = false;
     bool m_interrupted = false;
     bool m_lost = false;
-    QElapsedTimer m_interruptedAt;
+    QElapsedTimer m_joinedFor;
     qint64 m_slowTxAt = 0;
     qint64 m_slowRxAt = 0;
     // The subscriber's streams by ssrc: m-line index, whether it is sound.

@@ -430,7 +430,11 @@ GstElement* NewPipeline(const std::shared_ptr<PeerConnection::Inner>& inner, con
     gst_bus_set_sync_handler(
         bus,
         [](GstBus* b, GstMessage* message, gpointer data) {
+            rtcmedia::OwnStreamingThread(message);
             OnBusMessage(b, message, data);
+            // A dropped message is the handler's to free; it holds its
+            // source, and so the pipeline, alive.
+            gst_message_unref(message);
             return GST_BUS_DROP;
         },
         raw, nullptr);

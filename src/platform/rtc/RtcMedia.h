@@ -20,6 +20,7 @@
 
 typedef struct _GstElement GstElement;
 typedef struct _GstObject GstObject;
+typedef struct _GstMessage GstMessage;
 class QImage;
 class QWidget;
 namespace rtc {
@@ -95,6 +96,13 @@ GstElement* MakeRemoteAudioSink(unsigned uid);
 // into a view. Such an output fails alone (a window gone, a size refused)
 // and is built anew; its errors are not the stream's.
 bool IsDisplayElement(GstObject* object);
+
+// Makes pipeline's streaming threads joined when their tasks stop, so that
+// none is left once it is set to NULL (RtcMediaThreads.cpp); returns it. A
+// pipeline with a bus sync handler of its own passes each message to
+// OwnStreamingThread there instead.
+GstElement* OwnThreads(GstElement* pipeline);
+void OwnStreamingThread(GstMessage* message);
 
 // --- Media state
 void SetFrameObserver(rtc::IVideoFrameObserver* observer);

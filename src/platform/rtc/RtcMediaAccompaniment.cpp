@@ -204,6 +204,7 @@ void OnFinished(GstElement* pipeline, gpointer data)
 GstBusSyncReply OnMessage(GstBus*, GstMessage* message, gpointer data)
 {
     const Shared& inner = *static_cast<Shared*>(data);
+    OwnStreamingThread(message);
     switch (GST_MESSAGE_TYPE(message)) {
     case GST_MESSAGE_ERROR: {
         GError* error = nullptr;
@@ -221,6 +222,8 @@ GstBusSyncReply OnMessage(GstBus*, GstMessage* message, gpointer data)
     default:
         break;
     }
+    // Dropped, the message is ours to free: it holds its source alive.
+    gst_message_unref(message);
     return GST_BUS_DROP;
 }
 

@@ -365,4 +365,25 @@ def routes(state):
             return web.json_response({"error": str(failure)}, status=500)
         return web.json_response({"url": media.url, "pid": media.janus.process.pid})
 
+    # The media server away for a while, as when its machine goes down in
+    # a lesson, and back with the same address.
+    @table.post("/_control/media/stop")
+    async def stop(_request):
+        if media.janus is None:
+            return web.json_response({"error": "no media server"}, status=409)
+        async with media.janus.lock:
+            await media.janus.stop()
+        return web.json_response({"url": media.url})
+
+    @table.post("/_control/media/start")
+    async def start(_request):
+        if media.janus is None:
+            return web.json_response({"error": "no media server"}, status=409)
+        try:
+            async with media.janus.lock:
+                await media.janus.start()
+        except (MediaServerError, OSError, asyncio.TimeoutError) as failure:
+            return web.json_response({"error": str(failure)}, status=500)
+        return web.json_response({"url": media.url, "pid": media.janus.process.pid})
+
     return table
