@@ -8,8 +8,8 @@
 // 10 MB over the 20 cycles.
 //
 //   tools/netns.sh build/bench/bench_lessons [cycles]
-#include "LocalPeer.h"
 #include "BenchSupport.h"
+#include "LocalPeer.h"
 #include "RemotePeer.h"
 #include "ServiceFixture.h"
 #include "TestSupport.h"
