@@ -2,6 +2,7 @@
 // hands out.
 #include "RtcEngine.h"
 #include "RtcSim.h"
+#include "platform/rtc/IceServers.h"
 #include "platform/rtc/RtcMedia.h"
 
 #include <QDir>
@@ -59,7 +60,10 @@ public:
     }
     int setObject(const char* key, const char* value) override
     {
-        if (auto rc = m_engine->Enter(QStringLiteral("setObject %1 %2").arg(Text(key), Text(value))))
+        // The relays' credentials stay out of the journal.
+        const bool secret = Text(key) == QLatin1String("rtc.ice_servers");
+        if (auto rc = m_engine->Enter(
+                QStringLiteral("setObject %1 %2").arg(Text(key), secret ? QStringLiteral("...") : Text(value))))
             return *rc;
         return m_engine->SetObject(Text(key), QByteArray(value ? value : ""));
     }
@@ -236,6 +240,15 @@ int SimEngine::SetObject(const QString& key, const QByteArray& json)
         if (!uid.isDouble() || uid.toDouble() < 0 || !mute.isBool())
             return rtc::ERR_INVALID_ARGUMENT;
         MutePeerVideo(unsigned(uid.toDouble()), mute.toBool());
+        return rtc::ERR_OK;
+    }
+    if (key == QLatin1String("rtc.ice_servers")) {
+        // Credentials inside: the list itself is never logged.
+        QStringList turnServers;
+        for (const rtcnet::IceRelay& relay : rtcnet::ParseRelays(object.value(QLatin1String("iceServers")).toArray()))
+            turnServers << relay.uri;
+        QMutexLocker lock(&Lock());
+        m_turnServers = turnServers;
         return rtc::ERR_OK;
     }
     if (key == QLatin1String("che.audio.start_file_as_playout")) {

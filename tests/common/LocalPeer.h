@@ -3,6 +3,7 @@
 #include "RtcEvents.h"
 
 #include <QHash>
+#include <QJsonArray>
 #include <QPointer>
 #include <QString>
 #include <memory>
@@ -30,6 +31,8 @@ public:
     bool Start(const ServiceFixture& service, bool microphoneMuted, const QString& key = QString());
     // The same with the media server's address and key given.
     bool Join(const QString& appId, const QString& key, bool audience, bool microphoneMuted);
+    // Relays (the key road's "relays") for the next join.
+    void UseRelays(const QJsonArray& relays) { m_relays = relays; }
     // Leaves and releases the engine.
     void Stop();
 
@@ -62,4 +65,5 @@ private:
     rtc::IRtcEngine* m_engine = nullptr;
     QHash<unsigned, QPointer<QWidget>> m_tiles;
     QString m_error;
+    QJsonArray m_relays;
 };

@@ -2,6 +2,7 @@
 
 #include "RtcEvents.h"
 
+#include <QJsonObject>
 #include <QPair>
 #include <QProcess>
 #include <QString>
@@ -22,6 +23,11 @@ public:
         QString key;
         // The generated microphone's tone, when not the usual 440 Hz.
         int toneHz = 0;
+        // The network namespace to run in (for nsenter --net=), when not
+        // the test's own: a client behind a router.
+        QString netns;
+        // Gathers on the relays the key road names.
+        bool relays = false;
     };
 
     RemotePeer(const ServiceFixture& service, const QString& channel, unsigned uid);
@@ -45,6 +51,8 @@ public:
     // Asks the service's key road for a key of channel and uid, as the
     // client does; the key and the application id (the media server's
     // address), empty on failure.
+    // The key road's whole answer.
+    static QJsonObject FetchKeyRoad(const ServiceFixture& service, const QString& channel, unsigned uid);
     static QPair<QString, QString> FetchKey(const ServiceFixture& service, const QString& channel, unsigned uid);
 
 private:

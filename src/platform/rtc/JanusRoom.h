@@ -40,6 +40,7 @@ struct JoinParams {
     bool audioMuted = false;
     bool videoMuted = false;
     QSet<unsigned> mutedPeers; // whose pictures are not wanted
+    QStringList turnServers; // webrtcbin's form, credentials inside
 };
 
 // What the room tells the engine. Post runs f on the engine's callback

@@ -42,6 +42,7 @@ unsigned StreamOwners::Owner(int mline) const
 struct PeerConnection::Inner {
     Role role = Role::Publisher;
     std::shared_ptr<Relay> relay;
+    QStringList turnServers;
     Events events;
     std::shared_ptr<MediaHooks> hooks;
     std::shared_ptr<StreamOwners> owners;
@@ -317,6 +318,13 @@ GstElement* NewPipeline(const std::shared_ptr<PeerConnection::Inner>& inner, con
         }
         g_object_unref(ice);
     }
+    // The school's relays, for networks where no direct road works.
+    for (const QString& uri : inner->turnServers) {
+        gboolean added = FALSE;
+        g_signal_emit_by_name(inner->webrtc, "add-turn-server", uri.toUtf8().constData(), &added);
+        if (!added)
+            qWarning() << "RTC engine: webrtcbin refused a relay";
+    }
     gst_bin_add(GST_BIN(inner->pipeline), inner->webrtc);
     PeerConnection::Inner* raw = inner.get();
     g_signal_connect(inner->webrtc, "on-ice-candidate", G_CALLBACK(OnIceCandidate), raw);
@@ -398,6 +406,11 @@ PeerConnection::PeerConnection(Role role, std::shared_ptr<Relay> relay, Events e
     m_inner->role = role;
     m_inner->relay = std::move(relay);
     m_inner->events = std::move(events);
+}
+
+void PeerConnection::UseRelays(const QStringList& turnServers)
+{
+    m_inner->turnServers = turnServers;
 }
 
 PeerConnection::~PeerConnection()

@@ -48,6 +48,7 @@ int main(int argc, char* argv[])
     parser.addOption({ "channel", "channel name", "name" });
     parser.addOption({ "uid", "user id", "uid" });
     parser.addOption({ "audience", "only watch and listen" });
+    parser.addOption({ "relays", "the key road's relays (JSON list)", "json" });
     parser.addOption({ "tone", "frequency of the generated microphone's tone", "hz" });
     parser.process(app);
     if (parser.isSet("tone"))
@@ -62,6 +63,7 @@ int main(int argc, char* argv[])
 
     QObject gui;
     LocalPeer participant(channel, uid, Print);
+    participant.UseRelays(QJsonDocument::fromJson(parser.value("relays").toUtf8()).array());
     if (!participant.Join(parser.value("app"), parser.value("key"), parser.isSet("audience"), false)) {
         Print(QJsonObject { { "event", "failed" }, { "message", participant.ErrorText() } });
         return 1;
