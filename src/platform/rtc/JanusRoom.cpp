@@ -258,6 +258,12 @@ void JanusRoom::OnSent(const LinkCounts& counts)
         m_txMeasured = kDown - 1;
     else if (counts.reported)
         m_txMeasured = LinkQuality(qMax(counts.fractionLost, LossShare(lost, sent)), counts.rttMs, counts.sentJitterMs);
+    if (counts.reported && sent > 0) {
+        const double loss = qMax(counts.fractionLost, LossShare(lost, sent));
+        if (m_sendRate.OnReport(loss))
+            qInfo() << "RTC engine: the video is sent at" << m_sendRate.Bitrate() / 1000 << "kbit/s";
+        m_publisher->SetSendRate(m_sendRate.Bitrate(), int(loss * 100 + 0.5));
+    }
     Compose();
 }
 
@@ -562,6 +568,7 @@ void JanusRoom::Publish()
             *id = chosen;
     }
     m_sentBefore = {};
+    m_sendRate = {};
     m_publisher = std::make_unique<PeerConnection>(
         PeerConnection::Role::Publisher, m_relay, PeerEvents(&JanusRoom::m_publisherHandle, "publish"));
     m_publisher->UseRelays(m_params.turnServers);

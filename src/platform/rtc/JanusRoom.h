@@ -9,6 +9,7 @@
 // decimal, every join carries the channel key as its token.
 
 #include "PeerConnection.h"
+#include "SendRate.h"
 #include "platform/RtcEngine.h"
 
 #include <QElapsedTimer>
@@ -171,6 +172,7 @@ private:
     // Counts of the previous measurement, qualities and figures of the
     // latest (0 while unmeasured).
     LinkCounts m_sentBefore;
+    SendRate m_sendRate; // of the current publisher
     QMap<quint32, QPair<StreamCounts, int>> m_receivedBefore; // and measurements since it came
     int m_unheard = 0; // measurements in a row with no new receiver report
     int m_txMeasured = 0;

@@ -4,6 +4,7 @@
 
 #include <QDebug>
 #include <QRandomGenerator>
+#include <algorithm>
 #include <atomic>
 
 #define GST_USE_UNSTABLE_API
@@ -55,6 +56,7 @@ struct PeerConnection::Inner {
     GstPad* cameraPad = nullptr;
     GstPad* blackPad = nullptr;
     GstElement* encoder = nullptr;
+    GstElement* soundEncoder = nullptr;
 
     void Fail(const QString& message)
     {
@@ -267,7 +269,9 @@ void OnRemotePad(GstElement*, GstPad* pad, gpointer data)
         decoder = "queue ! rtpvp8depay request-keyframe=true wait-for-keyframe=true ! vp8dec name=decoder";
         sink = rtcmedia::MakeRemoteVideoSink(uid);
     } else if (encoding == "OPUS" && uid) {
-        decoder = "queue ! rtpopusdepay ! opusdec ! audioconvert ! audioresample";
+        // Lost packets are rebuilt from the next one's error correction, or
+        // concealed.
+        decoder = "queue ! rtpopusdepay ! opusdec plc=true use-inband-fec=true ! audioconvert ! audioresample";
         sink = rtcmedia::MakeRemoteAudioSink(uid);
     }
     GError* error = nullptr;
@@ -424,8 +428,10 @@ PeerConnection::~PeerConnection()
         if (pad)
             gst_object_unref(pad);
     }
-    if (m_inner->encoder)
-        gst_object_unref(m_inner->encoder);
+    for (GstElement* encoder : { m_inner->encoder, m_inner->soundEncoder }) {
+        if (encoder)
+            gst_object_unref(encoder);
+    }
     gst_object_unref(m_inner->pipeline);
 }
 
@@ -474,14 +480,14 @@ bool PeerConnection::StartPublisher(
         SetVideoMuted(videoMuted);
     }
     if (audio) {
-        const QByteArray chain
-            = QByteArrayLiteral("queue ! audioconvert ! audioresample ! opusenc name=encoder ! rtpopuspay pt=111 ssrc=")
+        const QByteArray chain = QByteArrayLiteral("queue ! audioconvert ! audioresample ! opusenc name=encoder "
+                                                   "inband-fec=true ! rtpopuspay pt=111 ssrc=")
             + QByteArray::number(random->bounded(1u, 0x7fffffffu))
             + " ! capsfilter caps=\"application/x-rtp,media=audio,encoding-name=OPUS,payload=111,clock-rate=48000\"";
         GstElement* encoder = AddSender(m_inner, rtcmedia::MakeMicrophoneSource(microphone), chain.constData(), !video);
         if (!encoder)
             return false;
-        gst_object_unref(encoder);
+        m_inner->soundEncoder = encoder;
     }
     return gst_element_set_state(m_inner->pipeline, GST_STATE_PLAYING) != GST_STATE_CHANGE_FAILURE;
 }
@@ -495,6 +501,15 @@ bool PeerConnection::StartSubscriber(std::shared_ptr<MediaHooks> hooks, std::sha
         return false;
     g_signal_connect(webrtc, "pad-added", G_CALLBACK(OnRemotePad), m_inner.get());
     return gst_element_set_state(m_inner->pipeline, GST_STATE_PLAYING) != GST_STATE_CHANGE_FAILURE;
+}
+
+void PeerConnection::SetSendRate(int videoBps, int lossPercent)
+{
+    // Both encoders take new targets while they run.
+    if (m_inner->encoder)
+        g_object_set(m_inner->encoder, "target-bitrate", videoBps, nullptr);
+    if (m_inner->soundEncoder)
+        g_object_set(m_inner->soundEncoder, "packet-loss-percentage", std::clamp(lossPercent, 0, 100), nullptr);
 }
 
 void PeerConnection::SetRemoteDescription(const QString& type, const QString& sdp)

@@ -1,0 +1,25 @@
+#include "SendRate.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace rtcnet {
+
+bool SendRate::OnReport(double lossShare)
+{
+    if (!std::isfinite(lossShare))
+        return false;
+    const double loss = std::clamp(lossShare, 0.0, 1.0);
+    double next = m_bps;
+    if (loss > 0.10)
+        next = m_bps * (1.0 - loss / 2.0);
+    else if (loss < 0.02)
+        next = m_bps * 1.08;
+    const int bps = int(std::clamp(next, double(kFloorBps), double(kCeilingBps)));
+    if (bps == m_bps)
+        return false;
+    m_bps = bps;
+    return true;
+}
+
+} // namespace rtcnet
