@@ -264,7 +264,7 @@ int SimEngine::joinChannel(const char* channelKey, const char* channelName, cons
         params.uid = uid;
         params.sendAudio = params.sendVideo = m_role == rtc::CLIENT_ROLE_BROADCASTER;
         params.mutedPeers = m_mutedPeers;
-        params.turnServers = m_turnServers;
+        params.relays = m_relays;
         params.audioMuted = AudioMuted();
         params.videoMuted = VideoMuted();
     }

@@ -244,11 +244,9 @@ int SimEngine::SetObject(const QString& key, const QByteArray& json)
     }
     if (key == QLatin1String("rtc.ice_servers")) {
         // Credentials inside: the list itself is never logged.
-        QStringList turnServers;
-        for (const rtcnet::IceRelay& relay : rtcnet::ParseRelays(object.value(QLatin1String("iceServers")).toArray()))
-            turnServers << relay.uri;
+        const QList<rtcnet::IceRelay> relays = rtcnet::ParseRelays(object.value(QLatin1String("iceServers")).toArray());
         QMutexLocker lock(&Lock());
-        m_turnServers = turnServers;
+        m_relays = relays;
         return rtc::ERR_OK;
     }
     if (key == QLatin1String("che.audio.start_file_as_playout")) {

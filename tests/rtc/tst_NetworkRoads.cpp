@@ -17,26 +17,28 @@ constexpr unsigned kTeacher = 57;
 constexpr unsigned kStudent = 58;
 constexpr int kHeard = 20;
 
-// An nft command in the router's namespace; its output.
-QString Router(const QStringList& arguments, bool* ok = nullptr)
+// A rule "MATCH counter [drop] comment NAME" added to the router's
+// forward chain; false when nft refuses it.
+bool RouterRule(const QString& match, const QString& name, bool drop)
 {
     QProcess nft;
     nft.start(QStringLiteral("nsenter"),
-        QStringList { QStringLiteral("--net=") + qEnvironmentVariable("PLOVIX_ROUTER_NETNS"), QStringLiteral("nft") }
-            + arguments);
-    const bool done = nft.waitForFinished(10000) && nft.exitStatus() == QProcess::NormalExit && nft.exitCode() == 0;
-    if (ok)
-        *ok = done;
-    return QString::fromUtf8(nft.readAllStandardOutput() + nft.readAllStandardError());
+        { QStringLiteral("--net=") + qEnvironmentVariable("PLOVIX_ROUTER_NETNS"), QStringLiteral("nft"),
+            QStringLiteral("add rule ip plxnat forward %1 counter %2 comment \"%3\"")
+                .arg(match, drop ? QStringLiteral("drop") : QString(), name) });
+    return nft.waitForFinished(10000) && nft.exitStatus() == QProcess::NormalExit && nft.exitCode() == 0;
 }
 
-// The packets a counter of the router's forward chain counted.
-qint64 Counted(const QString& comment)
+// The packets the router's rule of that name counted.
+qint64 Counted(const QString& name)
 {
-    const QString chain = Router({ QStringLiteral("list"), QStringLiteral("chain"), QStringLiteral("ip"),
-        QStringLiteral("plxnat"), QStringLiteral("forward") });
-    const QRegularExpression counter(QStringLiteral("counter packets (\\d+) bytes \\d+.*comment \"%1\"").arg(comment));
-    const QRegularExpressionMatch match = counter.match(chain);
+    QProcess nft;
+    nft.start(QStringLiteral("nsenter"),
+        { QStringLiteral("--net=") + qEnvironmentVariable("PLOVIX_ROUTER_NETNS"), QStringLiteral("nft"),
+            QStringLiteral("list chain ip plxnat forward") });
+    nft.waitForFinished(10000);
+    const QRegularExpression counter(QStringLiteral("counter packets (\\d+) bytes \\d+.*comment \"%1\"").arg(name));
+    const QRegularExpressionMatch match = counter.match(QString::fromUtf8(nft.readAllStandardOutput()));
     return match.hasMatch() ? match.captured(1).toLongLong() : -1;
 }
 
@@ -49,14 +51,20 @@ class TestNetworkRoads : public QObject
 private:
     ServiceFixture m_service;
 
+    // The student behind the router, with the key road's relays or without.
+    RemotePeer::Options BehindRouter(bool relays) const
+    {
+        RemotePeer::Options options;
+        options.netns = qEnvironmentVariable("PLOVIX_CLIENT_NETNS");
+        options.relays = relays;
+        return options;
+    }
+
     // The student behind the router joins; both see and hear each other.
     void LessonCarries(const QString& room, bool relays)
     {
         LocalPeer teacher(room, kTeacher);
-        RemotePeer::Options behindRouter;
-        behindRouter.netns = qEnvironmentVariable("PLOVIX_CLIENT_NETNS");
-        behindRouter.relays = relays;
-        RemotePeer student(m_service, room, kStudent, behindRouter);
+        RemotePeer student(m_service, room, kStudent, BehindRouter(relays));
         // The teacher's microphone is muted, so what the teacher hears is
         // the student's tone.
         QVERIFY2(teacher.Start(m_service, true), qPrintable(teacher.ErrorText()));
@@ -80,12 +88,9 @@ private slots:
             qPrintable(m_service.ErrorText()));
         if (m_service.MediaUrl().isEmpty())
             QSKIP("no media server on this machine");
-        bool ok = false;
-        Router({ QStringLiteral("add"), QStringLiteral("rule"), QStringLiteral("ip"), QStringLiteral("plxnat"),
-                   QStringLiteral("forward"), QStringLiteral("meta"), QStringLiteral("l4proto"), QStringLiteral("udp"),
-                   QStringLiteral("counter"), QStringLiteral("comment"), QStringLiteral("\"udp\"") },
-            &ok);
-        QVERIFY(ok);
+        // The participants behind the router trust the relay's certificate.
+        qputenv("PLOVIX_EXTRA_CA_FILE", m_service.CaPath().toUtf8());
+        QVERIFY(RouterRule(QStringLiteral("meta l4proto udp"), QStringLiteral("udp"), false));
     }
 
     void cleanupTestCase() { m_service.Stop(); }
@@ -99,16 +104,31 @@ private slots:
 
     void aRouterThatLetsNoUdpThroughLeavesTheRelay()
     {
-        bool ok = false;
-        Router({ QStringLiteral("add"), QStringLiteral("rule"), QStringLiteral("ip"), QStringLiteral("plxnat"),
-                   QStringLiteral("forward"), QStringLiteral("meta"), QStringLiteral("l4proto"), QStringLiteral("udp"),
-                   QStringLiteral("counter"), QStringLiteral("drop"), QStringLiteral("comment"),
-                   QStringLiteral("\"dropped\"") },
-            &ok);
-        QVERIFY(ok);
+        QVERIFY(RouterRule(QStringLiteral("meta l4proto udp"), QStringLiteral("dropped"), true));
         LessonCarries(QStringLiteral("R101"), true);
         // The direct road was tried, and failed.
         QVERIFY(Counted(QStringLiteral("dropped")) > 0);
+    }
+
+    void whereOnlyTls443IsOpenTheRelayIsReachedOverTls()
+    {
+        QVERIFY(RouterRule(QStringLiteral("tcp dport 3478"), QStringLiteral("plain relay"), true));
+        LessonCarries(QStringLiteral("R102"), true);
+        QVERIFY(Counted(QStringLiteral("plain relay")) > 0);
+    }
+
+    void aRelayWhoseCertificateIsNotTrustedIsNotUsed()
+    {
+        // Without the test CA the relay over TLS is refused, and with UDP
+        // and the plain relay blocked nothing arrives.
+        qputenv("PLOVIX_EXTRA_CA_FILE", "");
+        LocalPeer teacher(QStringLiteral("R103"), kTeacher);
+        RemotePeer student(m_service, QStringLiteral("R103"), kStudent, BehindRouter(true));
+        QVERIFY2(teacher.Start(m_service, true), qPrintable(teacher.ErrorText()));
+        QVERIFY2(student.Start(), qPrintable(student.ErrorText()));
+        QVERIFY(!student.WaitFor("onJoinChannelSuccess").isEmpty());
+        QVERIFY(student.WaitFor("frame", kTeacher, 8000).isEmpty());
+        qputenv("PLOVIX_EXTRA_CA_FILE", m_service.CaPath().toUtf8());
     }
 };
 

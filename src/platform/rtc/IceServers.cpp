@@ -54,24 +54,25 @@ QList<IceRelay> ParseRelays(const QJsonArray& list)
                 qWarning().noquote() << "RTC engine: not a relay address, dropped:" << text.left(80);
                 continue;
             }
-            if (scheme == QLatin1String("turns")) {
-                // libnice speaks no real TLS to a relay (only a fake
-                // handshake); such a relay waits for a tunnel of our own.
-                qInfo().noquote() << "RTC engine: a relay over TLS is not used:" << address.host();
-                continue;
-            }
             IceRelay relay;
+            relay.user = user;
+            relay.password = password;
+            relay.tls = scheme == QLatin1String("turns");
             relay.host = address.host();
-            relay.port = quint16(address.port(3478));
-            // Escaped text holds '%': joined, never through arg().
-            relay.uri = QStringLiteral("turn://") + QString::fromLatin1(QUrl::toPercentEncoding(user))
-                + QLatin1Char(':') + QString::fromLatin1(QUrl::toPercentEncoding(password)) + QLatin1Char('@')
-                + relay.host + QLatin1Char(':') + QString::number(relay.port) + QStringLiteral("?transport=")
-                + transport;
+            relay.port = quint16(address.port(relay.tls ? 443 : 3478));
+            relay.transport = relay.tls ? QStringLiteral("tcp") : transport;
             relays << relay;
         }
     }
     return relays;
+}
+
+QString TurnUri(const IceRelay& relay, const QString& host, quint16 port)
+{
+    // Escaped text holds '%': joined, never through arg().
+    return QStringLiteral("turn://") + QString::fromLatin1(QUrl::toPercentEncoding(relay.user)) + QLatin1Char(':')
+        + QString::fromLatin1(QUrl::toPercentEncoding(relay.password)) + QLatin1Char('@') + host + QLatin1Char(':')
+        + QString::number(port) + QStringLiteral("?transport=") + relay.transport;
 }
 
 } // namespace rtcnet

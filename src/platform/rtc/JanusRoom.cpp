@@ -1,4 +1,5 @@
 #include "JanusRoom.h"
+#include "TurnTunnel.h"
 
 #include "RtcMedia.h"
 
@@ -167,6 +168,7 @@ JanusRoom::~JanusRoom()
 
 void JanusRoom::Start()
 {
+    m_turnServers = OpenRelays(m_params.relays, this);
     Connect();
 }
 
@@ -571,7 +573,7 @@ void JanusRoom::Publish()
     m_sendRate = {};
     m_publisher = std::make_unique<PeerConnection>(
         PeerConnection::Role::Publisher, m_relay, PeerEvents(&JanusRoom::m_publisherHandle, "publish"));
-    m_publisher->UseRelays(m_params.turnServers);
+    m_publisher->UseRelays(m_turnServers);
     if (!m_publisher->StartPublisher(m_params.microphone, m_params.camera, m_params.sendAudio, m_params.sendVideo,
             m_params.videoMuted, m_params.uid)) {
         qWarning() << "RTC engine: the local media cannot be sent";
@@ -728,7 +730,7 @@ void JanusRoom::OnSubscriberEvent(const QJsonObject& data, const QJsonObject& js
         if (!m_subscriber) {
             m_subscriber = std::make_unique<PeerConnection>(
                 PeerConnection::Role::Subscriber, m_relay, PeerEvents(&JanusRoom::m_subscriberHandle, "start"));
-            m_subscriber->UseRelays(m_params.turnServers);
+            m_subscriber->UseRelays(m_turnServers);
             if (!m_subscriber->StartSubscriber(m_hooks, m_owners)) {
                 qWarning() << "RTC engine: cannot receive media";
                 m_subscriber.reset();

@@ -8,6 +8,7 @@
 // Mapping: room = channel name, publisher id and display = the uid in
 // decimal, every join carries the channel key as its token.
 
+#include "IceServers.h"
 #include "PeerConnection.h"
 #include "SendRate.h"
 #include "platform/RtcEngine.h"
@@ -41,7 +42,7 @@ struct JoinParams {
     bool audioMuted = false;
     bool videoMuted = false;
     QSet<unsigned> mutedPeers; // whose pictures are not wanted
-    QStringList turnServers; // webrtcbin's form, credentials inside
+    QList<IceRelay> relays;
 };
 
 // What the room tells the engine. Post runs f on the engine's callback
@@ -173,6 +174,7 @@ private:
     // latest (0 while unmeasured).
     LinkCounts m_sentBefore;
     SendRate m_sendRate; // of the current publisher
+    QStringList m_turnServers; // the relays, as webrtcbin takes them
     QMap<quint32, QPair<StreamCounts, int>> m_receivedBefore; // and measurements since it came
     int m_unheard = 0; // measurements in a row with no new receiver report
     int m_txMeasured = 0;

@@ -7,6 +7,7 @@
 //
 //   rtc_peer --app URL --key KEY --channel NAME --uid N [--audience] [--tone HZ]
 #include "LocalPeer.h"
+#include "app/HttpClient.h"
 #include "platform/rtc/RtcMedia.h"
 
 #include <QApplication>
@@ -42,6 +43,8 @@ int main(int argc, char* argv[])
 {
     qputenv("PLOVIX_MEDIA_DEMO", "1");
     QApplication app(argc, argv);
+    // A relay over TLS shows a certificate of the test CA.
+    HttpClient::TrustExtraCaFromEnvironment();
     QCommandLineParser parser;
     parser.addOption({ "app", "media server address (the key road's application id)", "url" });
     parser.addOption({ "key", "channel key", "key" });
