@@ -22,6 +22,7 @@ private slots:
         for (int i = 0; i < 40; ++i)
             rate.OnReport(0.5);
         QCOMPARE(rate.Bitrate(), rtcnet::SendRate::kFloorBps);
+        QVERIFY((rate.PictureShape() == rtcnet::SendRate::Shape { 320, 240, 15 }));
         // Clean reports: not back at once, but back within a minute's
         // reports.
         rate.OnReport(0.0);
@@ -29,6 +30,7 @@ private slots:
         for (int i = 0; i < 30; ++i)
             rate.OnReport(0.01);
         QCOMPARE(rate.Bitrate(), rtcnet::SendRate::kCeilingBps);
+        QVERIFY((rate.PictureShape() == rtcnet::SendRate::Shape { 640, 480, 30 }));
     }
 
     void anUnreadableShareChangesNothing()
@@ -37,6 +39,19 @@ private slots:
         QVERIFY(!rate.OnReport(std::numeric_limits<double>::quiet_NaN()));
         QVERIFY(rate.OnReport(7.0)); // more than all: all
         QCOMPARE(rate.Bitrate(), 500000);
+    }
+
+    void anEncoderBelowItsTargetIsCutFromWhatItSent()
+    {
+        rtcnet::SendRate rate;
+        QVERIFY(rate.OnReport(0.2, 600000));
+        QCOMPARE(rate.Bitrate(), 540000);
+        QVERIFY((rate.PictureShape() == rtcnet::SendRate::Shape { 640, 480, 30 }));
+        QVERIFY(rate.OnReport(0.2, 2000000)); // more sent than aimed at
+        QCOMPARE(rate.Bitrate(), 486000);
+        rate.OnReport(0.4, 400000);
+        QCOMPARE(rate.Bitrate(), 320000);
+        QVERIFY((rate.PictureShape() == rtcnet::SendRate::Shape { 640, 480, 15 }));
     }
 };
 

@@ -9,6 +9,7 @@
 
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTest>
 
 namespace {
@@ -17,16 +18,22 @@ constexpr unsigned kTeacher = 57;
 constexpr unsigned kStudent = 58;
 constexpr int kHeard = 20;
 
-// A rule "MATCH counter [drop] comment NAME" added to the router's
-// forward chain; false when nft refuses it.
-bool RouterRule(const QString& match, const QString& name, bool drop)
+// A command in the router's namespace; false when it fails.
+bool InRouter(const QString& program, const QStringList& arguments)
 {
-    QProcess nft;
-    nft.start(QStringLiteral("nsenter"),
-        { QStringLiteral("--net=") + qEnvironmentVariable("PLOVIX_ROUTER_NETNS"), QStringLiteral("nft"),
-            QStringLiteral("add rule ip plxnat forward %1 counter %2 comment \"%3\"")
-                .arg(match, drop ? QStringLiteral("drop") : QString(), name) });
-    return nft.waitForFinished(10000) && nft.exitStatus() == QProcess::NormalExit && nft.exitCode() == 0;
+    QProcess run;
+    run.start(QStringLiteral("nsenter"),
+        QStringList { QStringLiteral("--net=") + qEnvironmentVariable("PLOVIX_ROUTER_NETNS"), program } + arguments);
+    return run.waitForFinished(10000) && run.exitStatus() == QProcess::NormalExit && run.exitCode() == 0;
+}
+
+// A rule "MATCH counter VERDICT comment NAME" added to a chain of the
+// router's table (forward: every packet it passes on).
+bool RouterRule(
+    const QString& match, const QString& name, const QString& verdict, const QString& chain = QStringLiteral("forward"))
+{
+    return InRouter(QStringLiteral("nft"),
+        { QStringLiteral("add rule ip plxnat %1 %2 counter %3 comment \"%4\"").arg(chain, match, verdict, name) });
 }
 
 // The packets the router's rule of that name counted.
@@ -35,7 +42,7 @@ qint64 Counted(const QString& name)
     QProcess nft;
     nft.start(QStringLiteral("nsenter"),
         { QStringLiteral("--net=") + qEnvironmentVariable("PLOVIX_ROUTER_NETNS"), QStringLiteral("nft"),
-            QStringLiteral("list chain ip plxnat forward") });
+            QStringLiteral("list table ip plxnat") });
     nft.waitForFinished(10000);
     const QRegularExpression counter(QStringLiteral("counter packets (\\d+) bytes \\d+.*comment \"%1\"").arg(name));
     const QRegularExpressionMatch match = counter.match(QString::fromUtf8(nft.readAllStandardOutput()));
@@ -90,7 +97,7 @@ private slots:
             QSKIP("no media server on this machine");
         // The participants behind the router trust the relay's certificate.
         qputenv("PLOVIX_EXTRA_CA_FILE", m_service.CaPath().toUtf8());
-        QVERIFY(RouterRule(QStringLiteral("meta l4proto udp"), QStringLiteral("udp"), false));
+        QVERIFY(RouterRule(QStringLiteral("meta l4proto udp"), QStringLiteral("udp"), QString()));
     }
 
     void cleanupTestCase() { m_service.Stop(); }
@@ -102,9 +109,49 @@ private slots:
         QVERIFY(Counted(QStringLiteral("udp")) > 0);
     }
 
+    void aNarrowLossyUplinkStillCarriesPictureAndSound()
+    {
+        // The student's uplink: 400 kbit/s through a short queue, and 5 %
+        // of the media lost on top (no netem here: nftables draws the lot).
+        QVERIFY(InRouter(QStringLiteral("nft"), { QStringLiteral("add chain ip plxnat uplink") }));
+        QVERIFY(RouterRule(QString(), QStringLiteral("to uplink"), QStringLiteral("jump uplink")));
+        QVERIFY(RouterRule(QStringLiteral("iifname \"plxlan0\" meta l4proto udp numgen random mod 100 < 5"),
+            QStringLiteral("uplink loss"), QStringLiteral("drop"), QStringLiteral("uplink")));
+        QVERIFY(InRouter(
+            QStringLiteral("tc"), QStringLiteral("qdisc add dev plxwan1 root handle 1: htb default 10").split(' ')));
+        QVERIFY(InRouter(QStringLiteral("tc"),
+            QStringLiteral("class add dev plxwan1 parent 1: classid 1:10 htb rate 400kbit ceil 400kbit").split(' ')));
+        QVERIFY(InRouter(
+            QStringLiteral("tc"), QStringLiteral("qdisc add dev plxwan1 parent 1:10 pfifo limit 40").split(' ')));
+        const auto unshape = qScopeGuard([] {
+            InRouter(QStringLiteral("tc"), QStringLiteral("qdisc del dev plxwan1 root").split(' '));
+            InRouter(QStringLiteral("nft"), { QStringLiteral("flush chain ip plxnat uplink") });
+        });
+
+        LocalPeer teacher(QStringLiteral("R104"), kTeacher);
+        RemotePeer student(m_service, QStringLiteral("R104"), kStudent, BehindRouter(false));
+        QVERIFY2(teacher.Start(m_service, true), qPrintable(teacher.ErrorText()));
+        QVERIFY2(student.Start(), qPrintable(student.ErrorText()));
+        QVERIFY(!teacher.WaitFor("frame", kStudent).isEmpty());
+        // A sender that kept its full rate would fill the queue and lose
+        // most of its pictures; once it settled, the picture moves (some
+        // frames a second, a bound far below what a settled sender makes)
+        // and the sound is heard.
+        QTest::qWait(15000);
+        const qint64 before = teacher.Recorder().RenderedFrames(kStudent);
+        teacher.ClearEvents();
+        QTest::qWait(10000);
+        const qint64 moved = teacher.Recorder().RenderedFrames(kStudent) - before;
+        qInfo() << "frames in 10 s over the narrow uplink:" << moved;
+        QVERIFY2(moved >= 40, qPrintable(QString::number(moved)));
+        const auto heard = [](const QJsonObject& e) { return e.value(QLatin1String("volume")).toInt() > kHeard; };
+        QVERIFY(!teacher.WaitFor("onAudioVolumeIndication", heard).isEmpty());
+        QVERIFY(Counted(QStringLiteral("uplink loss")) > 0);
+    }
+
     void aRouterThatLetsNoUdpThroughLeavesTheRelay()
     {
-        QVERIFY(RouterRule(QStringLiteral("meta l4proto udp"), QStringLiteral("dropped"), true));
+        QVERIFY(RouterRule(QStringLiteral("meta l4proto udp"), QStringLiteral("dropped"), QStringLiteral("drop")));
         LessonCarries(QStringLiteral("R101"), true);
         // The direct road was tried, and failed.
         QVERIFY(Counted(QStringLiteral("dropped")) > 0);
@@ -112,7 +159,7 @@ private slots:
 
     void whereOnlyTls443IsOpenTheRelayIsReachedOverTls()
     {
-        QVERIFY(RouterRule(QStringLiteral("tcp dport 3478"), QStringLiteral("plain relay"), true));
+        QVERIFY(RouterRule(QStringLiteral("tcp dport 3478"), QStringLiteral("plain relay"), QStringLiteral("drop")));
         LessonCarries(QStringLiteral("R102"), true);
         QVERIFY(Counted(QStringLiteral("plain relay")) > 0);
     }

@@ -249,6 +249,7 @@ void JanusRoom::OnSent(const LinkCounts& counts)
 {
     const qint64 sent = counts.sentPackets - m_sentBefore.sentPackets;
     const qint64 lost = counts.reportedLost - m_sentBefore.reportedLost;
+    const qint64 sentBps = (counts.sentBytes - m_sentBefore.sentBytes) * 8 * 1000 / kStatsMs;
     m_unheard = counts.reported && counts.reportedSeq == m_sentBefore.reportedSeq ? m_unheard + 1 : 0;
     m_sentBefore = counts;
     m_measured.txBytes = counts.sentBytes;
@@ -262,9 +263,11 @@ void JanusRoom::OnSent(const LinkCounts& counts)
         m_txMeasured = LinkQuality(qMax(counts.fractionLost, LossShare(lost, sent)), counts.rttMs, counts.sentJitterMs);
     if (counts.reported && sent > 0) {
         const double loss = qMax(counts.fractionLost, LossShare(lost, sent));
-        if (m_sendRate.OnReport(loss))
-            qInfo() << "RTC engine: the video is sent at" << m_sendRate.Bitrate() / 1000 << "kbit/s";
-        m_publisher->SetSendRate(m_sendRate.Bitrate(), int(loss * 100 + 0.5));
+        if (m_sendRate.OnReport(loss, sentBps))
+            qInfo() << "RTC engine: the video is sent at" << m_sendRate.Bitrate() / 1000 << "kbit/s, loss"
+                    << int(loss * 100) << "%, sent" << sentBps / 1000 << "kbit/s";
+        const SendRate::Shape shape = m_sendRate.PictureShape();
+        m_publisher->SetSendRate(m_sendRate.Bitrate(), shape.width, shape.height, shape.fps, int(loss * 100 + 0.5));
     }
     Compose();
 }

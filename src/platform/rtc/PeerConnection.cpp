@@ -57,6 +57,8 @@ struct PeerConnection::Inner {
     GstPad* blackPad = nullptr;
     GstElement* encoder = nullptr;
     GstElement* soundEncoder = nullptr;
+    GstElement* shape = nullptr; // the sent pictures' size and rate
+    QByteArray shapeCaps;
 
     void Fail(const QString& message)
     {
@@ -347,9 +349,11 @@ GstElement* NewPipeline(const std::shared_ptr<PeerConnection::Inner>& inner, con
 }
 
 // Links a sender (source, then the encoder chain) to a send-only
-// transceiver; returns the chain's encoder.
-GstElement* AddSender(
-    const std::shared_ptr<PeerConnection::Inner>& inner, GstElement* source, const char* chain, bool waitForFirst)
+// transceiver; returns the chain's encoder. With nack, packets the server
+// reports lost are sent again (a lost piece of a key frame would otherwise
+// freeze the picture until the next).
+GstElement* AddSender(const std::shared_ptr<PeerConnection::Inner>& inner, GstElement* source, const char* chain,
+    bool waitForFirst, bool nack)
 {
     GError* error = nullptr;
     GstElement* encoder = gst_parse_bin_from_description(chain, TRUE, &error);
@@ -370,7 +374,8 @@ GstElement* AddSender(
     GstWebRTCRTPTransceiver* transceiver = nullptr;
     g_object_get(in, "transceiver", &transceiver, nullptr);
     if (transceiver) {
-        g_object_set(transceiver, "direction", GST_WEBRTC_RTP_TRANSCEIVER_DIRECTION_SENDONLY, nullptr);
+        g_object_set(transceiver, "direction", GST_WEBRTC_RTP_TRANSCEIVER_DIRECTION_SENDONLY, "do-nack", gboolean(nack),
+            nullptr);
         gst_object_unref(transceiver);
     }
     gst_object_unref(in);
@@ -389,6 +394,31 @@ GstElement* AddSender(
     }
     gst_object_unref(out);
     return gst_bin_get_by_name(GST_BIN(encoder), "encoder");
+}
+
+// On a lossy link every receiver asks for a key frame at each loss, and a
+// key frame is many times a picture's size: sent on every request they
+// would fill the narrow link and cause more loss. One key frame per
+// kKeyFrameGapNs is sent; requests in between are dropped.
+constexpr GstClockTime kKeyFrameGapNs = 2 * GST_SECOND;
+
+void ThrottleKeyFrames(GstElement* encoder)
+{
+    GstPad* out = gst_element_get_static_pad(encoder, "src");
+    gst_pad_add_probe(
+        out, GST_PAD_PROBE_TYPE_EVENT_UPSTREAM,
+        [](GstPad*, GstPadProbeInfo* info, gpointer data) {
+            if (!gst_video_event_is_force_key_unit(GST_PAD_PROBE_INFO_EVENT(info)))
+                return GST_PAD_PROBE_OK;
+            auto* last = static_cast<GstClockTime*>(data);
+            const GstClockTime now = g_get_monotonic_time() * GST_USECOND;
+            if (*last != GST_CLOCK_TIME_NONE && now - *last < kKeyFrameGapNs)
+                return GST_PAD_PROBE_DROP;
+            *last = now;
+            return GST_PAD_PROBE_OK;
+        },
+        new GstClockTime(GST_CLOCK_TIME_NONE), [](gpointer data) { delete static_cast<GstClockTime*>(data); });
+    gst_object_unref(out);
 }
 
 // Links source to a new request pad of selector, returned.
@@ -428,7 +458,7 @@ PeerConnection::~PeerConnection()
         if (pad)
             gst_object_unref(pad);
     }
-    for (GstElement* encoder : { m_inner->encoder, m_inner->soundEncoder }) {
+    for (GstElement* encoder : { m_inner->encoder, m_inner->soundEncoder, m_inner->shape }) {
         if (encoder)
             gst_object_unref(encoder);
     }
@@ -444,8 +474,10 @@ bool PeerConnection::StartPublisher(
     QRandomGenerator* random = QRandomGenerator::global();
     if (video) {
         const QByteArray chain = QByteArrayLiteral("queue max-size-buffers=2 leaky=downstream ! "
+                                                   "videoscale ! videorate drop-only=true ! capsfilter name=shape "
+                                                   "caps=video/x-raw,width=640,height=480,framerate=30/1 ! "
                                                    "vp8enc name=encoder deadline=1 target-bitrate=1000000 "
-                                                   "keyframe-max-dist=300 cpu-used=8 ! "
+                                                   "keyframe-max-dist=60 cpu-used=8 ! "
                                                    "rtpvp8pay pt=96 picture-id-mode=15-bit ssrc=")
             + QByteArray::number(random->bounded(1u, 0x7fffffffu))
             + " ! capsfilter caps=\"application/x-rtp,media=video,encoding-name=VP8,payload=96,clock-rate=90000\"";
@@ -467,13 +499,18 @@ bool PeerConnection::StartPublisher(
             return false;
         }
         g_object_set(m_inner->selector, "sync-streams", FALSE, nullptr);
-        m_inner->encoder = AddSender(m_inner, m_inner->selector, chain.constData(), true);
+        m_inner->encoder = AddSender(m_inner, m_inner->selector, chain.constData(), true, true);
         if (!m_inner->encoder) {
             // The sender took the selector with it; the inputs are still ours.
             gst_object_unref(gst_object_ref_sink(black));
             gst_object_unref(gst_object_ref_sink(m_inner->camera));
             m_inner->camera = m_inner->selector = nullptr;
             return false;
+        }
+        ThrottleKeyFrames(m_inner->encoder);
+        if (GstObject* bin = gst_element_get_parent(m_inner->encoder)) {
+            m_inner->shape = gst_bin_get_by_name(GST_BIN(bin), "shape");
+            gst_object_unref(bin);
         }
         m_inner->cameraPad = AddInput(m_inner->pipeline, m_inner->selector, m_inner->camera);
         m_inner->blackPad = AddInput(m_inner->pipeline, m_inner->selector, black);
@@ -484,7 +521,8 @@ bool PeerConnection::StartPublisher(
                                                    "inband-fec=true ! rtpopuspay pt=111 ssrc=")
             + QByteArray::number(random->bounded(1u, 0x7fffffffu))
             + " ! capsfilter caps=\"application/x-rtp,media=audio,encoding-name=OPUS,payload=111,clock-rate=48000\"";
-        GstElement* encoder = AddSender(m_inner, rtcmedia::MakeMicrophoneSource(microphone), chain.constData(), !video);
+        GstElement* encoder
+            = AddSender(m_inner, rtcmedia::MakeMicrophoneSource(microphone), chain.constData(), !video, false);
         if (!encoder)
             return false;
         m_inner->soundEncoder = encoder;
@@ -499,15 +537,27 @@ bool PeerConnection::StartSubscriber(std::shared_ptr<MediaHooks> hooks, std::sha
     GstElement* webrtc = NewPipeline(m_inner, "rtc-subscriber");
     if (!webrtc)
         return false;
+    // Room for a packet the sender sends again on the server's request: a
+    // lost piece of a picture would freeze it until the next key frame.
+    g_object_set(webrtc, "latency", 200u, nullptr);
     g_signal_connect(webrtc, "pad-added", G_CALLBACK(OnRemotePad), m_inner.get());
     return gst_element_set_state(m_inner->pipeline, GST_STATE_PLAYING) != GST_STATE_CHANGE_FAILURE;
 }
 
-void PeerConnection::SetSendRate(int videoBps, int lossPercent)
+void PeerConnection::SetSendRate(int videoBps, int width, int height, int fps, int lossPercent)
 {
-    // Both encoders take new targets while they run.
+    // Both encoders take new targets while they run; a new picture size
+    // starts the video encoder again.
     if (m_inner->encoder)
         g_object_set(m_inner->encoder, "target-bitrate", videoBps, nullptr);
+    const QByteArray shape
+        = QStringLiteral("video/x-raw,width=%1,height=%2,framerate=%3/1").arg(width).arg(height).arg(fps).toLatin1();
+    if (m_inner->shape && shape != m_inner->shapeCaps) {
+        m_inner->shapeCaps = shape;
+        GstCaps* caps = gst_caps_from_string(shape.constData());
+        g_object_set(m_inner->shape, "caps", caps, nullptr);
+        gst_caps_unref(caps);
+    }
     if (m_inner->soundEncoder)
         g_object_set(m_inner->soundEncoder, "packet-loss-percentage", std::clamp(lossPercent, 0, 100), nullptr);
 }

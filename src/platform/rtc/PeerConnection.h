@@ -114,9 +114,9 @@ public:
     void SetRemoteDescription(const QString& type, const QString& sdp);
     void AddRemoteCandidate(int mline, const QString& candidate);
     void SetVideoMuted(bool muted);
-    // What the encoders aim at: the video's bitrate, and the loss the
-    // sound's in-band error correction is to cover.
-    void SetSendRate(int videoBps, int lossPercent);
+    // What the encoders aim at: the video's bitrate and picture size and
+    // rate, and the loss the sound's in-band error correction is to cover.
+    void SetSendRate(int videoBps, int width, int height, int fps, int lossPercent);
     // webrtcbin's statistics as counted since the start, handed to done in
     // the owner's thread.
     void MeasureLink(std::function<void(const LinkCounts&)> done);
