@@ -177,6 +177,28 @@ private slots:
         QVERIFY(student.WaitFor("frame", kTeacher, 8000).isEmpty());
         qputenv("PLOVIX_EXTRA_CA_FILE", m_service.CaPath().toUtf8());
     }
+
+    void theLinkFiguresStayTrueThroughTheRelay()
+    {
+        // A clean road through the relay is measured, and measured clean;
+        // one that carries nothing is down.
+        LocalPeer teacher(QStringLiteral("R105"), kTeacher);
+        RemotePeer student(m_service, QStringLiteral("R105"), kStudent, BehindRouter(true));
+        QVERIFY2(teacher.Start(m_service, true), qPrintable(teacher.ErrorText()));
+        QVERIFY2(student.Start(), qPrintable(student.ErrorText()));
+        QVERIFY(!student.WaitFor("frame", kTeacher).isEmpty());
+        const auto clean = [](const QJsonObject& e) {
+            const int tx = e.value(QLatin1String("tx")).toInt();
+            const int rx = e.value(QLatin1String("rx")).toInt();
+            return !e.contains(QLatin1String("uid")) && tx >= 1 && tx <= 2 && rx >= 1 && rx <= 2;
+        };
+        QVERIFY(!student.WaitFor("onNetworkQuality", clean).isEmpty());
+        QVERIFY(RouterRule(QStringLiteral("tcp dport 443"), QStringLiteral("tls relay"), QStringLiteral("drop")));
+        const auto down = [](const QJsonObject& e) {
+            return !e.contains(QLatin1String("uid")) && e.value(QLatin1String("tx")).toInt() == 6;
+        };
+        QVERIFY(!student.WaitFor("onNetworkQuality", down, 30000).isEmpty());
+    }
 };
 
 PLOVIX_TEST(TestNetworkRoads)
