@@ -1,14 +1,14 @@
 // A lesson over the roads of real networks (tools/netroads.sh): a student
-// behind a home router that masquerades, first with every road open, then
-// with a router that lets no UDP through, where only the school's relay
-// over TCP carries the media.
+// behind a home router that masquerades, with every road open, over a
+// narrow lossy uplink, then with a router that lets no UDP through (the
+// school's relay over TCP carries the media) and one that lets only TCP 443
+// through (the relay over TLS).
 #include "LocalPeer.h"
 #include "RemotePeer.h"
+#include "RoadControl.h"
 #include "ServiceFixture.h"
 #include "TestRegistry.h"
 
-#include <QProcess>
-#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QTest>
 
@@ -18,38 +18,10 @@ constexpr unsigned kTeacher = 57;
 constexpr unsigned kStudent = 58;
 constexpr int kHeard = 20;
 
-// A command in the router's namespace; false when it fails.
-bool InRouter(const QString& program, const QStringList& arguments)
-{
-    QProcess run;
-    run.start(QStringLiteral("nsenter"),
-        QStringList { QStringLiteral("--net=") + qEnvironmentVariable("PLOVIX_ROUTER_NETNS"), program } + arguments);
-    return run.waitForFinished(10000) && run.exitStatus() == QProcess::NormalExit && run.exitCode() == 0;
-}
-
-// A rule "MATCH counter VERDICT comment NAME" added to a chain of the
-// router's table (forward: every packet it passes on).
-bool RouterRule(
-    const QString& match, const QString& name, const QString& verdict, const QString& chain = QStringLiteral("forward"))
-{
-    return InRouter(QStringLiteral("nft"),
-        { QStringLiteral("add rule ip plxnat %1 %2 counter %3 comment \"%4\"").arg(chain, match, verdict, name) });
-}
-
-// The packets the router's rule of that name counted.
-qint64 Counted(const QString& name)
-{
-    QProcess nft;
-    nft.start(QStringLiteral("nsenter"),
-        { QStringLiteral("--net=") + qEnvironmentVariable("PLOVIX_ROUTER_NETNS"), QStringLiteral("nft"),
-            QStringLiteral("list table ip plxnat") });
-    nft.waitForFinished(10000);
-    const QRegularExpression counter(QStringLiteral("counter packets (\\d+) bytes \\d+.*comment \"%1\"").arg(name));
-    const QRegularExpressionMatch match = counter.match(QString::fromUtf8(nft.readAllStandardOutput()));
-    return match.hasMatch() ? match.captured(1).toLongLong() : -1;
-}
-
 } // namespace
+
+using roads::Counted;
+using roads::RouterRule;
 
 class TestNetworkRoads : public QObject
 {
@@ -112,21 +84,9 @@ private slots:
     void aNarrowLossyUplinkStillCarriesPictureAndSound()
     {
         // The student's uplink: 400 kbit/s through a short queue, and 5 %
-        // of the media lost on top (no netem here: nftables draws the lot).
-        QVERIFY(InRouter(QStringLiteral("nft"), { QStringLiteral("add chain ip plxnat uplink") }));
-        QVERIFY(RouterRule(QString(), QStringLiteral("to uplink"), QStringLiteral("jump uplink")));
-        QVERIFY(RouterRule(QStringLiteral("iifname \"plxlan0\" meta l4proto udp numgen random mod 100 < 5"),
-            QStringLiteral("uplink loss"), QStringLiteral("drop"), QStringLiteral("uplink")));
-        QVERIFY(InRouter(
-            QStringLiteral("tc"), QStringLiteral("qdisc add dev plxwan1 root handle 1: htb default 10").split(' ')));
-        QVERIFY(InRouter(QStringLiteral("tc"),
-            QStringLiteral("class add dev plxwan1 parent 1: classid 1:10 htb rate 400kbit ceil 400kbit").split(' ')));
-        QVERIFY(InRouter(
-            QStringLiteral("tc"), QStringLiteral("qdisc add dev plxwan1 parent 1:10 pfifo limit 40").split(' ')));
-        const auto unshape = qScopeGuard([] {
-            InRouter(QStringLiteral("tc"), QStringLiteral("qdisc del dev plxwan1 root").split(' '));
-            InRouter(QStringLiteral("nft"), { QStringLiteral("flush chain ip plxnat uplink") });
-        });
+        // of the media lost on top.
+        const auto unshape = qScopeGuard([] { roads::Unshape(); });
+        QVERIFY(roads::ShapeUplink(QStringLiteral("400kbit"), 5));
 
         LocalPeer teacher(QStringLiteral("R104"), kTeacher);
         RemotePeer student(m_service, QStringLiteral("R104"), kStudent, BehindRouter(false));
@@ -134,16 +94,16 @@ private slots:
         QVERIFY2(student.Start(), qPrintable(student.ErrorText()));
         QVERIFY(!teacher.WaitFor("frame", kStudent).isEmpty());
         // A sender that kept its full rate would fill the queue and lose
-        // most of its pictures; once it settled, the picture moves (some
-        // frames a second, a bound far below what a settled sender makes)
-        // and the sound is heard.
+        // most of its pictures, frozen for seconds; once it settled, the
+        // picture moves (a bound far below the 15 fps a settled sender
+        // makes; bench_links measures the rate) and the sound is heard.
         QTest::qWait(15000);
         const qint64 before = teacher.Recorder().RenderedFrames(kStudent);
         teacher.ClearEvents();
         QTest::qWait(10000);
         const qint64 moved = teacher.Recorder().RenderedFrames(kStudent) - before;
         qInfo() << "frames in 10 s over the narrow uplink:" << moved;
-        QVERIFY2(moved >= 40, qPrintable(QString::number(moved)));
+        QVERIFY2(moved >= 10, qPrintable(QString::number(moved)));
         const auto heard = [](const QJsonObject& e) { return e.value(QLatin1String("volume")).toInt() > kHeard; };
         QVERIFY(!teacher.WaitFor("onAudioVolumeIndication", heard).isEmpty());
         QVERIFY(Counted(QStringLiteral("uplink loss")) > 0);
