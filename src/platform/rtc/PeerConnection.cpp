@@ -396,31 +396,6 @@ GstElement* AddSender(const std::shared_ptr<PeerConnection::Inner>& inner, GstEl
     return gst_bin_get_by_name(GST_BIN(encoder), "encoder");
 }
 
-// On a lossy link every receiver asks for a key frame at each loss, and a
-// key frame is many times a picture's size: sent on every request they
-// would fill the narrow link and cause more loss. One key frame per
-// kKeyFrameGapNs is sent; requests in between are dropped.
-constexpr GstClockTime kKeyFrameGapNs = 2 * GST_SECOND;
-
-void ThrottleKeyFrames(GstElement* encoder)
-{
-    GstPad* out = gst_element_get_static_pad(encoder, "src");
-    gst_pad_add_probe(
-        out, GST_PAD_PROBE_TYPE_EVENT_UPSTREAM,
-        [](GstPad*, GstPadProbeInfo* info, gpointer data) {
-            if (!gst_video_event_is_force_key_unit(GST_PAD_PROBE_INFO_EVENT(info)))
-                return GST_PAD_PROBE_OK;
-            auto* last = static_cast<GstClockTime*>(data);
-            const GstClockTime now = g_get_monotonic_time() * GST_USECOND;
-            if (*last != GST_CLOCK_TIME_NONE && now - *last < kKeyFrameGapNs)
-                return GST_PAD_PROBE_DROP;
-            *last = now;
-            return GST_PAD_PROBE_OK;
-        },
-        new GstClockTime(GST_CLOCK_TIME_NONE), [](gpointer data) { delete static_cast<GstClockTime*>(data); });
-    gst_object_unref(out);
-}
-
 // Links source to a new request pad of selector, returned.
 GstPad* AddInput(GstElement* pipeline, GstElement* selector, GstElement* source)
 {
@@ -507,7 +482,6 @@ bool PeerConnection::StartPublisher(
             m_inner->camera = m_inner->selector = nullptr;
             return false;
         }
-        ThrottleKeyFrames(m_inner->encoder);
         if (GstObject* bin = gst_element_get_parent(m_inner->encoder)) {
             m_inner->shape = gst_bin_get_by_name(GST_BIN(bin), "shape");
             gst_object_unref(bin);
