@@ -17,7 +17,7 @@ packages=(
   # Live audio and video: the media server the tests and the demo run, and
   # the engine's GStreamer stack (webrtcbin with libnice, VP8, Opus, level,
   # test sources, X and OpenGL sinks, ALSA and PulseAudio devices).
-  janus
+  janus coturn nftables
   libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev libgstreamer-plugins-bad1.0-dev
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad gstreamer1.0-nice
   gstreamer1.0-x gstreamer1.0-gl gstreamer1.0-alsa gstreamer1.0-pulseaudio

@@ -272,6 +272,7 @@ int SimEngine::joinChannel(const char* channelKey, const char* channelName, cons
             if (view.key() != uid && !m_mutedPeers.contains(view.key()))
                 params.wantedPeers.insert(view.key());
         }
+        params.relays = m_relays;
         params.audioMuted = AudioMuted();
         params.videoMuted = VideoMuted();
     }

@@ -4,6 +4,7 @@
 #include "RtcSim.h"
 #include "app/AppPaths.h"
 #include "platform/rtc/EngineLog.h"
+#include "platform/rtc/IceServers.h"
 #include "platform/rtc/RtcMedia.h"
 
 #include <QDir>
@@ -60,7 +61,10 @@ public:
     }
     int setObject(const char* key, const char* value) override
     {
-        if (auto rc = m_engine->Enter(QStringLiteral("setObject %1 %2").arg(Text(key), Text(value))))
+        // The relays' credentials stay out of the journal.
+        const bool secret = Text(key) == QLatin1String("rtc.ice_servers");
+        if (auto rc = m_engine->Enter(
+                QStringLiteral("setObject %1 %2").arg(Text(key), secret ? QStringLiteral("...") : Text(value))))
             return *rc;
         return m_engine->SetObject(Text(key), QByteArray(value ? value : ""));
     }
@@ -238,6 +242,13 @@ int SimEngine::SetObject(const QString& key, const QByteArray& json)
         if (!uid.isDouble() || uid.toDouble() < 0 || !mute.isBool())
             return rtc::ERR_INVALID_ARGUMENT;
         MutePeerVideo(unsigned(uid.toDouble()), mute.toBool());
+        return rtc::ERR_OK;
+    }
+    if (key == QLatin1String("rtc.ice_servers")) {
+        // Credentials inside: the list itself is never logged.
+        const QList<rtcnet::IceRelay> relays = rtcnet::ParseRelays(object.value(QLatin1String("iceServers")).toArray());
+        QMutexLocker lock(&Lock());
+        m_relays = relays;
         return rtc::ERR_OK;
     }
     if (key == QLatin1String("che.audio.start_file_as_playout")) {

@@ -7,6 +7,7 @@
 
 #include "RtcEngine.h"
 #include "RtcEngineControl.h"
+#include "platform/rtc/IceServers.h"
 #include "platform/rtc/RtcMedia.h"
 
 #include <QByteArray>
@@ -206,6 +207,7 @@ private:
     bool m_preview = false;
     bool m_capture = true;
     QSet<unsigned> m_mutedPeers;
+    QList<rtcnet::IceRelay> m_relays; // of "rtc.ice_servers"
     QMap<QString, QString> m_params; // keys without an effect, as set
     QString m_current[3];
     QMap<QString, int> m_volumes; // kind prefix ("in:", "out:") -> 0..255

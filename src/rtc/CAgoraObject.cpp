@@ -10,6 +10,8 @@
 
 #include <QDebug>
 #include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 using RtcJson::Bool;
 
@@ -206,6 +208,13 @@ bool CAgoraObject::EnableLocalVideo(bool enable)
         return false;
     m_localVideoEnabled = enable;
     return true;
+}
+
+bool CAgoraObject::SetRelays(const QJsonArray& relays)
+{
+    const QByteArray value
+        = QJsonDocument(QJsonObject { { QStringLiteral("iceServers"), relays } }).toJson(QJsonDocument::Compact);
+    return WithParameters([&](rtc::IRtcEngineParameter* p) { return p->setObject("rtc.ice_servers", value); }) == 0;
 }
 
 bool CAgoraObject::MuteRemoteVideoStream(unsigned uid, bool mute)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QJsonArray>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -35,6 +36,8 @@ public:
 
     // Channel and media.
     bool JoinChannel(const QString& channelName, unsigned uid, const QString& key);
+    // The relays of the key road ("relays"), for the next join.
+    bool SetRelays(const QJsonArray& relays);
     bool LeaveChannel();
     bool EnableVideo(bool enable);
     bool EnableVideo2(bool enable);

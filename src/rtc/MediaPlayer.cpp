@@ -78,6 +78,9 @@ void MediaPlayer::JoinChannel()
         return;
     const QString roomId = data->GetRoomId();
     const int uid = data->GetUserId();
+    const QJsonArray relays = data->GetRelays();
+    if (!relays.isEmpty() && !m_agoraObject->SetRelays(relays))
+        qDebug() << "[ERROR] the engine takes no relays";
     if (!m_agoraObject->JoinChannel(roomId, unsigned(uid), data->GetChannelKey())) {
         qDebug() << "[ERROR] JoinChannel failed  ";
         return;

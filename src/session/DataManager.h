@@ -310,6 +310,8 @@ public:
     // thread.
     QString GetAppId() const;
     QString GetChannelKey() const;
+    // The relays the key road named with the key (may be empty).
+    QJsonArray GetRelays() const;
 
 public slots:
     void OnSendLoginReq();

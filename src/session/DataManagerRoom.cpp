@@ -89,6 +89,12 @@ QString DataManager::GetAppId() const
     return m_room.m_strAppId;
 }
 
+QJsonArray DataManager::GetRelays() const
+{
+    QMutexLocker lock(&m_roomLock);
+    return m_room.m_relays;
+}
+
 QString DataManager::GetChannelKey() const
 {
     QMutexLocker lock(&m_roomLock);
@@ -272,6 +278,7 @@ int DataManager::GetAlgoraTokenByRoomId(const QString& url)
         QMutexLocker lock(&m_roomLock);
         m_room.m_strChannelKey.clear();
         m_room.m_strAppId.clear();
+        m_room.m_relays = QJsonArray();
     }
     int result = 1;
     HttpClient client;
@@ -290,6 +297,8 @@ int DataManager::GetAlgoraTokenByRoomId(const QString& url)
             m_room.m_strChannelKey = key.toString();
         if (appId.isString())
             m_room.m_strAppId = appId.toString();
+        // The engine checks each relay; anything but a list is none.
+        m_room.m_relays = reply.value(QLatin1String("relays")).toArray();
         result = key.isString() && appId.isString() ? 0 : 1;
     }
     if (result != 0)

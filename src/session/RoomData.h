@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QJsonArray>
 #include <QList>
 #include <QMap>
 #include <QString>
@@ -43,6 +44,7 @@ struct RoomFields {
     QString m_strRoomPwd;
     QString m_strAppId; // RTC application id
     QString m_strChannelKey; // RTC channel key
+    QJsonArray m_relays; // the media's TURN relays, as the key road names them
     QString m_strTeacherId; // the chosen session's teacher: the teacher card and the likes
     QString m_strSchoolId;
     QString m_strStudentId;

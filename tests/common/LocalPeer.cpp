@@ -64,6 +64,9 @@ bool LocalPeer::Join(const QString& appId, const QString& key, bool audience, bo
     for (auto tile = m_tiles.cbegin(); tile != m_tiles.cend(); ++tile)
         if (tile.value())
             Bind(tile.key(), tile.value());
+    if (!m_relays.isEmpty())
+        SetParameters(QJsonDocument(QJsonObject { { "rtc.ice_servers", QJsonObject { { "iceServers", m_relays } } } })
+                          .toJson(QJsonDocument::Compact));
     m_engine->setChannelProfile(rtc::CHANNEL_PROFILE_COMMUNICATION);
     m_engine->setClientRole(audience ? rtc::CLIENT_ROLE_AUDIENCE : rtc::CLIENT_ROLE_BROADCASTER);
     const QByteArray channelKey = key.toUtf8();

@@ -3,6 +3,7 @@
 #include "RtcEvents.h"
 
 #include <QHash>
+#include <QJsonArray>
 #include <QObject>
 #include <QPointer>
 #include <QSet>
@@ -33,6 +34,8 @@ public:
     bool Start(const ServiceFixture& service, bool microphoneMuted, const QString& key = QString());
     // The same with the media server's address and key given.
     bool Join(const QString& appId, const QString& key, bool audience, bool microphoneMuted);
+    // Relays (the key road's "relays") for the next join.
+    void UseRelays(const QJsonArray& relays) { m_relays = relays; }
     // Leaves and releases the engine.
     void Stop();
 
@@ -77,4 +80,5 @@ private:
     bool m_cameraAtJoin = true;
     QObject m_context; // where the joins reported are handled, GUI thread
     QString m_error;
+    QJsonArray m_relays;
 };

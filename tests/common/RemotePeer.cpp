@@ -22,17 +22,24 @@ RemotePeer::~RemotePeer()
     Stop();
 }
 
-QPair<QString, QString> RemotePeer::FetchKey(const ServiceFixture& service, const QString& channel, unsigned uid)
+QJsonObject RemotePeer::FetchKeyRoad(const ServiceFixture& service, const QString& channel, unsigned uid)
 {
     const QByteArray answer
         = service.ControlCall("GET", QStringLiteral("/api/agora/room/%1/%2/token").arg(channel).arg(uid));
-    const QJsonObject reply = QJsonDocument::fromJson(answer).object();
+    return QJsonDocument::fromJson(answer).object();
+}
+
+QPair<QString, QString> RemotePeer::FetchKey(const ServiceFixture& service, const QString& channel, unsigned uid)
+{
+    const QJsonObject reply = FetchKeyRoad(service, channel, uid);
     return { reply.value(QLatin1String("channelKey")).toString(), reply.value(QLatin1String("appId")).toString() };
 }
 
 bool RemotePeer::Start()
 {
-    const auto issued = FetchKey(m_service, m_channel, m_uid);
+    const QJsonObject road = FetchKeyRoad(m_service, m_channel, m_uid);
+    const QPair<QString, QString> issued { road.value(QLatin1String("channelKey")).toString(),
+        road.value(QLatin1String("appId")).toString() };
     if (issued.second.isEmpty()) {
         m_error = QStringLiteral("the key road gave no media server");
         return false;
@@ -42,6 +49,10 @@ bool RemotePeer::Start()
         QString::number(m_uid) };
     if (m_options.audience)
         args << QStringLiteral("--audience");
+    if (m_options.relays)
+        args << QStringLiteral("--relays")
+             << QString::fromUtf8(
+                    QJsonDocument(road.value(QLatin1String("relays")).toArray()).toJson(QJsonDocument::Compact));
     if (m_options.toneHz > 0)
         args << QStringLiteral("--tone") << QString::number(m_options.toneHz);
     if (!m_options.show.isEmpty())
@@ -56,7 +67,13 @@ bool RemotePeer::Start()
         args << QStringLiteral("--raw");
     // Its complaints go to the test's output; its events come back here.
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_process.start(QStringLiteral(PLOVIX_RTC_PEER), args);
+    if (m_options.netns.isEmpty()) {
+        m_process.start(QStringLiteral(PLOVIX_RTC_PEER), args);
+    } else {
+        args.prepend(QStringLiteral(PLOVIX_RTC_PEER));
+        args.prepend(QStringLiteral("--net=") + m_options.netns);
+        m_process.start(QStringLiteral("nsenter"), args);
+    }
     if (!m_process.waitForStarted(10000)) {
         m_error = QStringLiteral("rtc_peer did not start: ") + m_process.errorString();
         return false;

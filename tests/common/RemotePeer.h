@@ -2,6 +2,7 @@
 
 #include "RtcEvents.h"
 
+#include <QJsonObject>
 #include <QPair>
 #include <QProcess>
 #include <QString>
@@ -31,6 +32,11 @@ public:
         bool echo = false;
         // The microphone sent without voice processing.
         bool raw = false;
+        // The network namespace to run in (for nsenter --net=), when not
+        // the test's own: a client behind a router.
+        QString netns;
+        // Gathers on the relays the key road names.
+        bool relays = false;
     };
 
     RemotePeer(const ServiceFixture& service, const QString& channel, unsigned uid);
@@ -55,6 +61,8 @@ public:
     // Asks the service's key road for a key of channel and uid, as the
     // client does; the key and the application id (the media server's
     // address), empty on failure.
+    // The key road's whole answer.
+    static QJsonObject FetchKeyRoad(const ServiceFixture& service, const QString& channel, unsigned uid);
     static QPair<QString, QString> FetchKey(const ServiceFixture& service, const QString& channel, unsigned uid);
 
 private:

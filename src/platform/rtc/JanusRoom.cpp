@@ -1,4 +1,5 @@
 #include "JanusRoom.h"
+#include "TurnTunnel.h"
 
 #include "RtcMedia.h"
 
@@ -192,6 +193,7 @@ JanusRoom::~JanusRoom()
 void JanusRoom::Start()
 {
     m_lostTimer->start();
+    m_turnServers = OpenRelays(m_params.relays, this);
     Connect();
 }
 
@@ -284,6 +286,7 @@ void JanusRoom::OnSent(const LinkCounts& counts)
 {
     const qint64 sent = counts.sentPackets - m_sentBefore.sentPackets;
     const qint64 lost = counts.reportedLost - m_sentBefore.reportedLost;
+    const qint64 sentBps = (counts.sentBytes - m_sentBefore.sentBytes) * 8 * 1000 / kStatsMs;
     // A camera that is off and a muted microphone send nothing: silence
     // on purpose says nothing of the link.
     const bool carried = counts.handedOn > m_sentBefore.handedOn;
@@ -301,6 +304,14 @@ void JanusRoom::OnSent(const LinkCounts& counts)
         m_txMeasured = kDown - 1;
     else if (counts.reported)
         m_txMeasured = LinkQuality(qMax(counts.fractionLost, LossShare(lost, sent)), counts.rttMs, counts.sentJitterMs);
+    if (counts.reported && sent > 0) {
+        const double loss = qMax(counts.fractionLost, LossShare(lost, sent));
+        if (m_sendRate.OnReport(loss, sentBps))
+            qInfo() << "RTC engine: the video is sent at" << m_sendRate.Bitrate() / 1000 << "kbit/s, loss"
+                    << int(loss * 100) << "%, sent" << sentBps / 1000 << "kbit/s";
+        const SendRate::Shape shape = m_sendRate.PictureShape();
+        m_publisher->SetSendRate(m_sendRate.Bitrate(), shape.width, shape.height, shape.fps, int(loss * 100 + 0.5));
+    }
     Compose();
 }
 
@@ -618,8 +629,10 @@ void JanusRoom::Publish()
     m_params.microphone = rtcmedia::ChosenDevice(rtcmedia::DeviceKind::Recording);
     m_params.camera = rtcmedia::ChosenDevice(rtcmedia::DeviceKind::Camera);
     m_sentBefore = {};
+    m_sendRate = {};
     m_publisher = std::make_unique<PeerConnection>(
         PeerConnection::Role::Publisher, m_relay, PeerEvents(&JanusRoom::m_publisherHandle, "publish"));
+    m_publisher->UseRelays(m_turnServers);
     if (!m_publisher->StartPublisher(m_params.microphone, m_params.camera, m_params.sendAudio, m_params.sendVideo,
             m_params.videoMuted, m_params.uid)) {
         qWarning() << "RTC engine: the local media cannot be sent";
@@ -776,6 +789,7 @@ void JanusRoom::OnSubscriberEvent(const QJsonObject& data, const QJsonObject& js
         if (!m_subscriber) {
             m_subscriber = std::make_unique<PeerConnection>(
                 PeerConnection::Role::Subscriber, m_relay, PeerEvents(&JanusRoom::m_subscriberHandle, "start"));
+            m_subscriber->UseRelays(m_turnServers);
             if (!m_subscriber->StartSubscriber(m_hooks, m_owners)) {
                 qWarning() << "RTC engine: cannot receive media";
                 m_subscriber.reset();

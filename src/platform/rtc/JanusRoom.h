@@ -8,7 +8,9 @@
 // Mapping: room = channel name, publisher id and display = the uid in
 // decimal, every join carries the channel key as its token.
 
+#include "IceServers.h"
 #include "PeerConnection.h"
+#include "SendRate.h"
 #include "platform/RtcEngine.h"
 
 #include <QElapsedTimer>
@@ -41,6 +43,7 @@ struct JoinParams {
     bool audioMuted = false;
     bool videoMuted = false;
     QSet<unsigned> wantedPeers; // whose pictures are wanted: shown in a view, not switched off
+    QList<IceRelay> relays;
 };
 
 // What the room tells the engine. Post runs f on the engine's callback
@@ -184,6 +187,8 @@ private:
     // Counts of the previous measurement, qualities and figures of the
     // latest (0 while unmeasured).
     LinkCounts m_sentBefore;
+    SendRate m_sendRate; // of the current publisher
+    QStringList m_turnServers; // the relays, as webrtcbin takes them
     QMap<quint32, QPair<StreamCounts, int>> m_receivedBefore; // and measurements since it came
     int m_unheard = 0; // measurements in a row with no new receiver report
     int m_txMeasured = 0;

@@ -4,6 +4,7 @@
 
 #include <QDebug>
 #include <QRandomGenerator>
+#include <algorithm>
 #include <atomic>
 
 #define GST_USE_UNSTABLE_API
@@ -57,6 +58,7 @@ bool StreamOwners::VideoWanted(unsigned uid) const
 struct PeerConnection::Inner {
     Role role = Role::Publisher;
     std::shared_ptr<Relay> relay;
+    QStringList turnServers;
     Events events;
     std::shared_ptr<MediaHooks> hooks;
     std::shared_ptr<StreamOwners> owners;
@@ -88,6 +90,9 @@ struct PeerConnection::Inner {
     };
     QMutex receivedLock;
     QMap<int, Received> received;
+    GstElement* soundEncoder = nullptr;
+    GstElement* shape = nullptr; // the sent pictures' size and rate
+    QByteArray shapeCaps;
 
     void Fail(const QString& message)
     {
@@ -289,7 +294,9 @@ GstElement* MakeBranch(PeerConnection::Inner* inner, const QByteArray& encoding,
         description = "queue ! rtpvp8depay request-keyframe=true wait-for-keyframe=true ! vp8dec name=decoder";
         sink = rtcmedia::MakeRemoteVideoSink(uid);
     } else if (encoding == "OPUS" && uid) {
-        description = "queue ! rtpopusdepay ! opusdec ! audioconvert ! audioresample";
+        // Lost packets are rebuilt from the next one's error correction, or
+        // concealed.
+        description = "queue ! rtpopusdepay ! opusdec plc=true use-inband-fec=true ! audioconvert ! audioresample";
         sink = rtcmedia::MakeRemoteAudioSink(uid);
     }
     GError* error = nullptr;
@@ -421,6 +428,13 @@ GstElement* NewPipeline(const std::shared_ptr<PeerConnection::Inner>& inner, con
         }
         g_object_unref(ice);
     }
+    // The school's relays, for networks where no direct road works.
+    for (const QString& uri : inner->turnServers) {
+        gboolean added = FALSE;
+        g_signal_emit_by_name(inner->webrtc, "add-turn-server", uri.toUtf8().constData(), &added);
+        if (!added)
+            qWarning() << "RTC engine: webrtcbin refused a relay";
+    }
     gst_bin_add(GST_BIN(inner->pipeline), inner->webrtc);
     PeerConnection::Inner* raw = inner.get();
     g_signal_connect(inner->webrtc, "on-ice-candidate", G_CALLBACK(OnIceCandidate), raw);
@@ -502,9 +516,11 @@ GstPadProbeReturn OnEncoded(GstPad*, GstPadProbeInfo*, gpointer data)
 }
 
 // Links a sender (source, then the encoder chain) to a send-only
-// transceiver; returns the chain's encoder.
-GstElement* AddSender(
-    const std::shared_ptr<PeerConnection::Inner>& inner, GstElement* source, const char* chain, bool video, bool offers)
+// transceiver; returns the chain's encoder. With nack, packets the server
+// reports lost are sent again (a lost piece of a key frame would otherwise
+// freeze the picture until the next).
+GstElement* AddSender(const std::shared_ptr<PeerConnection::Inner>& inner, GstElement* source, const char* chain,
+    bool video, bool offers, bool nack)
 {
     GError* error = nullptr;
     GstElement* encoder = gst_parse_bin_from_description(chain, TRUE, &error);
@@ -530,7 +546,8 @@ GstElement* AddSender(
     GstWebRTCRTPTransceiver* transceiver = nullptr;
     g_object_get(in, "transceiver", &transceiver, nullptr);
     if (transceiver) {
-        g_object_set(transceiver, "direction", GST_WEBRTC_RTP_TRANSCEIVER_DIRECTION_SENDONLY, nullptr);
+        g_object_set(transceiver, "direction", GST_WEBRTC_RTP_TRANSCEIVER_DIRECTION_SENDONLY, "do-nack", gboolean(nack),
+            nullptr);
         gst_object_unref(transceiver);
     }
     gst_object_unref(in);
@@ -561,6 +578,11 @@ PeerConnection::PeerConnection(Role role, std::shared_ptr<Relay> relay, Events e
     m_inner->events = std::move(events);
 }
 
+void PeerConnection::UseRelays(const QStringList& turnServers)
+{
+    m_inner->turnServers = turnServers;
+}
+
 PeerConnection::~PeerConnection()
 {
     if (!m_inner->pipeline)
@@ -572,8 +594,10 @@ PeerConnection::~PeerConnection()
         if (pad)
             gst_object_unref(pad);
     }
-    if (m_inner->encoder)
-        gst_object_unref(m_inner->encoder);
+    for (GstElement* encoder : { m_inner->encoder, m_inner->soundEncoder, m_inner->shape }) {
+        if (encoder)
+            gst_object_unref(encoder);
+    }
     for (const Inner::Received& received : qAsConst(m_inner->received))
         gst_object_unref(received.pad);
     gst_object_unref(m_inner->pipeline);
@@ -588,8 +612,10 @@ bool PeerConnection::StartPublisher(
     QRandomGenerator* random = QRandomGenerator::global();
     if (video) {
         const QByteArray chain = QByteArrayLiteral("queue max-size-buffers=2 leaky=downstream ! "
+                                                   "videoscale ! videorate drop-only=true ! capsfilter name=shape "
+                                                   "caps=video/x-raw,width=640,height=480,framerate=30/1 ! "
                                                    "vp8enc name=encoder deadline=1 target-bitrate=1000000 "
-                                                   "keyframe-max-dist=300 cpu-used=8 ! "
+                                                   "keyframe-max-dist=60 cpu-used=8 ! "
                                                    "rtpvp8pay pt=96 picture-id-mode=15-bit ssrc=")
             + QByteArray::number(random->bounded(1u, 0x7fffffffu))
             + " ! capsfilter caps=\"application/x-rtp,media=video,encoding-name=VP8,payload=96,clock-rate=90000\"";
@@ -625,7 +651,7 @@ bool PeerConnection::StartPublisher(
             return false;
         }
         g_object_set(m_inner->selector, "sync-streams", FALSE, nullptr);
-        m_inner->encoder = AddSender(m_inner, m_inner->selector, chain.constData(), true, true);
+        m_inner->encoder = AddSender(m_inner, m_inner->selector, chain.constData(), true, true, true);
         if (!m_inner->encoder) {
             // The sender took the selector with it; the inputs are still ours.
             gst_object_unref(gst_object_ref_sink(black));
@@ -633,20 +659,24 @@ bool PeerConnection::StartPublisher(
             m_inner->camera = m_inner->selector = nullptr;
             return false;
         }
+        if (GstObject* bin = gst_element_get_parent(m_inner->encoder)) {
+            m_inner->shape = gst_bin_get_by_name(GST_BIN(bin), "shape");
+            gst_object_unref(bin);
+        }
         m_inner->cameraPad = AddInput(m_inner->pipeline, m_inner->selector, m_inner->camera);
         m_inner->blackPad = AddInput(m_inner->pipeline, m_inner->selector, black);
         SetVideoMuted(videoMuted);
     }
     if (audio) {
-        const QByteArray chain
-            = QByteArrayLiteral("queue ! audioconvert ! audioresample ! opusenc name=encoder ! rtpopuspay pt=111 ssrc=")
+        const QByteArray chain = QByteArrayLiteral("queue ! audioconvert ! audioresample ! opusenc name=encoder "
+                                                   "inband-fec=true ! rtpopuspay pt=111 ssrc=")
             + QByteArray::number(random->bounded(1u, 0x7fffffffu))
             + " ! capsfilter caps=\"application/x-rtp,media=audio,encoding-name=OPUS,payload=111,clock-rate=48000\"";
         GstElement* encoder
-            = AddSender(m_inner, rtcmedia::MakeMicrophoneSource(microphone, uid), chain.constData(), false, !video);
+            = AddSender(m_inner, rtcmedia::MakeMicrophoneSource(microphone, uid), chain.constData(), false, !video, false);
         if (!encoder)
             return false;
-        gst_object_unref(encoder);
+        m_inner->soundEncoder = encoder;
     }
     return gst_element_set_state(m_inner->pipeline, GST_STATE_PLAYING) != GST_STATE_CHANGE_FAILURE;
 }
@@ -658,8 +688,29 @@ bool PeerConnection::StartSubscriber(std::shared_ptr<MediaHooks> hooks, std::sha
     GstElement* webrtc = NewPipeline(m_inner, "rtc-subscriber");
     if (!webrtc)
         return false;
+    // Room for a packet the sender sends again on the server's request: a
+    // lost piece of a picture would freeze it until the next key frame.
+    g_object_set(webrtc, "latency", 200u, nullptr);
     g_signal_connect(webrtc, "pad-added", G_CALLBACK(OnRemotePad), m_inner.get());
     return gst_element_set_state(m_inner->pipeline, GST_STATE_PLAYING) != GST_STATE_CHANGE_FAILURE;
+}
+
+void PeerConnection::SetSendRate(int videoBps, int width, int height, int fps, int lossPercent)
+{
+    // Both encoders take new targets while they run; a new picture size
+    // starts the video encoder again.
+    if (m_inner->encoder)
+        g_object_set(m_inner->encoder, "target-bitrate", videoBps, nullptr);
+    const QByteArray shape
+        = QStringLiteral("video/x-raw,width=%1,height=%2,framerate=%3/1").arg(width).arg(height).arg(fps).toLatin1();
+    if (m_inner->shape && shape != m_inner->shapeCaps) {
+        m_inner->shapeCaps = shape;
+        GstCaps* caps = gst_caps_from_string(shape.constData());
+        g_object_set(m_inner->shape, "caps", caps, nullptr);
+        gst_caps_unref(caps);
+    }
+    if (m_inner->soundEncoder)
+        g_object_set(m_inner->soundEncoder, "packet-loss-percentage", std::clamp(lossPercent, 0, 100), nullptr);
 }
 
 void PeerConnection::SetRemoteDescription(const QString& type, const QString& sdp)

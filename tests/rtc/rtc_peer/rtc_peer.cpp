@@ -11,6 +11,7 @@
 //   rtc_peer --app URL --key KEY --channel NAME --uid N [--audience] [--tone HZ]
 //            [--show all|none|UID,UID...] [--camera-off] [--muted] [--echo] [--raw]
 #include "LocalPeer.h"
+#include "app/HttpClient.h"
 #include "platform/rtc/RtcMedia.h"
 
 #include <QApplication>
@@ -49,12 +50,15 @@ int main(int argc, char* argv[])
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    // A relay over TLS shows a certificate of the test CA.
+    HttpClient::TrustExtraCaFromEnvironment();
     QCommandLineParser parser;
     parser.addOption({ "app", "media server address (the key road's application id)", "url" });
     parser.addOption({ "key", "channel key", "key" });
     parser.addOption({ "channel", "channel name", "name" });
     parser.addOption({ "uid", "user id", "uid" });
     parser.addOption({ "audience", "only watch and listen" });
+    parser.addOption({ "relays", "the key road's relays (JSON list)", "json" });
     parser.addOption({ "tone", "frequency of the generated microphone's tone", "hz" });
     parser.addOption({ "show", "whose pictures are received: all, none or a list of uids", "uids", "all" });
     parser.addOption({ "camera-off", "join with the camera off" });
@@ -86,6 +90,7 @@ int main(int argc, char* argv[])
     }
     if (parser.isSet("camera-off"))
         participant.StartWithCameraOff();
+    participant.UseRelays(QJsonDocument::fromJson(parser.value("relays").toUtf8()).array());
     if (!participant.Join(parser.value("app"), parser.value("key"), parser.isSet("audience"), parser.isSet("muted"))) {
         Print(QJsonObject { { "event", "failed" }, { "message", participant.ErrorText() } });
         return 1;

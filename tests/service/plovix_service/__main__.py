@@ -53,6 +53,9 @@ async def watch_stdin(stop):
 async def serve(args, folder):
     state = ServiceState()
     state.host = args.host
+    state.media_host = args.media_host
+    state.relay = args.relay
+    state.folder = folder
     state.school_file = args.school
     application = service_app.build(state)
     runner = web.AppRunner(application, access_log=None, handle_signals=False)
@@ -116,6 +119,10 @@ def main():
     parser.add_argument("--classroom-name", default="", help="DNS name of the first TLS candidate's certificate")
     parser.add_argument("--media-server", action="store_true",
                         help="run a Janus media server (inside tools/netns.sh) and issue real RTC keys")
+    parser.add_argument("--media-host", default="",
+                        help="address the media server and its relay listen on (default: --host)")
+    parser.add_argument("--relay", action="store_true",
+                        help="with --media-server, a coturn relay over TCP 3478 and TLS 443 on the media address")
     parser.add_argument("--exit-with-stdin", action="store_true", help="stop when standard input closes")
     args = parser.parse_args()
     if args.workdir:

@@ -51,3 +51,9 @@ def make(folder):
     _openssl("req", "-x509", "-new", "-key", rogue_key, "-out", rogue, "-days", "2", "-subj", "/CN=localhost",
              "-addext", _SUBJECT_ALT)
     return ca, cert, key, rogue, rogue_key
+
+
+def make_for_address(folder, stem, address):
+    """A certificate from the test CA of make() for one IP address (a server
+    reached by address only); returns (cert, key)."""
+    return _signed(folder, stem, address, "subjectAltName=IP:" + address)

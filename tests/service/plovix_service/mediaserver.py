@@ -202,17 +202,10 @@ admin: {
             if not future.done():
                 future.set_exception(MediaServerError("janus stopped"))
         self.pending.clear()
-        if self.process is not None:
-            self.process.terminate()
-            try:
-                await asyncio.get_running_loop().run_in_executor(None, self.process.wait, 5)
-            except subprocess.TimeoutExpired:
-                self.process.kill()
-                self.process.wait()
-            self.process = None
-        if self.log is not None:
-            self.log.close()
-            self.log = None
+        from .relay import end_process
+
+        await asyncio.get_running_loop().run_in_executor(None, end_process, self.process, self.log)
+        self.process = self.log = None
         self.session = self.handle = None
 
     async def restart(self):
@@ -302,6 +295,7 @@ class MediaServer:
         # key -> (room, uid) of every key issued.
         self.keys = {}
         self.problem = ""
+        self.relay = None
 
     @property
     def url(self):
@@ -317,7 +311,9 @@ class MediaServer:
         if self.problem:
             print("plovix_service: no media server: %s" % self.problem, file=sys.stderr, flush=True)
             return
-        self.janus = Janus(iface, addr, self.state.host)
+        # The media host (--media-host) is where other networks reach the
+        # server; by default the service's own.
+        self.janus = Janus(iface, addr, self.state.media_host or self.state.host)
         try:
             await self.janus.start()
         except (MediaServerError, OSError, asyncio.TimeoutError) as failure:
@@ -326,8 +322,30 @@ class MediaServer:
             await self.janus.stop()
             self.janus.remove()
             self.janus = None
+            return
+        if self.state.relay:
+            await self.start_relay(addr)
+
+    async def start_relay(self, addr):
+        from . import certs, relay
+
+        if not self.state.ca_path:
+            self.state.ca_path = certs.make(self.state.folder)[0]
+        self.relay = relay.Relay(addr, self.janus.folder, self.state.folder)
+        try:
+            await asyncio.get_running_loop().run_in_executor(None, self.relay.start)
+        except (relay.RelayError, OSError, subprocess.CalledProcessError) as failure:
+            self.relay = None
+            self.problem = "no relay: %s" % failure
+            print("plovix_service: %s" % self.problem, file=sys.stderr, flush=True)
+
+    def relays(self, uid):
+        return self.relay.credentials(uid) if self.relay is not None else []
 
     async def stop(self):
+        if self.relay is not None:
+            self.relay.stop()
+            self.relay = None
         if self.janus is not None:
             await self.janus.stop()
             self.janus.remove()

@@ -425,7 +425,11 @@ def routes(state):
             key = await media.issue_key(room_id, user_id)
         except (mediaserver.MediaServerError, OSError, asyncio.TimeoutError) as failure:
             return recording.json_error(503, "media server: %s" % failure)
-        return web.json_response({"channelKey": key, "appId": media.url})
+        answer = {"channelKey": key, "appId": media.url}
+        relays = media.relays(user_id)
+        if relays:
+            answer["relays"] = relays
+        return web.json_response(answer)
 
     async def body_of(request):
         try:

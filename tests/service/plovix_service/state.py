@@ -39,6 +39,12 @@ class ServiceState:
         self.https_port = 0
         self.untrusted_port = 0
         self.host = "127.0.0.1"
+        # Where the media server listens when other networks reach it
+        # (empty: host), whether a TURN relay runs beside it, and the
+        # service's working folder.
+        self.media_host = ""
+        self.relay = False
+        self.folder = ""
         self.ca_path = ""
         # The school fixture; empty for the demo school.
         self.school_file = ""

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The router of tools/netroads.sh, for the tests and benchmarks that run
+// lessons over its roads.
+namespace roads {
+
+// A command in the router's namespace; false when it fails.
+bool InRouter(const QString& program, const QStringList& arguments);
+// A rule "MATCH counter VERDICT comment NAME" added to a chain of the
+// router's table (forward: every packet it passes on).
+bool RouterRule(const QString& match, const QString& name, const QString& verdict,
+    const QString& chain = QStringLiteral("forward"));
+// The packets the router's rule of that name counted (-1: no such rule).
+qint64 Counted(const QString& name);
+// The client's uplink: rate through a short queue, and lossPercent of its
+// UDP dropped at random (nftables draws the lot: the kernel may lack
+// netem). Undone by Unshape().
+bool ShapeUplink(const QString& rate, int lossPercent);
+void Unshape();
+
+} // namespace roads

@@ -1,0 +1,165 @@
+// A lesson over the roads of real networks (tools/netroads.sh): a student
+// behind a home router that masquerades, with every road open, over a
+// narrow lossy uplink, then with a router that lets no UDP through (the
+// school's relay over TCP carries the media) and one that lets only TCP 443
+// through (the relay over TLS).
+#include "LocalPeer.h"
+#include "RemotePeer.h"
+#include "RoadControl.h"
+#include "ServiceFixture.h"
+#include "TestRegistry.h"
+
+#include <QScopeGuard>
+#include <QTest>
+
+namespace {
+
+constexpr unsigned kTeacher = 57;
+constexpr unsigned kStudent = 58;
+constexpr int kHeard = 20;
+
+} // namespace
+
+using roads::Counted;
+using roads::RouterRule;
+
+class TestNetworkRoads : public QObject
+{
+    Q_OBJECT
+
+private:
+    ServiceFixture m_service;
+
+    // The student behind the router, with the key road's relays or without.
+    RemotePeer::Options BehindRouter(bool relays) const
+    {
+        RemotePeer::Options options;
+        options.netns = qEnvironmentVariable("PLOVIX_CLIENT_NETNS");
+        options.relays = relays;
+        return options;
+    }
+
+    // The student behind the router joins; both see and hear each other.
+    void LessonCarries(const QString& room, bool relays)
+    {
+        LocalPeer teacher(room, kTeacher);
+        RemotePeer student(m_service, room, kStudent, BehindRouter(relays));
+        // The teacher's microphone is muted, so what the teacher hears is
+        // the student's tone.
+        QVERIFY2(teacher.Start(m_service, true), qPrintable(teacher.ErrorText()));
+        QVERIFY2(student.Start(), qPrintable(student.ErrorText()));
+        QVERIFY(!student.WaitFor("onJoinChannelSuccess").isEmpty());
+        QVERIFY(!teacher.WaitFor("frame", kStudent).isEmpty());
+        QVERIFY(!student.WaitFor("frame", kTeacher).isEmpty());
+        const auto heard = [](const QJsonObject& e) { return e.value(QLatin1String("volume")).toInt() > kHeard; };
+        QVERIFY(!teacher.WaitFor("onAudioVolumeIndication", heard).isEmpty());
+    }
+
+private slots:
+    void initTestCase()
+    {
+        if (qEnvironmentVariableIsEmpty("PLOVIX_CLIENT_NETNS") || qEnvironmentVariableIsEmpty("PLOVIX_MEDIA_ADDR"))
+            QSKIP("needs the namespaces of a router and a client: run through tools/netroads.sh");
+        qputenv("PLOVIX_MEDIA_DEMO", "1");
+        QVERIFY2(m_service.Start(false,
+                     { QStringLiteral("--media-server"), QStringLiteral("--relay"), QStringLiteral("--media-host"),
+                         qEnvironmentVariable("PLOVIX_MEDIA_ADDR") }),
+            qPrintable(m_service.ErrorText()));
+        if (m_service.MediaUrl().isEmpty())
+            QSKIP("no media server on this machine");
+        // The participants behind the router trust the relay's certificate.
+        qputenv("PLOVIX_EXTRA_CA_FILE", m_service.CaPath().toUtf8());
+        QVERIFY(RouterRule(QStringLiteral("meta l4proto udp"), QStringLiteral("udp"), QString()));
+    }
+
+    void cleanupTestCase() { m_service.Stop(); }
+
+    void aStudentBehindARouterSeesAndIsSeen()
+    {
+        LessonCarries(QStringLiteral("R100"), false);
+        // The media went through the router's translation, over UDP.
+        QVERIFY(Counted(QStringLiteral("udp")) > 0);
+    }
+
+    void aNarrowLossyUplinkStillCarriesPictureAndSound()
+    {
+        // The student's uplink: 400 kbit/s through a short queue, and 5 %
+        // of the media lost on top.
+        const auto unshape = qScopeGuard([] { roads::Unshape(); });
+        QVERIFY(roads::ShapeUplink(QStringLiteral("400kbit"), 5));
+
+        LocalPeer teacher(QStringLiteral("R104"), kTeacher);
+        RemotePeer student(m_service, QStringLiteral("R104"), kStudent, BehindRouter(false));
+        QVERIFY2(teacher.Start(m_service, true), qPrintable(teacher.ErrorText()));
+        QVERIFY2(student.Start(), qPrintable(student.ErrorText()));
+        QVERIFY(!teacher.WaitFor("frame", kStudent).isEmpty());
+        // A sender that kept its full rate would fill the queue and lose
+        // most of its pictures, frozen for seconds; once it settled, the
+        // picture moves (a bound far below the 15 fps a settled sender
+        // makes; bench_links measures the rate) and the sound is heard.
+        QTest::qWait(15000);
+        const qint64 before = teacher.Recorder().RenderedFrames(kStudent);
+        teacher.ClearEvents();
+        QTest::qWait(10000);
+        const qint64 moved = teacher.Recorder().RenderedFrames(kStudent) - before;
+        qInfo() << "frames in 10 s over the narrow uplink:" << moved;
+        QVERIFY2(moved >= 10, qPrintable(QString::number(moved)));
+        const auto heard = [](const QJsonObject& e) { return e.value(QLatin1String("volume")).toInt() > kHeard; };
+        QVERIFY(!teacher.WaitFor("onAudioVolumeIndication", heard).isEmpty());
+        QVERIFY(Counted(QStringLiteral("uplink loss")) > 0);
+    }
+
+    void aRouterThatLetsNoUdpThroughLeavesTheRelay()
+    {
+        QVERIFY(RouterRule(QStringLiteral("meta l4proto udp"), QStringLiteral("dropped"), QStringLiteral("drop")));
+        LessonCarries(QStringLiteral("R101"), true);
+        // The direct road was tried, and failed.
+        QVERIFY(Counted(QStringLiteral("dropped")) > 0);
+    }
+
+    void whereOnlyTls443IsOpenTheRelayIsReachedOverTls()
+    {
+        QVERIFY(RouterRule(QStringLiteral("tcp dport 3478"), QStringLiteral("plain relay"), QStringLiteral("drop")));
+        LessonCarries(QStringLiteral("R102"), true);
+        QVERIFY(Counted(QStringLiteral("plain relay")) > 0);
+    }
+
+    void aRelayWhoseCertificateIsNotTrustedIsNotUsed()
+    {
+        // Without the test CA the relay over TLS is refused, and with UDP
+        // and the plain relay blocked nothing arrives.
+        qputenv("PLOVIX_EXTRA_CA_FILE", "");
+        LocalPeer teacher(QStringLiteral("R103"), kTeacher);
+        RemotePeer student(m_service, QStringLiteral("R103"), kStudent, BehindRouter(true));
+        QVERIFY2(teacher.Start(m_service, true), qPrintable(teacher.ErrorText()));
+        QVERIFY2(student.Start(), qPrintable(student.ErrorText()));
+        QVERIFY(!student.WaitFor("onJoinChannelSuccess").isEmpty());
+        QVERIFY(student.WaitFor("frame", kTeacher, 8000).isEmpty());
+        qputenv("PLOVIX_EXTRA_CA_FILE", m_service.CaPath().toUtf8());
+    }
+
+    void theLinkFiguresStayTrueThroughTheRelay()
+    {
+        // A clean road through the relay is measured, and measured clean;
+        // one that carries nothing is down.
+        LocalPeer teacher(QStringLiteral("R105"), kTeacher);
+        RemotePeer student(m_service, QStringLiteral("R105"), kStudent, BehindRouter(true));
+        QVERIFY2(teacher.Start(m_service, true), qPrintable(teacher.ErrorText()));
+        QVERIFY2(student.Start(), qPrintable(student.ErrorText()));
+        QVERIFY(!student.WaitFor("frame", kTeacher).isEmpty());
+        const auto clean = [](const QJsonObject& e) {
+            const int tx = e.value(QLatin1String("tx")).toInt();
+            const int rx = e.value(QLatin1String("rx")).toInt();
+            return !e.contains(QLatin1String("uid")) && tx >= 1 && tx <= 2 && rx >= 1 && rx <= 2;
+        };
+        QVERIFY(!student.WaitFor("onNetworkQuality", clean).isEmpty());
+        QVERIFY(RouterRule(QStringLiteral("tcp dport 443"), QStringLiteral("tls relay"), QStringLiteral("drop")));
+        const auto down = [](const QJsonObject& e) {
+            return !e.contains(QLatin1String("uid")) && e.value(QLatin1String("tx")).toInt() == 6;
+        };
+        QVERIFY(!student.WaitFor("onNetworkQuality", down, 30000).isEmpty());
+    }
+};
+
+PLOVIX_TEST(TestNetworkRoads)
+#include "tst_NetworkRoads.moc"
