@@ -672,8 +672,8 @@ bool PeerConnection::StartPublisher(
                                                    "inband-fec=true ! rtpopuspay pt=111 ssrc=")
             + QByteArray::number(random->bounded(1u, 0x7fffffffu))
             + " ! capsfilter caps=\"application/x-rtp,media=audio,encoding-name=OPUS,payload=111,clock-rate=48000\"";
-        GstElement* encoder
-            = AddSender(m_inner, rtcmedia::MakeMicrophoneSource(microphone, uid), chain.constData(), false, !video, false);
+        GstElement* encoder = AddSender(
+            m_inner, rtcmedia::MakeMicrophoneSource(microphone, uid), chain.constData(), false, !video, false);
         if (!encoder)
             return false;
         m_inner->soundEncoder = encoder;
