@@ -36,6 +36,9 @@ private:
         RemotePeer::Options options;
         options.netns = qEnvironmentVariable("PLOVIX_CLIENT_NETNS");
         options.relays = relays;
+        // Its steady tone is what the teacher listens for; the voice
+        // processing would take it for noise.
+        options.raw = true;
         return options;
     }
 
