@@ -1,12 +1,12 @@
-#include "RtcSim.h"
 #include "SystemDevices.h"
+#include "rtc/EngineState.h"
 
 #include <algorithm>
 
 namespace {
-rtcsim::DeviceKind KindOf(QAudio::Mode mode)
+rtcengine::DeviceKind KindOf(QAudio::Mode mode)
 {
-    return mode == QAudio::AudioInput ? rtcsim::DeviceKind::Recording : rtcsim::DeviceKind::Playback;
+    return mode == QAudio::AudioInput ? rtcengine::DeviceKind::Recording : rtcengine::DeviceKind::Playback;
 }
 } // namespace
 
@@ -15,16 +15,16 @@ namespace SystemDevices {
 QStringList AudioNames(QAudio::Mode mode)
 {
     QStringList names;
-    for (const rtcsim::Device& device : rtcsim::ListDevices(KindOf(mode)))
+    for (const rtcengine::Device& device : rtcengine::ListDevices(KindOf(mode)))
         names << device.name;
     return names;
 }
 
 QString DefaultAudioName(QAudio::Mode mode)
 {
-    const QList<rtcsim::Device> devices = rtcsim::ListDevices(KindOf(mode));
-    const QString id = rtcsim::DefaultDeviceId(KindOf(mode), devices);
-    for (const rtcsim::Device& device : devices) {
+    const QList<rtcengine::Device> devices = rtcengine::ListDevices(KindOf(mode));
+    const QString id = rtcengine::DefaultDeviceId(KindOf(mode), devices);
+    for (const rtcengine::Device& device : devices) {
         if (device.id == id)
             return device.name;
     }
@@ -34,7 +34,7 @@ QString DefaultAudioName(QAudio::Mode mode)
 QList<Camera> Cameras()
 {
     QList<Camera> cameras;
-    for (const rtcsim::Device& device : rtcsim::ListDevices(rtcsim::DeviceKind::Camera))
+    for (const rtcengine::Device& device : rtcengine::ListDevices(rtcengine::DeviceKind::Camera))
         cameras << Camera { device.id, device.name };
     return cameras;
 }
@@ -58,7 +58,7 @@ QAudioDeviceInfo QtAudioDevice(QAudio::Mode mode, const QString& name)
 QString ChosenAudioName(QAudio::Mode mode)
 {
     const QString id = rtcmedia::ChosenDevice(KindOf(mode));
-    for (const rtcsim::Device& device : rtcsim::ListDevices(KindOf(mode))) {
+    for (const rtcengine::Device& device : rtcengine::ListDevices(KindOf(mode))) {
         if (device.id == id)
             return device.name;
     }
@@ -67,7 +67,7 @@ QString ChosenAudioName(QAudio::Mode mode)
 
 QString AudioId(QAudio::Mode mode, const QString& name)
 {
-    for (const rtcsim::Device& device : rtcsim::ListDevices(KindOf(mode))) {
+    for (const rtcengine::Device& device : rtcengine::ListDevices(KindOf(mode))) {
         if (device.name == name)
             return device.id;
     }
@@ -76,15 +76,15 @@ QString AudioId(QAudio::Mode mode, const QString& name)
 
 bool IsGeneratedAudio(QAudio::Mode mode, const QString& name)
 {
-    const QList<rtcsim::Device> devices = rtcsim::ListDevices(KindOf(mode));
-    return std::any_of(devices.cbegin(), devices.cend(), [&](const rtcsim::Device& device) {
-        return device.name == name && rtcsim::IsGenerated(KindOf(mode), device.id);
+    const QList<rtcengine::Device> devices = rtcengine::ListDevices(KindOf(mode));
+    return std::any_of(devices.cbegin(), devices.cend(), [&](const rtcengine::Device& device) {
+        return device.name == name && rtcengine::IsGenerated(KindOf(mode), device.id);
     });
 }
 
 bool IsGeneratedCamera(const QString& id)
 {
-    return rtcsim::IsGenerated(rtcsim::DeviceKind::Camera, id);
+    return rtcengine::IsGenerated(rtcengine::DeviceKind::Camera, id);
 }
 
 QAudioFormat PcmFormat(int sampleRate)

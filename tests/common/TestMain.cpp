@@ -97,7 +97,7 @@ int main(int argc, char* argv[])
     // Nor fetch the default course picture from the real picture host.
     if (qEnvironmentVariableIsEmpty("PLOVIX_PICTURE_HOST"))
         qputenv("PLOVIX_PICTURE_HOST", "http://127.0.0.1:9");
-    // The stand-in engine plays and records no real audio in tests: the
+    // The engine plays and records no real audio in tests: the
     // machines that run them have no sound device.
     if (qEnvironmentVariableIsEmpty("PLOVIX_RTC_NO_AUDIO"))
         qputenv("PLOVIX_RTC_NO_AUDIO", "1");

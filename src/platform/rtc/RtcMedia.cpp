@@ -2,7 +2,7 @@
 // that switch parts of a running bin.
 #include "RtcMediaInner.h"
 
-#include "platform/RtcSim.h"
+#include "EngineState.h"
 
 #include <QDebug>
 #include <algorithm>
@@ -280,19 +280,19 @@ QString ChosenDevice(DeviceKind kind)
     // The engine's choice falls back to the system default while its device
     // is away; a device chosen in an earlier lesson and unplugged since is
     // never sent again.
-    if (auto engine = rtcsim::SimEngine::Live())
+    if (auto engine = rtcengine::SimEngine::Live())
         return engine->CurrentDevice(kind);
     QString chosen;
     {
         QMutexLocker lock(&Lock());
         chosen = Media().devices[int(kind)];
     }
-    const QList<Device> devices = rtcsim::ListDevices(kind);
+    const QList<Device> devices = rtcengine::ListDevices(kind);
     for (const Device& device : devices) {
         if (device.id == chosen)
             return chosen;
     }
-    return rtcsim::DefaultDeviceId(kind, devices);
+    return rtcengine::DefaultDeviceId(kind, devices);
 }
 
 void SetRecordingVolume(int volume)

@@ -2,7 +2,7 @@
 // accompaniment's output, with their volumes, mutes and levels.
 #include "RtcMediaInner.h"
 
-#include "platform/RtcSim.h"
+#include "EngineState.h"
 
 #include <QDebug>
 #include <atomic>
@@ -112,7 +112,7 @@ GstElement* MicrophoneElement(const QString& id, unsigned uid)
         return real;
     // Only a generated microphone sounds (a tone); one that is missing or
     // does not open sends silence: nothing made up reaches a real class.
-    const bool generated = !failed && rtcsim::IsGenerated(DeviceKind::Recording, id);
+    const bool generated = !failed && rtcengine::IsGenerated(DeviceKind::Recording, id);
     if (!generated && !id.isEmpty())
         qInfo() << "RTC media: the microphone" << id << "is not there; silence is sent";
     GstElement* tone = Make("audiotestsrc");

@@ -6,8 +6,8 @@
 #include <gst/video/video.h>
 #include <gst/video/videooverlay.h>
 
+#include "EngineState.h"
 #include "platform/RtcEngine.h"
-#include "platform/RtcSim.h"
 
 #include <QColor>
 #include <QCoreApplication>
@@ -647,7 +647,7 @@ GstElement* MakeCameraPictures(const QString& deviceId, unsigned uid)
     bool failed = false;
     if (GstElement* real = MakeDeviceElement(DeviceKind::Camera, deviceId, &failed))
         return DecodedCamera(real);
-    if (failed || !rtcsim::IsGenerated(DeviceKind::Camera, deviceId))
+    if (failed || !rtcengine::IsGenerated(DeviceKind::Camera, deviceId))
         return nullptr;
     return GeneratedCamera(uid);
 }

@@ -1,5 +1,5 @@
-#include "RtcEngineControl.h"
-#include "RtcSim.h"
+#include "EngineState.h"
+#include "platform/RtcEngineControl.h"
 #include "platform/rtc/EngineLog.h"
 #include "platform/rtc/RtcMedia.h"
 
@@ -8,7 +8,7 @@
 #include <QThread>
 #include <algorithm>
 
-namespace rtcsim {
+namespace rtcengine {
 
 QMutex& Lock()
 {
@@ -49,9 +49,9 @@ std::optional<int> Journal(const QString& line)
     return forced;
 }
 
-} // namespace rtcsim
+} // namespace rtcengine
 
-using namespace rtcsim;
+using namespace rtcengine;
 
 namespace RtcEngineControl {
 

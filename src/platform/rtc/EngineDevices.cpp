@@ -3,8 +3,8 @@
 // its cameras, or the lists a test set instead; the rest of the program
 // reads the same lists through SystemDevices. Choosing a device or a volume
 // switches the live media.
-#include "RtcEngine.h"
-#include "RtcSim.h"
+#include "EngineState.h"
+#include "platform/RtcEngine.h"
 #include "platform/rtc/RtcMedia.h"
 
 #include <QAudioDeviceInfo>
@@ -12,7 +12,7 @@
 #include <algorithm>
 #include <cstring>
 
-using namespace rtcsim;
+using namespace rtcengine;
 
 namespace {
 
@@ -243,7 +243,7 @@ private:
 
 } // namespace
 
-namespace rtcsim {
+namespace rtcengine {
 
 Device DemoDevice(DeviceKind kind)
 {
@@ -407,4 +407,4 @@ int SimEngine::GetVolume(DeviceKind kind, int* volume)
     return rtc::ERR_OK;
 }
 
-} // namespace rtcsim
+} // namespace rtcengine

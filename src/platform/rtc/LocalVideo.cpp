@@ -2,8 +2,8 @@
 // local preview, handed to the frame observer on the media thread and
 // painted over the bound view in the GUI thread. Received pictures are
 // drawn by the media elements; the engine reports the first ones.
-#include "RtcEngine.h"
-#include "RtcSim.h"
+#include "EngineState.h"
+#include "platform/RtcEngine.h"
 
 #include <QApplication>
 #include <QDateTime>
@@ -13,7 +13,7 @@
 #include <QWidget>
 #include <vector>
 
-using namespace rtcsim;
+using namespace rtcengine;
 
 namespace {
 
@@ -74,7 +74,7 @@ private:
 
 } // namespace
 
-namespace rtcsim {
+namespace rtcengine {
 
 // GUI thread only.
 class ViewRegistry
@@ -267,4 +267,4 @@ void SimEngine::RemoteUserGone(int session, unsigned uid)
         m_remote.remove(uid);
 }
 
-} // namespace rtcsim
+} // namespace rtcengine

@@ -9,7 +9,7 @@
 // late never holds the file back: the clock alone says how much is written.
 #include "platform/rtc/RtcMediaInner.h"
 
-#include "RtcSim.h"
+#include "EngineState.h"
 
 #include <gst/app/gstappsrc.h>
 
@@ -23,7 +23,7 @@
 #include <thread>
 #include <vector>
 
-namespace rtcsim {
+namespace rtcengine {
 
 namespace {
 
@@ -336,13 +336,13 @@ QString Recorder::Path() const
     return m_inner->path;
 }
 
-} // namespace rtcsim
+} // namespace rtcengine
 
 namespace rtcmedia::inner {
 
 void Heard(qint64 source, GstBuffer* buffer, int channels)
 {
-    rtcsim::Hearing& hearing = rtcsim::TheHearing();
+    rtcengine::Hearing& hearing = rtcengine::TheHearing();
     if (!hearing.active.load(std::memory_order_relaxed))
         return;
     hearing.Add(source, buffer, channels);

@@ -4,10 +4,10 @@
 // real audio files. When the application id names a media server (a ws://
 // or wss:// address) it carries the room's audio and video through it;
 // any other id gives a channel of one, joined locally.
-#include "RtcEngine.h"
-#include "RtcSim.h"
-#include "rtc/JanusRoom.h"
-#include "rtc/RtcMedia.h"
+#include "EngineState.h"
+#include "JanusRoom.h"
+#include "RtcMedia.h"
+#include "platform/RtcEngine.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -16,7 +16,7 @@
 #include <QTimer>
 #include <malloc.h>
 
-using namespace rtcsim;
+using namespace rtcengine;
 
 namespace {
 
@@ -118,10 +118,10 @@ const char* getRtcEngineVersion(int* build)
     Journal(QStringLiteral("getRtcEngineVersion"));
     if (build)
         *build = 1;
-    return "2.2.0.1 (plovix stand-in)";
+    return "2.2.0.1 (plovix)";
 }
 
-namespace rtcsim {
+namespace rtcengine {
 
 std::shared_ptr<SimEngine> SimEngine::Live()
 {
@@ -695,4 +695,4 @@ void SimEngine::RegisterObserver(rtc::IVideoFrameObserver* observer)
     rtcmedia::SetFrameObserver(observer);
 }
 
-} // namespace rtcsim
+} // namespace rtcengine

@@ -5,8 +5,8 @@
 // (event handler, frame observer, Qt objects of another thread) while
 // holding it.
 
-#include "RtcEngine.h"
-#include "RtcEngineControl.h"
+#include "platform/RtcEngine.h"
+#include "platform/RtcEngineControl.h"
 #include "platform/rtc/IceServers.h"
 #include "platform/rtc/RtcMedia.h"
 
@@ -30,7 +30,7 @@ class QThread;
 class QTimer;
 class QWidget;
 
-namespace rtcsim {
+namespace rtcengine {
 
 using RtcEngineControl::Device;
 using RtcEngineControl::DeviceKind;
@@ -65,7 +65,7 @@ struct Settings {
 };
 Settings& State();
 
-// --- Devices (RtcDevices_linux.cpp)
+// --- Devices (EngineDevices.cpp)
 QList<Device> ListDevices(DeviceKind kind);
 QString DefaultDeviceId(DeviceKind kind, const QList<Device>& devices);
 // The demo's generated device of a kind, listed with PLOVIX_MEDIA_DEMO=1
@@ -81,7 +81,7 @@ rtc::IVideoDeviceManager* NewVideoDeviceManager(std::shared_ptr<SimEngine> engin
 // Hands a recording or playback volume to the live streams.
 void SetMediaVolume(DeviceKind kind, int volume);
 
-// --- Views (RtcVideo_linux.cpp): GUI-thread painting of generated frames.
+// --- Views (LocalVideo.cpp): GUI-thread painting of generated frames.
 class ViewRegistry;
 std::shared_ptr<ViewRegistry> NewViewRegistry();
 // Binds (or, with a null view, unbinds) uid's view; runs in the GUI thread.
@@ -94,7 +94,7 @@ QImage TestPattern(unsigned uid, const QString& label, qint64 ms);
 // Runs f in the GUI thread (directly when already there).
 void InGuiThread(std::function<void()> f);
 
-// --- Sound (RtcAudio_linux.cpp)
+// --- Sound (EngineSound.cpp)
 class Recorder;
 class Mixer;
 
@@ -227,7 +227,7 @@ private:
     QElapsedTimer m_clock;
 };
 
-// --- The class recording (RtcRecorder_linux.cpp): the sound the local user
+// --- The class recording (ClassRecorder.cpp): the sound the local user
 // hears, as AAC in ADTS frames. Any thread; Start fails (and nothing runs)
 // when the file cannot be written or the encoder cannot start; Stop
 // finishes the file before it returns.
@@ -247,7 +247,7 @@ private:
     std::shared_ptr<Inner> m_inner;
 };
 
-// --- Mixing, driven by the engine (RtcAudio_linux.cpp).
+// --- Mixing, driven by the engine (EngineSound.cpp).
 
 class Mixer
 {
@@ -275,4 +275,4 @@ qint64 WavLengthMs(const QString& path);
 // for a sound stream without length, -1 when the file holds no sound.
 qint64 SoundLengthMs(const QString& path);
 
-} // namespace rtcsim
+} // namespace rtcengine

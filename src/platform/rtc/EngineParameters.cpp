@@ -1,8 +1,8 @@
 // Named settings of the engine and the interface objects queryInterface
 // hands out.
-#include "RtcEngine.h"
-#include "RtcSim.h"
+#include "EngineState.h"
 #include "app/AppPaths.h"
+#include "platform/RtcEngine.h"
 #include "platform/rtc/EngineLog.h"
 #include "platform/rtc/IceServers.h"
 #include "platform/rtc/RtcMedia.h"
@@ -12,7 +12,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
-using namespace rtcsim;
+using namespace rtcengine;
 
 namespace {
 
@@ -143,7 +143,7 @@ QString WritableLogPath(const QString& path)
 
 } // namespace
 
-namespace rtcsim {
+namespace rtcengine {
 
 int SimEngine::queryInterface(int iid, void** inter)
 {
@@ -320,4 +320,4 @@ int SimEngine::SetParameters(const QByteArray& json)
     return result;
 }
 
-} // namespace rtcsim
+} // namespace rtcengine

@@ -1,8 +1,8 @@
 // Sound of the engine: accompaniment files, played and mixed into the
 // published sound by the media layer.
-#include "RtcEngine.h"
-#include "RtcSim.h"
-#include "SystemDevices.h"
+#include "EngineState.h"
+#include "platform/RtcEngine.h"
+#include "platform/SystemDevices.h"
 
 #include <QDataStream>
 #include <QDebug>
@@ -12,7 +12,7 @@
 #include <QTimer>
 #include <QtEndian>
 
-namespace rtcsim {
+namespace rtcengine {
 
 qint64 WavLengthMs(const QString& path)
 {
@@ -161,4 +161,4 @@ QString Mixer::Path() const
     return m_inner->path;
 }
 
-} // namespace rtcsim
+} // namespace rtcengine

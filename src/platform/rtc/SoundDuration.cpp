@@ -1,7 +1,7 @@
 // How long the sound of a file lasts, as the engine learns it before it
 // mixes the file: WAV headers are read directly (a recording still being
 // written says so by its size), every other format through libavformat.
-#include "RtcSim.h"
+#include "EngineState.h"
 
 #include <QFile>
 
@@ -9,7 +9,7 @@ extern "C" {
 #include <libavformat/avformat.h>
 }
 
-namespace rtcsim {
+namespace rtcengine {
 
 namespace {
 
@@ -45,4 +45,4 @@ qint64 SoundLengthMs(const QString& path)
     return wav >= 0 ? wav : ProbedLengthMs(path);
 }
 
-} // namespace rtcsim
+} // namespace rtcengine
