@@ -78,6 +78,12 @@ struct Hearing {
         sources.Add(key, mono.data(), mono.size());
     }
 
+    void AddQuiet(qint64 key, size_t count)
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        sources.AddQuiet(key, count);
+    }
+
     // The next count samples of the mix.
     std::vector<qint16> Take(size_t count)
     {
@@ -346,6 +352,13 @@ void Heard(qint64 source, GstBuffer* buffer, int channels)
     if (!hearing.active.load(std::memory_order_relaxed))
         return;
     hearing.Add(source, buffer, channels);
+}
+
+void HeardQuiet(qint64 source, size_t samples)
+{
+    rtcsim::Hearing& hearing = rtcsim::TheHearing();
+    if (hearing.active.load(std::memory_order_relaxed))
+        hearing.AddQuiet(source, samples);
 }
 
 } // namespace rtcmedia::inner

@@ -15,6 +15,62 @@ using namespace inner;
 
 namespace {
 
+// The quiet a received stream leaves out: its sender sends nothing while
+// it is silent, and the speaker plays silence meanwhile. Whatever takes
+// the played sound by its samples (the echo canceller's far end, the
+// demo's echo path, the class recording) is told of it; otherwise it takes
+// the next words for late ones and drops them. One streaming thread uses
+// it.
+class Gaps
+{
+public:
+    // Samples left out before buffer, by the stream's running time.
+    size_t Before(GstBuffer* buffer)
+    {
+        const GstClockTime start = gst_segment_to_running_time(&m_segment, GST_FORMAT_TIME, GST_BUFFER_PTS(buffer));
+        if (!GST_CLOCK_TIME_IS_VALID(start) || !GST_BUFFER_DURATION_IS_VALID(buffer)) {
+            m_next = GST_CLOCK_TIME_NONE;
+            return 0;
+        }
+        // Buffers that overlap (a jitter buffer catching up) still follow
+        // one another: the stream's own time runs on by its samples, as
+        // long as it keeps close to the timestamps.
+        const GstClockTime next = m_next;
+        if (!GST_CLOCK_TIME_IS_VALID(next) || start + kMostAhead < next) {
+            m_next = start + GST_BUFFER_DURATION(buffer);
+            return 0;
+        }
+        m_next = std::max(next, start) + GST_BUFFER_DURATION(buffer);
+        if (start <= next + kTolerance)
+            return 0;
+        return size_t(gst_util_uint64_scale(start - next, kSampleRate, GST_SECOND));
+    }
+
+    void Follow(GstEvent* event)
+    {
+        if (GST_EVENT_TYPE(event) == GST_EVENT_SEGMENT) {
+            const GstSegment* segment = nullptr;
+            gst_event_parse_segment(event, &segment);
+            if (segment->format == GST_FORMAT_TIME)
+                gst_segment_copy_into(segment, &m_segment);
+        } else if (GST_EVENT_TYPE(event) == GST_EVENT_FLUSH_STOP) {
+            m_next = GST_CLOCK_TIME_NONE;
+        }
+    }
+
+private:
+    // Rounding of timestamps.
+    static constexpr GstClockTime kTolerance = GST_MSECOND;
+    // How far the samples may run ahead of the timestamps.
+    static constexpr GstClockTime kMostAhead = 200 * GST_MSECOND;
+    GstSegment m_segment = [] {
+        GstSegment segment;
+        gst_segment_init(&segment, GST_FORMAT_TIME);
+        return segment;
+    }();
+    GstClockTime m_next = GST_CLOCK_TIME_NONE;
+};
+
 class AudioBin : public LiveBin
 {
 public:
@@ -28,6 +84,10 @@ public:
     QString device; // the device in use
     unsigned uid = 0; // the local user's, for a generated microphone's pitch
     std::atomic<int> channels { 1 }; // of the stream the recording hears
+    // A remote participant's quiet, where the recording hears it and where
+    // it is played.
+    Gaps heardGaps;
+    Gaps playedGaps;
 };
 
 // 0: each user's generated microphone sounds a pitch of its own.
@@ -47,10 +107,16 @@ GstPadProbeReturn OnHeard(GstPad*, GstPadProbeInfo* info, gpointer data)
 {
     auto* live = static_cast<AudioBin*>(data);
     if (GST_PAD_PROBE_INFO_TYPE(info) & GST_PAD_PROBE_TYPE_BUFFER) {
-        Heard(live->role == Role::Microphone ? kLocalKey : live->key, GST_PAD_PROBE_INFO_BUFFER(info), live->channels);
+        GstBuffer* buffer = GST_PAD_PROBE_INFO_BUFFER(info);
+        if (live->role == Role::AudioSink) {
+            if (const size_t quiet = live->heardGaps.Before(buffer))
+                HeardQuiet(live->key, quiet);
+        }
+        Heard(live->role == Role::Microphone ? kLocalKey : live->key, buffer, live->channels);
         return GST_PAD_PROBE_OK;
     }
     GstEvent* event = GST_PAD_PROBE_INFO_EVENT(info);
+    live->heardGaps.Follow(event);
     GstCaps* caps = nullptr;
     int channels = 0;
     if (GST_EVENT_TYPE(event) == GST_EVENT_CAPS) {
@@ -65,7 +131,16 @@ GstPadProbeReturn OnHeard(GstPad*, GstPadProbeInfo* info, gpointer data)
 GstPadProbeReturn OnPlayed(GstPad*, GstPadProbeInfo* info, gpointer data)
 {
     auto* live = static_cast<AudioBin*>(data);
-    Played(live->key, GST_PAD_PROBE_INFO_BUFFER(info), live->channels);
+    if (!(GST_PAD_PROBE_INFO_TYPE(info) & GST_PAD_PROBE_TYPE_BUFFER)) {
+        live->playedGaps.Follow(GST_PAD_PROBE_INFO_EVENT(info));
+        return GST_PAD_PROBE_OK;
+    }
+    GstBuffer* buffer = GST_PAD_PROBE_INFO_BUFFER(info);
+    if (live->role == Role::AudioSink) {
+        if (const size_t quiet = live->playedGaps.Before(buffer))
+            PlayedQuiet(live->key, quiet);
+    }
+    Played(live->key, buffer, live->channels);
     return GST_PAD_PROBE_OK;
 }
 
@@ -146,7 +221,9 @@ void FinishBin(GstElement* bin, const std::shared_ptr<AudioBin>& live)
         OnHeard, live.get(), nullptr);
     gst_object_unref(heardPad);
     if (live->outputPad)
-        gst_pad_add_probe(live->outputPad, GST_PAD_PROBE_TYPE_BUFFER, OnPlayed, live.get(), nullptr);
+        gst_pad_add_probe(live->outputPad,
+            GstPadProbeType(GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM), OnPlayed, live.get(),
+            nullptr);
     GstPad* levelPad = gst_element_get_static_pad(live->mute ? live->mute : live->volume, "src");
     if (live->role != Role::Accompaniment)
         gst_pad_add_probe(levelPad, GST_PAD_PROBE_TYPE_BUFFER, OnLevel, live.get(), nullptr);

@@ -110,11 +110,17 @@ void SwapSource(GstElement* bin, GstElement* fresh);
 // thread; cheap when nothing records.
 constexpr qint64 kAccompanimentKey = -2;
 void Heard(qint64 source, GstBuffer* buffer, int channels);
+// The silence of that many samples that a source left out before its next
+// buffer (a received stream whose sender kept quiet), as its speaker
+// plays it.
+void HeardQuiet(qint64 source, size_t samples);
 
 // Sound of several sources that arrive each at its own pace, mixed on
 // demand: a source plays once prime samples of it wait (and again after it
-// ran dry for a while; what comes late of it is dropped), keeps at most most samples waiting (then the newest keep
-// samples), and is forgotten after 10 s unheard. The owner locks it.
+// ran dry for a while; what comes late of it is dropped as far as more
+// than prime samples wait), keeps at most most samples waiting (then the
+// newest keep samples), and is forgotten after 10 s unheard. The owner
+// locks it.
 class SoundQueues
 {
 public:
@@ -124,6 +130,10 @@ public:
     // false when it cannot be read.
     bool Add(qint64 source, GstBuffer* buffer, int channels);
     void Add(qint64 source, const qint16* mono, size_t count);
+    // Silence the source left out between its buffers: it stands for the
+    // samples that went by meanwhile, so that the next ones are not taken
+    // for late. Nothing for a source starting afresh.
+    void AddQuiet(qint64 source, size_t count);
     // Adds the next count samples of every playing source into sum.
     void MixInto(int* sum, size_t count);
     void Clear();
@@ -131,6 +141,10 @@ public:
     struct Queue;
 
 private:
+    // Pays what the queue owes from what waits beyond the margin, and
+    // keeps it within the most.
+    void Settle(Queue& queue) const;
+
     size_t m_prime;
     size_t m_most;
     size_t m_keep;
@@ -145,6 +159,8 @@ bool MixDown(GstBuffer* buffer, int channels, std::vector<qint16>& mono);
 // mute (source as for Heard, never kLocalKey). Any streaming thread;
 // cheap while nobody reads or meters it.
 void Played(qint64 source, GstBuffer* buffer, int channels);
+// The silence a source left out before its next buffer, as for HeardQuiet.
+void PlayedQuiet(qint64 source, size_t samples);
 // Reads the mix of what was played since it was made, mono at 48000 Hz.
 // A source plays into it once primeSamples of it wait (0: at once).
 class PlayedReader

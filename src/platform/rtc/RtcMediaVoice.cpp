@@ -147,7 +147,9 @@ struct SoundQueues::Queue {
     std::vector<qint16> samples;
     bool priming = true;
     // Samples that came too late and went by as silence: dropped when
-    // they come, so that a late buffer does not shift the source for good.
+    // more than the margin waits, so that a late buffer followed by the
+    // next does not shift the source for good. A source that is simply
+    // later from then on keeps them owed and plays on.
     size_t owed = 0;
     Clock::time_point lastHeard;
 };
@@ -197,9 +199,33 @@ void SoundQueues::Add(qint64 source, const qint16* mono, size_t count)
 {
     Queue& queue = (*m_queues)[source];
     queue.lastHeard = Clock::now();
-    const size_t dropped = std::min(queue.owed, count);
-    queue.owed -= dropped;
-    queue.samples.insert(queue.samples.end(), mono + dropped, mono + count);
+    queue.samples.insert(queue.samples.end(), mono, mono + count);
+    Settle(queue);
+}
+
+void SoundQueues::AddQuiet(qint64 source, size_t count)
+{
+    const auto found = m_queues->find(source);
+    if (found == m_queues->end())
+        return;
+    Queue& queue = found->second;
+    if (queue.priming && !queue.owed && queue.samples.empty())
+        return;
+    queue.lastHeard = Clock::now();
+    // Silence owed goes by without being missed.
+    const size_t forgiven = std::min(queue.owed, count);
+    queue.owed -= forgiven;
+    queue.samples.insert(queue.samples.end(), std::min(count - forgiven, m_most), qint16(0));
+    Settle(queue);
+}
+
+void SoundQueues::Settle(Queue& queue) const
+{
+    if (queue.owed && queue.samples.size() > m_prime) {
+        const size_t dropped = std::min(queue.owed, queue.samples.size() - m_prime);
+        queue.owed -= dropped;
+        queue.samples.erase(queue.samples.begin(), queue.samples.begin() + std::ptrdiff_t(dropped));
+    }
     if (queue.samples.size() > m_most)
         queue.samples.erase(queue.samples.begin(), queue.samples.end() - std::ptrdiff_t(m_keep));
 }
@@ -217,11 +243,16 @@ void SoundQueues::MixInto(int* sum, size_t count)
                 sum[i] += queue.samples[i];
             queue.samples.erase(queue.samples.begin(), queue.samples.begin() + std::ptrdiff_t(taken));
             queue.owed += count - taken;
-            // Gone quiet rather than late: it starts afresh when it is back.
-            if (queue.owed > kMostOwed) {
+            // Ran dry: it waits for its margin again, owing what went by.
+            if (taken < count)
                 queue.priming = true;
-                queue.owed = 0;
-            }
+        } else if (queue.owed) {
+            queue.owed += count;
+        }
+        // Gone quiet rather than late: it starts afresh when it is back.
+        if (queue.owed > kMostOwed) {
+            queue.priming = true;
+            queue.owed = 0;
         }
         if (queue.samples.empty() && now - queue.lastHeard > kForgetAfter)
             it = m_queues->erase(it);
@@ -236,7 +267,7 @@ void SoundQueues::Clear()
 }
 
 PlayedReader::PlayedReader(size_t primeSamples)
-    : m_queues(new SoundQueues(primeSamples, kMaxWaiting, primeSamples + kFrame))
+    : m_queues(new SoundQueues(primeSamples, primeSamples + kMaxWaiting, primeSamples + kFrame))
 {
     Playback& playback = ThePlayback();
     std::lock_guard<std::mutex> lock(playback.mutex);
@@ -282,6 +313,18 @@ void Played(qint64 source, GstBuffer* buffer, int channels)
     std::lock_guard<std::mutex> lock(playback.mutex);
     for (SoundQueues* reader : playback.readers)
         reader->Add(source, mono.data(), mono.size());
+}
+
+void PlayedQuiet(qint64 source, size_t samples)
+{
+    Playback& playback = ThePlayback();
+    std::lock_guard<std::mutex> lock(playback.mutex);
+    if (playback.metering) {
+        const size_t frames = std::min<size_t>(samples, kSampleRate * 10) / kFrame;
+        playback.meters[source].frames.append(QVector<float>(int(frames), 0.0f));
+    }
+    for (SoundQueues* reader : playback.readers)
+        reader->AddQuiet(source, samples);
 }
 
 GstElement* MakeVoiceProcessor()
