@@ -356,7 +356,7 @@ void Heard(qint64 source, GstBuffer* buffer, int channels)
 
 void HeardQuiet(qint64 source, size_t samples)
 {
-    rtcsim::Hearing& hearing = rtcsim::TheHearing();
+    rtcengine::Hearing& hearing = rtcengine::TheHearing();
     if (hearing.active.load(std::memory_order_relaxed))
         hearing.AddQuiet(source, samples);
 }
