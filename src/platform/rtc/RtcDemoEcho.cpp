@@ -7,6 +7,7 @@
 #include <QDebug>
 #include <atomic>
 #include <cmath>
+#include <iterator>
 #include <memory>
 #include <random>
 
@@ -37,7 +38,8 @@ std::atomic<bool>& EchoOn()
 
 // One generated microphone's state; its streaming thread alone uses it.
 struct Generated {
-    bool silentSource = false; // a stand-in for a missing microphone
+    bool silentSource = false; // the silence of a missing microphone
+    double syllablesHz = 0; // the tone spoken in syllables at this pitch, if any
     quint64 sample = 0;
     double phase = 0;
     double lowPass = 0;
@@ -74,12 +76,39 @@ struct Generated {
         return 0.2 * std::sin(phase) * Envelope(t, on);
     }
 
+    // The tone in syllables of 180 to 300 ms with pauses of 120 to 300 ms
+    // between, each gliding up a little and back, with an overtone: a voice
+    // the voice processing keeps, still at the user's own pitch.
+    double Syllable()
+    {
+        static constexpr int kOnMs[] = { 220, 300, 180, 260 };
+        static constexpr int kOffMs[] = { 120, 200, 150, 300 };
+        constexpr quint64 kCycle = kSampleRate * (220 + 300 + 180 + 260 + 120 + 200 + 150 + 300) / 1000;
+        quint64 t = sample % kCycle;
+        for (size_t i = 0; i < std::size(kOnMs); ++i) {
+            const quint64 on = quint64(kSampleRate) * kOnMs[i] / 1000;
+            const quint64 off = quint64(kSampleRate) * kOffMs[i] / 1000;
+            if (t < on) {
+                const double x = double(t) / double(on);
+                const double hz = syllablesHz * (1.0 + 0.15 * (1.0 - std::abs(2.0 * x - 1.0)));
+                phase = std::fmod(phase + 2 * kPi * hz / kSampleRate, 2 * kPi);
+                return 0.3 * (std::sin(phase) + 0.25 * std::sin(2 * phase)) / 1.25 * Envelope(t, on);
+            }
+            if (t < on + off)
+                return 0;
+            t -= on + off;
+        }
+        return 0;
+    }
+
     void Say(gint16* samples, size_t count, GeneratedVoice voice)
     {
         for (size_t i = 0; i < count; ++i, ++sample) {
             double value = 0;
             switch (voice) {
-            case GeneratedVoice::Tone:
+            case GeneratedVoice::Tone: // spoken only in syllables
+                value = Syllable();
+                break;
             case GeneratedVoice::Silence:
                 break;
             case GeneratedVoice::Speech:
@@ -117,7 +146,8 @@ GstPadProbeReturn OnGenerated(GstPad*, GstPadProbeInfo* info, gpointer data)
     const bool echo = EchoOn().load(std::memory_order_relaxed);
     if (!echo)
         generated->echo.reset();
-    if (generated->silentSource || (voice == GeneratedVoice::Tone && !echo))
+    const bool spoken = voice != GeneratedVoice::Tone || generated->syllablesHz > 0;
+    if (generated->silentSource || (!spoken && !echo))
         return GST_PAD_PROBE_OK;
     GstBuffer* buffer = gst_buffer_make_writable(GST_PAD_PROBE_INFO_BUFFER(info));
     GST_PAD_PROBE_INFO_DATA(info) = buffer;
@@ -126,7 +156,7 @@ GstPadProbeReturn OnGenerated(GstPad*, GstPadProbeInfo* info, gpointer data)
         return GST_PAD_PROBE_OK;
     auto* samples = reinterpret_cast<gint16*>(map.data);
     const size_t count = map.size / sizeof(gint16);
-    if (voice != GeneratedVoice::Tone)
+    if (spoken)
         generated->Say(samples, count, voice);
     if (echo)
         generated->AddEcho(samples, count);
@@ -148,7 +178,7 @@ void SetDemoEcho(bool on)
 
 namespace inner {
 
-GstElement* DemoMicrophone(GstElement* generated)
+GstElement* DemoMicrophone(GstElement* generated, bool syllables)
 {
     GstElement* bin = gst_bin_new(nullptr);
     GstElement* caps = Make("capsfilter");
@@ -161,6 +191,8 @@ GstElement* DemoMicrophone(GstElement* generated)
     int wave = 0;
     g_object_get(generated, "wave", &wave, nullptr);
     state->silentSource = wave == 4; // silence
+    if (syllables && !state->silentSource)
+        g_object_get(generated, "freq", &state->syllablesHz, nullptr);
     // Buffers of 10 ms, the voice processing's frame: the echo comes back
     // as evenly as the microphone's pace allows.
     g_object_set(generated, "samplesperbuffer", kSampleRate / 100, nullptr);

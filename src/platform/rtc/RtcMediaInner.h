@@ -181,8 +181,9 @@ private:
 // line) when processing is off or the plugin is missing.
 GstElement* MakeVoiceProcessor();
 // Wraps a generated microphone's element in a bin giving S16LE mono at
-// 48000 Hz, with the test voices and the demo's echo path in it.
-GstElement* DemoMicrophone(GstElement* generated);
+// 48000 Hz, with the test voices and the demo's echo path in it; with
+// syllables, its tone is spoken in syllables at the tone's pitch.
+GstElement* DemoMicrophone(GstElement* generated, bool syllables);
 
 // Peak of a buffer of 16-bit signed samples, 0 to 255.
 int Peak(GstBuffer* buffer);
