@@ -7,7 +7,9 @@
 #include "RtcMedia.h"
 
 #include <QMutex>
+#include <QPainter>
 #include <QReadWriteLock>
+#include <QRect>
 #include <QSet>
 #include <map>
 #include <memory>
@@ -167,6 +169,10 @@ GstElement* MakeVoiceProcessor();
 // Wraps a generated microphone's element in a bin giving S16LE mono at
 // 48000 Hz, with the test voices and the demo's echo path in it.
 GstElement* DemoMicrophone(GstElement* generated);
+
+// Draws text of digits, ':' and '.' in white, centred in area, large or
+// small; nothing without a GUI application (text needs its fonts).
+void StampText(QPainter& painter, const QRect& area, const QString& text, bool large);
 
 // Peak of a buffer of 16-bit signed samples, 0 to 255.
 int Peak(GstBuffer* buffer);
