@@ -211,6 +211,11 @@ void Init()
         // pages its freed buffers leave, and lesson after lesson the process
         // grows. A few arenas shared by all threads keep it level.
         mallopt(M_ARENA_MAX, 4);
+        // A picture's buffer (over a megabyte) gets pages of its own, handed
+        // back when it is freed. Left to itself the allocator raises this
+        // bound at the first such free, and from then on pictures fill the
+        // arenas with holes that no later lesson fits into.
+        mallopt(M_MMAP_THRESHOLD, 256 * 1024);
         gst_init(nullptr, nullptr);
         // GLib's idle pool threads (GStreamer's asynchronous calls) stay
         // for the next call, not ending at a moment of their own, such as

@@ -7,7 +7,9 @@
 #include "RtcMedia.h"
 
 #include <QMutex>
+#include <QPainter>
 #include <QReadWriteLock>
+#include <QRect>
 #include <QSet>
 #include <map>
 #include <memory>
@@ -184,6 +186,10 @@ GstElement* MakeVoiceProcessor();
 // 48000 Hz, with the test voices and the demo's echo path in it; with
 // syllables, its tone is spoken in syllables at the tone's pitch.
 GstElement* DemoMicrophone(GstElement* generated, bool syllables);
+
+// Draws text of digits, ':' and '.' in white, centred in area, large or
+// small; nothing without a GUI application (text needs its fonts).
+void StampText(QPainter& painter, const QRect& area, const QString& text, bool large);
 
 // Peak of a buffer of 16-bit signed samples, 0 to 255.
 int Peak(GstBuffer* buffer);

@@ -320,21 +320,9 @@ void PaintPicture(QImage& image, unsigned uid, quint32 stampMs, qint64 frame)
     // A bar sweeping across once every two seconds: the picture moves.
     const int x = int((frame % (2 * kFps)) * (kWidth + 80) / (2 * kFps)) - 80;
     painter.fillRect(x, kHeight / 4, 80, kHeight / 2, QColor(255, 255, 255, 110));
-    // Text needs the GUI application's fonts; without one the codes alone
-    // say whose picture it is.
-    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
-        painter.setPen(Qt::white);
-        QFont font = painter.font();
-        font.setPixelSize(72);
-        font.setBold(true);
-        painter.setFont(font);
-        painter.drawText(QRect(0, kHeight / 4, kWidth, kHeight / 4), Qt::AlignCenter, QString::number(uid));
-        font.setPixelSize(32);
-        font.setBold(false);
-        painter.setFont(font);
-        painter.drawText(QRect(0, kHeight / 2, kWidth, kHeight / 4), Qt::AlignCenter,
-            QDateTime::currentDateTime().toString(QStringLiteral("hh:mm:ss.zzz")));
-    }
+    StampText(painter, QRect(0, kHeight / 4, kWidth, kHeight / 4), QString::number(uid), true);
+    StampText(painter, QRect(0, kHeight / 2, kWidth, kHeight / 4),
+        QDateTime::currentDateTime().toString(QStringLiteral("hh:mm:ss.zzz")), false);
     PaintCode(painter, 0, uid);
     PaintCode(painter, 1, stampMs);
     PaintCode(painter, 2, uid ^ stampMs ^ kCodeCheck);
