@@ -21,9 +21,9 @@ using namespace rtcengine;
 namespace {
 
 QMutex s_liveLock;
-std::weak_ptr<SimEngine> s_live;
+std::weak_ptr<EngineCore> s_live;
 // The factory's reference: the engine lives until release().
-std::shared_ptr<SimEngine> s_owned;
+std::shared_ptr<EngineCore> s_owned;
 
 QString Text(const char* text)
 {
@@ -70,7 +70,7 @@ bool IsMediaServer(const QString& appId)
 class RoomHooks : public rtcnet::RoomHooks
 {
 public:
-    RoomHooks(std::weak_ptr<SimEngine> engine, int session)
+    RoomHooks(std::weak_ptr<EngineCore> engine, int session)
         : m_engine(std::move(engine))
         , m_session(session)
     { }
@@ -91,7 +91,7 @@ public:
     }
 
 private:
-    std::weak_ptr<SimEngine> m_engine;
+    std::weak_ptr<EngineCore> m_engine;
     int m_session;
 };
 
@@ -105,7 +105,7 @@ rtc::IRtcEngine* createRtcEngine()
         if (State().factoryFails)
             return nullptr;
     }
-    auto engine = std::make_shared<SimEngine>();
+    auto engine = std::make_shared<EngineCore>();
     engine->Start();
     QMutexLocker lock(&s_liveLock);
     s_live = engine;
@@ -123,21 +123,21 @@ const char* getRtcEngineVersion(int* build)
 
 namespace rtcengine {
 
-std::shared_ptr<SimEngine> SimEngine::Live()
+std::shared_ptr<EngineCore> EngineCore::Live()
 {
     QMutexLocker lock(&s_liveLock);
     return s_live.lock();
 }
 
-SimEngine::SimEngine()
+EngineCore::EngineCore()
     : m_views(NewViewRegistry())
 {
     m_clock.start();
 }
 
-SimEngine::~SimEngine() = default;
+EngineCore::~EngineCore() = default;
 
-void SimEngine::Start()
+void EngineCore::Start()
 {
     m_callbackThread = new QThread();
     m_callbackWorker = StartWorker(m_callbackThread, QStringLiteral("RTC callbacks"));
@@ -148,7 +148,7 @@ void SimEngine::Start()
     m_transportThread->start();
     m_recorder = std::make_unique<Recorder>();
     m_mixer = std::make_unique<Mixer>();
-    std::weak_ptr<SimEngine> self = shared_from_this();
+    std::weak_ptr<EngineCore> self = shared_from_this();
     rtcmedia::SetFirstFrameHandler([self](unsigned uid, int width, int height) {
         if (auto engine = self.lock())
             engine->RemoteVideoDrawn(uid, width, height);
@@ -165,7 +165,7 @@ void SimEngine::Start()
     });
 }
 
-std::optional<int> SimEngine::Enter(const QString& line, bool needsInit)
+std::optional<int> EngineCore::Enter(const QString& line, bool needsInit)
 {
     if (auto forced = Journal(line))
         return forced;
@@ -175,7 +175,7 @@ std::optional<int> SimEngine::Enter(const QString& line, bool needsInit)
     return std::nullopt;
 }
 
-void SimEngine::release(bool sync)
+void EngineCore::release(bool sync)
 {
     Journal(QStringLiteral("release sync=%1").arg(OnOff(sync)));
     QList<unsigned> bound;
@@ -219,7 +219,7 @@ void SimEngine::release(bool sync)
         s_owned.reset(); // may delete this engine: nothing may follow
 }
 
-int SimEngine::initialize(const rtc::RtcEngineContext& context)
+int EngineCore::initialize(const rtc::RtcEngineContext& context)
 {
     if (auto rc = Enter(QStringLiteral("initialize appId=%1").arg(Text(context.appId)), false))
         return *rc;
@@ -238,7 +238,7 @@ int SimEngine::initialize(const rtc::RtcEngineContext& context)
     return rtc::ERR_OK;
 }
 
-int SimEngine::joinChannel(const char* channelKey, const char* channelName, const char* info, rtc::uid_t uid)
+int EngineCore::joinChannel(const char* channelKey, const char* channelName, const char* info, rtc::uid_t uid)
 {
     const QString channel = Text(channelName);
     if (auto rc = Enter(QStringLiteral("joinChannel key=%1 channel=%2 info=%3 uid=%4")
@@ -276,7 +276,7 @@ int SimEngine::joinChannel(const char* channelKey, const char* channelName, cons
         params.audioMuted = AudioMuted();
         params.videoMuted = VideoMuted();
     }
-    std::weak_ptr<SimEngine> self = shared_from_this();
+    std::weak_ptr<EngineCore> self = shared_from_this();
     if (IsMediaServer(m_appId)) {
         auto* room = new rtcnet::JanusRoom(params, std::make_shared<RoomHooks>(self, session));
         room->moveToThread(m_transportThread);
@@ -311,7 +311,7 @@ int SimEngine::joinChannel(const char* channelKey, const char* channelName, cons
     return rtc::ERR_OK;
 }
 
-int SimEngine::leaveChannel()
+int EngineCore::leaveChannel()
 {
     if (auto rc = Enter(QStringLiteral("leaveChannel")))
         return *rc;
@@ -341,13 +341,13 @@ int SimEngine::leaveChannel()
     return rtc::ERR_OK;
 }
 
-void SimEngine::StopChannelMedia()
+void EngineCore::StopChannelMedia()
 {
     m_recorder->Stop();
     m_mixer->Stop();
 }
 
-void SimEngine::StopRoom()
+void EngineCore::StopRoom()
 {
     rtcnet::JanusRoom* room = nullptr;
     {
@@ -366,17 +366,17 @@ void SimEngine::StopRoom()
         Qt::BlockingQueuedConnection);
 }
 
-bool SimEngine::AudioMuted() const
+bool EngineCore::AudioMuted() const
 {
     return localMuted || !m_secondSwitch;
 }
 
-bool SimEngine::VideoMuted() const
+bool EngineCore::VideoMuted() const
 {
     return !m_videoEnabled || !m_capture;
 }
 
-void SimEngine::UpdateSending()
+void EngineCore::UpdateSending()
 {
     bool audioMuted = false;
     bool videoMuted = false;
@@ -398,7 +398,7 @@ void SimEngine::UpdateSending()
         });
 }
 
-void SimEngine::MutePeerVideo(unsigned uid, bool muted)
+void EngineCore::MutePeerVideo(unsigned uid, bool muted)
 {
     {
         QMutexLocker lock(&Lock());
@@ -410,7 +410,7 @@ void SimEngine::MutePeerVideo(unsigned uid, bool muted)
     UpdateWanted(uid);
 }
 
-void SimEngine::UpdateWanted(unsigned uid)
+void EngineCore::UpdateWanted(unsigned uid)
 {
     rtcnet::JanusRoom* room = nullptr;
     bool wanted = false;
@@ -425,7 +425,7 @@ void SimEngine::UpdateWanted(unsigned uid)
         QMetaObject::invokeMethod(room, [room, uid, wanted] { room->SetPeerVideoWanted(uid, wanted); });
 }
 
-void SimEngine::PostInSession(int session, const QString& line, std::function<void(rtc::IRtcEngineEventHandler*)> f)
+void EngineCore::PostInSession(int session, const QString& line, std::function<void(rtc::IRtcEngineEventHandler*)> f)
 {
     Post([this, session, line, f](rtc::IRtcEngineEventHandler* h) {
         {
@@ -439,18 +439,18 @@ void SimEngine::PostInSession(int session, const QString& line, std::function<vo
     });
 }
 
-QObject* SimEngine::CallbackWorker() const
+QObject* EngineCore::CallbackWorker() const
 {
     QMutexLocker lock(&Lock());
     return m_released ? nullptr : m_callbackWorker;
 }
 
-void SimEngine::Post(std::function<void(rtc::IRtcEngineEventHandler*)> f)
+void EngineCore::Post(std::function<void(rtc::IRtcEngineEventHandler*)> f)
 {
     QObject* worker = CallbackWorker();
     if (!worker)
         return;
-    std::weak_ptr<SimEngine> self = shared_from_this();
+    std::weak_ptr<EngineCore> self = shared_from_this();
     QMetaObject::invokeMethod(
         worker,
         [self, f] {
@@ -468,7 +468,7 @@ void SimEngine::Post(std::function<void(rtc::IRtcEngineEventHandler*)> f)
         Qt::QueuedConnection);
 }
 
-bool SimEngine::Drain(int timeoutMs)
+bool EngineCore::Drain(int timeoutMs)
 {
     QObject* worker = CallbackWorker();
     if (!worker)
@@ -479,12 +479,12 @@ bool SimEngine::Drain(int timeoutMs)
     return done->tryAcquire(1, timeoutMs);
 }
 
-void SimEngine::RestartTicker()
+void EngineCore::RestartTicker()
 {
     QObject* worker = CallbackWorker();
     if (!worker)
         return;
-    std::weak_ptr<SimEngine> self = shared_from_this();
+    std::weak_ptr<EngineCore> self = shared_from_this();
     QMetaObject::invokeMethod(worker, [self, worker] {
         auto engine = self.lock();
         if (!engine)
@@ -510,7 +510,7 @@ void SimEngine::RestartTicker()
     });
 }
 
-void SimEngine::QualityTick()
+void EngineCore::QualityTick()
 {
     rtc::IRtcEngineEventHandler* handler = nullptr;
     rtcnet::LinkReport report;
@@ -555,7 +555,7 @@ void SimEngine::QualityTick()
     }
 }
 
-int SimEngine::setChannelProfile(int profile)
+int EngineCore::setChannelProfile(int profile)
 {
     if (auto rc = Enter(QStringLiteral("setChannelProfile %1").arg(profile)))
         return *rc;
@@ -568,7 +568,7 @@ int SimEngine::setChannelProfile(int profile)
     return rtc::ERR_OK;
 }
 
-int SimEngine::setClientRole(int role)
+int EngineCore::setClientRole(int role)
 {
     if (auto rc = Enter(QStringLiteral("setClientRole %1").arg(role)))
         return *rc;
@@ -579,34 +579,34 @@ int SimEngine::setClientRole(int role)
     return rtc::ERR_OK;
 }
 
-int SimEngine::enableVideo()
+int EngineCore::enableVideo()
 {
-    return Switch(QStringLiteral("enableVideo"), &SimEngine::m_videoEnabled, true);
+    return Switch(QStringLiteral("enableVideo"), &EngineCore::m_videoEnabled, true);
 }
 
-int SimEngine::disableVideo()
+int EngineCore::disableVideo()
 {
-    return Switch(QStringLiteral("disableVideo"), &SimEngine::m_videoEnabled, false);
+    return Switch(QStringLiteral("disableVideo"), &EngineCore::m_videoEnabled, false);
 }
 
-int SimEngine::startPreview()
+int EngineCore::startPreview()
 {
-    return Switch(QStringLiteral("startPreview"), &SimEngine::m_preview, true);
+    return Switch(QStringLiteral("startPreview"), &EngineCore::m_preview, true);
 }
 
-int SimEngine::stopPreview()
+int EngineCore::stopPreview()
 {
-    return Switch(QStringLiteral("stopPreview"), &SimEngine::m_preview, false);
+    return Switch(QStringLiteral("stopPreview"), &EngineCore::m_preview, false);
 }
 
-int SimEngine::setVideoProfile(int profile, bool swapWidthAndHeight)
+int EngineCore::setVideoProfile(int profile, bool swapWidthAndHeight)
 {
     if (auto rc = Enter(QStringLiteral("setVideoProfile %1 swap=%2").arg(profile).arg(OnOff(swapWidthAndHeight))))
         return *rc;
     return profile < 0 ? rtc::ERR_INVALID_ARGUMENT : rtc::ERR_OK;
 }
 
-int SimEngine::setupRemoteVideo(const rtc::VideoCanvas& canvas)
+int EngineCore::setupRemoteVideo(const rtc::VideoCanvas& canvas)
 {
     if (auto rc = Enter(QStringLiteral("setupRemoteVideo uid=%1 mode=%2 view=%3")
                             .arg(canvas.uid)
@@ -629,7 +629,7 @@ int SimEngine::setupRemoteVideo(const rtc::VideoCanvas& canvas)
     return rtc::ERR_OK;
 }
 
-int SimEngine::setupLocalVideo(const rtc::VideoCanvas& canvas)
+int EngineCore::setupLocalVideo(const rtc::VideoCanvas& canvas)
 {
     if (auto rc = Enter(QStringLiteral("setupLocalVideo uid=%1 mode=%2 view=%3")
                             .arg(canvas.uid)
@@ -652,24 +652,24 @@ int SimEngine::setupLocalVideo(const rtc::VideoCanvas& canvas)
     return rtc::ERR_OK;
 }
 
-int SimEngine::enableAudio()
+int EngineCore::enableAudio()
 {
-    return Switch(QStringLiteral("enableAudio"), &SimEngine::m_secondSwitch, true);
+    return Switch(QStringLiteral("enableAudio"), &EngineCore::m_secondSwitch, true);
 }
 
-int SimEngine::disableAudio()
+int EngineCore::disableAudio()
 {
-    return Switch(QStringLiteral("disableAudio"), &SimEngine::m_secondSwitch, false);
+    return Switch(QStringLiteral("disableAudio"), &EngineCore::m_secondSwitch, false);
 }
 
-int SimEngine::setAudioProfile(int profile, int scenario)
+int EngineCore::setAudioProfile(int profile, int scenario)
 {
     if (auto rc = Enter(QStringLiteral("setAudioProfile %1 %2").arg(profile).arg(scenario)))
         return *rc;
     return profile < 0 || scenario < 0 ? rtc::ERR_INVALID_ARGUMENT : rtc::ERR_OK;
 }
 
-int SimEngine::Switch(const QString& call, bool SimEngine::*state, bool on)
+int EngineCore::Switch(const QString& call, bool EngineCore::*state, bool on)
 {
     if (auto rc = Enter(call))
         return *rc;
@@ -681,12 +681,12 @@ int SimEngine::Switch(const QString& call, bool SimEngine::*state, bool on)
     return rtc::ERR_OK;
 }
 
-bool SimEngine::previewActive() const
+bool EngineCore::previewActive() const
 {
     return !m_released && m_videoEnabled && m_preview && m_capture && boundViews.contains(m_uid);
 }
 
-void SimEngine::RegisterObserver(rtc::IVideoFrameObserver* observer)
+void EngineCore::RegisterObserver(rtc::IVideoFrameObserver* observer)
 {
     {
         QMutexLocker lock(&Lock());

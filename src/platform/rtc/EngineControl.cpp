@@ -117,19 +117,19 @@ void SetQualityInterval(int ms)
         QMutexLocker lock(&Lock());
         State().qualityIntervalMs = qMax(1, ms);
     }
-    if (auto engine = SimEngine::Live())
+    if (auto engine = EngineCore::Live())
         engine->RestartTicker();
 }
 
 void InjectNetworkQuality(unsigned uid, int txQuality, int rxQuality)
 {
-    if (auto engine = SimEngine::Live())
+    if (auto engine = EngineCore::Live())
         engine->Post([=](rtc::IRtcEngineEventHandler* h) { h->onNetworkQuality(uid, txQuality, rxQuality); });
 }
 
 bool WaitForCallbacks(int timeoutMs)
 {
-    auto engine = SimEngine::Live();
+    auto engine = EngineCore::Live();
     return !engine || engine->Drain(timeoutMs);
 }
 
@@ -181,7 +181,7 @@ bool UnplugDevice(DeviceKind kind, const QString& id)
             removed = RemoveId(*s.devices[int(kind)], id) || removed;
     }
     // The live streams leave the device at once.
-    if (auto engine = SimEngine::Live(); removed && engine)
+    if (auto engine = EngineCore::Live(); removed && engine)
         rtcmedia::SetDevice(kind, engine->CurrentDevice(kind));
     return removed;
 }
@@ -194,52 +194,52 @@ QList<Device> Devices(DeviceKind kind)
 bool IsInChannel()
 {
     QMutexLocker lock(&Lock());
-    auto engine = SimEngine::Live();
+    auto engine = EngineCore::Live();
     return engine && engine->inChannel;
 }
 
 bool IsLocalAudioMuted()
 {
     QMutexLocker lock(&Lock());
-    auto engine = SimEngine::Live();
+    auto engine = EngineCore::Live();
     return engine && engine->localMuted;
 }
 
 bool IsLocalPreviewActive()
 {
     QMutexLocker lock(&Lock());
-    auto engine = SimEngine::Live();
+    auto engine = EngineCore::Live();
     return engine && engine->previewActive();
 }
 
 bool IsRecording()
 {
-    auto engine = SimEngine::Live();
+    auto engine = EngineCore::Live();
     return engine && engine->recorder() && engine->recorder()->IsRecording();
 }
 
 QString RecordingPath()
 {
-    auto engine = SimEngine::Live();
+    auto engine = EngineCore::Live();
     return engine && engine->recorder() ? engine->recorder()->Path() : QString();
 }
 
 bool IsMixing()
 {
-    auto engine = SimEngine::Live();
+    auto engine = EngineCore::Live();
     return engine && engine->mixer() && engine->mixer()->IsMixing();
 }
 
 QString MixingPath()
 {
-    auto engine = SimEngine::Live();
+    auto engine = EngineCore::Live();
     return engine && engine->mixer() ? engine->mixer()->Path() : QString();
 }
 
 QWidget* BoundView(unsigned uid)
 {
     QMutexLocker lock(&Lock());
-    auto engine = SimEngine::Live();
+    auto engine = EngineCore::Live();
     return engine ? engine->boundViews.value(uid) : nullptr;
 }
 

@@ -100,10 +100,10 @@ QString Text(const char* text)
     return text ? QString::fromUtf8(text) : QString();
 }
 
-class SimCollection : public rtc::IDeviceCollection
+class EngineCollection : public rtc::IDeviceCollection
 {
 public:
-    explicit SimCollection(const QList<Device>& devices)
+    explicit EngineCollection(const QList<Device>& devices)
         : m_devices(devices)
     { }
     int getCount() override
@@ -131,10 +131,10 @@ private:
     QList<Device> m_devices;
 };
 
-class SimAudioDeviceManager : public rtc::IAudioDeviceManager
+class EngineAudioDevices : public rtc::IAudioDeviceManager
 {
 public:
-    explicit SimAudioDeviceManager(std::shared_ptr<SimEngine> engine)
+    explicit EngineAudioDevices(std::shared_ptr<EngineCore> engine)
         : m_engine(std::move(engine))
     { }
     rtc::IDeviceCollection* enumeratePlaybackDevices() override { return Enumerate(DeviceKind::Playback); }
@@ -201,13 +201,13 @@ private:
         return m_engine->GetVolume(kind, volume);
     }
 
-    std::shared_ptr<SimEngine> m_engine;
+    std::shared_ptr<EngineCore> m_engine;
 };
 
-class SimVideoDeviceManager : public rtc::IVideoDeviceManager
+class EngineVideoDevices : public rtc::IVideoDeviceManager
 {
 public:
-    explicit SimVideoDeviceManager(std::shared_ptr<SimEngine> engine)
+    explicit EngineVideoDevices(std::shared_ptr<EngineCore> engine)
         : m_engine(std::move(engine))
     { }
     rtc::IDeviceCollection* enumerateVideoDevices() override
@@ -238,7 +238,7 @@ public:
     }
 
 private:
-    std::shared_ptr<SimEngine> m_engine;
+    std::shared_ptr<EngineCore> m_engine;
 };
 
 } // namespace
@@ -330,20 +330,20 @@ QString DefaultDeviceId(DeviceKind kind, const QList<Device>& devices)
 
 rtc::IDeviceCollection* NewCollection(const QList<Device>& devices)
 {
-    return new SimCollection(devices);
+    return new EngineCollection(devices);
 }
 
-rtc::IAudioDeviceManager* NewAudioDeviceManager(std::shared_ptr<SimEngine> engine)
+rtc::IAudioDeviceManager* NewAudioDeviceManager(std::shared_ptr<EngineCore> engine)
 {
-    return new SimAudioDeviceManager(std::move(engine));
+    return new EngineAudioDevices(std::move(engine));
 }
 
-rtc::IVideoDeviceManager* NewVideoDeviceManager(std::shared_ptr<SimEngine> engine)
+rtc::IVideoDeviceManager* NewVideoDeviceManager(std::shared_ptr<EngineCore> engine)
 {
-    return new SimVideoDeviceManager(std::move(engine));
+    return new EngineVideoDevices(std::move(engine));
 }
 
-QString SimEngine::CurrentDevice(DeviceKind kind)
+QString EngineCore::CurrentDevice(DeviceKind kind)
 {
     QString chosen;
     {
@@ -359,7 +359,7 @@ QString SimEngine::CurrentDevice(DeviceKind kind)
     return DefaultDeviceId(kind, devices);
 }
 
-int SimEngine::SetCurrentDevice(DeviceKind kind, const QString& id)
+int EngineCore::SetCurrentDevice(DeviceKind kind, const QString& id)
 {
     bool known = false;
     for (const Device& device : ListDevices(kind))
@@ -380,7 +380,7 @@ int SimEngine::SetCurrentDevice(DeviceKind kind, const QString& id)
     return rtc::ERR_OK;
 }
 
-int SimEngine::SetVolume(DeviceKind kind, int volume)
+int EngineCore::SetVolume(DeviceKind kind, int volume)
 {
     if (volume < 0 || volume > 255)
         return rtc::ERR_INVALID_ARGUMENT;
@@ -395,7 +395,7 @@ int SimEngine::SetVolume(DeviceKind kind, int volume)
     return rtc::ERR_OK;
 }
 
-int SimEngine::GetVolume(DeviceKind kind, int* volume)
+int EngineCore::GetVolume(DeviceKind kind, int* volume)
 {
     if (!volume)
         return rtc::ERR_INVALID_ARGUMENT;

@@ -21,10 +21,10 @@ QString Text(const char* text)
     return text ? QString::fromUtf8(text) : QString();
 }
 
-class SimString : public rtc::IString
+class EngineString : public rtc::IString
 {
 public:
-    explicit SimString(const QByteArray& text)
+    explicit EngineString(const QByteArray& text)
         : m_text(text)
     { }
     const char* c_str() override { return m_text.constData(); }
@@ -34,10 +34,10 @@ private:
     QByteArray m_text;
 };
 
-class SimParameter : public rtc::IRtcEngineParameter
+class EngineParameter : public rtc::IRtcEngineParameter
 {
 public:
-    explicit SimParameter(std::shared_ptr<SimEngine> engine)
+    explicit EngineParameter(std::shared_ptr<EngineCore> engine)
         : m_engine(std::move(engine))
     { }
 
@@ -87,7 +87,7 @@ public:
         if (!value || !filePath || !*filePath)
             return rtc::ERR_INVALID_ARGUMENT;
         // Paths are the system's own here.
-        *value = new SimString(QByteArray(filePath));
+        *value = new EngineString(QByteArray(filePath));
         return rtc::ERR_OK;
     }
     void release() override
@@ -97,13 +97,13 @@ public:
     }
 
 private:
-    std::shared_ptr<SimEngine> m_engine;
+    std::shared_ptr<EngineCore> m_engine;
 };
 
-class SimMediaEngine : public rtc::IMediaEngine
+class EngineMedia : public rtc::IMediaEngine
 {
 public:
-    explicit SimMediaEngine(std::shared_ptr<SimEngine> engine)
+    explicit EngineMedia(std::shared_ptr<EngineCore> engine)
         : m_engine(std::move(engine))
     { }
     int registerVideoFrameObserver(rtc::IVideoFrameObserver* observer) override
@@ -120,7 +120,7 @@ public:
     }
 
 private:
-    std::shared_ptr<SimEngine> m_engine;
+    std::shared_ptr<EngineCore> m_engine;
 };
 
 bool IsCaptureKey(const QString& key)
@@ -145,7 +145,7 @@ QString WritableLogPath(const QString& path)
 
 namespace rtcengine {
 
-int SimEngine::queryInterface(int iid, void** inter)
+int EngineCore::queryInterface(int iid, void** inter)
 {
     if (auto rc = Enter(QStringLiteral("queryInterface %1").arg(iid)))
         return *rc;
@@ -159,10 +159,10 @@ int SimEngine::queryInterface(int iid, void** inter)
         *inter = NewVideoDeviceManager(shared_from_this());
         return rtc::ERR_OK;
     case rtc::AGORA_IID_RTC_ENGINE_PARAMETER:
-        *inter = static_cast<rtc::IRtcEngineParameter*>(new SimParameter(shared_from_this()));
+        *inter = static_cast<rtc::IRtcEngineParameter*>(new EngineParameter(shared_from_this()));
         return rtc::ERR_OK;
     case rtc::AGORA_IID_MEDIA_ENGINE:
-        *inter = static_cast<rtc::IMediaEngine*>(new SimMediaEngine(shared_from_this()));
+        *inter = static_cast<rtc::IMediaEngine*>(new EngineMedia(shared_from_this()));
         return rtc::ERR_OK;
     default:
         *inter = nullptr;
@@ -170,7 +170,7 @@ int SimEngine::queryInterface(int iid, void** inter)
     }
 }
 
-int SimEngine::SetBool(const QString& key, bool value)
+int EngineCore::SetBool(const QString& key, bool value)
 {
     if (key == QLatin1String("rtc.audio.mute_me") || key == QLatin1String("che.audio.mute_me")) {
         {
@@ -202,7 +202,7 @@ int SimEngine::SetBool(const QString& key, bool value)
     return rtc::ERR_OK;
 }
 
-int SimEngine::SetInt(const QString& key, int value)
+int EngineCore::SetInt(const QString& key, int value)
 {
     if (key == QLatin1String("che.audio.set_file_as_playout_volume"))
         return m_mixer->SetVolume(value);
@@ -213,7 +213,7 @@ int SimEngine::SetInt(const QString& key, int value)
     return rtc::ERR_OK;
 }
 
-int SimEngine::SetString(const QString& key, const QString& value)
+int EngineCore::SetString(const QString& key, const QString& value)
 {
     if (key == QLatin1String("rtc.log_file")) {
         if (value.isEmpty())
@@ -229,7 +229,7 @@ int SimEngine::SetString(const QString& key, const QString& value)
     return rtc::ERR_OK;
 }
 
-int SimEngine::SetObject(const QString& key, const QByteArray& json)
+int EngineCore::SetObject(const QString& key, const QByteArray& json)
 {
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(json, &error);
@@ -280,7 +280,7 @@ int SimEngine::SetObject(const QString& key, const QByteArray& json)
     return rtc::ERR_OK;
 }
 
-int SimEngine::GetInt(const QString& key, int& value)
+int EngineCore::GetInt(const QString& key, int& value)
 {
     if (key == QLatin1String("che.audio.get_mixing_file_length_ms"))
         return m_mixer->Length(value);
@@ -295,7 +295,7 @@ int SimEngine::GetInt(const QString& key, int& value)
     return rtc::ERR_OK;
 }
 
-int SimEngine::SetParameters(const QByteArray& json)
+int EngineCore::SetParameters(const QByteArray& json)
 {
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(json, &error);

@@ -75,9 +75,9 @@ Device DemoDevice(DeviceKind kind);
 // device a test set or plugged in, or the demo's while it is listed.
 bool IsGenerated(DeviceKind kind, const QString& id);
 rtc::IDeviceCollection* NewCollection(const QList<Device>& devices);
-class SimEngine;
-rtc::IAudioDeviceManager* NewAudioDeviceManager(std::shared_ptr<SimEngine> engine);
-rtc::IVideoDeviceManager* NewVideoDeviceManager(std::shared_ptr<SimEngine> engine);
+class EngineCore;
+rtc::IAudioDeviceManager* NewAudioDeviceManager(std::shared_ptr<EngineCore> engine);
+rtc::IVideoDeviceManager* NewVideoDeviceManager(std::shared_ptr<EngineCore> engine);
 // Hands a recording or playback volume to the live streams.
 void SetMediaVolume(DeviceKind kind, int volume);
 
@@ -98,16 +98,16 @@ void InGuiThread(std::function<void()> f);
 class Recorder;
 class Mixer;
 
-class SimEngine;
+class EngineCore;
 
 // The engine. Interface objects handed out by queryInterface keep it alive
 // through a shared pointer; after release every call answers -7.
-class SimEngine : public rtc::IRtcEngine, public std::enable_shared_from_this<SimEngine>
+class EngineCore : public rtc::IRtcEngine, public std::enable_shared_from_this<EngineCore>
 {
 public:
-    SimEngine();
-    ~SimEngine() override;
-    static std::shared_ptr<SimEngine> Live();
+    EngineCore();
+    ~EngineCore() override;
+    static std::shared_ptr<EngineCore> Live();
 
     void Start();
     void release(bool sync) override;
@@ -180,7 +180,7 @@ public:
 
 private:
     // Journals call and sets one switch of the engine.
-    int Switch(const QString& call, bool SimEngine::*state, bool on);
+    int Switch(const QString& call, bool EngineCore::*state, bool on);
     void StopChannelMedia();
     // Ends the transport's room, if any; not with Lock() held.
     void StopRoom();

@@ -110,7 +110,7 @@ void BindView(const std::shared_ptr<ViewRegistry>& views, unsigned uid, QWidget*
     views->overlays.insert(uid, new VideoOverlay(view));
     // A view that goes away is no longer bound.
     QObject::connect(view, &QObject::destroyed, [uid, view] {
-        auto engine = SimEngine::Live();
+        auto engine = EngineCore::Live();
         if (!engine)
             return;
         {
@@ -198,7 +198,7 @@ struct I420 {
 
 } // namespace
 
-void SimEngine::RenderTick()
+void EngineCore::RenderTick()
 {
     rtc::IVideoFrameObserver* observer = nullptr;
     bool showLocal = false;
@@ -234,7 +234,7 @@ void SimEngine::RenderTick()
     InGuiThread([views, localUid, image] { ShowFrame(views, localUid, image); });
 }
 
-void SimEngine::RemoteVideoDecoded(int session, unsigned uid, int width, int height)
+void EngineCore::RemoteVideoDecoded(int session, unsigned uid, int width, int height)
 {
     {
         QMutexLocker lock(&Lock());
@@ -246,7 +246,7 @@ void SimEngine::RemoteVideoDecoded(int session, unsigned uid, int width, int hei
         [=](rtc::IRtcEngineEventHandler* h) { h->onFirstRemoteVideoDecoded(uid, width, height, 0); });
 }
 
-void SimEngine::RemoteVideoDrawn(unsigned uid, int width, int height)
+void EngineCore::RemoteVideoDrawn(unsigned uid, int width, int height)
 {
     int session = 0;
     {
@@ -260,7 +260,7 @@ void SimEngine::RemoteVideoDrawn(unsigned uid, int width, int height)
         [=](rtc::IRtcEngineEventHandler* h) { h->onFirstRemoteVideoFrame(uid, width, height, 0); });
 }
 
-void SimEngine::RemoteUserGone(int session, unsigned uid)
+void EngineCore::RemoteUserGone(int session, unsigned uid)
 {
     QMutexLocker lock(&Lock());
     if (!m_released && m_session == session)

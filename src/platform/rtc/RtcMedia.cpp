@@ -285,7 +285,7 @@ QString ChosenDevice(DeviceKind kind)
     // The engine's choice falls back to the system default while its device
     // is away; a device chosen in an earlier lesson and unplugged since is
     // never sent again.
-    if (auto engine = rtcengine::SimEngine::Live())
+    if (auto engine = rtcengine::EngineCore::Live())
         return engine->CurrentDevice(kind);
     QString chosen;
     {
