@@ -50,8 +50,10 @@ inline std::unique_ptr<QTemporaryDir> PrepareMediaRun()
     auto home = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/plovix-bench-XXXXXX"));
     TestSupport::UseHome(home->path());
     qputenv("PLOVIX_MEDIA_DEMO", "1");
-    // No sound device is needed: levels are measured before playback.
-    qputenv("PLOVIX_RTC_NO_AUDIO", "1");
+    // No sound device is needed: levels are measured before playback. A
+    // run may ask for the sound devices (PLOVIX_RTC_NO_AUDIO=0).
+    if (qEnvironmentVariableIsEmpty("PLOVIX_RTC_NO_AUDIO"))
+        qputenv("PLOVIX_RTC_NO_AUDIO", "1");
     return home;
 }
 

@@ -101,6 +101,10 @@ int main(int argc, char* argv[])
     // machines that run them have no sound device.
     if (qEnvironmentVariableIsEmpty("PLOVIX_RTC_NO_AUDIO"))
         qputenv("PLOVIX_RTC_NO_AUDIO", "1");
+    // Most tests run the service without a media server: their rooms join
+    // the channel locally, carrying nothing.
+    if (qEnvironmentVariableIsEmpty("PLOVIX_RTC_LOCAL_CHANNEL"))
+        qputenv("PLOVIX_RTC_LOCAL_CHANNEL", "1");
     // GStreamer keeps its plugin registry in the home; one shared by every
     // test spares each temporary home a scan of all plugins.
     if (qEnvironmentVariableIsEmpty("GST_REGISTRY"))

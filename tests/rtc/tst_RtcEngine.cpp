@@ -44,6 +44,7 @@ public:
         Enter(QStringLiteral("join %1 %2").arg(channel).arg(uid));
     }
     void onLeaveChannel(const rtc::RtcStats&) override { Enter(QStringLiteral("leave")); }
+    void onConnectionLost() override { Enter(QStringLiteral("lost")); }
     void onNetworkQuality(rtc::uid_t uid, int tx, int rx) override
     {
         Enter(QStringLiteral("quality %1 %2 %3").arg(uid).arg(tx).arg(rx));
@@ -551,6 +552,27 @@ private slots:
         QCOMPARE(handler.Events().size(), after);
         QCOMPARE(handler.Threads(), QSet<QString> { "RTC callbacks" });
         QCOMPARE(handler.m_overlaps.load(), 0);
+    }
+
+    // A school's id that names no media server: the lesson is never joined,
+    // its link reads down, and the loss is told after ten seconds.
+    void AnIdWithoutAMediaServerIsToldAsALostLesson()
+    {
+        qputenv("PLOVIX_RTC_LOCAL_CHANNEL", "0");
+        const auto local = qScopeGuard([] { qputenv("PLOVIX_RTC_LOCAL_CHANNEL", "1"); });
+        RecordingHandler handler;
+        control::SetQualityInterval(20);
+        rtc::IRtcEngine* engine = createRtcEngine();
+        auto release = qScopeGuard([&engine] { engine->release(false); });
+        rtc::RtcEngineContext context;
+        context.eventHandler = &handler;
+        context.appId = "plovix-demo-app";
+        QCOMPARE(engine->initialize(context), 0);
+        QCOMPARE(engine->joinChannel("K", "room-9", "", 57), 0);
+        QTRY_VERIFY(handler.Count("quality 0 6 6") >= 3);
+        QTRY_VERIFY_WITH_TIMEOUT(handler.Count("lost") == 1, 20000);
+        QCOMPARE(handler.Count("join"), 0);
+        QCOMPARE(handler.Count("quality 0 [0-5] "), 0);
     }
 };
 

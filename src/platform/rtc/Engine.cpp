@@ -61,6 +61,13 @@ void StopWorker(QThread* thread, QObject* worker)
     delete thread;
 }
 
+// Channels joined without a media server, carrying nothing, are for
+// programs that need the room but not its media (PLOVIX_RTC_LOCAL_CHANNEL=1).
+bool LocalChannelsAllowed()
+{
+    return qEnvironmentVariableIntValue("PLOVIX_RTC_LOCAL_CHANNEL") == 1;
+}
+
 bool IsMediaServer(const QString& appId)
 {
     return appId.startsWith(QLatin1String("ws://")) || appId.startsWith(QLatin1String("wss://"));
@@ -257,6 +264,7 @@ int EngineCore::joinChannel(const char* channelKey, const char* channelName, con
         if (inChannel)
             return rtc::ERR_ALREADY_IN_CHANNEL;
         inChannel = true;
+        m_noMediaServer = false;
         m_channel = channel;
         m_uid = uid;
         session = ++m_session;
@@ -288,10 +296,34 @@ int EngineCore::joinChannel(const char* channelKey, const char* channelName, con
         RestartTicker();
         return rtc::ERR_OK;
     }
-    qInfo().noquote() << "RTC engine: the application id names no media server; the channel" << channel
-                      << "is joined locally and carries no media";
     QObject* worker = m_callbackWorker;
     const QByteArray name = channel.toUtf8();
+    if (!LocalChannelsAllowed()) {
+        // A school's id that names no media server is a wrong one: the join
+        // never succeeds, the link reads down, and the loss is told in time,
+        // as for a server that cannot be reached.
+        qWarning().noquote() << "RTC engine: the application id names no media server; the channel" << channel
+                             << "carries no media";
+        {
+            QMutexLocker lock(&Lock());
+            m_noMediaServer = true;
+        }
+        RestartTicker();
+        QMetaObject::invokeMethod(worker, [=] {
+            QTimer::singleShot(rtcnet::kLostAfterMs, worker, [=] {
+                auto engine = self.lock();
+                {
+                    QMutexLocker lock(&Lock());
+                    if (!engine || engine->m_released || !engine->inChannel || engine->m_session != session)
+                        return;
+                }
+                engine->Post([](rtc::IRtcEngineEventHandler* h) { h->onConnectionLost(); });
+            });
+        });
+        return rtc::ERR_OK;
+    }
+    qInfo().noquote() << "RTC engine: the application id names no media server; the channel" << channel
+                      << "is joined locally and carries no media";
     QMetaObject::invokeMethod(worker, [=] {
         QTimer::singleShot(delay, worker, [=] {
             auto engine = self.lock();
@@ -520,11 +552,15 @@ void EngineCore::QualityTick()
         if (m_released || !inChannel)
             return;
         handler = m_handler;
-        // Joined locally, nothing is carried: the link is unknown.
-        if (m_room)
+        // Joined locally, nothing is carried: the link is unknown; without
+        // the media server a school's lesson needs, it is down.
+        if (m_room) {
             report = m_room->Report();
-        else
+        } else {
             report.users = unsigned(m_remote.size()) + 1;
+            if (m_noMediaServer)
+                report.tx = report.rx = 6;
+        }
         if (State().txQuality || State().rxQuality) {
             report.tx = State().txQuality;
             report.rx = State().rxQuality;

@@ -199,6 +199,7 @@ private:
     QString m_channel;
     rtc::uid_t m_uid = 0;
     int m_session = 0; // bumped by every join and leave
+    bool m_noMediaServer = false; // joined with an id that names no media server
     QElapsedTimer m_joinedAt;
     int m_channelProfile = 0;
     int m_role = rtc::CLIENT_ROLE_BROADCASTER;

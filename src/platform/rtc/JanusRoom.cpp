@@ -31,7 +31,6 @@ constexpr int kStableMs = 10000;
 // out a long pause; the join then follows within a random spread.
 constexpr int kProbeMs = 1000;
 constexpr int kProbeSpreadMs = 1000;
-constexpr int kLostAfterMs = 10000;
 constexpr int kSlowLinkMs = 10000;
 constexpr int kLevelsMs = 250;
 constexpr quint64 kMaxMessageBytes = 4 * 1024 * 1024;

@@ -31,6 +31,10 @@ class QWebSocket;
 
 namespace rtcnet {
 
+// How long a lesson may go without reaching its media server before the
+// loss is reported.
+constexpr int kLostAfterMs = 10000;
+
 struct JoinParams {
     QUrl server;
     QString key;

@@ -217,6 +217,7 @@ void Init()
         // arenas with holes that no later lesson fits into.
         mallopt(M_MMAP_THRESHOLD, 256 * 1024);
         gst_init(nullptr, nullptr);
+        PassOverMissingSoundServer();
         // GLib's idle pool threads (GStreamer's asynchronous calls) stay
         // for the next call, not ending at a moment of their own, such as
         // the process's exit.

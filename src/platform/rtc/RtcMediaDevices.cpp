@@ -6,6 +6,9 @@
 #include <QCameraInfo>
 #include <QDebug>
 #include <mutex>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace rtcmedia {
 
@@ -114,7 +117,56 @@ GstElement* ByName(DeviceKind kind, const QString& name, bool pulse)
     return element;
 }
 
+// The local socket a PulseAudio (or PipeWire's PulseAudio) server listens
+// on; empty when the server named is reached over the network.
+QString SoundServerSocket()
+{
+    const QString named = qEnvironmentVariable("PULSE_SERVER");
+    if (!named.isEmpty()) {
+        if (named.startsWith(QLatin1String("unix:")))
+            return named.mid(5);
+        return named.startsWith(QLatin1Char('/')) ? named : QString();
+    }
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR", QStringLiteral("/run/user/%1").arg(getuid()));
+    return runtime + QStringLiteral("/pulse/native");
+}
+
+bool SoundServerAnswers()
+{
+    const QString path = SoundServerSocket();
+    if (path.isEmpty())
+        return true;
+    const QByteArray name = path.toLocal8Bit();
+    sockaddr_un address {};
+    if (name.size() >= int(sizeof(address.sun_path)))
+        return true;
+    address.sun_family = AF_UNIX;
+    memcpy(address.sun_path, name.constData(), size_t(name.size()));
+    const int probe = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (probe < 0)
+        return true;
+    const bool answers = ::connect(probe, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0;
+    close(probe);
+    return answers;
+}
+
 } // namespace
+
+void inner::PassOverMissingSoundServer()
+{
+    if (SoundServerAnswers())
+        return;
+    // Without a server these fail to connect, and every try leaves its main
+    // loop's pipes and shared memory open: descriptors lost at each device
+    // listing and each lesson. ALSA serves instead.
+    for (const char* name : { "pulsesrc", "pulsesink", "pulsedeviceprovider" }) {
+        if (GstPluginFeature* feature = gst_registry_lookup_feature(gst_registry_get(), name)) {
+            gst_plugin_feature_set_rank(feature, GST_RANK_NONE);
+            gst_object_unref(feature);
+        }
+    }
+    qInfo() << "RTC media: no PulseAudio server answers; sound devices are reached through ALSA";
+}
 
 bool AudioDisabled()
 {

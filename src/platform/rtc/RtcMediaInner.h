@@ -55,6 +55,10 @@ QReadWriteLock& ObserverLock();
 // missing.
 GstElement* Make(const char* factory, const char* name = nullptr);
 
+// Puts GStreamer's PulseAudio elements and device provider out of automatic
+// choice when no sound server answers; called once, after GStreamer starts.
+void PassOverMissingSoundServer();
+
 // Sets a capsfilter's caps and drops the reference handed in.
 void SetCaps(GstElement* capsfilter, GstCaps* caps);
 // Interleaved S16LE at kSampleRate; channels 0 leaves their number open.
