@@ -43,18 +43,11 @@ private slots:
         // loudly; the canceller takes at least 25 dB of it away.
         QVERIFY2(m_raw.echo > -50, qPrintable(QString::number(m_raw.echo)));
         const double taken = m_raw.echo - m_processed.echo;
-        QVERIFY2(taken > 0, qPrintable(QStringLiteral("%1 dB taken away").arg(taken)));
-        // The canceller does not find the path as well in every run (26 to
-        // 40 dB seen, 12 dB in a rare run): a run short of the target is
-        // told, not failed.
-        if (taken < 25)
-            QSKIP(qPrintable(QStringLiteral("only %1 dB of the echo taken away").arg(taken)));
+        QVERIFY2(taken >= 25, qPrintable(QStringLiteral("only %1 dB of the echo taken away").arg(taken)));
     }
 
     void theStudentIsHeardWhileBothSpeak()
     {
-        if (m_raw.echo - m_processed.echo < 25)
-            QSKIP("the echo is not cancelled in this run: its rest is heard over the voice");
         QVERIFY2(std::abs(m_processed.doubleTalk - m_raw.voice) <= 6,
             qPrintable(QStringLiteral("%1 dB against %2 dB").arg(m_processed.doubleTalk).arg(m_raw.voice)));
     }
@@ -63,12 +56,8 @@ private slots:
     {
         QVERIFY2(std::abs(m_processed.speech - m_raw.speech) <= 3,
             qPrintable(QStringLiteral("words %1 dB against %2 dB").arg(m_processed.speech).arg(m_raw.speech)));
-        const double taken = m_raw.noise - m_processed.noise;
-        QVERIFY2(taken >= 6,
+        QVERIFY2(m_raw.noise - m_processed.noise >= 10,
             qPrintable(QStringLiteral("noise %1 dB against %2 dB").arg(m_processed.noise).arg(m_raw.noise)));
-        // 10 to 11.5 dB are seen: a run short of 10 dB is told, not failed.
-        if (taken < 10)
-            QSKIP(qPrintable(QStringLiteral("only %1 dB of the noise taken away").arg(taken)));
     }
 };
 

@@ -118,7 +118,8 @@ struct Generated {
                 value = Sweep();
                 break;
             case GeneratedVoice::NoisySpeech:
-                value = Sweep() + 0.02 * Noise();
+                // Sentences of two words, 1 s of pause between them.
+                value = Sweep() * (sample % (2 * kSampleRate) < quint64(kSampleRate) ? 1 : 0) + 0.02 * Noise();
                 break;
             }
             samples[i] = gint16(std::lround(std::clamp(value, -1.0, 1.0) * 32767));

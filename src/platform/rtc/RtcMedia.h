@@ -66,8 +66,8 @@ GstElement* MakeMicrophoneSource(const QString& deviceId, unsigned uid = 0);
 void SetGeneratedTone(double hz);
 // What the generated microphone says instead of its tone, for tests and
 // benchmarks: speech-like sounds (noise bursts; a second voice of tone
-// sweeps; the sweeps over a steady noise) that the voice processing treats
-// as speech.
+// sweeps; sentences of the sweeps over a steady noise) that the voice
+// processing treats as speech.
 enum class GeneratedVoice { Tone, Silence, Speech, OtherSpeech, NoisySpeech };
 void SetGeneratedVoice(GeneratedVoice voice);
 // With the demo's echo path on, what the speaker plays comes back into the

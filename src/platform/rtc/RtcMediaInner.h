@@ -125,12 +125,14 @@ void HeardQuiet(qint64 source, size_t samples);
 // demand: a source plays once prime samples of it wait (and again after it
 // ran dry for a while; what comes late of it is dropped as far as more
 // than prime samples wait), keeps at most most samples waiting (then the
-// newest keep samples), and is forgotten after 10 s unheard. The owner
-// locks it.
+// newest keep samples), and is forgotten after 10 s unheard. Queues that
+// keep the pace start playing with exactly prime samples waiting, the
+// newest: what came beyond them in a burst is dropped, so that a source
+// always plays prime samples behind its arrival. The owner locks it.
 class SoundQueues
 {
 public:
-    SoundQueues(size_t prime, size_t most, size_t keep);
+    SoundQueues(size_t prime, size_t most, size_t keep, bool keepPace = false);
     ~SoundQueues();
     // Adds a buffer of S16LE with that many channels, mixed down to mono;
     // false when it cannot be read.
@@ -154,6 +156,7 @@ private:
     size_t m_prime;
     size_t m_most;
     size_t m_keep;
+    bool m_keepPace;
     std::map<qint64, Queue>* m_queues;
 };
 // Mono S16LE from a buffer of that many (1 to 8) channels; false when the
@@ -168,7 +171,7 @@ void Played(qint64 source, GstBuffer* buffer, int channels);
 // The silence a source left out before its next buffer, as for HeardQuiet.
 void PlayedQuiet(qint64 source, size_t samples);
 // Reads the mix of what was played since it was made, mono at 48000 Hz.
-// A source plays into it once primeSamples of it wait (0: at once).
+// Each source plays into it primeSamples behind its arrival.
 class PlayedReader
 {
 public:

@@ -38,6 +38,9 @@ constexpr size_t kMaxWaiting = kSampleRate / 4;
 constexpr auto kForgetAfter = std::chrono::seconds(10);
 constexpr int kFrame = kSampleRate / 100; // 10 ms, the processor's frame
 constexpr size_t kMostOwed = kSampleRate / 4;
+// How far a source keeping the pace may stray from its margin by the
+// unevenness of its buffers before it is set back onto it.
+constexpr std::ptrdiff_t kPaceTolerance = kSampleRate * 30 / 1000;
 
 // Per output, the mean square of each 10 ms played, while metering.
 struct Meter {
@@ -154,10 +157,11 @@ struct SoundQueues::Queue {
     Clock::time_point lastHeard;
 };
 
-SoundQueues::SoundQueues(size_t prime, size_t most, size_t keep)
+SoundQueues::SoundQueues(size_t prime, size_t most, size_t keep, bool keepPace)
     : m_prime(prime)
     , m_most(most)
     , m_keep(keep)
+    , m_keepPace(keepPace)
     , m_queues(new std::map<qint64, Queue>)
 { }
 
@@ -221,6 +225,25 @@ void SoundQueues::AddQuiet(qint64 source, size_t count)
 
 void SoundQueues::Settle(Queue& queue) const
 {
+    if (m_keepPace) {
+        // Sound owed is made up at once. A source that starts, or drifted
+        // from its margin (it ran dry, or came in a burst after a stall), is
+        // set onto it: its newest sample plays prime samples from now, the
+        // same for every reader of the same sound.
+        const size_t paid = std::min(queue.owed, queue.samples.size());
+        queue.owed -= paid;
+        queue.samples.erase(queue.samples.begin(), queue.samples.begin() + std::ptrdiff_t(paid));
+        const auto level = std::ptrdiff_t(queue.samples.size()) - std::ptrdiff_t(queue.owed);
+        const auto prime = std::ptrdiff_t(m_prime);
+        if (level > prime + kPaceTolerance || (queue.priming && level > prime))
+            queue.samples.erase(queue.samples.begin(), queue.samples.end() - prime);
+        else if (level < prime - kPaceTolerance || (queue.priming && level < prime)) {
+            queue.samples.insert(queue.samples.begin(), size_t(prime) - queue.samples.size(), qint16(0));
+            queue.owed = 0;
+        }
+        queue.priming = false;
+        return;
+    }
     if (queue.owed && queue.samples.size() > m_prime) {
         const size_t dropped = std::min(queue.owed, queue.samples.size() - m_prime);
         queue.owed -= dropped;
@@ -244,13 +267,13 @@ void SoundQueues::MixInto(int* sum, size_t count)
             queue.samples.erase(queue.samples.begin(), queue.samples.begin() + std::ptrdiff_t(taken));
             queue.owed += count - taken;
             // Ran dry: it waits for its margin again, owing what went by.
-            if (taken < count)
+            if (taken < count && !m_keepPace)
                 queue.priming = true;
         } else if (queue.owed) {
             queue.owed += count;
         }
         // Gone quiet rather than late: it starts afresh when it is back.
-        if (queue.owed > kMostOwed) {
+        if (queue.owed > kMostOwed && !m_keepPace) {
             queue.priming = true;
             queue.owed = 0;
         }
@@ -267,7 +290,7 @@ void SoundQueues::Clear()
 }
 
 PlayedReader::PlayedReader(size_t primeSamples)
-    : m_queues(new SoundQueues(primeSamples, primeSamples + kMaxWaiting, primeSamples + kFrame))
+    : m_queues(new SoundQueues(primeSamples, primeSamples + kMaxWaiting, primeSamples + kFrame, true))
 {
     Playback& playback = ThePlayback();
     std::lock_guard<std::mutex> lock(playback.mutex);
