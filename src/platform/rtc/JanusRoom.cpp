@@ -61,6 +61,7 @@ constexpr int kUnheardDown = 5;
 constexpr int kSettlingMeasurements = 2;
 // A jitter of seconds is no link's: the stream is then lost, not late.
 constexpr double kWildJitterMs = 10000;
+constexpr double kVeryBadJitterMs = 250; // the worst the table grades
 
 // The share of packets lost among those that were due.
 double LossShare(qint64 lost, qint64 due)
@@ -353,16 +354,17 @@ void JanusRoom::OnReceived(const LinkCounts& counts)
         // The receiver's jitter estimate is kept in 32-bit clock units: a
         // delay step past their wrap throws it to a figure no link has,
         // from which it falls back over seconds. Such a reading, and its
-        // steep fall, settle again as a new stream's do.
+        // steep fall, settle again as a new stream's do; a single high
+        // reading is no link's either, which keeps its jitter.
         const bool wild = stream.jitterMs >= kWildJitterMs
-            || (age < kSettlingMeasurements && stream.jitterMs < previous.jitterMs / 2);
+            || (previous.jitterMs >= kVeryBadJitterMs && stream.jitterMs < previous.jitterMs / 2);
         before.insert(stream.ssrc, { stream, wild ? 0 : age + 1 });
         bytes += stream.bytes;
         const qint64 packets = qMax<qint64>(0, stream.packets - previous.packets);
         const qint64 lost = qMax<qint64>(0, stream.lost - previous.lost);
         // The first pictures leave in a burst once the connection is up,
         // and the jitter estimate takes seconds to forget it.
-        const double jitterMs = !wild && age >= kSettlingMeasurements ? stream.jitterMs : 0;
+        const double jitterMs = !wild && age >= kSettlingMeasurements ? qMin(stream.jitterMs, previous.jitterMs) : 0;
         // Streams of nobody in the room (a retransmission's, or of a user
         // gone, which stay silent) say nothing of the link.
         if (!m_ssrcs.contains(stream.ssrc))
