@@ -67,6 +67,12 @@ bool RemotePeer::Start()
         args << QStringLiteral("--raw");
     // Its complaints go to the test's output; its events come back here.
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    // Its views are drawn nowhere, also when the test runs on an X server:
+    // there its hidden views would become X windows and its GUI thread
+    // would wait on a server the whole suite shares.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    m_process.setProcessEnvironment(environment);
     if (m_options.netns.isEmpty()) {
         m_process.start(QStringLiteral(PLOVIX_RTC_PEER), args);
     } else {

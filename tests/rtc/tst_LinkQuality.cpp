@@ -168,6 +168,9 @@ private slots:
         RemotePeer remote(m_service, QStringLiteral("R101"), kStudent);
         QVERIFY2(local.Start(m_service, false), qPrintable(local.ErrorText()));
         QVERIFY2(remote.Start(), qPrintable(remote.ErrorText()));
+        // Seen first: a student whose media is not up yet is nobody here,
+        // and its going is no user's going (a busy machine may take seconds).
+        QVERIFY(!local.WaitFor("frame", kStudent).isEmpty());
         QVERIFY(!local
                      .WaitFor("onNetworkQuality",
                          [](const QJsonObject& e) { return e.value("tx").toInt() == 1 && e.value("rx").toInt() == 1; })

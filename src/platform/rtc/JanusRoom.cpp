@@ -58,6 +58,9 @@ constexpr int kDown = 6;
 constexpr int kUnheardVeryBad = 2;
 constexpr int kUnheardDown = 5;
 constexpr int kSettlingMeasurements = 2;
+// A jitter of seconds is no link's: the stream is then lost, not late.
+constexpr double kWildJitterMs = 10000;
+constexpr double kVeryBadJitterMs = 250; // the worst the table grades
 
 // The share of packets lost among those that were due.
 double LossShare(qint64 lost, qint64 due)
@@ -291,6 +294,12 @@ void JanusRoom::OnSent(const LinkCounts& counts)
     const bool carried = counts.handedOn > m_sentBefore.handedOn;
     if (carried)
         m_unheard = counts.reported && counts.reportedSeq == m_sentBefore.reportedSeq ? m_unheard + 1 : 0;
+    // The first report covers the connection's start (its first pictures
+    // leave in a burst) and is no reading of the link yet. A process kept
+    // from running takes the reports in late, which only lengthens the
+    // round trip: the shorter of the latest two is the link's.
+    const bool settling = !m_sentBefore.reported;
+    const double rttMs = !settling && m_sentBefore.rttMs >= 0 ? qMin(counts.rttMs, m_sentBefore.rttMs) : counts.rttMs;
     m_sentBefore = counts;
     m_measured.txBytes = counts.sentBytes;
     // The server reports what it received about once a second: silent for
@@ -301,8 +310,8 @@ void JanusRoom::OnSent(const LinkCounts& counts)
         m_txMeasured = kDown; // nothing leaves, or nothing gets there
     else if (m_unheard >= kUnheardVeryBad)
         m_txMeasured = kDown - 1;
-    else if (counts.reported)
-        m_txMeasured = LinkQuality(qMax(counts.fractionLost, LossShare(lost, sent)), counts.rttMs, counts.sentJitterMs);
+    else if (counts.reported && !settling)
+        m_txMeasured = LinkQuality(qMax(counts.fractionLost, LossShare(lost, sent)), rttMs, counts.sentJitterMs);
     if (counts.reported && sent > 0) {
         const double loss = qMax(counts.fractionLost, LossShare(lost, sent));
         if (m_sendRate.OnReport(loss, sentBps))
@@ -341,13 +350,20 @@ void JanusRoom::OnReceived(const LinkCounts& counts)
     const QSet<unsigned> present(uids.begin(), uids.end());
     for (const StreamCounts& stream : counts.received) {
         const auto [previous, age] = m_receivedBefore.value(stream.ssrc);
-        before.insert(stream.ssrc, { stream, age + 1 });
+        // The receiver's jitter estimate is kept in 32-bit clock units: a
+        // delay step past their wrap throws it to a figure no link has,
+        // from which it falls back over seconds. Such a reading, and its
+        // steep fall, settle again as a new stream's do; a single high
+        // reading is no link's either, which keeps its jitter.
+        const bool wild = stream.jitterMs >= kWildJitterMs
+            || (previous.jitterMs >= kVeryBadJitterMs && stream.jitterMs < previous.jitterMs / 2);
+        before.insert(stream.ssrc, { stream, wild ? 0 : age + 1 });
         bytes += stream.bytes;
         const qint64 packets = qMax<qint64>(0, stream.packets - previous.packets);
         const qint64 lost = qMax<qint64>(0, stream.lost - previous.lost);
         // The first pictures leave in a burst once the connection is up,
         // and the jitter estimate takes seconds to forget it.
-        const double jitterMs = age >= kSettlingMeasurements ? stream.jitterMs : 0;
+        const double jitterMs = !wild && age >= kSettlingMeasurements ? qMin(stream.jitterMs, previous.jitterMs) : 0;
         // Streams of nobody in the room (a retransmission's, or of a user
         // gone, which stay silent) say nothing of the link.
         if (!m_ssrcs.contains(stream.ssrc))

@@ -184,21 +184,38 @@ void OnDescriptionCreated(const std::shared_ptr<PeerConnection::Inner>& inner, G
         return inner->Fail(QStringLiteral("no local description: %1").arg(problem));
     if (description->type == GST_WEBRTC_SDP_TYPE_ANSWER)
         AwaitHandshake(description->sdp);
-    // Handed on first: the candidates it brings follow it to the server.
-    inner->PostDescription(description);
+    // Set before it is handed on: the server answers an offer at once, and
+    // an answer that finds no offer set is refused (the connection then
+    // never comes up, and the server hangs it up as failed). A candidate
+    // that reaches the server before the description is kept there for it.
     g_signal_emit_by_name(inner->webrtc, "set-local-description", description, nullptr);
+    inner->PostDescription(description);
     gst_webrtc_session_description_free(description);
 }
 
-void OnRemoteOfferSet(const std::shared_ptr<PeerConnection::Inner>& inner, GstPromise* promise)
+// The error a promise was answered with, if any; the promise is released.
+QString Answered(GstPromise* promise)
 {
     const GstStructure* reply
         = gst_promise_wait(promise) == GST_PROMISE_RESULT_REPLIED ? gst_promise_get_reply(promise) : nullptr;
     const QString problem = ErrorOf(reply);
     gst_promise_unref(promise);
+    return problem;
+}
+
+void OnRemoteOfferSet(const std::shared_ptr<PeerConnection::Inner>& inner, GstPromise* promise)
+{
+    const QString problem = Answered(promise);
     if (!problem.isEmpty())
         return inner->Fail(QStringLiteral("remote offer refused: %1").arg(problem));
     g_signal_emit_by_name(inner->webrtc, "create-answer", nullptr, Promise(inner, OnDescriptionCreated));
+}
+
+void OnRemoteAnswerSet(const std::shared_ptr<PeerConnection::Inner>& inner, GstPromise* promise)
+{
+    const QString problem = Answered(promise);
+    if (!problem.isEmpty())
+        inner->Fail(QStringLiteral("remote answer refused: %1").arg(problem));
 }
 
 void CreateOffer(const std::shared_ptr<PeerConnection::Inner>& inner)
@@ -726,7 +743,7 @@ void PeerConnection::SetRemoteDescription(const QString& type, const QString& sd
     const bool offer = type == QLatin1String("offer");
     GstWebRTCSessionDescription* description
         = gst_webrtc_session_description_new(offer ? GST_WEBRTC_SDP_TYPE_OFFER : GST_WEBRTC_SDP_TYPE_ANSWER, message);
-    GstPromise* promise = offer ? Promise(m_inner, OnRemoteOfferSet) : nullptr;
+    GstPromise* promise = Promise(m_inner, offer ? OnRemoteOfferSet : OnRemoteAnswerSet);
     g_signal_emit_by_name(m_inner->webrtc, "set-remote-description", description, promise);
     gst_webrtc_session_description_free(description);
 }
