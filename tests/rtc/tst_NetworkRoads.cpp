@@ -149,28 +149,37 @@ private slots:
             held = Counted(QStringLiteral("pictures down")) - before <= 3;
         }
         QVERIFY(held);
-        // Held back (and asked for again now and then), the sound arrives
-        // (a bound for a busy machine: a probe's key frame alone fills such
-        // a link for most of a second; bench_links measures the gaps), and
-        // the tile keeps the last picture: it is handed on again beside the
-        // few new ones a probe brings.
-        gaps();
-        const int shownBefore = shown();
-        QTest::qWait(20000);
-        const QJsonObject narrow = gaps();
-        const int handedOn = shown() - shownBefore;
-        qInfo() << "while held back:" << narrow << "pictures handed on:" << handedOn;
-        QVERIFY2(narrow.value("heardMs").toInt() < 2000, qPrintable(QJsonDocument(narrow).toJson()));
-        QVERIFY(handedOn > narrow.value("frames").toInt());
+        // Held back, the sound arrives whole (a bound for a busy machine;
+        // bench_links measures the gaps) and the tile keeps the last
+        // picture: it is handed on again while no new one comes. A probe
+        // (the pictures asked for again) costs the sound while it lasts: a
+        // window with one is measured again.
+        bool measured = false;
+        for (int i = 0; i < 10 && !measured; ++i) {
+            gaps();
+            const int shownBefore = shown();
+            const qint64 before = Counted(QStringLiteral("pictures down"));
+            QTest::qWait(5000);
+            const QJsonObject window = gaps();
+            const int handedOn = shown() - shownBefore;
+            if (Counted(QStringLiteral("pictures down")) - before > 3)
+                continue;
+            measured = true;
+            qInfo() << "while held back:" << window << "pictures handed on:" << handedOn;
+            QVERIFY2(window.value("heardMs").toInt() < 1000, qPrintable(QJsonDocument(window).toJson()));
+            QVERIFY(handedOn > window.value("frames").toInt());
+        }
+        QVERIFY(measured);
 
         // The link widens: the pictures are asked for again, and move.
         roads::Unshape();
-        bool moving = false;
-        for (int i = 0; i < 40 && !moving; ++i) {
+        // (Two windows in a row: a probe held back again brings a few.)
+        int moving = 0;
+        for (int i = 0; i < 50 && moving < 2; ++i) {
             QTest::qWait(2000);
-            moving = gaps().value("frames").toInt() >= 10;
+            moving = gaps().value("frames").toInt() >= 10 ? moving + 1 : 0;
         }
-        QVERIFY(moving);
+        QCOMPARE(moving, 2);
     }
 
     void aRouterThatLetsNoUdpThroughLeavesTheRelay()

@@ -67,6 +67,25 @@ double LossShare(qint64 lost, qint64 due)
     return due > 0 ? qBound(0.0, double(lost) / double(due), 1.0) : 0.0;
 }
 
+// The share of a stream lost between the server and us since the previous
+// measurement (intervalMs ago; packets arrived meanwhile), from the rate
+// the server's sender reports say it sent at; negative when they do not
+// tell (no new report, or too few packets for a share). The reports come
+// at other moments than the measurements, so rates are compared, which
+// holds for a stream of steady rate such as the sound.
+double DownlinkLoss(const StreamCounts& previous, const StreamCounts& now, qint64 packets, qint64 intervalMs)
+{
+    constexpr qint64 kFewest = 20;
+    constexpr double kShortestMs = 500;
+    const double reportMs = now.serverSentAtMs - previous.serverSentAtMs;
+    const qint64 sent = now.serverSent - previous.serverSent;
+    if (previous.serverSent < 0 || now.serverSent < 0 || reportMs < kShortestMs || sent < kFewest)
+        return -1;
+    const double sentRate = sent / reportMs;
+    const double receivedRate = double(packets) / double(intervalMs);
+    return qBound(0.0, 1.0 - receivedRate / sentRate, 1.0);
+}
+
 // The streams an SDP describes by ssrc: their m-line index and whether
 // they carry sound.
 QMap<quint32, QPair<int, bool>> Ssrcs(const QString& sdp)
@@ -366,6 +385,8 @@ void JanusRoom::OnReceived(const LinkCounts& counts)
     QMap<unsigned, Tally> users;
     QMap<unsigned, Tally> sounds;
     QMap<unsigned, Tally> videos;
+    QMap<unsigned, double> soundsDown; // the share lost on the way from the server
+    const qint64 intervalMs = m_receivedAt.isValid() ? m_receivedAt.restart() : (m_receivedAt.start(), 0);
     QMap<quint32, QPair<StreamCounts, int>> before;
     qint64 bytes = 0;
     const QList<unsigned> uids = m_feeds.values();
@@ -394,13 +415,26 @@ void JanusRoom::OnReceived(const LinkCounts& counts)
         owned.Add(packets, lost, jitterMs);
         users[uid].Add(packets, lost, jitterMs);
         (described.second ? sounds : videos)[uid].Add(packets, lost, jitterMs);
+        if (described.second && stream.serverSent >= 0)
+            soundsDown.insert(uid, intervalMs > 0 ? DownlinkLoss(previous, stream, packets, intervalMs) : -1);
     }
     const auto share = [](const Tally& tally) {
         return tally.packets + tally.lost > 0 ? LossShare(tally.lost, tally.packets + tally.lost) : -1.0;
     };
     for (unsigned uid : present) {
-        if (m_wantedPeers.contains(uid) && m_videoMids.contains(uid) && !m_mutes.value(uid).second.value_or(false))
+        if (!m_wantedPeers.contains(uid) || !m_videoMids.contains(uid) || m_mutes.value(uid).second.value_or(false))
+            continue;
+        // The server's reports on the sound tell apart loss on the sender's
+        // link before the server, which holding the pictures back here
+        // cannot mend, and loss on ours; a measurement without a new report
+        // tells nothing. Without sound (muted, or no reports) the pictures'
+        // own loss counts.
+        if (soundsDown.contains(uid) && Expected(uid, true)) {
+            if (soundsDown.value(uid) >= 0)
+                WatchVideoLoss(uid, -1, soundsDown.value(uid));
+        } else {
             WatchVideoLoss(uid, share(videos.value(uid)), share(sounds.value(uid)));
+        }
     }
     m_receivedBefore = before;
     m_measured.rxBytes = bytes;
@@ -919,6 +953,7 @@ void JanusRoom::DropSubscriber()
     m_subscriber.reset();
     m_ssrcs.clear();
     m_receivedBefore.clear();
+    m_receivedAt.invalidate();
     m_measured.remotes.clear();
     m_rxMeasured = 0;
     m_subscriberHandle = 0;

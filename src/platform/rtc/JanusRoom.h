@@ -202,6 +202,7 @@ private:
     SendRate m_sendRate; // of the current publisher
     QStringList m_turnServers; // the relays, as webrtcbin takes them
     QMap<quint32, QPair<StreamCounts, int>> m_receivedBefore; // and measurements since it came
+    QElapsedTimer m_receivedAt; // the previous measurement of the subscriber
     int m_unheard = 0; // measurements in a row with no new receiver report
     int m_txMeasured = 0;
     int m_rxMeasured = 0;

@@ -1,8 +1,10 @@
 #pragma once
 
 // Whether a received user's pictures are to come, steered by the loss on
-// them, so that a downlink too narrow for the pictures still carries the
-// sound whole. Every measurement of the received streams (about every 2 s):
+// the downlink (the owner tells it: of the sound where it can, else of the
+// pictures), so that a downlink too narrow for the pictures still carries
+// the sound whole. Every measurement of the received streams (about every
+// 2 s):
 //   running: the video or the sound lost >= 10 % in two measurements in a
 //            row (in one while probing, or when both did: the link is
 //            full): the server is asked to hold the video back
