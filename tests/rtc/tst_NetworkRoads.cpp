@@ -119,7 +119,11 @@ private slots:
         QVERIFY(RouterRule(QStringLiteral("oifname \"plxlan0\" meta l4proto udp meta length > 600"),
             QStringLiteral("pictures down"), QString()));
         const auto unshape = qScopeGuard([] { roads::Unshape(); });
-        QVERIFY(roads::ShapeDownlink(QStringLiteral("300kbit")));
+        // The generated camera's pictures take about 230 kbit/s, which a
+        // 300 kbit/s link nearly carries (bench_links measures that road):
+        // this one is clearly too narrow for them, and wide enough for the
+        // sound.
+        QVERIFY(roads::ShapeDownlink(QStringLiteral("150kbit")));
         // The teacher on the school's side speaks a steady tone and sends
         // pictures at the full rate its own clean link allows.
         RemotePeer::Options school;
