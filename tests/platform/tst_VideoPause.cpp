@@ -18,7 +18,7 @@ private slots:
     {
         VideoPause pause;
         QVERIFY(!pause.OnMeasurement(0.3, 0.0)); // one lossy measurement is no verdict
-        QVERIFY(!pause.OnMeasurement(0.01, 0.0));
+        QVERIFY(!pause.OnMeasurement(0.1, 0.1)); // some loss is no verdict either
         QVERIFY(!pause.OnMeasurement(0.3, 0.0));
         QVERIFY(pause.OnMeasurement(0.3, 0.0));
         QVERIFY(pause.Paused());
@@ -29,7 +29,7 @@ private slots:
             ++waited;
         QCOMPARE(waited + 1, VideoPause::kFirstBackOff);
         QVERIFY(!pause.Paused());
-        QVERIFY(pause.OnMeasurement(0.2, 0.05));
+        QVERIFY(pause.OnMeasurement(0.25, 0.05));
         QCOMPARE(pause.BackOff(), 2 * VideoPause::kFirstBackOff);
         for (int i = 0; i < 10; ++i) {
             while (!pause.OnMeasurement(-1, 0.0)) { }
@@ -54,14 +54,14 @@ private slots:
         // The sender's own link loses: holding its pictures back leaves the
         // sound as lossy as it was.
         VideoPause pause;
-        QVERIFY(pause.OnMeasurement(0.3, 0.2));
-        QVERIFY(!pause.OnMeasurement(-1, 0.2)); // still the time before
-        QVERIFY(!pause.OnMeasurement(-1, 0.18));
-        QVERIFY(pause.OnMeasurement(-1, 0.16));
+        QVERIFY(pause.OnMeasurement(0.4, 0.4));
+        QVERIFY(!pause.OnMeasurement(-1, 0.4)); // still the time before
+        QVERIFY(!pause.OnMeasurement(-1, 0.35));
+        QVERIFY(pause.OnMeasurement(-1, 0.32));
         QVERIFY(!pause.Paused());
         for (int i = 0; i < VideoPause::kNotOursHoldOff; ++i)
-            QVERIFY(!pause.OnMeasurement(0.3, 0.2));
-        QVERIFY(pause.OnMeasurement(0.3, 0.2));
+            QVERIFY(!pause.OnMeasurement(0.4, 0.4));
+        QVERIFY(pause.OnMeasurement(0.4, 0.4));
     }
 
     void aProbeThatStaysCleanForgetsTheBackOff()

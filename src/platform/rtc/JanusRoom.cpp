@@ -427,8 +427,8 @@ void JanusRoom::OnReceived(const LinkCounts& counts)
         // The server's reports on the sound tell apart loss on the sender's
         // link before the server, which holding the pictures back here
         // cannot mend, and loss on ours; a measurement without a new report
-        // tells nothing. Without sound (muted, or no reports) the pictures'
-        // own loss counts.
+        // tells nothing. Without sound (muted, or before the first report)
+        // the pictures' and the sound's own loss count.
         if (soundsDown.contains(uid) && Expected(uid, true)) {
             if (soundsDown.value(uid) >= 0)
                 WatchVideoLoss(uid, -1, soundsDown.value(uid));

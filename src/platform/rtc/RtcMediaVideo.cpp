@@ -50,15 +50,18 @@ public:
     QSize size; // and its size
     std::atomic<bool> firstDone { false };
     std::atomic<qint64> lastRebuildMs { 0 };
-    GstSample* last = nullptr; // a remote uid's last picture, under lastLock
+    // The bin itself (not owned: alive while its probes run), which keeps a
+    // remote uid's last picture, replaced and taken under lastLock, so
+    // that the picture goes with the bin.
+    GstElement* bin = nullptr;
     std::mutex lastLock;
-
-    ~VideoBin() override
-    {
-        if (last)
-            gst_sample_unref(last);
-    }
 };
+
+GQuark LastPictureQuark()
+{
+    static const GQuark quark = g_quark_from_static_string("plovix-last-picture");
+    return quark;
+}
 
 GstCaps* I420Caps()
 {
@@ -118,12 +121,10 @@ GstPadProbeReturn OnFrame(GstPad* pad, GstPadProbeInfo* info, gpointer data)
     }
     GstCaps* caps = gst_pad_get_current_caps(pad);
     GstBuffer* buffer = GST_PAD_PROBE_INFO_BUFFER(info);
-    if (!capture && caps) {
-        GstSample* sample = gst_sample_new(buffer, caps, nullptr, nullptr);
+    if (!capture && caps && live->bin) {
         std::lock_guard<std::mutex> lock(live->lastLock);
-        std::swap(live->last, sample);
-        if (sample)
-            gst_sample_unref(sample);
+        g_object_set_qdata_full(G_OBJECT(live->bin), LastPictureQuark(), gst_sample_new(buffer, caps, nullptr, nullptr),
+            GDestroyNotify(gst_sample_unref));
     }
     if (observer)
         Observe(observer, capture, live->key, buffer, caps);
@@ -311,6 +312,7 @@ void Finish(GstElement* bin, GstElement* tap, GstElement* display, const std::sh
     gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_BUFFER, OnFrame, live.get(), nullptr);
     gst_object_unref(pad);
     AddDisplay(bin, display, live);
+    live->bin = bin;
     Register(bin, live);
     Follow(bin, *live);
 }
@@ -737,11 +739,13 @@ GstElement* MakeRemoteVideoSink(unsigned uid)
 void RepeatLastPicture(unsigned uid)
 {
     GstSample* last = nullptr;
-    ForEach(Role::VideoSink, [uid, &last](GstElement*, LiveBin& live) {
+    ForEach(Role::VideoSink, [uid, &last](GstElement* bin, LiveBin& live) {
         auto& video = static_cast<VideoBin&>(live);
+        if (video.key != qint64(uid) || last)
+            return;
         std::lock_guard<std::mutex> lock(video.lastLock);
-        if (video.key == qint64(uid) && video.last && !last)
-            last = gst_sample_ref(video.last);
+        if (auto* kept = static_cast<GstSample*>(g_object_get_qdata(G_OBJECT(bin), LastPictureQuark())))
+            last = gst_sample_ref(kept);
     });
     if (!last)
         return;

@@ -5,16 +5,16 @@
 // pictures), so that a downlink too narrow for the pictures still carries
 // the sound whole. Every measurement of the received streams (about every
 // 2 s):
-//   running: the video or the sound lost >= 10 % in two measurements in a
+//   running: the video or the sound lost >= 20 % in two measurements in a
 //            row (in one while probing, or when both did: the link is
 //            full): the server is asked to hold the video back
 //   paused:  after a back-off of 4 measurements, counted only while the
-//            sound arrives with less than 10 % lost, the video is asked for
+//            sound arrives with less than 20 % lost, the video is asked for
 //            again: a probe. A probe that fails doubles the back-off (up to
 //            32 measurements); one that stays clean for 10 measurements
 //            brings it back to the first.
 // A pause that does not help (in two measurements in a row, from its
-// second on, the sound still loses 10 % and at least 3/4 as much as before)
+// second on, the sound still loses 20 % and at least 3/4 as much as before)
 // says the loss lies before the server, on the sender's link: the video is
 // asked for again at once and not held back for the next 15 measurements.
 #include <QtGlobal>
@@ -24,7 +24,7 @@ namespace rtcnet {
 class VideoPause
 {
 public:
-    static constexpr double kHeavyLoss = 0.10;
+    static constexpr double kHeavyLoss = 0.20;
     static constexpr int kHeavyInARow = 2;
     static constexpr int kFirstBackOff = 4;
     static constexpr int kMostBackOff = 32;
