@@ -44,9 +44,18 @@ bool ShapeUplink(const QString& rate, int lossPercent)
         && tc(QStringLiteral("qdisc add dev plxwan1 parent 1:10 pfifo limit 40"));
 }
 
+bool ShapeDownlink(const QString& rate)
+{
+    const auto tc = [](const QString& command) { return InRouter(QStringLiteral("tc"), command.split(' ')); };
+    return tc(QStringLiteral("qdisc add dev plxlan0 root handle 1: htb default 10"))
+        && tc(QStringLiteral("class add dev plxlan0 parent 1: classid 1:10 htb rate %1 ceil %1").arg(rate))
+        && tc(QStringLiteral("qdisc add dev plxlan0 parent 1:10 pfifo limit 10"));
+}
+
 void Unshape()
 {
     InRouter(QStringLiteral("tc"), QStringLiteral("qdisc del dev plxwan1 root").split(' '));
+    InRouter(QStringLiteral("tc"), QStringLiteral("qdisc del dev plxlan0 root").split(' '));
     InRouter(QStringLiteral("nft"), { QStringLiteral("flush chain ip plxnat uplink") });
 }
 

@@ -35,6 +35,7 @@ constexpr int kSlowLinkMs = 10000;
 constexpr int kLevelsMs = 250;
 constexpr quint64 kMaxMessageBytes = 4 * 1024 * 1024;
 constexpr int kStatsMs = 2000;
+constexpr int kProbeCheckMs = 1200;
 
 // The quality (1 excellent ... 5 very bad) of a link that carries packets:
 // the worst of what its loss, round trip and jitter say (negative: not
@@ -66,6 +67,25 @@ constexpr double kVeryBadJitterMs = 250; // the worst the table grades
 double LossShare(qint64 lost, qint64 due)
 {
     return due > 0 ? qBound(0.0, double(lost) / double(due), 1.0) : 0.0;
+}
+
+// The share of a stream lost between the server and us since the previous
+// measurement (intervalMs ago; packets arrived meanwhile), from the rate
+// the server's sender reports say it sent at; negative when they do not
+// tell (no new report, or too few packets for a share). The reports come
+// at other moments than the measurements, so rates are compared, which
+// holds for a stream of steady rate such as the sound.
+double DownlinkLoss(const StreamCounts& previous, const StreamCounts& now, qint64 packets, qint64 intervalMs)
+{
+    constexpr qint64 kFewest = 20;
+    constexpr double kShortestMs = 500;
+    const double reportMs = now.serverSentAtMs - previous.serverSentAtMs;
+    const qint64 sent = now.serverSent - previous.serverSent;
+    if (previous.serverSent < 0 || now.serverSent < 0 || reportMs < kShortestMs || sent < kFewest)
+        return -1;
+    const double sentRate = sent / reportMs;
+    const double receivedRate = double(packets) / double(intervalMs);
+    return qBound(0.0, 1.0 - receivedRate / sentRate, 1.0);
 }
 
 // The streams an SDP describes by ssrc: their m-line index and whether
@@ -160,11 +180,14 @@ JanusRoom::JanusRoom(JoinParams params, std::shared_ptr<RoomHooks> hooks)
                 if (publisher == m_publisher.get())
                     OnSent(counts);
             });
-        if (PeerConnection* subscriber = m_subscriber.get())
-            subscriber->MeasureLink([this, subscriber](const LinkCounts& counts) {
-                if (subscriber == m_subscriber.get())
-                    OnReceived(counts);
-            });
+        MeasureReceived();
+        // The tile of pictures held back keeps showing the last one: it is
+        // handed on again, as a still picture, so that it is not taken for
+        // pictures that stopped.
+        for (auto pause = m_videoPauses.cbegin(); pause != m_videoPauses.cend(); ++pause) {
+            if (pause->Paused())
+                rtcmedia::RepeatLastPicture(pause.key());
+        }
     });
     m_retry = new QTimer(this);
     m_retry->setSingleShot(true);
@@ -252,28 +275,44 @@ void JanusRoom::SetPeerVideoWanted(unsigned uid, bool wanted)
     else
         m_wantedPeers.remove(uid);
     m_owners->SetVideoWanted(uid, wanted);
-    // The server stops forwarding the pictures; asked again, it sends a key
-    // frame first. What arrived of them is no longer decoded.
+    // Pictures wanted anew start afresh, not held back for an old loss.
+    m_videoPauses.remove(uid);
+    // What arrived of pictures not wanted is no longer decoded.
     if (m_subscriber && m_videoMids.contains(uid)) {
-        SendToHandle(m_subscriberHandle,
-            { { "request", "configure" },
-                { "streams", QJsonArray { QJsonObject { { "mid", m_videoMids.value(uid) }, { "send", wanted } } } } });
+        ConfigureVideo(uid);
         m_subscriber->SetVideoWanted(uid, wanted);
     }
+}
+
+void JanusRoom::ConfigureVideo(unsigned uid)
+{
+    // The server stops forwarding the pictures; asked again, it sends a key
+    // frame first.
+    if (!m_subscriber || !m_videoMids.contains(uid))
+        return;
+    SendToHandle(m_subscriberHandle,
+        { { "request", "configure" },
+            { "streams",
+                QJsonArray { QJsonObject { { "mid", m_videoMids.value(uid) }, { "send", VideoSent(uid) } } } } });
+}
+
+bool JanusRoom::VideoSent(unsigned uid) const
+{
+    return m_wantedPeers.contains(uid) && !m_videoPauses.value(uid).Paused();
 }
 
 bool JanusRoom::Expected(unsigned uid, bool sound) const
 {
     const auto mutes = m_mutes.value(uid);
     const std::optional<bool>& muted = sound ? mutes.first : mutes.second;
-    return !muted.value_or(false) && (sound || m_wantedPeers.contains(uid));
+    return !muted.value_or(false) && (sound || VideoSent(uid));
 }
 
 bool JanusRoom::IsPausedMid(const QString& mid) const
 {
     for (auto video = m_videoMids.begin(); video != m_videoMids.end(); ++video) {
         if (video.value() == mid)
-            return !m_wantedPeers.contains(video.key());
+            return !VideoSent(video.key());
     }
     return false;
 }
@@ -323,6 +362,15 @@ void JanusRoom::OnSent(const LinkCounts& counts)
     Compose();
 }
 
+void JanusRoom::MeasureReceived()
+{
+    if (PeerConnection* subscriber = m_subscriber.get())
+        subscriber->MeasureLink([this, subscriber](const LinkCounts& counts) {
+            if (subscriber == m_subscriber.get())
+                OnReceived(counts);
+        });
+}
+
 void JanusRoom::OnReceived(const LinkCounts& counts)
 {
     struct Tally {
@@ -344,6 +392,9 @@ void JanusRoom::OnReceived(const LinkCounts& counts)
     Tally owned;
     QMap<unsigned, Tally> users;
     QMap<unsigned, Tally> sounds;
+    QMap<unsigned, Tally> videos;
+    QMap<unsigned, double> soundsDown; // the share lost on the way from the server
+    const qint64 intervalMs = m_receivedAt.isValid() ? m_receivedAt.restart() : (m_receivedAt.start(), 0);
     QMap<quint32, QPair<StreamCounts, int>> before;
     qint64 bytes = 0;
     const QList<unsigned> uids = m_feeds.values();
@@ -378,8 +429,27 @@ void JanusRoom::OnReceived(const LinkCounts& counts)
             continue;
         owned.Add(packets, lost, jitterMs);
         users[uid].Add(packets, lost, jitterMs);
-        if (described.second)
-            sounds[uid].Add(packets, lost, jitterMs);
+        (described.second ? sounds : videos)[uid].Add(packets, lost, jitterMs);
+        if (described.second && stream.serverSent >= 0)
+            soundsDown.insert(uid, intervalMs > 0 ? DownlinkLoss(previous, stream, packets, intervalMs) : -1);
+    }
+    const auto share = [](const Tally& tally) {
+        return tally.packets + tally.lost > 0 ? LossShare(tally.lost, tally.packets + tally.lost) : -1.0;
+    };
+    for (unsigned uid : present) {
+        if (!m_wantedPeers.contains(uid) || !m_videoMids.contains(uid) || m_mutes.value(uid).second.value_or(false))
+            continue;
+        // The server's reports on the sound tell apart loss on the sender's
+        // link before the server, which holding the pictures back here
+        // cannot mend, and loss on ours; a measurement without a new report
+        // tells nothing. Without sound (muted, or before the first report)
+        // the pictures' and the sound's own loss count.
+        if (soundsDown.contains(uid) && Expected(uid, true)) {
+            if (soundsDown.value(uid) >= 0)
+                WatchVideoLoss(uid, -1, soundsDown.value(uid));
+        } else {
+            WatchVideoLoss(uid, share(videos.value(uid)), share(sounds.value(uid)));
+        }
     }
     m_receivedBefore = before;
     m_measured.rxBytes = bytes;
@@ -392,6 +462,10 @@ void JanusRoom::OnReceived(const LinkCounts& counts)
         // What arrives of a user went the user's way up and ours down; the
         // round trip is ours and left out.
         remote.quality = user->Quality(-1);
+        // Pictures held back for the link say it is poor, whatever the
+        // sound alone makes of it.
+        if (m_videoPauses.value(user.key()).Paused())
+            remote.quality = qMax(remote.quality, 3);
         if (sounds.contains(user.key())) {
             const Tally& sound = sounds[user.key()];
             remote.audio = true;
@@ -402,6 +476,24 @@ void JanusRoom::OnReceived(const LinkCounts& counts)
         m_measured.remotes << remote;
     }
     Compose();
+}
+
+void JanusRoom::WatchVideoLoss(unsigned uid, double videoLoss, double soundLoss)
+{
+    VideoPause& pause = m_videoPauses[uid];
+    if (!pause.OnMeasurement(videoLoss, soundLoss))
+        return;
+    if (pause.Paused())
+        qInfo() << "RTC engine: the pictures of" << uid << "are held back, the downlink lost"
+                << int(qMax(0.0, videoLoss) * 100) << "% of them and" << int(qMax(0.0, soundLoss) * 100)
+                << "% of the sound; asked for again in" << pause.BackOff() * kStatsMs / 1000 << "s";
+    else
+        qInfo() << "RTC engine: the pictures of" << uid << "are asked for again";
+    ConfigureVideo(uid);
+    // A probe the link cannot carry costs the sound while it lasts: it is
+    // judged early.
+    if (!pause.Paused())
+        QTimer::singleShot(kProbeCheckMs, this, &JanusRoom::MeasureReceived);
 }
 
 void JanusRoom::Compose()
@@ -416,6 +508,10 @@ void JanusRoom::Compose()
         tx = qMax(tx, 3);
     if (rx && now - m_slowRxAt < kSlowLinkMs)
         rx = qMax(rx, 3);
+    for (const VideoPause& pause : m_videoPauses) {
+        if (pause.Paused())
+            rx = qMax(rx, 3);
+    }
     // Without the server nothing is carried: down, not unknown, so that
     // the link-quality alarm tells of it.
     if (m_interrupted || m_lost || m_refused)
@@ -736,6 +832,7 @@ void JanusRoom::RemovePublisher(const QString& feed)
         return;
     const unsigned uid = m_feeds.take(feed);
     m_mutes.remove(uid);
+    m_videoPauses.remove(uid);
     // Its streams stay silent in the subscription until it changes.
     m_measured.remotes.erase(std::remove_if(m_measured.remotes.begin(), m_measured.remotes.end(),
                                  [uid](const LinkReport::Remote& remote) { return remote.uid == uid; }),
@@ -871,6 +968,7 @@ void JanusRoom::DropSubscriber()
     m_subscriber.reset();
     m_ssrcs.clear();
     m_receivedBefore.clear();
+    m_receivedAt.invalidate();
     m_measured.remotes.clear();
     m_rxMeasured = 0;
     m_subscriberHandle = 0;
@@ -878,6 +976,7 @@ void JanusRoom::DropSubscriber()
     m_knownMids.clear();
     m_newMids.clear();
     m_videoMids.clear();
+    m_videoPauses.clear();
     m_owners->Set({});
     for (const QString& feed : qAsConst(m_subscribed)) {
         if (!m_waiting.contains(feed))

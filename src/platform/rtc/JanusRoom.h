@@ -11,6 +11,7 @@
 #include "IceServers.h"
 #include "PeerConnection.h"
 #include "SendRate.h"
+#include "VideoPause.h"
 #include "platform/RtcEngine.h"
 
 #include <QElapsedTimer>
@@ -124,8 +125,13 @@ private:
     // Whether uid's sound (or pictures) should arrive: not described muted
     // and, for pictures, wanted.
     bool Expected(unsigned uid, bool sound) const;
-    // A stream of pictures nobody wants: the server holds it back.
+    // Whether the server is to forward uid's pictures: wanted, and not held
+    // back for a downlink that cannot carry them.
+    bool VideoSent(unsigned uid) const;
+    // A stream of pictures not sent: the server holds it back.
     bool IsPausedMid(const QString& mid) const;
+    // Tells the server whether to forward uid's pictures.
+    void ConfigureVideo(unsigned uid);
     void Trickle(qint64 handle, int mline, const QString& candidate);
     // The connection broke: report it, drop the session and join again.
     void Interrupt(const QString& why);
@@ -136,7 +142,12 @@ private:
     void DropSession();
     // A measurement of the publisher's and of the subscriber's connection.
     void OnSent(const LinkCounts& counts);
+    // Measures the subscriber's connection.
+    void MeasureReceived();
     void OnReceived(const LinkCounts& counts);
+    // One measurement's loss on uid's pictures and sound (negative: none
+    // due): holds the pictures back, or asks for them again.
+    void WatchVideoLoss(unsigned uid, double videoLoss, double soundLoss);
     // Makes the report of the latest measurements.
     void Compose();
 
@@ -169,6 +180,7 @@ private:
     QMap<QString, QString> m_sentMids; // by kind
     QMap<unsigned, QString> m_videoMids; // received pictures' streams by uid
     QSet<unsigned> m_wantedPeers; // whose pictures are wanted
+    QMap<unsigned, VideoPause> m_videoPauses; // of the wanted pictures, by uid
     QSet<QString> m_subscribed; // feeds asked of the subscriber
     QList<QString> m_waiting; // feeds to ask for once the subscriber is ready
     QList<QString> m_requested; // feeds of the join or update under way
@@ -194,6 +206,7 @@ private:
     SendRate m_sendRate; // of the current publisher
     QStringList m_turnServers; // the relays, as webrtcbin takes them
     QMap<quint32, QPair<StreamCounts, int>> m_receivedBefore; // and measurements since it came
+    QElapsedTimer m_receivedAt; // the previous measurement of the subscriber
     int m_unheard = 0; // measurements in a row with no new receiver report
     int m_txMeasured = 0;
     int m_rxMeasured = 0;

@@ -863,6 +863,12 @@ gboolean CountStats(GQuark, const GValue* value, gpointer data)
             gst_structure_free(source);
         }
         break;
+    case GST_WEBRTC_STATS_REMOTE_OUTBOUND_RTP:
+        // The report's time is in seconds (NTP).
+        if (gst_structure_has_field(stats, "packets-sent"))
+            counts->serverSent.insert(quint32(Figure(stats, "ssrc")),
+                { qint64(Figure(stats, "packets-sent")), Figure(stats, "remote-timestamp") * 1000 });
+        break;
     default:
         break;
     }
@@ -889,6 +895,11 @@ void PeerConnection::MeasureLink(std::function<void(const LinkCounts&)> done)
             if (inner && reply) {
                 LinkCounts counts;
                 gst_structure_foreach(reply, CountStats, &counts);
+                for (StreamCounts& stream : counts.received) {
+                    const QPair<qint64, double> sent = counts.serverSent.value(stream.ssrc, { -1, 0 });
+                    stream.serverSent = sent.first;
+                    stream.serverSentAtMs = sent.second;
+                }
                 counts.handedOn = inner->handedOn;
                 inner->relay->Post([done = call->done, counts] { done(counts); });
             }

@@ -71,12 +71,19 @@ struct StreamCounts {
     qint64 lost = 0;
     qint64 bytes = 0;
     double jitterMs = 0;
+    // What the server says it sent of the stream (its latest sender
+    // report), and when by its clock; negative while it said nothing.
+    qint64 serverSent = -1;
+    double serverSentAtMs = 0;
 };
 
 // What webrtcbin's statistics tell of a connection: the streams received,
 // what was sent, and the receiver reports on it that came back.
 struct LinkCounts {
     QList<StreamCounts> received;
+    // The server's sender reports by ssrc: packets sent, when (ms by its
+    // clock).
+    QMap<quint32, QPair<qint64, double>> serverSent;
     qint64 sentPackets = 0;
     qint64 sentBytes = 0;
     bool reported = false; // a receiver report on what was sent came back

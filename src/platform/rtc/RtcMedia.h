@@ -87,6 +87,9 @@ QMap<qint64, QVector<float>> TakePlayedPowers();
 // draws into uid's view, hands each frame to onRenderVideoFrame and calls
 // the first-frame handler once, on the first frame drawn into a view.
 GstElement* MakeRemoteVideoSink(unsigned uid);
+// Hands uid's last received picture to onRenderVideoFrame once more: a
+// still picture while its stream is held back. Any thread.
+void RepeatLastPicture(unsigned uid);
 // A bin with an always sink pad "sink" taking raw audio. It plays on the
 // playback device at the playback volume, unless uid is muted, and
 // measures uid's level.

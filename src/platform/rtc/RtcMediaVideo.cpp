@@ -50,7 +50,18 @@ public:
     QSize size; // and its size
     std::atomic<bool> firstDone { false };
     std::atomic<qint64> lastRebuildMs { 0 };
+    // The bin itself (not owned: alive while its probes run), which keeps a
+    // remote uid's last picture, replaced and taken under lastLock, so
+    // that the picture goes with the bin.
+    GstElement* bin = nullptr;
+    std::mutex lastLock;
 };
+
+GQuark LastPictureQuark()
+{
+    static const GQuark quark = g_quark_from_static_string("plovix-last-picture");
+    return quark;
+}
 
 GstCaps* I420Caps()
 {
@@ -78,6 +89,22 @@ rtc::VideoFrame ToFrame(const GstVideoFrame& mapped)
 
 // Hands an I420 buffer to the frame observer: as a captured frame, or as
 // uid's rendered one.
+// Hands frame to the observer as key's (the camera's when capture).
+void Observe(rtc::IVideoFrameObserver* observer, bool capture, qint64 key, GstBuffer* buffer, GstCaps* caps)
+{
+    GstVideoInfo videoInfo;
+    GstVideoFrame mapped;
+    if (!caps || !gst_video_info_from_caps(&videoInfo, caps)
+        || !gst_video_frame_map(&mapped, &videoInfo, buffer, GST_MAP_READ))
+        return;
+    rtc::VideoFrame frame = ToFrame(mapped);
+    if (capture)
+        observer->onCaptureVideoFrame(frame);
+    else
+        observer->onRenderVideoFrame(rtc::uid_t(key), frame);
+    gst_video_frame_unmap(&mapped);
+}
+
 GstPadProbeReturn OnFrame(GstPad* pad, GstPadProbeInfo* info, gpointer data)
 {
     auto* live = static_cast<VideoBin*>(data);
@@ -92,22 +119,17 @@ GstPadProbeReturn OnFrame(GstPad* pad, GstPadProbeInfo* info, gpointer data)
         else
             ++Media().rendered[unsigned(live->key)];
     }
-    if (!observer)
-        return GST_PAD_PROBE_OK;
     GstCaps* caps = gst_pad_get_current_caps(pad);
-    GstVideoInfo videoInfo;
-    const bool known = caps && gst_video_info_from_caps(&videoInfo, caps);
+    GstBuffer* buffer = GST_PAD_PROBE_INFO_BUFFER(info);
+    if (!capture && caps && live->bin) {
+        std::lock_guard<std::mutex> lock(live->lastLock);
+        g_object_set_qdata_full(G_OBJECT(live->bin), LastPictureQuark(), gst_sample_new(buffer, caps, nullptr, nullptr),
+            GDestroyNotify(gst_sample_unref));
+    }
+    if (observer)
+        Observe(observer, capture, live->key, buffer, caps);
     if (caps)
         gst_caps_unref(caps);
-    GstVideoFrame mapped;
-    if (!known || !gst_video_frame_map(&mapped, &videoInfo, GST_PAD_PROBE_INFO_BUFFER(info), GST_MAP_READ))
-        return GST_PAD_PROBE_OK;
-    rtc::VideoFrame frame = ToFrame(mapped);
-    if (capture)
-        observer->onCaptureVideoFrame(frame);
-    else
-        observer->onRenderVideoFrame(rtc::uid_t(live->key), frame);
-    gst_video_frame_unmap(&mapped);
     return GST_PAD_PROBE_OK;
 }
 
@@ -290,6 +312,7 @@ void Finish(GstElement* bin, GstElement* tap, GstElement* display, const std::sh
     gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_BUFFER, OnFrame, live.get(), nullptr);
     gst_object_unref(pad);
     AddDisplay(bin, display, live);
+    live->bin = bin;
     Register(bin, live);
     Follow(bin, *live);
 }
@@ -711,6 +734,30 @@ GstElement* MakeRemoteVideoSink(unsigned uid)
     Finish(bin, caps, caps, live);
     Ghost(bin, entry, "sink");
     return bin;
+}
+
+void RepeatLastPicture(unsigned uid)
+{
+    GstSample* last = nullptr;
+    ForEach(Role::VideoSink, [uid, &last](GstElement* bin, LiveBin& live) {
+        auto& video = static_cast<VideoBin&>(live);
+        if (video.key != qint64(uid) || last)
+            return;
+        std::lock_guard<std::mutex> lock(video.lastLock);
+        if (auto* kept = static_cast<GstSample*>(g_object_get_qdata(G_OBJECT(bin), LastPictureQuark())))
+            last = gst_sample_ref(kept);
+    });
+    if (!last)
+        return;
+    QReadLocker calls(&ObserverLock());
+    rtc::IVideoFrameObserver* observer = nullptr;
+    {
+        QMutexLocker lock(&Lock());
+        observer = Media().observer;
+    }
+    if (observer)
+        Observe(observer, false, qint64(uid), gst_sample_get_buffer(last), gst_sample_get_caps(last));
+    gst_sample_unref(last);
 }
 
 QImage GeneratedPicture(unsigned uid, quint32 stampMs, qint64 frame)

@@ -4,13 +4,16 @@
 // generated camera and microphone. Every engine event becomes one JSON line
 // on stdout; commands come one per line on stdin:
 //   mute-audio 0|1, mute-video 0|1, voice N, show UID, hide UID, stats [UID...]
-//   (with the sound buffers of those uids heard so far), leave, quit
+//   (with the sound buffers of those uids heard so far), gaps UID (the
+//   longest stretches without uid's sound and new pictures since the
+//   previous ask, as MediaGaps takes them), leave, quit
 // The others' pictures are received for the views set up: for everybody
 // who joins, or only for the uids --show names ("none": nobody).
 //
 //   rtc_peer --app URL --key KEY --channel NAME --uid N [--audience] [--tone HZ]
 //            [--show all|none|UID,UID...] [--camera-off] [--muted] [--echo] [--raw]
 #include "LocalPeer.h"
+#include "MediaGaps.h"
 #include "app/HttpClient.h"
 #include "platform/rtc/RtcMedia.h"
 
@@ -80,6 +83,7 @@ int main(int argc, char* argv[])
     }
 
     QObject gui;
+    MediaGaps gaps;
     LocalPeer participant(channel, uid, Print);
     const QString show = parser.value("show");
     if (show != QLatin1String("all")) {
@@ -118,6 +122,9 @@ int main(int argc, char* argv[])
                 heard.insert(other, rtcmedia::HeardBuffers(other.toUInt()));
             stats.insert(QStringLiteral("heard"), heard);
             Print(stats);
+        } else if (verb == QLatin1String("gaps")) {
+            const unsigned uid = words.value(1).toUInt();
+            Print(gaps.Take(uid));
         } else if (verb == QLatin1String("leave")) {
             Answer(verb, participant.Leave());
         } else if (verb == QLatin1String("quit")) {
