@@ -11,6 +11,7 @@
 #include "platform/SystemDevices.h"
 #include "platform/rtc/RtcMedia.h"
 
+#include <QDir>
 #include <QMutex>
 #include <QTest>
 
@@ -185,4 +186,49 @@ private slots:
 };
 
 PLOVIX_TEST(TestRtcMediaDevices)
+
+// The sound devices of a machine whose sound server is not running (or not
+// installed): lesson after lesson, opening the microphone and the speaker
+// leaves no descriptor behind.
+class TestSoundWithoutServer : public QObject
+{
+    Q_OBJECT
+
+    static int Descriptors() { return QDir("/proc/self/fd").entryList(QDir::System | QDir::NoDotAndDotDot).size(); }
+
+    // One lesson's sound: the microphone played into a participant's output.
+    static bool Lesson()
+    {
+        GstElement* pipeline = gst_pipeline_new(nullptr);
+        GstElement* microphone = rtcmedia::MakeMicrophoneSource(QString(), 57);
+        GstElement* speaker = rtcmedia::MakeRemoteAudioSink(58);
+        gst_bin_add_many(GST_BIN(pipeline), microphone, speaker, nullptr);
+        const bool linked = gst_element_link(microphone, speaker);
+        gst_element_set_state(pipeline, GST_STATE_PLAYING);
+        QTest::qWait(300);
+        gst_element_set_state(pipeline, GST_STATE_NULL);
+        gst_object_unref(pipeline);
+        return linked;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        qputenv("PULSE_SERVER", "unix:/nonexistent/plovix-no-sound-server");
+        qputenv("PLOVIX_RTC_NO_AUDIO", "0");
+        rtcmedia::Init();
+    }
+    void cleanupTestCase() { qputenv("PLOVIX_RTC_NO_AUDIO", "1"); }
+
+    void LessonsLeaveNoDescriptorOpen()
+    {
+        QVERIFY(Lesson());
+        const int first = Descriptors();
+        for (int i = 0; i < 3; ++i)
+            QVERIFY(Lesson());
+        QCOMPARE(Descriptors(), first);
+    }
+};
+
+PLOVIX_TEST(TestSoundWithoutServer)
 #include "tst_RtcMediaDevices.moc"
