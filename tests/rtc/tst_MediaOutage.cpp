@@ -200,6 +200,9 @@ private slots:
         };
         QVERIFY(!local.WaitFor("onNetworkQuality", down, 10000).isEmpty());
         QVERIFY(!local.WaitFor("onConnectionLost", {}, 20000).isEmpty());
+        // Meanwhile the teacher's camera still shows the teacher.
+        const int captured = rtcmedia::CapturedFrames();
+        QTRY_VERIFY(rtcmedia::CapturedFrames() > captured + 10);
         // The pauses before each new join grow: about 1, 2 and 4 s, each
         // drawn at random around its value.
         QList<int> pauses;

@@ -231,6 +231,7 @@ void JanusRoom::Stop()
     m_lostTimer->stop();
     StopProbe();
     DropSession();
+    m_ownPicture.Stop();
     m_relay->Close();
 }
 
@@ -250,6 +251,7 @@ void JanusRoom::SetVideoMuted(bool muted)
     m_params.videoMuted = muted;
     if (m_publisher)
         m_publisher->SetVideoMuted(muted);
+    KeepOwnPicture();
     AnnounceMutes();
 }
 
@@ -741,6 +743,8 @@ void JanusRoom::Publish()
     m_params.camera = rtcmedia::ChosenDevice(rtcmedia::DeviceKind::Camera);
     m_sentBefore = {};
     m_sendRate = {};
+    // The camera opens once: the publisher takes it over.
+    m_ownPicture.Stop();
     m_publisher = std::make_unique<PeerConnection>(
         PeerConnection::Role::Publisher, m_relay, PeerEvents(&JanusRoom::m_publisherHandle, "publish"));
     m_publisher->UseRelays(m_turnServers);
@@ -748,8 +752,18 @@ void JanusRoom::Publish()
             m_params.videoMuted, m_params.uid)) {
         qWarning() << "RTC engine: the local media cannot be sent";
         m_publisher.reset();
+        KeepOwnPicture();
         return;
     }
+}
+
+void JanusRoom::KeepOwnPicture()
+{
+    const bool show = !m_stopped && !m_publisher && m_params.sendVideo && !m_params.videoMuted;
+    if (!show)
+        m_ownPicture.Stop();
+    else if (!m_ownPicture.IsRunning())
+        m_ownPicture.Start(m_params.camera, m_params.uid);
 }
 
 PeerConnection::Events JanusRoom::PeerEvents(qint64 JanusRoom::*handleOf, const char* request)
@@ -1083,6 +1097,7 @@ void JanusRoom::DropSession()
         m_socket = nullptr;
     }
     m_session = m_publisherHandle = m_subscriberHandle = 0;
+    KeepOwnPicture();
 }
 
 } // namespace rtcnet

@@ -10,6 +10,7 @@
 
 #include "IceServers.h"
 #include "PeerConnection.h"
+#include "RtcMedia.h"
 #include "SendRate.h"
 #include "VideoPause.h"
 #include "platform/RtcEngine.h"
@@ -109,6 +110,9 @@ private:
     void OnPublisherEvent(const QJsonObject& data, const QJsonObject& jsep);
     void OnSubscriberEvent(const QJsonObject& data, const QJsonObject& jsep);
     void Publish();
+    // While nothing is sent (before the join, or the server out of reach)
+    // the camera that is on still shows its user their own picture.
+    void KeepOwnPicture();
     // What a peer connection on the handle kept in handleOf reports; its
     // local description goes out with request.
     PeerConnection::Events PeerEvents(qint64 JanusRoom::*handleOf, const char* request);
@@ -173,6 +177,7 @@ private:
     qint64 m_subscriberHandle = 0;
     QString m_privateId;
     std::unique_ptr<PeerConnection> m_publisher;
+    rtcmedia::Preview m_ownPicture;
     std::unique_ptr<PeerConnection> m_subscriber;
     std::shared_ptr<StreamOwners> m_owners;
     QMap<QString, unsigned> m_feeds; // publishers in the room by feed id
