@@ -29,6 +29,11 @@ constexpr unsigned kTeacher = 57;
 constexpr unsigned kStudent = 58;
 constexpr int kSettleMs = 5000;
 constexpr int kWindowMs = 20000;
+// The senders sound a steady tone, not the demo's syllables: the pauses
+// between syllables are digital silence, which a sender does not send at
+// all, and the receiver would count each as a gap in the sound (120 to
+// 300 ms). With a steady tone every gap is the road's.
+constexpr int kSteadyToneHz = 440;
 
 bool Any(const QJsonObject&)
 {
@@ -112,7 +117,8 @@ Figures Upward(const ServiceFixture& service, const QString& room, bool relays)
     RemotePeer::Options behind;
     behind.netns = qEnvironmentVariable("PLOVIX_CLIENT_NETNS");
     behind.relays = relays;
-    behind.raw = true; // a steady tone: its gaps are the road's
+    behind.raw = true;
+    behind.toneHz = kSteadyToneHz;
     RemotePeer student(service, room, kStudent, behind);
     if (!teacher.Start(service, true)) {
         std::printf("the teacher did not join: %s\n", qPrintable(teacher.ErrorText()));
@@ -131,6 +137,7 @@ Figures Downward(const ServiceFixture& service, const QString& room)
 {
     RemotePeer::Options school;
     school.raw = true;
+    school.toneHz = kSteadyToneHz;
     RemotePeer teacher(service, room, kTeacher, school);
     RemotePeer::Options behind;
     behind.netns = qEnvironmentVariable("PLOVIX_CLIENT_NETNS");

@@ -422,6 +422,15 @@ void OnRemotePad(GstElement*, GstPad* pad, gpointer data)
     }
 }
 
+// A packet the jitter buffer gives up on is announced downstream, so that
+// the sound's decoder rebuilds or conceals it rather than leave a hole.
+void OnReceiverElement(GstBin*, GstBin*, GstElement* element, gpointer)
+{
+    GstElementFactory* factory = gst_element_get_factory(element);
+    if (factory && g_str_equal(GST_OBJECT_NAME(factory), "rtpjitterbuffer"))
+        g_object_set(element, "do-lost", TRUE, nullptr);
+}
+
 GstElement* NewPipeline(const std::shared_ptr<PeerConnection::Inner>& inner, const char* name)
 {
     rtcmedia::Init();
@@ -708,6 +717,7 @@ bool PeerConnection::StartSubscriber(std::shared_ptr<MediaHooks> hooks, std::sha
     // Room for a packet the sender sends again on the server's request: a
     // lost piece of a picture would freeze it until the next key frame.
     g_object_set(webrtc, "latency", 200u, nullptr);
+    g_signal_connect(webrtc, "deep-element-added", G_CALLBACK(OnReceiverElement), nullptr);
     g_signal_connect(webrtc, "pad-added", G_CALLBACK(OnRemotePad), m_inner.get());
     return gst_element_set_state(m_inner->pipeline, GST_STATE_PLAYING) != GST_STATE_CHANGE_FAILURE;
 }
