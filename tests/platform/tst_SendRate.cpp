@@ -44,14 +44,23 @@ private slots:
     void anEncoderBelowItsTargetIsCutFromWhatItSent()
     {
         rtcnet::SendRate rate;
-        QVERIFY(rate.OnReport(0.2, 600000));
-        QCOMPARE(rate.Bitrate(), 540000);
+        QVERIFY(rate.OnReport(0.12, 600000));
+        QCOMPARE(rate.Bitrate(), 564000);
         QVERIFY((rate.PictureShape() == rtcnet::SendRate::Shape { 640, 480, 30 }));
         QVERIFY(rate.OnReport(0.2, 2000000)); // more sent than aimed at
-        QCOMPARE(rate.Bitrate(), 486000);
+        QCOMPARE(rate.Bitrate(), 507600);
         rate.OnReport(0.4, 400000);
-        QCOMPARE(rate.Bitrate(), 320000);
+        QCOMPARE(rate.Bitrate(), 240000); // what got through
         QVERIFY((rate.PictureShape() == rtcnet::SendRate::Shape { 640, 480, 15 }));
+    }
+
+    void anOverloadedLinkIsLeftInOneStep()
+    {
+        // 1.1 Mbit/s into a link that carries a third of it.
+        rtcnet::SendRate rate;
+        QVERIFY(rate.OnReport(0.7, 1100000));
+        QCOMPARE(rate.Bitrate(), 330000);
+        QVERIFY((rate.PictureShape() == rtcnet::SendRate::Shape { 640, 480, 30 }));
     }
 };
 

@@ -353,7 +353,7 @@ void JanusRoom::OnSent(const LinkCounts& counts)
         m_txMeasured = kDown - 1;
     else if (counts.reported && !settling)
         m_txMeasured = LinkQuality(qMax(counts.fractionLost, LossShare(lost, sent)), rttMs, counts.sentJitterMs);
-    if (counts.reported && sent > 0) {
+    if (counts.reported && sent > 0 && !settling) {
         const double loss = qMax(counts.fractionLost, LossShare(lost, sent));
         if (m_sendRate.OnReport(loss, sentBps))
             qInfo() << "RTC engine: the video is sent at" << m_sendRate.Bitrate() / 1000 << "kbit/s, loss"

@@ -636,12 +636,18 @@ bool PeerConnection::StartPublisher(
         return false;
     // Fixed ssrcs, so the offer names them however early it is made.
     QRandomGenerator* random = QRandomGenerator::global();
+    // The encoder holds its rate within a second and a key frame to three
+    // pictures' worth: on a narrow link a larger burst overfills the
+    // router's queue, and a key frame that loses packets there is asked
+    // for again and again while the picture stands still.
     if (video) {
         const QByteArray chain = QByteArrayLiteral("queue max-size-buffers=2 leaky=downstream ! "
                                                    "videoscale ! videorate drop-only=true ! capsfilter name=shape "
                                                    "caps=video/x-raw,width=640,height=480,framerate=30/1 ! "
                                                    "vp8enc name=encoder deadline=1 target-bitrate=1000000 "
-                                                   "keyframe-max-dist=60 cpu-used=8 ! "
+                                                   "keyframe-max-dist=60 cpu-used=8 end-usage=cbr "
+                                                   "buffer-size=1000 buffer-initial-size=500 buffer-optimal-size=600 "
+                                                   "max-intra-bitrate=300 undershoot=95 error-resilient=default ! "
                                                    "rtpvp8pay pt=96 picture-id-mode=15-bit ssrc=")
             + QByteArray::number(random->bounded(1u, 0x7fffffffu))
             + " ! capsfilter caps=\"application/x-rtp,media=video,encoding-name=VP8,payload=96,clock-rate=90000\"";

@@ -11,9 +11,13 @@ bool SendRate::OnReport(double lossShare, qint64 sentBps)
         return false;
     const double loss = std::clamp(lossShare, 0.0, 1.0);
     double next = m_bps;
-    if (loss > 0.10)
+    if (loss > 0.10) {
         next = (sentBps > 0 ? std::min<double>(m_bps, sentBps) : m_bps) * (1.0 - loss / 2.0);
-    else if (loss < 0.02)
+        // Heavy loss: never above what got through, so that an overloaded
+        // link is left in one step, not over several reports.
+        if (loss > 0.25 && sentBps > 0)
+            next = std::min(next, sentBps * (1.0 - loss));
+    } else if (loss < 0.02)
         next = m_bps * 1.08;
     const int bps = int(std::clamp(next, double(kFloorBps), double(kCeilingBps)));
     if (bps == m_bps)

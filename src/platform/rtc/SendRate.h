@@ -4,16 +4,21 @@
 // on what it receives of us, in the manner of the loss-based half of
 // Google's congestion control. Every receiver report (about every 2 s):
 //   loss > 10 %:      the link is overloaded: rate = min(rate, what was
-//                     sent) * (1 - loss / 2); an encoder that sent less
-//                     than its target is cut from what it sent
+//                     sent) * (1 - loss / 2), and over 25 % no more
+//                     than what got through, sent * (1 - loss); an
+//                     encoder that sent less than its target is cut from
+//                     what it sent
 //   loss < 2 %:       the link carries more: rate *= 1.08 (about +8 % per
 //                     report, so a halving takes some 20 s to win back)
 //   otherwise:        hold.
+// The server's first report covers the connection's start, whose first
+// pictures leave in a burst, and is no reading of the link: it is skipped.
 // The rate stays between kFloorBps and kCeilingBps; the sound (Opus) is
 // never cut, it protects itself with in-band error correction instead.
-// VP8 cannot make 640 x 480 at 30 fps much smaller than about 500 kbit/s,
-// so below kFewerFramesBps the pictures are sent at 15 fps, and below
-// kSmallerBps also at 320 x 240: the picture keeps moving.
+// Fewer pictures a second lose more of them to a lossy link (a picture
+// that loses a packet is lost whole), so the frame rate falls only below
+// kFewerFramesBps, to 15 fps, and below kSmallerBps the pictures are also
+// sent at 320 x 240: the picture keeps moving.
 #include <QtGlobal>
 
 namespace rtcnet {
@@ -23,8 +28,8 @@ class SendRate
 public:
     static constexpr int kCeilingBps = 1000000;
     static constexpr int kFloorBps = 100000;
-    static constexpr int kFewerFramesBps = 400000;
-    static constexpr int kSmallerBps = 200000;
+    static constexpr int kFewerFramesBps = 250000;
+    static constexpr int kSmallerBps = 150000;
 
     struct Shape {
         int width;
