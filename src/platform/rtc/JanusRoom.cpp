@@ -35,6 +35,8 @@ constexpr int kSlowLinkMs = 10000;
 constexpr int kLevelsMs = 250;
 constexpr quint64 kMaxMessageBytes = 4 * 1024 * 1024;
 constexpr int kStatsMs = 2000;
+// Packets over a stats period enough for their loss to steer the rate.
+constexpr qint64 kSteeringPackets = 50;
 constexpr int kProbeCheckMs = 1200;
 
 // The quality (1 excellent ... 5 very bad) of a link that carries packets:
@@ -340,6 +342,9 @@ void JanusRoom::OnSent(const LinkCounts& counts)
     // from running takes the reports in late, which only lengthens the
     // round trip: the shorter of the latest two is the link's.
     const bool settling = !m_sentBefore.reported;
+    // Without a new report since the last period the server has said
+    // nothing of it: no loss is no reading.
+    const bool fresh = counts.reported && counts.reportedSeq != m_sentBefore.reportedSeq;
     const double rttMs = !settling && m_sentBefore.rttMs >= 0 ? qMin(counts.rttMs, m_sentBefore.rttMs) : counts.rttMs;
     m_sentBefore = counts;
     m_measured.txBytes = counts.sentBytes;
@@ -353,11 +358,14 @@ void JanusRoom::OnSent(const LinkCounts& counts)
         m_txMeasured = kDown - 1;
     else if (counts.reported && !settling)
         m_txMeasured = LinkQuality(qMax(counts.fractionLost, LossShare(lost, sent)), rttMs, counts.sentJitterMs);
-    if (counts.reported && sent > 0 && !settling) {
-        const double loss = qMax(counts.fractionLost, LossShare(lost, sent));
-        if (m_sendRate.OnReport(loss, sentBps))
+    if (fresh && sent > 0 && !settling) {
+        // The share of all we sent over the period: a stream's own fraction
+        // in the latest report counts a few dozen packets, too few to steer
+        // by.
+        const double loss = sent >= kSteeringPackets ? LossShare(lost, sent) : counts.fractionLost;
+        if (m_sendRate.OnReport(loss, sentBps, rttMs))
             qInfo() << "RTC engine: the video is sent at" << m_sendRate.Bitrate() / 1000 << "kbit/s, loss"
-                    << int(loss * 100) << "%, sent" << sentBps / 1000 << "kbit/s";
+                    << int(loss * 100) << "%, sent" << sentBps / 1000 << "kbit/s, round trip" << int(rttMs) << "ms";
         const SendRate::Shape shape = m_sendRate.PictureShape();
         m_publisher->SetSendRate(m_sendRate.Bitrate(), shape.width, shape.height, shape.fps, int(loss * 100 + 0.5));
     }

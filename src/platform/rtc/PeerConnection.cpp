@@ -1,11 +1,13 @@
 #include "PeerConnection.h"
 
 #include "RtcMedia.h"
+#include "SendRate.h"
 
 #include <QDebug>
 #include <QRandomGenerator>
 #include <algorithm>
 #include <atomic>
+#include <mutex>
 
 #define GST_USE_UNSTABLE_API
 #include <gst/gst.h>
@@ -55,6 +57,24 @@ bool StreamOwners::VideoWanted(unsigned uid) const
     return m_wanted.contains(uid);
 }
 
+// What a publisher may send again on the media server's request, in bits
+// a second. Each packet the server misses it asks for again, and asks again
+// while the answer is on its way: on a narrow link whose queue holds a
+// second, the answers to a burst of losses take more than the pictures,
+// overfill the link, and lose more, the sound's packets among them. A share
+// of the pictures' rate still mends what random loss takes.
+struct ResendBudget {
+    static constexpr int kShareDivisor = 5;
+    static constexpr int kLeastBps = 40000;
+    static constexpr qint64 kWindowNs = 500 * 1000 * 1000;
+    static int For(int videoBps) { return std::max(videoBps / kShareDivisor, kLeastBps); }
+
+    std::atomic<int> bps { For(rtcnet::SendRate::kStartBps) };
+    std::mutex lock;
+    qint64 windowNs = 0;
+    qint64 bytes = 0;
+};
+
 struct PeerConnection::Inner {
     Role role = Role::Publisher;
     std::shared_ptr<Relay> relay;
@@ -92,6 +112,7 @@ struct PeerConnection::Inner {
     QMap<int, Received> received;
     GstElement* soundEncoder = nullptr;
     GstElement* shape = nullptr; // the sent pictures' size and rate
+    std::shared_ptr<ResendBudget> resend = std::make_shared<ResendBudget>();
     QByteArray shapeCaps;
 
     void Fail(const QString& message)
@@ -431,6 +452,49 @@ void OnReceiverElement(GstBin*, GstBin*, GstElement* element, gpointer)
         g_object_set(element, "do-lost", TRUE, nullptr);
 }
 
+// The payload types of first sendings; the sender of packets again gives
+// its own.
+constexpr int kVideoPayload = 96;
+constexpr int kSoundPayload = 111;
+
+GstPadProbeReturn OnResent(GstPad*, GstPadProbeInfo* info, gpointer data)
+{
+    GstBuffer* buffer = GST_PAD_PROBE_INFO_BUFFER(info);
+    guint8 header[2] = {};
+    if (gst_buffer_extract(buffer, 0, header, sizeof header) < sizeof header)
+        return GST_PAD_PROBE_OK;
+    const int payload = header[1] & 0x7f;
+    if (payload == kVideoPayload || payload == kSoundPayload)
+        return GST_PAD_PROBE_OK;
+    ResendBudget& budget = **static_cast<std::shared_ptr<ResendBudget>*>(data);
+    const qint64 now = qint64(g_get_monotonic_time()) * 1000;
+    const qint64 size = qint64(gst_buffer_get_size(buffer));
+    std::lock_guard<std::mutex> lock(budget.lock);
+    if (now - budget.windowNs >= ResendBudget::kWindowNs) {
+        budget.windowNs = now;
+        budget.bytes = 0;
+    }
+    const qint64 allowed = qint64(budget.bps.load()) / 8 * ResendBudget::kWindowNs / 1000000000;
+    if (budget.bytes + size > allowed)
+        return GST_PAD_PROBE_DROP;
+    budget.bytes += size;
+    return GST_PAD_PROBE_OK;
+}
+
+void OnSenderElement(GstBin*, GstBin*, GstElement* element, gpointer data)
+{
+    GstElementFactory* factory = gst_element_get_factory(element);
+    if (!factory || !g_str_equal(GST_OBJECT_NAME(factory), "rtprtxsend"))
+        return;
+    auto* inner = static_cast<PeerConnection::Inner*>(data);
+    GstPad* pad = gst_element_get_static_pad(element, "src");
+    if (!pad)
+        return;
+    gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_BUFFER, OnResent, new std::shared_ptr<ResendBudget>(inner->resend),
+        [](gpointer budget) { delete static_cast<std::shared_ptr<ResendBudget>*>(budget); });
+    gst_object_unref(pad);
+}
+
 GstElement* NewPipeline(const std::shared_ptr<PeerConnection::Inner>& inner, const char* name)
 {
     rtcmedia::Init();
@@ -632,8 +696,10 @@ PeerConnection::~PeerConnection()
 bool PeerConnection::StartPublisher(
     const QString& microphone, const QString& camera, bool audio, bool video, bool videoMuted, unsigned uid)
 {
-    if (!NewPipeline(m_inner, "rtc-publisher"))
+    GstElement* webrtc = NewPipeline(m_inner, "rtc-publisher");
+    if (!webrtc)
         return false;
+    g_signal_connect(webrtc, "deep-element-added", G_CALLBACK(OnSenderElement), m_inner.get());
     // Fixed ssrcs, so the offer names them however early it is made.
     QRandomGenerator* random = QRandomGenerator::global();
     // The encoder holds its rate within a second and a key frame to three
@@ -644,11 +710,12 @@ bool PeerConnection::StartPublisher(
         const QByteArray chain = QByteArrayLiteral("queue max-size-buffers=2 leaky=downstream ! "
                                                    "videoscale ! videorate drop-only=true ! capsfilter name=shape "
                                                    "caps=video/x-raw,width=640,height=480,framerate=30/1 ! "
-                                                   "vp8enc name=encoder deadline=1 target-bitrate=1000000 "
-                                                   "keyframe-max-dist=60 cpu-used=8 end-usage=cbr "
-                                                   "buffer-size=1000 buffer-initial-size=500 buffer-optimal-size=600 "
-                                                   "max-intra-bitrate=300 undershoot=95 error-resilient=default ! "
-                                                   "rtpvp8pay pt=96 picture-id-mode=15-bit ssrc=")
+                                                   "vp8enc name=encoder deadline=1 target-bitrate=")
+            + QByteArray::number(rtcnet::SendRate::kStartBps)
+            + " keyframe-max-dist=60 cpu-used=8 end-usage=cbr "
+              "buffer-size=1000 buffer-initial-size=500 buffer-optimal-size=600 "
+              "max-intra-bitrate=300 undershoot=95 error-resilient=default ! "
+              "rtpvp8pay pt=96 picture-id-mode=15-bit ssrc="
             + QByteArray::number(random->bounded(1u, 0x7fffffffu))
             + " ! capsfilter caps=\"application/x-rtp,media=video,encoding-name=VP8,payload=96,clock-rate=90000\"";
         GError* error = nullptr;
@@ -700,8 +767,10 @@ bool PeerConnection::StartPublisher(
         SetVideoMuted(videoMuted);
     }
     if (audio) {
+        // A voice needs no more than 32 kbit/s; the encoder's own 64 would
+        // take a sixth of a narrow home uplink from the pictures.
         const QByteArray chain = QByteArrayLiteral("queue ! audioconvert ! audioresample ! opusenc name=encoder "
-                                                   "inband-fec=true ! rtpopuspay pt=111 ssrc=")
+                                                   "bitrate=32000 inband-fec=true ! rtpopuspay pt=111 ssrc=")
             + QByteArray::number(random->bounded(1u, 0x7fffffffu))
             + " ! capsfilter caps=\"application/x-rtp,media=audio,encoding-name=OPUS,payload=111,clock-rate=48000\"";
         GstElement* encoder = AddSender(
@@ -734,6 +803,7 @@ void PeerConnection::SetSendRate(int videoBps, int width, int height, int fps, i
     // starts the video encoder again.
     if (m_inner->encoder)
         g_object_set(m_inner->encoder, "target-bitrate", videoBps, nullptr);
+    m_inner->resend->bps = ResendBudget::For(videoBps);
     const QByteArray shape
         = QStringLiteral("video/x-raw,width=%1,height=%2,framerate=%3/1").arg(width).arg(height).arg(fps).toLatin1();
     if (m_inner->shape && shape != m_inner->shapeCaps) {
