@@ -452,8 +452,8 @@ void OnReceiverElement(GstBin*, GstBin*, GstElement* element, gpointer)
         g_object_set(element, "do-lost", TRUE, nullptr);
 }
 
-// The payload types of first sendings; the sender of packets again gives
-// its own.
+// The payload types the encoders' packets go with; packets sent again
+// carry webrtcbin's own.
 constexpr int kVideoPayload = 96;
 constexpr int kSoundPayload = 111;
 
@@ -715,9 +715,10 @@ bool PeerConnection::StartPublisher(
             + " keyframe-max-dist=60 cpu-used=8 end-usage=cbr "
               "buffer-size=1000 buffer-initial-size=500 buffer-optimal-size=600 "
               "max-intra-bitrate=300 undershoot=95 error-resilient=default ! "
-              "rtpvp8pay pt=96 picture-id-mode=15-bit ssrc="
-            + QByteArray::number(random->bounded(1u, 0x7fffffffu))
-            + " ! capsfilter caps=\"application/x-rtp,media=video,encoding-name=VP8,payload=96,clock-rate=90000\"";
+              "rtpvp8pay picture-id-mode=15-bit pt="
+            + QByteArray::number(kVideoPayload) + " ssrc=" + QByteArray::number(random->bounded(1u, 0x7fffffffu))
+            + " ! capsfilter caps=\"application/x-rtp,media=video,encoding-name=VP8,clock-rate=90000,payload="
+            + QByteArray::number(kVideoPayload) + "\"";
         GError* error = nullptr;
         // One black picture: with the camera off from the start, it gives
         // the encoder the caps the offer is made of, and is not sent.
@@ -770,9 +771,10 @@ bool PeerConnection::StartPublisher(
         // A voice needs no more than 32 kbit/s; the encoder's own 64 would
         // take a sixth of a narrow home uplink from the pictures.
         const QByteArray chain = QByteArrayLiteral("queue ! audioconvert ! audioresample ! opusenc name=encoder "
-                                                   "bitrate=32000 inband-fec=true ! rtpopuspay pt=111 ssrc=")
-            + QByteArray::number(random->bounded(1u, 0x7fffffffu))
-            + " ! capsfilter caps=\"application/x-rtp,media=audio,encoding-name=OPUS,payload=111,clock-rate=48000\"";
+                                                   "bitrate=32000 inband-fec=true ! rtpopuspay pt=")
+            + QByteArray::number(kSoundPayload) + " ssrc=" + QByteArray::number(random->bounded(1u, 0x7fffffffu))
+            + " ! capsfilter caps=\"application/x-rtp,media=audio,encoding-name=OPUS,clock-rate=48000,payload="
+            + QByteArray::number(kSoundPayload) + "\"";
         GstElement* encoder = AddSender(
             m_inner, rtcmedia::MakeMicrophoneSource(microphone, uid), chain.constData(), false, !video, false);
         if (!encoder)
