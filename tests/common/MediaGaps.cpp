@@ -27,8 +27,10 @@ void MediaGaps::Stretch::Look(int now, qint64 atMs)
     count = now;
     if (first)
         return;
-    if (sinceMs >= 0)
+    if (sinceMs >= 0) {
         longestMs = qMax(longestMs, atMs - sinceMs);
+        longCount += atMs - sinceMs >= kLongMs;
+    }
     sinceMs = atMs;
 }
 
@@ -62,10 +64,12 @@ QJsonObject MediaGaps::Take(unsigned uid)
     std::lock_guard<std::mutex> lock(m_lock);
     Watched& watched = m_watched[uid];
     const QJsonObject gaps { { "event", "gaps" }, { "uid", qint64(uid) }, { "heardMs", watched.heard.Longest(now) },
-        { "frozenMs", watched.shown.Longest(now) }, { "frames", frames - watched.firstFrames } };
+        { "frozenMs", watched.shown.Longest(now) }, { "frames", frames - watched.firstFrames },
+        { "heardLong", watched.heard.longCount } };
     // Afresh, from what is there now.
     for (Stretch* stretch : { &watched.heard, &watched.shown }) {
         stretch->longestMs = 0;
+        stretch->longCount = 0;
         if (stretch->sinceMs >= 0)
             stretch->sinceMs = now;
     }

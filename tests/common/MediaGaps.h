@@ -21,8 +21,10 @@ public:
 
     // Watches uid from now on; watching again starts afresh.
     void Watch(unsigned uid);
-    // {"event": "gaps", "uid", "heardMs", "frozenMs", "frames"} since
-    // Watch or the previous Take, and starts afresh.
+    // {"event": "gaps", "uid", "heardMs", "frozenMs", "frames",
+    // "heardLong"} since Watch or the previous Take, and starts afresh;
+    // heardLong counts the sound's gaps of kLongMs or more.
+    static constexpr qint64 kLongMs = 200;
     QJsonObject Take(unsigned uid);
 
 private:
@@ -30,6 +32,7 @@ private:
         int count = -1; // at the last look
         qint64 sinceMs = -1; // when it last changed; -1: not yet
         qint64 longestMs = 0;
+        int longCount = 0;
         void Look(int now, qint64 atMs);
         qint64 Longest(qint64 atMs) const;
     };

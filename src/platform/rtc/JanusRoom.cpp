@@ -182,6 +182,8 @@ JanusRoom::JanusRoom(JoinParams params, std::shared_ptr<RoomHooks> hooks)
                 if (publisher == m_publisher.get())
                     OnSent(counts);
             });
+        if (PeerConnection* subscriber = m_subscriber.get())
+            subscriber->AdaptSoundDelay();
         MeasureReceived();
         // The tile of pictures held back keeps showing the last one: it is
         // handed on again, as a still picture, so that it is not taken for

@@ -1,4 +1,5 @@
 #include "PeerConnection.h"
+#include "SoundDelay.h"
 
 #include "RtcMedia.h"
 #include "SendRate.h"
@@ -7,6 +8,7 @@
 #include <QRandomGenerator>
 #include <algorithm>
 #include <atomic>
+#include <list>
 #include <mutex>
 
 #define GST_USE_UNSTABLE_API
@@ -110,6 +112,19 @@ struct PeerConnection::Inner {
     };
     QMutex receivedLock;
     QMap<int, Received> received;
+    // The payload types the server's offer gives the sound, and the
+    // sound's jitter buffers (weakly: the session drops a buffer when its
+    // stream ends) with how long each waits; under receivedLock.
+    QSet<int> soundPayloads;
+    struct SoundBuffer {
+        GWeakRef buffer;
+        rtcnet::SoundDelay delay;
+        explicit SoundBuffer(GstElement* element) { g_weak_ref_init(&buffer, element); }
+        ~SoundBuffer() { g_weak_ref_clear(&buffer); }
+        SoundBuffer(const SoundBuffer&) = delete;
+        SoundBuffer& operator=(const SoundBuffer&) = delete;
+    };
+    std::list<SoundBuffer> soundBuffers;
     GstElement* soundEncoder = nullptr;
     GstElement* shape = nullptr; // the sent pictures' size and rate
     std::shared_ptr<ResendBudget> resend = std::make_shared<ResendBudget>();
@@ -443,13 +458,44 @@ void OnRemotePad(GstElement*, GstPad* pad, gpointer data)
     }
 }
 
+// The first packet through a jitter buffer tells whether it is the sound's.
+GstPadProbeReturn OnFirstReceived(GstPad* pad, GstPadProbeInfo* info, gpointer data)
+{
+    auto* inner = static_cast<PeerConnection::Inner*>(data);
+    guint8 header[2] = {};
+    if (gst_buffer_extract(GST_PAD_PROBE_INFO_BUFFER(info), 0, header, sizeof header) < sizeof header)
+        return GST_PAD_PROBE_OK;
+    GstElement* buffer = gst_pad_get_parent_element(pad);
+    if (!buffer)
+        return GST_PAD_PROBE_REMOVE;
+    bool sound = false;
+    {
+        QMutexLocker lock(&inner->receivedLock);
+        sound = inner->soundPayloads.contains(header[1] & 0x7f);
+        if (sound)
+            inner->soundBuffers.emplace_back(buffer);
+    }
+    // Sound packets are small and their losses are concealed: the sound
+    // waits less for a late one than the pictures, which wait for packets
+    // sent again, and only as long as its link needs (AdaptSoundDelay).
+    if (sound)
+        g_object_set(buffer, "latency", guint(rtcnet::SoundDelay::kLeastMs), nullptr);
+    gst_object_unref(buffer);
+    return GST_PAD_PROBE_REMOVE;
+}
+
 // A packet the jitter buffer gives up on is announced downstream, so that
 // the sound's decoder rebuilds or conceals it rather than leave a hole.
-void OnReceiverElement(GstBin*, GstBin*, GstElement* element, gpointer)
+void OnReceiverElement(GstBin*, GstBin*, GstElement* element, gpointer data)
 {
     GstElementFactory* factory = gst_element_get_factory(element);
-    if (factory && g_str_equal(GST_OBJECT_NAME(factory), "rtpjitterbuffer"))
-        g_object_set(element, "do-lost", TRUE, nullptr);
+    if (!factory || !g_str_equal(GST_OBJECT_NAME(factory), "rtpjitterbuffer"))
+        return;
+    g_object_set(element, "do-lost", TRUE, nullptr);
+    if (GstPad* in = gst_element_get_static_pad(element, "sink")) {
+        gst_pad_add_probe(in, GST_PAD_PROBE_TYPE_BUFFER, OnFirstReceived, data, nullptr);
+        gst_object_unref(in);
+    }
 }
 
 // The payload types the encoders' packets go with; packets sent again
@@ -794,7 +840,7 @@ bool PeerConnection::StartSubscriber(std::shared_ptr<MediaHooks> hooks, std::sha
     // Room for a packet the sender sends again on the server's request: a
     // lost piece of a picture would freeze it until the next key frame.
     g_object_set(webrtc, "latency", 200u, nullptr);
-    g_signal_connect(webrtc, "deep-element-added", G_CALLBACK(OnReceiverElement), nullptr);
+    g_signal_connect(webrtc, "deep-element-added", G_CALLBACK(OnReceiverElement), m_inner.get());
     g_signal_connect(webrtc, "pad-added", G_CALLBACK(OnRemotePad), m_inner.get());
     return gst_element_set_state(m_inner->pipeline, GST_STATE_PLAYING) != GST_STATE_CHANGE_FAILURE;
 }
@@ -818,6 +864,29 @@ void PeerConnection::SetSendRate(int videoBps, int width, int height, int fps, i
         g_object_set(m_inner->soundEncoder, "packet-loss-percentage", std::clamp(lossPercent, 0, 100), nullptr);
 }
 
+void PeerConnection::AdaptSoundDelay()
+{
+    QMutexLocker lock(&m_inner->receivedLock);
+    for (auto sound = m_inner->soundBuffers.begin(); sound != m_inner->soundBuffers.end();) {
+        auto* buffer = static_cast<GstElement*>(g_weak_ref_get(&sound->buffer));
+        if (!buffer) {
+            sound = m_inner->soundBuffers.erase(sound);
+            continue;
+        }
+        GstStructure* stats = nullptr;
+        g_object_get(buffer, "stats", &stats, nullptr);
+        guint64 late = 0;
+        if (stats && gst_structure_get_uint64(stats, "num-late", &late) && sound->delay.OnMeasurement(late)) {
+            qInfo() << "RTC engine: received sound now waits" << sound->delay.WaitMs() << "ms for late packets";
+            g_object_set(buffer, "latency", guint(sound->delay.WaitMs()), nullptr);
+        }
+        if (stats)
+            gst_structure_free(stats);
+        gst_object_unref(buffer);
+        ++sound;
+    }
+}
+
 void PeerConnection::SetRemoteDescription(const QString& type, const QString& sdp)
 {
     if (!m_inner->webrtc)
@@ -829,6 +898,18 @@ void PeerConnection::SetRemoteDescription(const QString& type, const QString& sd
         return;
     }
     const bool offer = type == QLatin1String("offer");
+    QSet<int> soundPayloads;
+    for (guint i = 0; i < gst_sdp_message_medias_len(message); ++i) {
+        const GstSDPMedia* media = gst_sdp_message_get_media(message, i);
+        if (g_strcmp0(gst_sdp_media_get_media(media), "audio") != 0)
+            continue;
+        for (guint j = 0; j < gst_sdp_media_formats_len(media); ++j)
+            soundPayloads.insert(QByteArray(gst_sdp_media_get_format(media, j)).toInt());
+    }
+    {
+        QMutexLocker lock(&m_inner->receivedLock);
+        m_inner->soundPayloads = soundPayloads;
+    }
     GstWebRTCSessionDescription* description
         = gst_webrtc_session_description_new(offer ? GST_WEBRTC_SDP_TYPE_OFFER : GST_WEBRTC_SDP_TYPE_ANSWER, message);
     GstPromise* promise = Promise(m_inner, offer ? OnRemoteOfferSet : OnRemoteAnswerSet);

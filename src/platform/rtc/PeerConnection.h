@@ -134,6 +134,9 @@ public:
     // What the encoders aim at: the video's bitrate and picture size and
     // rate, and the loss the sound's in-band error correction is to cover.
     void SetSendRate(int videoBps, int width, int height, int fps, int lossPercent);
+    // Subscriber: lets each received sound wait as long as its link needs
+    // for late packets; called on every measurement.
+    void AdaptSoundDelay();
     // webrtcbin's statistics as counted since the start, handed to done in
     // the owner's thread.
     void MeasureLink(std::function<void(const LinkCounts&)> done);

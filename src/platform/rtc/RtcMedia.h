@@ -145,7 +145,7 @@ VolumeIndication Indication(const AudioLevels& levels);
 // Frames the bins handed on so far, for tests and benchmarks.
 int CapturedFrames();
 int RenderedFrames(unsigned uid);
-// Buffers of uid's sound that arrived decoded so far.
+// Buffers of uid's sound that went into the speaker so far.
 int HeardBuffers(unsigned uid);
 
 // The local camera outside a channel: a camera source in a pipeline of its

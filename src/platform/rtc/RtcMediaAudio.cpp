@@ -141,6 +141,11 @@ GstPadProbeReturn OnPlayed(GstPad*, GstPadProbeInfo* info, gpointer data)
             PlayedQuiet(live->key, quiet);
     }
     Played(live->key, buffer, live->channels);
+    // Heard is what goes into the speaker, in the speaker's pace.
+    if (live->role == Role::AudioSink) {
+        QMutexLocker lock(&Lock());
+        ++Media().heard[unsigned(live->key)];
+    }
     return GST_PAD_PROBE_OK;
 }
 
@@ -154,7 +159,6 @@ GstPadProbeReturn OnLevel(GstPad*, GstPadProbeInfo* info, gpointer data)
     else {
         int& level = Media().remotePeaks[unsigned(live->key)];
         level = std::max(level, peak);
-        ++Media().heard[unsigned(live->key)];
     }
     return GST_PAD_PROBE_OK;
 }

@@ -1,0 +1,35 @@
+#pragma once
+
+// How long a received user's sound waits in the jitter buffer, steered by
+// the packets that came too late for it (the buffer had given them up
+// and concealed them: each is a gap heard). A short wait keeps the talk
+// quick; a link whose queue now and then holds the sound back (a narrow
+// home link filled by pictures) needs a longer one. Every measurement of
+// the received streams (about every 2 s):
+//   late packets:          the wait grows by half, up to kMostMs
+//   kCalmMeasurements in a row without: it shrinks by kShrinkMs, down to
+//                          kLeastMs
+#include <QtGlobal>
+
+namespace rtcnet {
+
+class SoundDelay
+{
+public:
+    static constexpr int kLeastMs = 80;
+    static constexpr int kMostMs = 400;
+    static constexpr int kShrinkMs = 20;
+    static constexpr int kCalmMeasurements = 15;
+
+    // The count of late packets so far (the jitter buffer's own, which
+    // only grows). Returns true when WaitMs() changed.
+    bool OnMeasurement(quint64 lateSoFar);
+    int WaitMs() const { return m_waitMs; }
+
+private:
+    int m_waitMs = kLeastMs;
+    quint64 m_late = 0;
+    int m_calm = 0;
+};
+
+} // namespace rtcnet
