@@ -1,11 +1,14 @@
 #pragma once
 
-// How long a received user's sound waits in the jitter buffer, steered by
-// the packets that came too late for it (the buffer had given them up
-// and concealed them: each is a gap heard). A short wait keeps the talk
-// quick; a link whose queue now and then holds the sound back (a narrow
-// home link filled by pictures) needs a longer one. Every measurement of
-// the received streams (about every 2 s):
+// How long a received user's sound waits in the jitter buffer for a
+// missing packet before the decoder conceals it, steered by the packets
+// that came too late for it (overtaken on the way by later ones: the
+// buffer had given them up and concealed a packet that was not lost). The
+// speaker plays the sound as it leaves the buffer, so the wait for a lost
+// packet is heard as silence: it is kept short (the next packet, whose
+// error correction rebuilds the lost one, comes 20 ms later), and a link
+// that reorders needs a longer one. Every measurement of the received
+// streams (about every 2 s):
 //   late packets:          the wait grows by half, up to kMostMs
 //   kCalmMeasurements in a row without: it shrinks by kShrinkMs, down to
 //                          kLeastMs
@@ -16,7 +19,7 @@ namespace rtcnet {
 class SoundDelay
 {
 public:
-    static constexpr int kLeastMs = 80;
+    static constexpr int kLeastMs = 40;
     static constexpr int kMostMs = 400;
     static constexpr int kShrinkMs = 20;
     static constexpr int kCalmMeasurements = 15;
