@@ -838,8 +838,10 @@ bool PeerConnection::StartSubscriber(std::shared_ptr<MediaHooks> hooks, std::sha
     if (!webrtc)
         return false;
     // Room for a packet the sender sends again on the server's request: a
-    // lost piece of a picture would freeze it until the next key frame.
-    g_object_set(webrtc, "latency", 200u, nullptr);
+    // lost piece of a picture would freeze it until the next key frame. On
+    // a narrow uplink the packet sent again waits in the same queue as the
+    // rest, a few hundred milliseconds. The sound waits less (SoundDelay).
+    g_object_set(webrtc, "latency", 400u, nullptr);
     g_signal_connect(webrtc, "deep-element-added", G_CALLBACK(OnReceiverElement), m_inner.get());
     g_signal_connect(webrtc, "pad-added", G_CALLBACK(OnRemotePad), m_inner.get());
     return gst_element_set_state(m_inner->pipeline, GST_STATE_PLAYING) != GST_STATE_CHANGE_FAILURE;
