@@ -129,6 +129,7 @@ struct PeerConnection::Inner {
     GstElement* shape = nullptr; // the sent pictures' size and rate
     std::shared_ptr<ResendBudget> resend = std::make_shared<ResendBudget>();
     QByteArray shapeCaps;
+    int keyEvery = 60; // pictures between key frames at most
 
     void Fail(const QString& message)
     {
@@ -851,8 +852,18 @@ void PeerConnection::SetSendRate(int videoBps, int width, int height, int fps, i
 {
     // Both encoders take new targets while they run; a new picture size
     // starts the video encoder again.
-    if (m_inner->encoder)
+    if (m_inner->encoder) {
         g_object_set(m_inner->encoder, "target-bitrate", videoBps, nullptr);
+        // A picture missing a packet that the repair did not bring in time
+        // stands still until the next key frame: on a lossy link one comes
+        // every second, on a clean one every two (a key frame costs several
+        // pictures' worth).
+        const int keyEvery = std::max(fps, 1) * (lossPercent > 0 ? 1 : 2);
+        if (keyEvery != m_inner->keyEvery) {
+            m_inner->keyEvery = keyEvery;
+            g_object_set(m_inner->encoder, "keyframe-max-dist", keyEvery, nullptr);
+        }
+    }
     m_inner->resend->bps = ResendBudget::For(videoBps);
     const QByteArray shape
         = QStringLiteral("video/x-raw,width=%1,height=%2,framerate=%3/1").arg(width).arg(height).arg(fps).toLatin1();
