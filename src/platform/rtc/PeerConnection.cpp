@@ -1,8 +1,8 @@
 #include "PeerConnection.h"
-#include "SoundDelay.h"
 
 #include "RtcMedia.h"
 #include "SendRate.h"
+#include "SoundDelay.h"
 
 #include <QDebug>
 #include <QRandomGenerator>
@@ -459,12 +459,21 @@ void OnRemotePad(GstElement*, GstPad* pad, gpointer data)
     }
 }
 
+// An RTP packet's payload type; -1 for one too short to have it.
+int PayloadType(GstBuffer* packet)
+{
+    guint8 header[2] = {};
+    if (gst_buffer_extract(packet, 0, header, sizeof header) < sizeof header)
+        return -1;
+    return header[1] & 0x7f;
+}
+
 // The first packet through a jitter buffer tells whether it is the sound's.
 GstPadProbeReturn OnFirstReceived(GstPad* pad, GstPadProbeInfo* info, gpointer data)
 {
     auto* inner = static_cast<PeerConnection::Inner*>(data);
-    guint8 header[2] = {};
-    if (gst_buffer_extract(GST_PAD_PROBE_INFO_BUFFER(info), 0, header, sizeof header) < sizeof header)
+    const int payload = PayloadType(GST_PAD_PROBE_INFO_BUFFER(info));
+    if (payload < 0)
         return GST_PAD_PROBE_OK;
     GstElement* buffer = gst_pad_get_parent_element(pad);
     if (!buffer)
@@ -472,7 +481,7 @@ GstPadProbeReturn OnFirstReceived(GstPad* pad, GstPadProbeInfo* info, gpointer d
     bool sound = false;
     {
         QMutexLocker lock(&inner->receivedLock);
-        sound = inner->soundPayloads.contains(header[1] & 0x7f);
+        sound = inner->soundPayloads.contains(payload);
         if (sound)
             inner->soundBuffers.emplace_back(buffer);
     }
@@ -507,11 +516,8 @@ constexpr int kSoundPayload = 111;
 GstPadProbeReturn OnResent(GstPad*, GstPadProbeInfo* info, gpointer data)
 {
     GstBuffer* buffer = GST_PAD_PROBE_INFO_BUFFER(info);
-    guint8 header[2] = {};
-    if (gst_buffer_extract(buffer, 0, header, sizeof header) < sizeof header)
-        return GST_PAD_PROBE_OK;
-    const int payload = header[1] & 0x7f;
-    if (payload == kVideoPayload || payload == kSoundPayload)
+    const int payload = PayloadType(buffer);
+    if (payload < 0 || payload == kVideoPayload || payload == kSoundPayload)
         return GST_PAD_PROBE_OK;
     ResendBudget& budget = **static_cast<std::shared_ptr<ResendBudget>*>(data);
     const qint64 now = qint64(g_get_monotonic_time()) * 1000;
@@ -911,15 +917,16 @@ void PeerConnection::SetRemoteDescription(const QString& type, const QString& sd
         return;
     }
     const bool offer = type == QLatin1String("offer");
-    QSet<int> soundPayloads;
-    for (guint i = 0; i < gst_sdp_message_medias_len(message); ++i) {
-        const GstSDPMedia* media = gst_sdp_message_get_media(message, i);
-        if (g_strcmp0(gst_sdp_media_get_media(media), "audio") != 0)
-            continue;
-        for (guint j = 0; j < gst_sdp_media_formats_len(media); ++j)
-            soundPayloads.insert(QByteArray(gst_sdp_media_get_format(media, j)).toInt());
-    }
-    {
+    // What the server offers to send: which payload types are sound.
+    if (m_inner->role == Role::Subscriber) {
+        QSet<int> soundPayloads;
+        for (guint i = 0; i < gst_sdp_message_medias_len(message); ++i) {
+            const GstSDPMedia* media = gst_sdp_message_get_media(message, i);
+            if (g_strcmp0(gst_sdp_media_get_media(media), "audio") != 0)
+                continue;
+            for (guint j = 0; j < gst_sdp_media_formats_len(media); ++j)
+                soundPayloads.insert(QByteArray(gst_sdp_media_get_format(media, j)).toInt());
+        }
         QMutexLocker lock(&m_inner->receivedLock);
         m_inner->soundPayloads = soundPayloads;
     }
