@@ -567,6 +567,14 @@ GstElement* NewPipeline(const std::shared_ptr<PeerConnection::Inner>& inner, con
         g_object_get(ice, "agent", &agent, nullptr);
         if (agent) {
             g_object_set(agent, "upnp", FALSE, nullptr);
+            // A connection that offers waits, before it takes a working
+            // pair, until every pair ranked above it has answered or given
+            // up. Where a firewall drops UDP, the direct pair ranks above the
+            // relay's and gave up only after 2 s (checks at 0, 0.5, 1.5 s);
+            // two tries give up after 0.75 s. Pairs through a relay over TCP
+            // keep their own single 2 s wait, and a direct pair whose checks
+            // were lost is revived by the media server's own checks.
+            g_object_set(agent, "stun-max-retransmissions", 2u, nullptr);
             g_object_unref(agent);
         }
         g_object_unref(ice);
