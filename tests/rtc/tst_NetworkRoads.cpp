@@ -9,6 +9,7 @@
 #include "RoadControl.h"
 #include "ServiceFixture.h"
 #include "TestRegistry.h"
+#include "platform/rtc/RtcMedia.h"
 
 #include <QJsonDocument>
 #include <QScopeGuard>
@@ -140,6 +141,32 @@ private slots:
         // once or twice.
         QVERIFY2(window.value("heardLong").toInt() <= 2, qPrintable(QJsonDocument(window).toJson()));
         QVERIFY(Counted(QStringLiteral("uplink loss")) > 0);
+    }
+
+    void aReceiverMissingAPieceOfAPictureGetsAKeyFrame()
+    {
+        // The student's downlink loses a tenth of the packets: where a
+        // packet sent again is lost too, the student's picture stands
+        // still until a key frame. The student asks for one, and the media
+        // server passes the request on to the teacher, who makes it.
+        const auto unshape = qScopeGuard([] { roads::Unshape(); });
+        QVERIFY(roads::ShapeUplink(QStringLiteral("20mbit"), 0));
+        QVERIFY(RouterRule(QStringLiteral("oifname \"plxlan0\" meta l4proto udp numgen random mod 100 < 10"),
+            QStringLiteral("downlink loss"), QStringLiteral("drop"), QStringLiteral("uplink")));
+        LocalPeer teacher(QStringLiteral("R108"), kTeacher);
+        RemotePeer student(m_service, QStringLiteral("R108"), kStudent, BehindRouter(false));
+        QVERIFY2(teacher.Start(m_service, true), qPrintable(teacher.ErrorText()));
+        QVERIFY2(student.Start(), qPrintable(student.ErrorText()));
+        QVERIFY(!student.WaitFor("frame", kTeacher).isEmpty());
+        // The server's own requests for a new subscriber are behind us.
+        QTest::qWait(2000);
+        const int before = rtcmedia::KeyFramesAsked();
+        constexpr int kWindowS = 10;
+        QTest::qWait(kWindowS * 1000);
+        const int asked = rtcmedia::KeyFramesAsked() - before;
+        qInfo() << "key frames asked for over a downlink losing 10 % in" << kWindowS << "s:" << asked;
+        QVERIFY(asked >= 1);
+        QVERIFY(Counted(QStringLiteral("downlink loss")) > 0);
     }
 
     void aNarrowDownlinkKeepsTheSoundAndHoldsThePicturesBack()

@@ -151,6 +151,11 @@ struct PeerConnection::Inner {
 
 namespace {
 
+// The least time between key frames made on request, and between a
+// receiver's requests.
+constexpr gint64 kLeastKeyGapMs = 300;
+constexpr gint64 kAskKeyAgainMs = 500;
+
 using InnerPtr = std::weak_ptr<PeerConnection::Inner>;
 
 // A promise whose reply goes to f while the connection lives.
@@ -337,6 +342,67 @@ void WatchFirstPicture(PeerConnection::Inner* inner, GstElement* branch, unsigne
     gst_object_unref(decoder);
 }
 
+// Requests for a key frame going upstream through pad, let through at most
+// one per gap. A receiver missing a piece of a picture asks again with
+// every picture it drops until a key frame comes, and each request the
+// sender honours costs a key frame on its link: unchecked, a narrow lossy
+// uplink filled with key frames and lost more. A receiver's requests
+// within the gap are dropped: it asks again. The sender keeps one for the
+// gap's end instead: the server asks once for each new subscriber. A
+// receiver's request goes out as a picture loss report: the media server
+// passes those on to the sender, but not the full intra requests the
+// depayloader makes.
+enum class KeySide { Receiver, Sender };
+void LimitKeyRequests(GstPad* pad, gint64 gapMs, KeySide side)
+{
+    struct Limit {
+        gint64 gapUs;
+        KeySide side;
+        std::atomic<gint64> lastUs { 0 };
+        std::atomic<bool> kept { false };
+    };
+    const auto type = side == KeySide::Sender
+        ? GstPadProbeType(GST_PAD_PROBE_TYPE_EVENT_UPSTREAM | GST_PAD_PROBE_TYPE_BUFFER)
+        : GST_PAD_PROBE_TYPE_EVENT_UPSTREAM;
+    gst_pad_add_probe(
+        pad, type,
+        [](GstPad* pad, GstPadProbeInfo* info, gpointer data) {
+            auto* limit = static_cast<Limit*>(data);
+            const gint64 now = g_get_monotonic_time();
+            if (GST_PAD_PROBE_INFO_TYPE(info) & GST_PAD_PROBE_TYPE_BUFFER) {
+                // A picture on its way out: the kept request is due.
+                if (limit->kept.load() && now - limit->lastUs.load() >= limit->gapUs) {
+                    limit->kept.store(false);
+                    gst_pad_send_event(pad, gst_video_event_new_upstream_force_key_unit(GST_CLOCK_TIME_NONE, FALSE, 0));
+                }
+                return GST_PAD_PROBE_OK;
+            }
+            GstEvent* event = GST_PAD_PROBE_INFO_EVENT(info);
+            if (!gst_video_event_is_force_key_unit(event))
+                return GST_PAD_PROBE_OK;
+            const gint64 last = limit->lastUs.load();
+            if (last != 0 && now - last < limit->gapUs) {
+                if (limit->side == KeySide::Sender)
+                    limit->kept.store(true);
+                return GST_PAD_PROBE_DROP;
+            }
+            limit->lastUs.store(now);
+            if (limit->side == KeySide::Sender) {
+                rtcmedia::CountKeyFrameAsked();
+                return GST_PAD_PROBE_OK;
+            }
+            GstClockTime when = GST_CLOCK_TIME_NONE;
+            gboolean allHeaders = FALSE;
+            guint count = 0;
+            if (gst_video_event_parse_upstream_force_key_unit(event, &when, &allHeaders, &count) && allHeaders) {
+                GST_PAD_PROBE_INFO_DATA(info) = gst_video_event_new_upstream_force_key_unit(when, FALSE, count);
+                gst_event_unref(event);
+            }
+            return GST_PAD_PROBE_OK;
+        },
+        new Limit { gapMs * 1000, side }, [](gpointer data) { delete static_cast<Limit*>(data); });
+}
+
 // The branch behind a received stream, in the pipeline but not yet linked:
 // decoded into its user's sink, or, for pictures nobody wants (and what
 // belongs to nobody), dropped at once.
@@ -364,6 +430,13 @@ GstElement* MakeBranch(PeerConnection::Inner* inner, const QByteArray& encoding,
         return nullptr;
     }
     gst_bin_add(GST_BIN(inner->pipeline), branch);
+    if (encoding == "VP8" && sink) {
+        // A key frame asked for takes the way to the sender and back and
+        // its own time on a narrow link; only then is asking again useful.
+        GstPad* in = gst_element_get_static_pad(branch, "sink");
+        LimitKeyRequests(in, kAskKeyAgainMs, KeySide::Receiver);
+        gst_object_unref(in);
+    }
     if (sink) {
         gst_bin_add(GST_BIN(inner->pipeline), sink);
         gst_element_link(branch, sink);
@@ -692,6 +765,9 @@ GstElement* AddSender(const std::shared_ptr<PeerConnection::Inner>& inner, GstEl
         gst_object_unref(raw);
     }
     GstPad* out = gst_element_get_static_pad(encoder, "src");
+    // Every receiver that misses a piece asks, each through the server.
+    if (video)
+        LimitKeyRequests(out, kLeastKeyGapMs, KeySide::Sender);
     GstPad* in = gst_element_request_pad_simple(inner->webrtc, "sink_%u");
     gst_pad_link(out, in);
     GstWebRTCRTPTransceiver* transceiver = nullptr;

@@ -384,6 +384,18 @@ int HeardBuffers(unsigned uid)
     return Media().heard.value(uid);
 }
 
+int KeyFramesAsked()
+{
+    QMutexLocker lock(&Lock());
+    return Media().keyFramesAsked;
+}
+
+void CountKeyFrameAsked()
+{
+    QMutexLocker lock(&Lock());
+    ++Media().keyFramesAsked;
+}
+
 Preview::~Preview()
 {
     Stop();

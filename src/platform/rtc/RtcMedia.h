@@ -147,6 +147,9 @@ int CapturedFrames();
 int RenderedFrames(unsigned uid);
 // Buffers of uid's sound that went into the speaker so far.
 int HeardBuffers(unsigned uid);
+// Key frames asked for by receivers that the video sender made so far.
+int KeyFramesAsked();
+void CountKeyFrameAsked();
 
 // The local camera outside a channel: a camera source in a pipeline of its
 // own, drawing into the local view. The engine stops it before it opens the

@@ -42,6 +42,7 @@ struct State {
     int localPeak = 0;
     QMap<unsigned, int> remotePeaks;
     int captured = 0;
+    int keyFramesAsked = 0;
     QMap<unsigned, int> rendered;
     QMap<unsigned, int> heard;
 };
