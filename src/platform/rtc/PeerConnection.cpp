@@ -152,9 +152,14 @@ struct PeerConnection::Inner {
 namespace {
 
 // The least time between key frames made on request, and between a
-// receiver's requests.
+// receiver's requests: 500 ms, doubled for each request that brought no
+// key frame, up to 2 s.
 constexpr gint64 kLeastKeyGapMs = 300;
 constexpr gint64 kAskKeyAgainMs = 500;
+constexpr gint64 kAskKeyLatestMs = 2000;
+// A receiver asks with every picture it drops; a pause this long in its
+// asking means pictures came again.
+constexpr gint64 kStillAskingMs = 300;
 
 using InnerPtr = std::weak_ptr<PeerConnection::Inner>;
 
@@ -347,8 +352,10 @@ void WatchFirstPicture(PeerConnection::Inner* inner, GstElement* branch, unsigne
 // every picture it drops until a key frame comes, and each request the
 // sender honours costs a key frame on its link: unchecked, a narrow lossy
 // uplink filled with key frames and lost more. A receiver's requests
-// within the gap are dropped: it asks again. The sender keeps one for the
-// gap's end instead: the server asks once for each new subscriber. A
+// within the gap are dropped: it asks again, and a key frame that has not
+// come yet is not helped along by more of them on a link too narrow for
+// it. The sender keeps one for the gap's end instead: the server asks once
+// for each new subscriber. A
 // receiver's request goes out as a picture loss report: the media server
 // passes those on to the sender, but not the full intra requests the
 // depayloader makes.
@@ -360,6 +367,8 @@ void LimitKeyRequests(GstPad* pad, gint64 gapMs, KeySide side)
         KeySide side;
         std::atomic<gint64> lastUs { 0 };
         std::atomic<bool> kept { false };
+        std::atomic<gint64> askedUs { 0 };
+        std::atomic<gint64> againUs { gapUs };
     };
     const auto type = side == KeySide::Sender
         ? GstPadProbeType(GST_PAD_PROBE_TYPE_EVENT_UPSTREAM | GST_PAD_PROBE_TYPE_BUFFER)
@@ -381,16 +390,23 @@ void LimitKeyRequests(GstPad* pad, gint64 gapMs, KeySide side)
             if (!gst_video_event_is_force_key_unit(event))
                 return GST_PAD_PROBE_OK;
             const gint64 last = limit->lastUs.load();
-            if (last != 0 && now - last < limit->gapUs) {
-                if (limit->side == KeySide::Sender)
-                    limit->kept.store(true);
-                return GST_PAD_PROBE_DROP;
-            }
-            limit->lastUs.store(now);
             if (limit->side == KeySide::Sender) {
+                if (last != 0 && now - last < limit->gapUs) {
+                    limit->kept.store(true);
+                    return GST_PAD_PROBE_DROP;
+                }
+                limit->lastUs.store(now);
                 rtcmedia::CountKeyFrameAsked();
                 return GST_PAD_PROBE_OK;
             }
+            const bool waiting = now - limit->askedUs.exchange(now) < kStillAskingMs * 1000;
+            if (!waiting)
+                limit->againUs.store(limit->gapUs);
+            if (last != 0 && waiting && now - last < limit->againUs.load())
+                return GST_PAD_PROBE_DROP;
+            if (last != 0 && waiting)
+                limit->againUs.store(std::min(limit->againUs.load() * 2, kAskKeyLatestMs * 1000));
+            limit->lastUs.store(now);
             GstClockTime when = GST_CLOCK_TIME_NONE;
             gboolean allHeaders = FALSE;
             guint count = 0;
