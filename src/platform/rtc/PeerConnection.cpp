@@ -347,66 +347,40 @@ void WatchFirstPicture(PeerConnection::Inner* inner, GstElement* branch, unsigne
     gst_object_unref(decoder);
 }
 
-// Requests for a key frame going upstream through pad, let through at most
-// one per gap. A receiver missing a piece of a picture asks again with
-// every picture it drops until a key frame comes, and each request the
-// sender honours costs a key frame on its link: unchecked, a narrow lossy
-// uplink filled with key frames and lost more. A receiver's requests
-// within the gap are dropped: it asks again, and a key frame that has not
-// come yet is not helped along by more of them on a link too narrow for
-// it. The sender keeps one for the gap's end instead: the server asks once
-// for each new subscriber. A
-// receiver's request goes out as a picture loss report: the media server
-// passes those on to the sender, but not the full intra requests the
-// depayloader makes.
-enum class KeySide { Receiver, Sender };
-void LimitKeyRequests(GstPad* pad, gint64 gapMs, KeySide side)
+// A receiver's requests for a key frame, going upstream through pad. The
+// depayloader asks with every picture it drops until a key frame comes; a
+// request is let through, then again after 500 ms, 1 s and then every 2 s
+// while the asking goes on: each one costs a key frame on the sender's
+// link, and on a link too narrow for them more requests only fill it
+// further. It goes out as a picture loss report: the media server passes
+// those on to the sender, but not the full intra requests the depayloader
+// makes.
+void LimitKeyRequests(GstPad* pad)
 {
-    struct Limit {
-        gint64 gapUs;
-        KeySide side;
-        std::atomic<gint64> lastUs { 0 };
-        std::atomic<bool> kept { false };
-        std::atomic<gint64> askedUs { 0 };
-        std::atomic<gint64> againUs { gapUs };
+    struct Asking {
+        gint64 lastUs = 0; // the last request let through
+        gint64 askedUs = 0; // the last request made
+        gint64 againUs = kAskKeyAgainMs * 1000;
     };
-    const auto type = side == KeySide::Sender
-        ? GstPadProbeType(GST_PAD_PROBE_TYPE_EVENT_UPSTREAM | GST_PAD_PROBE_TYPE_BUFFER)
-        : GST_PAD_PROBE_TYPE_EVENT_UPSTREAM;
     gst_pad_add_probe(
-        pad, type,
-        [](GstPad* pad, GstPadProbeInfo* info, gpointer data) {
-            auto* limit = static_cast<Limit*>(data);
-            const gint64 now = g_get_monotonic_time();
-            if (GST_PAD_PROBE_INFO_TYPE(info) & GST_PAD_PROBE_TYPE_BUFFER) {
-                // A picture on its way out: the kept request is due.
-                if (limit->kept.load() && now - limit->lastUs.load() >= limit->gapUs) {
-                    limit->kept.store(false);
-                    gst_pad_send_event(pad, gst_video_event_new_upstream_force_key_unit(GST_CLOCK_TIME_NONE, FALSE, 0));
-                }
-                return GST_PAD_PROBE_OK;
-            }
+        pad, GST_PAD_PROBE_TYPE_EVENT_UPSTREAM,
+        [](GstPad*, GstPadProbeInfo* info, gpointer data) {
             GstEvent* event = GST_PAD_PROBE_INFO_EVENT(info);
             if (!gst_video_event_is_force_key_unit(event))
                 return GST_PAD_PROBE_OK;
-            const gint64 last = limit->lastUs.load();
-            if (limit->side == KeySide::Sender) {
-                if (last != 0 && now - last < limit->gapUs) {
-                    limit->kept.store(true);
-                    return GST_PAD_PROBE_DROP;
-                }
-                limit->lastUs.store(now);
-                rtcmedia::CountKeyFrameAsked();
-                return GST_PAD_PROBE_OK;
-            }
-            const bool waiting = now - limit->askedUs.exchange(now) < kStillAskingMs * 1000;
-            if (!waiting)
-                limit->againUs.store(limit->gapUs);
-            if (last != 0 && waiting && now - last < limit->againUs.load())
+            // Only the depayloader's streaming thread sends these.
+            auto* asking = static_cast<Asking*>(data);
+            const gint64 now = g_get_monotonic_time();
+            const bool waiting = asking->lastUs != 0 && now - asking->askedUs < kStillAskingMs * 1000;
+            asking->askedUs = now;
+            if (!waiting) {
+                asking->againUs = kAskKeyAgainMs * 1000;
+            } else if (now - asking->lastUs < asking->againUs) {
                 return GST_PAD_PROBE_DROP;
-            if (last != 0 && waiting)
-                limit->againUs.store(std::min(limit->againUs.load() * 2, kAskKeyLatestMs * 1000));
-            limit->lastUs.store(now);
+            } else {
+                asking->againUs = std::min(asking->againUs * 2, kAskKeyLatestMs * 1000);
+            }
+            asking->lastUs = now;
             GstClockTime when = GST_CLOCK_TIME_NONE;
             gboolean allHeaders = FALSE;
             guint count = 0;
@@ -416,7 +390,7 @@ void LimitKeyRequests(GstPad* pad, gint64 gapMs, KeySide side)
             }
             return GST_PAD_PROBE_OK;
         },
-        new Limit { gapMs * 1000, side }, [](gpointer data) { delete static_cast<Limit*>(data); });
+        new Asking, [](gpointer data) { delete static_cast<Asking*>(data); });
 }
 
 // The branch behind a received stream, in the pipeline but not yet linked:
@@ -450,7 +424,7 @@ GstElement* MakeBranch(PeerConnection::Inner* inner, const QByteArray& encoding,
         // A key frame asked for takes the way to the sender and back and
         // its own time on a narrow link; only then is asking again useful.
         GstPad* in = gst_element_get_static_pad(branch, "sink");
-        LimitKeyRequests(in, kAskKeyAgainMs, KeySide::Receiver);
+        LimitKeyRequests(in);
         gst_object_unref(in);
     }
     if (sink) {
@@ -755,6 +729,42 @@ GstPadProbeReturn OnEncoded(GstPad*, GstPadProbeInfo*, gpointer data)
     return GST_PAD_PROBE_OK;
 }
 
+// The requests for a key frame that reach the video encoder through pad
+// (its source pad): every receiver that misses a piece asks, each through
+// the server, and at most one key frame is made every 300 ms. A request
+// that comes sooner is kept for the next picture after that time, not
+// dropped: the server asks only once for each new subscriber.
+void LimitKeyFrames(GstPad* pad)
+{
+    struct Made {
+        std::atomic<gint64> lastUs { 0 };
+        std::atomic<bool> kept { false };
+    };
+    gst_pad_add_probe(
+        pad, GstPadProbeType(GST_PAD_PROBE_TYPE_EVENT_UPSTREAM | GST_PAD_PROBE_TYPE_BUFFER),
+        [](GstPad* pad, GstPadProbeInfo* info, gpointer data) {
+            auto* made = static_cast<Made*>(data);
+            const gint64 now = g_get_monotonic_time();
+            const bool soon = now - made->lastUs.load() < kLeastKeyGapMs * 1000;
+            if (GST_PAD_PROBE_INFO_TYPE(info) & GST_PAD_PROBE_TYPE_BUFFER) {
+                // Sent into the encoder, it passes this probe as a request.
+                if (!soon && made->kept.exchange(false))
+                    gst_pad_send_event(pad, gst_video_event_new_upstream_force_key_unit(GST_CLOCK_TIME_NONE, FALSE, 0));
+                return GST_PAD_PROBE_OK;
+            }
+            if (!gst_video_event_is_force_key_unit(GST_PAD_PROBE_INFO_EVENT(info)))
+                return GST_PAD_PROBE_OK;
+            if (soon) {
+                made->kept.store(true);
+                return GST_PAD_PROBE_DROP;
+            }
+            made->lastUs.store(now);
+            rtcmedia::CountKeyFrameAsked();
+            return GST_PAD_PROBE_OK;
+        },
+        new Made, [](gpointer data) { delete static_cast<Made*>(data); });
+}
+
 // Links a sender (source, then the encoder chain) to a send-only
 // transceiver; returns the chain's encoder. With nack, packets the server
 // reports lost are sent again (a lost piece of a key frame would otherwise
@@ -781,9 +791,8 @@ GstElement* AddSender(const std::shared_ptr<PeerConnection::Inner>& inner, GstEl
         gst_object_unref(raw);
     }
     GstPad* out = gst_element_get_static_pad(encoder, "src");
-    // Every receiver that misses a piece asks, each through the server.
     if (video)
-        LimitKeyRequests(out, kLeastKeyGapMs, KeySide::Sender);
+        LimitKeyFrames(out);
     GstPad* in = gst_element_request_pad_simple(inner->webrtc, "sink_%u");
     gst_pad_link(out, in);
     GstWebRTCRTPTransceiver* transceiver = nullptr;
