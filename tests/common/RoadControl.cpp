@@ -44,6 +44,21 @@ bool ShapeUplink(const QString& rate, int lossPercent)
         && tc(QStringLiteral("qdisc add dev plxwan1 parent 1:10 pfifo limit 40"));
 }
 
+qint64 UplinkDropped()
+{
+    QProcess tc;
+    tc.start(QStringLiteral("nsenter"),
+        { QStringLiteral("--net=") + qEnvironmentVariable("PLOVIX_ROUTER_NETNS"), QStringLiteral("tc"),
+            QStringLiteral("-s"), QStringLiteral("qdisc"), QStringLiteral("show"), QStringLiteral("dev"),
+            QStringLiteral("plxwan1") });
+    tc.waitForFinished(10000);
+    // The queue under the rate's class holds what waits, and drops.
+    const QRegularExpression queue(
+        QStringLiteral("qdisc pfifo [^\\n]*\\n\\s*Sent \\d+ bytes \\d+ pkt \\(dropped (\\d+)"));
+    const QRegularExpressionMatch match = queue.match(QString::fromUtf8(tc.readAllStandardOutput()));
+    return match.hasMatch() ? match.captured(1).toLongLong() : -1;
+}
+
 bool ShapeDownlink(const QString& rate)
 {
     const auto tc = [](const QString& command) { return InRouter(QStringLiteral("tc"), command.split(' ')); };

@@ -19,6 +19,9 @@ qint64 Counted(const QString& name);
 // UDP dropped at random (nftables draws the lot: the kernel may lack
 // netem). Undone by Unshape().
 bool ShapeUplink(const QString& rate, int lossPercent);
+// The packets the shaped uplink's queue dropped as it overflowed (-1: not
+// shaped).
+qint64 UplinkDropped();
 // The client's downlink (what the router passes on to it): rate through a
 // short queue that drops what overflows. Undone by Unshape().
 bool ShapeDownlink(const QString& rate);

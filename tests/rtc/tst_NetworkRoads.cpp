@@ -11,6 +11,7 @@
 #include "TestRegistry.h"
 #include "platform/rtc/RtcMedia.h"
 
+#include <QElapsedTimer>
 #include <QJsonDocument>
 #include <QScopeGuard>
 #include <QTest>
@@ -141,6 +142,31 @@ private slots:
         // once or twice.
         QVERIFY2(window.value("heardLong").toInt() <= 2, qPrintable(QJsonDocument(window).toJson()));
         QVERIFY(Counted(QStringLiteral("uplink loss")) > 0);
+    }
+
+    void aSlowHandshakeSendsNothingStale()
+    {
+        // The student's first tries at the connections' handshakes are
+        // lost on the way up, and they come up seconds late. What was
+        // encoded meanwhile is not sent in one burst once they are up:
+        // seconds of sound and pictures at once would overfill the narrow
+        // uplink's queue and lose what follows.
+        const auto unshape = qScopeGuard([] { roads::Unshape(); });
+        QVERIFY(roads::ShapeUplink(QStringLiteral("400kbit"), 0));
+        QVERIFY(RouterRule(QStringLiteral("iifname \"plxlan0\" meta l4proto udp @th,64,8 22 quota 5000 bytes"),
+            QStringLiteral("lost handshake"), QStringLiteral("drop"), QStringLiteral("uplink")));
+        LocalPeer teacher(QStringLiteral("R109"), kTeacher);
+        RemotePeer student(m_service, QStringLiteral("R109"), kStudent, BehindRouter(false));
+        QVERIFY2(teacher.Start(m_service, true), qPrintable(teacher.ErrorText()));
+        QVERIFY2(student.Start(), qPrintable(student.ErrorText()));
+        QVERIFY(!teacher.WaitFor("frame", kStudent, 30000).isEmpty());
+        // The sender starts below the link's rate, and rises only on the
+        // server's reports: whatever the queue drops this soon is a burst.
+        QTest::qWait(1000);
+        const qint64 dropped = roads::UplinkDropped();
+        qInfo() << "packets the uplink's queue dropped by the first second of pictures:" << dropped;
+        QCOMPARE(dropped, 0);
+        QVERIFY(Counted(QStringLiteral("lost handshake")) > 0);
     }
 
     void aReceiverMissingAPieceOfAPictureGetsAKeyFrame()

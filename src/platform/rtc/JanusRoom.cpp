@@ -60,6 +60,9 @@ constexpr int kDown = 6;
 // Measurements (kStatsMs apart) in a row without a new receiver report.
 constexpr int kUnheardVeryBad = 2;
 constexpr int kUnheardDown = 5;
+// Measurements in a row without the server's report on a user's sound
+// after which the loss as it arrives counts instead.
+constexpr int kUnreportedMeasurements = 2;
 constexpr int kSettlingMeasurements = 2;
 // A jitter of seconds is no link's: the stream is then lost, not late.
 constexpr double kWildJitterMs = 10000;
@@ -283,6 +286,7 @@ void JanusRoom::SetPeerVideoWanted(unsigned uid, bool wanted)
     m_owners->SetVideoWanted(uid, wanted);
     // Pictures wanted anew start afresh, not held back for an old loss.
     m_videoPauses.remove(uid);
+    m_unreported.remove(uid);
     // What arrived of pictures not wanted is no longer decoded.
     if (m_subscriber && m_videoMids.contains(uid)) {
         ConfigureVideo(uid);
@@ -455,9 +459,15 @@ void JanusRoom::OnReceived(const LinkCounts& counts)
         // link before the server, which holding the pictures back here
         // cannot mend, and loss on ours; a measurement without a new report
         // tells nothing. Without sound (muted, or before the first report)
-        // the pictures' and the sound's own loss count.
-        if (soundsDown.contains(uid) && Expected(uid, true)) {
-            if (soundsDown.value(uid) >= 0)
+        // the pictures' and the sound's own loss count, and so they do
+        // when the reports stay away: on a downlink too full for the
+        // pictures the server's reports are lost with the rest, for many
+        // seconds in a row, and the pictures would go on filling it.
+        const bool reported = soundsDown.value(uid, -1) >= 0;
+        const int unreported = reported ? 0 : m_unreported.value(uid) + 1;
+        m_unreported[uid] = unreported;
+        if (soundsDown.contains(uid) && Expected(uid, true) && unreported < kUnreportedMeasurements) {
+            if (reported)
                 WatchVideoLoss(uid, -1, soundsDown.value(uid));
         } else {
             WatchVideoLoss(uid, share(videos.value(uid)), share(sounds.value(uid)));
@@ -857,6 +867,7 @@ void JanusRoom::RemovePublisher(const QString& feed)
     const unsigned uid = m_feeds.take(feed);
     m_mutes.remove(uid);
     m_videoPauses.remove(uid);
+    m_unreported.remove(uid);
     // Its streams stay silent in the subscription until it changes.
     m_measured.remotes.erase(std::remove_if(m_measured.remotes.begin(), m_measured.remotes.end(),
                                  [uid](const LinkReport::Remote& remote) { return remote.uid == uid; }),
@@ -1001,6 +1012,7 @@ void JanusRoom::DropSubscriber()
     m_newMids.clear();
     m_videoMids.clear();
     m_videoPauses.clear();
+    m_unreported.clear();
     m_owners->Set({});
     for (const QString& feed : qAsConst(m_subscribed)) {
         if (!m_waiting.contains(feed))

@@ -186,6 +186,7 @@ private:
     QMap<unsigned, QString> m_videoMids; // received pictures' streams by uid
     QSet<unsigned> m_wantedPeers; // whose pictures are wanted
     QMap<unsigned, VideoPause> m_videoPauses; // of the wanted pictures, by uid
+    QMap<unsigned, int> m_unreported; // measurements in a row without the server's report on the sound
     QSet<QString> m_subscribed; // feeds asked of the subscriber
     QList<QString> m_waiting; // feeds to ask for once the subscriber is ready
     QList<QString> m_requested; // feeds of the join or update under way

@@ -1,5 +1,6 @@
 #include "PeerConnection.h"
 
+#include "Pacer.h"
 #include "RtcMedia.h"
 #include "SendRate.h"
 #include "SoundDelay.h"
@@ -100,7 +101,10 @@ struct PeerConnection::Inner {
     std::atomic<bool> soundSilent { false };
     std::atomic<bool> soundEncoded { false };
     std::atomic<bool> soundHeld { false };
-    std::atomic<bool> offered { false };
+    std::atomic<int> uncapped { 0 }; // senders that have encoded nothing yet
+    // ICE and DTLS are up: until then webrtcbin holds what it is handed,
+    // and would send it all at once when the handshake ends.
+    std::atomic<bool> secured { false };
     std::atomic<qint64> handedOn { 0 };
     // Subscriber: the received streams by m-line, for the branch behind a
     // stream of pictures to follow whether they are wanted. Streaming
@@ -128,6 +132,7 @@ struct PeerConnection::Inner {
     GstElement* soundEncoder = nullptr;
     GstElement* shape = nullptr; // the sent pictures' size and rate
     std::shared_ptr<ResendBudget> resend = std::make_shared<ResendBudget>();
+    std::shared_ptr<rtcnet::Pacer> pacer = std::make_shared<rtcnet::Pacer>(rtcnet::SendRate::kStartBps);
     QByteArray shapeCaps;
     int keyEvery = 60; // pictures between key frames at most
 
@@ -285,6 +290,14 @@ void OnGatheringState(GstElement* webrtc, GParamSpec*, gpointer data)
     g_object_get(webrtc, "ice-gathering-state", &state, nullptr);
     if (state == GST_WEBRTC_ICE_GATHERING_STATE_COMPLETE)
         inner->relay->Post([events = inner->events] { events.candidate(-1, QString()); });
+}
+
+void OnConnectionState(GstElement* webrtc, GParamSpec*, gpointer data)
+{
+    auto* inner = static_cast<PeerConnection::Inner*>(data);
+    GstWebRTCPeerConnectionState state = GST_WEBRTC_PEER_CONNECTION_STATE_NEW;
+    g_object_get(webrtc, "connection-state", &state, nullptr);
+    inner->secured = state == GST_WEBRTC_PEER_CONNECTION_STATE_CONNECTED;
 }
 
 void OnIceConnectionState(GstElement* webrtc, GParamSpec*, gpointer data)
@@ -635,9 +648,14 @@ GstElement* NewPipeline(const std::shared_ptr<PeerConnection::Inner>& inner, con
             // up. Where a firewall drops UDP, the direct pair ranks above the
             // relay's and gave up only after 2 s (checks at 0, 0.5, 1.5 s);
             // two tries give up after 0.75 s. Pairs through a relay over TCP
-            // keep their own single 2 s wait, and a direct pair whose checks
-            // were lost is revived by the media server's own checks.
-            g_object_set(agent, "stun-max-retransmissions", 2u, nullptr);
+            // keep their own single 2 s wait. Without a relay behind it the
+            // direct pair is the only road: behind a home router nothing but
+            // our own checks opens it (the server's cannot reach us first),
+            // so on a lossy uplink it keeps its third try.
+            g_object_set(agent, "stun-max-retransmissions", inner->turnServers.isEmpty() ? 3u : 2u, nullptr);
+            // A connection none of whose pairs works fails 2 s after its last
+            // check rather than 5 s, so that the engine connects again sooner.
+            g_object_set(agent, "idle-timeout", 2000u, nullptr);
             g_object_unref(agent);
         }
         g_object_unref(ice);
@@ -654,6 +672,7 @@ GstElement* NewPipeline(const std::shared_ptr<PeerConnection::Inner>& inner, con
     g_signal_connect(inner->webrtc, "on-ice-candidate", G_CALLBACK(OnIceCandidate), raw);
     g_signal_connect(inner->webrtc, "notify::ice-gathering-state", G_CALLBACK(OnGatheringState), raw);
     g_signal_connect(inner->webrtc, "notify::ice-connection-state", G_CALLBACK(OnIceConnectionState), raw);
+    g_signal_connect(inner->webrtc, "notify::connection-state", G_CALLBACK(OnConnectionState), raw);
     GstBus* bus = gst_pipeline_get_bus(GST_PIPELINE(inner->pipeline));
     gst_bus_set_sync_handler(
         bus,
@@ -704,27 +723,48 @@ GstPadProbeReturn OnSound(GstPad*, GstPadProbeInfo* info, gpointer data)
     return GST_PAD_PROBE_OK;
 }
 
-// What a sender hands to webrtcbin: the first encoded buffer (its caps name
-// the codec and the ssrc) makes the offer; pictures of a camera that is off
-// and encoded silence are withheld.
+// What a sender hands to webrtcbin. The offer is made once every sender has
+// encoded its first buffer (whose caps name the codec and the ssrc): made
+// sooner, it holds no codec for a sender still starting (a slow microphone,
+// say), the server rejects that stream, and webrtcbin refuses the answer.
+// Pictures of a camera that is off and encoded silence are withheld. The
+// flags are the streaming thread's.
 struct Sent {
     std::weak_ptr<PeerConnection::Inner> inner;
     bool video = false;
-    bool offers = false;
+    bool first = true; // nothing encoded yet
+    bool flowing = false; // handed on since the connection came up
 };
 
-GstPadProbeReturn OnEncoded(GstPad*, GstPadProbeInfo*, gpointer data)
+GstPadProbeReturn OnEncoded(GstPad* pad, GstPadProbeInfo*, gpointer data)
 {
     auto* sent = static_cast<Sent*>(data);
     auto inner = sent->inner.lock();
     if (!inner)
         return GST_PAD_PROBE_DROP;
-    if (sent->offers && !inner->offered.exchange(true))
-        CreateOffer(inner);
+    if (sent->first) {
+        sent->first = false;
+        if (--inner->uncapped == 0)
+            CreateOffer(inner);
+    }
     if (!sent->video)
         inner->soundEncoded = true;
     if (sent->video ? inner->videoMuted.load() : inner->soundSilent.load())
         return GST_PAD_PROBE_DROP;
+    // What is encoded before the connection is up is stale once it is: a
+    // handshake whose packets were lost on the way takes seconds, and its
+    // held sound and pictures would leave in one burst, fill a narrow
+    // uplink's queue and lose what follows. The pictures start again with
+    // a key frame.
+    if (!inner->secured) {
+        sent->flowing = false;
+        return GST_PAD_PROBE_DROP;
+    }
+    if (!sent->flowing) {
+        sent->flowing = true;
+        if (sent->video)
+            gst_pad_send_event(pad, gst_video_event_new_upstream_force_key_unit(GST_CLOCK_TIME_NONE, FALSE, 0));
+    }
     ++inner->handedOn;
     return GST_PAD_PROBE_OK;
 }
@@ -769,8 +809,8 @@ void LimitKeyFrames(GstPad* pad)
 // transceiver; returns the chain's encoder. With nack, packets the server
 // reports lost are sent again (a lost piece of a key frame would otherwise
 // freeze the picture until the next).
-GstElement* AddSender(const std::shared_ptr<PeerConnection::Inner>& inner, GstElement* source, const char* chain,
-    bool video, bool offers, bool nack)
+GstElement* AddSender(
+    const std::shared_ptr<PeerConnection::Inner>& inner, GstElement* source, const char* chain, bool video, bool nack)
 {
     GError* error = nullptr;
     GstElement* encoder = gst_parse_bin_from_description(chain, TRUE, &error);
@@ -803,10 +843,34 @@ GstElement* AddSender(const std::shared_ptr<PeerConnection::Inner>& inner, GstEl
         gst_object_unref(transceiver);
     }
     gst_object_unref(in);
-    gst_pad_add_probe(out, GST_PAD_PROBE_TYPE_BUFFER, OnEncoded, new Sent { inner, video, offers },
+    ++inner->uncapped;
+    gst_pad_add_probe(out, GST_PAD_PROBE_TYPE_BUFFER, OnEncoded, new Sent { inner, video },
         [](gpointer data) { delete static_cast<Sent*>(data); });
     gst_object_unref(out);
     return gst_bin_get_by_name(GST_BIN(encoder), "encoder");
+}
+
+// Holds each packet leaving queue (its streaming thread sends them) until
+// the pacer lets it go; takes the queue's reference.
+void Pace(GstElement* queue, const std::shared_ptr<rtcnet::Pacer>& pacer)
+{
+    if (!queue)
+        return;
+    GstPad* out = gst_element_get_static_pad(queue, "src");
+    gst_pad_add_probe(
+        out, GST_PAD_PROBE_TYPE_BUFFER,
+        [](GstPad*, GstPadProbeInfo* info, gpointer data) {
+            auto& pacer = *static_cast<std::shared_ptr<rtcnet::Pacer>*>(data);
+            const qint64 waitNs
+                = pacer->Wait(g_get_monotonic_time() * 1000, int(gst_buffer_get_size(GST_PAD_PROBE_INFO_BUFFER(info))));
+            if (waitNs > 0)
+                g_usleep(gulong(waitNs / 1000));
+            return GST_PAD_PROBE_OK;
+        },
+        new std::shared_ptr<rtcnet::Pacer>(pacer),
+        [](gpointer data) { delete static_cast<std::shared_ptr<rtcnet::Pacer>*>(data); });
+    gst_object_unref(out);
+    gst_object_unref(queue);
 }
 
 // Links source to a new request pad of selector, returned.
@@ -867,7 +931,8 @@ bool PeerConnection::StartPublisher(
     // The encoder holds its rate within a second and a key frame to three
     // pictures' worth: on a narrow link a larger burst overfills the
     // router's queue, and a key frame that loses packets there is asked
-    // for again and again while the picture stands still.
+    // for again and again while the picture stands still. Its packets then
+    // wait in a queue of their own for the pacer (Pacer.h).
     if (video) {
         const QByteArray chain = QByteArrayLiteral("queue max-size-buffers=2 leaky=downstream ! "
                                                    "videoscale ! videorate drop-only=true ! capsfilter name=shape "
@@ -880,7 +945,7 @@ bool PeerConnection::StartPublisher(
               "rtpvp8pay picture-id-mode=15-bit pt="
             + QByteArray::number(kVideoPayload) + " ssrc=" + QByteArray::number(random->bounded(1u, 0x7fffffffu))
             + " ! capsfilter caps=\"application/x-rtp,media=video,encoding-name=VP8,clock-rate=90000,payload="
-            + QByteArray::number(kVideoPayload) + "\"";
+            + QByteArray::number(kVideoPayload) + "\" ! queue name=pacer";
         GError* error = nullptr;
         // One black picture: with the camera off from the start, it gives
         // the encoder the caps the offer is made of, and is not sent.
@@ -913,7 +978,7 @@ bool PeerConnection::StartPublisher(
             return false;
         }
         g_object_set(m_inner->selector, "sync-streams", FALSE, nullptr);
-        m_inner->encoder = AddSender(m_inner, m_inner->selector, chain.constData(), true, true, true);
+        m_inner->encoder = AddSender(m_inner, m_inner->selector, chain.constData(), true, true);
         if (!m_inner->encoder) {
             // The sender took the selector with it; the inputs are still ours.
             gst_object_unref(gst_object_ref_sink(black));
@@ -923,6 +988,7 @@ bool PeerConnection::StartPublisher(
         }
         if (GstObject* bin = gst_element_get_parent(m_inner->encoder)) {
             m_inner->shape = gst_bin_get_by_name(GST_BIN(bin), "shape");
+            Pace(gst_bin_get_by_name(GST_BIN(bin), "pacer"), m_inner->pacer);
             gst_object_unref(bin);
         }
         m_inner->cameraPad = AddInput(m_inner->pipeline, m_inner->selector, m_inner->camera);
@@ -937,8 +1003,8 @@ bool PeerConnection::StartPublisher(
             + QByteArray::number(kSoundPayload) + " ssrc=" + QByteArray::number(random->bounded(1u, 0x7fffffffu))
             + " ! capsfilter caps=\"application/x-rtp,media=audio,encoding-name=OPUS,clock-rate=48000,payload="
             + QByteArray::number(kSoundPayload) + "\"";
-        GstElement* encoder = AddSender(
-            m_inner, rtcmedia::MakeMicrophoneSource(microphone, uid), chain.constData(), false, !video, false);
+        GstElement* encoder
+            = AddSender(m_inner, rtcmedia::MakeMicrophoneSource(microphone, uid), chain.constData(), false, false);
         if (!encoder)
             return false;
         m_inner->soundEncoder = encoder;
@@ -980,6 +1046,7 @@ void PeerConnection::SetSendRate(int videoBps, int width, int height, int fps, i
         }
     }
     m_inner->resend->bps = ResendBudget::For(videoBps);
+    m_inner->pacer->SetVideoRate(videoBps);
     const QByteArray shape
         = QStringLiteral("video/x-raw,width=%1,height=%2,framerate=%3/1").arg(width).arg(height).arg(fps).toLatin1();
     if (m_inner->shape && shape != m_inner->shapeCaps) {

@@ -116,8 +116,8 @@ public:
     // candidates on; set before Start*.
     void UseRelays(const QStringList& turnServers);
 
-    // Publisher: builds the senders and offers once the first picture (or,
-    // without video, the first sound) is encoded. A muted camera stays
+    // Publisher: builds the senders and offers once each has encoded its
+    // first picture or sound. A muted camera stays
     // closed and nothing is sent for it; nor is anything sent (or encoded)
     // for sound that is digital silence, as a muted microphone gives.
     bool StartPublisher(
