@@ -462,11 +462,13 @@ void JanusRoom::OnReceived(const LinkCounts& counts)
         // the pictures' and the sound's own loss count, and so they do
         // when the reports stay away: on a downlink too full for the
         // pictures the server's reports are lost with the rest, for many
-        // seconds in a row, and the pictures would go on filling it.
+        // seconds in a row, and the pictures would go on filling it. A
+        // probe, which costs the sound while it lasts, is judged at once.
         const bool reported = soundsDown.value(uid, -1) >= 0;
         const int unreported = reported ? 0 : m_unreported.value(uid) + 1;
         m_unreported[uid] = unreported;
-        if (soundsDown.contains(uid) && Expected(uid, true) && unreported < kUnreportedMeasurements) {
+        const bool blind = unreported >= kUnreportedMeasurements || (!reported && m_videoPauses.value(uid).Probing());
+        if (soundsDown.contains(uid) && Expected(uid, true) && !blind) {
             if (reported)
                 WatchVideoLoss(uid, -1, soundsDown.value(uid));
         } else {

@@ -37,6 +37,8 @@ public:
     // was due. Returns true when Paused() changed.
     bool OnMeasurement(double videoLoss, double soundLoss);
     bool Paused() const { return m_paused; }
+    // The video was asked for again, and is still on trial.
+    bool Probing() const { return m_probe > 0; }
     // Measurements before the next probe while paused.
     int BackOff() const { return m_backOff; }
 
