@@ -1204,7 +1204,14 @@ gboolean CountStats(GQuark, const GValue* value, gpointer data)
         StreamCounts stream;
         stream.ssrc = quint32(Figure(stats, "ssrc"));
         stream.packets = qint64(Figure(stats, "packets-received"));
-        stream.lost = qMax<qint64>(0, qint64(Figure(stats, "packets-lost")));
+        // The stream's own loss, as its RTCP reports count it (expected
+        // less received): webrtcbin's "packets-lost" is one jitter
+        // buffer's of the bundle, the same figure for every stream.
+        if (GstStructure* source = nullptr;
+            gst_structure_get(stats, "gst-rtpsource-stats", GST_TYPE_STRUCTURE, &source, nullptr)) {
+            stream.lost = qMax<qint64>(0, qint64(Figure(source, "packets-lost")));
+            gst_structure_free(source);
+        }
         stream.bytes = qint64(Figure(stats, "bytes-received"));
         stream.jitterMs = qMax(0.0, Figure(stats, "jitter") * 1000);
         counts->received << stream;
