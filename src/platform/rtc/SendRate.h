@@ -19,13 +19,15 @@
 //                     sound waits in it too): rate = min(rate, sent) * 0.85
 //   mean < 2 % and the round trip within 50 ms of its least:
 //                     the link carries more: rate *= 1.08 (about +8 % per
-//                     report, so a halving takes some 20 s to win back)
+//                     report, so a halving takes some 20 s to win back);
+//                     never on the first report alone
 //   otherwise:        hold.
 // A lesson starts at kStartBps, not at the ceiling: a megabit into a home
 // uplink of a few hundred kilobits fills its queue before the first report
 // comes back, and loses the connection's own handshake with the media
 // server there. Until a report shows loss the rate rises by a quarter per
-// clean report (the ceiling in some 12 s), then by the 8 % above.
+// clean report from the second on (the ceiling in some 14 s), then by the
+// 8 % above.
 // The server's first report covers the connection's start, whose first
 // pictures leave in a burst, and is no reading of the link: it is skipped.
 // The rate stays between kFloorBps and kCeilingBps; the sound (Opus) is
