@@ -252,10 +252,9 @@ private slots:
         QVERIFY(held);
         // Held back, the sound arrives whole (bounds for a busy machine,
         // which may stall the speaker once; bench_links measures the gaps)
-        // and the tile keeps the last
-        // picture: it is handed on again while no new one comes. A probe
-        // (the pictures asked for again) costs the sound while it lasts: a
-        // window with one is measured again.
+        // and the tile keeps the last picture: it is handed on again while
+        // no new one comes. A probe (the pictures asked for again) costs
+        // the sound while it lasts: a window with one is measured again.
         // Probes come every 8 s at first: short windows find the stretches
         // between them.
         bool measured = false;
